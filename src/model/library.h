@@ -1,0 +1,113 @@
+#pragma once
+
+#include "platform/date.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <cstdint>
+#include <map>
+#include <optional>
+
+namespace lumivex {
+
+enum class PropertyKind { singleSelect, multiSelect, rating };
+enum class MediaKind { photo, video };
+
+QString rawValue(PropertyKind kind);
+std::optional<PropertyKind> propertyKindFromRaw(const QString& raw);
+QString rawValue(MediaKind kind);
+std::optional<MediaKind> mediaKindFromRaw(const QString& raw);
+
+// Option values of one item, keyed by the property's upper-case UUID text.
+using Labels = std::map<QString, QStringList>;
+
+// One user-defined property of a library.
+struct Category {
+    QUuid id;
+    QString name;
+    PropertyKind kind = PropertyKind::multiSelect;
+    QStringList options;
+    std::optional<QString> iconName;
+
+    // The icon to draw: "star" for the rating property, else the icon name or one chosen by name.
+    QString symbol() const;
+    // The key of this property in MediaItem::labels.
+    QString idText() const;
+
+    bool operator==(const Category&) const = default;
+};
+
+// One photo or video of a library.
+struct MediaItem {
+    QUuid id;
+    QString filename;  // relative to the library root, "/" between components
+    QString fileIdentity;
+    MediaKind kind = MediaKind::photo;
+    std::int64_t size = 0;
+    Date modified;
+    Date added;
+    std::optional<double> duration;
+    std::optional<Date> capturedAt;
+    std::int64_t rating = 0;
+    Labels labels;
+    QString notes;
+    bool available = true;
+
+    // "m:ss" or "h:mm:ss"; "사진" or "—" when there is no usable length.
+    QString durationText() const;
+    // The folder key: the file name without its last component, "" in the root.
+    QString folder() const;
+
+    bool operator==(const MediaItem&) const = default;
+};
+
+// The properties of one folder of a tree and the display property each was merged into.
+struct FolderPropertySchema {
+    QList<Category> properties;
+    std::map<QString, QString> displayIDs;
+
+    bool operator==(const FolderPropertySchema&) const = default;
+};
+
+// The value of one library. Passed by value everywhere; edits return or mutate copies.
+struct Library {
+    std::int64_t version = 1;
+    QList<Category> categories;
+    QList<MediaItem> items;
+    bool includeSubfolders = false;
+    std::optional<QString> directoryIdentity;
+    QStringList catalogDirectories;
+    std::map<QString, FolderPropertySchema> folderSchemas;
+    QList<Category> catalogProperties;
+
+    // The empty library: version 1 and the four default properties, each with a new identifier.
+    Library();
+    // A library with exactly these categories and items and every other field at its default.
+    static Library withContents(QList<Category> categories, QList<MediaItem> items);
+
+    // The first rating property, if any.
+    std::optional<Category> ratingProperty() const;
+    // Every property that is not a rating property, in order.
+    QList<Category> tagProperties() const;
+
+    // Folds a fresh scan into the items, keeping identifiers and user metadata of known files.
+    void merge(const QList<MediaItem>& scanned);
+    // Exactly one rating property, named "별점", first, without options.
+    void enforceFixedRating(const std::optional<Category>& preferred);
+    // The declared options, then the undeclared values in use, in the localized standard order.
+    QStringList options(const Category& category) const;
+
+    // The catalog CSV text of ".lumivex/lumivex.csv".
+    QString catalogCSV() const;
+    // Reads catalog CSV text strictly; throws CatalogError::invalidCSV.
+    static Library fromCatalogCSV(const QString& text);
+    // The export CSV for spreadsheets.
+    QString csv() const;
+
+    bool operator==(const Library&) const = default;
+};
+
+}  // namespace lumivex

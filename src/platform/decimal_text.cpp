@@ -1,0 +1,104 @@
+#include "platform/decimal_text.h"
+
+#include <charconv>
+#include <clocale>
+#include <cstdlib>
+#include <cmath>
+#include <string>
+
+namespace lumivex::DecimalText {
+
+namespace {
+
+// The text as plain ASCII bytes, or nothing when it holds any other character.
+std::optional<std::string> asciiBytes(QStringView text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (QChar c : text) {
+        if (c.unicode() > 0x7F) {
+            return std::nullopt;
+        }
+        bytes.push_back(static_cast<char>(c.unicode()));
+    }
+    return bytes;
+}
+
+}  // namespace
+
+QString shortest(double value) {
+    if (std::isnan(value)) {
+        return QStringLiteral("nan");
+    }
+    if (std::isinf(value)) {
+        return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
+    }
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    std::string text(buffer, result.ptr);
+    if (text.find('.') == std::string::npos) {
+        text += ".0";
+    }
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::optional<double> parseDouble(QStringView text) {
+    const auto bytes = asciiBytes(text);
+    if (!bytes || bytes->empty()) {
+        return std::nullopt;
+    }
+    const char* first = bytes->data();
+    const char* last = first + bytes->size();
+    bool negative = false;
+    if (*first == '+' || *first == '-') {
+        negative = *first == '-';
+        ++first;
+    }
+    if (first == last || *first == '+' || *first == '-') {
+        return std::nullopt;
+    }
+    auto format = std::chars_format::general;
+    if (last - first > 2 && first[0] == '0' && (first[1] == 'x' || first[1] == 'X')) {
+        first += 2;
+        format = std::chars_format::hex;
+        if (*first == '+' || *first == '-') {
+            return std::nullopt;
+        }
+    }
+    double value = 0;
+    const auto result = std::from_chars(first, last, value, format);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Beyond the double range strtod gives infinity or a tiny value; callers reject what is
+        // not finite. The C locale keeps "." the decimal point whatever the user's locale.
+        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+        value = strtod_l(std::string(first, last).c_str(), nullptr, cLocale);
+    } else if (result.ec != std::errc() || result.ptr != last) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
+std::optional<std::int64_t> parseInteger(QStringView text) {
+    const auto bytes = asciiBytes(text);
+    if (!bytes || bytes->empty()) {
+        return std::nullopt;
+    }
+    const char* first = bytes->data();
+    const char* last = first + bytes->size();
+    const bool plus = *first == '+';
+    if (plus) {
+        ++first;
+    }
+    if (first == last || *first == '+' || (plus && *first == '-')) {
+        return std::nullopt;
+    }
+    std::int64_t value = 0;
+    const auto result = std::from_chars(first, last, value, 10);
+    if (result.ec != std::errc() || result.ptr != last) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+QString integer(std::int64_t value) { return QString::number(value); }
+
+}  // namespace lumivex::DecimalText

@@ -1,0 +1,21 @@
+#include "platform/error.h"
+
+#include <cstring>
+
+namespace lumivex {
+
+Error::Error(QString domain, int code, QString description)
+    : domain_(std::move(domain)),
+      code_(code),
+      description_(std::move(description)),
+      utf8_(description_.toUtf8()) {}
+
+Error Error::fromErrno(int errorNumber, const QString& path) {
+    const QString reason = QString::fromLocal8Bit(std::strerror(errorNumber));
+    return Error(posixDomain, errorNumber,
+                 QStringLiteral("파일 작업에 실패했습니다: %1 (%2)").arg(path, reason));
+}
+
+int Error::systemErrorNumber() const { return domain_ == posixDomain ? code_ : 0; }
+
+}  // namespace lumivex
