@@ -1,0 +1,66 @@
+#include "model/file_deletion_validation.h"
+
+#include "model/library.h"
+#include "platform/decimal_text.h"
+#include "platform/error.h"
+#include "platform/file_status.h"
+
+#include <QDir>
+
+namespace lumivex::FileDeletionValidation {
+
+namespace {
+
+// The platform's "invalid file name" reading error: it names nothing, it only refuses.
+Error invalidFileName() {
+    return Error(invalidFileNameDomain, 1, QStringLiteral("파일 이름이 올바르지 않습니다."));
+}
+
+Error changedOrMoved(const QString& filename) {
+    return Error(QStringLiteral("Lumivex"), 1,
+                 QStringLiteral("‘%1’ 파일이 변경되었거나 이동되었습니다.").arg(filename));
+}
+
+bool isSafePart(const QString& part) {
+    return !part.isEmpty() && part != u"." && part != u".." && !part.contains(QChar(u'\0'));
+}
+
+}  // namespace
+
+QString identity(const QString& path, const std::optional<Date>& creationDate) {
+    const FileStatus status = FileStatus::read(path);
+    const QString device = status.device ? QString::number(*status.device) : QString();
+    const QString inode = status.inode ? QString::number(*status.inode) : QString();
+    const double created = creationDate ? creationDate->secondsSince1970 : 0.0;
+    return device + u':' + inode + u':' + DecimalText::shortest(created);
+}
+
+QString url(const MediaItem& item, const QString& root) {
+    const QStringList parts = item.filename.split(u'/');
+    for (const QString& part : parts) {
+        if (!isSafePart(part)) {
+            throw invalidFileName();
+        }
+    }
+    if (item.fileIdentity.startsWith(u"photos:")) {
+        throw invalidFileName();
+    }
+    QString location = QDir::cleanPath(root);
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        location += u'/' + parts[i];
+        const FileStatus folder = FileStatus::read(location);
+        if (!folder.isDirectory()) {
+            throw invalidFileName();
+        }
+    }
+    location += u'/' + parts.last();
+    const FileStatus file = FileStatus::read(location);
+    if (!file.isRegularFile() || identity(location, file.created) != item.fileIdentity) {
+        throw changedOrMoved(item.filename);
+    }
+    return location;
+}
+
+bool isInvalidFileName(const Error& error) { return error.domain() == invalidFileNameDomain; }
+
+}  // namespace lumivex::FileDeletionValidation
