@@ -1,0 +1,29 @@
+#pragma once
+
+#include "catalog/library_state.h"
+
+#include <QSet>
+
+#include <functional>
+#include <optional>
+
+namespace lumivex {
+
+// Reads and writes the metadata files of one folder: its catalog and deleted records behind the
+// pending-write journal, the backup of the previous catalog and the migration of older layouts.
+// Synchronous, on the caller's (main) thread.
+namespace LibraryDisk {
+
+LibraryState loadState(const QString& root);
+void saveState(const LibraryState& state, const QString& root);
+
+Library load(const QString& root);
+void save(const Library& library, const QString& root,
+          const std::optional<QSet<QUuid>>& retainingBackupIDs);
+
+void migrateCatalog(const QString& root);
+void migrateCSV(const QString& source, const QString& destination,
+                const std::function<void(const QString& text)>& validate);
+
+}  // namespace LibraryDisk
+}  // namespace lumivex
