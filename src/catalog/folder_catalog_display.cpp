@@ -118,6 +118,34 @@ void orderByFolder(QList<Category>& displayed, const FolderPropertySchema& schem
     });
 }
 
+// The active categories in library order, shaped as the chosen folders declare them. Values of
+// several options on one item need multiple choice, whatever a folder says.
+QList<Category> displayedCategories(const QList<Category>& categories, const QSet<QString>& active,
+                                    const QHash<QString, MergedShape>& shapes,
+                                    const QList<MediaItem>& kept) {
+    QList<Category> displayed;
+    for (const Category& category : categories) {
+        const QString id = category.idText();
+        if (!active.contains(id)) {
+            continue;
+        }
+        Category shown = category;
+        const MergedShape shape = shapes.value(id);
+        shown.options = shape.options;
+        shown.kind = shape.kind.value_or(shown.kind);
+        const bool severalValues =
+            std::any_of(kept.cbegin(), kept.cend(), [&](const MediaItem& item) {
+                const auto values = item.labels.find(id);
+                return values != item.labels.end() && values->second.size() > 1;
+            });
+        if (shown.kind == PropertyKind::singleSelect && severalValues) {
+            shown.kind = PropertyKind::multiSelect;
+        }
+        displayed.append(std::move(shown));
+    }
+    return displayed;
+}
+
 }  // namespace
 
 PropertyKind selectionKind(const Category& category, const QString& folder,
@@ -175,26 +203,7 @@ Library displayLibrary(const Library& library, const std::optional<QSet<QString>
         }
     }
 
-    QList<Category> displayed;
-    for (const Category& category : library.categories) {
-        const QString id = category.idText();
-        if (!active.contains(id)) {
-            continue;
-        }
-        Category shown = category;
-        const MergedShape shape = shapes.value(id);
-        shown.options = shape.options;
-        shown.kind = shape.kind.value_or(shown.kind);
-        const bool severalValues =
-            std::any_of(kept.cbegin(), kept.cend(), [&](const MediaItem& item) {
-                const auto values = item.labels.find(id);
-                return values != item.labels.end() && values->second.size() > 1;
-            });
-        if (shown.kind == PropertyKind::singleSelect && severalValues) {
-            shown.kind = PropertyKind::multiSelect;
-        }
-        displayed.append(std::move(shown));
-    }
+    QList<Category> displayed = displayedCategories(library.categories, active, shapes, kept);
     if (chosen.size() == 1) {
         if (const FolderPropertySchema* schema = schemaOf(library, chosen.first())) {
             orderByFolder(displayed, *schema);

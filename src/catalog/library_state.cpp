@@ -123,7 +123,9 @@ void LibraryState::reconcile(const QList<MediaItem>& scanned, Date date) {
     // With repeated record identifiers the first record's time stands.
     QHash<QUuid, Date> departures;
     for (const DeletedRecord& record : std::as_const(deleted.records)) {
-        departures.insert(record.item.id, record.deletedAt);
+        if (!departures.contains(record.item.id)) {
+            departures.insert(record.item.id, record.deletedAt);
+        }
     }
     QList<DeletedRecord> records;
     for (const MediaItem& item : std::as_const(library.items)) {

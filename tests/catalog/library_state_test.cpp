@@ -121,6 +121,17 @@ TEST(LibraryStateReconcile, ReturningFileTakesItsRecordBackAndMissingOnesKeepThe
     EXPECT_EQ(state.deleted.records[0].deletedAt, Date{now - 10});
 }
 
+TEST(LibraryStateReconcile, RepeatedRecordIdentifiersKeepTheFirstTime) {
+    const MediaItem missing = mediaItem(QStringLiteral("missing.jpg"));
+    LibraryState state = stateWith({rating()}, {});
+    state.deleted.records = {record(missing, 10), record(missing, 20)};
+    state.reconcile({}, Date{30});
+    ASSERT_FALSE(state.deleted.records.isEmpty());
+    for (const DeletedRecord& kept : std::as_const(state.deleted.records)) {
+        EXPECT_EQ(kept.deletedAt, Date{10});
+    }
+}
+
 TEST(LibraryStateReconcile, KeepsTheLibrarysOwnRenamedReorderedProperties) {
     Category place = property(QStringLiteral("장소"), PropertyKind::singleSelect, texts({"a"}));
     Category tag = property(QStringLiteral("태그"));
