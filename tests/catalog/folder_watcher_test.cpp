@@ -118,6 +118,15 @@ TEST_F(FolderWatcherTest, DoesNotFollowSymbolicLinksInsideTheTree) {
     EXPECT_EQ(calls, 0);
 }
 
+TEST_F(FolderWatcherTest, WatchesALibraryOpenedThroughALinkToItsFolder) {
+    const QString link = folder.filePath(QStringLiteral("link"));
+    test::makeSymbolicLink(root, link);
+    watcher = FolderWatcher::create(link, [this] { ++calls; });
+    ASSERT_NE(watcher, nullptr);
+    writeFile(root + QStringLiteral("/photo.jpg"), "jpeg");
+    EXPECT_TRUE(waitForCalls(1));
+}
+
 TEST_F(FolderWatcherTest, RenamingOrDeletingTheRootGivesACall) {
     startWatching();
     ASSERT_TRUE(QDir().rename(root, folder.filePath(QStringLiteral("moved"))));
