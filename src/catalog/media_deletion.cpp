@@ -26,11 +26,12 @@ QFuture<DeletionResult> ready(DeletionResult result) {
     return QtFuture::makeReadyFuture(std::move(result));
 }
 
-// A platform future that ends without an outcome (cancelled, or failed with an exception) counts
-// as one that changed nothing, so nothing is reported deleted and no exception reaches the caller.
+// A platform future that ends without an outcome (its worker gave up) counts as one that changed
+// nothing, so nothing is reported deleted. Our platform services never store exceptions in their
+// futures, and Qt 6.4 crashes in onFailed on a cancelled future, so only cancellation is handled.
 template <typename Outcome>
 QFuture<Outcome> orNothing(QFuture<Outcome> future) {
-    return future.onFailed([] { return Outcome{}; }).onCanceled([] { return Outcome{}; });
+    return future.onCanceled([] { return Outcome{}; });
 }
 
 QString partialTrashMessage(qsizetype deleted, qsizetype kept, const std::optional<Error>& error) {
@@ -49,14 +50,15 @@ DeletionResult trashResult(const QList<MediaItem>& items, const QStringList& loc
         moved.insert(QDir::cleanPath(former));
     }
     DeletionResult result;
+    qsizetype deleted = 0;
     for (qsizetype i = 0; i < items.size(); ++i) {
         if (moved.contains(QDir::cleanPath(locations[i]))) {
             result.deletedIDs.insert(items[i].id);
+            ++deleted;
         }
     }
-    const qsizetype kept = items.size() - result.deletedIDs.size();
-    if (kept > 0) {
-        result.message = partialTrashMessage(result.deletedIDs.size(), kept, outcome.error);
+    if (deleted < items.size()) {
+        result.message = partialTrashMessage(deleted, items.size() - deleted, outcome.error);
     }
     return result;
 }

@@ -46,7 +46,8 @@ public:
     virtual PhotoAuthorizationStatus authorizationStatus() const = 0;
     // The assets found for these identifiers; unknown identifiers give nothing.
     virtual QList<PhotoAsset> fetchAssets(const QStringList& localIdentifiers) const = 0;
-    // Deletes all these assets in one change, or none of them.
+    // Deletes all these assets in one change, or none of them. The future holds an outcome or is
+    // cancelled, never an exception.
     virtual QFuture<PhotoChangeOutcome> deleteAssets(const QList<PhotoAsset>& assets) = 0;
 };
 

@@ -19,7 +19,7 @@ struct TrashOutcome {
 };
 
 // Moves files to the user's Trash. Called on the main thread; the moves run elsewhere and the
-// future may finish on any thread.
+// future may finish on any thread. The future holds an outcome or is cancelled, never an exception.
 class Trash {
 public:
     virtual ~Trash() = default;

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
+#include <QPromise>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -157,6 +158,22 @@ TEST_F(MediaDeletionTest, APartialMoveReportsExactlyTheMovedItems) {
     trash.refusedNames.clear();
     EXPECT_EQ(perform(items, LibrarySource::folder), (DeletionResult{idsOf(items), std::nullopt}))
         << "an error beside a complete move is ignored";
+}
+
+TEST_F(MediaDeletionTest, ATrashThatNeverAnswersMovesNothing) {
+    // A future abandoned by its worker ends cancelled; no item may count as moved.
+    struct AbandoningTrash final : Trash {
+        QFuture<TrashOutcome> moveToTrash(const QStringList&) override {
+            QPromise<TrashOutcome> promise;
+            return promise.future();
+        }
+    } abandoning;
+    const QList<MediaItem> items{file(QStringLiteral("a.jpg")), file(QStringLiteral("b.jpg"))};
+    EXPECT_EQ(perform(items, LibrarySource::folder, abandoning),
+              (DeletionResult{{},
+                              QStringLiteral("0개를 휴지통으로 이동했고, 2개는 이동하지 "
+                                             "못했습니다.\n파일 접근 권한과 휴지통을 "
+                                             "확인해주세요.")}));
 }
 
 TEST_F(MediaDeletionTest, TheResultArrivesOnTheCallersThread) {
