@@ -104,9 +104,12 @@ private:
 
     void endRow() {
         row_.append(std::move(field_));
+        const qsizetype width = row_.size();
         rows_.append(std::move(row_));
         field_ = QString();
+        // Rows of one file are usually as wide as the one before.
         row_ = QStringList();
+        row_.reserve(width);
         justClosed_ = false;
     }
 
