@@ -12,7 +12,9 @@ Category defaultCategory(const QString& name, PropertyKind kind, const QString& 
     return Category{QUuid::createUuid(), name, kind, {}, icon};
 }
 
-QString twoDigits(double value) { return QString::number(value, 'f', 0).rightJustified(2, u'0'); }
+QString twoDigits(double value) {
+    return QString::number(value, 'f', 0).rightJustified(2, u'0');
+}
 
 }  // namespace
 
@@ -71,7 +73,9 @@ QString Category::symbol() const {
     return QStringLiteral("list.bullet");
 }
 
-QString Category::idText() const { return UuidText::upper(id); }
+QString Category::idText() const {
+    return UuidText::upper(id);
+}
 
 QString MediaItem::durationText() const {
     // Negative and non-finite lengths only come from hand-edited files; they read as no length.
