@@ -17,20 +17,21 @@ QString parentOf(const QString& path) {
 // Child paths by the NFC form of their parent, so canonically equivalent spellings meet.
 using ChildrenByParent = QHash<QString, QStringList>;
 
-QList<FolderFilterNode> nodesUnder(const QString& parentKey, const ChildrenByParent& children) {
+std::vector<FolderFilterNode> nodesUnder(const QString& parentKey,
+                                         const ChildrenByParent& children) {
     QStringList paths = children.value(parentKey);
     TextOrder::sortLocalizedStandard(paths);
-    QList<FolderFilterNode> nodes;
-    nodes.reserve(paths.size());
+    std::vector<FolderFilterNode> nodes;
+    nodes.reserve(static_cast<size_t>(paths.size()));
     for (const QString& path : paths) {
-        nodes.append(FolderFilterNode{path, nodesUnder(TextOrder::nfc(path), children)});
+        nodes.push_back(FolderFilterNode{path, nodesUnder(TextOrder::nfc(path), children)});
     }
     return nodes;
 }
 
 }  // namespace
 
-QList<FolderFilterNode> FolderFilterNode::tree(const QStringList& paths) {
+std::vector<FolderFilterNode> FolderFilterNode::tree(const QStringList& paths) {
     QSet<QString> known;
     ChildrenByParent children;
     for (const QString& start : paths) {

@@ -12,6 +12,7 @@
 
 #include <map>
 #include <utility>
+#include <vector>
 
 namespace lumivex {
 
@@ -40,7 +41,7 @@ struct LibraryBrowseSnapshot {
     qsizetype unratedCount = 0;
     qsizetype unclassifiedCount = 0;
     QStringList folderPaths;
-    QList<FolderFilterNode> folderTree;
+    std::vector<FolderFilterNode> folderTree;
     std::map<QUuid, QList<OptionCount>> labels;
     QueryKeys queryKeys;
 
