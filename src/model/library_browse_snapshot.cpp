@@ -4,6 +4,7 @@
 #include "platform/text_order.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace lumivex {
@@ -15,16 +16,46 @@ bool hasNoValues(const Labels& labels) {
                        [](const auto& entry) { return entry.second.isEmpty(); });
 }
 
+QString folded(const QString& text) {
+    return TextOrder::nfc(text).toCaseFolded();
+}
+
+// U+0000 between the texts keeps a match from spanning two of them; the query falls back to
+// text-by-text search for a search text that holds U+0000 itself. Normalising and folding part by
+// part gives the same text as doing it to the whole.
 QString searchText(const MediaItem& item) {
-    // U+0000 between the texts keeps a match from spanning two of them; the query falls back to
-    // text-by-text search for a search text that holds U+0000 itself.
-    QString joined = item.filename + QChar(u'\0') + item.notes;
+    QString joined = folded(item.filename) + QChar(u'\0') + folded(item.notes);
     for (const auto& [key, values] : item.labels) {
         for (const QString& value : values) {
-            joined += QChar(u'\0') + value;
+            joined += QChar(u'\0') + folded(value);
         }
     }
-    return TextOrder::nfc(joined).toCaseFolded();
+    return joined;
+}
+
+QList<MediaItem> shownItems(const Library& library, bool topLevelOnly) {
+    const auto isShown = [topLevelOnly](const MediaItem& item) {
+        return item.available && (!topLevelOnly || !item.filename.contains(u'/'));
+    };
+    if (std::all_of(library.items.begin(), library.items.end(), isShown)) {
+        return library.items;  // shared, not copied
+    }
+    QList<MediaItem> shown;
+    std::copy_if(library.items.begin(), library.items.end(), std::back_inserter(shown), isShown);
+    return shown;
+}
+
+// Counts of each value per property identifier text, with canonically equivalent values merged.
+QHash<QString, QHash<QString, qsizetype>> normalizedCounts(
+    const QHash<QString, QHash<QString, qsizetype>>& rawCounts) {
+    QHash<QString, QHash<QString, qsizetype>> counts;
+    for (auto property = rawCounts.cbegin(); property != rawCounts.cend(); ++property) {
+        QHash<QString, qsizetype>& merged = counts[property.key()];
+        for (auto value = property->cbegin(); value != property->cend(); ++value) {
+            merged[TextOrder::nfc(value.key())] += value.value();
+        }
+    }
+    return counts;
 }
 
 // Each file name's place in the localized standard order; canonically equivalent names share one.
@@ -78,17 +109,13 @@ void addFolder(QHash<QString, QString>& folders, const QString& folder, const QS
 
 }  // namespace
 
-LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLevelOnly) {
-    for (const MediaItem& candidate : library.items) {
-        if (candidate.available && (!topLevelOnly || !candidate.filename.contains(u'/'))) {
-            items.append(candidate);
-        }
-    }
+LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLevelOnly)
+    : items(shownItems(library, topLevelOnly)) {
     positions.reserve(items.size());
     queryKeys.folders.reserve(items.size());
     queryKeys.searchTexts.reserve(items.size());
     QHash<QString, QString> folders;
-    QHash<QString, QHash<QString, qsizetype>> valueCounts;
+    QHash<QString, QHash<QString, qsizetype>> rawValueCounts;
     for (qsizetype i = 0; i < items.size(); ++i) {
         const MediaItem& shown = items[i];
         positions.insert(shown.id, i);
@@ -100,9 +127,9 @@ LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLev
         queryKeys.folders.append(TextOrder::nfc(folder));
         addFolder(folders, folder, queryKeys.folders.last());
         for (const auto& [key, values] : shown.labels) {
-            QHash<QString, qsizetype>& counts = valueCounts[key];
+            QHash<QString, qsizetype>& counts = rawValueCounts[key];
             for (const QString& value : values) {
-                ++counts[TextOrder::nfc(value)];
+                ++counts[value];
             }
         }
         queryKeys.searchTexts.append(searchText(shown));
@@ -114,6 +141,7 @@ LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLev
     TextOrder::sortLocalizedStandard(folderPaths);
     folderTree = FolderFilterNode::tree(folderPaths);
 
+    const auto valueCounts = normalizedCounts(rawValueCounts);
     for (const Category& property : library.tagProperties()) {
         const QHash<QString, qsizetype> counts = valueCounts.value(property.idText());
         QList<OptionCount> options;

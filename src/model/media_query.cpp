@@ -6,6 +6,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -165,15 +166,44 @@ int primaryPlacement(const Prepared& prepared, const MediaItem& a, const MediaIt
     return query.ascending ? c : -c;
 }
 
-// One kept item of the snapshot path with its primary key reduced to numbers: `number` for
-// dates and durations, `integer` for integers and collation ranks; the other stays 0.
+// One kept item of the snapshot path, 16 bytes: its primary key as one unsigned number whose
+// ascending order is the wanted order (direction applied, missing values last), then the file
+// name rank and the position for ties. A library holds far fewer than 2^32 items.
 struct SortEntry {
-    double number = 0;
-    std::int64_t integer = 0;
-    bool missing = false;
-    qsizetype nameRank = 0;
-    qsizetype position = 0;
+    std::uint64_t primary = 0;
+    std::uint32_t nameRank = 0;
+    std::uint32_t position = 0;
+
+    bool operator<(const SortEntry& other) const {
+        if (primary != other.primary) {
+            return primary < other.primary;
+        }
+        return nameRank != other.nameRank ? nameRank < other.nameRank : position < other.position;
+    }
 };
+
+constexpr std::uint64_t signBit = std::uint64_t{1} << 63;
+constexpr std::uint64_t missingKey = ~std::uint64_t{0};
+
+// Keys in the order of compareNumbers: -0 equals 0, and a NaN is above +inf. No present value
+// maps to missingKey in either direction.
+std::uint64_t orderedKey(double value, bool ascending) {
+    std::uint64_t key = missingKey - 1;
+    if (!std::isnan(value)) {
+        const auto bits = std::bit_cast<std::uint64_t>(value == 0 ? 0.0 : value);
+        key = (bits & signBit) != 0 ? ~bits : bits | signBit;
+    }
+    return ascending ? key : ~key;
+}
+
+std::uint64_t orderedKey(std::int64_t value, bool ascending) {
+    const std::uint64_t key = static_cast<std::uint64_t>(value) ^ signBit;
+    return ascending ? key : ~key;
+}
+
+std::uint64_t orderedKey(const std::optional<double>& value, bool ascending) {
+    return value ? orderedKey(*value, ascending) : missingKey;
+}
 
 // The rank of each kept item's joined values of the sort property, in the order of `kept`: one
 // collation key per distinct text instead of one collation per comparison.
@@ -213,32 +243,28 @@ std::vector<qsizetype> joinedRanks(const QString& sortKey, const QList<MediaItem
     return ranks;
 }
 
-void fillPrimary(SortEntry& entry, SortOrder order, const MediaItem& item) {
+std::uint64_t primaryKey(SortOrder order, const MediaItem& item, std::int64_t nameRank,
+                         bool ascending) {
     switch (order) {
         case SortOrder::captured:
-            entry.missing = !item.capturedAt;
-            entry.number = item.capturedAt ? item.capturedAt->secondsSince1970 : 0;
-            break;
+            return orderedKey(item.capturedAt
+                                  ? std::optional<double>(item.capturedAt->secondsSince1970)
+                                  : std::nullopt,
+                              ascending);
         case SortOrder::duration:
-            entry.missing = !item.duration;
-            entry.number = item.duration.value_or(0);
-            break;
+            return orderedKey(item.duration, ascending);
         case SortOrder::name:
-            entry.integer = entry.nameRank;
-            break;
+            return orderedKey(nameRank, ascending);
         case SortOrder::rating:
-            entry.integer = item.rating;
-            break;
+            return orderedKey(item.rating, ascending);
         case SortOrder::added:
-            entry.number = item.added.secondsSince1970;
-            break;
+            return orderedKey(item.added.secondsSince1970, ascending);
         case SortOrder::modified:
-            entry.number = item.modified.secondsSince1970;
-            break;
+            return orderedKey(item.modified.secondsSince1970, ascending);
         case SortOrder::size:
-            entry.integer = item.size;
-            break;
+            return orderedKey(item.size, ascending);
     }
+    return 0;
 }
 
 std::vector<SortEntry> sortEntries(const Prepared& prepared, const LibraryBrowseSnapshot& snapshot,
@@ -250,29 +276,17 @@ std::vector<SortEntry> sortEntries(const Prepared& prepared, const LibraryBrowse
     }
     std::vector<SortEntry> entries(kept.size());
     for (size_t k = 0; k < kept.size(); ++k) {
+        const qsizetype position = kept[k];
+        const qsizetype nameRank = snapshot.queryKeys.nameRanks[position];
         SortEntry& entry = entries[k];
-        entry.position = kept[k];
-        entry.nameRank = snapshot.queryKeys.nameRanks[entry.position];
-        if (query.sortCategory) {
-            entry.integer = ranks[k];
-        } else {
-            fillPrimary(entry, query.sort, snapshot.items[entry.position]);
-        }
+        entry.position = static_cast<std::uint32_t>(position);
+        entry.nameRank = static_cast<std::uint32_t>(nameRank);
+        entry.primary =
+            query.sortCategory
+                ? orderedKey(static_cast<std::int64_t>(ranks[k]), query.ascending)
+                : primaryKey(query.sort, snapshot.items[position], nameRank, query.ascending);
     }
-    const bool ascending = query.ascending;
-    std::sort(entries.begin(), entries.end(), [ascending](const SortEntry& a, const SortEntry& b) {
-        if (a.missing != b.missing) {
-            return !a.missing;
-        }
-        int c = compareNumbers(a.number, b.number);
-        if (c == 0) {
-            c = compareNumbers(a.integer, b.integer);
-        }
-        if (c != 0) {
-            return ascending ? c < 0 : c > 0;
-        }
-        return a.nameRank != b.nameRank ? a.nameRank < b.nameRank : a.position < b.position;
-    });
+    std::sort(entries.begin(), entries.end());
     return entries;
 }
 

@@ -296,6 +296,13 @@ TEST(MediaQuery, SnapshotPathMatchesThePlainPathOnAVariedLibrary) {
         if (i % 5 != 0) {
             item.capturedAt = Date{static_cast<double>(i % 7)};
         }
+        if (i % 13 == 0) {
+            item.capturedAt = Date{std::numeric_limits<double>::quiet_NaN()};
+            item.duration = -0.0;
+        }
+        if (i % 17 == 0) {
+            item.notes = QStringLiteral("\uAC00\u11A8 STRASSE");
+        }
         item.size = i % 6;
         item.added = {static_cast<double>(i % 3)};
         if (i % 2 == 0) {
