@@ -28,7 +28,10 @@ bool isSafePart(const QString& part) {
 }  // namespace
 
 QString identity(const QString& path, const std::optional<Date>& creationDate) {
-    const FileStatus status = FileStatus::read(path);
+    return identity(FileStatus::read(path), creationDate);
+}
+
+QString identity(const FileStatus& status, const std::optional<Date>& creationDate) {
     const QString device = status.device ? QString::number(*status.device) : QString();
     const QString inode = status.inode ? QString::number(*status.inode) : QString();
     const double created = creationDate ? creationDate->secondsSince1970 : 0.0;
