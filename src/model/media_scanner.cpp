@@ -8,6 +8,8 @@
 
 #include <QHash>
 #include <QPromise>
+#include <QRandomGenerator>
+#include <QStringBuilder>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -55,6 +57,22 @@ private:
     std::vector<qsizetype> next_;
 };
 
+// A version 4 UUID. The system generator behind QUuid::createUuid costs about as much as examining
+// the file; identifiers need uniqueness, not secrecy, so the securely seeded global generator is
+// enough and keeps an unchanged rescan close to the cost of listing the tree.
+QUuid randomUuid() {
+    quint32 words[4];
+    QRandomGenerator::global()->fillRange(words);
+    QUuid id(words[0], static_cast<ushort>(words[1]), static_cast<ushort>(words[1] >> 16),
+             static_cast<uchar>(words[2]), static_cast<uchar>(words[2] >> 8),
+             static_cast<uchar>(words[2] >> 16), static_cast<uchar>(words[2] >> 24),
+             static_cast<uchar>(words[3]), static_cast<uchar>(words[3] >> 8),
+             static_cast<uchar>(words[3] >> 16), static_cast<uchar>(words[3] >> 24));
+    id.data3 = static_cast<ushort>((id.data3 & 0x0fff) | 0x4000);
+    id.data4[0] = static_cast<uchar>((id.data4[0] & 0x3f) | 0x80);
+    return id;
+}
+
 struct QueuedFolder {
     QString path;
     QString relativePath;
@@ -67,7 +85,10 @@ public:
         : index_(previous),
           includeSubfolders_(includeSubfolders),
           clock_(clock),
-          isCancelled_(isCancelled) {}
+          isCancelled_(isCancelled) {
+        // A rescan usually finds about as many files as it held before.
+        results_.reserve(previous.size());
+    }
 
     QList<MediaItem> run(const QString& folder) {
         queue_.push_back({folder, QString()});
@@ -109,7 +130,7 @@ private:
         // Linux has no packages: every directory is an ordinary folder.
         if (status.isDirectory()) {
             if (includeSubfolders_) {
-                queue_.push_back({folder.path + u'/' + entry.name, std::move(relativePath)});
+                queue_.push_back({folder.path % u'/' % entry.name, std::move(relativePath)});
             }
             return;
         }
@@ -121,15 +142,14 @@ private:
             return;
         }
         const MediaKind kind = content == MediaContent::photo ? MediaKind::photo : MediaKind::video;
-        results_.append(
-            record(folder.path + u'/' + entry.name, std::move(relativePath), kind, status));
+        results_.append(record(folder.path, entry.name, std::move(relativePath), kind, status));
     }
 
-    MediaItem record(const QString& path, QString relativePath, MediaKind kind,
-                     const FileStatus& status) const {
+    MediaItem record(const QString& folderPath, const QString& name, QString relativePath,
+                     MediaKind kind, const FileStatus& status) const {
         const Date now = clock_();
         MediaItem item;
-        item.id = QUuid::createUuid();
+        item.id = randomUuid();
         item.filename = std::move(relativePath);
         item.fileIdentity = FileDeletionValidation::identity(status, status.created);
         item.kind = kind;
@@ -140,10 +160,11 @@ private:
         if (unchanged != nullptr) {
             item.capturedAt = unchanged->capturedAt;
         }
+        // The file's path is spelled out only when the file has to be opened.
         if (kind == MediaKind::video) {
-            readVideo(path, unchanged, item);
+            readVideo(folderPath + u'/' + name, unchanged, item);
         } else if (!item.capturedAt) {
-            item.capturedAt = CaptureDateReader::imageDate(path);
+            item.capturedAt = CaptureDateReader::imageDate(folderPath + u'/' + name);
         }
         if (!item.capturedAt) {
             item.capturedAt = status.created;

@@ -34,14 +34,14 @@ Cache& cache() {
     return shared;
 }
 
-}  // namespace
+// Neighbouring files mostly share an extension, so each thread remembers its last answer and
+// skips the lower-casing and the lock for runs of the same extension.
+struct LastAnswer {
+    QString extension;
+    MediaContent content = MediaContent::none;
+};
 
-MediaContent ofFile(QStringView fileName) {
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    if (dot < 0 || dot + 1 == fileName.size()) {
-        return MediaContent::none;
-    }
-    const QString extension = fileName.mid(dot + 1).toString().toLower();
+MediaContent cachedContent(const QString& extension) {
     Cache& shared = cache();
     std::lock_guard lock(shared.mutex);
     const auto found = shared.contents.constFind(extension);
@@ -53,6 +53,22 @@ MediaContent ofFile(QStringView fileName) {
     const MediaContent content = contentOfExtension(extension);
     shared.contents.insert(extension, content);
     return content;
+}
+
+}  // namespace
+
+MediaContent ofFile(QStringView fileName) {
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    if (dot < 0 || dot + 1 == fileName.size()) {
+        return MediaContent::none;
+    }
+    const QStringView extension = fileName.sliced(dot + 1);
+    thread_local LastAnswer last;
+    if (last.extension != extension) {
+        last.content = cachedContent(extension.toString().toLower());
+        last.extension = extension.toString();
+    }
+    return last.content;
 }
 
 }  // namespace lumivex::MediaType
