@@ -171,7 +171,7 @@ TEST_F(CaptureDates, ExifWinsOverPngAndUnsetExifFallsBackToPng) {
 }
 
 TEST_F(CaptureDates, UnreadableImagesGiveNothing) {
-    writeFile(path("junk.jpg"), QByteArray("\xff\xd8\xff\xe1\xff\xff garbage", 17));
+    writeFile(path("junk.jpg"), QByteArrayLiteral("\xff\xd8\xff\xe1\xff\xff garbage"));
     writeFile(path("empty.png"), QByteArray());
     writeFile(path("cut.png"), png({{"tEXt", "Creation Time", "2024-05-01T12:00:00Z"}}).left(40));
     for (const char* name : {"junk.jpg", "empty.png", "cut.png", "missing.jpg"}) {
