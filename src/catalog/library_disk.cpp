@@ -104,8 +104,8 @@ bool differsOnDisk(const QString& path, const QByteArray& bytes) {
 }  // namespace
 
 QByteArray encodePendingWrite(const PendingWrite& write) {
-    return SortedJson::write(QJsonObject{{QStringLiteral("catalog"), write.catalog},
-                                         {QStringLiteral("deleted"), write.deleted}});
+    return SortedJson::encode(QJsonObject{{QStringLiteral("catalog"), write.catalog},
+                                          {QStringLiteral("deleted"), write.deleted}});
 }
 
 PendingWrite decodePendingWrite(const QByteArray& json) {
