@@ -114,7 +114,7 @@ TEST_F(LibraryDiskTest, FolderWithoutMetadataLoadsTheNewLibraryAndWritesNothing)
     const LibraryState state = LibraryDisk::loadState(root);
     EXPECT_EQ(state.library.categories.size(), Library().categories.size());
     EXPECT_TRUE(state.library.items.isEmpty());
-    EXPECT_EQ(state.deleted, DeletedArchive());
+    EXPECT_EQ(state.deleted, (DeletedArchive{state.library.categories, {}}));
     EXPECT_FALSE(exists(QStringLiteral(".lumivex")));
 }
 
