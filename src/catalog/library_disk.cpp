@@ -115,8 +115,7 @@ PendingWrite decodePendingWrite(const QByteArray& json) {
     const QJsonValue catalog = object.value(QStringLiteral("catalog"));
     const QJsonValue deleted = object.value(QStringLiteral("deleted"));
     if (parseError.error != QJsonParseError::NoError || !document.isObject() ||
-        !catalog.isString() || !deleted.isString() || !catalog.toString().isValidUtf16() ||
-        !deleted.toString().isValidUtf16()) {
+        !catalog.isString() || !deleted.isString()) {
         throw corruptData(
             QStringLiteral("저장하던 내용의 기록 파일(.lumivex/pending-write.json)이 "
                            "손상되어 읽지 못했습니다. 기존 파일을 보존했습니다."));
