@@ -115,7 +115,9 @@ PendingWrite decodePendingWrite(const QByteArray& json) {
     const QJsonValue catalog = object.value(QStringLiteral("catalog"));
     const QJsonValue deleted = object.value(QStringLiteral("deleted"));
     if (parseError.error != QJsonParseError::NoError || !document.isObject() ||
-        !catalog.isString() || !deleted.isString()) {
+        !catalog.isString() || !deleted.isString() ||
+        // Qt lets an escaped lone surrogate through; such a text has no UTF-8 form to write.
+        !catalog.toString().isValidUtf16() || !deleted.toString().isValidUtf16()) {
         throw corruptData(
             QStringLiteral("저장하던 내용의 기록 파일(.lumivex/pending-write.json)이 "
                            "손상되어 읽지 못했습니다. 기존 파일을 보존했습니다."));

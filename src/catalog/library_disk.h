@@ -35,8 +35,8 @@ struct PendingWrite {
 };
 
 QByteArray encodePendingWrite(const PendingWrite& write);
-// Strict: an object whose "catalog" and "deleted" members are both strings; anything else
-// throws.
+// Strict: an object whose "catalog" and "deleted" members are both strings of valid Unicode;
+// anything else throws.
 PendingWrite decodePendingWrite(const QByteArray& json);
 
 }  // namespace LibraryDisk

@@ -234,6 +234,7 @@ TEST_F(LibraryDiskTest, CorruptJournalStopsLoadAndSaveAndStays) {
         "{\"catalog\":\"x\"}",
         "{\"catalog\":1,\"deleted\":\"x\"}",
         "{\"catalog\":\"x\",\"deleted\":null}",
+        "{\"catalog\":\"x\",\"deleted\":\"\x01\\udc00\"}",
     };
     for (const QByteArray& journal : journals) {
         EXPECT_THROW(LibraryDisk::decodePendingWrite(journal), Error) << journal.constData();
