@@ -2,6 +2,7 @@
 # Installs what is missing, builds with warnings as errors and runs every test; then the same tests
 # under AddressSanitizer and UndefinedBehaviorSanitizer; then a short smoke run of every fuzz target.
 set -euo pipefail
+shopt -s nullglob
 cd "$(dirname "$0")/.."
 
 ./scripts/deps.sh

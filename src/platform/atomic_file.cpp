@@ -1,0 +1,168 @@
+#include "platform/atomic_file.h"
+
+#include "platform/error.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QRandomGenerator>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+
+namespace lumivex::AtomicFile {
+
+namespace {
+
+QMutex hookMutex;
+FaultHook faultHook;
+
+void reach(Stage stage, const QString& path) {
+    FaultHook hook;
+    {
+        QMutexLocker locker(&hookMutex);
+        hook = faultHook;
+    }
+    if (hook) {
+        hook(stage, path);
+    }
+}
+
+// mkdir -p with the failing folder named in the error.
+void makeFolders(const QString& folder) {
+    const QByteArray encoded = QFile::encodeName(folder);
+    struct stat info {};
+    if (::stat(encoded.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        return;
+    }
+    const QString parent = QFileInfo(folder).path();
+    if (parent != folder) {
+        makeFolders(parent);
+    }
+    if (::mkdir(encoded.constData(), 0755) != 0 && errno != EEXIST) {
+        throw Error::fromErrno(errno, folder);
+    }
+    if (::stat(encoded.constData(), &info) != 0) {
+        throw Error::fromErrno(errno, folder);
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        throw Error::fromErrno(ENOTDIR, folder);
+    }
+}
+
+void syncFolder(const QString& folder) {
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        throw Error::fromErrno(errno, folder);
+    }
+    const int result = ::fsync(fd);
+    const int syncError = errno;
+    ::close(fd);
+    if (result != 0) {
+        throw Error::fromErrno(syncError, folder);
+    }
+}
+
+// An open temporary file beside the target; removes itself unless it was renamed away.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const QString& target) : target_(target) {
+        const QFileInfo info(target);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QString name = u'.' + info.fileName() + QStringLiteral(".tmp-") +
+                                 QString::number(QRandomGenerator::global()->generate64(), 36);
+            path_ = QFile::encodeName(info.path() + u'/' + name);
+            fd_ = ::open(path_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            if (fd_ >= 0 || errno != EEXIST) {
+                break;
+            }
+        }
+        if (fd_ < 0) {
+            throw Error::fromErrno(errno, target);
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        if (!renamed_) {
+            ::unlink(path_.constData());
+        }
+    }
+
+    void writeAll(const QByteArray& bytes) {
+        const char* data = bytes.constData();
+        qsizetype left = bytes.size();
+        while (left > 0) {
+            const ssize_t written = ::write(fd_, data, static_cast<size_t>(left));
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written < 0) {
+                throw Error::fromErrno(errno, target_);
+            }
+            data += written;
+            left -= written;
+        }
+    }
+
+    void syncAndClose() {
+        if (::fsync(fd_) != 0) {
+            throw Error::fromErrno(errno, target_);
+        }
+        const int result = ::close(fd_);
+        fd_ = -1;
+        if (result != 0) {
+            throw Error::fromErrno(errno, target_);
+        }
+    }
+
+    void renameOntoTarget() {
+        if (::rename(path_.constData(), QFile::encodeName(target_).constData()) != 0) {
+            throw Error::fromErrno(errno, target_);
+        }
+        renamed_ = true;
+    }
+
+private:
+    QString target_;
+    QByteArray path_;
+    int fd_ = -1;
+    bool renamed_ = false;
+};
+
+}  // namespace
+
+void write(const QString& path, const QByteArray& bytes) {
+    const QString folder = QFileInfo(path).path();
+    makeFolders(folder);
+    TemporaryFile temporary(path);
+    reach(Stage::beforeWrite, path);
+    temporary.writeAll(bytes);
+    temporary.syncAndClose();
+    reach(Stage::beforeRename, path);
+    temporary.renameOntoTarget();
+    reach(Stage::afterRename, path);
+    syncFolder(folder);
+}
+
+void remove(const QString& path) {
+    reach(Stage::beforeRemove, path);
+    if (::unlink(QFile::encodeName(path).constData()) != 0) {
+        throw Error::fromErrno(errno, path);
+    }
+    reach(Stage::afterRemove, path);
+    syncFolder(QFileInfo(path).path());
+}
+
+void setFaultHook(FaultHook hook) {
+    QMutexLocker locker(&hookMutex);
+    faultHook = std::move(hook);
+}
+
+}  // namespace lumivex::AtomicFile

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+namespace lumivex {
+
+// Whole-file replacement that a crash or a full disk cannot leave half done: the bytes go to a
+// hidden temporary file in the target's folder, are flushed to the disk and renamed over the
+// target. Everything the catalog and the user defaults write goes through here. Any thread.
+//
+// The rename replaces a symbolic link at the target itself; links in the parent folders are
+// followed like any path. Callers that must not write outside a tree check their paths first.
+namespace AtomicFile {
+
+// The points of a write or removal at which the fault hook is called.
+enum class Stage {
+    beforeWrite,   // the temporary file exists and is empty
+    beforeRename,  // the temporary file holds every byte and is flushed
+    afterRename,   // the target is replaced; its folder is not flushed yet
+    beforeRemove,
+    afterRemove,  // the file is unlinked; its folder is not flushed yet
+};
+
+// Called at every stage with the target path. A test hook may throw (the operation then fails
+// as if the system had failed there, and cleans up) or end the process to simulate a crash.
+using FaultHook = std::function<void(Stage stage, const QString& path)>;
+
+// Replaces the file at `path` with `bytes`, creating missing parent folders. On failure the
+// target keeps its old content, no temporary file stays behind, and Error::fromErrno is thrown.
+void write(const QString& path, const QByteArray& bytes);
+
+// Unlinks `path` (which must exist) and flushes its folder; throws Error::fromErrno.
+void remove(const QString& path);
+
+// Process-wide; an empty hook turns fault injection off.
+void setFaultHook(FaultHook hook);
+
+}  // namespace AtomicFile
+}  // namespace lumivex

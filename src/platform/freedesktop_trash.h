@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/trash.h"
+
+namespace lumivex {
+
+// The freedesktop.org Trash through QFile::moveToTrash. Each call moves its files one by one on
+// the global thread pool, keeps going after a failure and reports every file it moved.
+class FreedesktopTrash final : public Trash {
+public:
+    QFuture<TrashOutcome> moveToTrash(const QStringList& paths) override;
+};
+
+}  // namespace lumivex

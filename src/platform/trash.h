@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/error.h"
+
+#include <QFuture>
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <optional>
+
+namespace lumivex {
+
+// What a move to the Trash did: each moved file's former path with its path in the Trash, and
+// the first failure, if any. Files missing from `moved` are where they were.
+struct TrashOutcome {
+    std::map<QString, QString> moved;
+    std::optional<Error> error;
+};
+
+// Moves files to the user's Trash. Called on the main thread; the moves run elsewhere and the
+// future may finish on any thread. The future holds an outcome or is cancelled, never an exception.
+class Trash {
+public:
+    virtual ~Trash() = default;
+
+    virtual QFuture<TrashOutcome> moveToTrash(const QStringList& paths) = 0;
+};
+
+}  // namespace lumivex

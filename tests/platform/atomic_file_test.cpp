@@ -1,0 +1,135 @@
+#include "platform/atomic_file.h"
+
+#include "platform/error.h"
+#include "support/test_files.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+using namespace lumivex;
+using lumivex::test::readFile;
+using lumivex::test::writeFile;
+
+namespace {
+
+class AtomicFileTest : public ::testing::Test {
+protected:
+    void TearDown() override { AtomicFile::setFaultHook({}); }
+
+    QStringList entries() const {
+        return QDir(folder.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+
+    void failAt(AtomicFile::Stage failing, int errorNumber) {
+        AtomicFile::setFaultHook(
+            [failing, errorNumber](AtomicFile::Stage stage, const QString& path) {
+                if (stage == failing) {
+                    throw Error::fromErrno(errorNumber, path);
+                }
+            });
+    }
+
+    QTemporaryDir folder;
+    QString target = folder.filePath(QStringLiteral("lumivex.csv"));
+};
+
+TEST_F(AtomicFileTest, ReplacesTheWholeContentAndLeavesNoTemporaryFile) {
+    AtomicFile::write(target, QByteArray(10000, 'a'));
+    AtomicFile::write(target, QByteArrayLiteral("short\n"));
+    EXPECT_EQ(readFile(target), QByteArrayLiteral("short\n"));
+    AtomicFile::write(target, {});
+    EXPECT_EQ(QFileInfo(target).size(), 0);
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("lumivex.csv")});
+}
+
+TEST_F(AtomicFileTest, CreatesMissingParentFolders) {
+    const QString deep = folder.filePath(QStringLiteral("a/b/.lumivex/deleted.csv"));
+    AtomicFile::write(deep, QByteArrayLiteral("x"));
+    EXPECT_EQ(readFile(deep), QByteArrayLiteral("x"));
+}
+
+TEST_F(AtomicFileTest, RefusesAParentThatIsAFile) {
+    writeFile(folder.filePath(QStringLiteral("plain")), QByteArrayLiteral("keep"));
+    try {
+        AtomicFile::write(folder.filePath(QStringLiteral("plain/inner/file")), "x");
+        FAIL() << "a file on the way was accepted as a folder";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.systemErrorNumber(), ENOTDIR);
+    }
+    EXPECT_EQ(readFile(folder.filePath(QStringLiteral("plain"))), QByteArrayLiteral("keep"));
+}
+
+TEST_F(AtomicFileTest, AFailureBeforeTheRenameKeepsTheOldFileAndNoTemporaryFile) {
+    for (const auto stage : {AtomicFile::Stage::beforeWrite, AtomicFile::Stage::beforeRename}) {
+        AtomicFile::setFaultHook({});
+        AtomicFile::write(target, QByteArrayLiteral("old"));
+        failAt(stage, ENOSPC);
+        try {
+            AtomicFile::write(target, QByteArrayLiteral("new"));
+            FAIL() << "the injected failure was swallowed";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.systemErrorNumber(), ENOSPC);
+        }
+        EXPECT_EQ(readFile(target), QByteArrayLiteral("old"));
+        EXPECT_EQ(entries(), QStringList{QStringLiteral("lumivex.csv")});
+    }
+}
+
+TEST_F(AtomicFileTest, AFailureAfterTheRenameReportsButTheNewContentIsInPlace) {
+    AtomicFile::write(target, QByteArrayLiteral("old"));
+    failAt(AtomicFile::Stage::afterRename, EIO);
+    EXPECT_THROW(AtomicFile::write(target, QByteArrayLiteral("new")), Error);
+    EXPECT_EQ(readFile(target), QByteArrayLiteral("new"));
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("lumivex.csv")});
+}
+
+TEST_F(AtomicFileTest, ACrashBeforeTheRenameLeavesTheOldContent) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    AtomicFile::write(target, QByteArrayLiteral("old"));
+    EXPECT_EXIT(
+        {
+            AtomicFile::setFaultHook([](AtomicFile::Stage stage, const QString&) {
+                if (stage == AtomicFile::Stage::beforeRename) {
+                    std::_Exit(3);
+                }
+            });
+            AtomicFile::write(target, QByteArrayLiteral("new"));
+        },
+        ::testing::ExitedWithCode(3), "");
+    EXPECT_EQ(readFile(target), QByteArrayLiteral("old"));
+}
+
+TEST_F(AtomicFileTest, ReplacesASymbolicLinkAtTheTargetWithoutTouchingWhatItPointsTo) {
+    const QString outside = folder.filePath(QStringLiteral("outside.csv"));
+    writeFile(outside, QByteArrayLiteral("outside"));
+    test::makeSymbolicLink(outside, target);
+    AtomicFile::write(target, QByteArrayLiteral("inside"));
+    EXPECT_FALSE(QFileInfo(target).isSymLink());
+    EXPECT_EQ(readFile(target), QByteArrayLiteral("inside"));
+    EXPECT_EQ(readFile(outside), QByteArrayLiteral("outside"));
+}
+
+TEST_F(AtomicFileTest, RemoveUnlinksAndReportsAMissingFile) {
+    AtomicFile::write(target, QByteArrayLiteral("x"));
+    AtomicFile::remove(target);
+    EXPECT_FALSE(QFileInfo::exists(target));
+    try {
+        AtomicFile::remove(target);
+        FAIL() << "removing a missing file succeeded";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.systemErrorNumber(), ENOENT);
+    }
+    AtomicFile::write(target, QByteArrayLiteral("x"));
+    failAt(AtomicFile::Stage::beforeRemove, EIO);
+    EXPECT_THROW(AtomicFile::remove(target), Error);
+    EXPECT_TRUE(QFileInfo::exists(target));
+}
+
+}  // namespace
