@@ -99,7 +99,7 @@ QStringList CatalogCache::subfolders(const QString& folder) {
         return known->subfolders;
     }
     QStringList names;
-    for (const DirectoryEntry& entry : DirectoryListing::list(folder)) {
+    for (const DirectoryEntry& entry : DirectoryListing::entries(folder)) {
         if (entry.status.isDirectory()) {
             names.append(entry.name);
         }

@@ -50,14 +50,14 @@ QByteArray readWhole(const QString& path) {
 QString path(const QString& root) { return root + QStringLiteral("/.lumivex/folders-pending.json"); }
 
 QByteArray encode(const QList<FolderCatalog::Write>& writes) {
-    QList<SortedJson::Object> objects;
+    QJsonArray array;
     for (const FolderCatalog::Write& write : writes) {
-        objects.append(SortedJson::Object{{QStringLiteral("archive"), write.archive},
-                                          {QStringLiteral("catalog"), write.catalog},
-                                          {QStringLiteral("directory"), write.directory},
-                                          {QStringLiteral("identity"), write.identity}});
+        array.append(QJsonObject{{QStringLiteral("archive"), write.archive},
+                                 {QStringLiteral("catalog"), write.catalog},
+                                 {QStringLiteral("directory"), write.directory},
+                                 {QStringLiteral("identity"), write.identity}});
     }
-    return SortedJson::arrayOfObjects(objects);
+    return SortedJson::encode(array);
 }
 
 QList<FolderCatalog::Write> decode(const QByteArray& bytes, const QString& path) {
