@@ -7,12 +7,12 @@
 
 #include <QFile>
 
-#include <algorithm>
-#include <cerrno>
-#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
 
 namespace lumivex {
 
@@ -162,7 +162,9 @@ void CatalogCache::rememberUnchanged(const QString& folder, std::uint64_t genera
     }
 }
 
-void CatalogCache::forgetFolder(const QString& folder) { folders_.remove(folder); }
+void CatalogCache::forgetFolder(const QString& folder) {
+    folders_.remove(folder);
+}
 
 void CatalogCache::clear() {
     folders_.clear();

@@ -195,8 +195,8 @@ void keepOrphans(LibraryState& result, const LibraryState& previous, QSet<QUuid>
     }
     for (const DeletedRecord& record : previous.deleted.records) {
         if (claim(record.item)) {
-            result.deleted.records.append({prefixed(record.item, QString(), mapping),
-                                           record.deletedAt});
+            result.deleted.records.append(
+                {prefixed(record.item, QString(), mapping), record.deletedAt});
         }
     }
 }
@@ -255,8 +255,7 @@ void rebindRelocatedDirectory(LibraryState& state, const QString& folder) {
         } catch (const Error&) {
             continue;
         }
-        if (!status || !status->isRegularFile() || status->size != item.size ||
-            !status->modified ||
+        if (!status || !status->isRegularFile() || status->size != item.size || !status->modified ||
             !(std::abs(status->modified->secondsSince1970 - item.modified.secondsSince1970) <
               1.0)) {
             continue;

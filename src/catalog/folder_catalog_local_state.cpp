@@ -90,8 +90,9 @@ private:
             if (!shown) {
                 continue;
             }
-            const Category* loaded = findCategory(state_.library.catalogProperties,
-                                                  [&](const Category& c) { return c.id == shown->id; });
+            const Category* loaded =
+                findCategory(state_.library.catalogProperties,
+                             [&](const Category& c) { return c.id == shown->id; });
             Category copy = property;
             if (!loaded || loaded->name != shown->name) {
                 copy.name = shown->name;

@@ -15,9 +15,9 @@ namespace lumivex::TreeJournal {
 namespace {
 
 Error unreadable(const QString& path) {
-    return Error(QStringLiteral("Lumivex.FolderCatalog"), 2,
-                 QStringLiteral("폴더 저장 복구 파일을 읽지 못했습니다. 파일을 보존했습니다.\n") +
-                     path);
+    return Error(
+        QStringLiteral("Lumivex.FolderCatalog"), 2,
+        QStringLiteral("폴더 저장 복구 파일을 읽지 못했습니다. 파일을 보존했습니다.\n") + path);
 }
 
 const QStringList memberNames = {QStringLiteral("archive"), QStringLiteral("catalog"),
@@ -47,7 +47,9 @@ QByteArray readWhole(const QString& path) {
 
 }  // namespace
 
-QString path(const QString& root) { return root + QStringLiteral("/.lumivex/folders-pending.json"); }
+QString path(const QString& root) {
+    return root + QStringLiteral("/.lumivex/folders-pending.json");
+}
 
 QByteArray encode(const QList<FolderCatalog::Write>& writes) {
     QJsonArray array;
