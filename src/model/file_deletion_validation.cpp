@@ -61,6 +61,8 @@ QString url(const MediaItem& item, const QString& root) {
     return location;
 }
 
-bool isInvalidFileName(const Error& error) { return error.domain() == invalidFileNameDomain; }
+bool isInvalidFileName(const Error& error) {
+    return error.domain() == invalidFileNameDomain;
+}
 
 }  // namespace lumivex::FileDeletionValidation

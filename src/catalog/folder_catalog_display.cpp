@@ -1,0 +1,259 @@
+#include "catalog/folder_catalog.h"
+
+#include "model/option_text.h"
+#include "platform/text_order.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace lumivex::FolderCatalog {
+
+namespace {
+
+struct MergedShape {
+    std::optional<PropertyKind> kind;
+    QStringList options;
+};
+
+bool holdsText(const QStringList& list, const QString& text) {
+    return std::any_of(list.cbegin(), list.cend(), [&](const QString& held) {
+        return TextOrder::canonicallyEqual(held, text);
+    });
+}
+
+// The schema key of `folder`; folder paths compare as canonically equivalent texts.
+std::optional<QString> schemaKey(const Library& library, const QString& folder) {
+    if (library.folderSchemas.contains(folder)) {
+        return folder;
+    }
+    for (const auto& [path, schema] : library.folderSchemas) {
+        if (TextOrder::canonicallyEqual(path, folder)) {
+            return path;
+        }
+    }
+    return std::nullopt;
+}
+
+const FolderPropertySchema* schemaOf(const Library& library, const QString& folder) {
+    const auto key = schemaKey(library, folder);
+    return key ? &library.folderSchemas.at(*key) : nullptr;
+}
+
+std::optional<QString> displayID(const FolderPropertySchema& schema, const Category& property) {
+    const auto found = schema.displayIDs.find(property.idText());
+    if (found == schema.displayIDs.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+bool declares(const FolderPropertySchema& schema, const QString& categoryID) {
+    return std::any_of(schema.properties.cbegin(), schema.properties.cend(),
+                       [&](const Category& p) { return displayID(schema, p) == categoryID; });
+}
+
+// Properties created since the load that no folder declares belong to the root folder.
+QSet<QString> rootLevelIDs(const Library& library) {
+    QSet<QString> declared;
+    for (const auto& [path, schema] : library.folderSchemas) {
+        for (const auto& [own, display] : schema.displayIDs) {
+            declared.insert(display);
+        }
+    }
+    QSet<QUuid> loaded;
+    for (const Category& property : library.catalogProperties) {
+        loaded.insert(property.id);
+    }
+    QSet<QString> result;
+    for (const Category& category : library.categories) {
+        if (!loaded.contains(category.id) && !declared.contains(category.idText())) {
+            result.insert(category.idText());
+        }
+    }
+    return result;
+}
+
+// Kinds and options as the chosen folders declare them; multiple choice in any folder wins.
+QHash<QString, MergedShape> mergedShapes(const Library& library, QStringList chosen,
+                                         QSet<QString>& active) {
+    std::sort(chosen.begin(), chosen.end(), TextOrder::plainLess);
+    QHash<QString, MergedShape> shapes;
+    for (const QString& folder : std::as_const(chosen)) {
+        const FolderPropertySchema* schema = schemaOf(library, folder);
+        if (!schema) {
+            continue;
+        }
+        for (const Category& property : schema->properties) {
+            const auto display = displayID(*schema, property);
+            if (!display) {
+                continue;
+            }
+            active.insert(*display);
+            MergedShape& shape = shapes[*display];
+            if (shape.kind != PropertyKind::multiSelect) {
+                shape.kind = property.kind;
+            }
+            for (const QString& option : property.options) {
+                if (!holdsText(shape.options, option)) {
+                    shape.options.append(option);
+                }
+            }
+        }
+    }
+    return shapes;
+}
+
+// The displayed categories in the one chosen folder's own property order; the rest after them.
+void orderByFolder(QList<Category>& displayed, const FolderPropertySchema& schema) {
+    QHash<QString, qsizetype> rank;
+    for (qsizetype i = 0; i < schema.properties.size(); ++i) {
+        if (const auto display = displayID(schema, schema.properties[i])) {
+            rank.insert(*display, i);
+        }
+    }
+    const qsizetype unranked = schema.properties.size();
+    std::stable_sort(displayed.begin(), displayed.end(), [&](const Category& a, const Category& b) {
+        return rank.value(a.idText(), unranked) < rank.value(b.idText(), unranked);
+    });
+}
+
+// The active categories in library order, shaped as the chosen folders declare them. Values of
+// several options on one item need multiple choice, whatever a folder says.
+QList<Category> displayedCategories(const QList<Category>& categories, const QSet<QString>& active,
+                                    const QHash<QString, MergedShape>& shapes,
+                                    const QList<MediaItem>& kept) {
+    QList<Category> displayed;
+    for (const Category& category : categories) {
+        const QString id = category.idText();
+        if (!active.contains(id)) {
+            continue;
+        }
+        Category shown = category;
+        const MergedShape shape = shapes.value(id);
+        shown.options = shape.options;
+        shown.kind = shape.kind.value_or(shown.kind);
+        const bool severalValues =
+            std::any_of(kept.cbegin(), kept.cend(), [&](const MediaItem& item) {
+                const auto values = item.labels.find(id);
+                return values != item.labels.end() && values->second.size() > 1;
+            });
+        if (shown.kind == PropertyKind::singleSelect && severalValues) {
+            shown.kind = PropertyKind::multiSelect;
+        }
+        displayed.append(std::move(shown));
+    }
+    return displayed;
+}
+
+}  // namespace
+
+PropertyKind selectionKind(const Category& category, const QString& folder,
+                           const Library& library) {
+    const FolderPropertySchema* schema = schemaOf(library, folder);
+    if (!schema) {
+        return category.kind;
+    }
+    const QString id = category.idText();
+    for (const Category& property : schema->properties) {
+        if (displayID(*schema, property) == id) {
+            return property.kind;
+        }
+    }
+    return category.kind;
+}
+
+Library displayLibrary(const Library& library, const std::optional<QSet<QString>>& folders) {
+    if (library.folderSchemas.empty()) {
+        return library;
+    }
+    QStringList chosen;
+    if (folders) {
+        chosen = folders->values();
+    } else {
+        for (const auto& [path, schema] : library.folderSchemas) {
+            chosen.append(path);
+        }
+    }
+    QSet<QString> chosenKeys;
+    for (const QString& folder : std::as_const(chosen)) {
+        chosenKeys.insert(TextOrder::nfc(folder));
+    }
+
+    QList<MediaItem> kept;
+    QSet<QString> active;
+    for (const MediaItem& item : library.items) {
+        if (item.available && chosenKeys.contains(TextOrder::nfc(item.folder()))) {
+            kept.append(item);
+            for (const auto& [key, values] : item.labels) {
+                if (!values.isEmpty()) {
+                    active.insert(key);
+                }
+            }
+        }
+    }
+    QHash<QString, MergedShape> shapes = mergedShapes(library, chosen, active);
+    if (chosenKeys.contains(QString())) {
+        const QSet<QString> rootLevel = rootLevelIDs(library);
+        for (const Category& category : library.categories) {
+            if (rootLevel.contains(category.idText())) {
+                active.insert(category.idText());
+                shapes[category.idText()].options = category.options;
+            }
+        }
+    }
+
+    QList<Category> displayed = displayedCategories(library.categories, active, shapes, kept);
+    if (chosen.size() == 1) {
+        if (const FolderPropertySchema* schema = schemaOf(library, chosen.first())) {
+            orderByFolder(displayed, *schema);
+        }
+    }
+    return Library::withContents(std::move(displayed), std::move(kept));
+}
+
+Library applyingLabel(const QString& value, const QSet<QUuid>& ids, const Category& category,
+                      const Library& library) {
+    OptionText::validate(value);
+    const auto own = std::find_if(library.categories.cbegin(), library.categories.cend(),
+                                  [&](const Category& c) { return c.id == category.id; });
+    const bool targeted = std::any_of(library.items.cbegin(), library.items.cend(),
+                                      [&](const MediaItem& item) { return ids.contains(item.id); });
+    if (category.kind == PropertyKind::rating || value.isEmpty() ||
+        own == library.categories.cend() || !targeted) {
+        return library;
+    }
+    Library result = library;
+    QStringList& options = result.categories[own - library.categories.cbegin()].options;
+    if (!holdsText(options, value)) {
+        options.append(value);
+    }
+
+    const QString id = category.idText();
+    for (const MediaItem& item : std::as_const(result.items)) {
+        const auto key = ids.contains(item.id) ? schemaKey(result, item.folder()) : std::nullopt;
+        if (!key || declares(result.folderSchemas.at(*key), id)) {
+            continue;
+        }
+        // The folder gains its own copy, so its catalog can hold the value.
+        FolderPropertySchema& schema = result.folderSchemas.at(*key);
+        const Category copy{
+            QUuid::createUuid(), category.name, category.kind, {}, category.iconName};
+        schema.properties.append(copy);
+        schema.displayIDs[copy.idText()] = id;
+    }
+    for (MediaItem& item : result.items) {
+        if (!ids.contains(item.id)) {
+            continue;
+        }
+        QStringList& values = item.labels[id];
+        if (selectionKind(category, item.folder(), result) == PropertyKind::singleSelect) {
+            values = QStringList{value};
+        } else if (!holdsText(values, value)) {
+            values.append(value);
+        }
+    }
+    return result;
+}
+
+}  // namespace lumivex::FolderCatalog

@@ -1,0 +1,222 @@
+#include "catalog/library_state.h"
+
+#include "model/option_text.h"
+#include "platform/text_order.h"
+#include "platform/uuid_text.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace lumivex {
+
+namespace {
+
+void prune(DeletedArchive& archive, Date date) {
+    archive.records.removeIf([&](const DeletedRecord& record) {
+        return date.secondsSince1970 - record.deletedAt.secondsSince1970 >=
+               DeletedArchive::retentionSeconds;
+    });
+}
+
+// Replaces `option` by `replacement` (or drops it) and keeps only the first of equal texts.
+QStringList replaced(const QStringList& list, const QString& option,
+                     const std::optional<QString>& replacement) {
+    QStringList result;
+    QSet<QString> seen;
+    for (const QString& element : list) {
+        const bool matches = TextOrder::canonicallyEqual(element, option);
+        if (matches && !replacement) {
+            continue;
+        }
+        const QString& kept = matches ? *replacement : element;
+        const QString key = TextOrder::nfc(kept);
+        if (!seen.contains(key)) {
+            seen.insert(key);
+            result.append(kept);
+        }
+    }
+    return result;
+}
+
+QSet<QString> normalizedSet(const QSet<QString>& texts) {
+    QSet<QString> result;
+    for (const QString& text : texts) {
+        result.insert(TextOrder::nfc(text));
+    }
+    return result;
+}
+
+// Archived properties that items brought back hold values under but the library lacks: each
+// joins the library with the values in use as its options.
+QList<Category> usedArchiveOnlyProperties(const Library& library, const DeletedArchive& archive) {
+    QSet<QUuid> known;
+    for (const Category& property : library.categories) {
+        known.insert(property.id);
+    }
+    QList<Category> added;
+    for (const Category& property : archive.categories) {
+        if (known.contains(property.id)) {
+            continue;
+        }
+        const QString key = property.idText();
+        QStringList used;
+        QSet<QString> seen;
+        for (const MediaItem& item : library.items) {
+            const auto values = item.labels.find(key);
+            if (values == item.labels.end()) {
+                continue;
+            }
+            for (const QString& value : values->second) {
+                if (!seen.contains(TextOrder::nfc(value))) {
+                    seen.insert(TextOrder::nfc(value));
+                    used.append(value);
+                }
+            }
+        }
+        if (used.isEmpty()) {
+            continue;
+        }
+        Category joined = property;
+        joined.options = used;
+        known.insert(joined.id);
+        added.append(joined);
+    }
+    return added;
+}
+
+}  // namespace
+
+void LibraryState::remove(const QSet<QUuid>& ids, Date date) {
+    prune(deleted, date);
+    deleted = deleted.aligned(library.categories);
+    for (const MediaItem& item : std::as_const(library.items)) {
+        if (!ids.contains(item.id)) {
+            continue;
+        }
+        MediaItem gone = item;
+        gone.available = false;
+        deleted.records.removeIf(
+            [&](const DeletedRecord& record) { return record.item.id == gone.id; });
+        deleted.records.append(DeletedRecord{std::move(gone), date});
+    }
+    library.items.removeIf([&](const MediaItem& item) { return ids.contains(item.id); });
+}
+
+void LibraryState::reconcile(const QList<MediaItem>& scanned, Date date) {
+    prune(deleted, date);
+    // The library keeps its own property list: the archive's copies may carry older names,
+    // orders and options, and must not undo the user's edits at every scan.
+    deleted = deleted.aligned(library.categories);
+
+    QSet<QUuid> present;
+    for (const MediaItem& item : std::as_const(library.items)) {
+        present.insert(item.id);
+    }
+    for (const DeletedRecord& record : std::as_const(deleted.records)) {
+        if (!present.contains(record.item.id)) {
+            library.items.append(record.item);
+        }
+    }
+    library.merge(scanned);
+
+    // With repeated record identifiers the first record's time stands.
+    QHash<QUuid, Date> departures;
+    for (const DeletedRecord& record : std::as_const(deleted.records)) {
+        if (!departures.contains(record.item.id)) {
+            departures.insert(record.item.id, record.deletedAt);
+        }
+    }
+    QList<DeletedRecord> records;
+    for (const MediaItem& item : std::as_const(library.items)) {
+        if (!item.available) {
+            records.append(DeletedRecord{item, departures.value(item.id, date)});
+        }
+    }
+    deleted.records = std::move(records);
+    library.items.removeIf([](const MediaItem& item) { return !item.available; });
+
+    const QList<Category> added = usedArchiveOnlyProperties(library, deleted);
+    library.categories += added;
+    if (!library.folderSchemas.empty()) {
+        library.catalogProperties += added;
+    }
+}
+
+void LibraryState::reconcileFolder(const QList<MediaItem>& scanned, Date date) {
+    QList<MediaItem> seen = scanned;
+    if (!library.includeSubfolders) {
+        // Only the root was listed: items of subfolders were not looked for, so they count as seen.
+        for (const MediaItem& item : std::as_const(library.items)) {
+            if (item.available && !item.folder().isEmpty()) {
+                seen.append(item);
+            }
+        }
+    }
+    reconcile(seen, date);
+}
+
+void LibraryState::replaceOption(const QString& option, const std::optional<QString>& replacement,
+                                 const Category& category,
+                                 const std::optional<QSet<QString>>& folders) {
+    if (replacement) {
+        OptionText::validate(*replacement);
+    }
+    const QString key = category.idText();
+    const std::optional<QSet<QString>> scope =
+        folders ? std::optional(normalizedSet(*folders)) : std::nullopt;
+    const auto inScope = [&](const QString& folder) {
+        return !scope || scope->contains(TextOrder::nfc(folder));
+    };
+    const auto replaceIn = [&](MediaItem& item) {
+        if (inScope(item.folder())) {
+            item.labels[key] = replaced(item.labels[key], option, replacement);
+        }
+    };
+
+    const auto own = std::find_if(library.categories.begin(), library.categories.end(),
+                                  [&](const Category& c) { return c.id == category.id; });
+    if (own != library.categories.end()) {
+        own->options = replaced(library.options(category), option, replacement);
+    }
+    for (auto& [path, schema] : library.folderSchemas) {
+        if (!inScope(path)) {
+            continue;
+        }
+        for (Category& property : schema.properties) {
+            const auto display = schema.displayIDs.find(property.idText());
+            if (display != schema.displayIDs.end() && display->second == key) {
+                property.options = replaced(property.options, option, replacement);
+            }
+        }
+    }
+    std::for_each(library.items.begin(), library.items.end(), replaceIn);
+    for (DeletedRecord& record : deleted.records) {
+        replaceIn(record.item);
+    }
+    const auto archived = std::find_if(deleted.categories.begin(), deleted.categories.end(),
+                                       [&](const Category& c) { return c.id == category.id; });
+    if (archived != deleted.categories.end()) {
+        archived->options = replaced(archived->options, option, replacement);
+    }
+}
+
+void LibraryState::removeProperty(const QUuid& id) {
+    const auto first = std::find_if(library.categories.cbegin(), library.categories.cend(),
+                                    [&](const Category& c) { return c.id == id; });
+    if (first != library.categories.cend() && first->kind == PropertyKind::rating) {
+        return;
+    }
+    const auto matches = [&](const Category& c) { return c.id == id; };
+    library.categories.removeIf(matches);
+    deleted.categories.removeIf(matches);
+    const QString key = UuidText::upper(id);
+    for (MediaItem& item : library.items) {
+        item.labels.erase(key);
+    }
+    for (DeletedRecord& record : deleted.records) {
+        record.item.labels.erase(key);
+    }
+}
+
+}  // namespace lumivex
