@@ -1,5 +1,6 @@
 #include "catalog/deleted_archive.h"
 
+#include "model/catalog_columns.h"
 #include "model/catalog_error.h"
 #include "model/csv_codec.h"
 #include "platform/decimal_text.h"
@@ -15,19 +16,15 @@ namespace lumivex {
 namespace {
 
 // The deletion column sits right after the catalog's twelve fixed columns.
-constexpr qsizetype deletionColumn = 12;
-constexpr qsizetype idColumn = 9;
-constexpr qsizetype presenceColumn = 6;
+constexpr qsizetype deletionColumn = CatalogColumns::firstProperty;
 
 QString deletionHeader() {
     return QStringLiteral("_삭제시각");
 }
-QString metaMarker() {
-    return QStringLiteral("_속성");
-}
 
 bool isMetaRow(const QStringList& row) {
-    return row.at(0).isEmpty() && TextOrder::canonicallyEqual(row.at(1), metaMarker()) &&
+    return row.at(CatalogColumns::filename).isEmpty() &&
+           TextOrder::canonicallyEqual(row.at(CatalogColumns::kind), CatalogColumns::metaMarker) &&
            row.at(deletionColumn).isEmpty();
 }
 
@@ -59,7 +56,7 @@ QString DeletedArchive::csv() const {
     rows[0].insert(deletionColumn, deletionHeader());
     for (qsizetype index = 1; index < rows.size(); ++index) {
         QStringList& row = rows[index];
-        const auto found = times.constFind(row.value(idColumn));
+        const auto found = times.constFind(row.value(CatalogColumns::id));
         row.insert(deletionColumn, found == times.cend()
                                        ? QString()
                                        : DecimalText::shortest(found->secondsSince1970));
@@ -83,7 +80,7 @@ DeletedArchive DeletedArchive::fromCSV(const QString& text) {
         }
         if (!isMetaRow(row)) {
             const Date time = deletionTime(row.at(deletionColumn));
-            if (row.at(presenceColumn) != QStringLiteral("false")) {
+            if (row.at(CatalogColumns::available) != QStringLiteral("false")) {
                 throw CatalogError::invalidCSV();
             }
             times.append(time);

@@ -1,6 +1,7 @@
 #include "catalog/library_disk.h"
 
 #include "catalog/metadata_files.h"
+#include "model/csv_codec.h"
 #include "model/library_json.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
@@ -88,7 +89,7 @@ DeletedArchive storedArchive(const QString& root) {
         return {};
     }
     try {
-        return DeletedArchive::fromCSV(MetadataFiles::text(MetadataFiles::read(path)));
+        return DeletedArchive::fromCSV(CSVCodec::text(MetadataFiles::read(path)));
     } catch (const Error& error) {
         throw Error(MetadataFiles::errorDomain, unreadableArchiveCode,
                     QStringLiteral("삭제 기록 CSV를 읽지 못했습니다. 기존 파일을 보존했습니다.\n") +
@@ -169,7 +170,7 @@ Library load(const QString& root) {
     migrateCatalog(root);
     const QString catalog = catalogPath(root);
     if (MetadataFiles::exists(catalog)) {
-        return Library::fromCatalogCSV(MetadataFiles::text(MetadataFiles::read(catalog)));
+        return Library::fromCatalogCSV(CSVCodec::text(MetadataFiles::read(catalog)));
     }
     const QString json = olderJsonPath(root);
     if (!MetadataFiles::exists(json)) {
@@ -218,7 +219,7 @@ void migrateCSV(const QString& source, const QString& destination,
         return;
     }
     const QByteArray bytes = MetadataFiles::read(source);
-    validate(MetadataFiles::text(bytes));
+    validate(CSVCodec::text(bytes));
     if (!MetadataFiles::exists(destination)) {
         MetadataFiles::makeFolder(QFileInfo(destination).path());
         MetadataFiles::move(source, destination);

@@ -1,9 +1,7 @@
 #include "catalog/metadata_files.h"
 
-#include "model/catalog_error.h"
 #include "platform/error.h"
 #include "platform/file_status.h"
-#include "platform/utf8.h"
 
 #include <QFile>
 
@@ -65,14 +63,6 @@ std::optional<QByteArray> readIfPossible(const QString& path) {
     } catch (const Error&) {
         return std::nullopt;
     }
-}
-
-QString text(const QByteArray& bytes) {
-    std::optional<QString> decoded = Utf8::decode(bytes);
-    if (!decoded) {
-        throw CatalogError::invalidCSV();
-    }
-    return std::move(*decoded);
 }
 
 void makeFolder(const QString& path) {

@@ -24,8 +24,6 @@ bool exists(const QString& path);
 QByteArray read(const QString& path);
 // The whole file, or nothing when it cannot be read for any reason.
 std::optional<QByteArray> readIfPossible(const QString& path);
-// Strict UTF-8; invalid bytes are CatalogError::invalidCSV, never repaired.
-QString text(const QByteArray& bytes);
 
 // Creates the folder and any missing parents; throws Error::fromErrno.
 void makeFolder(const QString& path);

@@ -36,7 +36,8 @@ CatalogSchema schemaFromJson(const QJsonValue& value) {
     schema.properties = propertiesFromJson(object.value(QStringLiteral("properties")));
     schema.includeSubfolders = subfolders.toBool();
     if (identity.isString()) {
-        schema.directoryIdentity = identity.toString();
+        schema.directoryIdentity =
+            LibraryJson::validText(identity.toString(), QStringLiteral("directoryIdentity"));
     }
     return schema;
 }

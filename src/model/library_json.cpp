@@ -71,7 +71,7 @@ public:
         if (!value.isString()) {
             throw decodingError(key);
         }
-        return value.toString();
+        return validText(value.toString(), key);
     }
     static double asNumber(const QJsonValue& value, const QString& key) {
         if (!value.isDouble()) {
@@ -110,7 +110,7 @@ Labels labelsFromJson(const QJsonValue& value) {
     const QJsonObject object = value.toObject();
     Labels labels;
     for (auto it = object.begin(); it != object.end(); ++it) {
-        labels.emplace(it.key(), Fields::asTexts(it.value(), key));
+        labels.emplace(validText(it.key(), key), Fields::asTexts(it.value(), key));
     }
     return labels;
 }
@@ -145,6 +145,15 @@ Error decodingError(const QString& key) {
         QStringLiteral("JSON 데이터를 읽을 수 없습니다. \"%1\" 값이 없거나 형식이 올바르지 "
                        "않습니다.")
             .arg(key));
+}
+
+QString validText(QString text, const QString& key) {
+    // Qt reads an escaped lone surrogate ("\ud800") into the text; it has no UTF-8 form, so
+    // writing it back would silently turn it into "?".
+    if (!text.isValidUtf16()) {
+        throw decodingError(key);
+    }
+    return text;
 }
 
 QJsonObject toJson(const Category& category) {

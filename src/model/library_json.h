@@ -20,6 +20,8 @@ constexpr int dataCorruptedCode = 1;
 
 // The decoding failure for the value under `key`.
 Error decodingError(const QString& key);
+// `text` when it is valid Unicode, else the decoding failure for `key`.
+QString validText(QString text, const QString& key);
 
 QJsonObject toJson(const Category& category);
 QJsonObject toJson(const MediaItem& item);

@@ -2,8 +2,8 @@
 
 #include <charconv>
 #include <clocale>
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 namespace lumivex::DecimalText {
@@ -33,7 +33,8 @@ QString shortest(double value) {
         return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
     }
     char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     std::string text(buffer, result.ptr);
     if (text.find('.') == std::string::npos) {
         text += ".0";
@@ -46,7 +47,8 @@ std::optional<double> parseDouble(QStringView text) {
     if (!bytes || bytes->empty()) {
         return std::nullopt;
     }
-    const char* first = bytes->data();
+    const char* const whole = bytes->data();
+    const char* first = whole;
     const char* last = first + bytes->size();
     bool negative = false;
     if (*first == '+' || *first == '-') {
@@ -66,12 +68,17 @@ std::optional<double> parseDouble(QStringView text) {
     }
     double value = 0;
     const auto result = std::from_chars(first, last, value, format);
+    if (result.ptr != last) {
+        return std::nullopt;
+    }
     if (result.ec == std::errc::result_out_of_range) {
         // Beyond the double range strtod gives infinity or a tiny value; callers reject what is
-        // not finite. The C locale keeps "." the decimal point whatever the user's locale.
+        // not finite. It reads the whole text, sign and "0x" included, so a hexadecimal exponent
+        // is not mistaken for a decimal one. The C locale keeps "." the decimal point.
         static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
-        value = strtod_l(std::string(first, last).c_str(), nullptr, cLocale);
-    } else if (result.ec != std::errc() || result.ptr != last) {
+        return strtod_l(whole, nullptr, cLocale);
+    }
+    if (result.ec != std::errc()) {
         return std::nullopt;
     }
     return negative ? -value : value;
@@ -99,6 +106,8 @@ std::optional<std::int64_t> parseInteger(QStringView text) {
     return value;
 }
 
-QString integer(std::int64_t value) { return QString::number(value); }
+QString integer(std::int64_t value) {
+    return QString::number(value);
+}
 
 }  // namespace lumivex::DecimalText

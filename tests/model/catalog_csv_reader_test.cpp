@@ -186,6 +186,12 @@ TEST(CatalogCSVReader, RefusesMetaPropertiesThatDisagree) {
         edited(QStringLiteral("[\"엄마\"]"), QStringLiteral("[\"엄마\",\" \\n\"]"))));
     EXPECT_TRUE(catalogRefused(
         edited(QStringLiteral("\"kind\":\"rating\""), QStringLiteral("\"kind\":\"star\""))));
+    // An escaped lone surrogate has no UTF-8 form: the next save would change it to "?".
+    EXPECT_TRUE(catalogRefused(
+        edited(QStringLiteral("[\"엄마\"]"), QStringLiteral("[\"엄마\",\"\\ud800\"]"))));
+    EXPECT_TRUE(catalogRefused(edited(QStringLiteral("\"includeSubfolders\""),
+                                      QStringLiteral("\"directoryIdentity\":\"\\udfff\","
+                                                     "\"includeSubfolders\""))));
     const Rows swapped = with([](Rows& rows) {
         rows[0].swapItemsAt(13, 14);
         for (Rows::size_type r = 1; r < rows.size(); ++r) {

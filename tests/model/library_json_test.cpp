@@ -82,6 +82,25 @@ TEST(LibraryJson, ItemsCheckEveryType) {
     }
 }
 
+TEST(LibraryJson, RefusesEscapedLoneSurrogates) {
+    const QByteArray valid =
+        "{\"version\":1,\"categories\":[{\"id\":"
+        "\"AAAAAAAA-0000-0000-0000-000000000001\",\"name\":\"a\\ud83d\\ude00\"}],"
+        "\"items\":[]}";
+    EXPECT_EQ(LibraryJson::decode(valid).categories[0].name, QStringLiteral("a\U0001F600"));
+    for (const char* lone : {"\\ud83d", "\\ude00"}) {
+        QByteArray bad = valid;
+        bad.replace("\\ud83d\\ude00", lone);
+        EXPECT_TRUE(refused([&] { LibraryJson::decode(bad); })) << lone;
+    }
+    QJsonObject item = json(itemJson).toObject();
+    item.insert(QStringLiteral("labels"),
+                QJsonDocument::fromJson("{\"K\":[\"\\udc00\"]}").object());
+    EXPECT_TRUE(refused([&] { LibraryJson::itemFromJson(item); }));
+    item.insert(QStringLiteral("labels"), QJsonDocument::fromJson("{\"\\udc00\":[]}").object());
+    EXPECT_TRUE(refused([&] { LibraryJson::itemFromJson(item); }));
+}
+
 TEST(LibraryJson, LibrariesRoundTripThroughSortedBytes) {
     Library library = test::sampleLibrary();
     library.catalogDirectories = {QString()};

@@ -40,6 +40,16 @@ TEST(DecimalText, ParsesLikeStrtodWithoutSlack) {
     }
 }
 
+TEST(DecimalText, OutOfRangeNumbersReadWholeLikeStrtod) {
+    EXPECT_EQ(DecimalText::parseDouble(u"-1e999"), -HUGE_VAL);
+    EXPECT_EQ(DecimalText::parseDouble(u"1e-400"), 0.0);
+    EXPECT_EQ(DecimalText::parseDouble(u"0x1p99999"), HUGE_VAL);
+    EXPECT_EQ(DecimalText::parseDouble(u"-0x1p-99999"), 0.0);
+    for (QStringView bad : {u"1e-400x", u"1e999 ", u"0x1p-99999z"}) {
+        EXPECT_FALSE(DecimalText::parseDouble(bad)) << bad.toString().toStdString();
+    }
+}
+
 TEST(DecimalText, IntegersAreSignAndDigitsOnly) {
     EXPECT_EQ(DecimalText::parseInteger(u"+3"), 3);
     EXPECT_EQ(DecimalText::parseInteger(u"03"), 3);
