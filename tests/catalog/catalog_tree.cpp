@@ -96,6 +96,13 @@ void walk(const QString& root, const QString& relative, std::map<QString, QByteA
 
 }  // namespace
 
+QString temporaryTemplate() {
+    const QFileInfo memory(QStringLiteral("/dev/shm"));
+    const QString base =
+        memory.isDir() && memory.isWritable() ? memory.filePath() : QDir::tempPath();
+    return base + QStringLiteral("/lumivex-tree-XXXXXX");
+}
+
 QStringList folderKeys(int count) {
     QStringList keys{QString()};
     for (qsizetype next = 0; keys.size() < count; ++next) {
@@ -169,7 +176,7 @@ LibraryState edited(const LibraryState& state, std::mt19937& random) {
     }
     QSet<qsizetype> deletions;
     for (const auto& [folder, indexes] : byFolderIndex) {
-        if (random() % 2 == 0) {
+        if (random() % 3 != 0) {
             continue;
         }
         const qsizetype count = std::min<qsizetype>(indexes.size(), 1 + random() % 4);
@@ -193,17 +200,13 @@ LibraryState edited(const LibraryState& state, std::mt19937& random) {
             }
         }
     }
-    QList<MediaItem> kept;
-    for (qsizetype i = 0; i < result.library.items.size(); ++i) {
-        if (deletions.contains(i)) {
-            result.deleted.records.append(
-                {result.library.items[i],
-                 Date{1700000000.0 + static_cast<double>(random() % 1000)}});
-        } else {
-            kept.append(result.library.items[i]);
-        }
+    QSet<QUuid> ids;
+    for (const qsizetype index : deletions) {
+        ids.insert(result.library.items[index].id);
     }
-    result.library.items = kept;
+    if (!ids.isEmpty()) {
+        result.remove(ids, Date{1700000000.0 + static_cast<double>(random() % 1000)});
+    }
     return result;
 }
 

@@ -14,6 +14,11 @@
 // or mixed anything, for the tests that interrupt and break tree saves.
 namespace lumivex::test::CatalogTree {
 
+// A QTemporaryDir template on a memory file system when there is one. A killed process loses
+// nothing the kernel already holds, so crash tests need no disk, and the flushes of every write
+// would otherwise dominate their run time.
+QString temporaryTemplate();
+
 // The folder keys of a tree with `count` folders at depths 0 to 3, the root first. Names carry
 // spaces, Korean, commas and quotes so the catalog quoting is exercised on every save.
 QStringList folderKeys(int count);
@@ -25,7 +30,7 @@ LibraryState syntheticState(const QStringList& folders, int itemCount, std::uint
 // Creates the folders under `root` and writes `state` into every one of them.
 void write(const LibraryState& state, const QString& root);
 
-// A batch of user edits in about half of the folders: a new rating for every edited item (so
+// A batch of user edits in about a third of the folders: a new rating for every edited item (so
 // each edited folder really changes), new notes and values, and now and then a deletion, which
 // changes both files of its folder.
 LibraryState edited(const LibraryState& state, std::mt19937& random);

@@ -83,7 +83,7 @@ protected:
 };
 
 TEST_F(TreeSaveFaultTest, AFailureAtAnyWriteKeepsTheTreeOrLeavesAJournalTheNextLoadCompletes) {
-    QTemporaryDir probe;
+    QTemporaryDir probe{Tree::temporaryTemplate()};
     prepare(probe.path());
     const std::vector<Step> steps = record(probe.path());
     ASSERT_GT(steps.size(), 10u);
@@ -95,7 +95,7 @@ TEST_F(TreeSaveFaultTest, AFailureAtAnyWriteKeepsTheTreeOrLeavesAJournalTheNextL
         SCOPED_TRACE(testing::Message()
                      << "failing at stage " << static_cast<int>(steps[failing].stage) << " of "
                      << steps[failing].relativePath.toStdString());
-        QTemporaryDir folder;
+        QTemporaryDir folder{Tree::temporaryTemplate()};
         const QString root = folder.path();
         prepare(root);
         const auto bytesBefore = Tree::treeBytes(root);
@@ -131,15 +131,15 @@ TEST_F(TreeSaveFaultTest, AFailureAtAnyWriteKeepsTheTreeOrLeavesAJournalTheNextL
             FolderCatalog::save(after, root);
         }
         const LibraryState loaded = FolderCatalog::load(root, std::nullopt);
-        EXPECT_EQ(Tree::journalsUnder(root), QStringList());
+        EXPECT_EQ(Tree::journalsUnder(root).join(u' ').toStdString(), "");
         const Tree::Values expected =
             Tree::valuesOf(beforeJournal && failing % 2 == 0 ? state : after);
-        EXPECT_EQ(Tree::firstDifference(expected, Tree::valuesOf(loaded)), QString());
+        EXPECT_EQ(Tree::firstDifference(expected, Tree::valuesOf(loaded)).toStdString(), "");
     }
 }
 
 TEST_F(TreeSaveFaultTest, AWriteCutShortByTheFileSizeLimitKeepsEveryFileAsItWas) {
-    QTemporaryDir folder;
+    QTemporaryDir folder{Tree::temporaryTemplate()};
     const QString root = folder.path();
     prepare(root);
     const auto bytesBefore = Tree::treeBytes(root);
@@ -173,12 +173,14 @@ TEST_F(TreeSaveFaultTest, AWriteCutShortByTheFileSizeLimitKeepsEveryFileAsItWas)
     int status = 0;
     ::waitpid(pid, &status, 0);
 
-    EXPECT_EQ(QString::fromUtf8(report),
+    EXPECT_EQ(report.toStdString(),
               Error::fromErrno(EFBIG, root + QStringLiteral("/.lumivex/folders-pending.json"))
-                  .description());
+                  .description()
+                  .toStdString());
     EXPECT_EQ(Tree::treeBytes(root), bytesBefore);
     const LibraryState loaded = FolderCatalog::load(root, std::nullopt);
-    EXPECT_EQ(Tree::firstDifference(Tree::valuesOf(state), Tree::valuesOf(loaded)), QString());
+    EXPECT_EQ(Tree::firstDifference(Tree::valuesOf(state), Tree::valuesOf(loaded)).toStdString(),
+              "");
 }
 
 }  // namespace
