@@ -35,8 +35,10 @@ void validateAncestors(const QString& directory, const QString& root);
 QString identity(const QString& path);
 void finish(const QList<Write>& writes, const QString& root);
 
-// The whole tree as one state, and back.
-LibraryState load(const QString& root, const std::optional<LibraryState>& previous);
+// The whole tree as one state, and back. Catalog rows of files that are not present become
+// deleted records stamped with `clock`'s time.
+LibraryState load(const QString& root, const std::optional<LibraryState>& previous,
+                  const Clock& clock = Date::now);
 void save(const LibraryState& state, const QString& root);
 
 void rebindRelocatedDirectory(LibraryState& state, const QString& folder);

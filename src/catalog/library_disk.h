@@ -25,5 +25,19 @@ void migrateCatalog(const QString& root);
 void migrateCSV(const QString& source, const QString& destination,
                 const std::function<void(const QString& text)>& validate);
 
+// The journal ".lumivex/pending-write.json" of a save that changes both files: the complete texts
+// about to be written, so that an interrupted save can be completed.
+struct PendingWrite {
+    QString catalog;
+    QString deleted;
+
+    bool operator==(const PendingWrite&) const = default;
+};
+
+QByteArray encodePendingWrite(const PendingWrite& write);
+// Strict: an object whose "catalog" and "deleted" members are both strings of valid Unicode;
+// anything else throws.
+PendingWrite decodePendingWrite(const QByteArray& json);
+
 }  // namespace LibraryDisk
 }  // namespace lumivex

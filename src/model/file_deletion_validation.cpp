@@ -7,6 +7,9 @@
 
 #include <QDir>
 
+#include <charconv>
+#include <limits>
+
 namespace lumivex::FileDeletionValidation {
 
 namespace {
@@ -28,11 +31,23 @@ bool isSafePart(const QString& part) {
 }  // namespace
 
 QString identity(const QString& path, const std::optional<Date>& creationDate) {
-    const FileStatus status = FileStatus::read(path);
-    const QString device = status.device ? QString::number(*status.device) : QString();
-    const QString inode = status.inode ? QString::number(*status.inode) : QString();
-    const double created = creationDate ? creationDate->secondsSince1970 : 0.0;
-    return device + u':' + inode + u':' + DecimalText::shortest(created);
+    return identity(FileStatus::read(path), creationDate);
+}
+
+QString identity(const FileStatus& status, const std::optional<Date>& creationDate) {
+    // Built without temporaries: a rescan computes this for every file of the library.
+    QString text;
+    text.reserve(64);
+    char digits[std::numeric_limits<std::uint64_t>::digits10 + 2];
+    for (const std::optional<std::uint64_t>& number : {status.device, status.inode}) {
+        if (number) {
+            const char* end = std::to_chars(digits, digits + sizeof digits, *number).ptr;
+            text += QLatin1String(digits, end);
+        }
+        text += u':';
+    }
+    text += DecimalText::shortest(creationDate ? creationDate->secondsSince1970 : 0.0);
+    return text;
 }
 
 QString url(const MediaItem& item, const QString& root) {
@@ -61,6 +76,8 @@ QString url(const MediaItem& item, const QString& root) {
     return location;
 }
 
-bool isInvalidFileName(const Error& error) { return error.domain() == invalidFileNameDomain; }
+bool isInvalidFileName(const Error& error) {
+    return error.domain() == invalidFileNameDomain;
+}
 
 }  // namespace lumivex::FileDeletionValidation

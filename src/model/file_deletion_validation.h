@@ -9,6 +9,7 @@
 namespace lumivex {
 
 class Error;
+struct FileStatus;
 struct MediaItem;
 
 // File identities, and the check that an item's stored path still names its own file before
@@ -20,6 +21,8 @@ inline const QString invalidFileNameDomain = QStringLiteral("Lumivex.FileName");
 // "device:inode:creation" of the item at `path` itself (a final symbolic link is not followed),
 // with the creation time the caller read; throws the system's error when it cannot be examined.
 QString identity(const QString& path, const std::optional<Date>& creationDate);
+// The same for an item whose status the caller has already read without following a link.
+QString identity(const FileStatus& status, const std::optional<Date>& creationDate);
 
 // The checked absolute path of the item's file under `root`. Throws the invalid-file-name error
 // for an unsafe name, a photo-library item or a folder on the way that is a symbolic link; throws

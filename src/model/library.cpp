@@ -1,5 +1,6 @@
 #include "model/library.h"
 
+#include "platform/decimal_text.h"
 #include "platform/uuid_text.h"
 
 #include <cmath>
@@ -12,7 +13,9 @@ Category defaultCategory(const QString& name, PropertyKind kind, const QString& 
     return Category{QUuid::createUuid(), name, kind, {}, icon};
 }
 
-QString twoDigits(double value) { return QString::number(value, 'f', 0).rightJustified(2, u'0'); }
+QString twoDigits(double value) {
+    return QString::number(value, 'f', 0).rightJustified(2, u'0');
+}
 
 }  // namespace
 
@@ -71,22 +74,32 @@ QString Category::symbol() const {
     return QStringLiteral("list.bullet");
 }
 
-QString Category::idText() const { return UuidText::upper(id); }
+QString Category::idText() const {
+    return UuidText::upper(id);
+}
 
 QString MediaItem::durationText() const {
     // Negative and non-finite lengths only come from hand-edited files; they read as no length.
     if (!duration || !std::isfinite(*duration) || *duration < 0) {
         return kind == MediaKind::photo ? QStringLiteral("사진") : QStringLiteral("—");
     }
-    // Whole-second arithmetic in doubles stays exact for real lengths and cannot overflow for
-    // absurd ones.
-    const double seconds = std::floor(*duration);
-    const double minutes = std::floor(seconds / 60);
-    if (seconds < 3600) {
-        return QString::number(minutes, 'f', 0) + u':' + twoDigits(std::fmod(seconds, 60));
+    const double wholeSeconds = std::floor(*duration);
+    if (wholeSeconds < 9223372036854775808.0) {
+        // Exact integer arithmetic wherever the whole seconds fit in 64 bits.
+        const auto s = static_cast<std::int64_t>(wholeSeconds);
+        const auto digits = [](std::int64_t value) { return DecimalText::integer(value); };
+        const auto twoDigits = [](std::int64_t value) {
+            return DecimalText::integer(value).rightJustified(2, u'0');
+        };
+        if (s < 3600) {
+            return digits(s / 60) + u':' + twoDigits(s % 60);
+        }
+        return digits(s / 3600) + u':' + twoDigits(s / 60 % 60) + u':' + twoDigits(s % 60);
     }
-    return QString::number(std::floor(seconds / 3600), 'f', 0) + u':' +
-           twoDigits(std::fmod(minutes, 60)) + u':' + twoDigits(std::fmod(seconds, 60));
+    // Beyond 64 bits no real file has this length; doubles give a readable text and never trap.
+    const double minutes = std::floor(wholeSeconds / 60);
+    return QString::number(std::floor(wholeSeconds / 3600), 'f', 0) + u':' +
+           twoDigits(std::fmod(minutes, 60)) + u':' + twoDigits(std::fmod(wholeSeconds, 60));
 }
 
 QString MediaItem::folder() const {

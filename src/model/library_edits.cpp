@@ -15,7 +15,9 @@ QString pairKey(const MediaItem& item) {
     return TextOrder::nfc(item.filename) + QChar(u'\0') + TextOrder::nfc(item.fileIdentity);
 }
 
-QString identityKey(const MediaItem& item) { return TextOrder::nfc(item.fileIdentity); }
+QString identityKey(const MediaItem& item) {
+    return TextOrder::nfc(item.fileIdentity);
+}
 
 // Matches each new item not yet matched to the first unmatched old position under the same key.
 template <typename KeyOf>
@@ -49,8 +51,8 @@ bool sameNameIgnoringCase(const QString& a, const QString& b) {
 
 QString freeRatingClashName(const QList<Category>& others, qsizetype self) {
     for (int n = 1;; ++n) {
-        const QString candidate = n == 1 ? QStringLiteral("별점 (분류)")
-                                         : QStringLiteral("별점 (분류 %1)").arg(n);
+        const QString candidate =
+            n == 1 ? QStringLiteral("별점 (분류)") : QStringLiteral("별점 (분류 %1)").arg(n);
         bool taken = false;
         for (qsizetype i = 0; i < others.size() && !taken; ++i) {
             taken = i != self && sameNameIgnoringCase(others[i].name, candidate);
@@ -105,8 +107,8 @@ void Library::enforceFixedRating(const std::optional<Category>& preferred) {
     } else if (preferred && preferred->kind == PropertyKind::rating) {
         rating = *preferred;
     } else {
-        rating = Category{QUuid::createUuid(), {}, PropertyKind::rating, {},
-                          QStringLiteral("list.bullet")};
+        rating = Category{
+            QUuid::createUuid(), {}, PropertyKind::rating, {}, QStringLiteral("list.bullet")};
     }
     QList<Category> others = tagProperties();
     for (const Category& other : others) {

@@ -15,7 +15,8 @@ QString rawValue(LibrarySource source) {
 }
 
 std::optional<LibrarySource> librarySourceFromRaw(const QString& raw) {
-    for (LibrarySource source : {LibrarySource::none, LibrarySource::folder, LibrarySource::photos}) {
+    for (LibrarySource source :
+         {LibrarySource::none, LibrarySource::folder, LibrarySource::photos}) {
         if (raw == rawValue(source)) {
             return source;
         }

@@ -9,10 +9,10 @@ namespace lumivex {
 namespace OptionText {
 
 inline const QString lineBreakMessage = QStringLiteral("옵션 값에는 줄바꿈을 넣을 수 없습니다.");
-constexpr int lineBreakCode = 4;
+constexpr int lineBreakCode = 5;
 
 bool isValid(const QString& value);
-// Throws the "Lumivex" code 4 error when `value` holds a carriage return or a line feed.
+// Throws the "Lumivex" code 5 error when `value` holds a carriage return or a line feed.
 void validate(const QString& value);
 
 }  // namespace OptionText

@@ -37,7 +37,9 @@ QCollator& caseInsensitiveCollator() {
     return collator;
 }
 
-int sign(int value) { return (value > 0) - (value < 0); }
+int sign(int value) {
+    return (value > 0) - (value < 0);
+}
 
 }  // namespace
 
@@ -87,18 +89,24 @@ bool localizedCaseInsensitiveContains(const QString& haystack, const QString& ne
 }
 
 QString nfc(const QString& text) {
-    // Most texts are ASCII, whose NFC form is themselves.
+    // Most texts are ASCII or precomposed Hangul, whose NFC form is themselves: nothing below
+    // U+0300 composes, and a Hangul syllable only composes with a conjoining jamo (U+1100..U+11FF).
     for (QChar c : text) {
-        if (c.unicode() >= 0x300) {
+        const char16_t unit = c.unicode();
+        if (unit >= 0x300 && (unit < 0xAC00 || unit > 0xD7A3)) {
             return text.normalized(QString::NormalizationForm_C);
         }
     }
     return text;
 }
 
-bool canonicallyEqual(const QString& a, const QString& b) { return a == b || nfc(a) == nfc(b); }
+bool canonicallyEqual(const QString& a, const QString& b) {
+    return a == b || nfc(a) == nfc(b);
+}
 
-QString lowerCased(const QString& text) { return nfc(text).toLower(); }
+QString lowerCased(const QString& text) {
+    return nfc(text).toLower();
+}
 
 QString trimmed(const QString& text) {
     // QString::trimmed strips exactly the Unicode white space and line-break characters.

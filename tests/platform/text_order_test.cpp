@@ -8,9 +8,12 @@ TEST(TextOrder, FileBrowserOrderIsNumericAndCaseInsensitive) {
     QStringList names{QStringLiteral("img10.jpg"), QStringLiteral("IMG3.jpg"),
                       QStringLiteral("img2.jpg"), QStringLiteral("b"), QStringLiteral("A")};
     TextOrder::sortLocalizedStandard(names);
-    EXPECT_EQ(names, (QStringList{QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("img2.jpg"),
-                                  QStringLiteral("IMG3.jpg"), QStringLiteral("img10.jpg")}));
-    EXPECT_LT(TextOrder::localizedStandardCompare(QStringLiteral("photo 2"), QStringLiteral("photo 10")), 0);
+    EXPECT_EQ(names,
+              (QStringList{QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("img2.jpg"),
+                           QStringLiteral("IMG3.jpg"), QStringLiteral("img10.jpg")}));
+    EXPECT_LT(
+        TextOrder::localizedStandardCompare(QStringLiteral("photo 2"), QStringLiteral("photo 10")),
+        0);
 }
 
 TEST(TextOrder, CaseDifferencesAreBrokenByCodePoint) {
@@ -32,4 +35,12 @@ TEST(TextOrder, ContainmentIgnoresCase) {
     EXPECT_FALSE(TextOrder::localizedCaseInsensitiveContains(QStringLiteral("trap"),
                                                              QStringLiteral("trip")));
     EXPECT_EQ(TextOrder::trimmed(QStringLiteral("  Trip\n")), QStringLiteral("Trip"));
+}
+
+TEST(TextOrder, PrecomposedHangulStaysAsItIsButJamoCompose) {
+    EXPECT_EQ(TextOrder::nfc(QStringLiteral("서울 Trip")), QStringLiteral("서울 Trip"));
+    // A syllable followed by a trailing consonant jamo composes into one syllable.
+    EXPECT_EQ(TextOrder::nfc(QStringLiteral("\uAC00\u11A8")), QStringLiteral("\uAC01"));
+    EXPECT_EQ(TextOrder::nfc(QStringLiteral("\u1100\u1161\u11A8")), QStringLiteral("\uAC01"));
+    EXPECT_EQ(TextOrder::nfc(QStringLiteral("e\u0301")), QStringLiteral("\u00e9"));
 }

@@ -12,4 +12,17 @@ QByteArray readFile(const QString& path);
 void makeDirectories(const QString& path);
 void makeSymbolicLink(const QString& target, const QString& linkPath);
 
+// An empty file whose name is raw bytes (not necessarily UTF-8), removed when this goes away,
+// since Qt cannot name such a file to delete it.
+class RawNamedFile {
+public:
+    RawNamedFile(const QString& folder, const QByteArray& name);
+    ~RawNamedFile();
+    RawNamedFile(const RawNamedFile&) = delete;
+    RawNamedFile& operator=(const RawNamedFile&) = delete;
+
+private:
+    QByteArray path_;
+};
+
 }  // namespace lumivex::test

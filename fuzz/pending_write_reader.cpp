@@ -1,0 +1,49 @@
+#include "catalog/library_disk.h"
+#include "platform/error.h"
+
+#include <QByteArray>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+// Qt's JSON reader drops a byte-order mark that opens a string without escapes; the catalog
+// texts always hold escaped quotes, and their readers ignore leading marks anyway.
+QString withoutLeadingMarks(QString text) {
+    while (text.startsWith(QChar(0xFEFF))) {
+        text.remove(0, 1);
+    }
+    return text;
+}
+
+bool sameTexts(const lumivex::LibraryDisk::PendingWrite& a,
+               const lumivex::LibraryDisk::PendingWrite& b) {
+    return withoutLeadingMarks(a.catalog) == withoutLeadingMarks(b.catalog) &&
+           withoutLeadingMarks(a.deleted) == withoutLeadingMarks(b.deleted);
+}
+
+}  // namespace
+
+// The journal reader either throws or gives two texts that the journal writer writes back in a
+// form the reader reads the same way.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace lumivex;
+    LibraryDisk::PendingWrite write;
+    try {
+        write = LibraryDisk::decodePendingWrite(
+            QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    } catch (const Error&) {
+        return 0;
+    }
+    try {
+        if (!sameTexts(LibraryDisk::decodePendingWrite(LibraryDisk::encodePendingWrite(write)),
+                       write)) {
+            std::abort();
+        }
+    } catch (const Error&) {
+        std::abort();
+    }
+    return 0;
+}

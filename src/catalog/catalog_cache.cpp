@@ -1,0 +1,175 @@
+#include "catalog/catalog_cache.h"
+
+#include "catalog/folder_catalog.h"
+#include "catalog/library_disk.h"
+#include "platform/directory_listing.h"
+#include "platform/error.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+
+namespace lumivex {
+
+namespace {
+
+std::int64_t nanoseconds(const struct statx_timestamp& stamp) {
+    return static_cast<std::int64_t>(stamp.tv_sec) * 1'000'000'000 + stamp.tv_nsec;
+}
+
+// The paths whose signatures vouch for a folder's metadata: the folder and the two metadata
+// folders (any entry added, removed, renamed or replaced in them moves their change time, which
+// covers every name FolderCatalog::validateMetadata checks) and the two files a load reads.
+const std::array<QLatin1StringView, 5> watchedPaths = {
+    QLatin1StringView(""),
+    QLatin1StringView("/.lumivex"),
+    QLatin1StringView("/.lumivex/lumivex.csv"),
+    QLatin1StringView("/.lumivex/deleted.csv"),
+    QLatin1StringView("/.lumivex/tree-migration-original"),
+};
+constexpr size_t catalogIndex = 2;
+
+}  // namespace
+
+std::optional<FileSignature> FileSignature::read(const QString& path) {
+    struct statx info {};
+    const QByteArray encoded = QFile::encodeName(path);
+    if (statx(AT_FDCWD, encoded.constData(), AT_SYMLINK_NOFOLLOW,
+              STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_CTIME,
+              &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return std::nullopt;
+        }
+        throw Error::fromErrno(errno, path);
+    }
+    return FileSignature{makedev(info.stx_dev_major, info.stx_dev_minor),
+                         info.stx_ino,
+                         info.stx_mode,
+                         static_cast<std::int64_t>(info.stx_size),
+                         nanoseconds(info.stx_mtime),
+                         nanoseconds(info.stx_ctime)};
+}
+
+CatalogCache& CatalogCache::shared() {
+    static CatalogCache cache;
+    return cache;
+}
+
+std::int64_t CatalogCache::now() const {
+    if (fixedNow_) {
+        return *fixedNow_;
+    }
+    struct timespec time {};
+    clock_gettime(CLOCK_REALTIME, &time);
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+// A signature may be trusted only when every change it records is older than the read by more
+// than the coarsest time stamp step of the file systems we meet; a later change within the same
+// step would otherwise leave the signature as it was.
+bool CatalogCache::settled(const Signature& signature, std::int64_t readAt) const {
+    return std::all_of(signature.begin(), signature.end(), [&](const auto& file) {
+        return !file || readAt - std::max(file->modifiedNanoseconds, file->changedNanoseconds) >=
+                            settleNanoseconds;
+    });
+}
+
+CatalogCache::Signature CatalogCache::signatureOf(const QString& folder) const {
+    Signature signature;
+    signature.reserve(watchedPaths.size());
+    for (const QLatin1StringView path : watchedPaths) {
+        signature.push_back(FileSignature::read(folder + path));
+    }
+    return signature;
+}
+
+QStringList CatalogCache::subfolders(const QString& folder) {
+    const std::int64_t readAt = now();
+    const std::optional<FileSignature> before = FileSignature::read(folder);
+    if (!before) {
+        throw Error::fromErrno(ENOENT, folder);
+    }
+    const auto known = listings_.constFind(folder);
+    if (known != listings_.constEnd() && known->signature == *before) {
+        return known->subfolders;
+    }
+    QStringList names;
+    for (const DirectoryEntry& entry : DirectoryListing::entries(folder)) {
+        if (entry.status.isDirectory()) {
+            names.append(entry.name);
+        }
+    }
+    const std::optional<FileSignature> after = FileSignature::read(folder);
+    if (after == before && settled({after}, readAt)) {
+        listings_.insert(folder, {*after, names});
+    } else {
+        listings_.remove(folder);
+    }
+    return names;
+}
+
+LibraryState CatalogCache::loadFolder(const QString& folder) {
+    const std::int64_t readAt = now();
+    const Signature before = signatureOf(folder);
+    FolderCatalog::validateMetadata(folder);
+    LibraryState state = LibraryDisk::loadState(folder);
+    ++folderReads_;
+    const Signature after = signatureOf(folder);
+    if (after == before && after[catalogIndex] && settled(after, readAt)) {
+        folders_.insert(folder, {after, state.library.categories, state.deleted.categories, {}});
+    } else {
+        folders_.remove(folder);
+    }
+    return state;
+}
+
+CatalogCache::Knowledge CatalogCache::knowledge(const QString& folder) {
+    const auto known = folders_.constFind(folder);
+    if (known != folders_.constEnd() && known->signature == signatureOf(folder)) {
+        Knowledge result{known->libraryCategories, known->deletedCategories, {}, {}};
+        if (known->memo) {
+            result.unchangedGeneration = known->memo->generation;
+            result.unchangedInputs = known->memo->inputs;
+        }
+        return result;
+    }
+    const LibraryState state = loadFolder(folder);
+    return {state.library.categories, state.deleted.categories, {}, {}};
+}
+
+std::uint64_t CatalogCache::generation(const QString& root, const LibraryState& state) {
+    TreeInputs& tree = trees_[root];
+    if (tree.generation == 0 || tree.categories != state.library.categories ||
+        tree.catalogProperties != state.library.catalogProperties ||
+        tree.deletedCategories != state.deleted.categories ||
+        tree.folderSchemas != state.library.folderSchemas) {
+        tree = {state.library.categories, state.library.folderSchemas,
+                state.library.catalogProperties, state.deleted.categories, nextGeneration_++};
+    }
+    return tree.generation;
+}
+
+void CatalogCache::rememberUnchanged(const QString& folder, std::uint64_t generation,
+                                     FolderInputs inputs) {
+    const auto known = folders_.find(folder);
+    if (known != folders_.end()) {
+        known->memo = Memo{generation, std::move(inputs)};
+    }
+}
+
+void CatalogCache::forgetFolder(const QString& folder) {
+    folders_.remove(folder);
+}
+
+void CatalogCache::clear() {
+    folders_.clear();
+    listings_.clear();
+    trees_.clear();
+}
+
+}  // namespace lumivex

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "catalog/library_state.h"
+
+#include <QHash>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace lumivex {
+
+// What statx says of one path (never following a final link), precise enough to notice that
+// the file or folder changed: any write, rename or replacement moves the change time.
+struct FileSignature {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint32_t mode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    std::int64_t changedNanoseconds = 0;
+
+    // Nothing when the path does not exist; other failures throw.
+    static std::optional<FileSignature> read(const QString& path);
+
+    bool operator==(const FileSignature&) const = default;
+};
+
+// Remembers, per folder of a tree, what the catalog last read there and whether the texts it last
+// rendered matched the files, so that a save after one edit reads and renders only the folders
+// that changed. Every answer is bound to the signatures of the files it came from; a file
+// changed from outside (or changed too recently to be told apart from a later change) is read
+// again. Main thread only, like every catalog operation.
+class CatalogCache {
+public:
+    // Inputs of one folder's texts besides the tree-wide ones: the folder identity and its share
+    // of items and records, with root-relative names.
+    struct FolderInputs {
+        QString identity;
+        QList<MediaItem> items;
+        QList<DeletedRecord> records;
+    };
+
+    static CatalogCache& shared();
+
+    // A change newer than this may share its time stamp with the read that preceded it.
+    static constexpr std::int64_t settleNanoseconds = 2'000'000'000;
+
+    // The names of the real subfolders of `folder` (hidden names and links left out), listed
+    // again only when the folder's own entries changed.
+    QStringList subfolders(const QString& folder);
+
+    // The folder's files checked for links and read with LibraryDisk::loadState.
+    LibraryState loadFolder(const QString& folder);
+    // What is known of the folder's files: their property lists (library, then archive), and
+    // the inputs whose texts last matched them. The files are checked for links like
+    // FolderCatalog::validateMetadata does, and read again only when they changed.
+    struct Knowledge {
+        QList<Category> libraryCategories;
+        QList<Category> deletedCategories;
+        std::optional<std::uint64_t> unchangedGeneration;
+        FolderInputs unchangedInputs;
+    };
+    Knowledge knowledge(const QString& folder);
+
+    // A number that changes whenever the tree-wide inputs of the folder texts of `root` change.
+    std::uint64_t generation(const QString& root, const LibraryState& state);
+    // Records that the texts made from these inputs equal the folder's files.
+    void rememberUnchanged(const QString& folder, std::uint64_t generation, FolderInputs inputs);
+
+    void forgetFolder(const QString& folder);
+    void clear();
+
+    // How many folders were read from disk since the cache was made; for diagnosis and tests.
+    std::uint64_t folderReads() const { return folderReads_; }
+    // Fixes "now" for the settle rule; tests use it to make fresh files count as settled.
+    void setNowForTesting(std::optional<std::int64_t> nanoseconds) { fixedNow_ = nanoseconds; }
+
+private:
+    using Signature = std::vector<std::optional<FileSignature>>;
+
+    struct Memo {
+        std::uint64_t generation = 0;
+        FolderInputs inputs;
+    };
+    struct FolderEntry {
+        Signature signature;
+        QList<Category> libraryCategories;
+        QList<Category> deletedCategories;
+        std::optional<Memo> memo;
+    };
+    struct Listing {
+        FileSignature signature;
+        QStringList subfolders;
+    };
+    struct TreeInputs {
+        QList<Category> categories;
+        std::map<QString, FolderPropertySchema> folderSchemas;
+        QList<Category> catalogProperties;
+        QList<Category> deletedCategories;
+        std::uint64_t generation = 0;
+    };
+
+    Signature signatureOf(const QString& folder) const;
+    bool settled(const Signature& signature, std::int64_t readAt) const;
+    std::int64_t now() const;
+
+    QHash<QString, FolderEntry> folders_;
+    QHash<QString, Listing> listings_;
+    QHash<QString, TreeInputs> trees_;
+    std::uint64_t nextGeneration_ = 1;
+    std::uint64_t folderReads_ = 0;
+    std::optional<std::int64_t> fixedNow_;
+};
+
+}  // namespace lumivex

@@ -1,0 +1,213 @@
+#include "catalog/folder_catalog.h"
+
+#include "catalog/catalog_cache.h"
+#include "catalog/library_disk.h"
+#include "catalog/tree_journal.h"
+#include "model/catalog_error.h"
+#include "model/file_deletion_validation.h"
+#include "platform/atomic_file.h"
+#include "platform/file_status.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <array>
+#include <cerrno>
+
+namespace lumivex::FolderCatalog {
+
+namespace {
+
+const QString notAFolderMessage =
+    QStringLiteral("폴더가 없거나 심볼릭 링크입니다. 기존 CSV는 보존했습니다.");
+const QString linkedMetadataMessage =
+    QStringLiteral("분류 파일이 심볼릭 링크여서 쓰지 않았습니다. 기존 파일은 보존했습니다.");
+const QString replacedFolderMessage = QStringLiteral(
+    "CSV 저장 중 폴더가 이동되거나 교체되었습니다. 분류 기록과 저장 복구 파일은 보존했습니다.");
+
+// Every name under which a folder's metadata may live, in the order they are checked. None of
+// them may be a symbolic link: a write through one would land outside the tree.
+const std::array<QLatin1StringView, 15> metadataPaths = {
+    QLatin1StringView(".lumivex"),
+    QLatin1StringView(".lumivex.csv"),
+    QLatin1StringView(".deleted.csv"),
+    QLatin1StringView("lumivex.csv"),
+    QLatin1StringView(".lumivex/lumivex.csv"),
+    QLatin1StringView(".lumivex/deleted.csv"),
+    QLatin1StringView(".lumivex/library.json"),
+    QLatin1StringView(".lumivex/pending-write.json"),
+    QLatin1StringView(".lumivex/folders-pending.json"),
+    QLatin1StringView(".lumivex/lumivex.backup.csv"),
+    QLatin1StringView(".lumivex/tree-migration-original"),
+    QLatin1StringView(".lumivex/tree-migration-original/.lumivex.csv"),
+    QLatin1StringView(".lumivex/tree-migration-original/.deleted.csv"),
+    QLatin1StringView(".lumivex/tree-migration-original/lumivex.csv"),
+    QLatin1StringView(".lumivex/tree-migration-original/deleted.csv"),
+};
+
+const QString migrationFolder = QStringLiteral(".lumivex/tree-migration-original");
+
+QString folderOf(const QString& root, const QString& directory) {
+    return directory.isEmpty() ? root : root + u'/' + directory;
+}
+
+QString parentOf(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash <= 0) {
+        return QStringLiteral("/");
+    }
+    return path.left(slash);
+}
+
+// The file number and the creation time of an identity: the device number changes whenever a
+// removable drive is mounted again, so it cannot tell a replaced folder from a remounted one.
+QStringView stableIdentityPart(const QString& identity) {
+    const qsizetype colon = identity.indexOf(u':');
+    if (colon < 0) {
+        return identity;
+    }
+    return QStringView(identity).mid(colon + 1);
+}
+
+bool holdsTreeCatalog(const LibraryState& state) {
+    const auto nested = [](const MediaItem& item) { return item.filename.contains(u'/'); };
+    return std::any_of(state.library.items.begin(), state.library.items.end(), nested) ||
+           std::any_of(state.deleted.records.begin(), state.deleted.records.end(),
+                       [&](const DeletedRecord& record) { return nested(record.item); });
+}
+
+QByteArray readWhole(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw Error::fromErrno(EACCES, path);
+    }
+    return file.readAll();
+}
+
+// A catalog written before every folder kept its own is copied once, so the first layout the
+// user had can always be recovered by hand.
+void keepMigrationOriginals(const QString& folder) {
+    const QString copies = folder + u'/' + migrationFolder;
+    if (!QDir().mkpath(copies)) {
+        throw Error::fromErrno(EACCES, copies);
+    }
+    for (const QString& name : {QStringLiteral("lumivex.csv"), QStringLiteral("deleted.csv")}) {
+        const QString source = folder + QStringLiteral("/.lumivex/") + name;
+        const QString copy = copies + u'/' + name;
+        if (FileStatus::readIfExists(source) && !FileStatus::readIfExists(copy)) {
+            AtomicFile::write(copy, readWhole(source));
+        }
+    }
+}
+
+void validateWrite(const Write& write, const QString& root) {
+    if (!write.directory.isEmpty()) {
+        validatePath(write.directory);
+    }
+    const QString folder = folderOf(root, write.directory);
+    validateAncestors(folder, root);
+    if (stableIdentityPart(identity(folder)) != stableIdentityPart(write.identity)) {
+        throw failure(replacedFolderMessage);
+    }
+    validateMetadata(folder);
+    Library::fromCatalogCSV(write.catalog);
+    DeletedArchive::fromCSV(write.archive);
+    LibraryDisk::loadState(folder);
+}
+
+void performWrite(const Write& write, const QString& root) {
+    const QString folder = folderOf(root, write.directory);
+    if (holdsTreeCatalog(LibraryDisk::loadState(folder))) {
+        keepMigrationOriginals(folder);
+    }
+    LibraryState state{Library::fromCatalogCSV(write.catalog),
+                       DeletedArchive::fromCSV(write.archive)};
+    LibraryDisk::saveState(state, folder);
+    CatalogCache::shared().forgetFolder(folder);
+}
+
+}  // namespace
+
+Error failure(const QString& message) {
+    return Error(QStringLiteral("Lumivex.FolderCatalog"), 1, message);
+}
+
+void validateDirectory(const QString& path) {
+    if (!FileStatus::read(path).isDirectory()) {
+        throw failure(notAFolderMessage);
+    }
+}
+
+std::map<QString, QString> directories(const QString& root) {
+    validateDirectory(root);
+    std::map<QString, QString> result{{QString(), root}};
+    QList<std::pair<QString, QString>> work{{QString(), root}};
+    for (qsizetype next = 0; next < work.size(); ++next) {
+        const auto [key, path] = work[next];
+        for (const QString& name : CatalogCache::shared().subfolders(path)) {
+            const QString childKey = key.isEmpty() ? name : key + u'/' + name;
+            const QString childPath = path + u'/' + name;
+            result.emplace(childKey, childPath);
+            work.append({childKey, childPath});
+        }
+    }
+    return result;
+}
+
+void validateMetadata(const QString& directory) {
+    for (const QLatin1StringView path : metadataPaths) {
+        std::optional<FileStatus> status;
+        try {
+            status = FileStatus::readIfExists(directory + u'/' + path);
+        } catch (const Error&) {
+            continue;
+        }
+        if (status && status->isSymbolicLink()) {
+            throw failure(linkedMetadataMessage);
+        }
+    }
+}
+
+void validatePath(const QString& path) {
+    for (const QStringView piece : QStringView(path).split(u'/')) {
+        if (piece.isEmpty() || piece == u"." || piece == u".." || piece.contains(QChar(u'\0'))) {
+            throw CatalogError::invalidCSV();
+        }
+    }
+}
+
+void validateAncestors(const QString& directory, const QString& root) {
+    const QString top = QDir::cleanPath(root);
+    // Resolved first: walking the text of "root/a/../../x" upwards would pass through root.
+    QString current = QDir::cleanPath(directory);
+    while (true) {
+        if (current == top) {
+            validateDirectory(root);
+            return;
+        }
+        if (!FileStatus::read(current).isDirectory()) {
+            throw failure(notAFolderMessage);
+        }
+        const QString parent = parentOf(current);
+        if (parent == current) {
+            throw CatalogError::invalidCSV();
+        }
+        current = parent;
+    }
+}
+
+QString identity(const QString& path) {
+    return FileDeletionValidation::identity(path, FileStatus::read(path).created);
+}
+
+void finish(const QList<Write>& writes, const QString& root) {
+    for (const Write& write : writes) {
+        validateWrite(write, root);
+    }
+    for (const Write& write : writes) {
+        performWrite(write, root);
+    }
+    AtomicFile::remove(TreeJournal::path(root));
+}
+
+}  // namespace lumivex::FolderCatalog

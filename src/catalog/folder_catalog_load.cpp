@@ -1,0 +1,284 @@
+#include "catalog/folder_catalog.h"
+
+#include "catalog/catalog_cache.h"
+#include "catalog/tree_journal.h"
+#include "model/file_deletion_validation.h"
+#include "platform/file_status.h"
+#include "platform/text_order.h"
+
+#include <QDir>
+#include <QHash>
+
+#include <algorithm>
+#include <cmath>
+
+namespace lumivex::FolderCatalog {
+
+namespace {
+
+// The item key in plain order: NFC UTF-8 bytes order as Unicode scalar values do.
+QByteArray itemKey(const MediaItem& item) {
+    return (TextOrder::nfc(item.filename) + QChar(u'\0') + TextOrder::nfc(item.fileIdentity))
+        .toUtf8();
+}
+
+qsizetype componentCount(const QString& key) {
+    return QStringView(key).split(u'/', Qt::SkipEmptyParts).size();
+}
+
+QStringList plainOrder(const std::map<QString, QString>& folders) {
+    QStringList keys;
+    for (const auto& [key, path] : folders) {
+        keys.append(key);
+    }
+    std::sort(keys.begin(), keys.end(), TextOrder::plainLess);
+    return keys;
+}
+
+// Shallower folders first, so a property takes the name and identifier of the folder nearest
+// the root that has it.
+QStringList folderOrder(QStringList keys) {
+    std::stable_sort(keys.begin(), keys.end(), [](const QString& a, const QString& b) {
+        const qsizetype depthA = componentCount(a);
+        const qsizetype depthB = componentCount(b);
+        if (depthA != depthB) {
+            return depthA < depthB;
+        }
+        return TextOrder::localizedStandardCompare(a, b) < 0;
+    });
+    return keys;
+}
+
+Library transientLibrary(const QList<Category>& categories, const QList<MediaItem>& items) {
+    return Library::withContents(categories, items);
+}
+
+QList<MediaItem> itemsOf(const QList<DeletedRecord>& records) {
+    QList<MediaItem> items;
+    items.reserve(records.size());
+    for (const DeletedRecord& record : records) {
+        items.append(record.item);
+    }
+    return items;
+}
+
+// The join of every folder's items and records, keyed by item key.
+struct Joined {
+    QList<Category> display;
+    QList<Category> deletedCategories;
+    std::map<QString, FolderPropertySchema> schemas;
+    std::map<QByteArray, MediaItem> items;
+    std::map<QByteArray, DeletedRecord> records;
+};
+
+void joinItems(Joined& joined, const std::map<QString, LibraryState>& states,
+               const std::optional<LibraryState>& previous, Date now) {
+    const QList<Category> preferred = previous ? previous->library.categories : QList<Category>();
+    QStringList keys;
+    for (const auto& [key, state] : states) {
+        keys.append(key);
+    }
+    for (const QString& key : folderOrder(keys)) {
+        const LibraryState& state = states.at(key);
+        const auto mapping = mergeCategories(state.library, joined.display, preferred);
+        joined.schemas[key] = {state.library.categories, mapping};
+        for (const MediaItem& item : state.library.items) {
+            MediaItem local = prefixed(item, key, mapping);
+            const QByteArray itemKeyText = itemKey(local);
+            if (local.available) {
+                joined.items.insert_or_assign(itemKeyText, std::move(local));
+            } else {
+                joined.records.insert_or_assign(itemKeyText, DeletedRecord{std::move(local), now});
+            }
+        }
+    }
+}
+
+void joinRecords(Joined& joined, const std::map<QString, LibraryState>& states,
+                 const QStringList& plainKeys, const std::optional<LibraryState>& previous) {
+    const QList<Category> preferred = previous ? previous->deleted.categories : QList<Category>();
+    joined.deletedCategories = joined.display;
+    for (const QString& key : plainKeys) {
+        const DeletedArchive& archive = states.at(key).deleted;
+        const auto mapping =
+            mergeCategories(transientLibrary(archive.categories, itemsOf(archive.records)),
+                            joined.deletedCategories, preferred);
+        for (const DeletedRecord& record : archive.records) {
+            DeletedRecord local{prefixed(record.item, key, mapping), record.deletedAt};
+            joined.records.insert_or_assign(itemKey(local.item), std::move(local));
+        }
+    }
+}
+
+// Identifiers are made unique across items and records; the item nearer the start of the
+// plain order keeps its own.
+void assignUniqueIds(const Joined& joined, LibraryState& result, QSet<QUuid>& used) {
+    QHash<QUuid, QSet<QString>> identities;
+    for (const auto& [key, item] : joined.items) {
+        identities[item.id].insert(item.fileIdentity);
+    }
+    for (const auto& [key, item] : joined.items) {
+        MediaItem unique = item;
+        if (used.contains(unique.id)) {
+            unique.id = QUuid::createUuid();
+        }
+        used.insert(unique.id);
+        result.library.items.append(std::move(unique));
+    }
+    for (const auto& [key, record] : joined.records) {
+        if (joined.items.count(key) != 0) {
+            continue;
+        }
+        const auto present = identities.constFind(record.item.id);
+        if (present != identities.constEnd() && present->contains(record.item.fileIdentity)) {
+            continue;
+        }
+        DeletedRecord unique = record;
+        if (used.contains(unique.item.id)) {
+            unique.item.id = QUuid::createUuid();
+        }
+        used.insert(unique.item.id);
+        result.deleted.records.append(std::move(unique));
+    }
+}
+
+// Items of the previous state that no folder holds any more stay in the library rather than
+// vanish with their ratings.
+void keepOrphans(LibraryState& result, const LibraryState& previous, QSet<QUuid>& used) {
+    QSet<QByteArray> keys;
+    for (const MediaItem& item : result.library.items) {
+        keys.insert(itemKey(item));
+    }
+    for (const DeletedRecord& record : result.deleted.records) {
+        keys.insert(itemKey(record.item));
+    }
+    const auto isOrphan = [&](const MediaItem& item) {
+        return !used.contains(item.id) && !keys.contains(itemKey(item));
+    };
+    QList<MediaItem> orphans;
+    QSet<QString> labelKeys;
+    const auto collect = [&](const MediaItem& item) {
+        if (isOrphan(item)) {
+            orphans.append(item);
+            for (const auto& [key, values] : item.labels) {
+                if (!values.isEmpty()) {
+                    labelKeys.insert(key);
+                }
+            }
+        }
+    };
+    std::for_each(previous.library.items.begin(), previous.library.items.end(), collect);
+    for (const DeletedRecord& record : previous.deleted.records) {
+        collect(record.item);
+    }
+    QList<Category> categories;
+    for (const Category& category :
+         previous.deleted.aligned(previous.library.categories).categories) {
+        if (labelKeys.contains(category.idText())) {
+            categories.append(category);
+        }
+    }
+    const auto mapping = mergeCategories(transientLibrary(categories, orphans),
+                                         result.deleted.categories, previous.library.categories);
+    const auto claim = [&](const MediaItem& item) {
+        if (!isOrphan(item)) {
+            return false;
+        }
+        used.insert(item.id);
+        keys.insert(itemKey(item));
+        return true;
+    };
+    for (const MediaItem& item : previous.library.items) {
+        if (claim(item)) {
+            result.library.items.append(prefixed(item, QString(), mapping));
+        }
+    }
+    for (const DeletedRecord& record : previous.deleted.records) {
+        if (claim(record.item)) {
+            result.deleted.records.append(
+                {prefixed(record.item, QString(), mapping), record.deletedAt});
+        }
+    }
+}
+
+}  // namespace
+
+LibraryState load(const QString& rootPath, const std::optional<LibraryState>& previous,
+                  const Clock& clock) {
+    const QString root = QDir::cleanPath(rootPath);
+    validateMetadata(root);
+    TreeJournal::finishPending(root);
+    const std::map<QString, QString> folders = directories(root);
+    const QStringList plainKeys = plainOrder(folders);
+    std::map<QString, LibraryState> states;
+    for (const QString& key : plainKeys) {
+        LibraryState state = CatalogCache::shared().loadFolder(folders.at(key));
+        rebindRelocatedDirectory(state, folders.at(key));
+        normalize(state);
+        states.emplace(key, std::move(state));
+    }
+    Joined joined;
+    joinItems(joined, states, previous, clock());
+    joinRecords(joined, states, plainKeys, previous);
+
+    LibraryState result = states.at(QString());
+    result.library.items.clear();
+    result.deleted.records.clear();
+    QSet<QUuid> used;
+    assignUniqueIds(joined, result, used);
+    result.library.categories = joined.display;
+    result.library.includeSubfolders = true;
+    result.library.directoryIdentity = identity(root);
+    result.library.catalogDirectories = plainKeys;
+    result.library.folderSchemas = std::move(joined.schemas);
+    result.library.catalogProperties = joined.display;
+    result.deleted.categories = joined.deletedCategories;
+    if (previous) {
+        keepOrphans(result, *previous, used);
+    }
+    return result;
+}
+
+void rebindRelocatedDirectory(LibraryState& state, const QString& folder) {
+    if (!state.library.directoryIdentity || identity(folder) == *state.library.directoryIdentity) {
+        return;
+    }
+    for (MediaItem& item : state.library.items) {
+        validatePath(item.filename);
+        if (item.filename.contains(u'/')) {
+            continue;
+        }
+        const QString path = folder + u'/' + item.filename;
+        std::optional<FileStatus> status;
+        try {
+            status = FileStatus::readIfExists(path);
+        } catch (const Error&) {
+            continue;
+        }
+        if (!status || !status->isRegularFile() || status->size != item.size || !status->modified ||
+            !(std::abs(status->modified->secondsSince1970 - item.modified.secondsSince1970) <
+              1.0)) {
+            continue;
+        }
+        item.fileIdentity = FileDeletionValidation::identity(path, status->created);
+    }
+}
+
+MediaItem prefixed(const MediaItem& item, const QString& folder,
+                   const std::map<QString, QString>& mapping) {
+    validatePath(item.filename);
+    MediaItem result = item;
+    if (!folder.isEmpty()) {
+        result.filename = folder + u'/' + item.filename;
+    }
+    result.labels.clear();
+    for (const auto& [key, values] : item.labels) {
+        const auto mapped = mapping.find(key);
+        if (mapped != mapping.end()) {
+            result.labels[mapped->second] = values;
+        }
+    }
+    return result;
+}
+
+}  // namespace lumivex::FolderCatalog

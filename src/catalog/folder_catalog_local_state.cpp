@@ -1,0 +1,283 @@
+#include "catalog/folder_catalog.h"
+
+#include "platform/text_order.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace lumivex::FolderCatalog {
+
+namespace {
+
+bool namesMatch(const QString& a, const QString& b) {
+    return TextOrder::localizedCaseInsensitiveCompare(a, b) == 0;
+}
+
+template <typename List, typename Predicate>
+const Category* findCategory(const List& list, Predicate predicate) {
+    const auto found = std::find_if(list.begin(), list.end(), predicate);
+    return found == list.end() ? nullptr : &*found;
+}
+
+bool holdsId(const QList<Category>& list, const QUuid& id) {
+    return findCategory(list, [&](const Category& c) { return c.id == id; }) != nullptr;
+}
+
+// Builds one folder's own property lists from the merged view. `mapping` sends display
+// identifier texts to folder identifier texts and never sends two to the same one.
+class LocalBuilder {
+public:
+    LocalBuilder(const LibraryState& state, const QString& path, const LibraryState& existing,
+                 const QList<MediaItem>& items, const QList<DeletedRecord>& records)
+        : state_(state), path_(path), existing_(existing), items_(items), records_(records) {}
+
+    LibraryState build() {
+        addKnownProperties();
+        addMissingProperties();
+        reorderIfMoved();
+        fillOptions(folderList_, [&](auto visit) {
+            for (const MediaItem& item : items_) {
+                visit(item.labels);
+            }
+        });
+        QList<Category> archiveList = folderList_;
+        addArchiveProperties(archiveList);
+        fillOptions(archiveList, [&](auto visit) {
+            for (const DeletedRecord& record : records_) {
+                visit(record.item.labels);
+            }
+        });
+        QList<MediaItem> items = items_;
+        for (MediaItem& item : items) {
+            item.labels = localized(item.labels);
+        }
+        QList<DeletedRecord> records = records_;
+        for (DeletedRecord& record : records) {
+            record.item.labels = localized(record.item.labels);
+        }
+        return {Library::withContents(folderList_, items), {archiveList, records}};
+    }
+
+private:
+    const QList<Category>& display() const { return state_.library.categories; }
+
+    const Category* displayById(const QString& idText) const {
+        return findCategory(display(), [&](const Category& c) { return c.idText() == idText; });
+    }
+
+    std::optional<QString> displayIdOf(const Category& own) const {
+        const auto schema = state_.library.folderSchemas.find(path_);
+        if (schema != state_.library.folderSchemas.end()) {
+            const auto mapped = schema->second.displayIDs.find(own.idText());
+            if (mapped == schema->second.displayIDs.end()) {
+                return std::nullopt;
+            }
+            return mapped->second;
+        }
+        const Category* match = findCategory(
+            display(), [&](const Category& c) { return namesMatch(c.name, own.name); });
+        return match ? std::optional(match->idText()) : std::nullopt;
+    }
+
+    void addKnownProperties() {
+        const auto schema = state_.library.folderSchemas.find(path_);
+        const QList<Category>& own = schema != state_.library.folderSchemas.end()
+                                         ? schema->second.properties
+                                         : existing_.library.categories;
+        for (const Category& property : own) {
+            const std::optional<QString> displayId = displayIdOf(property);
+            const Category* shown = displayId ? displayById(*displayId) : nullptr;
+            if (!shown) {
+                continue;
+            }
+            const Category* loaded =
+                findCategory(state_.library.catalogProperties,
+                             [&](const Category& c) { return c.id == shown->id; });
+            Category copy = property;
+            if (!loaded || loaded->name != shown->name) {
+                copy.name = shown->name;
+            }
+            if (!loaded || loaded->kind != shown->kind) {
+                copy.kind = shown->kind;
+            }
+            folderList_.append(copy);
+            mapping_[shown->idText()] = property.idText();
+        }
+    }
+
+    bool usedByItems(const QString& idText) const {
+        return std::any_of(items_.begin(), items_.end(), [&](const MediaItem& item) {
+            const auto values = item.labels.find(idText);
+            return values != item.labels.end() && !values->second.isEmpty();
+        });
+    }
+
+    bool mappedByAnyFolder(const QString& idText) const {
+        for (const auto& [key, schema] : state_.library.folderSchemas) {
+            for (const auto& [own, shown] : schema.displayIDs) {
+                if (shown == idText) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    // A property created since the load has no folder yet; the root takes it in.
+    bool newToRoot(const Category& shown) const {
+        return path_.isEmpty() && !holdsId(state_.library.catalogProperties, shown.id) &&
+               !mappedByAnyFolder(shown.idText());
+    }
+
+    void addMissingProperties() {
+        for (const Category& shown : display()) {
+            if (mapping_.contains(shown.idText())) {
+                continue;
+            }
+            const bool isNew = newToRoot(shown);
+            if (!isNew && !usedByItems(shown.idText())) {
+                continue;
+            }
+            const Category* own =
+                findCategory(existing_.library.categories, [&](const Category& c) {
+                    return namesMatch(c.name, shown.name) && !holdsId(folderList_, c.id);
+                });
+            Category chosen = own ? *own : shown;
+            if (!isNew && !holdsId(existing_.library.categories, chosen.id)) {
+                chosen.options.clear();
+            }
+            chosen.name = shown.name;
+            chosen.kind = shown.kind;
+            if (holdsId(folderList_, chosen.id)) {
+                chosen.id = QUuid::createUuid();
+            }
+            folderList_.append(chosen);
+            mapping_[shown.idText()] = chosen.idText();
+        }
+    }
+
+    // Only a reorder made in the merged view since the load reaches the folders; otherwise each
+    // folder keeps the order its own file has.
+    void reorderIfMoved() {
+        QStringList loadedOrder;
+        for (const Category& loaded : state_.library.catalogProperties) {
+            if (holdsId(display(), loaded.id)) {
+                loadedOrder.append(loaded.idText());
+            }
+        }
+        QStringList shownOrder;
+        for (const Category& shown : display()) {
+            if (holdsId(state_.library.catalogProperties, shown.id)) {
+                shownOrder.append(shown.idText());
+            }
+        }
+        if (loadedOrder == shownOrder) {
+            return;
+        }
+        std::map<QString, qsizetype> position;
+        for (qsizetype index = 0; index < display().size(); ++index) {
+            const auto mapped = mapping_.find(display()[index].idText());
+            if (mapped != mapping_.end()) {
+                position[mapped->second] = index;
+            }
+        }
+        const auto rank = [&](const Category& c) {
+            const auto found = position.find(c.idText());
+            return found == position.end() ? std::numeric_limits<qsizetype>::max() : found->second;
+        };
+        std::stable_sort(folderList_.begin(), folderList_.end(),
+                         [&](const Category& a, const Category& b) { return rank(a) < rank(b); });
+    }
+
+    std::optional<QString> displayKeyOf(const QString& folderIdText) const {
+        for (const auto& [shown, own] : mapping_) {
+            if (own == folderIdText) {
+                return shown;
+            }
+        }
+        return std::nullopt;
+    }
+
+    // Every value in use is listed among its property's options, and a single choice that an
+    // item holds twice becomes a multiple choice.
+    template <typename ForEachLabels>
+    void fillOptions(QList<Category>& list, ForEachLabels forEachLabels) const {
+        for (Category& property : list) {
+            if (property.kind == PropertyKind::rating) {
+                continue;
+            }
+            const std::optional<QString> key = displayKeyOf(property.idText());
+            if (!key) {
+                continue;
+            }
+            forEachLabels([&](const Labels& labels) {
+                const auto values = labels.find(*key);
+                if (values == labels.end()) {
+                    return;
+                }
+                if (property.kind == PropertyKind::singleSelect && values->second.size() > 1) {
+                    property.kind = PropertyKind::multiSelect;
+                }
+                for (const QString& value : values->second) {
+                    if (!property.options.contains(value)) {
+                        property.options.append(value);
+                    }
+                }
+            });
+        }
+    }
+
+    bool usedByRecords(const QString& idText) const {
+        return std::any_of(records_.begin(), records_.end(), [&](const DeletedRecord& record) {
+            const auto values = record.item.labels.find(idText);
+            return values != record.item.labels.end() && !values->second.isEmpty();
+        });
+    }
+
+    void addArchiveProperties(QList<Category>& archiveList) {
+        for (const Category& archived : state_.deleted.categories) {
+            if (mapping_.contains(archived.idText()) || !usedByRecords(archived.idText())) {
+                continue;
+            }
+            const Category* own =
+                findCategory(existing_.deleted.categories, [&](const Category& c) {
+                    return namesMatch(c.name, archived.name) && !holdsId(archiveList, c.id);
+                });
+            Category chosen = own ? *own : archived;
+            if (holdsId(archiveList, chosen.id)) {
+                chosen.id = QUuid::createUuid();
+            }
+            archiveList.append(chosen);
+            mapping_[archived.idText()] = chosen.idText();
+        }
+    }
+
+    Labels localized(const Labels& labels) const {
+        Labels result;
+        for (const auto& [key, values] : labels) {
+            const auto mapped = mapping_.find(key);
+            if (mapped != mapping_.end()) {
+                result[mapped->second] = values;
+            }
+        }
+        return result;
+    }
+
+    const LibraryState& state_;
+    const QString& path_;
+    const LibraryState& existing_;
+    const QList<MediaItem>& items_;
+    const QList<DeletedRecord>& records_;
+    QList<Category> folderList_;
+    std::map<QString, QString> mapping_;
+};
+
+}  // namespace
+
+LibraryState localState(const LibraryState& state, const QString& path,
+                        const LibraryState& existing, const QList<MediaItem>& items,
+                        const QList<DeletedRecord>& records) {
+    return LocalBuilder(state, path, existing, items, records).build();
+}
+
+}  // namespace lumivex::FolderCatalog

@@ -1,0 +1,251 @@
+#include "catalog/folder_catalog.h"
+
+#include "catalog/catalog_cache.h"
+#include "catalog/tree_journal.h"
+#include "model/catalog_error.h"
+#include "platform/atomic_file.h"
+#include "platform/text_order.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+namespace lumivex::FolderCatalog {
+
+namespace {
+
+const QString movedFolderMessage =
+    QStringLiteral("파일 폴더가 이동되었습니다. 새로고침 후 다시 시도하세요.");
+
+// The rule of validatePath, without splitting: the grouping runs over every item of the library.
+void checkFilename(QStringView name) {
+    qsizetype start = 0;
+    while (true) {
+        qsizetype end = name.indexOf(u'/', start);
+        if (end < 0) {
+            end = name.size();
+        }
+        const QStringView piece = name.mid(start, end - start);
+        if (piece.isEmpty() || piece == u"." || piece == u".." || piece.contains(QChar(u'\0'))) {
+            throw CatalogError::invalidCSV();
+        }
+        if (end == name.size()) {
+            return;
+        }
+        start = end + 1;
+    }
+}
+
+QStringView folderKeyOf(const QString& filename) {
+    const qsizetype slash = filename.lastIndexOf(u'/');
+    return slash < 0 ? QStringView() : QStringView(filename).left(slash);
+}
+
+QString lastComponent(const QString& filename) {
+    return filename.mid(filename.lastIndexOf(u'/') + 1);
+}
+
+// Positions of a folder's items and records in the state, in state order.
+struct Group {
+    std::vector<qsizetype> items;
+    std::vector<qsizetype> records;
+};
+
+// Finds the group of each name's folder; consecutive names mostly share one, so the key of the
+// previous name is tried first.
+class Grouper {
+public:
+    explicit Grouper(std::map<QString, Group>& groups) : groups_(groups) {}
+
+    Group* find(QStringView key) {
+        if (current_ && key == currentKey_) {
+            return current_;
+        }
+        const auto found = groups_.find(key.toString());
+        if (found == groups_.end()) {
+            return nullptr;
+        }
+        currentKey_ = found->first;
+        current_ = &found->second;
+        return current_;
+    }
+
+private:
+    std::map<QString, Group>& groups_;
+    QString currentKey_;
+    Group* current_ = nullptr;
+};
+
+// Every item must belong to a folder that is both in the tree and among the folders the state
+// was loaded from: an item of any other folder would be skipped and its edit lost.
+std::map<QString, Group> groupByFolder(const LibraryState& state,
+                                       const std::map<QString, QString>& folders) {
+    std::map<QString, Group> groups;
+    const QStringList& loaded = state.library.catalogDirectories;
+    for (const auto& [key, path] : folders) {
+        if (loaded.isEmpty() || loaded.contains(key)) {
+            groups.emplace(key, Group());
+        }
+    }
+    Grouper grouper(groups);
+    const QList<MediaItem>& items = state.library.items;
+    for (qsizetype index = 0; index < items.size(); ++index) {
+        checkFilename(items[index].filename);
+        Group* group = grouper.find(folderKeyOf(items[index].filename));
+        if (!group) {
+            throw failure(movedFolderMessage);
+        }
+        group->items.push_back(index);
+    }
+    Grouper recordGrouper(groups);
+    const QList<DeletedRecord>& records = state.deleted.records;
+    for (qsizetype index = 0; index < records.size(); ++index) {
+        checkFilename(records[index].item.filename);
+        const QStringView key = folderKeyOf(records[index].item.filename);
+        if (folders.count(key.toString()) != 0) {
+            if (Group* group = recordGrouper.find(key)) {
+                group->records.push_back(index);
+            }
+        } else if (Group* root = recordGrouper.find(QStringView())) {
+            // The root keeps the records of folders that are gone.
+            root->records.push_back(index);
+        }
+    }
+    return groups;
+}
+
+// Deepest folders first, so a parent is written only after its subfolders.
+QStringList saveOrder(const std::map<QString, QString>& folders) {
+    QStringList keys;
+    for (const auto& [key, path] : folders) {
+        keys.append(key);
+    }
+    std::sort(keys.begin(), keys.end(), TextOrder::plainLess);
+    std::stable_sort(keys.begin(), keys.end(), [](const QString& a, const QString& b) {
+        return QStringView(a).split(u'/', Qt::SkipEmptyParts).size() >
+               QStringView(b).split(u'/', Qt::SkipEmptyParts).size();
+    });
+    return keys;
+}
+
+std::optional<QByteArray> readIfPossible(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+bool sameInputs(const CatalogCache::FolderInputs& known, const LibraryState& state,
+                const Group& group) {
+    if (known.items.size() != qsizetype(group.items.size()) ||
+        known.records.size() != qsizetype(group.records.size())) {
+        return false;
+    }
+    for (size_t i = 0; i < group.items.size(); ++i) {
+        if (!(known.items[qsizetype(i)] == state.library.items[group.items[i]])) {
+            return false;
+        }
+    }
+    for (size_t i = 0; i < group.records.size(); ++i) {
+        if (!(known.records[qsizetype(i)] == state.deleted.records[group.records[i]])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Plans the write of one folder, or nothing when its files already hold its share of `state`.
+class FolderPlanner {
+public:
+    FolderPlanner(const LibraryState& state, std::uint64_t generation)
+        : state_(state), generation_(generation) {}
+
+    std::optional<Write> plan(const QString& key, const QString& folder, const Group& group) {
+        CatalogCache& cache = CatalogCache::shared();
+        const CatalogCache::Knowledge known = cache.knowledge(folder);
+        const QString folderIdentity = identity(folder);
+        if (known.unchangedGeneration == generation_ &&
+            known.unchangedInputs.identity == folderIdentity &&
+            sameInputs(known.unchangedInputs, state_, group)) {
+            return std::nullopt;
+        }
+        CatalogCache::FolderInputs inputs{folderIdentity, {}, {}};
+        QList<MediaItem> items;
+        for (const qsizetype index : group.items) {
+            inputs.items.append(state_.library.items[index]);
+            items.append(state_.library.items[index]);
+            items.last().filename = lastComponent(items.last().filename);
+        }
+        QList<DeletedRecord> records;
+        for (const qsizetype index : group.records) {
+            inputs.records.append(state_.deleted.records[index]);
+            records.append(state_.deleted.records[index]);
+            if (!key.isEmpty()) {
+                records.last().item.filename = lastComponent(records.last().item.filename);
+            }
+        }
+        LibraryState existing;
+        existing.library.categories = known.libraryCategories;
+        existing.deleted.categories = known.deletedCategories;
+        const LibraryState local = localState(state_, key, existing, items, records);
+        Library library = local.library;
+        library.includeSubfolders = true;
+        library.directoryIdentity = folderIdentity;
+        const QString catalog = library.catalogCSV();
+        const QString archive = local.deleted.csv();
+        if (readIfPossible(folder + QStringLiteral("/.lumivex/lumivex.csv")) == catalog.toUtf8() &&
+            readIfPossible(folder + QStringLiteral("/.lumivex/deleted.csv")) == archive.toUtf8()) {
+            cache.rememberUnchanged(folder, generation_, std::move(inputs));
+            return std::nullopt;
+        }
+        Library::fromCatalogCSV(catalog);
+        DeletedArchive::fromCSV(archive);
+        return Write{key, folderIdentity, catalog, archive};
+    }
+
+private:
+    const LibraryState& state_;
+    std::uint64_t generation_;
+};
+
+void writeJournal(const QList<Write>& writes, const QString& root) {
+    const QString folder = root + QStringLiteral("/.lumivex");
+    if (!QDir().mkpath(folder)) {
+        throw Error::fromErrno(errno, folder);
+    }
+    AtomicFile::write(TreeJournal::path(root), TreeJournal::encode(writes));
+}
+
+}  // namespace
+
+void save(const LibraryState& state, const QString& rootPath) {
+    const QString root = QDir::cleanPath(rootPath);
+    validateDirectory(root);
+    validateMetadata(root);
+    TreeJournal::finishPending(root);
+    const std::map<QString, QString> folders = directories(root);
+    const std::map<QString, Group> groups = groupByFolder(state, folders);
+    FolderPlanner planner(state, CatalogCache::shared().generation(root, state));
+    QList<Write> writes;
+    for (const QString& key : saveOrder(folders)) {
+        const auto group = groups.find(key);
+        if (group == groups.end()) {
+            continue;
+        }
+        if (std::optional<Write> write = planner.plan(key, folders.at(key), group->second)) {
+            writes.append(std::move(*write));
+        }
+    }
+    if (writes.isEmpty()) {
+        return;
+    }
+    writeJournal(writes, root);
+    finish(writes, root);
+}
+
+}  // namespace lumivex::FolderCatalog

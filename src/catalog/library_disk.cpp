@@ -1,0 +1,236 @@
+#include "catalog/library_disk.h"
+
+#include "catalog/metadata_files.h"
+#include "model/library_json.h"
+#include "platform/atomic_file.h"
+#include "platform/error.h"
+#include "platform/sorted_json.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace lumivex::LibraryDisk {
+
+namespace {
+
+QString catalogPath(const QString& root) {
+    return MetadataFiles::path(root, u"lumivex.csv");
+}
+QString deletedPath(const QString& root) {
+    return MetadataFiles::path(root, u"deleted.csv");
+}
+QString journalPath(const QString& root) {
+    return MetadataFiles::path(root, u"pending-write.json");
+}
+QString backupPath(const QString& root) {
+    return MetadataFiles::path(root, u"lumivex.backup.csv");
+}
+
+constexpr int unreadableArchiveCode = 2;
+constexpr int olderCatalogDiffersCode = 3;
+constexpr int corruptDataCode = 4;
+
+Error corruptData(const QString& description) {
+    return Error(MetadataFiles::errorDomain, corruptDataCode, description);
+}
+
+QSet<QUuid> itemIDs(const Library& library) {
+    QSet<QUuid> ids;
+    ids.reserve(library.items.size());
+    for (const MediaItem& item : library.items) {
+        ids.insert(item.id);
+    }
+    return ids;
+}
+
+// The folder of the older JSON library: a Photos metadata folder named "files" kept it one
+// level up.
+QString olderJsonPath(const QString& root) {
+    const QFileInfo folder(QDir::cleanPath(root));
+    const QString owner = folder.fileName() == u"files" ? folder.path() : folder.filePath();
+    return MetadataFiles::path(owner, u"library.json");
+}
+
+Library olderJsonLibrary(const QString& path) {
+    Library library = LibraryJson::decode(MetadataFiles::read(path));
+    if (library.version != 1) {
+        throw corruptData(QStringLiteral("이전 라이브러리 파일의 버전을 읽을 수 없습니다. "
+                                         "기존 파일을 보존했습니다.\n") +
+                          path);
+    }
+    if (!library.ratingProperty()) {
+        Category rating{QUuid::createUuid(),
+                        QStringLiteral("별점"),
+                        PropertyKind::rating,
+                        {},
+                        QStringLiteral("list.bullet")};
+        library.categories.insert(library.categories.isEmpty() ? 0 : 1, rating);
+    }
+    return library;
+}
+
+// Writes a journalled pair of texts: the deleted records first, then the catalog with its
+// backup, and only then drops the journal, so a crash anywhere leaves the journal to redo it.
+void finish(const PendingWrite& write, const QString& root) {
+    const Library library = Library::fromCatalogCSV(write.catalog);
+    DeletedArchive::fromCSV(write.deleted);
+    MetadataFiles::makeFolder(MetadataFiles::folder(root));
+    AtomicFile::write(deletedPath(root), write.deleted.toUtf8());
+    save(library, root, itemIDs(library));
+    AtomicFile::remove(journalPath(root));
+}
+
+DeletedArchive storedArchive(const QString& root) {
+    const QString path = deletedPath(root);
+    if (!MetadataFiles::exists(path)) {
+        return {};
+    }
+    try {
+        return DeletedArchive::fromCSV(MetadataFiles::text(MetadataFiles::read(path)));
+    } catch (const Error& error) {
+        throw Error(MetadataFiles::errorDomain, unreadableArchiveCode,
+                    QStringLiteral("삭제 기록 CSV를 읽지 못했습니다. 기존 파일을 보존했습니다.\n") +
+                        path + u'\n' + error.description());
+    }
+}
+
+bool differsOnDisk(const QString& path, const QByteArray& bytes) {
+    const std::optional<QByteArray> stored = MetadataFiles::readIfPossible(path);
+    return !stored || *stored != bytes;
+}
+
+}  // namespace
+
+QByteArray encodePendingWrite(const PendingWrite& write) {
+    return SortedJson::encode(QJsonObject{{QStringLiteral("catalog"), write.catalog},
+                                          {QStringLiteral("deleted"), write.deleted}});
+}
+
+PendingWrite decodePendingWrite(const QByteArray& json) {
+    QJsonParseError parseError{};
+    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+    const QJsonObject object = document.object();
+    const QJsonValue catalog = object.value(QStringLiteral("catalog"));
+    const QJsonValue deleted = object.value(QStringLiteral("deleted"));
+    if (parseError.error != QJsonParseError::NoError || !document.isObject() ||
+        !catalog.isString() || !deleted.isString() ||
+        // Qt lets an escaped lone surrogate through; such a text has no UTF-8 form to write.
+        !catalog.toString().isValidUtf16() || !deleted.toString().isValidUtf16()) {
+        throw corruptData(
+            QStringLiteral("저장하던 내용의 기록 파일(.lumivex/pending-write.json)이 "
+                           "손상되어 읽지 못했습니다. 기존 파일을 보존했습니다."));
+    }
+    return PendingWrite{catalog.toString(), deleted.toString()};
+}
+
+LibraryState loadState(const QString& root) {
+    migrateCatalog(root);
+    migrateCSV(MetadataFiles::join(root, u".deleted.csv"), deletedPath(root),
+               [](const QString& text) { DeletedArchive::fromCSV(text); });
+    const QString journal = journalPath(root);
+    if (MetadataFiles::exists(journal)) {
+        const PendingWrite write = decodePendingWrite(MetadataFiles::read(journal));
+        LibraryState state{Library::fromCatalogCSV(write.catalog),
+                           DeletedArchive::fromCSV(write.deleted)};
+        finish(write, root);
+        return state;
+    }
+    const DeletedArchive archive = storedArchive(root);
+    Library library = load(root);
+    DeletedArchive aligned = archive.aligned(library.categories);
+    return LibraryState{std::move(library), std::move(aligned)};
+}
+
+void saveState(const LibraryState& state, const QString& root) {
+    loadState(root);
+    const PendingWrite write{state.library.catalogCSV(), state.deleted.csv()};
+    // A state that would not read back must never reach the disk.
+    Library::fromCatalogCSV(write.catalog);
+    DeletedArchive::fromCSV(write.deleted);
+    const QByteArray catalogBytes = write.catalog.toUtf8();
+    const QByteArray deletedBytes = write.deleted.toUtf8();
+    const bool catalogChanged = differsOnDisk(catalogPath(root), catalogBytes);
+    const bool deletedChanged = differsOnDisk(deletedPath(root), deletedBytes);
+    if (catalogChanged && deletedChanged) {
+        MetadataFiles::makeFolder(MetadataFiles::folder(root));
+        AtomicFile::write(journalPath(root), encodePendingWrite(write));
+        finish(write, root);
+    } else if (catalogChanged) {
+        save(state.library, root, itemIDs(state.library));
+    } else if (deletedChanged) {
+        MetadataFiles::makeFolder(MetadataFiles::folder(root));
+        AtomicFile::write(deletedPath(root), deletedBytes);
+    }
+}
+
+Library load(const QString& root) {
+    migrateCatalog(root);
+    const QString catalog = catalogPath(root);
+    if (MetadataFiles::exists(catalog)) {
+        return Library::fromCatalogCSV(MetadataFiles::text(MetadataFiles::read(catalog)));
+    }
+    const QString json = olderJsonPath(root);
+    if (!MetadataFiles::exists(json)) {
+        return Library();
+    }
+    return olderJsonLibrary(json);
+}
+
+void save(const Library& library, const QString& root,
+          const std::optional<QSet<QUuid>>& retainingBackupIDs) {
+    migrateCatalog(root);
+    const QByteArray bytes = library.catalogCSV().toUtf8();
+    const QString catalog = catalogPath(root);
+    MetadataFiles::makeFolder(MetadataFiles::folder(root));
+    if (!MetadataFiles::exists(catalog)) {
+        AtomicFile::write(catalog, bytes);
+        return;
+    }
+    // Reading the stored catalog first means a catalog we cannot read is never replaced.
+    Library stored = load(root);
+    QByteArray backup;
+    if (retainingBackupIDs) {
+        stored.items.removeIf([&](const MediaItem& item) {
+            return !item.available || !retainingBackupIDs->contains(item.id);
+        });
+        backup = stored.catalogCSV().toUtf8();
+    } else {
+        backup = MetadataFiles::read(catalog);
+    }
+    const QString backupFile = backupPath(root);
+    MetadataFiles::makeFolder(QFileInfo(backupFile).path());
+    AtomicFile::write(backupFile, backup);
+    AtomicFile::write(catalog, bytes);
+}
+
+void migrateCatalog(const QString& root) {
+    const auto validate = [](const QString& text) { Library::fromCatalogCSV(text); };
+    for (const auto name : {u".lumivex.csv", u"lumivex.csv"}) {
+        migrateCSV(MetadataFiles::join(root, name), catalogPath(root), validate);
+    }
+}
+
+void migrateCSV(const QString& source, const QString& destination,
+                const std::function<void(const QString& text)>& validate) {
+    if (QDir::cleanPath(source) == QDir::cleanPath(destination) || !MetadataFiles::exists(source)) {
+        return;
+    }
+    const QByteArray bytes = MetadataFiles::read(source);
+    validate(MetadataFiles::text(bytes));
+    if (!MetadataFiles::exists(destination)) {
+        MetadataFiles::makeFolder(QFileInfo(destination).path());
+        MetadataFiles::move(source, destination);
+        return;
+    }
+    if (MetadataFiles::read(destination) != bytes) {
+        throw Error(MetadataFiles::errorDomain, olderCatalogDiffersCode,
+                    QStringLiteral("이전 CSV와 새 CSV의 내용이 달라 자동 이전하지 않았습니다. "
+                                   "두 파일을 보존했습니다.\n") +
+                        source + u'\n' + destination);
+    }
+    AtomicFile::remove(source);
+}
+
+}  // namespace lumivex::LibraryDisk

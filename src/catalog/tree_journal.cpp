@@ -1,0 +1,86 @@
+#include "catalog/tree_journal.h"
+
+#include "platform/file_status.h"
+#include "platform/sorted_json.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cerrno>
+
+namespace lumivex::TreeJournal {
+
+namespace {
+
+Error unreadable(const QString& path) {
+    return Error(
+        QStringLiteral("Lumivex.FolderCatalog"), 2,
+        QStringLiteral("폴더 저장 복구 파일을 읽지 못했습니다. 파일을 보존했습니다.\n") + path);
+}
+
+const QStringList memberNames = {QStringLiteral("archive"), QStringLiteral("catalog"),
+                                 QStringLiteral("directory"), QStringLiteral("identity")};
+
+FolderCatalog::Write decodeWrite(const QJsonValue& value, const QString& path) {
+    const QJsonObject object = value.toObject();
+    if (!value.isObject() || object.keys() != memberNames) {
+        throw unreadable(path);
+    }
+    for (const QString& name : memberNames) {
+        if (!object.value(name).isString()) {
+            throw unreadable(path);
+        }
+    }
+    return {object.value(u"directory").toString(), object.value(u"identity").toString(),
+            object.value(u"catalog").toString(), object.value(u"archive").toString()};
+}
+
+QByteArray readWhole(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw Error::fromErrno(errno, path);
+    }
+    return file.readAll();
+}
+
+}  // namespace
+
+QString path(const QString& root) {
+    return root + QStringLiteral("/.lumivex/folders-pending.json");
+}
+
+QByteArray encode(const QList<FolderCatalog::Write>& writes) {
+    QJsonArray array;
+    for (const FolderCatalog::Write& write : writes) {
+        array.append(QJsonObject{{QStringLiteral("archive"), write.archive},
+                                 {QStringLiteral("catalog"), write.catalog},
+                                 {QStringLiteral("directory"), write.directory},
+                                 {QStringLiteral("identity"), write.identity}});
+    }
+    return SortedJson::encode(array);
+}
+
+QList<FolderCatalog::Write> decode(const QByteArray& bytes, const QString& path) {
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray()) {
+        throw unreadable(path);
+    }
+    QList<FolderCatalog::Write> writes;
+    for (const QJsonValue& value : document.array()) {
+        writes.append(decodeWrite(value, path));
+    }
+    return writes;
+}
+
+void finishPending(const QString& root) {
+    const QString journal = path(root);
+    if (!FileStatus::readIfExists(journal)) {
+        return;
+    }
+    FolderCatalog::finish(decode(readWhole(journal), journal), root);
+}
+
+}  // namespace lumivex::TreeJournal

@@ -1,0 +1,151 @@
+#include "model/capture_date_reader.h"
+
+#include "model/capture_date_formats.h"
+#include "model/png_text.h"
+#include "model/video_asset.h"
+#include "platform/decimal_text.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <exiv2/exiv2.hpp>
+
+#include <mutex>
+
+namespace lumivex::CaptureDateReader {
+
+namespace {
+
+const QRegularExpression& offsetPattern() {
+    static const QRegularExpression pattern(QStringLiteral("^[+-][0-9]{2}:[0-9]{2}$"));
+    return pattern;
+}
+
+bool isAsciiDigits(const QString& text) {
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9') {
+            return false;
+        }
+    }
+    return !text.isEmpty();
+}
+
+// The moment of an offset that is well formed and in range, else nothing.
+std::optional<Date> withOffset(Date utc, const std::optional<QString>& offset) {
+    if (!offset || !offsetPattern().match(*offset).hasMatch()) {
+        return std::nullopt;
+    }
+    const int hours = offset->mid(1, 2).toInt();
+    const int minutes = offset->mid(4, 2).toInt();
+    if (hours > 23 || minutes > 59) {
+        return std::nullopt;
+    }
+    const double sign = offset->startsWith(u'-') ? -1 : 1;
+    return Date{utc.secondsSince1970 - sign * (hours * 60 + minutes) * 60};
+}
+
+void silence(int, const char*) {}
+
+// Exiv2 keeps process-wide state: HEIC support is off until enabled, the XMP toolkit must be set
+// up before threads use it, and its log would write every malformed file to standard error.
+void prepareExiv2() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        Exiv2::enableBMFF(true);
+        Exiv2::XmpParser::initialize();
+        Exiv2::LogMsg::setHandler(silence);
+        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+    });
+}
+
+std::optional<QString> exifText(const Exiv2::ExifData& exif, std::uint16_t tag) {
+    const auto found = exif.findKey(Exiv2::ExifKey(tag, "Photo"));
+    if (found == exif.end() || found->typeId() != Exiv2::asciiString) {
+        return std::nullopt;
+    }
+    return QString::fromStdString(found->toString());
+}
+
+std::optional<Date> exifCaptureDate(const QString& path) {
+    prepareExiv2();
+    try {
+        const Exiv2::Image::AutoPtr image =
+            Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
+        image->readMetadata();
+        const Exiv2::ExifData& exif = image->exifData();
+        if (exif.empty()) {
+            return std::nullopt;
+        }
+        // DateTimeOriginal, OffsetTimeOriginal, SubSecTimeOriginal; DateTimeDigitized and
+        // OffsetTimeDigitized, whose sub-seconds are not used.
+        if (std::optional<Date> original =
+                exifDate(exifText(exif, 0x9003), exifText(exif, 0x9011), exifText(exif, 0x9291))) {
+            return original;
+        }
+        return exifDate(exifText(exif, 0x9004), exifText(exif, 0x9012), std::nullopt);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<Date> isoDate(const QString& text) {
+    if (std::optional<Date> fractional = CaptureDateFormats::isoFractional(text)) {
+        return fractional;
+    }
+    return CaptureDateFormats::iso(text);
+}
+
+}  // namespace
+
+std::optional<Date> exifDate(const std::optional<QString>& value,
+                             const std::optional<QString>& offset,
+                             const std::optional<QString>& fraction) {
+    if (!value || value->startsWith(u"0000")) {
+        return std::nullopt;
+    }
+    const std::optional<Date> utc = CaptureDateFormats::exifUTC(*value);
+    if (!utc) {
+        return std::nullopt;
+    }
+    std::optional<Date> moment = withOffset(*utc, offset);
+    if (!moment) {
+        moment = CaptureDateFormats::exifLocal(*value);
+        if (!moment) {
+            return std::nullopt;
+        }
+    }
+    if (fraction && isAsciiDigits(*fraction)) {
+        if (const std::optional<double> seconds =
+                DecimalText::parseDouble(QStringLiteral("0.") + *fraction)) {
+            moment->secondsSince1970 += *seconds;
+        }
+    }
+    return moment;
+}
+
+std::optional<Date> imageDate(const QString& path) {
+    if (std::optional<Date> exif = exifCaptureDate(path)) {
+        return exif;
+    }
+    if (const std::optional<QString> creation = PngText::creationTime(path)) {
+        return isoDate(*creation);
+    }
+    return std::nullopt;
+}
+
+std::optional<Date> videoDate(const VideoAsset& asset) {
+    // libavformat hands every item over as text. The date an item holds is that text read as an
+    // internet date-time in any of the forms cameras write, which covers the strict ISO forms, so
+    // no second reading of the same text could succeed where this one failed.
+    QStringList candidates = asset.metadataValues("com.apple.quicktime.creationdate", false);
+    candidates += asset.metadataValues("creation_time", true);
+    for (const QString& text : candidates) {
+        if (std::optional<Date> date = CaptureDateFormats::quickTimeDate(text)) {
+            return date;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace lumivex::CaptureDateReader

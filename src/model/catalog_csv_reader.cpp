@@ -1,0 +1,394 @@
+#include "model/catalog_columns.h"
+#include "model/catalog_error.h"
+#include "model/catalog_schema.h"
+#include "model/csv_codec.h"
+#include "model/library.h"
+#include "platform/decimal_text.h"
+#include "platform/text_order.h"
+#include "platform/uuid_text.h"
+
+#include <QSet>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace lumivex {
+
+namespace {
+
+[[noreturn]] void reject() {
+    throw CatalogError::invalidCSV();
+}
+
+// The name after `prefix` when the field starts with it and at least one character follows.
+// Characters are grapheme clusters, so a combining mark right after the colon joins the colon
+// and the prefix does not match.
+std::optional<QString> nameAfterPrefix(const QString& field, const QString& prefix) {
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, field);
+    qsizetype end = 0;
+    for (qsizetype count = 0; count < prefix.size(); ++count) {
+        end = finder.toNextBoundary();
+        if (end < 0) {
+            return std::nullopt;
+        }
+    }
+    if (end >= field.size() || !TextOrder::canonicallyEqual(field.left(end), prefix)) {
+        return std::nullopt;
+    }
+    return field.mid(end);
+}
+
+Category headerProperty(const QString& field) {
+    using namespace CatalogColumns;
+    for (const auto& [prefix, kind] : {std::pair{multiSelectPrefix, PropertyKind::multiSelect},
+                                       std::pair{ratingPrefix, PropertyKind::rating},
+                                       std::pair{singleSelectPrefix, PropertyKind::singleSelect}}) {
+        if (auto name = nameAfterPrefix(field, prefix)) {
+            return Category{
+                QUuid::createUuid(), std::move(*name), kind, {}, QStringLiteral("list.bullet")};
+        }
+    }
+    reject();
+}
+
+bool hasRepeatedLowerCasedName(const QList<Category>& properties) {
+    QSet<QString> names;
+    names.reserve(properties.size());
+    for (const Category& property : properties) {
+        const QString name = TextOrder::lowerCased(property.name);
+        if (names.contains(name)) {
+            return true;
+        }
+        names.insert(name);
+    }
+    return false;
+}
+
+qsizetype ratingCount(const QList<Category>& properties) {
+    return std::count_if(properties.begin(), properties.end(), [](const Category& property) {
+        return property.kind == PropertyKind::rating;
+    });
+}
+
+bool isBlank(const QString& text) {
+    return TextOrder::trimmed(text).isEmpty();
+}
+
+struct Header {
+    QList<Category> properties;
+    bool hasCaptureColumn = false;
+};
+
+Header readHeader(const QStringList& fields) {
+    using namespace CatalogColumns;
+    if (fields.size() < firstProperty) {
+        reject();
+    }
+    for (qsizetype i = 0; i < firstProperty; ++i) {
+        if (!TextOrder::canonicallyEqual(fields[i], fixed[i])) {
+            reject();
+        }
+    }
+    Header header;
+    header.hasCaptureColumn = TextOrder::canonicallyEqual(fields.last(), capturedAt);
+    const qsizetype end = fields.size() - (header.hasCaptureColumn ? 1 : 0);
+    header.properties.reserve(end - firstProperty);
+    for (qsizetype i = firstProperty; i < end; ++i) {
+        header.properties.append(headerProperty(fields[i]));
+    }
+    QSet<QString> seen;
+    seen.reserve(fields.size());
+    for (const QString& field : fields) {
+        const QString normalized = TextOrder::nfc(field);
+        if (seen.contains(normalized)) {
+            reject();
+        }
+        seen.insert(normalized);
+    }
+    if (ratingCount(header.properties) > 1 || hasRepeatedLowerCasedName(header.properties)) {
+        reject();
+    }
+    // A blank name is refused in the meta row; refusing it here too keeps a file without a meta
+    // row from opening as a library whose every save would then be refused.
+    for (const Category& property : header.properties) {
+        if (isBlank(property.name)) {
+            reject();
+        }
+    }
+    return header;
+}
+
+double finiteNumber(const QString& text) {
+    const auto number = DecimalText::parseDouble(text);
+    if (!number || !std::isfinite(*number)) {
+        reject();
+    }
+    return *number;
+}
+
+std::int64_t integerIn(const QString& text, std::int64_t low, std::int64_t high) {
+    const auto number = DecimalText::parseInteger(text);
+    if (!number || *number < low || *number > high) {
+        reject();
+    }
+    return *number;
+}
+
+// The values of a choice cell: cut at every line feed that is not the end of a CR LF pair, empty
+// pieces dropped, pieces kept untrimmed.
+QStringList cellPieces(const QString& cell) {
+    QStringList pieces;
+    qsizetype start = 0;
+    for (qsizetype i = cell.indexOf(u'\n'); i >= 0; i = cell.indexOf(u'\n', i + 1)) {
+        if (i > 0 && cell[i - 1] == u'\r') {
+            continue;
+        }
+        if (i > start) {
+            pieces.append(cell.mid(start, i - start));
+        }
+        start = i + 1;
+    }
+    if (start == 0) {
+        if (!cell.isEmpty()) {
+            pieces.append(cell);
+        }
+    } else if (start < cell.size()) {
+        pieces.append(cell.mid(start));
+    }
+    return pieces;
+}
+
+QStringList withoutRepeats(QStringList pieces) {
+    if (pieces.size() < 2) {
+        return pieces;
+    }
+    QSet<QString> seen;
+    seen.reserve(pieces.size());
+    QStringList unique;
+    unique.reserve(pieces.size());
+    for (QString& piece : pieces) {
+        const QString normalized = TextOrder::nfc(piece);
+        if (!seen.contains(normalized)) {
+            seen.insert(normalized);
+            unique.append(std::move(piece));
+        }
+    }
+    return unique;
+}
+
+// One pass over the rows of a catalog, all or nothing.
+class CatalogReader {
+public:
+    explicit CatalogReader(const QStringList& headerFields)
+        : header_(readHeader(headerFields)), fieldCount_(headerFields.size()) {
+        useProperties(header_.properties);
+    }
+
+    void read(const QStringList& row) {
+        if (row.size() != fieldCount_) {
+            reject();
+        }
+        if (row[CatalogColumns::filename].isEmpty()) {
+            readMeta(row);
+        } else {
+            readItem(row);
+        }
+    }
+
+    Library finish(Library library) {
+        if (!metaSeen_) {
+            addRatingProperty();
+        }
+        library.categories = std::move(properties_);
+        library.items = std::move(items_);
+        library.includeSubfolders = includeSubfolders_;
+        library.directoryIdentity = std::move(directoryIdentity_);
+        return library;
+    }
+
+    void reserve(qsizetype rowCount) {
+        items_.reserve(rowCount);
+        ids_.reserve(rowCount);
+    }
+
+private:
+    void useProperties(QList<Category> properties) {
+        properties_ = std::move(properties);
+        keys_.clear();
+        keys_.reserve(properties_.size());
+        for (const Category& property : properties_) {
+            keys_.append(property.idText());
+        }
+    }
+
+    void readItem(const QStringList& row);
+    void readProperties(const QStringList& row, MediaItem& item) const;
+    void readMeta(const QStringList& row);
+    void addRatingProperty();
+
+    Header header_;
+    qsizetype fieldCount_;
+    QList<Category> properties_;
+    QStringList keys_;
+    bool metaSeen_ = false;
+    bool includeSubfolders_ = false;
+    std::optional<QString> directoryIdentity_;
+    QSet<QUuid> ids_;
+    QList<MediaItem> items_;
+};
+
+void CatalogReader::readItem(const QStringList& row) {
+    using namespace CatalogColumns;
+    MediaItem item;
+    const auto kind = mediaKindFromRaw(row[CatalogColumns::kind]);
+    if (!kind) {
+        reject();
+    }
+    item.kind = *kind;
+    item.rating = integerIn(row[rating], 0, 5);
+    item.size = integerIn(row[size], 0, std::numeric_limits<std::int64_t>::max());
+    if (row[available] != u"true" && row[available] != u"false") {
+        reject();
+    }
+    item.available = row[available] == u"true";
+    item.modified = Date{finiteNumber(row[modified])};
+    item.added = Date{finiteNumber(row[added])};
+    const auto identifier = UuidText::parse(row[id]);
+    if (!identifier || row[fileIdentity].isEmpty() || row[version] != rowVersion ||
+        ids_.contains(*identifier)) {
+        reject();
+    }
+    ids_.insert(*identifier);
+    item.id = *identifier;
+    if (!row[duration].isEmpty()) {
+        const double seconds = finiteNumber(row[duration]);
+        if (seconds < 0) {
+            reject();
+        }
+        item.duration = seconds;
+    }
+    item.filename = row[filename];
+    item.fileIdentity = row[fileIdentity];
+    item.notes = row[notes];
+    if (header_.hasCaptureColumn && !row.last().isEmpty()) {
+        item.capturedAt = Date{finiteNumber(row.last())};
+    }
+    readProperties(row, item);
+    items_.append(std::move(item));
+}
+
+void CatalogReader::readProperties(const QStringList& row, MediaItem& item) const {
+    const QString ratingText = DecimalText::integer(item.rating);
+    for (qsizetype i = 0; i < properties_.size(); ++i) {
+        const QString& cell = row[CatalogColumns::firstProperty + i];
+        const PropertyKind kind = properties_[i].kind;
+        if (kind == PropertyKind::rating) {
+            if (cell != ratingText) {
+                reject();
+            }
+            continue;
+        }
+        QStringList pieces = cellPieces(cell);
+        if (kind == PropertyKind::singleSelect && pieces.size() > 1) {
+            reject();
+        }
+        if (!pieces.isEmpty()) {
+            item.labels.emplace(keys_[i], withoutRepeats(std::move(pieces)));
+        }
+    }
+}
+
+void CatalogReader::readMeta(const QStringList& row) {
+    if (!TextOrder::canonicallyEqual(row[CatalogColumns::kind], CatalogColumns::metaMarker)) {
+        reject();
+    }
+    if (metaSeen_ || !items_.isEmpty()) {
+        reject();
+    }
+    for (qsizetype i = 0; i < row.size(); ++i) {
+        if (i != CatalogColumns::kind && i != CatalogColumns::notes && !row[i].isEmpty()) {
+            reject();
+        }
+    }
+    auto schema = CatalogSchema::fromJson(row[CatalogColumns::notes].toUtf8());
+    if (!schema || schema->properties.size() != header_.properties.size()) {
+        reject();
+    }
+    for (qsizetype i = 0; i < schema->properties.size(); ++i) {
+        const Category& property = schema->properties[i];
+        const Category& column = header_.properties[i];
+        if (!TextOrder::canonicallyEqual(property.name, column.name) ||
+            property.kind != column.kind) {
+            reject();
+        }
+    }
+    QSet<QUuid> ids;
+    for (const Category& property : schema->properties) {
+        if (ids.contains(property.id)) {
+            reject();
+        }
+        ids.insert(property.id);
+    }
+    if (hasRepeatedLowerCasedName(schema->properties) || ratingCount(schema->properties) > 1) {
+        reject();
+    }
+    for (const Category& property : schema->properties) {
+        QSet<QString> options;
+        for (const QString& option : property.options) {
+            if (isBlank(option) || options.contains(option)) {
+                reject();
+            }
+            options.insert(option);
+        }
+        if (isBlank(property.name)) {
+            reject();
+        }
+    }
+    useProperties(std::move(schema->properties));
+    includeSubfolders_ = schema->includeSubfolders;
+    directoryIdentity_ = std::move(schema->directoryIdentity);
+    metaSeen_ = true;
+}
+
+void CatalogReader::addRatingProperty() {
+    const bool ratingNameTaken =
+        std::any_of(properties_.begin(), properties_.end(), [](const Category& property) {
+            return TextOrder::canonicallyEqual(property.name, QStringLiteral("별점"));
+        });
+    if (ratingCount(properties_) > 0) {
+        return;
+    }
+    Category rating{QUuid::createUuid(),
+                    ratingNameTaken ? QStringLiteral("내 별점") : QStringLiteral("별점"),
+                    PropertyKind::rating,
+                    {},
+                    QStringLiteral("list.bullet")};
+    // A library holding two properties of one name could never be saved: its own catalog
+    // would be refused.
+    const QString lowered = TextOrder::lowerCased(rating.name);
+    for (const Category& property : properties_) {
+        if (TextOrder::lowerCased(property.name) == lowered) {
+            reject();
+        }
+    }
+    properties_.insert(properties_.isEmpty() ? 0 : 1, std::move(rating));
+}
+
+}  // namespace
+
+Library Library::fromCatalogCSV(const QString& text) {
+    const QList<QStringList> rows = CSVCodec::decode(text);
+    if (rows.isEmpty()) {
+        reject();
+    }
+    CatalogReader reader(rows.first());
+    reader.reserve(rows.size());
+    for (qsizetype r = 1; r < rows.size(); ++r) {
+        reader.read(rows[r]);
+    }
+    return reader.finish(Library());
+}
+
+}  // namespace lumivex

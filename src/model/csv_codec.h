@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace lumivex {
+
+// The comma-separated text of every catalog file: every field quoted, CR LF after every row, a
+// leading byte-order mark. Knows nothing of columns. Pure functions, safe on any thread.
+namespace CSVCodec {
+
+// Never fails. A row without fields becomes an empty line.
+QString encode(const QList<QStringList>& rows);
+
+// Throws CatalogError::invalidCSV on malformed quoting; fields are kept verbatim.
+QList<QStringList> decode(const QString& text);
+
+// The text of a catalog file's bytes. Invalid UTF-8 throws CatalogError::invalidCSV: a damaged
+// file is refused, never repaired.
+QString text(const QByteArray& fileBytes);
+
+}  // namespace CSVCodec
+}  // namespace lumivex

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "model/folder_filter_node.h"
+#include "model/library.h"
+#include "model/video_duration_preset.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace lumivex {
+
+// Everything the browser draws from one library, computed at once so that views never walk the
+// library: the shown items, their positions, the sidebar counts, the folder menu and the option
+// counts, plus per-item keys that let the browse query filter and sort without collating.
+// Built whole on the main thread after each library or scope change, and never changed.
+struct LibraryBrowseSnapshot {
+    using OptionCount = std::pair<QString, qsizetype>;
+
+    // Per shown item, in the order of `items`: the keys MediaQuery uses instead of the item's
+    // texts, so a search keystroke does no normalisation, case folding or collation.
+    struct QueryKeys {
+        QStringList folders;         // NFC folder key
+        QStringList searchTexts;     // the searched texts in NFC, case-folded, joined by U+0000
+        QList<qsizetype> nameRanks;  // the file name's place in the localized standard order
+    };
+
+    LibraryBrowseSnapshot(const Library& library, bool topLevelOnly);
+
+    QList<MediaItem> items;
+    QHash<QUuid, qsizetype> positions;
+    qsizetype photoCount = 0;
+    qsizetype videoCount = 0;
+    std::map<VideoDurationPreset, qsizetype> videoDurationCounts;  // no entry for an empty bucket
+    qsizetype unratedCount = 0;
+    qsizetype unclassifiedCount = 0;
+    QStringList folderPaths;
+    std::vector<FolderFilterNode> folderTree;
+    std::map<QUuid, QList<OptionCount>> labels;
+    QueryKeys queryKeys;
+
+    // The shown item with this identifier (the lookup by identifier), or null.
+    const MediaItem* item(const QUuid& id) const;
+};
+
+}  // namespace lumivex

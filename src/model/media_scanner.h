@@ -1,0 +1,50 @@
+#pragma once
+
+#include "model/library.h"
+#include "platform/date.h"
+
+#include <QFuture>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QThreadPool;
+
+namespace lumivex {
+
+// Lists a folder tree into the records of its photos and videos. Runs one scan at a time on its
+// own worker thread; keeps nothing between scans. Created and called on the main thread.
+class MediaScanner {
+public:
+    // Thrown by scanFolder when its cancellation check says so.
+    struct Cancelled {};
+    using CancellationCheck = std::function<bool()>;
+
+    explicit MediaScanner(Clock clock = &Date::now);
+    ~MediaScanner();
+    MediaScanner(const MediaScanner&) = delete;
+    MediaScanner& operator=(const MediaScanner&) = delete;
+
+    // Scans on the worker thread. The future holds the full list, or the first error met (an
+    // Error, rethrown by waitForFinished and result), or is cancelled and holds nothing when the
+    // caller cancelled it; cancellation takes effect before the next folder or entry.
+    QFuture<QList<MediaItem>> scan(const QString& folder, const QList<MediaItem>& previous,
+                                   bool includeSubfolders);
+
+    // The scan itself, on the calling thread. Breadth-first, in listing order within a folder;
+    // hidden entries, symbolic links, non-media files and names that are not UTF-8 are skipped.
+    // Files whose identity, modification date and size match a record of `previous` keep that
+    // record's capture date and duration instead of being opened again. Throws Error when a folder
+    // or an entry cannot be read, and Cancelled when `isCancelled` answers true.
+    static QList<MediaItem> scanFolder(const QString& folder, const QList<MediaItem>& previous,
+                                       bool includeSubfolders, const Clock& clock,
+                                       const CancellationCheck& isCancelled);
+
+private:
+    Clock clock_;
+    std::unique_ptr<QThreadPool> pool_;
+};
+
+}  // namespace lumivex

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/file_status.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace lumivex {
+
+// One visible entry of a folder: its name and what statx reports of it (a final symbolic link is
+// not followed).
+struct DirectoryEntry {
+    QString name;
+    FileStatus status;
+
+    bool operator==(const DirectoryEntry&) const = default;
+};
+
+// Lists one folder the way the scanner and the catalog both see it: entries in the order the file
+// system returns them, each examined once. Names beginning with "." are hidden and never returned,
+// and names that are not valid UTF-8 are skipped, since no record or catalog row could name them.
+// An entry that vanishes between being listed and being examined is not part of the listing.
+// Not shared between threads; one listing is read by the thread that opened it.
+class DirectoryListing {
+public:
+    // Opens `folder`; throws Error::fromErrno when it cannot be opened (missing, not a folder,
+    // no permission).
+    explicit DirectoryListing(const QString& folder);
+    ~DirectoryListing();
+    DirectoryListing(const DirectoryListing&) = delete;
+    DirectoryListing& operator=(const DirectoryListing&) = delete;
+
+    // The next visible entry, or nothing at the end of the folder. Throws Error::fromErrno when
+    // the folder or an entry cannot be read.
+    std::optional<DirectoryEntry> next();
+
+    // Every visible entry of `folder`, in listing order.
+    static QList<DirectoryEntry> entries(const QString& folder);
+
+    const QString& folder() const { return folder_; }
+
+private:
+    QString folder_;
+    void* stream_ = nullptr;  // the DIR* of <dirent.h>, kept out of this header
+};
+
+}  // namespace lumivex

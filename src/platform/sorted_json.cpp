@@ -1,0 +1,151 @@
+#include "platform/sorted_json.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QVariant>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+namespace lumivex::SortedJson {
+
+namespace {
+
+void appendString(QByteArray& out, const QByteArray& bytes) {
+    static constexpr char hex[] = "0123456789abcdef";
+    out.append('"');
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
+        switch (c) {
+            case '"':
+                out.append("\\\"");
+                break;
+            case '\\':
+                out.append("\\\\");
+                break;
+            case '/':
+                out.append("\\/");
+                break;
+            case '\b':
+                out.append("\\b");
+                break;
+            case '\f':
+                out.append("\\f");
+                break;
+            case '\n':
+                out.append("\\n");
+                break;
+            case '\r':
+                out.append("\\r");
+                break;
+            case '\t':
+                out.append("\\t");
+                break;
+            default:
+                if (c < 0x20) {
+                    out.append("\\u00");
+                    out.append(hex[c >> 4]);
+                    out.append(hex[c & 0xF]);
+                } else {
+                    out.append(byte);
+                }
+        }
+    }
+    out.append('"');
+}
+
+void appendNumber(QByteArray& out, const QJsonValue& value) {
+    char buffer[32];
+    const QVariant variant = value.toVariant();
+    if (variant.typeId() == QMetaType::LongLong) {
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, variant.toLongLong()).ptr;
+        out.append(buffer, end - buffer);
+        return;
+    }
+    const double number = value.toDouble();
+    if (!std::isfinite(number)) {
+        out.append("null");
+        return;
+    }
+    // 2^63 is exactly representable; every integral double below it fits a signed 64-bit value.
+    constexpr double limit = 9223372036854775808.0;
+    char* end = nullptr;
+    if (std::trunc(number) == number && number >= -limit && number < limit) {
+        end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(number)).ptr;
+    } else {
+        end = std::to_chars(buffer, buffer + sizeof buffer, number).ptr;
+    }
+    out.append(buffer, end - buffer);
+}
+
+void appendValue(QByteArray& out, const QJsonValue& value);
+
+void appendObject(QByteArray& out, const QJsonObject& object) {
+    std::vector<std::pair<QByteArray, QJsonValue>> members;
+    members.reserve(static_cast<size_t>(object.size()));
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        members.emplace_back(it.key().toUtf8(), it.value());
+    }
+    // UTF-8 byte order is code-point order.
+    std::sort(members.begin(), members.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    out.append('{');
+    bool first = true;
+    for (const auto& [key, member] : members) {
+        if (!first) {
+            out.append(',');
+        }
+        first = false;
+        appendString(out, key);
+        out.append(':');
+        appendValue(out, member);
+    }
+    out.append('}');
+}
+
+void appendValue(QByteArray& out, const QJsonValue& value) {
+    switch (value.type()) {
+        case QJsonValue::Bool:
+            out.append(value.toBool() ? "true" : "false");
+            break;
+        case QJsonValue::Double:
+            appendNumber(out, value);
+            break;
+        case QJsonValue::String:
+            appendString(out, value.toString().toUtf8());
+            break;
+        case QJsonValue::Array: {
+            out.append('[');
+            const QJsonArray array = value.toArray();
+            for (qsizetype i = 0; i < array.size(); ++i) {
+                if (i > 0) {
+                    out.append(',');
+                }
+                appendValue(out, array[i]);
+            }
+            out.append(']');
+            break;
+        }
+        case QJsonValue::Object:
+            appendObject(out, value.toObject());
+            break;
+        case QJsonValue::Null:
+        case QJsonValue::Undefined:
+            out.append("null");
+            break;
+    }
+}
+
+}  // namespace
+
+QByteArray encode(const QJsonValue& value) {
+    QByteArray out;
+    appendValue(out, value);
+    return out;
+}
+
+}  // namespace lumivex::SortedJson

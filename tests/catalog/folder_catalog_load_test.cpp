@@ -1,0 +1,182 @@
+#include "catalog/catalog_cache.h"
+#include "catalog/folder_catalog.h"
+#include "catalog/library_disk.h"
+#include "model/file_deletion_validation.h"
+#include "platform/file_status.h"
+#include "support/test_files.h"
+#include "tree_fixture.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace lumivex {
+namespace {
+
+using namespace test;
+
+class FolderCatalogLoad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CatalogCache::shared().clear();
+        root = dir.path() + QStringLiteral("/root");
+        makeDirectories(root);
+    }
+    QString folder(const char* key) const { return root + u'/' + QString::fromUtf8(key); }
+
+    QTemporaryDir dir;
+    QString root;
+};
+
+TEST_F(FolderCatalogLoad, ARootOnlyTreeComesBackUnchanged) {
+    const Category people =
+        property(QStringLiteral("사람"), PropertyKind::multiSelect, {QStringLiteral("민수")});
+    Library library = Library::withContents({}, {});
+    library.enforceFixedRating(std::nullopt);
+    library.categories.append(people);
+    library.items = {
+        treeItem(QStringLiteral("b.jpg"), 3, {{people.idText(), {QStringLiteral("민수")}}}),
+        treeItem(QStringLiteral("a.jpg"))};
+    writeFolder(root, library);
+
+    const LibraryState state = FolderCatalog::load(root, std::nullopt);
+    EXPECT_EQ(state.library.categories, LibraryDisk::loadState(root).library.categories);
+    ASSERT_EQ(state.library.items.size(), 2);
+    EXPECT_EQ(state.library.items[0].filename, QStringLiteral("a.jpg"));
+    EXPECT_EQ(state.library.items[1].labels, library.items[0].labels);
+    EXPECT_EQ(state.library.catalogDirectories, QStringList{QString()});
+    EXPECT_TRUE(state.library.includeSubfolders);
+    EXPECT_EQ(state.library.directoryIdentity, FolderCatalog::identity(root));
+    const FolderPropertySchema& schema = state.library.folderSchemas.at(QString());
+    for (const Category& category : library.categories) {
+        EXPECT_EQ(schema.displayIDs.at(category.idText()), category.idText());
+    }
+}
+
+TEST_F(FolderCatalogLoad, SameNamedPropertiesMergeAndAMultipleChoiceWins) {
+    const Category rootPlace =
+        property(QStringLiteral("위치"), PropertyKind::singleSelect, {QStringLiteral("서울")});
+    const Category subPlace = property(QStringLiteral("위치"), PropertyKind::multiSelect,
+                                       {QStringLiteral("부산"), QStringLiteral("서울")});
+    writeFolder(root, Library::withContents({rootPlace}, {}));
+    writeFolder(folder("sub"),
+                Library::withContents({subPlace},
+                                      {treeItem(QStringLiteral("x.jpg"), 0,
+                                                {{subPlace.idText(), {QStringLiteral("부산")}}})}));
+
+    const LibraryState state = FolderCatalog::load(root, std::nullopt);
+    const auto place =
+        std::find_if(state.library.categories.begin(), state.library.categories.end(),
+                     [](const Category& c) { return c.name == QStringLiteral("위치"); });
+    ASSERT_NE(place, state.library.categories.end());
+    EXPECT_EQ(place->id, rootPlace.id);
+    EXPECT_EQ(place->kind, PropertyKind::multiSelect);
+    EXPECT_EQ(place->options, (QStringList{QStringLiteral("서울"), QStringLiteral("부산")}));
+    EXPECT_EQ(
+        state.library.folderSchemas.at(QStringLiteral("sub")).displayIDs.at(subPlace.idText()),
+        rootPlace.idText());
+    ASSERT_EQ(state.library.items.size(), 1);
+    EXPECT_EQ(state.library.items[0].filename, QStringLiteral("sub/x.jpg"));
+    EXPECT_EQ(state.library.items[0].labels.at(rootPlace.idText()),
+              QStringList{QStringLiteral("부산")});
+}
+
+TEST_F(FolderCatalogLoad, ASubfolderCatalogWinsOverAnOlderRootCatalogAndIdsStayUnique) {
+    MediaItem old = treeItem(QStringLiteral("sub/x.jpg"), 1);
+    MediaItem own = treeItem(QStringLiteral("x.jpg"), 5);
+    own.fileIdentity = old.fileIdentity;
+    MediaItem twin = treeItem(QStringLiteral("y.jpg"), 2);
+    twin.id = own.id;
+    writeFolder(root, Library::withContents({}, {old, twin}));
+    writeFolder(folder("sub"), Library::withContents({}, {own}));
+
+    const LibraryState state = FolderCatalog::load(root, std::nullopt);
+    ASSERT_EQ(state.library.items.size(), 2);
+    EXPECT_EQ(state.library.items[0].filename, QStringLiteral("sub/x.jpg"));
+    EXPECT_EQ(state.library.items[0].rating, 5);
+    EXPECT_EQ(state.library.items[0].id, own.id);
+    EXPECT_EQ(state.library.items[1].filename, QStringLiteral("y.jpg"));
+    EXPECT_NE(state.library.items[1].id, own.id);
+}
+
+TEST_F(FolderCatalogLoad, RowsOfAbsentFilesBecomeRecordsStampedWithTheLoadTime) {
+    MediaItem gone = treeItem(QStringLiteral("gone.jpg"), 4);
+    gone.available = false;
+    writeFolder(root, Library::withContents({}, {gone, treeItem(QStringLiteral("here.jpg"))}));
+    const LibraryState state =
+        FolderCatalog::load(root, std::nullopt, [] { return Date{1800000000.0}; });
+    ASSERT_EQ(state.deleted.records.size(), 1);
+    EXPECT_EQ(state.deleted.records[0].item.filename, QStringLiteral("gone.jpg"));
+    EXPECT_EQ(state.deleted.records[0].deletedAt, Date{1800000000.0});
+    EXPECT_EQ(state.library.items.size(), 1);
+}
+
+TEST_F(FolderCatalogLoad, AMovedFolderRebindsItsItemsWhoseFilesStillMatch) {
+    makeDirectories(folder("old"));
+    writeFile(folder("old/same.jpg"), "0123456789");
+    writeFile(folder("old/other.jpg"), "0123456789");
+    MediaItem same = treeItem(QStringLiteral("same.jpg"));
+    same.size = 10;
+    same.modified = *FileStatus::read(folder("old/same.jpg")).modified;
+    same.modified.secondsSince1970 += 0.5;
+    MediaItem other = treeItem(QStringLiteral("other.jpg"));
+    other.size = 10;
+    other.modified = Date{same.modified.secondsSince1970 + 1.0};
+    Library library = Library::withContents({}, {same, other});
+    library.directoryIdentity = FolderCatalog::identity(folder("old"));
+    writeFolder(folder("old"), library);
+    ASSERT_EQ(std::system(("cp -a '" + folder("old").toStdString() + "' '" +
+                           folder("new").toStdString() + "'")
+                              .c_str()),
+              0);
+    LibraryState state = LibraryState{library, {}};
+    FolderCatalog::rebindRelocatedDirectory(state, folder("new"));
+    const QString expected = FileDeletionValidation::identity(
+        folder("new/same.jpg"), FileStatus::read(folder("new/same.jpg")).created);
+    EXPECT_NE(state.library.items[0].fileIdentity, same.fileIdentity);
+    EXPECT_EQ(state.library.items[0].fileIdentity, expected);
+    EXPECT_EQ(state.library.items[1].fileIdentity, other.fileIdentity);
+}
+
+TEST_F(FolderCatalogLoad, AnUnsafeFileNameInAnyCatalogFailsTheLoad) {
+    const MediaItem item = treeItem(QStringLiteral("x.jpg"));
+    for (const QString& bad :
+         {QStringLiteral("../x.jpg"), QStringLiteral("a//x.jpg"), QStringLiteral(".")}) {
+        MediaItem unsafe = item;
+        unsafe.filename = bad;
+        expectInvalidCSV([&] { FolderCatalog::prefixed(unsafe, QStringLiteral("sub"), {}); });
+    }
+    writeFile(folder("sub/.lumivex/lumivex.csv"),
+              Library::withContents({}, {item})
+                  .catalogCSV()
+                  .replace(QStringLiteral("x.jpg"), QStringLiteral("../x.jpg"))
+                  .toUtf8());
+    expectInvalidCSV([&] { FolderCatalog::load(root, std::nullopt); });
+}
+
+TEST_F(FolderCatalogLoad, AReloadTakesBackPreviousIdentifiersAndKeepsOrphans) {
+    const Category people = property(QStringLiteral("사람"), PropertyKind::multiSelect);
+    writeFolder(root, Library::withContents({people}, {treeItem(QStringLiteral("a.jpg"))}));
+    LibraryState previous = FolderCatalog::load(root, std::nullopt);
+    Category renamedId = people;
+    renamedId.id = QUuid::createUuid();
+    previous.library.categories = {renamedId};
+    const MediaItem orphan = treeItem(QStringLiteral("vanished/b.jpg"), 3,
+                                      {{renamedId.idText(), {QStringLiteral("지수")}}});
+    previous.library.items.append(orphan);
+
+    const LibraryState state = FolderCatalog::load(root, previous);
+    const auto shown =
+        std::find_if(state.library.categories.begin(), state.library.categories.end(),
+                     [](const Category& c) { return c.name == QStringLiteral("사람"); });
+    ASSERT_NE(shown, state.library.categories.end());
+    EXPECT_EQ(shown->id, renamedId.id);
+    ASSERT_EQ(state.library.items.size(), 2);
+    EXPECT_EQ(state.library.items[1].id, orphan.id);
+    EXPECT_EQ(state.library.items[1].filename, orphan.filename);
+    EXPECT_EQ(state.library.items[1].rating, 3);
+}
+
+}  // namespace
+}  // namespace lumivex

@@ -1,0 +1,262 @@
+#include "catalog/catalog_cache.h"
+#include "catalog/folder_catalog.h"
+#include "catalog/tree_journal.h"
+#include "platform/atomic_file.h"
+#include "support/test_files.h"
+#include "tree_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace lumivex {
+namespace {
+
+using namespace test;
+
+struct Interrupted : std::exception {};
+
+class FolderCatalogSave : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CatalogCache::shared().clear();
+        root = dir.path() + QStringLiteral("/root");
+        for (const char* key : {"", "a", "a/b", "a/b/c", "b", "b/c"}) {
+            const QString name = QString::fromUtf8(key);
+            const QString file =
+                (name.isEmpty() ? QString() : name + u'/') + QStringLiteral("p.jpg");
+            writeFolder(folder(key), Library::withContents(
+                                         {}, {treeItem(file.mid(file.lastIndexOf(u'/') + 1))}));
+        }
+        state = FolderCatalog::load(root, std::nullopt);
+        FolderCatalog::save(state, root);
+    }
+    void TearDown() override {
+        AtomicFile::setFaultHook({});
+        CatalogCache::shared().setNowForTesting(std::nullopt);
+    }
+
+    QString folder(const char* key) const {
+        return *key ? root + u'/' + QString::fromUtf8(key) : root;
+    }
+    MediaItem& item(const QString& filename) {
+        return *std::find_if(state.library.items.begin(), state.library.items.end(),
+                             [&](const MediaItem& i) { return i.filename == filename; });
+    }
+    // Saves `state` but stops right after the journal is written, and returns the journal.
+    QList<FolderCatalog::Write> plannedWrites() {
+        AtomicFile::setFaultHook([](AtomicFile::Stage stage, const QString& path) {
+            if (stage == AtomicFile::Stage::afterRename && path.endsWith(u"folders-pending.json")) {
+                throw Interrupted();
+            }
+        });
+        EXPECT_THROW(FolderCatalog::save(state, root), Interrupted);
+        AtomicFile::setFaultHook({});
+        return TreeJournal::decode(readFile(TreeJournal::path(root)), TreeJournal::path(root));
+    }
+    std::map<QString, QByteArray> snapshot() {
+        std::map<QString, QByteArray> files;
+        for (const auto& [key, path] : FolderCatalog::directories(root)) {
+            files[key] = catalogOf(path) + archiveOf(path);
+        }
+        return files;
+    }
+
+    QTemporaryDir dir;
+    QString root;
+    LibraryState state;
+};
+
+QStringList directoriesOf(const QList<FolderCatalog::Write>& writes) {
+    QStringList result;
+    for (const FolderCatalog::Write& write : writes) {
+        result.append(write.directory);
+    }
+    return result;
+}
+
+TEST_F(FolderCatalogSave, AnIdenticalStateWritesNothingAndNoJournal) {
+    FolderCatalog::save(state, root);
+    struct stat before {};
+    ASSERT_EQ(
+        ::stat(
+            QFile::encodeName(folder("a/b") + QStringLiteral("/.lumivex/lumivex.csv")).constData(),
+            &before),
+        0);
+    const auto files = snapshot();
+    FolderCatalog::save(state, root);
+    struct stat after {};
+    ::stat(QFile::encodeName(folder("a/b") + QStringLiteral("/.lumivex/lumivex.csv")).constData(),
+           &after);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_EQ(snapshot(), files);
+    EXPECT_FALSE(QFile::exists(TreeJournal::path(root)));
+}
+
+TEST_F(FolderCatalogSave, OneRatingChangeJournalsOnlyItsFolder) {
+    FolderCatalog::save(state, root);
+    item(QStringLiteral("a/b/p.jpg")).rating = 4;
+    const QList<FolderCatalog::Write> writes = plannedWrites();
+    ASSERT_EQ(directoriesOf(writes), QStringList{QStringLiteral("a/b")});
+    EXPECT_EQ(writes[0].archive.toUtf8(), archiveOf(folder("a/b")));
+    EXPECT_EQ(writes[0].identity, FolderCatalog::identity(folder("a/b")));
+}
+
+TEST_F(FolderCatalogSave, ChangedFoldersAreWrittenDeepestFirstThenByPlainOrder) {
+    for (const char* name : {"a/p.jpg", "a/b/c/p.jpg", "b/c/p.jpg", "p.jpg"}) {
+        item(QString::fromUtf8(name)).rating = 2;
+    }
+    EXPECT_EQ(directoriesOf(plannedWrites()),
+              (QStringList{QStringLiteral("a/b/c"), QStringLiteral("b/c"), QStringLiteral("a"),
+                           QString()}));
+}
+
+TEST_F(FolderCatalogSave, AnInterruptedSaveIsCompletedByTheNextLoadAndTheJournalRemoved) {
+    item(QStringLiteral("a/p.jpg")).rating = 5;
+    item(QStringLiteral("b/c/p.jpg")).rating = 1;
+    int catalogWrites = 0;
+    AtomicFile::setFaultHook([&](AtomicFile::Stage stage, const QString& path) {
+        if (stage == AtomicFile::Stage::afterRename && path.endsWith(u"/.lumivex/lumivex.csv") &&
+            ++catalogWrites == 1) {
+            throw Interrupted();
+        }
+    });
+    EXPECT_THROW(FolderCatalog::save(state, root), Interrupted);
+    AtomicFile::setFaultHook({});
+    ASSERT_TRUE(QFile::exists(TreeJournal::path(root)));
+
+    const LibraryState reloaded = FolderCatalog::load(root, std::nullopt);
+    EXPECT_FALSE(QFile::exists(TreeJournal::path(root)));
+    for (const MediaItem& i : reloaded.library.items) {
+        const std::int64_t expected = i.filename == QStringLiteral("a/p.jpg")     ? 5
+                                      : i.filename == QStringLiteral("b/c/p.jpg") ? 1
+                                                                                  : 0;
+        EXPECT_EQ(i.rating, expected) << i.filename.toStdString();
+    }
+}
+
+TEST_F(FolderCatalogSave, AnItemOfAMovedFolderStopsTheSaveBeforeAnythingIsWritten) {
+    item(QStringLiteral("p.jpg")).rating = 3;
+    const auto files = snapshot();
+    ASSERT_TRUE(QDir().rename(folder("b/c"), folder("b/d")));
+    expectFolderFailure([&] { FolderCatalog::save(state, root); }, movedMessage);
+    ASSERT_TRUE(QDir().rename(folder("b/d"), folder("b/c")));
+    EXPECT_EQ(snapshot(), files);
+}
+
+TEST_F(FolderCatalogSave, AnItemOfAFolderLeftOutOfTheLoadIsRefusedRatherThanDropped) {
+    writeFolder(folder("late"), Library::withContents({}, {}));
+    state.library.items.append(treeItem(QStringLiteral("late/new.jpg"), 5));
+    item(QStringLiteral("p.jpg")).rating = 3;
+    const auto files = snapshot();
+    expectFolderFailure([&] { FolderCatalog::save(state, root); }, movedMessage);
+    EXPECT_EQ(snapshot(), files);
+}
+
+TEST_F(FolderCatalogSave, UnsafeNamesAndLinkedMetadataWriteNothing) {
+    const auto files = snapshot();
+    LibraryState unsafe = state;
+    unsafe.library.items[0].filename = QStringLiteral("a/../p.jpg");
+    expectInvalidCSV([&] { FolderCatalog::save(unsafe, root); });
+
+    item(QStringLiteral("a/p.jpg")).rating = 1;
+    QFile::remove(folder("a/b") + QStringLiteral("/.lumivex/deleted.csv"));
+    writeFile(dir.path() + QStringLiteral("/x.csv"), "x");
+    makeSymbolicLink(dir.path() + QStringLiteral("/x.csv"),
+                     folder("a/b") + QStringLiteral("/.lumivex/deleted.csv"));
+    expectFolderFailure([&] { FolderCatalog::save(state, root); }, linkMessage);
+    EXPECT_EQ(catalogOf(folder("a")),
+              files.at(QStringLiteral("a")).left(catalogOf(folder("a")).size()));
+}
+
+TEST_F(FolderCatalogSave, RecordsOfAVanishedFolderGoToTheRootArchiveWithTheirFullName) {
+    MediaItem gone = treeItem(QStringLiteral("old/trip/x.jpg"), 4);
+    gone.available = false;
+    state.deleted.records.append({gone, Date{1700000500.0}});
+    FolderCatalog::save(state, root);
+    const DeletedArchive archive = DeletedArchive::fromCSV(QString::fromUtf8(archiveOf(root)));
+    ASSERT_EQ(archive.records.size(), 1);
+    EXPECT_EQ(archive.records[0].item.filename, QStringLiteral("old/trip/x.jpg"));
+}
+
+TEST_F(FolderCatalogSave, WithoutCatalogFoldersEveryFolderIsWrittenWithItsIdentity) {
+    makeDirectories(folder("fresh"));
+    state.library.catalogDirectories.clear();
+    state.library.folderSchemas.clear();
+    state.library.items.append(treeItem(QStringLiteral("fresh/n.jpg"), 2));
+    FolderCatalog::save(state, root);
+    for (const char* key : {"", "fresh", "a/b/c"}) {
+        const Library written = Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder(key))));
+        EXPECT_TRUE(written.includeSubfolders);
+        EXPECT_EQ(written.directoryIdentity, FolderCatalog::identity(folder(key)));
+    }
+    const Library fresh = Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder("fresh"))));
+    ASSERT_EQ(fresh.items.size(), 1);
+    EXPECT_EQ(fresh.items[0].filename, QStringLiteral("n.jpg"));
+}
+
+// The same saves with the cache trusted and with no cache at all give the same bytes, also when
+// a catalog is edited from outside between two saves.
+TEST_F(FolderCatalogSave, TheCacheGivesTheSameBytesAsReadingEverythingAgain) {
+    const QString copy = dir.path() + QStringLiteral("/copy");
+    ASSERT_EQ(
+        std::system(("cp -a '" + root.toStdString() + "' '" + copy.toStdString() + "'").c_str()),
+        0);
+    LibraryState copyState = FolderCatalog::load(copy, std::nullopt);
+    copyState.library.items = state.library.items;
+
+    const auto edit = [](LibraryState& s, int rating) {
+        for (MediaItem& i : s.library.items) {
+            if (i.filename == QStringLiteral("b/p.jpg")) {
+                i.rating = rating;
+            }
+        }
+    };
+    const auto outsideEdit = [](const QString& tree) {
+        const QString path = tree + QStringLiteral("/a/.lumivex/lumivex.csv");
+        Library edited = Library::fromCatalogCSV(QString::fromUtf8(readFile(path)));
+        edited.items[0].rating = 3;
+        writeFile(path, edited.catalogCSV().toUtf8());
+        struct timespec times[2] = {{0, UTIME_OMIT}, {1600000000, 0}};
+        ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
+    };
+    const auto run = [&](const QString& tree, LibraryState& s, bool cached) {
+        CatalogCache::shared().setNowForTesting(
+            cached ? std::optional<std::int64_t>(std::numeric_limits<std::int64_t>::max() / 2)
+                   : std::nullopt);
+        edit(s, 1);
+        FolderCatalog::save(s, tree);
+        edit(s, 2);
+        FolderCatalog::save(s, tree);
+        outsideEdit(tree);
+        FolderCatalog::save(s, tree);
+    };
+    CatalogCache::shared().clear();
+    run(root, state, true);
+    const std::uint64_t reads = CatalogCache::shared().folderReads();
+    CatalogCache::shared().clear();
+    run(copy, copyState, false);
+    EXPECT_LT(reads, CatalogCache::shared().folderReads());
+    for (const char* key : {"", "a", "a/b", "a/b/c", "b", "b/c"}) {
+        const QString relative = QString::fromUtf8(key);
+        const QString left = relative.isEmpty() ? root : root + u'/' + relative;
+        const QString right = relative.isEmpty() ? copy : copy + u'/' + relative;
+        const auto neutral = [](const QString& folderPath) {
+            return QString::fromUtf8(catalogOf(folderPath) + archiveOf(folderPath))
+                .replace(FolderCatalog::identity(folderPath), QString());
+        };
+        EXPECT_EQ(neutral(left), neutral(right)) << key;
+    }
+    EXPECT_EQ(Library::fromCatalogCSV(QString::fromUtf8(catalogOf(root + QStringLiteral("/a"))))
+                  .items[0]
+                  .rating,
+              0);
+}
+
+}  // namespace
+}  // namespace lumivex

@@ -1,0 +1,208 @@
+#include "model/capture_date_reader.h"
+#include "model/capture_date_formats.h"
+#include "model/video_asset.h"
+#include "support/media_fixtures.h"
+#include "support/test_files.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+using namespace lumivex;
+using namespace lumivex::test;
+
+namespace {
+
+// 2024-05-01 12:00:00 UTC.
+constexpr double noonUTC = 1714564800.0;
+
+std::optional<double> seconds(const std::optional<Date>& date) {
+    return date ? std::optional(date->secondsSince1970) : std::nullopt;
+}
+
+std::optional<QString> text(const char* value) {
+    return QString::fromUtf8(value);
+}
+
+// Local wall-clock readings depend on the zone; these tests pin it to UTC+9 without summer time.
+class CaptureDates : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* zone = std::getenv("TZ");
+        savedZone_ = zone != nullptr ? std::optional<std::string>(zone) : std::nullopt;
+        setenv("TZ", "Asia/Seoul", 1);
+        tzset();
+        ASSERT_TRUE(folder_.isValid());
+    }
+    void TearDown() override {
+        if (savedZone_) {
+            setenv("TZ", savedZone_->c_str(), 1);
+        } else {
+            unsetenv("TZ");
+        }
+        tzset();
+    }
+    QString path(const char* name) const { return folder_.filePath(QString::fromUtf8(name)); }
+
+    static constexpr double seoulNoon = noonUTC - 9 * 3600;
+
+private:
+    QTemporaryDir folder_;
+    std::optional<std::string> savedZone_;
+};
+
+}  // namespace
+
+TEST_F(CaptureDates, ExifOffsetsAndFractions) {
+    const auto date = text("2024:05:01 12:00:00");
+    EXPECT_EQ(seconds(CaptureDateReader::exifDate(date, text("+09:00"), std::nullopt)),
+              noonUTC - 9 * 3600);
+    EXPECT_EQ(seconds(CaptureDateReader::exifDate(date, text("+00:00"), std::nullopt)), noonUTC);
+    EXPECT_EQ(seconds(CaptureDateReader::exifDate(date, text("-05:30"), text("25"))),
+              noonUTC + 5.5 * 3600 + 0.25);
+    EXPECT_EQ(seconds(CaptureDateReader::exifDate(date, std::nullopt, text("5"))), seoulNoon + 0.5);
+    EXPECT_EQ(seconds(CaptureDateReader::exifDate(date, std::nullopt, text("123"))),
+              seoulNoon + 0.123);
+    for (const char* ignored : {"12a", "-5", "", "000", " 5", "٥"}) {
+        EXPECT_EQ(seconds(CaptureDateReader::exifDate(date, text("+00:00"), text(ignored))),
+                  noonUTC)
+            << ignored;
+    }
+}
+
+TEST_F(CaptureDates, UnusableOffsetsMeanLocalWallClock) {
+    const auto date = text("2024:05:01 12:00:00");
+    EXPECT_EQ(seconds(CaptureDateReader::exifDate(date, std::nullopt, std::nullopt)), seoulNoon);
+    for (const char* offset : {"+9:00", "+0900", "+24:00", "+05:60", "09:00", "+09:00 ", "Z"}) {
+        EXPECT_EQ(seconds(CaptureDateReader::exifDate(date, text(offset), std::nullopt)), seoulNoon)
+            << offset;
+    }
+}
+
+TEST_F(CaptureDates, ExifDatesAreStrict) {
+    for (const char* bad :
+         {"0000:00:00 00:00:00", "2024:05:01", "2024-05-01 12:00:00", "2024:5:01 12:00:00",
+          "2024:02:30 12:00:00", "2023:02:29 12:00:00", "2024:05:01 24:00:00",
+          "2024:05:01 12:00:60", "2024:05:01 12:00:00Z", "    :  :     :  :  "}) {
+        EXPECT_FALSE(CaptureDateReader::exifDate(text(bad), text("+09:00"), std::nullopt)) << bad;
+    }
+    EXPECT_FALSE(CaptureDateReader::exifDate(std::nullopt, text("+09:00"), text("5")));
+    EXPECT_EQ(seconds(CaptureDateFormats::exifUTC(u"2024:02:29 00:00:00")), 1709164800.0);
+    EXPECT_EQ(seconds(CaptureDateFormats::exifUTC(u"1969:12:31 23:59:59")), -1.0);
+}
+
+TEST_F(CaptureDates, InternetDateTimes) {
+    EXPECT_EQ(seconds(CaptureDateFormats::iso(u"2024-05-01T12:00:00Z")), noonUTC);
+    EXPECT_EQ(seconds(CaptureDateFormats::iso(u"2024-05-01T21:00:00+09:00")), noonUTC);
+    EXPECT_EQ(seconds(CaptureDateFormats::isoFractional(u"2024-05-01T12:00:00.25Z")),
+              noonUTC + 0.25);
+    EXPECT_EQ(seconds(CaptureDateFormats::isoFractional(u"2024-05-01T06:30:00.000000-05:30")),
+              noonUTC);
+    EXPECT_FALSE(CaptureDateFormats::iso(u"2024-05-01T12:00:00.25Z"));
+    EXPECT_FALSE(CaptureDateFormats::isoFractional(u"2024-05-01T12:00:00Z"));
+    for (const char16_t* bad : {u"2024-05-01T12:00:00", u"2024-05-01 12:00:00Z",
+                                u"2024-05-01T12:00:00+0900", u"2024-05-01t12:00:00z",
+                                u"Wed, 01 May 2024 12:00:00 GMT", u"2024-05-01T12:00:00+24:00"}) {
+        EXPECT_FALSE(CaptureDateFormats::iso(bad));
+        EXPECT_FALSE(CaptureDateFormats::isoFractional(bad));
+    }
+    EXPECT_EQ(seconds(CaptureDateFormats::quickTimeDate(u"2024-05-01T21:00:00+0900")), noonUTC);
+}
+
+TEST_F(CaptureDates, JpegOriginalDateWithOffsetAndSubSeconds) {
+    writeJpeg(path("a.jpg"), {.original = "2024:05:01 12:00:00",
+                              .originalOffset = "-05:30",
+                              .originalSubSecond = "25",
+                              .digitized = "2020:01:01 00:00:00"});
+    EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("a.jpg"))), noonUTC + 5.5 * 3600 + 0.25);
+    writeJpeg(path("b.jpg"), {.original = "2024:05:01 12:00:00"});
+    EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("b.jpg"))), seoulNoon);
+    writeJpeg(path("c.jpg"), {.original = "2024:05:01 12:00:00", .originalOffset = "+0900"});
+    EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("c.jpg"))), seoulNoon);
+}
+
+TEST_F(CaptureDates, UnsetOriginalFallsBackToDigitizedWithoutFraction) {
+    writeJpeg(path("a.jpg"), {.original = "0000:00:00 00:00:00",
+                              .originalSubSecond = "5",
+                              .digitized = "2024:05:01 12:00:00",
+                              .digitizedOffset = "+00:00",
+                              .digitizedSubSecond = "75"});
+    EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("a.jpg"))), noonUTC);
+    writeJpeg(path("none.jpg"),
+              {.original = "0000:00:00 00:00:00", .digitized = "0000:00:00 00:00:00"});
+    EXPECT_FALSE(CaptureDateReader::imageDate(path("none.jpg")));
+    writeFile(path("plain.jpg"), plainJpeg());
+    EXPECT_FALSE(CaptureDateReader::imageDate(path("plain.jpg")));
+}
+
+TEST_F(CaptureDates, PngCreationTime) {
+    const QList<std::pair<PngTextChunk, std::optional<double>>> cases = {
+        {{"tEXt", "Creation Time", "2024-05-01T12:00:00Z"}, noonUTC},
+        {{"tEXt", "Creation Time", "2024-05-01T12:00:00.5+00:00"}, noonUTC + 0.5},
+        {{"zTXt", "Creation Time", "2024-05-01T21:00:00+09:00"}, noonUTC},
+        {{"iTXt", "Creation Time", "2024-05-01T12:00:00Z"}, noonUTC},
+        {{"iTXt", "Creation Time", "2024-05-01T12:00:00Z", true}, noonUTC},
+        {{"tEXt", "Creation Time", "Wed, 01 May 2024 12:00:00 GMT"}, std::nullopt},
+        {{"tEXt", "Creation time", "2024-05-01T12:00:00Z"}, std::nullopt},
+        {{"tEXt", "Comment", "2024-05-01T12:00:00Z"}, std::nullopt},
+    };
+    for (const auto& [chunk, expected] : cases) {
+        writeFile(path("a.png"), png({chunk}));
+        EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("a.png"))), expected)
+            << chunk.type.constData() << " " << chunk.text.constData();
+    }
+    // Two chunks: the first one that holds a creation time counts.
+    writeFile(path("b.png"), png({{"tEXt", "Comment", "x"},
+                                  {"tEXt", "Creation Time", "2024-05-01T12:00:00Z"},
+                                  {"tEXt", "Creation Time", "2020-01-01T00:00:00Z"}}));
+    EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("b.png"))), noonUTC);
+}
+
+TEST_F(CaptureDates, ExifWinsOverPngAndUnsetExifFallsBackToPng) {
+    writeFile(path("a.png"), png({{"tEXt", "Creation Time", "2020-01-01T00:00:00Z"}}));
+    addExif(path("a.png"), {.original = "2024:05:01 12:00:00", .originalOffset = "+00:00"});
+    EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("a.png"))), noonUTC);
+    writeFile(path("b.png"), png({{"tEXt", "Creation Time", "2024-05-01T12:00:00Z"}}));
+    addExif(path("b.png"), {.original = "0000:00:00 00:00:00", .digitized = "0000:00:00"});
+    EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("b.png"))), noonUTC);
+}
+
+TEST_F(CaptureDates, UnreadableImagesGiveNothing) {
+    writeFile(path("junk.jpg"), QByteArrayLiteral("\xff\xd8\xff\xe1\xff\xff garbage"));
+    writeFile(path("empty.png"), QByteArray());
+    writeFile(path("cut.png"), png({{"tEXt", "Creation Time", "2024-05-01T12:00:00Z"}}).left(40));
+    for (const char* name : {"junk.jpg", "empty.png", "cut.png", "missing.jpg"}) {
+        EXPECT_FALSE(CaptureDateReader::imageDate(path(name))) << name;
+    }
+}
+
+TEST_F(CaptureDates, VideoDurationAndCreationTime) {
+    writeVideo(path("clip.mp4"),
+               {.frames = 5, .framesPerSecond = 10, .creationTime = "2024-05-01T12:00:00.000000Z"});
+    VideoAsset clip(path("clip.mp4"));
+    ASSERT_TRUE(clip.isOpen());
+    const std::optional<double> duration = clip.duration();
+    ASSERT_TRUE(duration);
+    EXPECT_NEAR(*duration, 0.5, 0.01);
+    EXPECT_EQ(seconds(CaptureDateReader::videoDate(clip)), noonUTC);
+
+    writeVideo(path("bare.mp4"), {});
+    EXPECT_FALSE(CaptureDateReader::videoDate(VideoAsset(path("bare.mp4"))));
+
+    writeFile(path("junk.mp4"), "not a video");
+    VideoAsset junk(path("junk.mp4"));
+    EXPECT_FALSE(junk.duration());
+    EXPECT_FALSE(CaptureDateReader::videoDate(junk));
+}
+
+TEST_F(CaptureDates, QuickTimeDateComesFirst) {
+    writeVideo(path("phone.mov"), {.creationTime = "2020-01-01T00:00:00.000000Z",
+                                   .quickTimeCreationDate = "2024-05-01T21:00:00+0900"});
+    EXPECT_EQ(seconds(CaptureDateReader::videoDate(VideoAsset(path("phone.mov")))), noonUTC);
+    writeVideo(path("bad.mov"), {.creationTime = "2024-05-01T12:00:00.000000Z",
+                                 .quickTimeCreationDate = "yesterday"});
+    EXPECT_EQ(seconds(CaptureDateReader::videoDate(VideoAsset(path("bad.mov")))), noonUTC);
+}

@@ -1,0 +1,217 @@
+#include "catalog_fixture.h"
+
+#include "model/csv_codec.h"
+#include "model/library.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace lumivex;
+using test::catalogRefused;
+using test::validCatalogRows;
+
+namespace {
+
+using Rows = QList<QStringList>;
+
+Rows with(const std::function<void(Rows&)>& change) {
+    Rows rows = validCatalogRows();
+    change(rows);
+    return rows;
+}
+
+Rows withCell(int row, int column, const QString& text) {
+    return with([&](Rows& rows) { rows[row][column] = text; });
+}
+
+// The valid rows without their meta row and with `properties` as the property columns.
+Rows headerOnly(const QStringList& properties) {
+    Rows rows = validCatalogRows();
+    QStringList header = rows[0].mid(0, 12) + properties;
+    return {header};
+}
+
+QStringList names(const Library& library) {
+    QStringList result;
+    for (const Category& category : library.categories) {
+        result.append(category.name);
+    }
+    return result;
+}
+
+constexpr int item = 2;
+
+}  // namespace
+
+TEST(CatalogCSVReader, AcceptsTheValidRows) {
+    const Library library = Library::fromCatalogCSV(CSVCodec::encode(validCatalogRows()));
+    ASSERT_EQ(library.items.size(), 1);
+    EXPECT_EQ(library.categories.size(), 3);
+    EXPECT_EQ(library.categories[0].iconName, QStringLiteral("star"));
+    EXPECT_EQ(library.items[0].labels.at(library.categories[2].idText()),
+              QStringList{QStringLiteral("서울")});
+    EXPECT_EQ(library.version, 1);
+}
+
+TEST(CatalogCSVReader, RefusesBadHeaders) {
+    EXPECT_TRUE(catalogRefused(QString()));
+    EXPECT_TRUE(catalogRefused(QString(QChar(0xFEFF))));
+    EXPECT_TRUE(catalogRefused(QStringLiteral("\"a")));
+    EXPECT_TRUE(catalogRefused(Rows{validCatalogRows()[0].mid(0, 11)}));
+    EXPECT_TRUE(catalogRefused(withCell(0, 2, QStringLiteral("별점 "))));
+    for (const QString& column :
+         {QStringLiteral("분류:"), QStringLiteral("별점속성:"), QStringLiteral("단일선택:"),
+          QStringLiteral("태그:x"), QStringLiteral("x"), QStringLiteral("분류: "),
+          QString::fromUtf16(u"분류:\u0301")}) {
+        EXPECT_TRUE(catalogRefused(headerOnly({column}))) << column.toStdString();
+    }
+    EXPECT_TRUE(
+        catalogRefused(headerOnly({QStringLiteral("분류:Tag"), QStringLiteral("분류:tag")})));
+    EXPECT_TRUE(catalogRefused(headerOnly({QStringLiteral("분류:a"), QStringLiteral("분류:a")})));
+    EXPECT_TRUE(
+        catalogRefused(headerOnly({QStringLiteral("별점속성:a"), QStringLiteral("별점속성:b")})));
+    EXPECT_TRUE(catalogRefused(headerOnly(
+        {QStringLiteral("_촬영일"), QStringLiteral("분류:a"), QStringLiteral("_촬영일")})));
+}
+
+TEST(CatalogCSVReader, RebuildsPropertiesOfAHeaderWithoutMetaRow) {
+    const Library bare = Library::fromCatalogCSV(CSVCodec::encode(headerOnly({})));
+    EXPECT_EQ(names(bare), QStringList{QStringLiteral("별점")});
+    EXPECT_EQ(bare.categories[0].kind, PropertyKind::rating);
+    EXPECT_EQ(bare.categories[0].iconName, QStringLiteral("list.bullet"));
+    EXPECT_FALSE(bare.includeSubfolders);
+
+    const Library two = Library::fromCatalogCSV(CSVCodec::encode(
+        headerOnly({QStringLiteral("분류:사람"), QStringLiteral("단일선택:위치")})));
+    EXPECT_EQ(names(two), (QStringList{QStringLiteral("사람"), QStringLiteral("별점"),
+                                       QStringLiteral("위치")}));
+    EXPECT_EQ(two.categories[0].kind, PropertyKind::multiSelect);
+    EXPECT_EQ(two.categories[2].kind, PropertyKind::singleSelect);
+
+    const Library clash =
+        Library::fromCatalogCSV(CSVCodec::encode(headerOnly({QStringLiteral("분류:별점")})));
+    EXPECT_EQ(names(clash), (QStringList{QStringLiteral("별점"), QStringLiteral("내 별점")}));
+    // With "내 별점" taken too, the added property could never be saved under its name.
+    EXPECT_TRUE(
+        catalogRefused(headerOnly({QStringLiteral("분류:별점"), QStringLiteral("분류:내 별점")})));
+}
+
+TEST(CatalogCSVReader, RefusesBadItemCells) {
+    const QList<std::pair<int, QStringList>> bad{
+        {1, {QStringLiteral("Photo"), QStringLiteral("image"), QString()}},
+        {2,
+         {QStringLiteral("6"), QStringLiteral("-1"), QStringLiteral("2.0"), QString(),
+          QStringLiteral(" 2")}},
+        {3,
+         {QStringLiteral("-0.5"), QStringLiteral("nan"), QStringLiteral("inf"),
+          QStringLiteral("1,5")}},
+        {4,
+         {QStringLiteral("-1"), QStringLiteral("1.0"), QString(),
+          QStringLiteral("99999999999999999999")}},
+        {6, {QStringLiteral("True"), QStringLiteral("yes"), QString()}},
+        {7, {QStringLiteral("nan"), QString(), QStringLiteral("-inf"), QStringLiteral("1e999")}},
+        {8, {QStringLiteral("x"), QString()}},
+        {9,
+         {QStringLiteral("0F0E0D0C0B0A490887060504030201000000"), QString(),
+          QStringLiteral("{0F0E0D0C-0B0A-4908-8706-050403020100}")}},
+        {10, {QString()}},
+        {11, {QStringLiteral("2"), QString(), QStringLiteral("01")}},
+        {12, {QStringLiteral("02"), QStringLiteral("+2"), QStringLiteral("3"), QString()}},
+        {14, {QStringLiteral("서울\n부산")}},
+        {15, {QStringLiteral("nan"), QStringLiteral("어제")}}};
+    for (const auto& [column, texts] : bad) {
+        for (const QString& text : texts) {
+            EXPECT_TRUE(catalogRefused(withCell(item, column, text)))
+                << column << ": " << text.toStdString();
+        }
+    }
+    EXPECT_TRUE(catalogRefused(with([](Rows& rows) { rows[item].removeLast(); })));
+    EXPECT_TRUE(catalogRefused(with([](Rows& rows) {
+        rows.append(rows[item]);
+        rows.last()[0] = QStringLiteral("other.jpg");
+        rows.last()[9] = rows.last()[9].toLower();
+    })));
+}
+
+TEST(CatalogCSVReader, ReadsLenientButExactItemCells) {
+    Rows rows = withCell(item, 2, QStringLiteral("+3"));
+    rows[item][12] = QStringLiteral("3");
+    rows[item][13] = QStringLiteral("a\na\n\nb\r\nc\n");
+    rows[item][9] = rows[item][9].toLower();
+    rows[item][15] = QStringLiteral("1e3");
+    const Library library = Library::fromCatalogCSV(CSVCodec::encode(rows));
+    const MediaItem& read = library.items[0];
+    EXPECT_EQ(read.rating, 3);
+    EXPECT_EQ(read.duration, std::nullopt);
+    EXPECT_EQ(read.capturedAt, Date{1000.0});
+    EXPECT_EQ(read.labels.at(library.categories[1].idText()),
+              (QStringList{QStringLiteral("a"), QStringLiteral("b\r\nc")}));
+    EXPECT_EQ(read.labels.count(library.categories[0].idText()), 0u);
+
+    rows[item][14] = QString();
+    rows[item][13] = QStringLiteral("\n\n");
+    EXPECT_TRUE(Library::fromCatalogCSV(CSVCodec::encode(rows)).items[0].labels.empty());
+    EXPECT_EQ(Library::fromCatalogCSV(CSVCodec::encode(withCell(item, 2, QStringLiteral("02"))))
+                  .items[0]
+                  .rating,
+              2);
+}
+
+TEST(CatalogCSVReader, RefusesMisplacedOrDamagedMetaRows) {
+    EXPECT_TRUE(catalogRefused(withCell(1, 1, QStringLiteral("_속성x"))));
+    EXPECT_TRUE(catalogRefused(withCell(1, 2, QStringLiteral("x"))));
+    EXPECT_TRUE(catalogRefused(withCell(1, 15, QStringLiteral(" "))));
+    EXPECT_TRUE(catalogRefused(withCell(1, 5, QStringLiteral("{"))));
+    EXPECT_TRUE(catalogRefused(withCell(1, 5, QStringLiteral("{\"properties\":[]}"))));
+    EXPECT_TRUE(catalogRefused(with([](Rows& rows) { rows.append(rows[1]); })));
+    EXPECT_TRUE(catalogRefused(with([](Rows& rows) { rows.move(1, 2); })));
+}
+
+TEST(CatalogCSVReader, RefusesMetaPropertiesThatDisagree) {
+    const QString meta = validCatalogRows()[1][5];
+    const auto edited = [&](const QString& from, const QString& to) {
+        EXPECT_TRUE(meta.contains(from)) << from.toStdString();
+        return withCell(1, 5, QString(meta).replace(from, to));
+    };
+    EXPECT_TRUE(catalogRefused(
+        edited(QStringLiteral("\"name\":\"사람\""), QStringLiteral("\"name\":\"위치\""))));
+    EXPECT_TRUE(catalogRefused(
+        edited(QStringLiteral("\"singleSelect\""), QStringLiteral("\"multiSelect\""))));
+    EXPECT_TRUE(catalogRefused(edited(QStringLiteral("AAAAAAAA-0000-0000-0000-000000000002"),
+                                      QStringLiteral("AAAAAAAA-0000-0000-0000-000000000001"))));
+    EXPECT_TRUE(catalogRefused(
+        edited(QStringLiteral("[\"엄마\"]"), QStringLiteral("[\"엄마\",\"엄마\"]"))));
+    EXPECT_TRUE(catalogRefused(
+        edited(QStringLiteral("[\"엄마\"]"), QStringLiteral("[\"엄마\",\" \\n\"]"))));
+    EXPECT_TRUE(catalogRefused(
+        edited(QStringLiteral("\"kind\":\"rating\""), QStringLiteral("\"kind\":\"star\""))));
+    const Rows swapped = with([](Rows& rows) {
+        rows[0].swapItemsAt(13, 14);
+        for (Rows::size_type r = 1; r < rows.size(); ++r) {
+            rows[r].swapItemsAt(13, 14);
+        }
+    });
+    EXPECT_TRUE(catalogRefused(swapped));
+}
+
+TEST(CatalogCSVReader, AcceptsOlderMetaRowForms) {
+    const QString meta = validCatalogRows()[1][5];
+    const QString properties = meta.mid(meta.indexOf(u'['), meta.size() - meta.indexOf(u'[') - 1);
+    const Library bare = Library::fromCatalogCSV(CSVCodec::encode(withCell(1, 5, properties)));
+    EXPECT_FALSE(bare.includeSubfolders);
+    EXPECT_EQ(bare.categories[1].idText(), QStringLiteral("AAAAAAAA-0000-0000-0000-000000000001"));
+
+    Rows noRating = validCatalogRows();
+    for (QStringList& row : noRating) {
+        row.removeAt(12);
+    }
+    noRating[1][5] = QString(meta).replace(
+        QStringLiteral("{\"id\":\"11111111-2222-3333-4444-555555555555\",\"kind\":\"rating\","
+                       "\"name\":\"별점\"},"),
+        QString());
+    noRating[1][5].replace(QStringLiteral("false"), QStringLiteral("true"));
+    const Library library = Library::fromCatalogCSV(CSVCodec::encode(noRating));
+    EXPECT_EQ(names(library), (QStringList{QStringLiteral("사람"), QStringLiteral("위치")}));
+    EXPECT_TRUE(library.includeSubfolders);
+}

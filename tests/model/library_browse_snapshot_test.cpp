@@ -1,0 +1,136 @@
+#include "model/library_browse_snapshot.h"
+#include "model/property_options.h"
+
+#include "query_fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace lumivex;
+using lumivex::test::filenames;
+using lumivex::test::photo;
+using lumivex::test::video;
+
+namespace {
+
+using Counts = QList<LibraryBrowseSnapshot::OptionCount>;
+
+LibraryBrowseSnapshot::OptionCount count(const char16_t* option, qsizetype number) {
+    return {QString::fromUtf16(option), number};
+}
+
+}  // namespace
+
+TEST(LibraryBrowseSnapshot, EmptyLibraryListsEveryPropertyWithZeroCounts) {
+    Library library;
+    library.categories[1].options = {QStringLiteral("엄마"), QStringLiteral("아빠")};
+    const LibraryBrowseSnapshot snapshot(library, false);
+    EXPECT_TRUE(snapshot.items.isEmpty());
+    EXPECT_EQ(snapshot.photoCount + snapshot.videoCount + snapshot.unratedCount +
+                  snapshot.unclassifiedCount,
+              0);
+    EXPECT_TRUE(snapshot.videoDurationCounts.empty());
+    EXPECT_TRUE(snapshot.folderPaths.isEmpty());
+    EXPECT_TRUE(snapshot.folderTree.empty());
+    ASSERT_EQ(snapshot.labels.size(), 3u);
+    EXPECT_FALSE(snapshot.labels.count(library.categories[0].id));
+    EXPECT_EQ(snapshot.labels.at(library.categories[1].id),
+              (Counts{count(u"엄마", 0), count(u"아빠", 0)}));
+    EXPECT_TRUE(snapshot.labels.at(library.categories[3].id).isEmpty());
+}
+
+TEST(LibraryBrowseSnapshot, CountsShownItemsOnly) {
+    Library library;
+    const QString people = library.categories[1].idText();
+    library.categories[1].options = {QStringLiteral("엄마"), QStringLiteral("unused")};
+    MediaItem gone = photo(QStringLiteral("gone/x.jpg"));
+    gone.available = false;
+    gone.labels[people] = {QStringLiteral("유령")};
+    MediaItem mother = photo(QStringLiteral("a.jpg"));
+    mother.rating = 3;
+    mother.labels[people] = {QStringLiteral("엄마"), QStringLiteral("엄마")};
+    MediaItem emptyList = video(QStringLiteral("b.mov"), 59.99);
+    emptyList.labels[people] = {};
+    library.items = {gone,
+                     mother,
+                     emptyList,
+                     video(QStringLiteral("c.mov"), 60),
+                     video(QStringLiteral("d.mov"), 3600),
+                     video(QStringLiteral("e.mov"), std::nullopt),
+                     video(QStringLiteral("f.mov"), -1),
+                     video(QStringLiteral("g.mov"), std::numeric_limits<double>::infinity())};
+    const LibraryBrowseSnapshot snapshot(library, false);
+    EXPECT_EQ(snapshot.items.size(), 7);
+    EXPECT_EQ(snapshot.photoCount, 1);
+    EXPECT_EQ(snapshot.videoCount, 6);
+    EXPECT_EQ(snapshot.videoDurationCounts,
+              (std::map<VideoDurationPreset, qsizetype>{{VideoDurationPreset::underOne, 1},
+                                                        {VideoDurationPreset::oneToThree, 1},
+                                                        {VideoDurationPreset::twentyPlus, 1}}));
+    EXPECT_EQ(snapshot.unratedCount, 6);
+    EXPECT_EQ(snapshot.unclassifiedCount, 6);
+    EXPECT_EQ(snapshot.folderPaths, QStringList{QString()});
+    // A value of a missing file is still an option, with no shown item behind it.
+    EXPECT_EQ(snapshot.labels.at(library.categories[1].id),
+              (Counts{count(u"엄마", 2), count(u"unused", 0), count(u"유령", 0)}));
+    EXPECT_EQ(snapshot.positions.value(mother.id), 0);
+    ASSERT_NE(snapshot.item(mother.id), nullptr);
+    EXPECT_EQ(*snapshot.item(mother.id), mother);
+    EXPECT_EQ(snapshot.item(gone.id), nullptr);
+}
+
+TEST(LibraryBrowseSnapshot, FolderPathsAndTreeWithAncestors) {
+    Library library;
+    library.items = {photo(QStringLiteral("a/b/c/x.jpg")), photo(QStringLiteral("y.jpg")),
+                     photo(QStringLiteral("photo 10/p.jpg")),
+                     photo(QStringLiteral("photo 2/q.jpg"))};
+    const LibraryBrowseSnapshot snapshot(library, false);
+    EXPECT_EQ(
+        snapshot.folderPaths,
+        (QStringList{QString(), QStringLiteral("a"), QStringLiteral("a/b"), QStringLiteral("a/b/c"),
+                     QStringLiteral("photo 2"), QStringLiteral("photo 10")}));
+    const std::vector<FolderFilterNode> expected{
+        {QStringLiteral("a"), {{QStringLiteral("a/b"), {{QStringLiteral("a/b/c"), {}}}}}},
+        {QStringLiteral("photo 2"), {}},
+        {QStringLiteral("photo 10"), {}}};
+    EXPECT_EQ(snapshot.folderTree, expected);
+
+    const LibraryBrowseSnapshot topLevel(library, true);
+    EXPECT_EQ(filenames(topLevel.items), QStringList{QStringLiteral("y.jpg")});
+    EXPECT_EQ(topLevel.folderPaths, QStringList{QString()});
+    EXPECT_TRUE(topLevel.folderTree.empty());
+
+    library.items.removeAt(1);
+    EXPECT_FALSE(LibraryBrowseSnapshot(library, false).folderPaths.contains(QString()));
+    EXPECT_TRUE(LibraryBrowseSnapshot(library, true).folderPaths.isEmpty());
+}
+
+TEST(FolderFilterNode, TreeAddsAncestorsOnceAndSortsEachLevel) {
+    const std::vector<FolderFilterNode> tree = FolderFilterNode::tree(
+        {QStringLiteral("b/x10"), QString(), QStringLiteral("b/x2"), QStringLiteral("b"),
+         QStringLiteral("A/deep/er"), QStringLiteral("caf\u00e9"), QStringLiteral("cafe\u0301/s")});
+    const std::vector<FolderFilterNode> expected{
+        {QStringLiteral("A"), {{QStringLiteral("A/deep"), {{QStringLiteral("A/deep/er"), {}}}}}},
+        {QStringLiteral("b"), {{QStringLiteral("b/x2"), {}}, {QStringLiteral("b/x10"), {}}}},
+        {QStringLiteral("caf\u00e9"), {{QStringLiteral("cafe\u0301/s"), {}}}}};
+    EXPECT_EQ(tree, expected);
+    EXPECT_TRUE(FolderFilterNode::tree({QString()}).empty());
+}
+
+TEST(PropertyOptions, FilteredAndExactIgnoreCaseOnTrimmedText) {
+    const QStringList options{QStringLiteral("Tag"), QStringLiteral("tagline"),
+                              QStringLiteral("other"), QStringLiteral("TAG")};
+    EXPECT_EQ(PropertyOptions::filtered(options, QStringLiteral(" \n")), options);
+    EXPECT_EQ(
+        PropertyOptions::filtered(options, QStringLiteral(" ag ")),
+        (QStringList{QStringLiteral("Tag"), QStringLiteral("tagline"), QStringLiteral("TAG")}));
+    EXPECT_TRUE(PropertyOptions::filtered(options, QStringLiteral("zz")).isEmpty());
+    EXPECT_EQ(PropertyOptions::exact(options, QStringLiteral("tag\n")), QStringLiteral("Tag"));
+    EXPECT_FALSE(PropertyOptions::exact(options, QStringLiteral("ta")).has_value());
+    EXPECT_FALSE(PropertyOptions::exact(options, QStringLiteral("  ")).has_value());
+    EXPECT_EQ(PropertyOptions::exact({QStringLiteral("\u200b"), QString()}, QStringLiteral(" ")),
+              QString());
+    EXPECT_EQ(PropertyOptions::exact({QStringLiteral("caf\u00e9")}, QStringLiteral("CAFE\u0301")),
+              QStringLiteral("caf\u00e9"));
+}

@@ -1,0 +1,263 @@
+#include "model/media_scanner.h"
+#include "model/file_deletion_validation.h"
+#include "platform/error.h"
+#include "platform/file_status.h"
+#include "support/media_fixtures.h"
+#include "support/test_files.h"
+
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+
+using namespace lumivex;
+using namespace lumivex::test;
+
+namespace {
+
+constexpr double noonUTC = 1714564800.0;  // 2024-05-01 12:00:00 UTC
+const Date scanTime{1800000000.0};
+
+QStringList filenames(const QList<MediaItem>& items) {
+    QStringList names;
+    for (const MediaItem& item : items) {
+        names.append(item.filename);
+    }
+    return names;
+}
+
+const MediaItem& named(const QList<MediaItem>& items, const char* filename) {
+    for (const MediaItem& item : items) {
+        if (item.filename == QString::fromUtf8(filename)) {
+            return item;
+        }
+    }
+    throw std::runtime_error(std::string("no item ") + filename);
+}
+
+class MediaScannerTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(root_.isValid()); }
+
+    QString path(const char* relative) const { return root_.filePath(QString::fromUtf8(relative)); }
+    void photo(const char* relative, const char* original = "2024:05:01 12:00:00") {
+        writeJpeg(path(relative), {.original = original, .originalOffset = "+00:00"});
+    }
+    QList<MediaItem> scan(const QList<MediaItem>& previous = {}, bool includeSubfolders = true) {
+        return MediaScanner::scanFolder(
+            root_.path(), previous, includeSubfolders, [] { return scanTime; },
+            [] { return false; });
+    }
+    QString root() const { return root_.path(); }
+
+private:
+    QTemporaryDir root_;
+};
+
+}  // namespace
+
+TEST_F(MediaScannerTest, EmptyOrHiddenOnlyFoldersGiveNothing) {
+    EXPECT_TRUE(scan().isEmpty());
+    photo(".hidden.jpg");
+    photo(".lumivex/a.jpg");
+    photo(".cache/b.jpg");
+    writeFile(path(".lumivex/lumivex.csv"), "x");
+    EXPECT_TRUE(scan().isEmpty());
+}
+
+TEST_F(MediaScannerTest, SkipsLinksNonMediaAndUnnamableEntries) {
+    photo("real.jpg");
+    photo("albums/inner.jpg");
+    makeSymbolicLink(path("real.jpg"), path("link.jpg"));
+    makeSymbolicLink(path("albums"), path("linked-album"));
+    writeFile(path("notes.txt"), "text");
+    writeFile(path("song.mp3"), "ID3");
+    writeFile(path("README"), "x");
+    writeFile(path("weird.zzqx"), "x");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.jpg")).constData(), 0644), 0);
+    const RawNamedFile unnamable(root(), QByteArray("\xff\xfe.jpg"));
+    const QStringList found = filenames(scan());
+    EXPECT_EQ(QSet<QString>(found.begin(), found.end()),
+              (QSet<QString>{QStringLiteral("real.jpg"), QStringLiteral("albums/inner.jpg")}));
+}
+
+TEST_F(MediaScannerTest, BreadthFirstWithRelativeNames) {
+    photo("2023/Trip/IMG_1.jpg");
+    photo("2023/b.jpg");
+    photo("a.jpg");
+    photo("2023/Trip/Day 1/사진.jpg");
+    EXPECT_EQ(filenames(scan()), (QStringList{QStringLiteral("a.jpg"), QStringLiteral("2023/b.jpg"),
+                                              QStringLiteral("2023/Trip/IMG_1.jpg"),
+                                              QStringLiteral("2023/Trip/Day 1/사진.jpg")}));
+    EXPECT_EQ(filenames(scan({}, false)), QStringList{QStringLiteral("a.jpg")});
+}
+
+TEST_F(MediaScannerTest, BuildsFreshRecords) {
+    photo("a.jpg");
+    writeFile(path("undated.jpg"), plainJpeg());
+    writeVideo(path("clip.mp4"), {.creationTime = "2024-05-01T12:00:00.000000Z"});
+    const QList<MediaItem> items = scan();
+    ASSERT_EQ(items.size(), 3);
+    QSet<QUuid> ids;
+    for (const MediaItem& item : items) {
+        const FileStatus status = FileStatus::read(root() + u'/' + item.filename);
+        EXPECT_FALSE(item.id.isNull());
+        ids.insert(item.id);
+        EXPECT_EQ(item.fileIdentity,
+                  FileDeletionValidation::identity(root() + u'/' + item.filename, status.created));
+        EXPECT_EQ(item.size, status.size);
+        EXPECT_EQ(item.modified, *status.modified);
+        EXPECT_EQ(item.added, scanTime);
+        EXPECT_EQ(item.rating, 0);
+        EXPECT_TRUE(item.labels.empty());
+        EXPECT_TRUE(item.notes.isEmpty());
+        EXPECT_TRUE(item.available);
+    }
+    EXPECT_EQ(ids.size(), 3);
+    EXPECT_EQ(named(items, "a.jpg").kind, MediaKind::photo);
+    EXPECT_EQ(named(items, "a.jpg").capturedAt, Date{noonUTC});
+    EXPECT_FALSE(named(items, "a.jpg").duration);
+    // Without a date inside, the file's own creation time stands in (absent where not recorded).
+    EXPECT_EQ(named(items, "undated.jpg").capturedAt,
+              FileStatus::read(path("undated.jpg")).created);
+    const MediaItem& clip = named(items, "clip.mp4");
+    EXPECT_EQ(clip.kind, MediaKind::video);
+    EXPECT_EQ(clip.capturedAt, Date{noonUTC});
+    ASSERT_TRUE(clip.duration);
+    EXPECT_NEAR(*clip.duration, 0.5, 0.01);
+}
+
+TEST_F(MediaScannerTest, ReusesDatesOfUnchangedFilesOnly) {
+    photo("a.jpg");
+    writeVideo(path("clip.mp4"), {.creationTime = "2024-05-01T12:00:00.000000Z"});
+    QList<MediaItem> previous = scan();
+    for (MediaItem& item : previous) {
+        item.filename = QStringLiteral("moved/") + item.filename;  // names are not compared
+        item.capturedAt = Date{42};
+        item.duration = 7.0;
+        item.rating = 5;
+        item.notes = QStringLiteral("kept by the merge, not here");
+        item.available = false;
+    }
+    QList<MediaItem> items = scan(previous);
+    for (const MediaItem& item : items) {
+        EXPECT_EQ(item.capturedAt, Date{42}) << item.filename.toStdString();
+        EXPECT_EQ(item.rating, 0);
+        EXPECT_TRUE(item.notes.isEmpty());
+        EXPECT_TRUE(item.available);
+        EXPECT_NE(item.id, previous[0].id);
+        EXPECT_NE(item.id, previous[1].id);
+    }
+    EXPECT_EQ(named(items, "clip.mp4").duration, 7.0);
+
+    // A different size means the file changed: everything is read again.
+    for (MediaItem& item : previous) {
+        item.size += 1;
+    }
+    items = scan(previous);
+    EXPECT_EQ(named(items, "a.jpg").capturedAt, Date{noonUTC});
+    EXPECT_NEAR(*named(items, "clip.mp4").duration, 0.5, 0.01);
+}
+
+TEST_F(MediaScannerTest, FirstMatchingPreviousRecordWinsAndMissingValuesAreReadAgain) {
+    writeVideo(path("clip.mp4"), {.creationTime = "2024-05-01T12:00:00.000000Z"});
+    const MediaItem fresh = scan().first();
+    MediaItem changed = fresh, first = fresh, second = fresh;
+    changed.size += 1;
+    changed.capturedAt = Date{1};
+    first.capturedAt = Date{2};
+    first.duration = 3.0;
+    second.capturedAt = Date{4};
+    second.duration = 5.0;
+    MediaItem stranger = fresh;
+    stranger.fileIdentity = QStringLiteral("photos:ABC");
+    stranger.capturedAt = Date{6};
+    MediaItem reused = scan({stranger, changed, first, second}).first();
+    EXPECT_EQ(reused.capturedAt, Date{2});
+    EXPECT_EQ(reused.duration, 3.0);
+
+    first.capturedAt.reset();
+    reused = scan({first, second}).first();
+    EXPECT_EQ(reused.capturedAt, Date{noonUTC});
+    EXPECT_EQ(reused.duration, 3.0);
+
+    first.capturedAt = Date{2};
+    first.duration.reset();
+    reused = scan({first, second}).first();
+    EXPECT_EQ(reused.capturedAt, Date{2});
+    EXPECT_NEAR(*reused.duration, 0.5, 0.01);
+}
+
+TEST_F(MediaScannerTest, ListingFailuresFailTheWholeScan) {
+    photo("a.jpg");
+    try {
+        MediaScanner::scanFolder(
+            path("missing"), {}, true, [] { return scanTime; }, [] { return false; });
+        FAIL() << "a missing folder was scanned";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.systemErrorNumber(), ENOENT);
+    }
+    EXPECT_THROW(MediaScanner::scanFolder(
+                     path("a.jpg"), {}, true, [] { return scanTime; }, [] { return false; }),
+                 Error);
+}
+
+// Permissions do not stop the superuser, so the scan runs in a child that gives them up.
+TEST_F(MediaScannerTest, UnreadableSubfolderFailsTheWholeScan) {
+    photo("a.jpg");
+    photo("b/c/d.jpg");
+    photo("b/e.jpg");
+    ASSERT_EQ(::chmod(QFile::encodeName(root()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path("b/c")).constData(), 0), 0);
+    const QString folder = root();
+    EXPECT_EXIT(
+        {
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+                std::_Exit(2);
+            }
+            try {
+                MediaScanner::scanFolder(
+                    folder, {}, true, [] { return scanTime; }, [] { return false; });
+            } catch (const Error& error) {
+                std::_Exit(error.systemErrorNumber() == EACCES ? 0 : 3);
+            }
+            std::_Exit(1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    ::chmod(QFile::encodeName(path("b/c")).constData(), 0755);
+}
+
+TEST_F(MediaScannerTest, CancellationStopsBeforeTheNextFolderOrEntry) {
+    photo("a.jpg");
+    photo("b/c.jpg");
+    for (int allowed : {0, 1, 2, 3, 4}) {
+        int checks = 0;
+        EXPECT_THROW(
+            MediaScanner::scanFolder(
+                root(), {}, true, [] { return scanTime; }, [&] { return checks++ >= allowed; }),
+            MediaScanner::Cancelled)
+            << allowed;
+    }
+}
+
+TEST_F(MediaScannerTest, ScannerRunsOnItsOwnThread) {
+    photo("a.jpg");
+    MediaScanner scanner([] { return scanTime; });
+    QFuture<QList<MediaItem>> done = scanner.scan(root(), {}, true);
+    EXPECT_EQ(filenames(done.result()), QStringList{QStringLiteral("a.jpg")});
+    EXPECT_EQ(done.result().first().added, scanTime);
+
+    QFuture<QList<MediaItem>> failed = scanner.scan(path("missing"), {}, true);
+    EXPECT_THROW(failed.waitForFinished(), Error);
+
+    QFuture<QList<MediaItem>> cancelled = scanner.scan(root(), {}, true);
+    cancelled.cancel();
+    cancelled.waitForFinished();
+    EXPECT_TRUE(cancelled.isCanceled());
+    EXPECT_EQ(cancelled.resultCount(), 0);
+}

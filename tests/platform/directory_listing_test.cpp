@@ -1,0 +1,84 @@
+#include "platform/directory_listing.h"
+#include "platform/error.h"
+#include "platform/media_type.h"
+#include "support/test_files.h"
+
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+using namespace lumivex;
+using namespace lumivex::test;
+
+namespace {
+
+QSet<QString> names(const QList<DirectoryEntry>& entries) {
+    QSet<QString> result;
+    for (const DirectoryEntry& entry : entries) {
+        result.insert(entry.name);
+    }
+    return result;
+}
+
+int errorNumberOfListing(const QString& folder) {
+    try {
+        DirectoryListing::entries(folder);
+    } catch (const Error& error) {
+        return error.systemErrorNumber();
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST(DirectoryListing, SkipsHiddenAndNonUtf8NamesAndNeverFollowsLinks) {
+    QTemporaryDir root;
+    writeFile(root.filePath(QStringLiteral("photo.jpg")), "12345");
+    writeFile(root.filePath(QStringLiteral(".hidden.jpg")), "x");
+    writeFile(root.filePath(QStringLiteral(".lumivex/lumivex.csv")), "x");
+    writeFile(root.filePath(QStringLiteral("사진/a.jpg")), "x");
+    makeSymbolicLink(root.filePath(QStringLiteral("사진")), root.filePath(QStringLiteral("link")));
+    const RawNamedFile invalid(root.path(), QByteArray("bad\xff\xfe.jpg"));
+    const RawNamedFile decomposed(root.path(), QByteArray("e\xcc\x81.jpg"));  // valid UTF-8
+
+    const QList<DirectoryEntry> entries = DirectoryListing::entries(root.path());
+    EXPECT_EQ(names(entries),
+              (QSet<QString>{QStringLiteral("photo.jpg"), QStringLiteral("사진"),
+                             QStringLiteral("link"), QString::fromUtf8("e\xcc\x81.jpg")}));
+    for (const DirectoryEntry& entry : entries) {
+        if (entry.name == u"photo.jpg") {
+            EXPECT_TRUE(entry.status.isRegularFile());
+            EXPECT_EQ(entry.status.size, 5);
+        } else if (entry.name == u"link") {
+            EXPECT_TRUE(entry.status.isSymbolicLink());
+        } else if (entry.name == u"사진") {
+            EXPECT_TRUE(entry.status.isDirectory());
+        }
+    }
+}
+
+TEST(DirectoryListing, FoldersThatCannotBeOpenedThrow) {
+    QTemporaryDir root;
+    writeFile(root.filePath(QStringLiteral("file")), "x");
+    EXPECT_EQ(errorNumberOfListing(root.filePath(QStringLiteral("missing"))), ENOENT);
+    EXPECT_EQ(errorNumberOfListing(root.filePath(QStringLiteral("file"))), ENOTDIR);
+    EXPECT_TRUE(DirectoryListing::entries(root.path()).size() == 1);
+}
+
+TEST(MediaType, ClassifiesByExtensionIgnoringCase) {
+    for (const char* photo : {"a.jpg", "a.JPG", "a.jpeg", "a.png", "a.heic", "a.HEIC", "a.tif",
+                              "a.dng", "a.gif", "a.webp", "x.y.Jpg"}) {
+        EXPECT_EQ(MediaType::ofFile(QString::fromUtf8(photo)), MediaContent::photo) << photo;
+    }
+    for (const char* video : {"a.mp4", "a.MOV", "a.m4v", "a.mkv", "a.avi", "a.webm", "a.3gp"}) {
+        EXPECT_EQ(MediaType::ofFile(QString::fromUtf8(video)), MediaContent::video) << video;
+    }
+    for (const char* other :
+         {"a.mp3", "a.m4a", "a.txt", "a.pdf", "a", "a.", "a.unknownext", "a.csv", "jpg"}) {
+        EXPECT_EQ(MediaType::ofFile(QString::fromUtf8(other)), MediaContent::none) << other;
+    }
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+// Media files for tests, made on the spot: JPEGs and PNGs with the dates the capture-date reader
+// looks for, and short MP4 clips encoded through the FFmpeg libraries. Failures throw.
+namespace lumivex::test {
+
+// The EXIF date fields of a photo; absent fields are not written.
+struct ExifDates {
+    std::optional<std::string> original = std::nullopt;            // DateTimeOriginal
+    std::optional<std::string> originalOffset = std::nullopt;      // OffsetTimeOriginal
+    std::optional<std::string> originalSubSecond = std::nullopt;   // SubSecTimeOriginal
+    std::optional<std::string> digitized = std::nullopt;           // DateTimeDigitized
+    std::optional<std::string> digitizedOffset = std::nullopt;     // OffsetTimeDigitized
+    std::optional<std::string> digitizedSubSecond = std::nullopt;  // SubSecTimeDigitized
+};
+
+// A small baseline JPEG (16x16 grey) without metadata.
+QByteArray plainJpeg();
+// Writes a JPEG with these EXIF dates.
+void writeJpeg(const QString& path, const ExifDates& dates);
+// Adds EXIF dates to an existing image file through exiv2.
+void addExif(const QString& path, const ExifDates& dates);
+
+struct PngTextChunk {
+    QByteArray type = {};  // "tEXt", "zTXt" or "iTXt"
+    QByteArray keyword = {};
+    QByteArray text = {};
+    bool compressed = false;  // iTXt only; zTXt is always compressed
+};
+
+// A valid 1x1 PNG with the text chunks before its image data.
+QByteArray png(const QList<PngTextChunk>& chunks);
+// The CRC-32 of PNG chunks (ISO 3309).
+quint32 crc32(QByteArrayView bytes);
+
+struct VideoClip {
+    int frames = 5;
+    int framesPerSecond = 10;
+    std::optional<std::string> creationTime = std::nullopt;  // the container's "creation_time"
+    std::optional<std::string> quickTimeCreationDate =
+        std::nullopt;  // "com.apple.quicktime.creationdate"
+};
+
+// Encodes a tiny clip (MPEG-4 part 2 in MP4, or in QuickTime when the clip has a QuickTime date).
+void writeVideo(const QString& path, const VideoClip& clip);
+
+}  // namespace lumivex::test
