@@ -1,0 +1,186 @@
+// A tree save that meets a full disk, a failed rename or a failed removal at any of its writes:
+// the caller gets the system error with its Korean description, and the tree is left either
+// exactly as it was or with a journal that the next load or save completes.
+
+#include "catalog/folder_catalog.h"
+#include "catalog_tree.h"
+#include "platform/atomic_file.h"
+#include "platform/error.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+#include <vector>
+
+using namespace lumivex;
+namespace Tree = lumivex::test::CatalogTree;
+using AtomicFile::Stage;
+
+namespace {
+
+constexpr std::uint32_t seed = 7;
+
+// The failure a system would report at each stage of a write or removal.
+int errorNumberAt(Stage stage) {
+    switch (stage) {
+        case Stage::beforeWrite:
+            return ENOSPC;
+        case Stage::beforeRename:
+            return EXDEV;
+        case Stage::afterRename:
+        case Stage::afterRemove:
+            return EIO;
+        case Stage::beforeRemove:
+            return EACCES;
+    }
+    return EIO;
+}
+
+struct Step {
+    Stage stage;
+    QString relativePath;
+
+    bool operator==(const Step&) const = default;
+};
+
+class TreeSaveFaultTest : public ::testing::Test {
+protected:
+    void TearDown() override { AtomicFile::setFaultHook({}); }
+
+    // A small tree written and loaded back, and a batch of edits to it.
+    void prepare(const QString& root) {
+        Tree::write(Tree::syntheticState(Tree::folderKeys(8), 240, seed), root);
+        state = FolderCatalog::load(root, std::nullopt);
+        std::mt19937 random(seed);
+        after = Tree::edited(state, random);
+        while (after.deleted.records.isEmpty()) {
+            after = Tree::edited(state, random);  // a deletion makes a folder journal its two files
+        }
+    }
+
+    // Every write stage of the save of `after`, with paths relative to `root`.
+    std::vector<Step> record(const QString& root) {
+        std::vector<Step> steps;
+        AtomicFile::setFaultHook([&](Stage stage, const QString& path) {
+            steps.push_back({stage, path.mid(root.size() + 1)});
+        });
+        FolderCatalog::save(after, root);
+        AtomicFile::setFaultHook({});
+        return steps;
+    }
+
+    LibraryState state;
+    LibraryState after;
+};
+
+TEST_F(TreeSaveFaultTest, AFailureAtAnyWriteKeepsTheTreeOrLeavesAJournalTheNextLoadCompletes) {
+    QTemporaryDir probe{Tree::temporaryTemplate()};
+    prepare(probe.path());
+    const std::vector<Step> steps = record(probe.path());
+    ASSERT_GT(steps.size(), 10u);
+    // Nothing in the tree may change before the journal that can complete the save exists.
+    EXPECT_EQ(steps.front(),
+              (Step{Stage::beforeWrite, QStringLiteral(".lumivex/folders-pending.json")}));
+
+    for (size_t failing = 0; failing < steps.size(); ++failing) {
+        SCOPED_TRACE(testing::Message()
+                     << "failing at stage " << static_cast<int>(steps[failing].stage) << " of "
+                     << steps[failing].relativePath.toStdString());
+        QTemporaryDir folder{Tree::temporaryTemplate()};
+        const QString root = folder.path();
+        prepare(root);
+        const auto bytesBefore = Tree::treeBytes(root);
+        std::optional<Error> injected;
+        size_t reached = 0;
+        AtomicFile::setFaultHook([&](Stage stage, const QString& path) {
+            if (reached++ == failing) {
+                EXPECT_EQ((Step{stage, path.mid(root.size() + 1)}), steps[failing])
+                    << "the same edits took another road";
+                injected = Error::fromErrno(errorNumberAt(stage), path);
+                throw *injected;
+            }
+        });
+        try {
+            FolderCatalog::save(after, root);
+            ADD_FAILURE() << "the save reported success";
+        } catch (const Error& error) {
+            ASSERT_TRUE(injected) << error.description().toStdString();
+            EXPECT_EQ(error.domain(), injected->domain());
+            EXPECT_EQ(error.code(), injected->code());
+            EXPECT_EQ(error.description(), injected->description());
+            EXPECT_TRUE(
+                error.description().startsWith(QStringLiteral("파일 작업에 실패했습니다: ")));
+        }
+        AtomicFile::setFaultHook({});
+
+        const bool beforeJournal = failing < 2;
+        if (beforeJournal) {
+            EXPECT_EQ(Tree::treeBytes(root), bytesBefore) << "the tree changed without a journal";
+        }
+        // Half the runs recover by loading, half by saving the same state again.
+        if (failing % 2 == 1) {
+            FolderCatalog::save(after, root);
+        }
+        const LibraryState loaded = FolderCatalog::load(root, std::nullopt);
+        EXPECT_EQ(Tree::journalsUnder(root).join(u' ').toStdString(), "");
+        const Tree::Values expected =
+            Tree::valuesOf(beforeJournal && failing % 2 == 0 ? state : after);
+        EXPECT_EQ(Tree::firstDifference(expected, Tree::valuesOf(loaded)).toStdString(), "");
+    }
+}
+
+TEST_F(TreeSaveFaultTest, AWriteCutShortByTheFileSizeLimitKeepsEveryFileAsItWas) {
+    QTemporaryDir folder{Tree::temporaryTemplate()};
+    const QString root = folder.path();
+    prepare(root);
+    const auto bytesBefore = Tree::treeBytes(root);
+
+    // A real short write: the system refuses to let any file grow past 4 KiB.
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(pipeEnds[0]);
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        QByteArray report = "saved";
+        try {
+            FolderCatalog::save(after, root);
+        } catch (const Error& error) {
+            report = error.description().toUtf8();
+        }
+        [[maybe_unused]] const ssize_t written =
+            ::write(pipeEnds[1], report.constData(), report.size());
+        ::_exit(0);
+    }
+    ::close(pipeEnds[1]);
+    QByteArray report;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;) {
+        report.append(buffer, got);
+    }
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+
+    EXPECT_EQ(report.toStdString(),
+              Error::fromErrno(EFBIG, root + QStringLiteral("/.lumivex/folders-pending.json"))
+                  .description()
+                  .toStdString());
+    EXPECT_EQ(Tree::treeBytes(root), bytesBefore);
+    const LibraryState loaded = FolderCatalog::load(root, std::nullopt);
+    EXPECT_EQ(Tree::firstDifference(Tree::valuesOf(state), Tree::valuesOf(loaded)).toStdString(),
+              "");
+}
+
+}  // namespace
