@@ -130,9 +130,10 @@ Labels rekeyed(const Labels& labels, const Counterparts& counterparts) {
         }
     }
     for (const auto& [target, values] : moved) {
-        const auto [slot, inserted] = result.try_emplace(target, *values);
-        if (!inserted) {
-            appendWithoutRepeats(slot->second, *values);
+        if (result.contains(target)) {
+            appendWithoutRepeats(result[target], *values);
+        } else {
+            result[target] = *values;
         }
     }
     return result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/labels.h"
 #include "platform/date.h"
 
 #include <QList>
@@ -20,9 +21,6 @@ QString rawValue(PropertyKind kind);
 std::optional<PropertyKind> propertyKindFromRaw(const QString& raw);
 QString rawValue(MediaKind kind);
 std::optional<MediaKind> mediaKindFromRaw(const QString& raw);
-
-// Option values of one item, keyed by the property's upper-case UUID text.
-using Labels = std::map<QString, QStringList>;
 
 // One user-defined property of a library.
 struct Category {

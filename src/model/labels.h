@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstddef>
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <utility>
+
+namespace lumivex {
+
+// Option values of one item, keyed by the property's upper-case UUID text. A copy shares its map
+// with the original until either is changed, so copying an item is cheap and two copies that
+// were never changed compare equal without looking at their values. Reading never copies;
+// iteration is read-only, and a reference returned by operator[] is valid only until the value
+// is copied or changed again, as with any shared value type.
+class Labels {
+public:
+    using Map = std::map<QString, QStringList>;
+    using key_type = Map::key_type;
+    using mapped_type = Map::mapped_type;
+    using value_type = Map::value_type;
+    using size_type = Map::size_type;
+    using const_iterator = Map::const_iterator;
+    using iterator = const_iterator;
+
+    Labels() = default;
+    Labels(std::initializer_list<value_type> values);
+
+    const_iterator begin() const { return map().begin(); }
+    const_iterator end() const { return map().end(); }
+    const_iterator find(const QString& key) const { return map().find(key); }
+    size_type count(const QString& key) const { return map().count(key); }
+    bool contains(const QString& key) const { return map().contains(key); }
+    // Throws std::out_of_range for a missing key, like std::map::at.
+    const QStringList& at(const QString& key) const { return map().at(key); }
+    size_type size() const { return map().size(); }
+    bool empty() const { return map().empty(); }
+
+    QStringList& operator[](const QString& key) { return mutableMap()[key]; }
+    size_type erase(const QString& key);
+    void clear() { shared_.reset(); }
+    std::pair<const_iterator, bool> insert(const value_type& value);
+    std::pair<const_iterator, bool> insert_or_assign(const QString& key, QStringList values);
+    template <typename... Arguments>
+    std::pair<const_iterator, bool> emplace(Arguments&&... arguments) {
+        return mutableMap().emplace(std::forward<Arguments>(arguments)...);
+    }
+
+    // True at once when both share one map.
+    bool operator==(const Labels& other) const;
+
+private:
+    const Map& map() const;
+    // The map to change, first copied when another value shares it.
+    Map& mutableMap();
+
+    std::shared_ptr<Map> shared_;
+};
+
+}  // namespace lumivex
