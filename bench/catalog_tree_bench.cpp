@@ -10,13 +10,21 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 using namespace lumivex;
 
 namespace {
 
-// The synthetic library written as a tree once per process, and loaded once.
+// Files younger than the coarsest time stamp step are read again on every save; the tree is
+// left to settle after each write so that the measurements show the steady state.
+void settle() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+}
+
+// The synthetic library written as a tree once per process, and the state a load gives of it.
 struct TreeOnDisk {
     QTemporaryDir folder;
     LibraryState loaded;
@@ -32,7 +40,11 @@ struct TreeOnDisk {
             QDir(folder.path()).mkpath(key);
         }
         FolderCatalog::save(state, folder.path());
+        settle();
         loaded = FolderCatalog::load(folder.path(), std::nullopt);
+        FolderCatalog::save(loaded, folder.path());
+        settle();
+        FolderCatalog::save(loaded, folder.path());
     }
 };
 
@@ -50,20 +62,22 @@ void treeLoad(benchmark::State& state) {
 }
 BENCHMARK(treeLoad)->Unit(benchmark::kMillisecond);
 
-// Each iteration flips the rating of the first item, so every save really writes its folder.
+// A rating typed on one item (the argument is its position): every save really writes that
+// item's folder, as each iteration gives the item another rating than the one on disk.
 void treeSaveOneRating(benchmark::State& state) {
     const QString root = tree().folder.path();
     LibraryState edited = tree().loaded;
-    MediaItem& item = edited.library.items.front();
+    MediaItem& item = edited.library.items[state.range(0)];
     const std::int64_t original = item.rating;
     for (auto _ : state) {
-        item.rating = item.rating == original ? (original + 1) % 6 : original;
+        item.rating = (item.rating + 1) % 6;
         FolderCatalog::save(edited, root);
     }
     item.rating = original;
     FolderCatalog::save(edited, root);
+    settle();
 }
-BENCHMARK(treeSaveOneRating)->Unit(benchmark::kMillisecond);
+BENCHMARK(treeSaveOneRating)->Arg(0)->Arg(500)->Unit(benchmark::kMillisecond);
 
 // Each iteration flips the rating of the first item of every folder: all 1,000 folders change.
 void treeSaveEveryFolder(benchmark::State& state) {
@@ -88,6 +102,7 @@ void treeSaveEveryFolder(benchmark::State& state) {
         FolderCatalog::save(edited, root);
     }
     FolderCatalog::save(original, root);
+    settle();
     state.counters["folders"] = static_cast<double>(firsts.size());
 }
 BENCHMARK(treeSaveEveryFolder)->Unit(benchmark::kMillisecond);
