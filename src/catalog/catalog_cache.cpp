@@ -2,8 +2,10 @@
 
 #include "catalog/folder_catalog.h"
 #include "catalog/library_disk.h"
+#include "model/file_deletion_validation.h"
 #include "platform/directory_listing.h"
 #include "platform/error.h"
+#include "platform/file_status.h"
 
 #include <QFile>
 
@@ -33,6 +35,12 @@ const std::array<QLatin1StringView, 5> watchedPaths = {
     QLatin1StringView("/.lumivex/tree-migration-original"),
 };
 constexpr size_t catalogIndex = 2;
+// The folder each watched path lies in, by index; the folder itself has none.
+constexpr std::array<int, 5> parentIndex = {-1, 0, 1, 1, 1};
+
+Date dateOf(const struct statx_timestamp& stamp) {
+    return {static_cast<double>(stamp.tv_sec) + static_cast<double>(stamp.tv_nsec) / 1e9};
+}
 
 }  // namespace
 
@@ -40,7 +48,8 @@ std::optional<FileSignature> FileSignature::read(const QString& path) {
     struct statx info {};
     const QByteArray encoded = QFile::encodeName(path);
     if (statx(AT_FDCWD, encoded.constData(), AT_SYMLINK_NOFOLLOW,
-              STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_CTIME,
+              STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_CTIME |
+                  STATX_BTIME,
               &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
             return std::nullopt;
@@ -52,7 +61,41 @@ std::optional<FileSignature> FileSignature::read(const QString& path) {
                          info.stx_mode,
                          static_cast<std::int64_t>(info.stx_size),
                          nanoseconds(info.stx_mtime),
-                         nanoseconds(info.stx_ctime)};
+                         nanoseconds(info.stx_ctime),
+                         (info.stx_mask & STATX_BTIME) != 0
+                             ? std::optional<Date>(dateOf(info.stx_btime))
+                             : std::nullopt,
+                         info.stx_mask};
+}
+
+QString FileSignature::identity() const {
+    FileStatus status;
+    status.device = device;
+    if (reported & STATX_INO) {
+        status.inode = inode;
+    }
+    return FileDeletionValidation::identity(status, created);
+}
+
+CatalogCache::Pass::Pass(CatalogCache& cache) : cache_(cache) {
+    cache_.pass_.emplace();
+}
+
+CatalogCache::Pass::~Pass() {
+    cache_.pass_.reset();
+}
+
+std::optional<FileSignature> CatalogCache::look(const QString& path) {
+    if (!pass_) {
+        return FileSignature::read(path);
+    }
+    const auto known = pass_->constFind(path);
+    if (known != pass_->constEnd()) {
+        return *known;
+    }
+    std::optional<FileSignature> signature = FileSignature::read(path);
+    pass_->insert(path, signature);
+    return signature;
 }
 
 CatalogCache& CatalogCache::shared() {
@@ -79,7 +122,8 @@ bool CatalogCache::settled(const Signature& signature, std::int64_t readAt) cons
     });
 }
 
-CatalogCache::Signature CatalogCache::signatureOf(const QString& folder) const {
+// Read afresh, even within a pass: the caller is about to read or has just read the files.
+CatalogCache::Signature CatalogCache::signatureOf(const QString& folder) {
     Signature signature;
     signature.reserve(watchedPaths.size());
     for (const QLatin1StringView path : watchedPaths) {
@@ -88,9 +132,32 @@ CatalogCache::Signature CatalogCache::signatureOf(const QString& folder) const {
     return signature;
 }
 
+// An unchanged folder vouches that an entry it did not hold is still missing, so only the
+// entries that exist are examined below the folder.
+bool CatalogCache::stillMatches(const QString& folder, const Signature& known) {
+    for (size_t index = 0; index < watchedPaths.size(); ++index) {
+        if (!known[index] && parentIndex[index] >= 0) {
+            continue;
+        }
+        if (look(folder + watchedPaths[index]) != known[index]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void CatalogCache::remember(const QString& folder, const Signature& signature) {
+    if (!pass_) {
+        return;
+    }
+    for (size_t index = 0; index < watchedPaths.size(); ++index) {
+        pass_->insert(folder + watchedPaths[index], signature[index]);
+    }
+}
+
 QStringList CatalogCache::subfolders(const QString& folder) {
     const std::int64_t readAt = now();
-    const std::optional<FileSignature> before = FileSignature::read(folder);
+    const std::optional<FileSignature> before = look(folder);
     if (!before) {
         throw Error::fromErrno(ENOENT, folder);
     }
@@ -105,6 +172,9 @@ QStringList CatalogCache::subfolders(const QString& folder) {
         }
     }
     const std::optional<FileSignature> after = FileSignature::read(folder);
+    if (pass_) {
+        pass_->insert(folder, after);
+    }
     if (after == before && settled({after}, readAt)) {
         listings_.insert(folder, {*after, names});
     } else {
@@ -120,8 +190,15 @@ LibraryState CatalogCache::loadFolder(const QString& folder) {
     LibraryState state = LibraryDisk::loadState(folder);
     ++folderReads_;
     const Signature after = signatureOf(folder);
+    remember(folder, after);
     if (after == before && after[catalogIndex] && settled(after, readAt)) {
-        folders_.insert(folder, {after, state.library.categories, state.deleted.categories, {}});
+        // Texts that matched the files still match them while the files stay as they were.
+        const auto known = folders_.constFind(folder);
+        std::optional<Memo> memo;
+        if (known != folders_.constEnd() && known->signature == after) {
+            memo = known->memo;
+        }
+        folders_.insert(folder, {after, state.library.categories, state.deleted.categories, memo});
     } else {
         folders_.remove(folder);
     }
@@ -130,7 +207,7 @@ LibraryState CatalogCache::loadFolder(const QString& folder) {
 
 CatalogCache::Knowledge CatalogCache::knowledge(const QString& folder) {
     const auto known = folders_.constFind(folder);
-    if (known != folders_.constEnd() && known->signature == signatureOf(folder)) {
+    if (known != folders_.constEnd() && stillMatches(folder, known->signature)) {
         Knowledge result{known->libraryCategories, known->deletedCategories, {}, {}};
         if (known->memo) {
             result.unchangedGeneration = known->memo->generation;

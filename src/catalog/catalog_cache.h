@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalog/library_state.h"
+#include "platform/date.h"
 
 #include <QHash>
 #include <QStringList>
@@ -20,9 +21,14 @@ struct FileSignature {
     std::int64_t size = 0;
     std::int64_t modifiedNanoseconds = 0;
     std::int64_t changedNanoseconds = 0;
+    std::optional<Date> created;
+    std::uint32_t reported = 0;  // the statx mask: which of the values the file system gave
 
     // Nothing when the path does not exist; other failures throw.
     static std::optional<FileSignature> read(const QString& path);
+
+    // The identity FolderCatalog::identity gives of the path this was read from.
+    QString identity() const;
 
     bool operator==(const FileSignature&) const = default;
 };
@@ -43,6 +49,22 @@ public:
     };
 
     static CatalogCache& shared();
+
+    // While a pass lives, each path is examined once: a save plans from one look at the tree and
+    // must end its pass before it writes anything.
+    class Pass {
+    public:
+        explicit Pass(CatalogCache& cache);
+        ~Pass();
+        Pass(const Pass&) = delete;
+        Pass& operator=(const Pass&) = delete;
+
+    private:
+        CatalogCache& cache_;
+    };
+
+    // The signature of `path`, read once per pass (every time outside a pass).
+    std::optional<FileSignature> look(const QString& path);
 
     // A change newer than this may share its time stamp with the read that preceded it.
     static constexpr std::int64_t settleNanoseconds = 2'000'000'000;
@@ -102,7 +124,9 @@ private:
         std::uint64_t generation = 0;
     };
 
-    Signature signatureOf(const QString& folder) const;
+    Signature signatureOf(const QString& folder);
+    bool stillMatches(const QString& folder, const Signature& known);
+    void remember(const QString& folder, const Signature& signature);
     bool settled(const Signature& signature, std::int64_t readAt) const;
     std::int64_t now() const;
 
@@ -112,6 +136,7 @@ private:
     std::uint64_t nextGeneration_ = 1;
     std::uint64_t folderReads_ = 0;
     std::optional<std::int64_t> fixedNow_;
+    std::optional<QHash<QString, std::optional<FileSignature>>> pass_;
 };
 
 }  // namespace lumivex

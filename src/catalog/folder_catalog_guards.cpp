@@ -197,7 +197,8 @@ void validateAncestors(const QString& directory, const QString& root) {
 }
 
 QString identity(const QString& path) {
-    return FileDeletionValidation::identity(path, FileStatus::read(path).created);
+    const FileStatus status = FileStatus::read(path);
+    return FileDeletionValidation::identity(status, status.created);
 }
 
 void finish(const QList<Write>& writes, const QString& root) {

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
@@ -85,7 +86,8 @@ private:
 std::map<QString, Group> groupByFolder(const LibraryState& state,
                                        const std::map<QString, QString>& folders) {
     std::map<QString, Group> groups;
-    const QStringList& loaded = state.library.catalogDirectories;
+    const QSet<QString> loaded(state.library.catalogDirectories.begin(),
+                               state.library.catalogDirectories.end());
     for (const auto& [key, path] : folders) {
         if (loaded.isEmpty() || loaded.contains(key)) {
             groups.emplace(key, Group());
@@ -120,15 +122,24 @@ std::map<QString, Group> groupByFolder(const LibraryState& state,
 
 // Deepest folders first, so a parent is written only after its subfolders.
 QStringList saveOrder(const std::map<QString, QString>& folders) {
-    QStringList keys;
+    struct Entry {
+        qsizetype depth;
+        QString key;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(folders.size());
     for (const auto& [key, path] : folders) {
-        keys.append(key);
+        entries.push_back({QStringView(key).split(u'/', Qt::SkipEmptyParts).size(), key});
     }
-    std::sort(keys.begin(), keys.end(), TextOrder::plainLess);
-    std::stable_sort(keys.begin(), keys.end(), [](const QString& a, const QString& b) {
-        return QStringView(a).split(u'/', Qt::SkipEmptyParts).size() >
-               QStringView(b).split(u'/', Qt::SkipEmptyParts).size();
-    });
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return TextOrder::plainLess(a.key, b.key); });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.depth > b.depth; });
+    QStringList keys;
+    keys.reserve(qsizetype(entries.size()));
+    for (Entry& entry : entries) {
+        keys.append(std::move(entry.key));
+    }
     return keys;
 }
 
@@ -168,7 +179,11 @@ public:
     std::optional<Write> plan(const QString& key, const QString& folder, const Group& group) {
         CatalogCache& cache = CatalogCache::shared();
         const CatalogCache::Knowledge known = cache.knowledge(folder);
-        const QString folderIdentity = identity(folder);
+        const std::optional<FileSignature> signature = cache.look(folder);
+        if (!signature) {
+            throw Error::fromErrno(ENOENT, folder);
+        }
+        const QString folderIdentity = signature->identity();
         if (known.unchangedGeneration == generation_ &&
             known.unchangedInputs.identity == folderIdentity &&
             sameInputs(known.unchangedInputs, state_, group)) {
@@ -213,6 +228,25 @@ private:
     std::uint64_t generation_;
 };
 
+QList<Write> plannedWrites(const LibraryState& state, const QString& root) {
+    CatalogCache& cache = CatalogCache::shared();
+    const CatalogCache::Pass pass(cache);
+    const std::map<QString, QString> folders = directories(root);
+    const std::map<QString, Group> groups = groupByFolder(state, folders);
+    FolderPlanner planner(state, cache.generation(root, state));
+    QList<Write> writes;
+    for (const QString& key : saveOrder(folders)) {
+        const auto group = groups.find(key);
+        if (group == groups.end()) {
+            continue;
+        }
+        if (std::optional<Write> write = planner.plan(key, folders.at(key), group->second)) {
+            writes.append(std::move(*write));
+        }
+    }
+    return writes;
+}
+
 void writeJournal(const QList<Write>& writes, const QString& root) {
     const QString folder = root + QStringLiteral("/.lumivex");
     if (!QDir().mkpath(folder)) {
@@ -228,19 +262,7 @@ void save(const LibraryState& state, const QString& rootPath) {
     validateDirectory(root);
     validateMetadata(root);
     TreeJournal::finishPending(root);
-    const std::map<QString, QString> folders = directories(root);
-    const std::map<QString, Group> groups = groupByFolder(state, folders);
-    FolderPlanner planner(state, CatalogCache::shared().generation(root, state));
-    QList<Write> writes;
-    for (const QString& key : saveOrder(folders)) {
-        const auto group = groups.find(key);
-        if (group == groups.end()) {
-            continue;
-        }
-        if (std::optional<Write> write = planner.plan(key, folders.at(key), group->second)) {
-            writes.append(std::move(*write));
-        }
-    }
+    const QList<Write> writes = plannedWrites(state, root);
     if (writes.isEmpty()) {
         return;
     }
