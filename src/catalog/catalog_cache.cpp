@@ -35,8 +35,6 @@ const std::array<QLatin1StringView, 5> watchedPaths = {
     QLatin1StringView("/.lumivex/tree-migration-original"),
 };
 constexpr size_t catalogIndex = 2;
-// The folder each watched path lies in, by index; the folder itself has none.
-constexpr std::array<int, 5> parentIndex = {-1, 0, 1, 1, 1};
 
 Date dateOf(const struct statx_timestamp& stamp) {
     return {static_cast<double>(stamp.tv_sec) + static_cast<double>(stamp.tv_nsec) / 1e9};
@@ -45,8 +43,11 @@ Date dateOf(const struct statx_timestamp& stamp) {
 }  // namespace
 
 std::optional<FileSignature> FileSignature::read(const QString& path) {
+    return readEncoded(QFile::encodeName(path));
+}
+
+std::optional<FileSignature> FileSignature::readEncoded(const QByteArray& encoded) {
     struct statx info {};
-    const QByteArray encoded = QFile::encodeName(path);
     if (statx(AT_FDCWD, encoded.constData(), AT_SYMLINK_NOFOLLOW,
               STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_CTIME |
                   STATX_BTIME,
@@ -54,7 +55,7 @@ std::optional<FileSignature> FileSignature::read(const QString& path) {
         if (errno == ENOENT || errno == ENOTDIR) {
             return std::nullopt;
         }
-        throw Error::fromErrno(errno, path);
+        throw Error::fromErrno(errno, QFile::decodeName(encoded));
     }
     return FileSignature{makedev(info.stx_dev_major, info.stx_dev_minor),
                          info.stx_ino,
@@ -132,14 +133,22 @@ CatalogCache::Signature CatalogCache::signatureOf(const QString& folder) {
     return signature;
 }
 
-// An unchanged folder vouches that an entry it did not hold is still missing, so only the
-// entries that exist are examined below the folder.
+// An unchanged folder vouches that an entry it did not hold is still missing (adding one would
+// have moved the folder's times), so below the folder only the entries that exist are examined.
+// Each watched path lies in the one before it or in ".lumivex", which is examined when present.
 bool CatalogCache::stillMatches(const QString& folder, const Signature& known) {
-    for (size_t index = 0; index < watchedPaths.size(); ++index) {
-        if (!known[index] && parentIndex[index] >= 0) {
+    if (look(folder) != known[0]) {
+        return false;
+    }
+    QByteArray path = QFile::encodeName(folder);
+    const qsizetype folderLength = path.size();
+    for (size_t index = 1; index < watchedPaths.size(); ++index) {
+        if (!known[index]) {
             continue;
         }
-        if (look(folder + watchedPaths[index]) != known[index]) {
+        path.truncate(folderLength);
+        path.append(watchedPaths[index].data(), watchedPaths[index].size());
+        if (FileSignature::readEncoded(path) != known[index]) {
             return false;
         }
     }
@@ -147,11 +156,8 @@ bool CatalogCache::stillMatches(const QString& folder, const Signature& known) {
 }
 
 void CatalogCache::remember(const QString& folder, const Signature& signature) {
-    if (!pass_) {
-        return;
-    }
-    for (size_t index = 0; index < watchedPaths.size(); ++index) {
-        pass_->insert(folder + watchedPaths[index], signature[index]);
+    if (pass_) {
+        pass_->insert(folder, signature.front());
     }
 }
 

@@ -26,6 +26,7 @@ struct FileSignature {
 
     // Nothing when the path does not exist; other failures throw.
     static std::optional<FileSignature> read(const QString& path);
+    static std::optional<FileSignature> readEncoded(const QByteArray& encodedPath);
 
     // The identity FolderCatalog::identity gives of the path this was read from.
     QString identity() const;
@@ -63,7 +64,7 @@ public:
         CatalogCache& cache_;
     };
 
-    // The signature of `path`, read once per pass (every time outside a pass).
+    // The signature of the folder `path`, read once per pass (every time outside a pass).
     std::optional<FileSignature> look(const QString& path);
 
     // A change newer than this may share its time stamp with the read that preceded it.
