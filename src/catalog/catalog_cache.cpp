@@ -245,6 +245,21 @@ void CatalogCache::rememberUnchanged(const QString& folder, std::uint64_t genera
     }
 }
 
+void CatalogCache::checkReadable(const QString& catalog, const QString& archive) {
+    constexpr qsizetype remembered = 8;
+    for (const auto& [knownCatalog, knownArchive] : readable_) {
+        if (knownCatalog == catalog && knownArchive == archive) {
+            return;
+        }
+    }
+    Library::fromCatalogCSV(catalog);
+    DeletedArchive::fromCSV(archive);
+    if (readable_.size() == remembered) {
+        readable_.removeFirst();
+    }
+    readable_.append({catalog, archive});
+}
+
 void CatalogCache::forgetFolder(const QString& folder) {
     folders_.remove(folder);
 }
@@ -253,6 +268,7 @@ void CatalogCache::clear() {
     folders_.clear();
     listings_.clear();
     trees_.clear();
+    readable_.clear();
 }
 
 }  // namespace lumivex

@@ -92,6 +92,12 @@ public:
     // Records that the texts made from these inputs equal the folder's files.
     void rememberUnchanged(const QString& folder, std::uint64_t generation, FolderInputs inputs);
 
+    // Throws what Library::fromCatalogCSV or DeletedArchive::fromCSV throws for these texts, in
+    // that order. The readers are strict functions of the text, so a pair that read back once is
+    // not parsed again: a save checks the same texts when it plans, before it writes and when it
+    // writes.
+    void checkReadable(const QString& catalog, const QString& archive);
+
     void forgetFolder(const QString& folder);
     void clear();
 
@@ -138,6 +144,7 @@ private:
     std::uint64_t folderReads_ = 0;
     std::optional<std::int64_t> fixedNow_;
     std::optional<QHash<QString, std::optional<FileSignature>>> pass_;
+    QList<std::pair<QString, QString>> readable_;
 };
 
 }  // namespace lumivex

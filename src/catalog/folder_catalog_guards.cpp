@@ -110,8 +110,7 @@ void validateWrite(const Write& write, const QString& root) {
         throw failure(replacedFolderMessage);
     }
     validateMetadata(folder);
-    Library::fromCatalogCSV(write.catalog);
-    DeletedArchive::fromCSV(write.archive);
+    CatalogCache::shared().checkReadable(write.catalog, write.archive);
     LibraryDisk::loadState(folder);
 }
 

@@ -237,8 +237,7 @@ public:
             cache.rememberUnchanged(folder, generation_, std::move(inputs));
             return std::nullopt;
         }
-        Library::fromCatalogCSV(catalog);
-        DeletedArchive::fromCSV(archive);
+        cache.checkReadable(catalog, archive);
         return Write{key, folderIdentity, catalog, archive};
     }
 

@@ -1,5 +1,6 @@
 #include "catalog/library_disk.h"
 
+#include "catalog/catalog_cache.h"
 #include "catalog/metadata_files.h"
 #include "model/csv_codec.h"
 #include "model/library_json.h"
@@ -102,6 +103,33 @@ bool differsOnDisk(const QString& path, const QByteArray& bytes) {
     return !stored || *stored != bytes;
 }
 
+// save() with the catalog already rendered: saveState renders it to compare it anyway.
+void saveRendered(const QByteArray& bytes, const QString& root,
+                  const std::optional<QSet<QUuid>>& retainingBackupIDs) {
+    migrateCatalog(root);
+    const QString catalog = catalogPath(root);
+    MetadataFiles::makeFolder(MetadataFiles::folder(root));
+    if (!MetadataFiles::exists(catalog)) {
+        AtomicFile::write(catalog, bytes);
+        return;
+    }
+    // Reading the stored catalog first means a catalog we cannot read is never replaced.
+    Library stored = load(root);
+    QByteArray backup;
+    if (retainingBackupIDs) {
+        stored.items.removeIf([&](const MediaItem& item) {
+            return !item.available || !retainingBackupIDs->contains(item.id);
+        });
+        backup = stored.catalogCSV().toUtf8();
+    } else {
+        backup = MetadataFiles::read(catalog);
+    }
+    const QString backupFile = backupPath(root);
+    MetadataFiles::makeFolder(QFileInfo(backupFile).path());
+    AtomicFile::write(backupFile, backup);
+    AtomicFile::write(catalog, bytes);
+}
+
 }  // namespace
 
 QByteArray encodePendingWrite(const PendingWrite& write) {
@@ -148,8 +176,7 @@ void saveState(const LibraryState& state, const QString& root) {
     loadState(root);
     const PendingWrite write{state.library.catalogCSV(), state.deleted.csv()};
     // A state that would not read back must never reach the disk.
-    Library::fromCatalogCSV(write.catalog);
-    DeletedArchive::fromCSV(write.deleted);
+    CatalogCache::shared().checkReadable(write.catalog, write.deleted);
     const QByteArray catalogBytes = write.catalog.toUtf8();
     const QByteArray deletedBytes = write.deleted.toUtf8();
     const bool catalogChanged = differsOnDisk(catalogPath(root), catalogBytes);
@@ -159,7 +186,7 @@ void saveState(const LibraryState& state, const QString& root) {
         AtomicFile::write(journalPath(root), encodePendingWrite(write));
         finish(write, root);
     } else if (catalogChanged) {
-        save(state.library, root, itemIDs(state.library));
+        saveRendered(catalogBytes, root, itemIDs(state.library));
     } else if (deletedChanged) {
         MetadataFiles::makeFolder(MetadataFiles::folder(root));
         AtomicFile::write(deletedPath(root), deletedBytes);
@@ -181,29 +208,7 @@ Library load(const QString& root) {
 
 void save(const Library& library, const QString& root,
           const std::optional<QSet<QUuid>>& retainingBackupIDs) {
-    migrateCatalog(root);
-    const QByteArray bytes = library.catalogCSV().toUtf8();
-    const QString catalog = catalogPath(root);
-    MetadataFiles::makeFolder(MetadataFiles::folder(root));
-    if (!MetadataFiles::exists(catalog)) {
-        AtomicFile::write(catalog, bytes);
-        return;
-    }
-    // Reading the stored catalog first means a catalog we cannot read is never replaced.
-    Library stored = load(root);
-    QByteArray backup;
-    if (retainingBackupIDs) {
-        stored.items.removeIf([&](const MediaItem& item) {
-            return !item.available || !retainingBackupIDs->contains(item.id);
-        });
-        backup = stored.catalogCSV().toUtf8();
-    } else {
-        backup = MetadataFiles::read(catalog);
-    }
-    const QString backupFile = backupPath(root);
-    MetadataFiles::makeFolder(QFileInfo(backupFile).path());
-    AtomicFile::write(backupFile, backup);
-    AtomicFile::write(catalog, bytes);
+    saveRendered(library.catalogCSV().toUtf8(), root, retainingBackupIDs);
 }
 
 void migrateCatalog(const QString& root) {
