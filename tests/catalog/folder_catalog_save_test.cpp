@@ -174,6 +174,39 @@ TEST_F(FolderCatalogSave, UnsafeNamesAndLinkedMetadataWriteNothing) {
               files.at(QStringLiteral("a")).left(catalogOf(folder("a")).size()));
 }
 
+TEST_F(FolderCatalogSave, EveryUnsafeNameIsRefusedAndNamesWithDotsInsideAreNot) {
+    for (const QString& name :
+         {QString(), QStringLiteral("/p.jpg"), QStringLiteral("a//p.jpg"), QStringLiteral("a/"),
+          QStringLiteral("./p.jpg"), QStringLiteral("a/./p.jpg"), QStringLiteral("a/.."),
+          QStringLiteral(".."), QStringLiteral("a/p") + QChar(u'\0') + QStringLiteral(".jpg")}) {
+        LibraryState unsafe = state;
+        unsafe.library.items[0].filename = name;
+        expectInvalidCSV([&] { FolderCatalog::save(unsafe, root); });
+    }
+    LibraryState dotted = state;
+    dotted.library.items.append(treeItem(QStringLiteral("a/..p.jpg")));
+    dotted.library.items.append(treeItem(QStringLiteral("a/.p")));
+    dotted.library.items.append(treeItem(QStringLiteral("a/p..")));
+    FolderCatalog::save(dotted, root);
+    EXPECT_EQ(Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder("a")))).items.size(), 4);
+}
+
+// Knowledge of a folder is trusted only while the folder and its metadata folder stay as they
+// were: an entry that appears where there was none is noticed even though the missing entry
+// itself was not examined again.
+TEST_F(FolderCatalogSave, MetadataThatAppearsAfterACachedSaveIsStillChecked) {
+    CatalogCache::shared().setNowForTesting(std::numeric_limits<std::int64_t>::max() / 2);
+    FolderCatalog::load(root, std::nullopt);
+    FolderCatalog::save(state, root);
+    const auto files = snapshot();
+    makeDirectories(dir.path() + QStringLiteral("/elsewhere"));
+    makeSymbolicLink(dir.path() + QStringLiteral("/elsewhere"),
+                     folder("b") + QStringLiteral("/.lumivex/tree-migration-original"));
+    item(QStringLiteral("a/p.jpg")).rating = 4;
+    expectFolderFailure([&] { FolderCatalog::save(state, root); }, linkMessage);
+    EXPECT_EQ(snapshot(), files);
+}
+
 TEST_F(FolderCatalogSave, RecordsOfAVanishedFolderGoToTheRootArchiveWithTheirFullName) {
     MediaItem gone = treeItem(QStringLiteral("old/trip/x.jpg"), 4);
     gone.available = false;
