@@ -60,7 +60,11 @@ QString url(const MediaItem& item, const QString& root) {
     if (item.fileIdentity.startsWith(u"photos:")) {
         throw invalidFileName();
     }
+    // The cleaned root "/" is the only one that ends in a slash.
     QString location = QDir::cleanPath(root);
+    if (location.endsWith(u'/')) {
+        location.chop(1);
+    }
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
         location += u'/' + parts[i];
         const FileStatus folder = FileStatus::read(location);
@@ -69,8 +73,10 @@ QString url(const MediaItem& item, const QString& root) {
         }
     }
     location += u'/' + parts.last();
+    // One examination for both checks: the identity must be that of the file just seen to be
+    // regular, not of whatever the name holds a moment later.
     const FileStatus file = FileStatus::read(location);
-    if (!file.isRegularFile() || identity(location, file.created) != item.fileIdentity) {
+    if (!file.isRegularFile() || identity(file, file.created) != item.fileIdentity) {
         throw changedOrMoved(item.filename);
     }
     return location;
