@@ -34,20 +34,23 @@ QString identity(const QString& path, const std::optional<Date>& creationDate) {
     return identity(FileStatus::read(path), creationDate);
 }
 
-QString identity(const FileStatus& status, const std::optional<Date>& creationDate) {
-    // Built without temporaries: a rescan computes this for every file of the library.
-    QString text;
-    text.reserve(64);
-    char digits[std::numeric_limits<std::uint64_t>::digits10 + 2];
+char* writeIdentity(const FileStatus& status, const std::optional<Date>& creationDate,
+                    char* first) {
+    static_assert(identityCapacity >= 2 * (std::numeric_limits<std::uint64_t>::digits10 + 2) +
+                                          DecimalText::shortestCapacity);
+    char* last = first;
     for (const std::optional<std::uint64_t>& number : {status.device, status.inode}) {
         if (number) {
-            const char* end = std::to_chars(digits, digits + sizeof digits, *number).ptr;
-            text += QLatin1String(digits, end);
+            last = std::to_chars(last, first + identityCapacity, *number).ptr;
         }
-        text += u':';
+        *last++ = ':';
     }
-    text += DecimalText::shortest(creationDate ? creationDate->secondsSince1970 : 0.0);
-    return text;
+    return DecimalText::writeShortest(creationDate ? creationDate->secondsSince1970 : 0.0, last);
+}
+
+QString identity(const FileStatus& status, const std::optional<Date>& creationDate) {
+    char text[identityCapacity];
+    return QString::fromLatin1(text, writeIdentity(status, creationDate, text) - text);
 }
 
 QString url(const MediaItem& item, const QString& root) {

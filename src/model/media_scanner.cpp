@@ -3,6 +3,7 @@
 #include "model/capture_date_reader.h"
 #include "model/file_deletion_validation.h"
 #include "model/video_asset.h"
+#include "platform/decimal_text.h"
 #include "platform/directory_listing.h"
 #include "platform/media_type.h"
 
@@ -13,6 +14,9 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <bit>
+#include <charconv>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -20,17 +24,86 @@ namespace lumivex {
 
 namespace {
 
-// The records of `previous` grouped by file identity, each group in the order of `previous`:
-// the first record of a group, and for every record the next one of its group.
+// The numbers an identity text names: the device and file numbers (when present) and the bits
+// of the creation time. They find a file's previous records without writing or hashing text.
+struct IdentityKey {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t creationBits = 0;
+    std::uint8_t present = 0;  // bit 0: device, bit 1: inode
+
+    bool operator==(const IdentityKey&) const = default;
+};
+
+size_t qHash(const IdentityKey& key, size_t seed) {
+    return qHashMulti(seed, key.device, key.inode, key.creationBits, key.present);
+}
+
+IdentityKey keyOf(const FileStatus& status) {
+    IdentityKey key;
+    key.device = status.device.value_or(0);
+    key.inode = status.inode.value_or(0);
+    key.present = static_cast<std::uint8_t>((status.device ? 1 : 0) | (status.inode ? 2 : 0));
+    key.creationBits =
+        std::bit_cast<std::uint64_t>(status.created ? status.created->secondsSince1970 : 0.0);
+    return key;
+}
+
+// The key of an identity text. Every text a file's identity is written as gives that file's key
+// (a finite time's shortest decimal reads back as the same double); other texts may give a key
+// too, so a match is only a candidate until the texts compare equal.
+std::optional<IdentityKey> parsedKey(QStringView text) {
+    IdentityKey key;
+    qsizetype at = 0;
+    for (int field = 0; field < 2; ++field, ++at) {
+        std::uint64_t value = 0;
+        const qsizetype start = at;
+        for (; at < text.size() && text[at] != u':'; ++at) {
+            const char16_t c = text[at].unicode();
+            if (c < u'0' || c > u'9' || __builtin_mul_overflow(value, 10u, &value) ||
+                __builtin_add_overflow(value, static_cast<unsigned>(c - u'0'), &value)) {
+                return std::nullopt;
+            }
+        }
+        if (at == text.size()) {
+            return std::nullopt;
+        }
+        if (at > start) {
+            (field == 0 ? key.device : key.inode) = value;
+            key.present |= static_cast<std::uint8_t>(1 << field);
+        }
+    }
+    char ascii[DecimalText::shortestCapacity];
+    const qsizetype length = text.size() - at;
+    if (length <= 0 || length > qsizetype(sizeof ascii)) {
+        return std::nullopt;
+    }
+    for (qsizetype i = 0; i < length; ++i) {
+        ascii[i] = static_cast<char>(text[at + i].unicode());
+    }
+    double creation = 0;
+    if (std::from_chars(ascii, ascii + length, creation).ec != std::errc()) {
+        return std::nullopt;
+    }
+    key.creationBits = std::bit_cast<std::uint64_t>(creation);
+    return key;
+}
+
+// The records of `previous` grouped by the key of their file identity, each group in the order
+// of `previous`: the first record of a group, and for every record the next one of its group.
 class PreviousIndex {
 public:
     explicit PreviousIndex(const QList<MediaItem>& previous)
         : previous_(previous), next_(static_cast<std::size_t>(previous.size()), -1) {
         first_.reserve(previous.size());
         for (qsizetype i = previous.size() - 1; i >= 0; --i) {
-            const auto found = first_.find(previous[i].fileIdentity);
+            const std::optional<IdentityKey> key = parsedKey(previous[i].fileIdentity);
+            if (!key) {
+                continue;  // no file's identity is written like this
+            }
+            const auto found = first_.find(*key);
             if (found == first_.end()) {
-                first_.insert(previous[i].fileIdentity, i);
+                first_.insert(*key, i);
             } else {
                 next_[static_cast<std::size_t>(i)] = *found;
                 *found = i;
@@ -38,22 +111,44 @@ public:
         }
     }
 
-    // The first record with this identity whose modification date and size are the same.
-    const MediaItem* unchanged(const MediaItem& item) const {
-        const auto found = first_.constFind(item.fileIdentity);
+    struct Match {
+        QString identity;                      // the file's identity text
+        const MediaItem* unchanged = nullptr;  // the first record of it with the same date and size
+    };
+
+    // The identity is written to the stack and compared there; a file known before takes the
+    // previous record's text, shared instead of allocated.
+    Match find(const FileStatus& status, const Date& modified, std::int64_t size) const {
+        char text[FileDeletionValidation::identityCapacity];
+        const QLatin1String identity(
+            text, FileDeletionValidation::writeIdentity(status, status.created, text));
+        Match match;
+        bool known = false;
+        const auto found = first_.constFind(keyOf(status));
         qsizetype i = found == first_.cend() ? -1 : *found;
         for (; i >= 0; i = next_[static_cast<std::size_t>(i)]) {
             const MediaItem& candidate = previous_[i];
-            if (candidate.modified == item.modified && candidate.size == item.size) {
-                return &candidate;
+            if (candidate.fileIdentity != identity) {
+                continue;
+            }
+            if (!known) {
+                match.identity = candidate.fileIdentity;
+                known = true;
+            }
+            if (candidate.modified == modified && candidate.size == size) {
+                match.unchanged = &candidate;
+                break;
             }
         }
-        return nullptr;
+        if (!known) {
+            match.identity = identity;
+        }
+        return match;
     }
 
 private:
     const QList<MediaItem>& previous_;
-    QHash<QString, qsizetype> first_;
+    QHash<IdentityKey, qsizetype> first_;
     std::vector<qsizetype> next_;
 };
 
@@ -125,8 +220,10 @@ private:
         if (status.isSymbolicLink()) {
             return;
         }
-        QString relativePath =
-            folder.relativePath.isEmpty() ? entry.name : folder.relativePath + u'/' + entry.name;
+        QString relativePath = entry.name;
+        if (!folder.relativePath.isEmpty()) {
+            relativePath = folder.relativePath % u'/' % entry.name;
+        }
         // Linux has no packages: every directory is an ordinary folder.
         if (status.isDirectory()) {
             if (includeSubfolders_) {
@@ -151,12 +248,13 @@ private:
         MediaItem item;
         item.id = randomUuid();
         item.filename = std::move(relativePath);
-        item.fileIdentity = FileDeletionValidation::identity(status, status.created);
         item.kind = kind;
         item.size = status.size;
         item.modified = status.modified.value_or(now);
         item.added = now;
-        const MediaItem* unchanged = index_.unchanged(item);
+        PreviousIndex::Match match = index_.find(status, item.modified, item.size);
+        item.fileIdentity = std::move(match.identity);
+        const MediaItem* unchanged = match.unchanged;
         if (unchanged != nullptr) {
             item.capturedAt = unchanged->capturedAt;
         }
