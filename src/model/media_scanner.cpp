@@ -35,8 +35,12 @@ struct IdentityKey {
     bool operator==(const IdentityKey&) const = default;
 };
 
-size_t qHash(const IdentityKey& key, size_t seed) {
-    return qHashMulti(seed, key.device, key.inode, key.creationBits, key.present);
+std::uint64_t hashOf(const IdentityKey& key) {
+    std::uint64_t h = key.device * 0x9e3779b97f4a7c15ULL ^ key.inode * 0xc2b2ae3d27d4eb4fULL ^
+                      key.creationBits * 0x165667b19e3779f9ULL ^ key.present;
+    h ^= h >> 31;
+    h *= 0xbf58476d1ce4e5b9ULL;
+    return h ^ (h >> 29);
 }
 
 IdentityKey keyOf(const FileStatus& status) {
@@ -91,23 +95,28 @@ std::optional<IdentityKey> parsedKey(QStringView text) {
 
 // The records of `previous` grouped by the key of their file identity, each group in the order
 // of `previous`: the first record of a group, and for every record the next one of its group.
+// An open-addressed table of (hash tag, first record) pairs, twice as long as `previous`, so that
+// finding a group touches one slot and then the records themselves. A library holds far fewer
+// than 2^31 records.
 class PreviousIndex {
 public:
     explicit PreviousIndex(const QList<MediaItem>& previous)
-        : previous_(previous), next_(static_cast<std::size_t>(previous.size()), -1) {
-        first_.reserve(previous.size());
+        : previous_(previous),
+          next_(static_cast<std::size_t>(previous.size()), -1),
+          keys_(static_cast<std::size_t>(previous.size())),
+          slots_(std::bit_ceil(2 * static_cast<std::size_t>(previous.size()) + 2)) {
         for (qsizetype i = previous.size() - 1; i >= 0; --i) {
             const std::optional<IdentityKey> key = parsedKey(previous[i].fileIdentity);
             if (!key) {
                 continue;  // no file's identity is written like this
             }
-            const auto found = first_.find(*key);
-            if (found == first_.end()) {
-                first_.insert(*key, i);
-            } else {
-                next_[static_cast<std::size_t>(i)] = *found;
-                *found = i;
-            }
+            const auto index = static_cast<std::size_t>(i);
+            keys_[index] = *key;
+            const std::uint64_t hash = hashOf(*key);
+            Slot& slot = slots_[slotOf(*key, tagOf(hash), hash)];
+            slot.tag = tagOf(hash);
+            next_[index] = slot.first;
+            slot.first = static_cast<std::int32_t>(i);
         }
     }
 
@@ -124,9 +133,7 @@ public:
             text, FileDeletionValidation::writeIdentity(status, status.created, text));
         Match match;
         bool known = false;
-        const auto found = first_.constFind(keyOf(status));
-        qsizetype i = found == first_.cend() ? -1 : *found;
-        for (; i >= 0; i = next_[static_cast<std::size_t>(i)]) {
+        for (qsizetype i = first(keyOf(status)); i >= 0; i = next_[static_cast<std::size_t>(i)]) {
             const MediaItem& candidate = previous_[i];
             if (candidate.fileIdentity != identity) {
                 continue;
@@ -147,9 +154,37 @@ public:
     }
 
 private:
+    struct Slot {
+        std::uint32_t tag = 0;
+        std::int32_t first = -1;  // none: the slot is free
+    };
+
+    // The slot of the key's group, or the free slot where it would start.
+    std::size_t slotOf(const IdentityKey& key, std::uint32_t tag, std::uint64_t hash) const {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+            const Slot& slot = slots_[at];
+            if (slot.first < 0 ||
+                (slot.tag == tag && keys_[static_cast<std::size_t>(slot.first)] == key)) {
+                return at;
+            }
+        }
+    }
+
+    static std::uint32_t tagOf(std::uint64_t hash) {
+        return static_cast<std::uint32_t>(hash >> 32);
+    }
+
+    // The first record of the key's group, -1 for none.
+    std::int32_t first(const IdentityKey& key) const {
+        const std::uint64_t hash = hashOf(key);
+        return slots_[slotOf(key, tagOf(hash), hash)].first;
+    }
+
     const QList<MediaItem>& previous_;
-    QHash<IdentityKey, qsizetype> first_;
-    std::vector<qsizetype> next_;
+    std::vector<std::int32_t> next_;
+    std::vector<IdentityKey> keys_;
+    std::vector<Slot> slots_;
 };
 
 // A version 4 UUID. The system generator behind QUuid::createUuid costs about as much as examining
@@ -205,13 +240,13 @@ private:
 
     void listFolder(const QueuedFolder& folder) {
         DirectoryListing listing(folder.path);
+        DirectoryEntry entry;
         for (;;) {
             checkCancellation();
-            std::optional<DirectoryEntry> entry = listing.next();
-            if (!entry) {
+            if (!listing.next(entry)) {
                 return;
             }
-            visit(folder, *entry);
+            visit(folder, entry);
         }
     }
 
@@ -220,10 +255,9 @@ private:
         if (status.isSymbolicLink()) {
             return;
         }
-        QString relativePath = entry.name;
-        if (!folder.relativePath.isEmpty()) {
-            relativePath = folder.relativePath % u'/' % entry.name;
-        }
+        QString relativePath = folder.relativePath.isEmpty()
+                                   ? entry.name
+                                   : QString(folder.relativePath % u'/' % entry.name);
         // Linux has no packages: every directory is an ordinary folder.
         if (status.isDirectory()) {
             if (includeSubfolders_) {
