@@ -7,7 +7,6 @@
 #include "platform/directory_listing.h"
 #include "platform/media_type.h"
 
-#include <QHash>
 #include <QPromise>
 #include <QRandomGenerator>
 #include <QStringBuilder>
