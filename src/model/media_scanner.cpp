@@ -187,11 +187,17 @@ private:
 };
 
 // A version 4 UUID. The system generator behind QUuid::createUuid costs about as much as examining
-// the file; identifiers need uniqueness, not secrecy, so the securely seeded global generator is
-// enough and keeps an unchanged rescan close to the cost of listing the tree.
+// the file, and the global generator takes a lock per call; identifiers need uniqueness, not
+// secrecy, so a per-thread generator seeded with 128 bits from the global one is enough and keeps
+// an unchanged rescan close to the cost of listing the tree.
 QUuid randomUuid() {
+    thread_local QRandomGenerator generator = [] {
+        quint32 seed[4];
+        QRandomGenerator::global()->fillRange(seed);
+        return QRandomGenerator(seed, 4);
+    }();
     quint32 words[4];
-    QRandomGenerator::global()->fillRange(words);
+    generator.fillRange(words);
     QUuid id(words[0], static_cast<ushort>(words[1]), static_cast<ushort>(words[1] >> 16),
              static_cast<uchar>(words[2]), static_cast<uchar>(words[2] >> 8),
              static_cast<uchar>(words[2] >> 16), static_cast<uchar>(words[2] >> 24),
@@ -225,6 +231,8 @@ public:
             checkCancellation();
             // Copied: appending subfolders may move the queue's storage.
             const QueuedFolder current = queue_[position];
+            // One reading per folder: the records of a folder share the moment it was listed.
+            folderTime_ = clock_();
             listFolder(current);
         }
         return std::move(results_);
@@ -277,7 +285,7 @@ private:
 
     MediaItem record(const QString& folderPath, const QString& name, QString relativePath,
                      MediaKind kind, const FileStatus& status) const {
-        const Date now = clock_();
+        const Date now = folderTime_;
         MediaItem item;
         item.id = randomUuid();
         item.filename = std::move(relativePath);
@@ -320,6 +328,7 @@ private:
     PreviousIndex index_;
     bool includeSubfolders_;
     const Clock& clock_;
+    Date folderTime_;
     const MediaScanner::CancellationCheck& isCancelled_;
     std::vector<QueuedFolder> queue_;
     QList<MediaItem> results_;

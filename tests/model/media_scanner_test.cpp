@@ -277,7 +277,7 @@ TEST_F(MediaScannerTest, DestroyingTheScannerCancelsItsScans) {
     QSemaphore entered;
     QFuture<QList<MediaItem>> queued;
     {
-        // The clock holds the scan inside its first file until the scan is cancelled (bounded,
+        // The clock holds the scan inside its first folder until the scan is cancelled (bounded,
         // so that a scanner that never cancels ends the test with a failure, not a hang).
         MediaScanner scanner([&] {
             entered.release();
