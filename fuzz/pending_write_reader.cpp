@@ -1,4 +1,5 @@
 #include "catalog/library_disk.h"
+#include "journal_text.h"
 #include "platform/error.h"
 
 #include <QByteArray>
@@ -8,15 +9,6 @@
 #include <cstdlib>
 
 namespace {
-
-// Qt's JSON reader drops a byte-order mark that opens a string without escapes; the catalog
-// texts always hold escaped quotes, and their readers ignore leading marks anyway.
-QString withoutLeadingMarks(QString text) {
-    while (text.startsWith(QChar(0xFEFF))) {
-        text.remove(0, 1);
-    }
-    return text;
-}
 
 bool sameTexts(const lumivex::LibraryDisk::PendingWrite& a,
                const lumivex::LibraryDisk::PendingWrite& b) {

@@ -29,7 +29,8 @@ FolderCatalog::Write decodeWrite(const QJsonValue& value, const QString& path) {
         throw unreadable(path);
     }
     for (const QString& name : memberNames) {
-        if (!object.value(name).isString()) {
+        // Qt lets an escaped lone surrogate through; such a text has no UTF-8 form to write.
+        if (!object.value(name).isString() || !object.value(name).toString().isValidUtf16()) {
             throw unreadable(path);
         }
     }

@@ -34,20 +34,23 @@ QString identity(const QString& path, const std::optional<Date>& creationDate) {
     return identity(FileStatus::read(path), creationDate);
 }
 
-QString identity(const FileStatus& status, const std::optional<Date>& creationDate) {
-    // Built without temporaries: a rescan computes this for every file of the library.
-    QString text;
-    text.reserve(64);
-    char digits[std::numeric_limits<std::uint64_t>::digits10 + 2];
+char* writeIdentity(const FileStatus& status, const std::optional<Date>& creationDate,
+                    char* first) {
+    static_assert(identityCapacity >= 2 * (std::numeric_limits<std::uint64_t>::digits10 + 2) +
+                                          DecimalText::shortestCapacity);
+    char* last = first;
     for (const std::optional<std::uint64_t>& number : {status.device, status.inode}) {
         if (number) {
-            const char* end = std::to_chars(digits, digits + sizeof digits, *number).ptr;
-            text += QLatin1String(digits, end);
+            last = std::to_chars(last, first + identityCapacity, *number).ptr;
         }
-        text += u':';
+        *last++ = ':';
     }
-    text += DecimalText::shortest(creationDate ? creationDate->secondsSince1970 : 0.0);
-    return text;
+    return DecimalText::writeShortest(creationDate ? creationDate->secondsSince1970 : 0.0, last);
+}
+
+QString identity(const FileStatus& status, const std::optional<Date>& creationDate) {
+    char text[identityCapacity];
+    return QString::fromLatin1(text, writeIdentity(status, creationDate, text) - text);
 }
 
 QString url(const MediaItem& item, const QString& root) {
@@ -60,7 +63,11 @@ QString url(const MediaItem& item, const QString& root) {
     if (item.fileIdentity.startsWith(u"photos:")) {
         throw invalidFileName();
     }
+    // The cleaned root "/" is the only one that ends in a slash.
     QString location = QDir::cleanPath(root);
+    if (location.endsWith(u'/')) {
+        location.chop(1);
+    }
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
         location += u'/' + parts[i];
         const FileStatus folder = FileStatus::read(location);
@@ -69,8 +76,10 @@ QString url(const MediaItem& item, const QString& root) {
         }
     }
     location += u'/' + parts.last();
+    // One examination for both checks: the identity must be that of the file just seen to be
+    // regular, not of whatever the name holds a moment later.
     const FileStatus file = FileStatus::read(location);
-    if (!file.isRegularFile() || identity(location, file.created) != item.fileIdentity) {
+    if (!file.isRegularFile() || identity(file, file.created) != item.fileIdentity) {
         throw changedOrMoved(item.filename);
     }
     return location;

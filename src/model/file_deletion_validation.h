@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <optional>
 
 namespace lumivex {
@@ -23,6 +24,10 @@ inline const QString invalidFileNameDomain = QStringLiteral("Lumivex.FileName");
 QString identity(const QString& path, const std::optional<Date>& creationDate);
 // The same for an item whose status the caller has already read without following a link.
 QString identity(const FileStatus& status, const std::optional<Date>& creationDate);
+// That text as ASCII written from `first` without allocating, for a scan that compares it with
+// identities it already holds; returns the end. identityCapacity bytes always suffice.
+inline constexpr std::size_t identityCapacity = 448;
+char* writeIdentity(const FileStatus& status, const std::optional<Date>& creationDate, char* first);
 
 // The checked absolute path of the item's file under `root`. Throws the invalid-file-name error
 // for an unsafe name, a photo-library item or a folder on the way that is a symbolic link; throws

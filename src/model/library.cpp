@@ -3,6 +3,7 @@
 #include "platform/decimal_text.h"
 #include "platform/uuid_text.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace lumivex {
@@ -105,6 +106,11 @@ QString MediaItem::durationText() const {
 QString MediaItem::folder() const {
     const qsizetype slash = filename.lastIndexOf(u'/');
     return slash < 0 ? QString() : filename.left(slash);
+}
+
+bool MediaItem::isUnclassified() const {
+    return std::all_of(labels.begin(), labels.end(),
+                       [](const auto& entry) { return entry.second.isEmpty(); });
 }
 
 Library::Library()

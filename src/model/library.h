@@ -58,6 +58,9 @@ struct MediaItem {
     QString durationText() const;
     // The folder key: the file name without its last component, "" in the root.
     QString folder() const;
+    // Whether every value list is empty (no entries at all counts): the browser's "unclassified".
+    // Ratings are not property values.
+    bool isUnclassified() const;
 
     bool operator==(const MediaItem&) const = default;
 };

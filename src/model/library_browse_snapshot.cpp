@@ -11,11 +11,6 @@ namespace lumivex {
 
 namespace {
 
-bool hasNoValues(const Labels& labels) {
-    return std::all_of(labels.begin(), labels.end(),
-                       [](const auto& entry) { return entry.second.isEmpty(); });
-}
-
 QString folded(const QString& text) {
     return TextOrder::nfc(text).toCaseFolded();
 }
@@ -122,7 +117,7 @@ LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLev
         photoCount += shown.kind == MediaKind::photo ? 1 : 0;
         countDuration(videoDurationCounts, shown);
         unratedCount += shown.rating == 0 ? 1 : 0;
-        unclassifiedCount += hasNoValues(shown.labels) ? 1 : 0;
+        unclassifiedCount += shown.isUnclassified() ? 1 : 0;
         const QString folder = shown.folder();
         queryKeys.folders.append(TextOrder::nfc(folder));
         addFolder(folders, folder, queryKeys.folders.last());

@@ -48,11 +48,6 @@ bool folderPasses(const QString& folder, const QString& wanted) {
            folder[wanted.size()] == u'/';
 }
 
-bool hasNoValues(const Labels& labels) {
-    return std::all_of(labels.begin(), labels.end(),
-                       [](const auto& entry) { return entry.second.isEmpty(); });
-}
-
 bool hasNoValueIn(const Labels& labels, const QString& key) {
     const auto found = labels.find(key);
     return found == labels.end() || found->second.isEmpty();
@@ -73,7 +68,7 @@ bool passesFields(const Prepared& prepared, const MediaItem& item) {
     const MediaQuery& query = prepared.query;
     if (!item.available || (query.kind && item.kind != *query.kind) ||
         item.rating < query.minimumRating || (query.unratedOnly && item.rating != 0) ||
-        (query.unclassifiedOnly && !hasNoValues(item.labels))) {
+        (query.unclassifiedOnly && !item.isUnclassified())) {
         return false;
     }
     for (const QString& key : query.emptyFacets) {

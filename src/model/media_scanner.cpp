@@ -3,16 +3,19 @@
 #include "model/capture_date_reader.h"
 #include "model/file_deletion_validation.h"
 #include "model/video_asset.h"
+#include "platform/decimal_text.h"
 #include "platform/directory_listing.h"
 #include "platform/media_type.h"
 
-#include <QHash>
 #include <QPromise>
 #include <QRandomGenerator>
 #include <QStringBuilder>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <bit>
+#include <charconv>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -20,49 +23,181 @@ namespace lumivex {
 
 namespace {
 
-// The records of `previous` grouped by file identity, each group in the order of `previous`:
-// the first record of a group, and for every record the next one of its group.
+// The numbers an identity text names: the device and file numbers (when present) and the bits
+// of the creation time. They find a file's previous records without writing or hashing text.
+struct IdentityKey {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t creationBits = 0;
+    std::uint8_t present = 0;  // bit 0: device, bit 1: inode
+
+    bool operator==(const IdentityKey&) const = default;
+};
+
+std::uint64_t hashOf(const IdentityKey& key) {
+    std::uint64_t h = key.device * 0x9e3779b97f4a7c15ULL ^ key.inode * 0xc2b2ae3d27d4eb4fULL ^
+                      key.creationBits * 0x165667b19e3779f9ULL ^ key.present;
+    h ^= h >> 31;
+    h *= 0xbf58476d1ce4e5b9ULL;
+    return h ^ (h >> 29);
+}
+
+IdentityKey keyOf(const FileStatus& status) {
+    IdentityKey key;
+    key.device = status.device.value_or(0);
+    key.inode = status.inode.value_or(0);
+    key.present = static_cast<std::uint8_t>((status.device ? 1 : 0) | (status.inode ? 2 : 0));
+    key.creationBits =
+        std::bit_cast<std::uint64_t>(status.created ? status.created->secondsSince1970 : 0.0);
+    return key;
+}
+
+// The key of an identity text. Every text a file's identity is written as gives that file's key
+// (a finite time's shortest decimal reads back as the same double); other texts may give a key
+// too, so a match is only a candidate until the texts compare equal.
+std::optional<IdentityKey> parsedKey(QStringView text) {
+    IdentityKey key;
+    qsizetype at = 0;
+    for (int field = 0; field < 2; ++field, ++at) {
+        std::uint64_t value = 0;
+        const qsizetype start = at;
+        for (; at < text.size() && text[at] != u':'; ++at) {
+            const char16_t c = text[at].unicode();
+            if (c < u'0' || c > u'9' || __builtin_mul_overflow(value, 10u, &value) ||
+                __builtin_add_overflow(value, static_cast<unsigned>(c - u'0'), &value)) {
+                return std::nullopt;
+            }
+        }
+        if (at == text.size()) {
+            return std::nullopt;
+        }
+        if (at > start) {
+            (field == 0 ? key.device : key.inode) = value;
+            key.present |= static_cast<std::uint8_t>(1 << field);
+        }
+    }
+    char ascii[DecimalText::shortestCapacity];
+    const qsizetype length = text.size() - at;
+    if (length <= 0 || length > qsizetype(sizeof ascii)) {
+        return std::nullopt;
+    }
+    for (qsizetype i = 0; i < length; ++i) {
+        ascii[i] = static_cast<char>(text[at + i].unicode());
+    }
+    double creation = 0;
+    if (std::from_chars(ascii, ascii + length, creation).ec != std::errc()) {
+        return std::nullopt;
+    }
+    key.creationBits = std::bit_cast<std::uint64_t>(creation);
+    return key;
+}
+
+// The records of `previous` grouped by the key of their file identity, each group in the order
+// of `previous`: the first record of a group, and for every record the next one of its group.
+// An open-addressed table of (hash tag, first record) pairs, twice as long as `previous`, so that
+// finding a group touches one slot and then the records themselves. A library holds far fewer
+// than 2^31 records.
 class PreviousIndex {
 public:
     explicit PreviousIndex(const QList<MediaItem>& previous)
-        : previous_(previous), next_(static_cast<std::size_t>(previous.size()), -1) {
-        first_.reserve(previous.size());
+        : previous_(previous),
+          next_(static_cast<std::size_t>(previous.size()), -1),
+          keys_(static_cast<std::size_t>(previous.size())),
+          slots_(std::bit_ceil(2 * static_cast<std::size_t>(previous.size()) + 2)) {
         for (qsizetype i = previous.size() - 1; i >= 0; --i) {
-            const auto found = first_.find(previous[i].fileIdentity);
-            if (found == first_.end()) {
-                first_.insert(previous[i].fileIdentity, i);
-            } else {
-                next_[static_cast<std::size_t>(i)] = *found;
-                *found = i;
+            const std::optional<IdentityKey> key = parsedKey(previous[i].fileIdentity);
+            if (!key) {
+                continue;  // no file's identity is written like this
             }
+            const auto index = static_cast<std::size_t>(i);
+            keys_[index] = *key;
+            const std::uint64_t hash = hashOf(*key);
+            Slot& slot = slots_[slotOf(*key, tagOf(hash), hash)];
+            slot.tag = tagOf(hash);
+            next_[index] = slot.first;
+            slot.first = static_cast<std::int32_t>(i);
         }
     }
 
-    // The first record with this identity whose modification date and size are the same.
-    const MediaItem* unchanged(const MediaItem& item) const {
-        const auto found = first_.constFind(item.fileIdentity);
-        qsizetype i = found == first_.cend() ? -1 : *found;
-        for (; i >= 0; i = next_[static_cast<std::size_t>(i)]) {
+    struct Match {
+        QString identity;                      // the file's identity text
+        const MediaItem* unchanged = nullptr;  // the first record of it with the same date and size
+    };
+
+    // The identity is written to the stack and compared there; a file known before takes the
+    // previous record's text, shared instead of allocated.
+    Match find(const FileStatus& status, const Date& modified, std::int64_t size) const {
+        char text[FileDeletionValidation::identityCapacity];
+        const QLatin1String identity(
+            text, FileDeletionValidation::writeIdentity(status, status.created, text));
+        Match match;
+        bool known = false;
+        for (qsizetype i = first(keyOf(status)); i >= 0; i = next_[static_cast<std::size_t>(i)]) {
             const MediaItem& candidate = previous_[i];
-            if (candidate.modified == item.modified && candidate.size == item.size) {
-                return &candidate;
+            if (candidate.fileIdentity != identity) {
+                continue;
+            }
+            if (!known) {
+                match.identity = candidate.fileIdentity;
+                known = true;
+            }
+            if (candidate.modified == modified && candidate.size == size) {
+                match.unchanged = &candidate;
+                break;
             }
         }
-        return nullptr;
+        if (!known) {
+            match.identity = identity;
+        }
+        return match;
     }
 
 private:
+    struct Slot {
+        std::uint32_t tag = 0;
+        std::int32_t first = -1;  // none: the slot is free
+    };
+
+    // The slot of the key's group, or the free slot where it would start.
+    std::size_t slotOf(const IdentityKey& key, std::uint32_t tag, std::uint64_t hash) const {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+            const Slot& slot = slots_[at];
+            if (slot.first < 0 ||
+                (slot.tag == tag && keys_[static_cast<std::size_t>(slot.first)] == key)) {
+                return at;
+            }
+        }
+    }
+
+    static std::uint32_t tagOf(std::uint64_t hash) {
+        return static_cast<std::uint32_t>(hash >> 32);
+    }
+
+    // The first record of the key's group, -1 for none.
+    std::int32_t first(const IdentityKey& key) const {
+        const std::uint64_t hash = hashOf(key);
+        return slots_[slotOf(key, tagOf(hash), hash)].first;
+    }
+
     const QList<MediaItem>& previous_;
-    QHash<QString, qsizetype> first_;
-    std::vector<qsizetype> next_;
+    std::vector<std::int32_t> next_;
+    std::vector<IdentityKey> keys_;
+    std::vector<Slot> slots_;
 };
 
 // A version 4 UUID. The system generator behind QUuid::createUuid costs about as much as examining
-// the file; identifiers need uniqueness, not secrecy, so the securely seeded global generator is
-// enough and keeps an unchanged rescan close to the cost of listing the tree.
+// the file, and the global generator takes a lock per call; identifiers need uniqueness, not
+// secrecy, so a per-thread generator seeded with 128 bits from the global one is enough and keeps
+// an unchanged rescan close to the cost of listing the tree.
 QUuid randomUuid() {
+    thread_local QRandomGenerator generator = [] {
+        quint32 seed[4];
+        QRandomGenerator::global()->fillRange(seed);
+        return QRandomGenerator(seed, 4);
+    }();
     quint32 words[4];
-    QRandomGenerator::global()->fillRange(words);
+    generator.fillRange(words);
     QUuid id(words[0], static_cast<ushort>(words[1]), static_cast<ushort>(words[1] >> 16),
              static_cast<uchar>(words[2]), static_cast<uchar>(words[2] >> 8),
              static_cast<uchar>(words[2] >> 16), static_cast<uchar>(words[2] >> 24),
@@ -96,6 +231,8 @@ public:
             checkCancellation();
             // Copied: appending subfolders may move the queue's storage.
             const QueuedFolder current = queue_[position];
+            // One reading per folder: the records of a folder share the moment it was listed.
+            folderTime_ = clock_();
             listFolder(current);
         }
         return std::move(results_);
@@ -110,13 +247,13 @@ private:
 
     void listFolder(const QueuedFolder& folder) {
         DirectoryListing listing(folder.path);
+        DirectoryEntry entry;
         for (;;) {
             checkCancellation();
-            std::optional<DirectoryEntry> entry = listing.next();
-            if (!entry) {
+            if (!listing.next(entry)) {
                 return;
             }
-            visit(folder, *entry);
+            visit(folder, entry);
         }
     }
 
@@ -125,8 +262,9 @@ private:
         if (status.isSymbolicLink()) {
             return;
         }
-        QString relativePath =
-            folder.relativePath.isEmpty() ? entry.name : folder.relativePath + u'/' + entry.name;
+        QString relativePath = folder.relativePath.isEmpty()
+                                   ? entry.name
+                                   : QString(folder.relativePath % u'/' % entry.name);
         // Linux has no packages: every directory is an ordinary folder.
         if (status.isDirectory()) {
             if (includeSubfolders_) {
@@ -147,16 +285,17 @@ private:
 
     MediaItem record(const QString& folderPath, const QString& name, QString relativePath,
                      MediaKind kind, const FileStatus& status) const {
-        const Date now = clock_();
+        const Date now = folderTime_;
         MediaItem item;
         item.id = randomUuid();
         item.filename = std::move(relativePath);
-        item.fileIdentity = FileDeletionValidation::identity(status, status.created);
         item.kind = kind;
         item.size = status.size;
         item.modified = status.modified.value_or(now);
         item.added = now;
-        const MediaItem* unchanged = index_.unchanged(item);
+        PreviousIndex::Match match = index_.find(status, item.modified, item.size);
+        item.fileIdentity = std::move(match.identity);
+        const MediaItem* unchanged = match.unchanged;
         if (unchanged != nullptr) {
             item.capturedAt = unchanged->capturedAt;
         }
@@ -189,6 +328,7 @@ private:
     PreviousIndex index_;
     bool includeSubfolders_;
     const Clock& clock_;
+    Date folderTime_;
     const MediaScanner::CancellationCheck& isCancelled_;
     std::vector<QueuedFolder> queue_;
     QList<MediaItem> results_;
@@ -201,22 +341,30 @@ MediaScanner::MediaScanner(Clock clock)
     pool_->setMaxThreadCount(1);
 }
 
-MediaScanner::~MediaScanner() = default;
+// The pool waits for its running scan when it goes; cancelled first, a scan of a large tree of
+// videos stops at its next entry instead of holding the main thread until it has read them all.
+MediaScanner::~MediaScanner() {
+    for (QFuture<QList<MediaItem>>& scan : scans_) {
+        scan.cancel();
+    }
+}
 
 QFuture<QList<MediaItem>> MediaScanner::scan(const QString& folder,
                                              const QList<MediaItem>& previous,
                                              bool includeSubfolders) {
-    return QtConcurrent::run(pool_.get(), [clock = clock_, folder, previous,
-                                           includeSubfolders](QPromise<QList<MediaItem>>& promise) {
-        try {
-            promise.addResult(scanFolder(folder, previous, includeSubfolders, clock,
-                                         [&promise] { return promise.isCanceled(); }));
-        } catch (const Cancelled&) {
-            // The future is already cancelled; it carries no result.
-        } catch (...) {
-            promise.setException(std::current_exception());
-        }
-    });
+    scans_.removeIf([](const QFuture<QList<MediaItem>>& scan) { return scan.isFinished(); });
+    return scans_.emplace_back(QtConcurrent::run(
+        pool_.get(),
+        [clock = clock_, folder, previous, includeSubfolders](QPromise<QList<MediaItem>>& promise) {
+            try {
+                promise.addResult(scanFolder(folder, previous, includeSubfolders, clock,
+                                             [&promise] { return promise.isCanceled(); }));
+            } catch (const Cancelled&) {
+                // The future is already cancelled; it carries no result.
+            } catch (...) {
+                promise.setException(std::current_exception());
+            }
+        }));
 }
 
 QList<MediaItem> MediaScanner::scanFolder(const QString& folder, const QList<MediaItem>& previous,

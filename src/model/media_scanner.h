@@ -16,6 +16,7 @@ namespace lumivex {
 
 // Lists a folder tree into the records of its photos and videos. Runs one scan at a time on its
 // own worker thread; keeps nothing between scans. Created and called on the main thread.
+// Destroying it cancels its scans and waits only for the entry being examined.
 class MediaScanner {
 public:
     // Thrown by scanFolder when its cancellation check says so.
@@ -45,6 +46,8 @@ public:
 private:
     Clock clock_;
     std::unique_ptr<QThreadPool> pool_;
+    // Scans not yet known to be finished, cancelled when the scanner goes.
+    QList<QFuture<QList<MediaItem>>> scans_;
 };
 
 }  // namespace lumivex

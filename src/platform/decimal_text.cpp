@@ -1,10 +1,12 @@
 #include "platform/decimal_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 namespace lumivex::DecimalText {
 
@@ -25,21 +27,28 @@ std::optional<std::string> asciiBytes(QStringView text) {
 
 }  // namespace
 
-QString shortest(double value) {
+char* writeShortest(double value, char* first) {
+    const auto copy = [first](std::string_view text) {
+        return std::copy(text.begin(), text.end(), first);
+    };
     if (std::isnan(value)) {
-        return QStringLiteral("nan");
+        return copy("nan");
     }
     if (std::isinf(value)) {
-        return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
+        return copy(value > 0 ? "inf" : "-inf");
     }
-    char buffer[400];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-    std::string text(buffer, result.ptr);
-    if (text.find('.') == std::string::npos) {
-        text += ".0";
+    char* last =
+        std::to_chars(first, first + shortestCapacity, value, std::chars_format::fixed).ptr;
+    if (std::find(first, last, '.') == last) {
+        *last++ = '.';
+        *last++ = '0';
     }
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return last;
+}
+
+QString shortest(double value) {
+    char buffer[shortestCapacity];
+    return QString::fromLatin1(buffer, writeShortest(value, buffer) - buffer);
 }
 
 std::optional<double> parseDouble(QStringView text) {

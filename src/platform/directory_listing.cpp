@@ -7,6 +7,7 @@
 #include <QList>
 
 #include <dirent.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -20,6 +21,19 @@ DIR* streamOf(void* stream) {
 
 bool isVisible(const char* name, std::size_t length) {
     return length > 0 && name[0] != '.' && Utf8::isValid(name, static_cast<qsizetype>(length));
+}
+
+// Most names are ASCII: those are widened into the storage the name already has, so a listing
+// read entry by entry allocates no name per entry.
+void assignName(QString& name, const char* bytes, std::size_t length) {
+    const auto size = static_cast<qsizetype>(length);
+    if (std::any_of(bytes, bytes + length, [](char c) { return (c & 0x80) != 0; })) {
+        name = QString::fromUtf8(bytes, size);
+        return;
+    }
+    name.resize(size);
+    char16_t* out = reinterpret_cast<char16_t*>(name.data());
+    std::copy(bytes, bytes + length, out);
 }
 
 }  // namespace
@@ -36,6 +50,14 @@ DirectoryListing::~DirectoryListing() {
 }
 
 std::optional<DirectoryEntry> DirectoryListing::next() {
+    DirectoryEntry entry;
+    if (!next(entry)) {
+        return std::nullopt;
+    }
+    return entry;
+}
+
+bool DirectoryListing::next(DirectoryEntry& into) {
     DIR* stream = streamOf(stream_);
     for (;;) {
         errno = 0;
@@ -44,22 +66,24 @@ std::optional<DirectoryEntry> DirectoryListing::next() {
             if (errno != 0) {
                 throw Error::fromErrno(errno, folder_);
             }
-            return std::nullopt;
+            return false;
         }
         const std::size_t length = std::strlen(entry->d_name);
         if (!isVisible(entry->d_name, length)) {
             continue;
         }
-        QString name = QString::fromUtf8(entry->d_name, static_cast<qsizetype>(length));
         try {
             // The path is only spelled out when something goes wrong, keeping the walk lean.
-            return DirectoryEntry{name, FileStatus::readAt(::dirfd(stream), entry->d_name, {})};
+            into.status = FileStatus::readAt(::dirfd(stream), entry->d_name, {});
         } catch (const Error& error) {
             if (error.systemErrorNumber() == ENOENT) {
                 continue;
             }
-            throw Error::fromErrno(error.systemErrorNumber(), folder_ + u'/' + name);
+            throw Error::fromErrno(error.systemErrorNumber(),
+                                   folder_ + u'/' + QString::fromUtf8(entry->d_name));
         }
+        assignName(into.name, entry->d_name, length);
+        return true;
     }
 }
 

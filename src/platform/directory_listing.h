@@ -34,6 +34,8 @@ public:
     // The next visible entry, or nothing at the end of the folder. Throws Error::fromErrno when
     // the folder or an entry cannot be read.
     std::optional<DirectoryEntry> next();
+    // The same into `entry`, reusing the storage of its name; false at the end of the folder.
+    bool next(DirectoryEntry& entry);
 
     // Every visible entry of `folder`, in listing order.
     static QList<DirectoryEntry> entries(const QString& folder);

@@ -117,7 +117,8 @@ TEST(TreeJournal, EncodesSortedCompactJsonAndRefusesAnyOtherShape) {
          {R"({"directory":""})", R"([{"archive":"d","catalog":"c","directory":"a"}])",
           R"([{"archive":1,"catalog":"c","directory":"a","identity":"i"}])",
           R"([{"archive":"d","catalog":"c","directory":"a","identity":"i","x":""}])",
-          R"([{"archive":"d")", "[\"a\"]"}) {
+          R"([{"archive":"d")", "[\"a\"]",
+          R"([{"archive":"\udeff","catalog":"c","directory":"a","identity":"i"}])"}) {
         EXPECT_THROW(TreeJournal::decode(bad, QStringLiteral("j")), Error) << bad;
     }
 }

@@ -106,3 +106,10 @@ TEST_F(FileDeletionValidationTest, RefusesALinkedOrReplacedFileNamingIt) {
     test::makeDirectories(root() + QStringLiteral("/a/c.jpg"));
     EXPECT_EQ(refusal(current, root()).description(), changed);
 }
+
+TEST_F(FileDeletionValidationTest, ResolvesUnderTheFileSystemRootWithOneSlash) {
+    test::writeFile(root() + QStringLiteral("/a.jpg"), "photo");
+    const QString filename = root().mid(1) + QStringLiteral("/a.jpg");
+    const MediaItem item = scannedItem(QStringLiteral(""), filename);
+    EXPECT_EQ(FileDeletionValidation::url(item, QStringLiteral("/")), u'/' + filename);
+}

@@ -6,14 +6,18 @@
 #include "support/test_files.h"
 
 #include <QFile>
+#include <QMutex>
+#include <QSemaphore>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <optional>
 
 using namespace lumivex;
 using namespace lumivex::test;
@@ -260,4 +264,37 @@ TEST_F(MediaScannerTest, ScannerRunsOnItsOwnThread) {
     cancelled.waitForFinished();
     EXPECT_TRUE(cancelled.isCanceled());
     EXPECT_EQ(cancelled.resultCount(), 0);
+}
+
+TEST_F(MediaScannerTest, DestroyingTheScannerCancelsItsScans) {
+    photo("a.jpg");
+    QMutex mutex;
+    std::optional<QFuture<QList<MediaItem>>> running;
+    const auto isCancelled = [&] {
+        const QMutexLocker locker(&mutex);
+        return running && running->isCanceled();
+    };
+    QSemaphore entered;
+    QFuture<QList<MediaItem>> queued;
+    {
+        // The clock holds the scan inside its first folder until the scan is cancelled (bounded,
+        // so that a scanner that never cancels ends the test with a failure, not a hang).
+        MediaScanner scanner([&] {
+            entered.release();
+            for (int wait = 0; wait < 3000 && !isCancelled(); ++wait) {
+                QThread::msleep(1);
+            }
+            return scanTime;
+        });
+        {
+            const QMutexLocker locker(&mutex);
+            running = scanner.scan(root(), {}, true);
+        }
+        queued = scanner.scan(root(), {}, true);
+        entered.acquire();
+    }
+    EXPECT_TRUE(running->isCanceled());
+    EXPECT_EQ(running->resultCount(), 0);
+    EXPECT_TRUE(queued.isCanceled());
+    EXPECT_EQ(queued.resultCount(), 0);
 }

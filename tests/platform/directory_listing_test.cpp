@@ -82,3 +82,20 @@ TEST(MediaType, ClassifiesByExtensionIgnoringCase) {
         EXPECT_EQ(MediaType::ofFile(QString::fromUtf8(other)), MediaContent::none) << other;
     }
 }
+
+TEST(DirectoryListing, AReusedEntryTakesEachNameWhole) {
+    QTemporaryDir dir;
+    const QStringList names{QStringLiteral("a-much-longer-name.jpg"), QStringLiteral("b.jpg"),
+                            QStringLiteral("사진.jpg"), QStringLiteral("c.mov")};
+    for (const QString& name : names) {
+        test::writeFile(dir.filePath(name), "x");
+    }
+    DirectoryListing listing(dir.path());
+    DirectoryEntry entry;
+    QSet<QString> seen;
+    while (listing.next(entry)) {
+        seen.insert(entry.name);
+        EXPECT_EQ(entry.status.size, 1);
+    }
+    EXPECT_EQ(seen, QSet<QString>(names.begin(), names.end()));
+}
