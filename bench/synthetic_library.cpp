@@ -8,10 +8,10 @@ namespace lumivex::bench {
 
 namespace {
 
-const QStringList people{QStringLiteral("엄마"), QStringLiteral("아빠"), QStringLiteral("지민"),
-                         QStringLiteral("Alex"), QStringLiteral("Sam"), QStringLiteral("할머니"),
+const QStringList people{QStringLiteral("엄마"), QStringLiteral("아빠"),  QStringLiteral("지민"),
+                         QStringLiteral("Alex"), QStringLiteral("Sam"),   QStringLiteral("할머니"),
                          QStringLiteral("서연"), QStringLiteral("Jordan")};
-const QStringList places{QStringLiteral("서울"), QStringLiteral("부산"), QStringLiteral("제주"),
+const QStringList places{QStringLiteral("서울"),  QStringLiteral("부산"),  QStringLiteral("제주"),
                          QStringLiteral("Paris"), QStringLiteral("Tokyo"), QStringLiteral("집")};
 const QStringList tags{QStringLiteral("여행"), QStringLiteral("가족"), QStringLiteral("음식"),
                        QStringLiteral("풍경"), QStringLiteral("best"), QStringLiteral("blurry")};
@@ -43,7 +43,8 @@ Library syntheticLibrary(int itemCount, int folderCount) {
         const bool video = i % 5 == 4;
         item.kind = video ? MediaKind::video : MediaKind::photo;
         item.filename = syntheticFolder(i, itemCount, folderCount) +
-                        QStringLiteral("/IMG_%1.%2").arg(i, 6, 10, QLatin1Char('0'))
+                        QStringLiteral("/IMG_%1.%2")
+                            .arg(i, 6, 10, QLatin1Char('0'))
                             .arg(video ? QStringLiteral("mov") : QStringLiteral("jpg"));
         item.fileIdentity = QStringLiteral("2049:%1:1600000000.25").arg(1000000 + i);
         item.size = 1000000 + static_cast<std::int64_t>(random() % 9000000);

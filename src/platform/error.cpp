@@ -16,6 +16,8 @@ Error Error::fromErrno(int errorNumber, const QString& path) {
                  QStringLiteral("파일 작업에 실패했습니다: %1 (%2)").arg(path, reason));
 }
 
-int Error::systemErrorNumber() const { return domain_ == posixDomain ? code_ : 0; }
+int Error::systemErrorNumber() const {
+    return domain_ == posixDomain ? code_ : 0;
+}
 
 }  // namespace lumivex

@@ -4,10 +4,10 @@
 
 #include <QFile>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <cerrno>
 
 namespace lumivex {
 

@@ -65,7 +65,9 @@ bool localizedCaseInsensitiveContains(const QString& haystack, const QString& ne
 
 // Plain order: the NFC form compared by Unicode scalar values (the order of NFC UTF-8 bytes).
 int plainCompare(const QString& a, const QString& b);
-inline bool plainLess(const QString& a, const QString& b) { return plainCompare(a, b) < 0; }
+inline bool plainLess(const QString& a, const QString& b) {
+    return plainCompare(a, b) < 0;
+}
 
 QString nfc(const QString& text);
 // Case-sensitive equality where canonically equivalent texts are equal.

@@ -34,7 +34,8 @@ bool isValid(const char* bytes, qsizetype size) {
             }
             codePoint = (codePoint << 6) | (p[i + k] & 0x3F);
         }
-        if (codePoint < min || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+        if (codePoint < min || codePoint > 0x10FFFF ||
+            (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
             return false;
         }
         i += length;

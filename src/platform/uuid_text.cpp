@@ -2,7 +2,9 @@
 
 namespace lumivex::UuidText {
 
-QString upper(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper(); }
+QString upper(const QUuid& id) {
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
 
 std::optional<QUuid> parse(QStringView text) {
     if (text.size() != 36) {
