@@ -389,5 +389,32 @@ TEST_F(RepeatedSave, UnsafeNamesAndVanishedFoldersAreStillRefused) {
     EXPECT_EQ(snapshot(), files);
 }
 
+// A folder's files are read once for the check and the write together only while nothing
+// touches them in between; a catalog edited from outside meanwhile is what the backup keeps.
+TEST_F(FolderCatalogSave, ACatalogEditedBetweenCheckAndWriteIsReadAgain) {
+    item(QStringLiteral("a/p.jpg")).rating = 2;
+    item(QStringLiteral("a/b/c/p.jpg")).rating = 1;
+    const QString catalog = folder("a") + QStringLiteral("/.lumivex/lumivex.csv");
+    bool edited = false;
+    AtomicFile::setFaultHook([&](AtomicFile::Stage stage, const QString& path) {
+        if (!edited && stage == AtomicFile::Stage::afterRename &&
+            path == folder("a/b/c") + QStringLiteral("/.lumivex/lumivex.csv")) {
+            edited = true;
+            Library outside = Library::fromCatalogCSV(QString::fromUtf8(readFile(catalog)));
+            outside.items[0].notes = QStringLiteral("outside");
+            writeFile(catalog, outside.catalogCSV().toUtf8());
+        }
+    });
+    FolderCatalog::save(state, root);
+    AtomicFile::setFaultHook({});
+    ASSERT_TRUE(edited);
+    const Library backup = Library::fromCatalogCSV(
+        QString::fromUtf8(readFile(folder("a") + QStringLiteral("/.lumivex/lumivex.backup.csv"))));
+    ASSERT_EQ(backup.items.size(), 1);
+    EXPECT_EQ(backup.items[0].notes, QStringLiteral("outside"));
+    EXPECT_EQ(Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder("a")))).items[0].rating,
+              2);
+}
+
 }  // namespace
 }  // namespace lumivex
