@@ -257,6 +257,7 @@ private:
 struct LastSave {
     QString root;
     std::map<QString, QString> folders;
+    QStringList order;
     QStringList catalogDirectories;
     QList<MediaItem> items;
     QList<DeletedRecord> records;
@@ -311,10 +312,10 @@ std::optional<QSet<QString>> changedSince(const LastSave& last, const LibrarySta
     return changed;
 }
 
-Grouping grouping(const LibraryState& state, const QString& root,
-                  const std::map<QString, QString>& folders, const std::optional<LastSave>& last) {
-    if (last && last->root == root && last->folders == folders &&
-        last->catalogDirectories == state.library.catalogDirectories) {
+// `last` is the last save when it was made for the same folders.
+Grouping grouping(const LibraryState& state, const std::map<QString, QString>& folders,
+                  const LastSave* last) {
+    if (last && last->catalogDirectories == state.library.catalogDirectories) {
         if (std::optional<QSet<QString>> changed = changedSince(*last, state, folders)) {
             return {last->groups, std::move(changed)};
         }
@@ -325,6 +326,7 @@ Grouping grouping(const LibraryState& state, const QString& root,
 
 struct Plan {
     std::map<QString, QString> folders;
+    QStringList order;
     Grouping grouping;
     QList<Write> writes;
 };
@@ -335,10 +337,13 @@ Plan plannedWrites(const LibraryState& state, const QString& root,
     const CatalogCache::Pass pass(cache);
     Plan plan;
     plan.folders = directories(root);
-    plan.grouping = grouping(state, root, plan.folders, last);
+    const LastSave* sameFolders =
+        last && last->root == root && last->folders == plan.folders ? &*last : nullptr;
+    plan.order = sameFolders ? sameFolders->order : saveOrder(plan.folders);
+    plan.grouping = grouping(state, plan.folders, sameFolders);
     const std::optional<QSet<QString>>& changed = plan.grouping.changed;
     FolderPlanner planner(state, cache.generation(root, state));
-    for (const QString& key : saveOrder(plan.folders)) {
+    for (const QString& key : plan.order) {
         const auto group = plan.grouping.groups->find(key);
         if (group == plan.grouping.groups->end()) {
             continue;
@@ -377,6 +382,7 @@ void save(const LibraryState& state, const QString& rootPath) {
     }
     lastSave() = LastSave{root,
                           std::move(plan.folders),
+                          std::move(plan.order),
                           state.library.catalogDirectories,
                           state.library.items,
                           state.deleted.records,
