@@ -51,6 +51,11 @@ public:
 
     static CatalogCache& shared();
 
+    // The signatures of a folder and of the metadata entries that vouch for what a load read
+    // there, read afresh.
+    using Signature = std::vector<std::optional<FileSignature>>;
+    static Signature signatureOf(const QString& folder);
+
     // While a pass lives, each path is examined once: a save plans from one look at the tree and
     // must end its pass before it writes anything.
     class Pass {
@@ -107,8 +112,6 @@ public:
     void setNowForTesting(std::optional<std::int64_t> nanoseconds) { fixedNow_ = nanoseconds; }
 
 private:
-    using Signature = std::vector<std::optional<FileSignature>>;
-
     struct Memo {
         std::uint64_t generation = 0;
         FolderInputs inputs;
@@ -131,7 +134,6 @@ private:
         std::uint64_t generation = 0;
     };
 
-    Signature signatureOf(const QString& folder);
     bool stillMatches(const QString& folder, const Signature& known);
     void remember(const QString& folder, const Signature& signature);
     bool settled(const Signature& signature, std::int64_t readAt) const;

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cerrno>
+#include <vector>
 
 namespace lumivex::FolderCatalog {
 
@@ -100,7 +101,14 @@ void keepMigrationOriginals(const QString& folder) {
     }
 }
 
-void validateWrite(const Write& write, const QString& root) {
+// A folder's files as the check before writing read them, and the signatures taken around that
+// read (none when the files changed meanwhile), which vouch that they still hold it.
+struct Checked {
+    LibraryState stored;
+    CatalogCache::Signature signature;
+};
+
+Checked validateWrite(const Write& write, const QString& root) {
     if (!write.directory.isEmpty()) {
         validatePath(write.directory);
     }
@@ -111,17 +119,27 @@ void validateWrite(const Write& write, const QString& root) {
     }
     validateMetadata(folder);
     CatalogCache::shared().checkReadable(write.catalog, write.archive);
-    LibraryDisk::loadState(folder);
+    const CatalogCache::Signature before = CatalogCache::signatureOf(folder);
+    Checked checked{LibraryDisk::loadState(folder), CatalogCache::signatureOf(folder)};
+    if (checked.signature != before) {
+        checked.signature.clear();
+    }
+    return checked;
 }
 
-void performWrite(const Write& write, const QString& root) {
+// The writes of deeper folders come between a folder's check and its write; its files are read
+// again only when something changed them meanwhile.
+void performWrite(const Write& write, const QString& root, const Checked& checked) {
     const QString folder = folderOf(root, write.directory);
-    if (holdsTreeCatalog(LibraryDisk::loadState(folder))) {
+    const bool unchanged =
+        !checked.signature.empty() && CatalogCache::signatureOf(folder) == checked.signature;
+    const LibraryState stored = unchanged ? checked.stored : LibraryDisk::loadState(folder);
+    if (holdsTreeCatalog(stored)) {
         keepMigrationOriginals(folder);
     }
     LibraryState state{Library::fromCatalogCSV(write.catalog),
                        DeletedArchive::fromCSV(write.archive)};
-    LibraryDisk::saveState(state, folder);
+    LibraryDisk::saveState(state, folder, stored);
     CatalogCache::shared().forgetFolder(folder);
 }
 
@@ -201,11 +219,13 @@ QString identity(const QString& path) {
 }
 
 void finish(const QList<Write>& writes, const QString& root) {
+    std::vector<Checked> checked;
+    checked.reserve(size_t(writes.size()));
     for (const Write& write : writes) {
-        validateWrite(write, root);
+        checked.push_back(validateWrite(write, root));
     }
-    for (const Write& write : writes) {
-        performWrite(write, root);
+    for (qsizetype index = 0; index < writes.size(); ++index) {
+        performWrite(writes[index], root, checked[size_t(index)]);
     }
     AtomicFile::remove(TreeJournal::path(root));
 }

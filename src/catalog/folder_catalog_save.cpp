@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace lumivex::FolderCatalog {
@@ -195,7 +197,10 @@ public:
     FolderPlanner(const LibraryState& state, std::uint64_t generation)
         : state_(state), generation_(generation) {}
 
-    std::optional<Write> plan(const QString& key, const QString& folder, const Group& group) {
+    // `mayDiffer` is false when the folder's share of the state is the one of the last finished
+    // save, whose memos hold exactly that share.
+    std::optional<Write> plan(const QString& key, const QString& folder, const Group& group,
+                              bool mayDiffer) {
         CatalogCache& cache = CatalogCache::shared();
         const CatalogCache::Knowledge known = cache.knowledge(folder);
         const std::optional<FileSignature> signature = cache.look(folder);
@@ -205,7 +210,7 @@ public:
         const QString folderIdentity = signature->identity();
         if (known.unchangedGeneration == generation_ &&
             known.unchangedInputs.identity == folderIdentity &&
-            sameInputs(known.unchangedInputs, state_, group)) {
+            (!mayDiffer || sameInputs(known.unchangedInputs, state_, group))) {
             return std::nullopt;
         }
         CatalogCache::FolderInputs inputs{folderIdentity, {}, {}};
@@ -246,23 +251,110 @@ private:
     std::uint64_t generation_;
 };
 
-QList<Write> plannedWrites(const LibraryState& state, const QString& root) {
-    CatalogCache& cache = CatalogCache::shared();
-    const CatalogCache::Pass pass(cache);
-    const std::map<QString, QString> folders = directories(root);
-    const std::map<QString, Group> groups = groupByFolder(state, folders);
-    FolderPlanner planner(state, cache.generation(root, state));
-    QList<Write> writes;
-    for (const QString& key : saveOrder(folders)) {
-        const auto group = groups.find(key);
-        if (group == groups.end()) {
-            continue;
+// The grouping of the last save of a tree that finished, with the lists and folders it was made
+// from. A finished save leaves a memo only for folders whose texts matched that save's share of
+// the lists, so a folder none of whose items changed since can be passed without comparing them.
+struct LastSave {
+    QString root;
+    std::map<QString, QString> folders;
+    QStringList order;
+    QStringList catalogDirectories;
+    QList<MediaItem> items;
+    QList<DeletedRecord> records;
+    std::shared_ptr<const std::map<QString, Group>> groups;
+};
+
+std::optional<LastSave>& lastSave() {
+    static std::optional<LastSave> last;
+    return last;
+}
+
+// A state's grouping, and the folders holding an item or record that changed since the last
+// save; every folder counts as changed when there was none to go by.
+struct Grouping {
+    std::shared_ptr<const std::map<QString, Group>> groups;
+    std::optional<QSet<QString>> changed;
+};
+
+// Walks the lists position by position against the last save's. A position that kept its file
+// name keeps its folder (and its name was checked then); any other difference in order or length
+// voids the remembered grouping.
+std::optional<QSet<QString>> changedSince(const LastSave& last, const LibraryState& state,
+                                          const std::map<QString, QString>& folders) {
+    const QList<MediaItem>& items = state.library.items;
+    const QList<DeletedRecord>& records = state.deleted.records;
+    if (items.size() != last.items.size() || records.size() != last.records.size()) {
+        return std::nullopt;
+    }
+    QSet<QString> changed;
+    for (qsizetype index = 0; items.constData() != last.items.constData() && index < items.size();
+         ++index) {
+        const MediaItem& item = items[index];
+        if (!sameText(item.filename, last.items[index].filename)) {
+            return std::nullopt;
         }
-        if (std::optional<Write> write = planner.plan(key, folders.at(key), group->second)) {
-            writes.append(std::move(*write));
+        if (!sameItem(item, last.items[index])) {
+            changed.insert(folderKeyOf(item.filename).toString());
         }
     }
-    return writes;
+    for (qsizetype index = 0;
+         records.constData() != last.records.constData() && index < records.size(); ++index) {
+        const DeletedRecord& record = records[index];
+        const DeletedRecord& before = last.records[index];
+        if (!sameText(record.item.filename, before.item.filename)) {
+            return std::nullopt;
+        }
+        if (record.deletedAt != before.deletedAt || !sameItem(record.item, before.item)) {
+            const QString key = folderKeyOf(record.item.filename).toString();
+            changed.insert(folders.count(key) != 0 ? key : QString());
+        }
+    }
+    return changed;
+}
+
+// `last` is the last save when it was made for the same folders.
+Grouping grouping(const LibraryState& state, const std::map<QString, QString>& folders,
+                  const LastSave* last) {
+    if (last && last->catalogDirectories == state.library.catalogDirectories) {
+        if (std::optional<QSet<QString>> changed = changedSince(*last, state, folders)) {
+            return {last->groups, std::move(changed)};
+        }
+    }
+    return {std::make_shared<const std::map<QString, Group>>(groupByFolder(state, folders)),
+            std::nullopt};
+}
+
+struct Plan {
+    std::map<QString, QString> folders;
+    QStringList order;
+    Grouping grouping;
+    QList<Write> writes;
+};
+
+Plan plannedWrites(const LibraryState& state, const QString& root,
+                   const std::optional<LastSave>& last) {
+    CatalogCache& cache = CatalogCache::shared();
+    const CatalogCache::Pass pass(cache);
+    Plan plan;
+    plan.folders = directories(root);
+    const LastSave* sameFolders =
+        last && last->root == root && last->folders == plan.folders ? &*last : nullptr;
+    plan.order = sameFolders ? sameFolders->order : saveOrder(plan.folders);
+    plan.grouping = grouping(state, plan.folders, sameFolders);
+    const std::optional<QSet<QString>>& changed = plan.grouping.changed;
+    FolderPlanner planner(state, cache.generation(root, state));
+    for (const QString& key : plan.order) {
+        const auto group = plan.grouping.groups->find(key);
+        if (group == plan.grouping.groups->end()) {
+            continue;
+        }
+        const bool mayDiffer = !changed || changed->contains(key);
+        if (std::optional<Write> write =
+                planner.plan(key, plan.folders.at(key), group->second, mayDiffer)) {
+            plan.writes.append(std::move(*write));
+        }
+    }
+    return plan;
 }
 
 void writeJournal(const QList<Write>& writes, const QString& root) {
@@ -280,12 +372,21 @@ void save(const LibraryState& state, const QString& rootPath) {
     validateDirectory(root);
     validateMetadata(root);
     TreeJournal::finishPending(root);
-    const QList<Write> writes = plannedWrites(state, root);
-    if (writes.isEmpty()) {
-        return;
+    // Forgotten until this save finishes: a save that fails part way leaves memos that no longer
+    // describe the lists it was given.
+    const std::optional<LastSave> last = std::exchange(lastSave(), std::nullopt);
+    Plan plan = plannedWrites(state, root, last);
+    if (!plan.writes.isEmpty()) {
+        writeJournal(plan.writes, root);
+        finish(plan.writes, root);
     }
-    writeJournal(writes, root);
-    finish(writes, root);
+    lastSave() = LastSave{root,
+                          std::move(plan.folders),
+                          std::move(plan.order),
+                          state.library.catalogDirectories,
+                          state.library.items,
+                          state.deleted.records,
+                          std::move(plan.grouping.groups)};
 }
 
 }  // namespace lumivex::FolderCatalog

@@ -104,8 +104,10 @@ bool differsOnDisk(const QString& path, const QByteArray& bytes) {
 }
 
 // save() with the catalog already rendered: saveState renders it to compare it anyway.
+// `known` is the stored catalog when the caller has just read it.
 void saveRendered(const QByteArray& bytes, const QString& root,
-                  const std::optional<QSet<QUuid>>& retainingBackupIDs) {
+                  const std::optional<QSet<QUuid>>& retainingBackupIDs,
+                  const Library* known = nullptr) {
     migrateCatalog(root);
     const QString catalog = catalogPath(root);
     MetadataFiles::makeFolder(MetadataFiles::folder(root));
@@ -114,7 +116,7 @@ void saveRendered(const QByteArray& bytes, const QString& root,
         return;
     }
     // Reading the stored catalog first means a catalog we cannot read is never replaced.
-    Library stored = load(root);
+    Library stored = known ? *known : load(root);
     QByteArray backup;
     if (retainingBackupIDs) {
         stored.items.removeIf([&](const MediaItem& item) {
@@ -173,7 +175,10 @@ LibraryState loadState(const QString& root) {
 }
 
 void saveState(const LibraryState& state, const QString& root) {
-    loadState(root);
+    saveState(state, root, loadState(root));
+}
+
+void saveState(const LibraryState& state, const QString& root, const LibraryState& stored) {
     const PendingWrite write{state.library.catalogCSV(), state.deleted.csv()};
     // A state that would not read back must never reach the disk.
     CatalogCache::shared().checkReadable(write.catalog, write.deleted);
@@ -186,7 +191,7 @@ void saveState(const LibraryState& state, const QString& root) {
         AtomicFile::write(journalPath(root), encodePendingWrite(write));
         finish(write, root);
     } else if (catalogChanged) {
-        saveRendered(catalogBytes, root, itemIDs(state.library));
+        saveRendered(catalogBytes, root, itemIDs(state.library), &stored.library);
     } else if (deletedChanged) {
         MetadataFiles::makeFolder(MetadataFiles::folder(root));
         AtomicFile::write(deletedPath(root), deletedBytes);

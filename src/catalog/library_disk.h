@@ -16,6 +16,9 @@ namespace LibraryDisk {
 
 LibraryState loadState(const QString& root);
 void saveState(const LibraryState& state, const QString& root);
+// The same for a caller that has just read `stored` with loadState and knows the files still hold
+// it: they are not read again.
+void saveState(const LibraryState& state, const QString& root, const LibraryState& stored);
 
 Library load(const QString& root);
 void save(const Library& library, const QString& root,

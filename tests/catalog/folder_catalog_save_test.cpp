@@ -291,5 +291,130 @@ TEST_F(FolderCatalogSave, TheCacheGivesTheSameBytesAsReadingEverythingAgain) {
               0);
 }
 
+// A save that follows a finished one reuses its grouping where the file names stand where they
+// stood; every other change of order or length must fall back to grouping afresh.
+class RepeatedSave : public FolderCatalogSave {
+protected:
+    void SetUp() override {
+        FolderCatalogSave::SetUp();
+        CatalogCache::shared().setNowForTesting(std::numeric_limits<std::int64_t>::max() / 2);
+        FolderCatalog::save(state, root);
+        FolderCatalog::save(state, root);
+    }
+    // File names and ratings as a fresh load reads them back.
+    std::map<QString, std::int64_t> stored() {
+        std::map<QString, std::int64_t> ratings;
+        for (const MediaItem& i : FolderCatalog::load(root, std::nullopt).library.items) {
+            ratings[i.filename] = i.rating;
+        }
+        return ratings;
+    }
+    std::map<QString, std::int64_t> expected() const {
+        std::map<QString, std::int64_t> ratings;
+        for (const MediaItem& i : state.library.items) {
+            ratings[i.filename] = i.rating;
+        }
+        return ratings;
+    }
+};
+
+TEST_F(RepeatedSave, EditsAfterARenameAnInsertionOrAMoveAreAllWritten) {
+    item(QStringLiteral("a/p.jpg")).filename = QStringLiteral("a/q.jpg");
+    item(QStringLiteral("b/p.jpg")).rating = 3;
+    FolderCatalog::save(state, root);
+    EXPECT_EQ(stored(), expected());
+
+    state.library.items.insert(0, treeItem(QStringLiteral("b/c/n.jpg"), 2));
+    item(QStringLiteral("a/b/p.jpg")).rating = 5;
+    FolderCatalog::save(state, root);
+    EXPECT_EQ(stored(), expected());
+
+    state.library.items.swapItemsAt(0, state.library.items.size() - 1);
+    item(QStringLiteral("b/c/n.jpg")).rating = 4;
+    FolderCatalog::save(state, root);
+    EXPECT_EQ(stored(), expected());
+
+    auto files = snapshot();
+    item(QStringLiteral("a/b/c/p.jpg")).rating = 1;
+    FolderCatalog::save(state, root);
+    EXPECT_EQ(stored(), expected());
+    const auto after = snapshot();
+    EXPECT_NE(after.at(QStringLiteral("a/b/c")), files.at(QStringLiteral("a/b/c")));
+    files.erase(QStringLiteral("a/b/c"));
+    for (const auto& [key, bytes] : files) {
+        EXPECT_EQ(after.at(key), bytes) << key.toStdString();
+    }
+}
+
+TEST_F(RepeatedSave, AnEditOfADeletedRecordIsWritten) {
+    MediaItem gone = treeItem(QStringLiteral("a/b/x.jpg"), 1);
+    gone.available = false;
+    state.deleted.records.append({gone, Date{1700000500.0}});
+    FolderCatalog::save(state, root);
+    state.deleted.records[0].deletedAt = Date{1700000600.0};
+    FolderCatalog::save(state, root);
+    const DeletedArchive archive =
+        DeletedArchive::fromCSV(QString::fromUtf8(archiveOf(folder("a/b"))));
+    ASSERT_EQ(archive.records.size(), 1);
+    EXPECT_EQ(archive.records[0].deletedAt, Date{1700000600.0});
+}
+
+// The failed save's edit is still unwritten, so the same state saved again must write it.
+TEST_F(RepeatedSave, AnEditWhoseSaveFailedIsWrittenByTheNextSave) {
+    item(QStringLiteral("a/b/p.jpg")).rating = 4;
+    AtomicFile::setFaultHook([](AtomicFile::Stage stage, const QString& path) {
+        if (stage == AtomicFile::Stage::beforeRename && path.endsWith(u"folders-pending.json")) {
+            throw Interrupted();
+        }
+    });
+    EXPECT_THROW(FolderCatalog::save(state, root), Interrupted);
+    AtomicFile::setFaultHook({});
+    ASSERT_FALSE(QFile::exists(TreeJournal::path(root)));
+    FolderCatalog::save(state, root);
+    EXPECT_EQ(stored(), expected());
+}
+
+TEST_F(RepeatedSave, UnsafeNamesAndVanishedFoldersAreStillRefused) {
+    auto files = snapshot();
+    const QString original = item(QStringLiteral("a/p.jpg")).filename;
+    item(QStringLiteral("a/p.jpg")).filename = QStringLiteral("a/../p.jpg");
+    expectInvalidCSV([&] { FolderCatalog::save(state, root); });
+    item(QStringLiteral("a/../p.jpg")).filename = original;
+    FolderCatalog::save(state, root);
+
+    ASSERT_TRUE(QDir(folder("b/c")).removeRecursively());
+    item(QStringLiteral("p.jpg")).rating = 2;
+    expectFolderFailure([&] { FolderCatalog::save(state, root); }, movedMessage);
+    files.erase(QStringLiteral("b/c"));
+    EXPECT_EQ(snapshot(), files);
+}
+
+// A folder's files are read once for the check and the write together only while nothing
+// touches them in between; a catalog edited from outside meanwhile is what the backup keeps.
+TEST_F(FolderCatalogSave, ACatalogEditedBetweenCheckAndWriteIsReadAgain) {
+    item(QStringLiteral("a/p.jpg")).rating = 2;
+    item(QStringLiteral("a/b/c/p.jpg")).rating = 1;
+    const QString catalog = folder("a") + QStringLiteral("/.lumivex/lumivex.csv");
+    bool edited = false;
+    AtomicFile::setFaultHook([&](AtomicFile::Stage stage, const QString& path) {
+        if (!edited && stage == AtomicFile::Stage::afterRename &&
+            path == folder("a/b/c") + QStringLiteral("/.lumivex/lumivex.csv")) {
+            edited = true;
+            Library outside = Library::fromCatalogCSV(QString::fromUtf8(readFile(catalog)));
+            outside.items[0].notes = QStringLiteral("outside");
+            writeFile(catalog, outside.catalogCSV().toUtf8());
+        }
+    });
+    FolderCatalog::save(state, root);
+    AtomicFile::setFaultHook({});
+    ASSERT_TRUE(edited);
+    const Library backup = Library::fromCatalogCSV(
+        QString::fromUtf8(readFile(folder("a") + QStringLiteral("/.lumivex/lumivex.backup.csv"))));
+    ASSERT_EQ(backup.items.size(), 1);
+    EXPECT_EQ(backup.items[0].notes, QStringLiteral("outside"));
+    EXPECT_EQ(Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder("a")))).items[0].rating,
+              2);
+}
+
 }  // namespace
 }  // namespace lumivex
