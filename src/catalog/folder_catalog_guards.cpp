@@ -185,11 +185,25 @@ void validateMetadata(const QString& directory) {
     }
 }
 
+// One pass over the characters, without splitting: a save checks every item's name.
 void validatePath(const QString& path) {
-    for (const QStringView piece : QStringView(path).split(u'/')) {
-        if (piece.isEmpty() || piece == u"." || piece == u".." || piece.contains(QChar(u'\0'))) {
+    const char16_t* const text = QStringView(path).utf16();
+    const qsizetype length = path.size();
+    qsizetype start = 0;
+    for (qsizetype index = 0; index <= length; ++index) {
+        const char16_t c = index < length ? text[index] : u'/';
+        if (c == u'\0') {
             throw CatalogError::invalidCSV();
         }
+        if (c != u'/') {
+            continue;
+        }
+        const qsizetype size = index - start;
+        if (size == 0 ||
+            (text[start] == u'.' && (size == 1 || (size == 2 && text[start + 1] == u'.')))) {
+            throw CatalogError::invalidCSV();
+        }
+        start = index + 1;
     }
 }
 

@@ -24,28 +24,6 @@ namespace {
 const QString movedFolderMessage =
     QStringLiteral("파일 폴더가 이동되었습니다. 새로고침 후 다시 시도하세요.");
 
-// The rule of validatePath in one pass over the characters: the grouping checks every item.
-void checkFilename(QStringView name) {
-    const char16_t* const text = name.utf16();
-    const qsizetype length = name.size();
-    qsizetype start = 0;
-    for (qsizetype index = 0; index <= length; ++index) {
-        const char16_t c = index < length ? text[index] : u'/';
-        if (c == u'\0') {
-            throw CatalogError::invalidCSV();
-        }
-        if (c != u'/') {
-            continue;
-        }
-        const qsizetype size = index - start;
-        if (size == 0 ||
-            (text[start] == u'.' && (size == 1 || (size == 2 && text[start + 1] == u'.')))) {
-            throw CatalogError::invalidCSV();
-        }
-        start = index + 1;
-    }
-}
-
 QStringView folderKeyOf(const QString& filename) {
     const qsizetype slash = filename.lastIndexOf(u'/');
     return slash < 0 ? QStringView() : QStringView(filename).left(slash);
@@ -101,7 +79,7 @@ std::map<QString, Group> groupByFolder(const LibraryState& state,
     Grouper grouper(groups);
     const QList<MediaItem>& items = state.library.items;
     for (qsizetype index = 0; index < items.size(); ++index) {
-        checkFilename(items[index].filename);
+        validatePath(items[index].filename);
         Group* group = grouper.find(folderKeyOf(items[index].filename));
         if (!group) {
             throw failure(movedFolderMessage);
@@ -111,7 +89,7 @@ std::map<QString, Group> groupByFolder(const LibraryState& state,
     Grouper recordGrouper(groups);
     const QList<DeletedRecord>& records = state.deleted.records;
     for (qsizetype index = 0; index < records.size(); ++index) {
-        checkFilename(records[index].item.filename);
+        validatePath(records[index].item.filename);
         const QStringView key = folderKeyOf(records[index].item.filename);
         if (folders.count(key.toString()) != 0) {
             if (Group* group = recordGrouper.find(key)) {
