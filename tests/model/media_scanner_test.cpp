@@ -259,8 +259,18 @@ TEST_F(MediaScannerTest, ScannerRunsOnItsOwnThread) {
     QFuture<QList<MediaItem>> failed = scanner.scan(path("missing"), {}, true);
     EXPECT_THROW(failed.waitForFinished(), Error);
 
-    QFuture<QList<MediaItem>> cancelled = scanner.scan(root(), {}, true);
+    // A scan cancelled while it waits behind another one never delivers a result; the gate keeps
+    // the first scan busy so the cancellation cannot come after the second has finished.
+    QSemaphore gate;
+    MediaScanner busyScanner([&] {
+        gate.acquire();
+        return scanTime;
+    });
+    QFuture<QList<MediaItem>> busy = busyScanner.scan(root(), {}, true);
+    QFuture<QList<MediaItem>> cancelled = busyScanner.scan(root(), {}, true);
     cancelled.cancel();
+    gate.release(2);
+    busy.waitForFinished();
     cancelled.waitForFinished();
     EXPECT_TRUE(cancelled.isCanceled());
     EXPECT_EQ(cancelled.resultCount(), 0);
