@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev libexiv2-dev
+  qt6-base-dev libicu-dev libexiv2-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev

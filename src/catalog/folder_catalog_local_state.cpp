@@ -9,10 +9,6 @@ namespace lumivex::FolderCatalog {
 
 namespace {
 
-bool namesMatch(const QString& a, const QString& b) {
-    return TextOrder::localizedCaseInsensitiveCompare(a, b) == 0;
-}
-
 template <typename List, typename Predicate>
 const Category* findCategory(const List& list, Predicate predicate) {
     const auto found = std::find_if(list.begin(), list.end(), predicate);
@@ -74,8 +70,9 @@ private:
             }
             return mapped->second;
         }
-        const Category* match = findCategory(
-            display(), [&](const Category& c) { return namesMatch(c.name, own.name); });
+        const Category* match = findCategory(display(), [&](const Category& c) {
+            return TextOrder::equalIgnoringCase(c.name, own.name);
+        });
         return match ? std::optional(match->idText()) : std::nullopt;
     }
 
@@ -140,7 +137,8 @@ private:
             }
             const Category* own =
                 findCategory(existing_.library.categories, [&](const Category& c) {
-                    return namesMatch(c.name, shown.name) && !holdsId(folderList_, c.id);
+                    return TextOrder::equalIgnoringCase(c.name, shown.name) &&
+                           !holdsId(folderList_, c.id);
                 });
             Category chosen = own ? *own : shown;
             if (!isNew && !holdsId(existing_.library.categories, chosen.id)) {
@@ -241,7 +239,8 @@ private:
             }
             const Category* own =
                 findCategory(existing_.deleted.categories, [&](const Category& c) {
-                    return namesMatch(c.name, archived.name) && !holdsId(archiveList, c.id);
+                    return TextOrder::equalIgnoringCase(c.name, archived.name) &&
+                           !holdsId(archiveList, c.id);
                 });
             Category chosen = own ? *own : archived;
             if (holdsId(archiveList, chosen.id)) {

@@ -8,10 +8,6 @@ namespace lumivex::FolderCatalog {
 
 namespace {
 
-bool sameName(const QString& a, const QString& b) {
-    return TextOrder::localizedCaseInsensitiveCompare(a, b) == 0;
-}
-
 bool holdsID(const QList<Category>& list, const QUuid& id) {
     return std::any_of(list.cbegin(), list.cend(),
                        [&](const Category& category) { return category.id == id; });
@@ -26,7 +22,7 @@ qsizetype displayFor(const Category& property, const QList<Category>& merged,
                 return i;
             }
         } else if (display.kind != PropertyKind::rating && !claimed.contains(display.id) &&
-                   sameName(display.name, property.name)) {
+                   TextOrder::equalIgnoringCase(display.name, property.name)) {
             return i;
         }
     }
@@ -39,7 +35,7 @@ Category newDisplay(const Category& property, const QList<Category>& merged,
                     const QList<Category>& preferred) {
     Category copy = property;
     const auto same = std::find_if(preferred.cbegin(), preferred.cend(), [&](const Category& p) {
-        return sameName(p.name, property.name);
+        return TextOrder::equalIgnoringCase(p.name, property.name);
     });
     if (same != preferred.cend() && !holdsID(merged, same->id)) {
         copy.id = same->id;

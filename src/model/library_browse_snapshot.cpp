@@ -11,18 +11,15 @@ namespace lumivex {
 
 namespace {
 
-QString folded(const QString& text) {
-    return TextOrder::nfc(text).toCaseFolded();
-}
-
 // U+0000 between the texts keeps a match from spanning two of them; the query falls back to
 // text-by-text search for a search text that holds U+0000 itself. Normalising and folding part by
 // part gives the same text as doing it to the whole.
 QString searchText(const MediaItem& item) {
-    QString joined = folded(item.filename) + QChar(u'\0') + folded(item.notes);
+    QString joined =
+        TextOrder::caseFoldKey(item.filename) + QChar(u'\0') + TextOrder::caseFoldKey(item.notes);
     for (const auto& [key, values] : item.labels) {
         for (const QString& value : values) {
-            joined += QChar(u'\0') + folded(value);
+            joined += QChar(u'\0') + TextOrder::caseFoldKey(value);
         }
     }
     return joined;

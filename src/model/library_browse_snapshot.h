@@ -27,7 +27,7 @@ struct LibraryBrowseSnapshot {
     // texts, so a search keystroke does no normalisation, case folding or collation.
     struct QueryKeys {
         QStringList folders;         // NFC folder key
-        QStringList searchTexts;     // the searched texts in NFC, case-folded, joined by U+0000
+        QStringList searchTexts;     // the searched texts' case-fold keys, joined by U+0000
         QList<qsizetype> nameRanks;  // the file name's place in the localized standard order
     };
 

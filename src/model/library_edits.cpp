@@ -45,17 +45,13 @@ void matchBy(KeyOf keyOf, const QList<MediaItem>& oldItems, const QList<MediaIte
     }
 }
 
-bool sameNameIgnoringCase(const QString& a, const QString& b) {
-    return TextOrder::localizedCaseInsensitiveCompare(a, b) == 0;
-}
-
 QString freeRatingClashName(const QList<Category>& others, qsizetype self) {
     for (int n = 1;; ++n) {
         const QString candidate =
             n == 1 ? QStringLiteral("별점 (분류)") : QStringLiteral("별점 (분류 %1)").arg(n);
         bool taken = false;
         for (qsizetype i = 0; i < others.size() && !taken; ++i) {
-            taken = i != self && sameNameIgnoringCase(others[i].name, candidate);
+            taken = i != self && TextOrder::equalIgnoringCase(others[i].name, candidate);
         }
         if (!taken) {
             return candidate;
@@ -120,7 +116,7 @@ void Library::enforceFixedRating(const std::optional<Category>& preferred) {
     rating.name = QStringLiteral("별점");
     rating.options.clear();
     for (qsizetype i = 0; i < others.size(); ++i) {
-        if (sameNameIgnoringCase(others[i].name, rating.name)) {
+        if (TextOrder::equalIgnoringCase(others[i].name, rating.name)) {
             others[i].name = freeRatingClashName(others, i);
         }
     }

@@ -18,8 +18,7 @@ namespace {
 // What one call derives from the query once instead of once per item.
 struct Prepared {
     explicit Prepared(const MediaQuery& source) : query(source) {
-        needle = TextOrder::trimmed(query.search);
-        foldedNeedle = TextOrder::nfc(needle).toCaseFolded();
+        foldedNeedle = TextOrder::caseFoldKey(TextOrder::trimmed(query.search));
         if (query.folderPath) {
             folderKey = TextOrder::nfc(*query.folderPath);
         }
@@ -32,7 +31,6 @@ struct Prepared {
     }
 
     const MediaQuery& query;
-    QString needle;
     QString foldedNeedle;
     std::optional<QString> folderKey;
     std::map<QString, QString> facetValues;
@@ -88,11 +86,12 @@ bool passesFields(const Prepared& prepared, const MediaItem& item) {
     return true;
 }
 
-bool searchMatches(const MediaItem& item, const QString& needle) {
+// `foldedNeedle` is the case-fold key of the trimmed search text, derived once per query.
+bool searchMatches(const MediaItem& item, const QString& foldedNeedle) {
     const auto found = [&](const QString& text) {
-        return TextOrder::localizedCaseInsensitiveContains(text, needle);
+        return TextOrder::caseFoldKey(text).contains(foldedNeedle);
     };
-    if (needle.isEmpty() || found(item.filename) || found(item.notes)) {
+    if (foldedNeedle.isEmpty() || found(item.filename) || found(item.notes)) {
         return true;
     }
     return std::any_of(item.labels.begin(), item.labels.end(), [&](const auto& entry) {
@@ -287,12 +286,12 @@ std::vector<SortEntry> sortEntries(const Prepared& prepared, const LibraryBrowse
 
 bool snapshotSearchMatches(const Prepared& prepared, const LibraryBrowseSnapshot& snapshot,
                            qsizetype position) {
-    if (prepared.needle.isEmpty()) {
+    if (prepared.foldedNeedle.isEmpty()) {
         return true;
     }
     // The joined text separates its parts with U+0000, which a search text may hold itself.
     if (prepared.foldedNeedle.contains(u'\0')) {
-        return searchMatches(snapshot.items[position], prepared.needle);
+        return searchMatches(snapshot.items[position], prepared.foldedNeedle);
     }
     return snapshot.queryKeys.searchTexts[position].contains(prepared.foldedNeedle);
 }
@@ -306,7 +305,7 @@ QList<MediaItem> MediaQuery::apply(const Library& library) const {
         const MediaItem& item = library.items[i];
         if ((!prepared.folderKey ||
              folderPasses(TextOrder::nfc(item.folder()), *prepared.folderKey)) &&
-            passesFields(prepared, item) && searchMatches(item, prepared.needle)) {
+            passesFields(prepared, item) && searchMatches(item, prepared.foldedNeedle)) {
             kept.push_back(i);
         }
     }

@@ -21,9 +21,7 @@ QStringList filtered(const QStringList& options, const QString& search) {
 std::optional<QString> exact(const QStringList& options, const QString& search) {
     const QString needle = TextOrder::trimmed(search);
     for (const QString& option : options) {
-        // The collator would also find an option of ignorable characters equal to "".
-        if (needle.isEmpty() ? option.isEmpty()
-                             : TextOrder::localizedCaseInsensitiveCompare(option, needle) == 0) {
+        if (TextOrder::equalIgnoringCase(option, needle)) {
             return option;
         }
     }

@@ -3,6 +3,12 @@
 #include <QCollator>
 #include <QLocale>
 
+#include <unicode/stringoptions.h>
+#include <unicode/ustring.h>
+
+#include <algorithm>
+#include <cstdint>
+
 namespace lumivex::TextOrder {
 
 namespace {
@@ -28,13 +34,39 @@ QCollator& standardCollator() {
     return collator;
 }
 
-QCollator& caseInsensitiveCollator() {
-    thread_local QCollator collator = [] {
-        QCollator c(collationLocale());
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
+// Turkish and Azerbaijani pair I with dotless ı and İ with i; every other locale folds alike.
+std::uint32_t foldOptions() {
+    static const std::uint32_t options = [] {
+        const QLocale::Language language = collationLocale().language();
+        return language == QLocale::Turkish || language == QLocale::Azerbaijani
+                   ? std::uint32_t{U_FOLD_CASE_EXCLUDE_SPECIAL_I}
+                   : std::uint32_t{U_FOLD_CASE_DEFAULT};
     }();
-    return collator;
+    return options;
+}
+
+bool isAscii(const QString& text) {
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// Full case folding, which may lengthen the text (ß becomes ss).
+QString fullyFolded(const QString& text) {
+    const auto source = reinterpret_cast<const UChar*>(text.constData());
+    const auto sourceLength = static_cast<std::int32_t>(text.size());
+    QString folded(text.size(), Qt::Uninitialized);
+    UErrorCode status = U_ZERO_ERROR;
+    std::int32_t length = u_strFoldCase(reinterpret_cast<UChar*>(folded.data()), sourceLength,
+                                        source, sourceLength, foldOptions(), &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+        folded.resize(length);
+        status = U_ZERO_ERROR;
+        length = u_strFoldCase(reinterpret_cast<UChar*>(folded.data()), length, source,
+                               sourceLength, foldOptions(), &status);
+    }
+    // With valid arguments and room for the whole result, folding cannot fail.
+    Q_ASSERT(U_SUCCESS(status));
+    folded.resize(length);
+    return folded;
 }
 
 int sign(int value) {
@@ -77,15 +109,21 @@ int SortKey::compare(const SortKey& other) const {
     return collated != 0 ? collated : plainCompare(nfc_, other.nfc_);
 }
 
-int localizedCaseInsensitiveCompare(const QString& a, const QString& b) {
-    return sign(caseInsensitiveCollator().compare(a, b));
+QString caseFoldKey(const QString& text) {
+    const QString composed = nfc(text);
+    if (foldOptions() == U_FOLD_CASE_DEFAULT && isAscii(composed)) {
+        return composed.toLower();
+    }
+    // Folding can leave a text that is no longer composed (ǰ folds to j and a combining caron).
+    return nfc(fullyFolded(composed));
+}
+
+bool equalIgnoringCase(const QString& a, const QString& b) {
+    return a == b || caseFoldKey(a) == caseFoldKey(b);
 }
 
 bool localizedCaseInsensitiveContains(const QString& haystack, const QString& needle) {
-    if (needle.isEmpty()) {
-        return true;
-    }
-    return nfc(haystack).toCaseFolded().contains(nfc(needle).toCaseFolded());
+    return needle.isEmpty() || caseFoldKey(haystack).contains(caseFoldKey(needle));
 }
 
 QString nfc(const QString& text) {

@@ -59,8 +59,15 @@ inline void sortLocalizedStandard(QStringList& texts) {
     stableSortLocalized(texts, [](const QString& text) -> const QString& { return text; });
 }
 
-// The localized case-insensitive comparison (no numeric digit runs), zero for equal.
-int localizedCaseInsensitiveCompare(const QString& a, const QString& b);
+// The one case-insensitive rule of equality, hashing and containment. Two texts are equal
+// ignoring case when their keys are equal: the key is NFC with full case folding in the user's
+// locale ("Straße" and "STRASSE" agree; a Turkish locale folds dotted and dotless i apart), so
+// accents, character width, kana and invisible characters stay significant. Hash the key to
+// hash by the rule; compute it once per text where many comparisons follow.
+QString caseFoldKey(const QString& text);
+bool equalIgnoringCase(const QString& a, const QString& b);
+// Whether the key of `haystack` holds the key of `needle`: a text contains every text equal to
+// it, and two texts that contain each other are equal.
 bool localizedCaseInsensitiveContains(const QString& haystack, const QString& needle);
 
 // Plain order: the NFC form compared by Unicode scalar values (the order of NFC UTF-8 bytes).

@@ -82,6 +82,36 @@ TEST_F(FolderCatalogLoad, SameNamedPropertiesMergeAndAMultipleChoiceWins) {
               QStringList{QStringLiteral("부산")});
 }
 
+TEST_F(FolderCatalogLoad, NamesEqualUnderFullCaseFoldingMergeAndEachFolderKeepsItsOwn) {
+    const Category rootStreet = property(QStringLiteral("Stra\u00dfe"), PropertyKind::multiSelect);
+    const Category subStreet = property(QStringLiteral("STRASSE"), PropertyKind::multiSelect);
+    writeFolder(root, Library::withContents({rootStreet}, {}));
+    writeFolder(folder("sub"),
+                Library::withContents(
+                    {subStreet}, {treeItem(QStringLiteral("x.jpg"), 0,
+                                           {{subStreet.idText(), {QStringLiteral("Berlin")}}})}));
+
+    LibraryState state = FolderCatalog::load(root, std::nullopt);
+    const auto streets =
+        std::count_if(state.library.categories.begin(), state.library.categories.end(),
+                      [](const Category& c) { return c.kind == PropertyKind::multiSelect; });
+    EXPECT_EQ(streets, 1);
+    ASSERT_EQ(state.library.items.size(), 1);
+    EXPECT_EQ(state.library.items[0].labels.at(rootStreet.idText()),
+              QStringList{QStringLiteral("Berlin")});
+
+    state.library.items[0].rating = 4;
+    FolderCatalog::save(state, root);
+    const Library sub = Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder("sub"))));
+    const auto own = std::find_if(sub.categories.begin(), sub.categories.end(),
+                                  [&](const Category& c) { return c.id == subStreet.id; });
+    ASSERT_NE(own, sub.categories.end());
+    EXPECT_EQ(own->name, QStringLiteral("STRASSE"));
+    ASSERT_EQ(sub.items.size(), 1);
+    EXPECT_EQ(sub.items[0].rating, 4);
+    EXPECT_EQ(sub.items[0].labels.at(subStreet.idText()), QStringList{QStringLiteral("Berlin")});
+}
+
 TEST_F(FolderCatalogLoad, ASubfolderCatalogWinsOverAnOlderRootCatalogAndIdsStayUnique) {
     MediaItem old = treeItem(QStringLiteral("sub/x.jpg"), 1);
     MediaItem own = treeItem(QStringLiteral("x.jpg"), 5);

@@ -64,6 +64,24 @@ TEST(FolderCatalogMerge, NamesMatchIgnoringCaseButEachDisplayPropertyOnlyOncePer
     EXPECT_EQ(mapping.at(second.idText()), second.idText());
 }
 
+TEST(FolderCatalogMerge, NamesMatchUnderFullCaseFoldingButNotAcrossWidthOrKana) {
+    const Category street = property(QStringLiteral("Stra\u00dfe"));
+    const Category wide = property(QStringLiteral("\uff34\uff21\uff27"));
+    const Category katakana = property(QStringLiteral("\u30ab\u30e1\u30e9"));
+    QList<Category> merged{street, wide, katakana};
+    const Category upper = property(QStringLiteral("STRASSE"));
+    const Category narrow = property(QStringLiteral("tag"));
+    const Category hiragana = property(QStringLiteral("\u304b\u3081\u3089"));
+
+    const auto mapping =
+        FolderCatalog::mergeCategories(libraryOf({upper, narrow, hiragana}), merged, {});
+
+    ASSERT_EQ(merged.size(), 5);
+    EXPECT_EQ(mapping.at(upper.idText()), street.idText());
+    EXPECT_EQ(mapping.at(narrow.idText()), narrow.idText());
+    EXPECT_EQ(mapping.at(hiragana.idText()), hiragana.idText());
+}
+
 TEST(FolderCatalogMerge, PreferredIdentifierIsTakenBackOnlyWhenFree) {
     Category preferred = property(QStringLiteral("사람"));
     const Category folder = property(QStringLiteral("사람"));

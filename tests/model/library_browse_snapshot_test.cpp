@@ -134,3 +134,31 @@ TEST(PropertyOptions, FilteredAndExactIgnoreCaseOnTrimmedText) {
     EXPECT_EQ(PropertyOptions::exact({QStringLiteral("caf\u00e9")}, QStringLiteral("CAFE\u0301")),
               QStringLiteral("caf\u00e9"));
 }
+
+TEST(PropertyOptions, ExactAndFilteredFollowOneRule) {
+    const QStringList options{QStringLiteral("Stra\u00dfe"), QStringLiteral("\uff34\uff21\uff27"),
+                              QStringLiteral("\u30ab\u30e1\u30e9"), QStringLiteral("tag\u200b")};
+    EXPECT_EQ(PropertyOptions::exact(options, QStringLiteral("STRASSE")),
+              QStringLiteral("Stra\u00dfe"));
+    EXPECT_EQ(PropertyOptions::filtered(options, QStringLiteral("SS")),
+              QStringList{QStringLiteral("Stra\u00dfe")});
+    // Whatever containment finds of a whole option, equality finds too, and the reverse.
+    for (const QString& search :
+         {QStringLiteral("tag"), QStringLiteral("\uff54\uff41\uff47"), QStringLiteral("TAG"),
+          QStringLiteral("\u304b\u3081\u3089"), QStringLiteral("\u30ab\u30e1\u30e9"),
+          QStringLiteral("strasse")}) {
+        const std::optional<QString> exact = PropertyOptions::exact(options, search);
+        const QStringList filtered = PropertyOptions::filtered(options, search);
+        if (exact) {
+            EXPECT_TRUE(filtered.contains(*exact)) << search.toStdString();
+        }
+        for (const QString& option : filtered) {
+            const bool whole = PropertyOptions::filtered({search}, option).size() == 1;
+            EXPECT_EQ(whole, exact == option) << search.toStdString();
+        }
+    }
+    EXPECT_FALSE(PropertyOptions::exact(options, QStringLiteral("tag")).has_value());
+    EXPECT_FALSE(PropertyOptions::exact(options, QStringLiteral("\u304b\u3081\u3089")).has_value());
+    EXPECT_EQ(PropertyOptions::exact(options, QStringLiteral("\uff54\uff41\uff47")),
+              QStringLiteral("\uff34\uff21\uff27"));
+}

@@ -184,6 +184,32 @@ TEST(MediaQuery, SearchIsTrimmedCaseInsensitiveOverNamesNotesAndValues) {
               QStringList{QStringLiteral("strasse.jpg")});
 }
 
+TEST(MediaQuery, SearchFoldsCaseFullyButKeepsWidthAndKana) {
+    MediaItem noted = photo(QStringLiteral("n.jpg"));
+    noted.notes = QStringLiteral("GROSSE Reise");
+    const QList<MediaItem> items{
+        photo(QStringLiteral("stra\u00dfe.jpg")), noted,
+        labelled(QStringLiteral("v.jpg"), placeKey, {QStringLiteral("\ufb01le")}),
+        photo(QStringLiteral("\uff34\uff21\uff27.jpg")),
+        photo(QStringLiteral("\u30ab\u30e1\u30e9.jpg"))};
+    MediaQuery query;
+    query.sort = SortOrder::name;
+    query.ascending = true;
+    for (const char16_t* search : {u"STRASSE", u"strasse", u"Stra\u00dfe", u"STRA\u1e9eE"}) {
+        query.search = QString::fromUtf16(search);
+        EXPECT_EQ(shown(query, items), QStringList{QStringLiteral("stra\u00dfe.jpg")});
+    }
+    query.search = QStringLiteral("gro\u00df");
+    EXPECT_EQ(shown(query, items), QStringList{QStringLiteral("n.jpg")});
+    query.search = QStringLiteral("FILE");
+    EXPECT_EQ(shown(query, items), QStringList{QStringLiteral("v.jpg")});
+    // Width and kana are no case: the full-width name and the katakana one stay apart.
+    query.search = QStringLiteral("tag");
+    EXPECT_TRUE(shown(query, items).isEmpty());
+    query.search = QStringLiteral("\u304b\u3081\u3089");
+    EXPECT_TRUE(shown(query, items).isEmpty());
+}
+
 TEST(MediaQuery, SearchNeverMatchesAcrossTwoTexts) {
     MediaItem item = photo(QStringLiteral("ab"));
     item.notes = QStringLiteral("cd");
