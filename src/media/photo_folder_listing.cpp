@@ -82,6 +82,21 @@ bool isSoundPart(const QString& part) {
     return !part.isEmpty() && !part.startsWith(u'.') && !part.contains(QChar(u'\0'));
 }
 
+// The shown roots, each folder once: a root naming the folder of an earlier one adds nothing.
+QList<PhotoRoot> listedRoots(const QList<PhotoRoot>& roots, const QStringList& shown) {
+    QList<PhotoRoot> listed;
+    for (const PhotoRoot& root : roots) {
+        const QString path = QDir::cleanPath(root.path);
+        const bool seen = std::any_of(listed.begin(), listed.end(), [&](const PhotoRoot& earlier) {
+            return earlier.path == path;
+        });
+        if (shown.contains(root.tag) && !seen) {
+            listed.append({root.tag, path});
+        }
+    }
+    return listed;
+}
+
 const PhotoRoot* rootOf(const QList<PhotoRoot>& roots, QStringView tag) {
     const auto found = std::find_if(roots.begin(), roots.end(),
                                     [&](const PhotoRoot& root) { return root.tag == tag; });
@@ -90,16 +105,10 @@ const PhotoRoot* rootOf(const QList<PhotoRoot>& roots, QStringView tag) {
 
 }  // namespace
 
-QList<PhotoAsset> list(const QList<PhotoRoot>& roots, PhotoFileFacts& facts,
-                       const PhotoLibrary::CancellationCheck& isCancelled) {
+QList<PhotoAsset> list(const QList<PhotoRoot>& roots, const QStringList& shown,
+                       PhotoFileFacts& facts, const PhotoLibrary::CancellationCheck& isCancelled) {
     QList<PhotoAsset> assets;
-    QStringList listed;
-    for (const PhotoRoot& root : roots) {
-        const QString path = QDir::cleanPath(root.path);
-        if (listed.contains(path)) {
-            continue;
-        }
-        listed.append(path);
+    for (const PhotoRoot& root : listedRoots(roots, shown)) {
         if (!listRoot(root, roots, facts, isCancelled, assets)) {
             return assets;
         }
@@ -113,10 +122,12 @@ QList<PhotoAsset> list(const QList<PhotoRoot>& roots, PhotoFileFacts& facts,
     return assets;
 }
 
-std::optional<QString> resolve(const QList<PhotoRoot>& roots, const QString& identifier) {
+std::optional<QString> resolve(const QList<PhotoRoot>& roots, const QStringList& shown,
+                               const QString& identifier) {
+    const QList<PhotoRoot> listed = listedRoots(roots, shown);
     const qsizetype slash = identifier.indexOf(u'/');
     const PhotoRoot* root =
-        slash > 0 ? rootOf(roots, QStringView(identifier).left(slash)) : nullptr;
+        slash > 0 ? rootOf(listed, QStringView(identifier).left(slash)) : nullptr;
     if (root == nullptr) {
         return std::nullopt;
     }
@@ -124,7 +135,7 @@ std::optional<QString> resolve(const QList<PhotoRoot>& roots, const QString& ide
     if (!std::all_of(parts.begin(), parts.end(), isSoundPart)) {
         return std::nullopt;
     }
-    QString location = QDir::cleanPath(root->path);
+    QString location = root->path;
     try {
         for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
             location += u'/' + parts[i];
@@ -143,9 +154,9 @@ std::optional<QString> resolve(const QList<PhotoRoot>& roots, const QString& ide
     return location;
 }
 
-std::optional<PhotoAsset> asset(const QList<PhotoRoot>& roots, const QString& identifier,
-                                PhotoFileFacts& facts) {
-    const std::optional<QString> path = resolve(roots, identifier);
+std::optional<PhotoAsset> asset(const QList<PhotoRoot>& roots, const QStringList& shown,
+                                const QString& identifier, PhotoFileFacts& facts) {
+    const std::optional<QString> path = resolve(roots, shown, identifier);
     if (!path) {
         return std::nullopt;
     }

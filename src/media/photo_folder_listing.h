@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -19,24 +20,25 @@ struct PhotoRoot {
     bool operator==(const PhotoRoot&) const = default;
 };
 
-// The photo library read from its folders: every visible photo and video below the roots, an
-// asset's identifier being its root's tag, "/" and its path relative to that root. Hidden
-// entries, symbolic links and other files are not part of it, nor are the files of a root that
-// lies inside another root when listed from the outer one. Pure functions of the disk; safe on
-// any thread.
+// The photo library read from its folders: every visible photo and video below the roots the
+// user let through (`shown`, by tag), an asset's identifier being its root's tag, "/" and its
+// path relative to that root. Hidden entries, symbolic links and other files are not part of it,
+// nor is any root's folder lying inside another root, shown or not: its files belong to it alone.
+// Pure functions of the disk; safe on any thread.
 namespace PhotoFolderListing {
 
 // Every asset, newest creation date first, then by identifier. Folders that cannot be read are
 // left out; nothing throws. Stops early, returning part, when `isCancelled` answers true.
-QList<PhotoAsset> list(const QList<PhotoRoot>& roots, PhotoFileFacts& facts,
-                       const PhotoLibrary::CancellationCheck& isCancelled);
+QList<PhotoAsset> list(const QList<PhotoRoot>& roots, const QStringList& shown,
+                       PhotoFileFacts& facts, const PhotoLibrary::CancellationCheck& isCancelled);
 
 // The file an identifier names, when the name is sound and it leads, through folders that are
 // not links, to a photo or video regular file.
-std::optional<QString> resolve(const QList<PhotoRoot>& roots, const QString& identifier);
+std::optional<QString> resolve(const QList<PhotoRoot>& roots, const QStringList& shown,
+                               const QString& identifier);
 
-std::optional<PhotoAsset> asset(const QList<PhotoRoot>& roots, const QString& identifier,
-                                PhotoFileFacts& facts);
+std::optional<PhotoAsset> asset(const QList<PhotoRoot>& roots, const QStringList& shown,
+                                const QString& identifier, PhotoFileFacts& facts);
 
 }  // namespace PhotoFolderListing
 }  // namespace lumivex

@@ -150,30 +150,34 @@ QFuture<PhotoAuthorizationStatus> XdgPhotoLibrary::requestAuthorization() {
     return *pendingAnswer_;
 }
 
-QList<PhotoRoot> XdgPhotoLibrary::visibleRoots() const {
+QStringList XdgPhotoLibrary::shownTags() const {
     switch (consent_.load()) {
         case PhotoAuthorizationStatus::authorized:
-            return roots_;
-        case PhotoAuthorizationStatus::limited: {
-            QList<PhotoRoot> pictures = roots_;
-            pictures.removeIf([](const PhotoRoot& root) { return root.tag != picturesTag; });
-            return pictures;
-        }
+            return {picturesTag, videosTag};
+        case PhotoAuthorizationStatus::limited:
+            return {picturesTag};
         default:
             return {};
     }
 }
 
+QList<PhotoRoot> XdgPhotoLibrary::shownRoots() const {
+    const QStringList shown = shownTags();
+    QList<PhotoRoot> roots = roots_;
+    roots.removeIf([&](const PhotoRoot& root) { return !shown.contains(root.tag); });
+    return roots;
+}
+
 std::optional<QString> XdgPhotoLibrary::resolve(const QString& identifier) const {
-    return PhotoFolderListing::resolve(visibleRoots(), identifier);
+    return PhotoFolderListing::resolve(roots_, shownTags(), identifier);
 }
 
 QList<PhotoAsset> XdgPhotoLibrary::fetchAssets(const QStringList& localIdentifiers) const {
-    const QList<PhotoRoot> roots = visibleRoots();
+    const QStringList shown = shownTags();
     QList<PhotoAsset> found;
     for (const QString& identifier : localIdentifiers) {
         if (std::optional<PhotoAsset> asset =
-                PhotoFolderListing::asset(roots, identifier, *facts_)) {
+                PhotoFolderListing::asset(roots_, shown, identifier, *facts_)) {
             found.append(std::move(*asset));
         }
     }
@@ -181,7 +185,7 @@ QList<PhotoAsset> XdgPhotoLibrary::fetchAssets(const QStringList& localIdentifie
 }
 
 QList<PhotoAsset> XdgPhotoLibrary::fetchAllAssets(const CancellationCheck& isCancelled) const {
-    return PhotoFolderListing::list(visibleRoots(), *facts_, isCancelled);
+    return PhotoFolderListing::list(roots_, shownTags(), *facts_, isCancelled);
 }
 
 QUrl XdgPhotoLibrary::playerItemUrl(const PhotoAsset& asset) const {
@@ -232,7 +236,7 @@ void XdgPhotoLibrary::unregisterChangeObserver(ObserverId id) {
 
 void XdgPhotoLibrary::watchVisibleRoots() {
     watchers_.clear();
-    for (const PhotoRoot& root : visibleRoots()) {
+    for (const PhotoRoot& root : shownRoots()) {
         if (std::unique_ptr<FolderWatcher> watcher =
                 FolderWatcher::create(root.path, [this] { notifyObservers(); })) {
             watchers_.push_back(std::move(watcher));

@@ -61,8 +61,9 @@ public:
     void cancelImageRequest(PhotoImageRequestId id) override;
 
 private:
-    // The roots the user's answer lets through.
-    QList<PhotoRoot> visibleRoots() const;
+    // The tags of the roots the user's answer lets through.
+    QStringList shownTags() const;
+    QList<PhotoRoot> shownRoots() const;
     std::optional<QString> resolve(const QString& identifier) const;
     void watchVisibleRoots();
     void notifyObservers();

@@ -180,17 +180,30 @@ TEST_F(XdgPhotoLibraryTest, ListsVisibleMediaNewestFirstWithIdentifiersPerRoot) 
     EXPECT_TRUE(all(XdgPhotoLibrary(defaults, trash, {})).isEmpty());
 }
 
-TEST_F(XdgPhotoLibraryTest, ARootInsideAnotherIsListedOnceUnderItsOwnTag) {
+TEST_F(XdgPhotoLibraryTest, ARootInsideAnotherBelongsToItselfAlone) {
     photo(path(QStringLiteral("Media/a.jpg")), "2020:01:01 10:00:00");
     photo(path(QStringLiteral("Media/Videos/b.jpg")), "2021:01:01 10:00:00");
     const QList<PhotoRoot> nested{{QStringLiteral("pictures"), path(QStringLiteral("Media"))},
-                                  {QStringLiteral("videos"), path(QStringLiteral("Media/Videos"))},
-                                  {QStringLiteral("again"), path(QStringLiteral("Media/"))}};
+                                  {QStringLiteral("videos"), path(QStringLiteral("Media/Videos"))}};
     XdgPhotoLibrary photos(defaults, trash, nested);
     photos.recordConsent(PhotoConsentAnswer::allowAll);
     EXPECT_EQ(identifiers(all(photos)),
               (QStringList{QStringLiteral("videos/b.jpg"), QStringLiteral("pictures/a.jpg")}));
-    EXPECT_TRUE(photos.fetchAssets({QStringLiteral("pictures/Videos/b.jpg")}).isEmpty());
+    // Pictures only keeps the videos folder out, also where it lies inside the pictures folder.
+    photos.recordConsent(PhotoConsentAnswer::picturesOnly);
+    EXPECT_EQ(identifiers(all(photos)), QStringList{QStringLiteral("pictures/a.jpg")});
+    EXPECT_TRUE(
+        photos
+            .fetchAssets({QStringLiteral("pictures/Videos/b.jpg"), QStringLiteral("videos/b.jpg")})
+            .isEmpty());
+
+    const QList<PhotoRoot> same{{QStringLiteral("pictures"), path(QStringLiteral("Media"))},
+                                {QStringLiteral("videos"), path(QStringLiteral("Media/"))}};
+    XdgPhotoLibrary shared(defaults, trash, same);
+    shared.recordConsent(PhotoConsentAnswer::allowAll);
+    EXPECT_EQ(identifiers(all(shared)), (QStringList{QStringLiteral("pictures/Videos/b.jpg"),
+                                                     QStringLiteral("pictures/a.jpg")}));
+    EXPECT_TRUE(shared.fetchAssets({QStringLiteral("videos/a.jpg")}).isEmpty());
 }
 
 TEST_F(XdgPhotoLibraryTest, OnlySoundIdentifiersOfVisibleFilesAreFetched) {
