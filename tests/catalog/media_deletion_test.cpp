@@ -54,7 +54,7 @@ protected:
     }
 
     MediaItem asset(const QString& identifier, bool canDelete = true) {
-        photos.assets[identifier] = canDelete;
+        photos.addAsset(identifier, canDelete);
         MediaItem item;
         item.id = QUuid::createUuid();
         item.filename = identifier + QStringLiteral(".jpg");
@@ -167,6 +167,9 @@ TEST_F(MediaDeletionTest, ATrashThatNeverAnswersMovesNothing) {
             QPromise<TrashOutcome> promise;
             return promise.future();
         }
+        std::optional<Error> putBack(const QString&, const QString&) override {
+            return std::nullopt;
+        }
     } abandoning;
     const QList<MediaItem> items{file(QStringLiteral("a.jpg")), file(QStringLiteral("b.jpg"))};
     EXPECT_EQ(perform(items, LibrarySource::folder, abandoning),
@@ -260,7 +263,7 @@ TEST_F(MediaDeletionTest, RefusesPhotosBeforeAskingForTheChange) {
     photos.status = PhotoAuthorizationStatus::authorized;
 
     MediaItem removedElsewhere = asset(QStringLiteral("P/2"));
-    photos.assets.erase(QStringLiteral("P/2"));
+    photos.removeAsset(QStringLiteral("P/2"));
     EXPECT_EQ(perform({kept, removedElsewhere}, LibrarySource::photos),
               (DeletionResult{{}, notFound}));
     EXPECT_EQ(perform({kept, file(QStringLiteral("a.jpg"))}, LibrarySource::photos),
