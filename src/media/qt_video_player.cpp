@@ -92,7 +92,7 @@ void QtVideoPlayer::setMuted(bool muted) {
 // Qt seeks to the nearest position it can reach and has no tolerance to give.
 void QtVideoPlayer::seek(double seconds, double, SeekCompletion completion) {
     cancelPendingSeeks();
-    if (item_ == 0 || !std::isfinite(seconds)) {
+    if (item_ == 0 || !player_->isSeekable() || !std::isfinite(seconds)) {
         completion(false);
         return;
     }

@@ -340,6 +340,14 @@ TEST_F(VideoCompatibilityTest, FailuresPassThroughAndRemoveTheTemporaryFile) {
     EXPECT_EQ(errorOf(unavailable)->description(),
               QStringLiteral("이 AV1 영상의 호환 재생용 사본을 만들 수 없습니다."));
 
+    // A cache folder that cannot be made.
+    test::writeFile(path(QStringLiteral("file")), "x");
+    const QFuture<QString> noFolder = VideoCompatibility::playbackURL(
+        source, path(QStringLiteral("file/cache")), [](double) {}, realConversion(), &Date::now);
+    settle(noFolder);
+    ASSERT_TRUE(errorOf(noFolder));
+    EXPECT_EQ(errorOf(noFolder)->systemErrorNumber(), ENOTDIR);
+
     const QString text = path(QStringLiteral("notes.mp4"));
     test::writeFile(text, "not a video");
     const QFuture<QString> unreadable = prepare(text, failing);
