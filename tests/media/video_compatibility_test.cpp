@@ -437,5 +437,26 @@ TEST_F(VideoCompatibilityTest, OverlappingConversionsOfOneVideoLeaveOneCopy) {
     EXPECT_EQ(cacheFiles(), QStringList{QFileInfo(copyOf(source)).fileName()});
 }
 
+TEST_F(VideoCompatibilityTest, OddSidesAreEvenedForH264) {
+    const QString source = path(QStringLiteral("odd.mkv"));
+    writeEncodedClip(source, {.picture = PictureCodec::av1,
+                              .width = 63,
+                              .height = 47,
+                              .frames = 3,
+                              .container = "matroska"});
+    const QString copy = path(QStringLiteral("odd.mp4"));
+    ConversionControl control;
+    H264Mp4Converter().convert(source, copy, control);
+    EXPECT_EQ(control.fraction, 1.0);
+    AVFormatContext* context = nullptr;
+    ASSERT_EQ(avformat_open_input(&context, QFile::encodeName(copy).constData(), nullptr, nullptr),
+              0);
+    ASSERT_EQ(context->nb_streams, 1u);
+    EXPECT_EQ(context->streams[0]->codecpar->codec_id, AV_CODEC_ID_H264);
+    EXPECT_EQ(context->streams[0]->codecpar->width, 62);
+    EXPECT_EQ(context->streams[0]->codecpar->height, 46);
+    avformat_close_input(&context);
+}
+
 }  // namespace
 }  // namespace lumivex
