@@ -119,6 +119,10 @@ VideoPlaybackPreparation::VideoPlaybackPreparation(const QString& video, const Q
     const auto stopConversion = [control = control_] { control->cancelled = true; };
     connect(&watcher_, &QFutureWatcher<QString>::canceled, this, stopConversion);
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, stopConversion);
+    // Re-armed after each report, so that reports stay a full interval apart even when the event
+    // loop was late for one of them.
+    progressTimer_.setSingleShot(true);
+    progressTimer_.setTimerType(Qt::PreciseTimer);
     progressTimer_.setInterval(progressInterval);
     connect(&progressTimer_, &QTimer::timeout, this, &VideoPlaybackPreparation::reportProgress);
 }
@@ -248,6 +252,7 @@ void VideoPlaybackPreparation::reportProgress() {
         return;
     }
     progress_(control_->fraction.load());
+    progressTimer_.start();
 }
 
 bool VideoPlaybackPreparation::cancelled() const {
