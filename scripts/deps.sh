@@ -5,7 +5,11 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev libicu-dev libexiv2-dev
-  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+  qt6-multimedia-dev
+  # Qt 6.4 plays through GStreamer: containers, parsers and the H.264 and AAC decoders.
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
+  gstreamer1.0-alsa
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
 )

@@ -1,0 +1,74 @@
+#include "media/ffmpeg_handles.h"
+
+#include "platform/error.h"
+
+#include <QFile>
+
+extern "C" {
+#include <libavutil/error.h>
+}
+
+namespace lumivex::FFmpegHandles {
+
+namespace {
+
+// Every failure code of the libraries is a negative errno or a tag; both fit in an int.
+Error makeError(int code, const char* what) {
+    char reason[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, reason, sizeof reason);
+    return Error(QString::fromLatin1(errorDomain), code,
+                 QStringLiteral("영상을 처리하지 못했습니다: %1 (%2)")
+                     .arg(QString::fromUtf8(what), QString::fromUtf8(reason)));
+}
+
+}  // namespace
+
+void OutputCloser::operator()(AVFormatContext* context) const {
+    if (context == nullptr) {
+        return;
+    }
+    if ((context->oformat->flags & AVFMT_NOFILE) == 0) {
+        avio_closep(&context->pb);
+    }
+    avformat_free_context(context);
+}
+
+int check(int result, const char* what) {
+    if (result < 0) {
+        throw makeError(result, what);
+    }
+    return result;
+}
+
+void fail(const char* what) {
+    throw makeError(AVERROR_UNKNOWN, what);
+}
+
+Input openInput(const QString& path, bool readStreamInfo) {
+    const QByteArray encoded = QFile::encodeName(path);
+    AVFormatContext* context = nullptr;
+    check(avformat_open_input(&context, encoded.constData(), nullptr, nullptr), "open");
+    Input input(context);
+    if (readStreamInfo) {
+        check(avformat_find_stream_info(context, nullptr), "read streams");
+    }
+    return input;
+}
+
+Frame makeFrame() {
+    Frame frame(av_frame_alloc());
+    if (!frame) {
+        fail("allocate frame");
+    }
+    return frame;
+}
+
+Packet makePacket() {
+    Packet packet(av_packet_alloc());
+    if (!packet) {
+        fail("allocate packet");
+    }
+    return packet;
+}
+
+}  // namespace lumivex::FFmpegHandles

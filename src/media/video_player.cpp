@@ -1,0 +1,7 @@
+#include "media/video_player.h"
+
+namespace lumivex {
+
+VideoPlayer::~VideoPlayer() = default;
+
+}  // namespace lumivex
