@@ -65,9 +65,11 @@ private:
 };
 
 // Every item must belong to a folder that is both in the tree and among the folders the state
-// was loaded from: an item of any other folder would be skipped and its edit lost.
+// was loaded from: an item of any other folder would be skipped and its edit lost. Items of a
+// folder left out of the tree are skipped, their folder's files kept as they are.
 std::map<QString, Group> groupByFolder(const LibraryState& state,
-                                       const std::map<QString, QString>& folders) {
+                                       const std::map<QString, QString>& folders,
+                                       const QSet<QString>& leftOut) {
     std::map<QString, Group> groups;
     const QSet<QString> loaded(state.library.catalogDirectories.begin(),
                                state.library.catalogDirectories.end());
@@ -80,7 +82,11 @@ std::map<QString, Group> groupByFolder(const LibraryState& state,
     const QList<MediaItem>& items = state.library.items;
     for (qsizetype index = 0; index < items.size(); ++index) {
         validatePath(items[index].filename);
-        Group* group = grouper.find(folderKeyOf(items[index].filename));
+        const QStringView key = folderKeyOf(items[index].filename);
+        Group* group = grouper.find(key);
+        if (!group && isLeftOut(key, leftOut)) {
+            continue;
+        }
         if (!group) {
             throw failure(movedFolderMessage);
         }
@@ -235,6 +241,7 @@ private:
 struct LastSave {
     QString root;
     std::map<QString, QString> folders;
+    QSet<QString> leftOut;
     QStringList order;
     QStringList catalogDirectories;
     QList<MediaItem> items;
@@ -292,18 +299,20 @@ std::optional<QSet<QString>> changedSince(const LastSave& last, const LibrarySta
 
 // `last` is the last save when it was made for the same folders.
 Grouping grouping(const LibraryState& state, const std::map<QString, QString>& folders,
-                  const LastSave* last) {
+                  const QSet<QString>& leftOut, const LastSave* last) {
     if (last && last->catalogDirectories == state.library.catalogDirectories) {
         if (std::optional<QSet<QString>> changed = changedSince(*last, state, folders)) {
             return {last->groups, std::move(changed)};
         }
     }
-    return {std::make_shared<const std::map<QString, Group>>(groupByFolder(state, folders)),
-            std::nullopt};
+    return {
+        std::make_shared<const std::map<QString, Group>>(groupByFolder(state, folders, leftOut)),
+        std::nullopt};
 }
 
 struct Plan {
     std::map<QString, QString> folders;
+    QSet<QString> leftOut;
     QStringList order;
     Grouping grouping;
     QList<Write> writes;
@@ -314,11 +323,13 @@ Plan plannedWrites(const LibraryState& state, const QString& root,
     CatalogCache& cache = CatalogCache::shared();
     const CatalogCache::Pass pass(cache);
     Plan plan;
-    plan.folders = directories(root);
+    plan.folders = directories(root, &plan.leftOut);
     const LastSave* sameFolders =
-        last && last->root == root && last->folders == plan.folders ? &*last : nullptr;
+        last && last->root == root && last->folders == plan.folders && last->leftOut == plan.leftOut
+            ? &*last
+            : nullptr;
     plan.order = sameFolders ? sameFolders->order : saveOrder(plan.folders);
-    plan.grouping = grouping(state, plan.folders, sameFolders);
+    plan.grouping = grouping(state, plan.folders, plan.leftOut, sameFolders);
     const std::optional<QSet<QString>>& changed = plan.grouping.changed;
     FolderPlanner planner(state, cache.generation(root, state));
     for (const QString& key : plan.order) {
@@ -360,6 +371,7 @@ void save(const LibraryState& state, const QString& rootPath) {
     }
     lastSave() = LastSave{root,
                           std::move(plan.folders),
+                          std::move(plan.leftOut),
                           std::move(plan.order),
                           state.library.catalogDirectories,
                           state.library.items,
