@@ -4,6 +4,7 @@
 #include "catalog/tree_journal.h"
 #include "model/catalog_error.h"
 #include "platform/atomic_file.h"
+#include "platform/file_status.h"
 #include "platform/text_order.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <deque>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -346,12 +348,34 @@ Plan plannedWrites(const LibraryState& state, const QString& root,
     return plan;
 }
 
-void writeJournal(const QList<Write>& writes, const QString& root) {
+// Where a trial of the writes into `folder`'s metadata takes place: the metadata folder, or the
+// folder itself while that does not exist yet, since the save would then create it there.
+QString trialTarget(const QString& folder, const QString& name) {
+    const QString metadata = folder + QStringLiteral("/.lumivex");
+    return FileStatus::readIfExists(metadata) ? metadata + u'/' + name : metadata;
+}
+
+// Every file the save is about to write is rehearsed before the journal commits the tree to the
+// save: a folder this user may not write, a read-only file system or a disk without room refuses
+// the save here, leaving no journal that could not be finished. The trials are held together, so
+// the room they find is there for all of them: the journal's bytes at the root, and for each
+// folder its two texts twice (its own pending write and the files that replace its old ones).
+void tryWrites(const QList<Write>& writes, const QString& root, const QByteArray& journal) {
+    std::deque<AtomicFile::Trial> trials;
+    trials.emplace_back(trialTarget(root, QStringLiteral("folders-pending.json")), journal.size());
+    for (const Write& write : writes) {
+        const QString folder = write.directory.isEmpty() ? root : root + u'/' + write.directory;
+        const qint64 bytes = write.catalog.toUtf8().size() + write.archive.toUtf8().size();
+        trials.emplace_back(trialTarget(folder, QStringLiteral("lumivex.csv")), 2 * bytes);
+    }
+}
+
+void writeJournal(const QByteArray& journal, const QString& root) {
     const QString folder = root + QStringLiteral("/.lumivex");
     if (!QDir().mkpath(folder)) {
         throw Error::fromErrno(errno, folder);
     }
-    AtomicFile::write(TreeJournal::path(root), TreeJournal::encode(writes));
+    AtomicFile::write(TreeJournal::path(root), journal);
 }
 
 }  // namespace
@@ -366,7 +390,9 @@ void save(const LibraryState& state, const QString& rootPath) {
     const std::optional<LastSave> last = std::exchange(lastSave(), std::nullopt);
     Plan plan = plannedWrites(state, root, last);
     if (!plan.writes.isEmpty()) {
-        writeJournal(plan.writes, root);
+        const QByteArray journal = TreeJournal::encode(plan.writes);
+        tryWrites(plan.writes, root, journal);
+        writeJournal(journal, root);
         finish(plan.writes, root);
     }
     lastSave() = LastSave{root,

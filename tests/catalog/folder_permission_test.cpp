@@ -4,6 +4,7 @@
 
 #include "catalog/catalog_cache.h"
 #include "catalog/folder_catalog.h"
+#include "catalog/tree_journal.h"
 #include "catalog_tree.h"
 #include "model/media_scanner.h"
 #include "platform/atomic_file.h"
@@ -28,6 +29,8 @@ namespace {
 
 using namespace test;
 namespace Tree = test::CatalogTree;
+
+struct Interrupted : std::exception {};
 
 QString names(const LibraryState& state) {
     QStringList result;
@@ -165,6 +168,85 @@ TEST_F(FolderPermissionTest, AnUnreadableCatalogInAReadableFolderStillRefusesThe
         report.startsWith(QStringLiteral("error: ") + failedOperation + path("locked/.lumivex/")))
         << report.toStdString();
     EXPECT_TRUE(report.endsWith(deniedReason())) << report.toStdString();
+}
+
+// A save refused for permissions leaves no journal and every file as it was, and the library
+// opens as before; `expected` is the refusal.
+void expectCleanRefusal(const QString& root, const LibraryState& edited, const QString& expected) {
+    const auto before = Tree::treeBytes(root);
+    const QString report = asUnprivilegedUser([&] {
+        QString refusal = QStringLiteral("saved");
+        try {
+            FolderCatalog::save(edited, root);
+        } catch (const Error& error) {
+            refusal = error.description();
+        }
+        return refusal + u'|' + names(FolderCatalog::load(root, std::nullopt));
+    });
+    const QStringList parts = report.split(u'|');
+    ASSERT_EQ(parts.size(), 2) << report.toStdString();
+    EXPECT_EQ(parts[0].toStdString(), expected.toStdString());
+    EXPECT_EQ(Tree::journalsUnder(root).join(u' ').toStdString(), "");
+    EXPECT_TRUE(Tree::treeBytes(root) == before) << "the refused save changed the tree";
+    EXPECT_FALSE(parts[1].isEmpty()) << "the library no longer opens";
+}
+
+TEST_F(FolderPermissionTest, ASaveIntoAFolderTheUserMayNotWriteIsRefusedBeforeItsJournal) {
+    writeFile(path("shared/e.jpg"), "x");
+    LibraryState edited = rescanned(FolderCatalog::load(root, state));
+    item(edited, "a.jpg").rating = 1;
+    handOver(root);
+    restrict("shared", 0555);
+    expectCleanRefusal(root, edited, permissionDenied(path("shared/.lumivex")));
+}
+
+TEST_F(FolderPermissionTest, ASaveIntoAReadOnlyMetadataFolderIsRefusedBeforeItsJournal) {
+    LibraryState edited = state;
+    item(edited, "a.jpg").rating = 1;
+    item(edited, "open/b.jpg").rating = 1;
+    restrict("open/.lumivex", 0555);
+    expectCleanRefusal(root, edited, permissionDenied(path("open/.lumivex/lumivex.csv")));
+
+    // Saves that leave the folder alone go on.
+    item(edited, "open/b.jpg").rating = 3;
+    const QString report = asUnprivilegedUser([&] {
+        FolderCatalog::save(edited, root);
+        return names(FolderCatalog::load(root, std::nullopt));
+    });
+    EXPECT_EQ(report.toStdString(), "a.jpg locked/c.jpg locked/deeper/d.jpg open/b.jpg");
+}
+
+// A journal left by an earlier save (a crash, or a folder that lost its write permission since)
+// that cannot be finished now: the open says why and keeps the journal for a later open.
+TEST_F(FolderPermissionTest, AJournalThatCannotBeFinishedForPermissionsIsKeptAndExplained) {
+    LibraryState edited = state;
+    item(edited, "open/b.jpg").rating = 1;
+    AtomicFile::setFaultHook([](AtomicFile::Stage stage, const QString& written) {
+        if (stage == AtomicFile::Stage::afterRename && written.endsWith(u"folders-pending.json")) {
+            throw Interrupted();
+        }
+    });
+    EXPECT_THROW(FolderCatalog::save(edited, root), Interrupted);
+    AtomicFile::setFaultHook({});
+    restrict("open/.lumivex", 0555);
+
+    const QString report = asUnprivilegedUser([&] {
+        FolderCatalog::load(root, std::nullopt);
+        return QStringLiteral("opened");
+    });
+    const QString journal = TreeJournal::path(root);
+    EXPECT_TRUE(report.startsWith(
+        QStringLiteral("error: 폴더 저장 복구 파일을 마치지 못했습니다. 파일을 보존했습니다.\n") +
+        journal + u'\n' + failedOperation + path("open/.lumivex/")))
+        << report.toStdString();
+    EXPECT_TRUE(report.endsWith(deniedReason())) << report.toStdString();
+    EXPECT_EQ(Tree::journalsUnder(root),
+              QStringList{QStringLiteral(".lumivex/folders-pending.json")});
+
+    restoreModes();
+    const LibraryState finished = FolderCatalog::load(root, std::nullopt);
+    EXPECT_EQ(Tree::journalsUnder(root).join(u' ').toStdString(), "");
+    EXPECT_EQ(Tree::valuesOf(finished), Tree::valuesOf(edited));
 }
 
 }  // namespace
