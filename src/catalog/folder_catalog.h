@@ -25,8 +25,13 @@ struct Write {
     bool operator==(const Write&) const = default;
 };
 
-// Tree listing, guards and the journalled write.
-std::map<QString, QString> directories(const QString& root);
+// Tree listing, guards and the journalled write. The folders of the tree by root-relative key
+// ("" is the root); subfolders this user may not list (DirectoryListing::refused) are left out
+// with everything below them, their keys added to `leftOut`: their files are neither read nor
+// written, and their items are neither missing nor deleted.
+std::map<QString, QString> directories(const QString& root, QSet<QString>* leftOut = nullptr);
+// Whether the folder `key` is one of `leftOut` or lies below one.
+bool isLeftOut(QStringView key, const QSet<QString>& leftOut);
 Error failure(const QString& message);
 void validateDirectory(const QString& path);
 void validateMetadata(const QString& directory);

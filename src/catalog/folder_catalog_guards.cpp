@@ -6,6 +6,7 @@
 #include "model/catalog_error.h"
 #include "model/file_deletion_validation.h"
 #include "platform/atomic_file.h"
+#include "platform/directory_listing.h"
 #include "platform/file_status.h"
 
 #include <QDir>
@@ -155,13 +156,26 @@ void validateDirectory(const QString& path) {
     }
 }
 
-std::map<QString, QString> directories(const QString& root) {
+std::map<QString, QString> directories(const QString& root, QSet<QString>* leftOut) {
     validateDirectory(root);
     std::map<QString, QString> result{{QString(), root}};
     QList<std::pair<QString, QString>> work{{QString(), root}};
     for (qsizetype next = 0; next < work.size(); ++next) {
         const auto [key, path] = work[next];
-        for (const QString& name : CatalogCache::shared().subfolders(path)) {
+        QStringList names;
+        try {
+            names = CatalogCache::shared().subfolders(path);
+        } catch (const Error& error) {
+            if (key.isEmpty() || !DirectoryListing::refused(error)) {
+                throw;
+            }
+            result.erase(key);
+            if (leftOut) {
+                leftOut->insert(key);
+            }
+            continue;
+        }
+        for (const QString& name : names) {
             const QString childKey = key.isEmpty() ? name : key + u'/' + name;
             const QString childPath = path + u'/' + name;
             result.emplace(childKey, childPath);
@@ -169,6 +183,18 @@ std::map<QString, QString> directories(const QString& root) {
         }
     }
     return result;
+}
+
+bool isLeftOut(QStringView key, const QSet<QString>& leftOut) {
+    if (leftOut.isEmpty()) {
+        return false;
+    }
+    for (qsizetype end = key.size(); end > 0; end = key.lastIndexOf(u'/', end - 1)) {
+        if (leftOut.contains(key.left(end).toString())) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void validateMetadata(const QString& directory) {

@@ -143,8 +143,10 @@ void assignUniqueIds(const Joined& joined, LibraryState& result, QSet<QUuid>& us
 }
 
 // Items of the previous state that no folder holds any more stay in the library rather than
-// vanish with their ratings.
-void keepOrphans(LibraryState& result, const LibraryState& previous, QSet<QUuid>& used) {
+// vanish with their ratings. Those of a folder left out of the tree stay in its files instead:
+// kept here, the next scan would find them missing and the save would turn them into records.
+void keepOrphans(LibraryState& result, const LibraryState& previous, QSet<QUuid>& used,
+                 const QSet<QString>& leftOut) {
     QSet<QByteArray> keys;
     for (const MediaItem& item : result.library.items) {
         keys.insert(itemKey(item));
@@ -153,7 +155,8 @@ void keepOrphans(LibraryState& result, const LibraryState& previous, QSet<QUuid>
         keys.insert(itemKey(record.item));
     }
     const auto isOrphan = [&](const MediaItem& item) {
-        return !used.contains(item.id) && !keys.contains(itemKey(item));
+        return !used.contains(item.id) && !keys.contains(itemKey(item)) &&
+               !isLeftOut(item.folder(), leftOut);
     };
     QList<MediaItem> orphans;
     QSet<QString> labelKeys;
@@ -208,7 +211,8 @@ LibraryState load(const QString& rootPath, const std::optional<LibraryState>& pr
     const QString root = QDir::cleanPath(rootPath);
     validateMetadata(root);
     TreeJournal::finishPending(root);
-    const std::map<QString, QString> folders = directories(root);
+    QSet<QString> leftOut;
+    const std::map<QString, QString> folders = directories(root, &leftOut);
     const QStringList plainKeys = plainOrder(folders);
     std::map<QString, LibraryState> states;
     for (const QString& key : plainKeys) {
@@ -234,7 +238,7 @@ LibraryState load(const QString& rootPath, const std::optional<LibraryState>& pr
     result.library.catalogProperties = joined.display;
     result.deleted.categories = joined.deletedCategories;
     if (previous) {
-        keepOrphans(result, *previous, used);
+        keepOrphans(result, *previous, used, leftOut);
     }
     return result;
 }

@@ -4,6 +4,7 @@
 #include "catalog/tree_journal.h"
 #include "model/catalog_error.h"
 #include "platform/atomic_file.h"
+#include "platform/file_status.h"
 #include "platform/text_order.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <deque>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -65,9 +67,11 @@ private:
 };
 
 // Every item must belong to a folder that is both in the tree and among the folders the state
-// was loaded from: an item of any other folder would be skipped and its edit lost.
+// was loaded from: an item of any other folder would be skipped and its edit lost. Items of a
+// folder left out of the tree are skipped, their folder's files kept as they are.
 std::map<QString, Group> groupByFolder(const LibraryState& state,
-                                       const std::map<QString, QString>& folders) {
+                                       const std::map<QString, QString>& folders,
+                                       const QSet<QString>& leftOut) {
     std::map<QString, Group> groups;
     const QSet<QString> loaded(state.library.catalogDirectories.begin(),
                                state.library.catalogDirectories.end());
@@ -80,7 +84,11 @@ std::map<QString, Group> groupByFolder(const LibraryState& state,
     const QList<MediaItem>& items = state.library.items;
     for (qsizetype index = 0; index < items.size(); ++index) {
         validatePath(items[index].filename);
-        Group* group = grouper.find(folderKeyOf(items[index].filename));
+        const QStringView key = folderKeyOf(items[index].filename);
+        Group* group = grouper.find(key);
+        if (!group && isLeftOut(key, leftOut)) {
+            continue;
+        }
         if (!group) {
             throw failure(movedFolderMessage);
         }
@@ -235,6 +243,7 @@ private:
 struct LastSave {
     QString root;
     std::map<QString, QString> folders;
+    QSet<QString> leftOut;
     QStringList order;
     QStringList catalogDirectories;
     QList<MediaItem> items;
@@ -292,18 +301,20 @@ std::optional<QSet<QString>> changedSince(const LastSave& last, const LibrarySta
 
 // `last` is the last save when it was made for the same folders.
 Grouping grouping(const LibraryState& state, const std::map<QString, QString>& folders,
-                  const LastSave* last) {
+                  const QSet<QString>& leftOut, const LastSave* last) {
     if (last && last->catalogDirectories == state.library.catalogDirectories) {
         if (std::optional<QSet<QString>> changed = changedSince(*last, state, folders)) {
             return {last->groups, std::move(changed)};
         }
     }
-    return {std::make_shared<const std::map<QString, Group>>(groupByFolder(state, folders)),
-            std::nullopt};
+    return {
+        std::make_shared<const std::map<QString, Group>>(groupByFolder(state, folders, leftOut)),
+        std::nullopt};
 }
 
 struct Plan {
     std::map<QString, QString> folders;
+    QSet<QString> leftOut;
     QStringList order;
     Grouping grouping;
     QList<Write> writes;
@@ -314,11 +325,13 @@ Plan plannedWrites(const LibraryState& state, const QString& root,
     CatalogCache& cache = CatalogCache::shared();
     const CatalogCache::Pass pass(cache);
     Plan plan;
-    plan.folders = directories(root);
+    plan.folders = directories(root, &plan.leftOut);
     const LastSave* sameFolders =
-        last && last->root == root && last->folders == plan.folders ? &*last : nullptr;
+        last && last->root == root && last->folders == plan.folders && last->leftOut == plan.leftOut
+            ? &*last
+            : nullptr;
     plan.order = sameFolders ? sameFolders->order : saveOrder(plan.folders);
-    plan.grouping = grouping(state, plan.folders, sameFolders);
+    plan.grouping = grouping(state, plan.folders, plan.leftOut, sameFolders);
     const std::optional<QSet<QString>>& changed = plan.grouping.changed;
     FolderPlanner planner(state, cache.generation(root, state));
     for (const QString& key : plan.order) {
@@ -335,12 +348,34 @@ Plan plannedWrites(const LibraryState& state, const QString& root,
     return plan;
 }
 
-void writeJournal(const QList<Write>& writes, const QString& root) {
+// Where a trial of the writes into `folder`'s metadata takes place: the metadata folder, or the
+// folder itself while that does not exist yet, since the save would then create it there.
+QString trialTarget(const QString& folder, const QString& name) {
+    const QString metadata = folder + QStringLiteral("/.lumivex");
+    return FileStatus::readIfExists(metadata) ? metadata + u'/' + name : metadata;
+}
+
+// Every file the save is about to write is rehearsed before the journal commits the tree to the
+// save: a folder this user may not write, a read-only file system or a disk without room refuses
+// the save here, leaving no journal that could not be finished. The trials are held together, so
+// the room they find is there for all of them: the journal's bytes at the root, and for each
+// folder its two texts twice (its own pending write and the files that replace its old ones).
+void tryWrites(const QList<Write>& writes, const QString& root, const QByteArray& journal) {
+    std::deque<AtomicFile::Trial> trials;
+    trials.emplace_back(trialTarget(root, QStringLiteral("folders-pending.json")), journal.size());
+    for (const Write& write : writes) {
+        const QString folder = write.directory.isEmpty() ? root : root + u'/' + write.directory;
+        const qint64 bytes = write.catalog.toUtf8().size() + write.archive.toUtf8().size();
+        trials.emplace_back(trialTarget(folder, QStringLiteral("lumivex.csv")), 2 * bytes);
+    }
+}
+
+void writeJournal(const QByteArray& journal, const QString& root) {
     const QString folder = root + QStringLiteral("/.lumivex");
     if (!QDir().mkpath(folder)) {
         throw Error::fromErrno(errno, folder);
     }
-    AtomicFile::write(TreeJournal::path(root), TreeJournal::encode(writes));
+    AtomicFile::write(TreeJournal::path(root), journal);
 }
 
 }  // namespace
@@ -355,11 +390,14 @@ void save(const LibraryState& state, const QString& rootPath) {
     const std::optional<LastSave> last = std::exchange(lastSave(), std::nullopt);
     Plan plan = plannedWrites(state, root, last);
     if (!plan.writes.isEmpty()) {
-        writeJournal(plan.writes, root);
+        const QByteArray journal = TreeJournal::encode(plan.writes);
+        tryWrites(plan.writes, root, journal);
+        writeJournal(journal, root);
         finish(plan.writes, root);
     }
     lastSave() = LastSave{root,
                           std::move(plan.folders),
+                          std::move(plan.leftOut),
                           std::move(plan.order),
                           state.library.catalogDirectories,
                           state.library.items,

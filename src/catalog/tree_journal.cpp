@@ -81,7 +81,20 @@ void finishPending(const QString& root) {
     if (!FileStatus::readIfExists(journal)) {
         return;
     }
-    FolderCatalog::finish(decode(readWhole(journal), journal), root);
+    const QList<FolderCatalog::Write> writes = decode(readWhole(journal), journal);
+    try {
+        FolderCatalog::finish(writes, root);
+    } catch (const Error& error) {
+        // A bare write failure would leave the user guessing why an open writes at all: say that
+        // an earlier save waits to be finished there, and that its journal is kept.
+        if (error.systemErrorNumber() == 0) {
+            throw;
+        }
+        throw Error(
+            QStringLiteral("Lumivex.FolderCatalog"), 3,
+            QStringLiteral("폴더 저장 복구 파일을 마치지 못했습니다. 파일을 보존했습니다.\n") +
+                journal + u'\n' + error.description());
+    }
 }
 
 }  // namespace lumivex::TreeJournal

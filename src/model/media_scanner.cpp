@@ -5,6 +5,7 @@
 #include "model/video_asset.h"
 #include "platform/decimal_text.h"
 #include "platform/directory_listing.h"
+#include "platform/error.h"
 #include "platform/media_type.h"
 #include "platform/photo_library.h"
 
@@ -246,15 +247,27 @@ private:
         }
     }
 
+    // A subfolder this user may not list is left out whole, with whatever it gave before the
+    // listing was refused.
     void listFolder(const QueuedFolder& folder) {
-        DirectoryListing listing(folder.path);
-        DirectoryEntry entry;
-        for (;;) {
-            checkCancellation();
-            if (!listing.next(entry)) {
-                return;
+        const std::size_t queued = queue_.size();
+        const qsizetype found = results_.size();
+        try {
+            DirectoryListing listing(folder.path);
+            DirectoryEntry entry;
+            for (;;) {
+                checkCancellation();
+                if (!listing.next(entry)) {
+                    return;
+                }
+                visit(folder, entry);
             }
-            visit(folder, entry);
+        } catch (const Error& error) {
+            if (folder.relativePath.isEmpty() || !DirectoryListing::refused(error)) {
+                throw;
+            }
+            queue_.resize(queued);
+            results_.resize(found);
         }
     }
 

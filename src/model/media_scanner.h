@@ -38,10 +38,12 @@ public:
                                    bool includeSubfolders);
 
     // The scan itself, on the calling thread. Breadth-first, in listing order within a folder;
-    // hidden entries, symbolic links, non-media files and names that are not UTF-8 are skipped.
+    // hidden entries, symbolic links, non-media files and names that are not UTF-8 are skipped,
+    // and so are subfolders this user may not list (DirectoryListing::refused).
     // Files whose identity, modification date and size match a record of `previous` keep that
-    // record's capture date and duration instead of being opened again. Throws Error when a folder
-    // or an entry cannot be read, and Cancelled when `isCancelled` answers true.
+    // record's capture date and duration instead of being opened again. Throws Error when `folder`
+    // or an entry cannot be read, or a subfolder fails otherwise, and Cancelled when `isCancelled`
+    // answers true.
     static QList<MediaItem> scanFolder(const QString& folder, const QList<MediaItem>& previous,
                                        bool includeSubfolders, const Clock& clock,
                                        const CancellationCheck& isCancelled);

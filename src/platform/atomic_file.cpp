@@ -66,24 +66,30 @@ void syncFolder(const QString& folder) {
     }
 }
 
+// Creates a new hidden file beside `target` and returns its descriptor, with its path in `path`.
+int createTemporary(const QString& target, QByteArray& path) {
+    const QFileInfo info(target);
+    int fd = -1;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name = u'.' + info.fileName() + QStringLiteral(".tmp-") +
+                             QString::number(QRandomGenerator::global()->generate64(), 36);
+        path = QFile::encodeName(info.path() + u'/' + name);
+        fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0 || errno != EEXIST) {
+            break;
+        }
+    }
+    if (fd < 0) {
+        throw Error::fromErrno(errno, target);
+    }
+    return fd;
+}
+
 // An open temporary file beside the target; removes itself unless it was renamed away.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const QString& target) : target_(target) {
-        const QFileInfo info(target);
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const QString name = u'.' + info.fileName() + QStringLiteral(".tmp-") +
-                                 QString::number(QRandomGenerator::global()->generate64(), 36);
-            path_ = QFile::encodeName(info.path() + u'/' + name);
-            fd_ = ::open(path_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-            if (fd_ >= 0 || errno != EEXIST) {
-                break;
-            }
-        }
-        if (fd_ < 0) {
-            throw Error::fromErrno(errno, target);
-        }
-    }
+    explicit TemporaryFile(const QString& target)
+        : target_(target), fd_(createTemporary(target, path_)) {}
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile() {
@@ -163,6 +169,20 @@ void remove(const QString& path) {
 void setFaultHook(FaultHook hook) {
     QMutexLocker locker(&hookMutex);
     faultHook = std::move(hook);
+}
+
+Trial::Trial(const QString& path, qint64 bytes) {
+    const int fd = createTemporary(path, temporaryPath_);
+    const int failure = bytes > 0 ? ::posix_fallocate(fd, 0, bytes) : 0;
+    ::close(fd);
+    if (failure != 0) {
+        ::unlink(temporaryPath_.constData());
+        throw Error::fromErrno(failure, path);
+    }
+}
+
+Trial::~Trial() {
+    ::unlink(temporaryPath_.constData());
 }
 
 }  // namespace lumivex::AtomicFile

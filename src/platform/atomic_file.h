@@ -38,5 +38,21 @@ void remove(const QString& path);
 // Process-wide; an empty hook turns fault injection off.
 void setFaultHook(FaultHook hook);
 
+// A rehearsal of a later write() of `bytes` bytes to `path`: the temporary file that write would
+// make beside `path`, with room for the bytes allocated to it, kept until the trial goes. Throws
+// what write() would throw (Error::fromErrno naming `path`) when the folder refuses the file
+// (no permission, a read-only file system) or has no room for it. Creates no folder and calls no
+// fault hook: nothing of it outlives the trial.
+class Trial {
+public:
+    Trial(const QString& path, qint64 bytes);
+    ~Trial();
+    Trial(const Trial&) = delete;
+    Trial& operator=(const Trial&) = delete;
+
+private:
+    QByteArray temporaryPath_;
+};
+
 }  // namespace AtomicFile
 }  // namespace lumivex

@@ -7,6 +7,8 @@
 #include <QList>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -42,6 +44,15 @@ DirectoryListing::DirectoryListing(const QString& folder) : folder_(folder) {
     stream_ = ::opendir(QFile::encodeName(folder).constData());
     if (stream_ == nullptr) {
         throw Error::fromErrno(errno, folder);
+    }
+    // A folder that may be read but not searched lists its names but not what they are; it is
+    // refused here, even when it holds no visible entry, so it counts as refused like one that
+    // cannot be read at all.
+    struct stat info {};
+    if (::fstatat(::dirfd(streamOf(stream_)), ".", &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        const int failure = errno;
+        ::closedir(streamOf(stream_));
+        throw Error::fromErrno(failure, folder);
     }
 }
 
@@ -94,6 +105,11 @@ QList<DirectoryEntry> DirectoryListing::entries(const QString& folder) {
         result.append(std::move(*entry));
     }
     return result;
+}
+
+bool DirectoryListing::refused(const Error& error) {
+    const int number = error.systemErrorNumber();
+    return number == EACCES || number == EPERM;
 }
 
 }  // namespace lumivex

@@ -8,6 +8,8 @@
 
 namespace lumivex {
 
+class Error;
+
 // One visible entry of a folder: its name and what statx reports of it (a final symbolic link is
 // not followed).
 struct DirectoryEntry {
@@ -25,7 +27,7 @@ struct DirectoryEntry {
 class DirectoryListing {
 public:
     // Opens `folder`; throws Error::fromErrno when it cannot be opened (missing, not a folder,
-    // no permission).
+    // no permission to read it or to examine its entries).
     explicit DirectoryListing(const QString& folder);
     ~DirectoryListing();
     DirectoryListing(const DirectoryListing&) = delete;
@@ -39,6 +41,13 @@ public:
 
     // Every visible entry of `folder`, in listing order.
     static QList<DirectoryEntry> entries(const QString& folder);
+
+    // The one rule for a subfolder of a library tree that this user may not list (no read or
+    // search permission, like "lost+found" or another user's private folder): the tree listing,
+    // the scanner and the catalog all leave it out, with everything below it, as if it held
+    // nothing, and go on. True when `error`, thrown while listing a folder, says so. Any other
+    // failure still fails them, and so does a refused root, which has no tree without it.
+    static bool refused(const Error& error);
 
     const QString& folder() const { return folder_; }
 

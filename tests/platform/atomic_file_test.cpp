@@ -2,12 +2,17 @@
 
 #include "platform/error.h"
 #include "support/test_files.h"
+#include "support/unprivileged.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -130,6 +135,52 @@ TEST_F(AtomicFileTest, RemoveUnlinksAndReportsAMissingFile) {
     failAt(AtomicFile::Stage::beforeRemove, EIO);
     EXPECT_THROW(AtomicFile::remove(target), Error);
     EXPECT_TRUE(QFileInfo::exists(target));
+}
+
+// A trial takes the room a write would take, where the write would take it, and leaves nothing
+// behind; a folder that would refuse the write refuses the trial alike, naming the target.
+TEST_F(AtomicFileTest, ATrialHoldsTheRoomOfAWriteAndLeavesNothingBehind) {
+    AtomicFile::write(target, QByteArrayLiteral("old"));
+    {
+        const AtomicFile::Trial trial(target, 1 << 20);
+        const QStringList held = entries().filter(QStringLiteral(".lumivex.csv.tmp-"));
+        ASSERT_EQ(held.size(), 1);
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(folder.filePath(held.first())).constData(), &info), 0);
+        EXPECT_GE(info.st_blocks * 512, 1 << 20);
+    }
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("lumivex.csv")});
+
+    test::handOver(folder.path());
+    test::setMode(folder.path(), 0555);
+    const QString path = target;
+    const QString report = test::asUnprivilegedUser([&] {
+        QStringList results;
+        const auto tryWrite = [&](qint64 bytes) {
+            try {
+                const AtomicFile::Trial trial(path, bytes);
+                results.append(QStringLiteral("tried"));
+            } catch (const Error& error) {
+                results.append(error.description());
+            }
+        };
+        tryWrite(10);
+        // The file size limit stands in for a full disk.
+        ::chmod(QFile::encodeName(QFileInfo(path).path()).constData(), 0755);
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        tryWrite(1 << 16);
+        tryWrite(1024);
+        return results.join(u'|');
+    });
+    test::setMode(folder.path(), 0755);
+    EXPECT_EQ(report.toStdString(),
+              (Error::fromErrno(EACCES, target).description() + u'|' +
+               Error::fromErrno(EFBIG, target).description() + QStringLiteral("|tried"))
+                  .toStdString());
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("lumivex.csv")});
+    EXPECT_EQ(readFile(target), QByteArrayLiteral("old"));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "platform/error.h"
 #include "platform/media_type.h"
 #include "support/test_files.h"
+#include "support/unprivileged.h"
 
 #include <QFile>
 #include <QSet>
@@ -67,6 +68,48 @@ TEST(DirectoryListing, FoldersThatCannotBeOpenedThrow) {
     EXPECT_EQ(errorNumberOfListing(root.filePath(QStringLiteral("missing"))), ENOENT);
     EXPECT_EQ(errorNumberOfListing(root.filePath(QStringLiteral("file"))), ENOTDIR);
     EXPECT_TRUE(DirectoryListing::entries(root.path()).size() == 1);
+}
+
+// A folder that may be read but not searched names its entries but cannot tell what they are, so
+// it is refused whole, even when it holds nothing visible; only refusals count as refused.
+TEST(DirectoryListing, FoldersWithoutReadOrSearchPermissionAreRefused) {
+    QTemporaryDir root;
+    for (const char* name : {"closed", "unsearchable", "empty-unsearchable", "unreadable"}) {
+        makeDirectories(root.filePath(QString::fromUtf8(name)));
+    }
+    writeFile(root.filePath(QStringLiteral("closed/a.jpg")), "x");
+    writeFile(root.filePath(QStringLiteral("unsearchable/a.jpg")), "x");
+    writeFile(root.filePath(QStringLiteral("unreadable/a.jpg")), "x");
+    handOver(root.path());
+    setMode(root.path(), 0755);
+    setMode(root.filePath(QStringLiteral("closed")), 0);
+    setMode(root.filePath(QStringLiteral("unsearchable")), 0444);
+    setMode(root.filePath(QStringLiteral("empty-unsearchable")), 0444);
+    setMode(root.filePath(QStringLiteral("unreadable")), 0111);
+    const QString folder = root.path();
+    const QString report = asUnprivilegedUser([&] {
+        QStringList results;
+        for (const char* name : {"closed", "unsearchable", "empty-unsearchable", "unreadable"}) {
+            try {
+                DirectoryListing::entries(folder + u'/' + QString::fromUtf8(name));
+                results.append(QStringLiteral("listed"));
+            } catch (const Error& error) {
+                results.append(QString::number(error.systemErrorNumber()) +
+                               (DirectoryListing::refused(error) ? u'R' : u'-'));
+            }
+        }
+        return results.join(u' ');
+    });
+    const QString refused = QString::number(EACCES) + u'R';
+    EXPECT_EQ(report, QStringList({refused, refused, refused, refused}).join(u' '));
+    for (const char* name : {"closed", "unsearchable", "empty-unsearchable", "unreadable"}) {
+        setMode(root.filePath(QString::fromUtf8(name)), 0755);
+    }
+    try {
+        DirectoryListing::entries(root.filePath(QStringLiteral("missing")));
+    } catch (const Error& error) {
+        EXPECT_FALSE(DirectoryListing::refused(error));
+    }
 }
 
 TEST(MediaType, ClassifiesByExtensionIgnoringCase) {

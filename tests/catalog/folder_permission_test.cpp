@@ -1,0 +1,253 @@
+// Trees that the user may only partly read or write. The tests run as the superuser in CI, whom
+// permissions do not stop, so every open and save that must meet a refusal runs in a child that
+// gives those rights up.
+
+#include "catalog/catalog_cache.h"
+#include "catalog/folder_catalog.h"
+#include "catalog/tree_journal.h"
+#include "catalog_tree.h"
+#include "model/media_scanner.h"
+#include "platform/atomic_file.h"
+#include "support/test_files.h"
+#include "support/unprivileged.h"
+#include "tree_fixture.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace lumivex {
+namespace {
+
+using namespace test;
+namespace Tree = test::CatalogTree;
+
+struct Interrupted : std::exception {};
+
+QString names(const LibraryState& state) {
+    QStringList result;
+    for (const MediaItem& item : state.library.items) {
+        result.append(item.filename);
+    }
+    for (const DeletedRecord& record : state.deleted.records) {
+        result.append(QStringLiteral("deleted:") + record.item.filename);
+    }
+    result.sort();
+    return result.join(u' ');
+}
+
+MediaItem& item(LibraryState& state, const char* filename) {
+    return *std::find_if(state.library.items.begin(), state.library.items.end(),
+                         [&](const MediaItem& candidate) {
+                             return candidate.filename == QString::fromUtf8(filename);
+                         });
+}
+
+const QString failedOperation = QStringLiteral("파일 작업에 실패했습니다: ");
+
+QString permissionDenied(const QString& path) {
+    return Error::fromErrno(EACCES, path).description();
+}
+
+QString deniedReason() {
+    return QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(EACCES)));
+}
+
+// The files of the tree inside the folder `key`, or all the others.
+std::map<QString, QByteArray> filesOf(const QString& root, const QString& key, bool inside) {
+    std::map<QString, QByteArray> files;
+    for (const auto& [name, bytes] : Tree::treeBytes(root)) {
+        if (name.startsWith(key + u'/') == inside) {
+            files.emplace(name, bytes);
+        }
+    }
+    return files;
+}
+
+// A tree of four photos in four folders, scanned and saved with every rating at 3, and handed to
+// the user the children run as.
+class FolderPermissionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CatalogCache::shared().clear();
+        root = dir.path();
+        for (const char* name : {"a.jpg", "open/b.jpg", "locked/c.jpg", "locked/deeper/d.jpg"}) {
+            writeFile(path(name), "x");
+        }
+        state = rescanned(FolderCatalog::load(root, std::nullopt));
+        for (MediaItem& each : state.library.items) {
+            each.rating = 3;
+        }
+        FolderCatalog::save(state, root);
+        state = FolderCatalog::load(root, std::nullopt);
+        handOver(root);
+    }
+    void TearDown() override {
+        AtomicFile::setFaultHook({});
+        for (auto it = changedModes.rbegin(); it != changedModes.rend(); ++it) {
+            setMode(it->first, it->second);
+        }
+    }
+
+    QString path(const char* relative) const { return root + u'/' + QString::fromUtf8(relative); }
+    LibraryState rescanned(LibraryState base) const {
+        const QList<MediaItem> scanned = MediaScanner::scanFolder(
+            root, base.library.items, true, [] { return Date::now(); }, [] { return false; });
+        base.reconcileFolder(scanned, Date::now());
+        return base;
+    }
+    // Sets a mode that TearDown puts back.
+    void restrict(const char* relative, mode_t mode) {
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(path(relative)).constData(), &info), 0);
+        changedModes.emplace_back(path(relative), info.st_mode & 07777);
+        setMode(path(relative), mode);
+    }
+    void restoreModes() {
+        TearDown();
+        changedModes.clear();
+    }
+    QTemporaryDir dir;
+    QString root;
+    LibraryState state;
+    std::vector<std::pair<QString, mode_t>> changedModes;
+};
+
+// "lost+found" at the root of a drive, or any folder of another user: the library opens without
+// it, a rescan does not find its items missing, and a save neither reads nor writes its files.
+TEST_F(FolderPermissionTest, AFolderThatCannotBeListedIsLeftOutOfTheOpenTheScanAndTheSave) {
+    const QString locked = QStringLiteral("locked");
+    const auto lockedBefore = filesOf(root, locked, true);
+    const auto othersBefore = filesOf(root, locked, false);
+    restrict("locked", 0);
+    const QString report = asUnprivilegedUser([&] {
+        const LibraryState opened = FolderCatalog::load(root, std::nullopt);
+        // The state of the last open still holds the folder's items.
+        LibraryState again = rescanned(FolderCatalog::load(root, state));
+        FolderCatalog::save(again, root);
+        const bool unchanged = filesOf(root, locked, false) == othersBefore;
+        LibraryState edited = state;
+        item(edited, "a.jpg").rating = 5;
+        FolderCatalog::save(edited, root);
+        return names(opened) + u'|' + names(again) +
+               (unchanged ? QStringLiteral("|unchanged") : QStringLiteral("|changed"));
+    });
+    EXPECT_EQ(report.toStdString(), "a.jpg open/b.jpg|a.jpg open/b.jpg|unchanged");
+    restoreModes();
+    EXPECT_TRUE(filesOf(root, locked, true) == lockedBefore) << "the folder's files changed";
+
+    const LibraryState reopened = FolderCatalog::load(root, std::nullopt);
+    EXPECT_EQ(names(reopened), QStringLiteral("a.jpg locked/c.jpg locked/deeper/d.jpg open/b.jpg"));
+    for (const MediaItem& each : reopened.library.items) {
+        EXPECT_EQ(each.rating, each.filename == u"a.jpg" ? 5 : 3) << each.filename.toStdString();
+    }
+}
+
+TEST_F(FolderPermissionTest, AnUnreadableCatalogInAReadableFolderStillRefusesTheOpen) {
+    const auto open = [&] {
+        return asUnprivilegedUser([&] {
+            FolderCatalog::load(root, std::nullopt);
+            return QStringLiteral("opened");
+        });
+    };
+    restrict("locked/.lumivex/lumivex.csv", 0);
+    EXPECT_EQ(open().toStdString(),
+              "error: " + permissionDenied(path("locked/.lumivex/lumivex.csv")).toStdString());
+    restoreModes();
+    restrict("locked/.lumivex", 0);
+    const QString report = open();
+    EXPECT_TRUE(
+        report.startsWith(QStringLiteral("error: ") + failedOperation + path("locked/.lumivex/")))
+        << report.toStdString();
+    EXPECT_TRUE(report.endsWith(deniedReason())) << report.toStdString();
+}
+
+// A save refused for permissions leaves no journal and every file as it was, and the library
+// opens as before; `expected` is the refusal.
+void expectCleanRefusal(const QString& root, const LibraryState& edited, const QString& expected) {
+    const auto before = Tree::treeBytes(root);
+    const QString report = asUnprivilegedUser([&] {
+        QString refusal = QStringLiteral("saved");
+        try {
+            FolderCatalog::save(edited, root);
+        } catch (const Error& error) {
+            refusal = error.description();
+        }
+        return refusal + u'|' + names(FolderCatalog::load(root, std::nullopt));
+    });
+    const QStringList parts = report.split(u'|');
+    ASSERT_EQ(parts.size(), 2) << report.toStdString();
+    EXPECT_EQ(parts[0].toStdString(), expected.toStdString());
+    EXPECT_EQ(Tree::journalsUnder(root).join(u' ').toStdString(), "");
+    EXPECT_TRUE(Tree::treeBytes(root) == before) << "the refused save changed the tree";
+    EXPECT_FALSE(parts[1].isEmpty()) << "the library no longer opens";
+}
+
+TEST_F(FolderPermissionTest, ASaveIntoAFolderTheUserMayNotWriteIsRefusedBeforeItsJournal) {
+    writeFile(path("shared/e.jpg"), "x");
+    LibraryState edited = rescanned(FolderCatalog::load(root, state));
+    item(edited, "a.jpg").rating = 1;
+    handOver(root);
+    restrict("shared", 0555);
+    expectCleanRefusal(root, edited, permissionDenied(path("shared/.lumivex")));
+}
+
+TEST_F(FolderPermissionTest, ASaveIntoAReadOnlyMetadataFolderIsRefusedBeforeItsJournal) {
+    LibraryState edited = state;
+    item(edited, "a.jpg").rating = 1;
+    item(edited, "open/b.jpg").rating = 1;
+    restrict("open/.lumivex", 0555);
+    expectCleanRefusal(root, edited, permissionDenied(path("open/.lumivex/lumivex.csv")));
+
+    // Saves that leave the folder alone go on.
+    item(edited, "open/b.jpg").rating = 3;
+    const QString report = asUnprivilegedUser([&] {
+        FolderCatalog::save(edited, root);
+        return names(FolderCatalog::load(root, std::nullopt));
+    });
+    EXPECT_EQ(report.toStdString(), "a.jpg locked/c.jpg locked/deeper/d.jpg open/b.jpg");
+}
+
+// A journal left by an earlier save (a crash, or a folder that lost its write permission since)
+// that cannot be finished now: the open says why and keeps the journal for a later open.
+TEST_F(FolderPermissionTest, AJournalThatCannotBeFinishedForPermissionsIsKeptAndExplained) {
+    LibraryState edited = state;
+    item(edited, "open/b.jpg").rating = 1;
+    AtomicFile::setFaultHook([](AtomicFile::Stage stage, const QString& written) {
+        if (stage == AtomicFile::Stage::afterRename && written.endsWith(u"folders-pending.json")) {
+            throw Interrupted();
+        }
+    });
+    EXPECT_THROW(FolderCatalog::save(edited, root), Interrupted);
+    AtomicFile::setFaultHook({});
+    restrict("open/.lumivex", 0555);
+
+    const QString report = asUnprivilegedUser([&] {
+        FolderCatalog::load(root, std::nullopt);
+        return QStringLiteral("opened");
+    });
+    const QString journal = TreeJournal::path(root);
+    EXPECT_TRUE(report.startsWith(
+        QStringLiteral("error: 폴더 저장 복구 파일을 마치지 못했습니다. 파일을 보존했습니다.\n") +
+        journal + u'\n' + failedOperation + path("open/.lumivex/")))
+        << report.toStdString();
+    EXPECT_TRUE(report.endsWith(deniedReason())) << report.toStdString();
+    EXPECT_EQ(Tree::journalsUnder(root),
+              QStringList{QStringLiteral(".lumivex/folders-pending.json")});
+
+    restoreModes();
+    const LibraryState finished = FolderCatalog::load(root, std::nullopt);
+    EXPECT_EQ(Tree::journalsUnder(root).join(u' ').toStdString(), "");
+    EXPECT_EQ(Tree::valuesOf(finished), Tree::valuesOf(edited));
+}
+
+}  // namespace
+}  // namespace lumivex
