@@ -64,13 +64,12 @@ QByteArray encode(const QList<FolderCatalog::Write>& writes) {
 }
 
 QList<FolderCatalog::Write> decode(const QByteArray& bytes, const QString& path) {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray()) {
+    const std::optional<QJsonDocument> document = SortedJson::decode(bytes);
+    if (!document || !document->isArray()) {
         throw unreadable(path);
     }
     QList<FolderCatalog::Write> writes;
-    for (const QJsonValue& value : document.array()) {
+    for (const QJsonValue& value : document->array()) {
         writes.append(decodeWrite(value, path));
     }
     return writes;

@@ -221,3 +221,19 @@ TEST(CatalogCSVReader, AcceptsOlderMetaRowForms) {
     EXPECT_EQ(names(library), (QStringList{QStringLiteral("사람"), QStringLiteral("위치")}));
     EXPECT_TRUE(library.includeSubfolders);
 }
+
+// Qt's JSON reader drops a U+FEFF that opens a text: the meta row's texts must come back whole.
+TEST(CatalogCSVReader, MetaRowTextsBeginningWithAByteOrderMarkReadBackExactly) {
+    const QString mark(QChar(0xFEFF));
+    Library library = test::sampleLibrary();
+    library.categories[1].options.append(mark + QStringLiteral("new"));
+    library.categories[1].name = mark + QStringLiteral("사람");
+    library.categories[2].options = {mark, mark + mark + QStringLiteral("x")};
+    library.directoryIdentity = mark + QStringLiteral("2049:5:1.0");
+    const Library again = Library::fromCatalogCSV(library.catalogCSV());
+    EXPECT_EQ(again.categories[1].name, library.categories[1].name);
+    EXPECT_EQ(again.categories[1].options.mid(0, 2), library.categories[1].options);
+    EXPECT_EQ(again.categories[2].options.mid(0, 2), library.categories[2].options);
+    EXPECT_EQ(again.directoryIdentity, library.directoryIdentity);
+    EXPECT_EQ(Library::fromCatalogCSV(again.catalogCSV()), again);
+}
