@@ -1,14 +1,12 @@
 #include "catalog/tree_journal.h"
 
+#include "catalog/metadata_files.h"
 #include "platform/file_status.h"
 #include "platform/sorted_json.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <cerrno>
 
 namespace lumivex::TreeJournal {
 
@@ -36,14 +34,6 @@ FolderCatalog::Write decodeWrite(const QJsonValue& value, const QString& path) {
     }
     return {object.value(u"directory").toString(), object.value(u"identity").toString(),
             object.value(u"catalog").toString(), object.value(u"archive").toString()};
-}
-
-QByteArray readWhole(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw Error::fromErrno(errno, path);
-    }
-    return file.readAll();
 }
 
 }  // namespace
@@ -80,7 +70,7 @@ void finishPending(const QString& root) {
     if (!FileStatus::readIfExists(journal)) {
         return;
     }
-    FolderCatalog::finish(decode(readWhole(journal), journal), root);
+    FolderCatalog::finish(decode(MetadataFiles::read(journal), journal), root);
 }
 
 }  // namespace lumivex::TreeJournal

@@ -212,6 +212,19 @@ TEST_F(FolderCatalogFinish, AJournalOfAFolderWhoseNameBeginsWithAByteOrderMarkCo
     EXPECT_FALSE(QFile::exists(TreeJournal::path(root)));
 }
 
+TEST_F(FolderCatalogFinish, AFifoInPlaceOfTheJournalIsRefused) {
+    const QString journal = TreeJournal::path(root);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(journal).constData(), 0644), 0);
+    try {
+        FolderCatalog::load(root, std::nullopt);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(
+            error.description(),
+            QStringLiteral("파일 작업에 실패했습니다: %1 (일반 파일이 아닙니다)").arg(journal));
+    }
+}
+
 TEST_F(FolderCatalogFinish, AnOlderTreeCatalogIsCopiedOnceBeforeItIsReplaced) {
     const QString original = root + QStringLiteral("/.lumivex/tree-migration-original/lumivex.csv");
     writeFolder(root, Library::withContents({}, {treeItem(QStringLiteral("a/x.jpg"))}));

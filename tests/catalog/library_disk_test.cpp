@@ -286,6 +286,33 @@ TEST_F(LibraryDiskTest, TextsBeginningWithAByteOrderMarkSurviveEverySaveAndLoad)
         Error);
 }
 
+// Opening a FIFO for reading waits for a writer that never comes; a device would be read
+// forever. Anything but a regular file in a metadata file's place is refused like a folder.
+TEST_F(LibraryDiskTest, AnythingButARegularFileInPlaceOfAMetadataFileIsRefused) {
+    for (const char* name :
+         {".lumivex/lumivex.csv", ".lumivex/deleted.csv", ".lumivex/pending-write.json"}) {
+        LibraryDisk::saveState(sampleState(), root);
+        const QString path = file(QString::fromUtf8(name));
+        QFile::remove(path);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+        const QString refusal =
+            QStringLiteral("파일 작업에 실패했습니다: %1 (일반 파일이 아닙니다)").arg(path);
+        EXPECT_TRUE(thrownBy([&] { LibraryDisk::loadState(root); }).description().contains(refusal))
+            << name;
+        EXPECT_TRUE(thrownBy([&] { LibraryDisk::saveState(sampleState(), root); })
+                        .description()
+                        .contains(refusal));
+
+        ASSERT_TRUE(QFile::remove(path));
+        test::makeDirectories(path);
+        EXPECT_TRUE(thrownBy([&] { LibraryDisk::loadState(root); })
+                        .description()
+                        .contains(QStringLiteral("파일 작업에 실패했습니다: %1 (").arg(path)))
+            << name;
+        ASSERT_TRUE(QDir(path).removeRecursively());
+    }
+}
+
 TEST_F(LibraryDiskTest, FailedWriteLeavesEveryFileAsItWas) {
     LibraryDisk::saveState(sampleState(), root);
     const auto before = snapshot();
