@@ -2,9 +2,11 @@
 
 #include "model/csv_codec.h"
 #include "model/library.h"
+#include "platform/error.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using namespace lumivex;
@@ -41,6 +43,22 @@ QStringList names(const Library& library) {
 }
 
 constexpr int item = 2;
+
+// What unix2dos makes of a file: every line feed not already after a carriage return gains one.
+QByteArray withCrLfLineEnds(const QByteArray& bytes) {
+    QByteArray converted;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) {
+            converted.append('\r');
+        }
+        converted.append(bytes[i]);
+    }
+    return converted;
+}
+
+Library read(const QByteArray& bytes) {
+    return Library::fromCatalogCSV(CSVCodec::text(bytes));
+}
 
 }  // namespace
 
@@ -146,7 +164,7 @@ TEST(CatalogCSVReader, ReadsLenientButExactItemCells) {
     EXPECT_EQ(read.duration, std::nullopt);
     EXPECT_EQ(read.capturedAt, Date{1000.0});
     EXPECT_EQ(read.labels.at(library.categories[1].idText()),
-              (QStringList{QStringLiteral("a"), QStringLiteral("b\r\nc")}));
+              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
     EXPECT_EQ(read.labels.count(library.categories[0].idText()), 0u);
 
     rows[item][14] = QString();
@@ -220,6 +238,31 @@ TEST(CatalogCSVReader, AcceptsOlderMetaRowForms) {
     const Library library = Library::fromCatalogCSV(CSVCodec::encode(noRating));
     EXPECT_EQ(names(library), (QStringList{QStringLiteral("사람"), QStringLiteral("위치")}));
     EXPECT_TRUE(library.includeSubfolders);
+}
+
+TEST(CatalogCSVReader, LineEndsConvertedToCrLfKeepValuesApartAndNotesAsTheyAre) {
+    const QByteArray bytes = test::sampleLibrary().catalogCSV().toUtf8();
+    const Library plain = read(bytes);
+    const Library converted = read(withCrLfLineEnds(bytes));
+    ASSERT_EQ(converted.items.size(), plain.items.size());
+    Library expected = plain;
+    for (MediaItem& each : expected.items) {
+        each.notes.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    }
+    EXPECT_EQ(converted.items, expected.items);
+    const QString people = plain.categories[1].idText();
+    EXPECT_TRUE(
+        std::any_of(converted.items.begin(), converted.items.end(), [&](const MediaItem& each) {
+            return each.labels.count(people) != 0 && each.labels.at(people).size() == 2;
+        }));
+    // Written again, the values are joined by line feeds as the application writes them.
+    EXPECT_EQ(converted.catalogCSV(), expected.catalogCSV());
+
+    const Library spaced = Library::fromCatalogCSV(
+        CSVCodec::encode(withCell(item, 13, QStringLiteral("a\rb\r\n\r\nc\r"))));
+    EXPECT_EQ(spaced.items[0].labels.at(spaced.categories[1].idText()),
+              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_TRUE(catalogRefused(withCell(item, 14, QStringLiteral("서울\r\n부산"))));
 }
 
 // Qt's JSON reader drops a U+FEFF that opens a text: the meta row's texts must come back whole.
