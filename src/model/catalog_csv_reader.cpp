@@ -375,7 +375,7 @@ void CatalogReader::addRatingProperty() {
 }  // namespace
 
 Library Library::fromCatalogCSV(const QString& text) {
-    const QList<QStringList> rows = CSVCodec::decode(text);
+    const QList<QStringList> rows = CSVCodec::decodeFile(text);
     if (rows.isEmpty()) {
         reject();
     }

@@ -124,6 +124,14 @@ TEST(DeletedArchiveText, TextsBeginningWithAByteOrderMarkReadBackExactly) {
     EXPECT_EQ(DeletedArchive::fromCSV(archive.csv()), archive);
 }
 
+// Cut right after the comma before its empty capture date, the last record would read whole.
+TEST(DeletedArchiveText, RefusesAFileCutBeforeItsLastField) {
+    const QString text = oneRecordArchive().csv();
+    ASSERT_TRUE(text.endsWith(QStringLiteral(",\"\"\r\n")));
+    expectRefused(text.chopped(4));
+    EXPECT_EQ(DeletedArchive::fromCSV(text.chopped(2)), oneRecordArchive());
+}
+
 TEST(DeletedArchiveText, RefusesFilesWithoutTheDeletionColumn) {
     expectRefused(Library::withContents({ratingCategory()}, {}).catalogCSV());
     expectRefused(QString());

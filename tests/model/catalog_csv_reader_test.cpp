@@ -280,3 +280,38 @@ TEST(CatalogCSVReader, MetaRowTextsBeginningWithAByteOrderMarkReadBackExactly) {
     EXPECT_EQ(again.directoryIdentity, library.directoryIdentity);
     EXPECT_EQ(Library::fromCatalogCSV(again.catalogCSV()), again);
 }
+
+// A catalog cut short is refused, or read with every row that ended before the cut exactly as
+// written. Every field is quoted: a cut inside a field leaves a quote open, and a cut right after a
+// comma would read the row's last field as empty, so both are refused. A cut at a row boundary
+// cannot be told from a catalog that ends there and reads as one; that is left as it is.
+TEST(CatalogCSVReader, ACatalogCutShortIsRefusedOrKeepsEveryCompleteRow) {
+    Library library = test::sampleLibrary();
+    MediaItem third = library.items[0];
+    third.id = QUuid::fromString(u"0f0e0d0c-0b0a-4908-8706-0504030201ff");
+    third.filename = QStringLiteral("img11.jpg");
+    third.notes = QStringLiteral("메모\n\"끝\"");
+    library.items.append(third);
+    const QByteArray bytes = library.catalogCSV().toUtf8();
+    const Library whole = read(bytes);
+    ASSERT_EQ(whole.items.size(), 3);
+    qsizetype lastRowsStart = bytes.size() - 2;
+    for (int rowEnds = 0; rowEnds < 3; ++rowEnds) {
+        lastRowsStart = bytes.lastIndexOf("\r\n\"", lastRowsStart - 1);
+    }
+    ASSERT_GT(lastRowsStart, 0);
+    for (qsizetype cut = lastRowsStart; cut < bytes.size(); ++cut) {
+        const QByteArray kept = bytes.left(cut);
+        Library cutLibrary;
+        try {
+            cutLibrary = read(kept);
+        } catch (const Error&) {
+            continue;
+        }
+        const qsizetype completeRows = kept.count("\r\n\"") - 1;      // after the header
+        ASSERT_GE(cutLibrary.items.size(), completeRows - 1) << cut;  // less the meta row
+        ASSERT_LE(cutLibrary.items.size(), whole.items.size()) << cut;
+        EXPECT_EQ(cutLibrary.items, whole.items.mid(0, cutLibrary.items.size())) << cut;
+        EXPECT_EQ(cutLibrary.categories, whole.categories) << cut;
+    }
+}
