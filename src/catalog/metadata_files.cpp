@@ -34,8 +34,8 @@ bool exists(const QString& path) {
 
 namespace {
 
-// A file that is not a regular file in a metadata file's place is refused the way a folder there
-// is, by what the system says of reading it.
+// Anything but a regular file in a metadata file's place is refused like a folder there: with
+// its path and the reason it cannot be read.
 Error notRegularFile(const QString& path) {
     return Error(Error::posixDomain, EINVAL,
                  QStringLiteral("파일 작업에 실패했습니다: %1 (일반 파일이 아닙니다)").arg(path));
