@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-// Any text the deleted-records reader accepts must survive being written and read again.
+// Any text the deleted-records reader accepts must survive being written and read again, and
+// read back exactly: writing it once more gives the same text.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace lumivex;
     DeletedArchive archive;
@@ -19,7 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     try {
-        DeletedArchive::fromCSV(archive.csv());
+        if (DeletedArchive::fromCSV(archive.csv()).csv() != archive.csv()) {
+            std::abort();
+        }
     } catch (const Error&) {
         std::abort();
     }

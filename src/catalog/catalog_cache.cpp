@@ -6,6 +6,7 @@
 #include "platform/directory_listing.h"
 #include "platform/error.h"
 #include "platform/file_status.h"
+#include "platform/utf8.h"
 
 #include <QFile>
 
@@ -55,7 +56,7 @@ std::optional<FileSignature> FileSignature::readEncoded(const QByteArray& encode
         if (errno == ENOENT || errno == ENOTDIR) {
             return std::nullopt;
         }
-        throw Error::fromErrno(errno, QFile::decodeName(encoded));
+        throw Error::fromErrno(errno, Utf8::decodeValid(encoded));
     }
     return FileSignature{makedev(info.stx_dev_major, info.stx_dev_minor),
                          info.stx_ino,

@@ -65,7 +65,7 @@ QString DeletedArchive::csv() const {
 }
 
 DeletedArchive DeletedArchive::fromCSV(const QString& text) {
-    auto rows = CSVCodec::decode(text);
+    auto rows = CSVCodec::decodeFile(text);
     if (rows.isEmpty() || rows[0].size() <= deletionColumn ||
         !TextOrder::canonicallyEqual(rows[0].at(deletionColumn), deletionHeader())) {
         throw CatalogError::invalidCSV();

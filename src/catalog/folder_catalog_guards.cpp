@@ -2,6 +2,7 @@
 
 #include "catalog/catalog_cache.h"
 #include "catalog/library_disk.h"
+#include "catalog/metadata_files.h"
 #include "catalog/tree_journal.h"
 #include "model/catalog_error.h"
 #include "model/file_deletion_validation.h"
@@ -10,7 +11,6 @@
 #include "platform/file_status.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <array>
 #include <cerrno>
@@ -78,14 +78,6 @@ bool holdsTreeCatalog(const LibraryState& state) {
                        [&](const DeletedRecord& record) { return nested(record.item); });
 }
 
-QByteArray readWhole(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw Error::fromErrno(EACCES, path);
-    }
-    return file.readAll();
-}
-
 // A catalog written before every folder kept its own is copied once, so the first layout the
 // user had can always be recovered by hand.
 void keepMigrationOriginals(const QString& folder) {
@@ -97,7 +89,7 @@ void keepMigrationOriginals(const QString& folder) {
         const QString source = folder + QStringLiteral("/.lumivex/") + name;
         const QString copy = copies + u'/' + name;
         if (FileStatus::readIfExists(source) && !FileStatus::readIfExists(copy)) {
-            AtomicFile::write(copy, readWhole(source));
+            AtomicFile::write(copy, MetadataFiles::read(source));
         }
     }
 }

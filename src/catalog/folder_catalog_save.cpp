@@ -1,6 +1,7 @@
 #include "catalog/folder_catalog.h"
 
 #include "catalog/catalog_cache.h"
+#include "catalog/metadata_files.h"
 #include "catalog/tree_journal.h"
 #include "model/catalog_error.h"
 #include "platform/atomic_file.h"
@@ -8,7 +9,6 @@
 #include "platform/text_order.h"
 
 #include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QSet>
 
@@ -134,14 +134,6 @@ QStringList saveOrder(const std::map<QString, QString>& folders) {
     return keys;
 }
 
-std::optional<QByteArray> readIfPossible(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    return file.readAll();
-}
-
 bool sameText(const QString& a, const QString& b) {
     return (a.size() == b.size() && a.constData() == b.constData()) || a == b;
 }
@@ -223,8 +215,10 @@ public:
         library.directoryIdentity = folderIdentity;
         const QString catalog = library.catalogCSV();
         const QString archive = local.deleted.csv();
-        if (readIfPossible(folder + QStringLiteral("/.lumivex/lumivex.csv")) == catalog.toUtf8() &&
-            readIfPossible(folder + QStringLiteral("/.lumivex/deleted.csv")) == archive.toUtf8()) {
+        if (MetadataFiles::readIfPossible(folder + QStringLiteral("/.lumivex/lumivex.csv")) ==
+                catalog.toUtf8() &&
+            MetadataFiles::readIfPossible(folder + QStringLiteral("/.lumivex/deleted.csv")) ==
+                archive.toUtf8()) {
             cache.rememberUnchanged(folder, generation_, std::move(inputs));
             return std::nullopt;
         }

@@ -140,13 +140,11 @@ QByteArray encodePendingWrite(const PendingWrite& write) {
 }
 
 PendingWrite decodePendingWrite(const QByteArray& json) {
-    QJsonParseError parseError{};
-    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
-    const QJsonObject object = document.object();
+    const std::optional<QJsonDocument> document = SortedJson::decode(json);
+    const QJsonObject object = document ? document->object() : QJsonObject();
     const QJsonValue catalog = object.value(QStringLiteral("catalog"));
     const QJsonValue deleted = object.value(QStringLiteral("deleted"));
-    if (parseError.error != QJsonParseError::NoError || !document.isObject() ||
-        !catalog.isString() || !deleted.isString() ||
+    if (!document || !document->isObject() || !catalog.isString() || !deleted.isString() ||
         // Qt lets an escaped lone surrogate through; such a text has no UTF-8 form to write.
         !catalog.toString().isValidUtf16() || !deleted.toString().isValidUtf16()) {
         throw corruptData(

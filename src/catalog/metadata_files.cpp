@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace lumivex::MetadataFiles {
@@ -31,11 +32,39 @@ bool exists(const QString& path) {
     return FileStatus::readIfExists(path).has_value();
 }
 
-QByteArray read(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+namespace {
+
+// Anything but a regular file in a metadata file's place is refused like a folder there: with
+// its path and the reason it cannot be read.
+Error notRegularFile(const QString& path) {
+    return Error(Error::posixDomain, EINVAL,
+                 QStringLiteral("파일 작업에 실패했습니다: %1 (일반 파일이 아닙니다)").arg(path));
+}
+
+// Opening does not wait for a writer: a FIFO in the file's place would otherwise block open()
+// for good. Only a regular file is read.
+int openRegularFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         throw Error::fromErrno(errno, path);
     }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        const int failure = errno;
+        ::close(fd);
+        throw Error::fromErrno(failure, path);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw S_ISDIR(info.st_mode) ? Error::fromErrno(EISDIR, path) : notRegularFile(path);
+    }
+    return fd;
+}
+
+}  // namespace
+
+QByteArray read(const QString& path) {
+    const int fd = openRegularFile(path);
     QByteArray bytes;
     char buffer[65536];
     for (;;) {

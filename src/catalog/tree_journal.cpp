@@ -1,14 +1,12 @@
 #include "catalog/tree_journal.h"
 
+#include "catalog/metadata_files.h"
 #include "platform/file_status.h"
 #include "platform/sorted_json.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <cerrno>
 
 namespace lumivex::TreeJournal {
 
@@ -38,14 +36,6 @@ FolderCatalog::Write decodeWrite(const QJsonValue& value, const QString& path) {
             object.value(u"catalog").toString(), object.value(u"archive").toString()};
 }
 
-QByteArray readWhole(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw Error::fromErrno(errno, path);
-    }
-    return file.readAll();
-}
-
 }  // namespace
 
 QString path(const QString& root) {
@@ -64,13 +54,12 @@ QByteArray encode(const QList<FolderCatalog::Write>& writes) {
 }
 
 QList<FolderCatalog::Write> decode(const QByteArray& bytes, const QString& path) {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray()) {
+    const std::optional<QJsonDocument> document = SortedJson::decode(bytes);
+    if (!document || !document->isArray()) {
         throw unreadable(path);
     }
     QList<FolderCatalog::Write> writes;
-    for (const QJsonValue& value : document.array()) {
+    for (const QJsonValue& value : document->array()) {
         writes.append(decodeWrite(value, path));
     }
     return writes;
@@ -81,7 +70,7 @@ void finishPending(const QString& root) {
     if (!FileStatus::readIfExists(journal)) {
         return;
     }
-    const QList<FolderCatalog::Write> writes = decode(readWhole(journal), journal);
+    const QList<FolderCatalog::Write> writes = decode(MetadataFiles::read(journal), journal);
     try {
         FolderCatalog::finish(writes, root);
     } catch (const Error& error) {

@@ -136,26 +136,22 @@ std::int64_t integerIn(const QString& text, std::int64_t low, std::int64_t high)
     return *number;
 }
 
-// The values of a choice cell: cut at every line feed that is not the end of a CR LF pair, empty
-// pieces dropped, pieces kept untrimmed.
+// The values of a choice cell: cut at every line break, empty pieces dropped, pieces kept
+// untrimmed. No value holds a carriage return, so one belongs to a line break: a catalog whose
+// line ends were converted to CR LF keeps its values apart, and every piece reads back the same
+// after the values are joined by line feeds again.
 QStringList cellPieces(const QString& cell) {
     QStringList pieces;
+    const auto isBreak = [](QChar c) { return c == u'\n' || c == u'\r'; };
     qsizetype start = 0;
-    for (qsizetype i = cell.indexOf(u'\n'); i >= 0; i = cell.indexOf(u'\n', i + 1)) {
-        if (i > 0 && cell[i - 1] == u'\r') {
+    for (qsizetype i = 0; i <= cell.size(); ++i) {
+        if (i < cell.size() && !isBreak(cell[i])) {
             continue;
         }
         if (i > start) {
-            pieces.append(cell.mid(start, i - start));
+            pieces.append(start == 0 && i == cell.size() ? cell : cell.mid(start, i - start));
         }
         start = i + 1;
-    }
-    if (start == 0) {
-        if (!cell.isEmpty()) {
-            pieces.append(cell);
-        }
-    } else if (start < cell.size()) {
-        pieces.append(cell.mid(start));
     }
     return pieces;
 }
@@ -379,7 +375,7 @@ void CatalogReader::addRatingProperty() {
 }  // namespace
 
 Library Library::fromCatalogCSV(const QString& text) {
-    const QList<QStringList> rows = CSVCodec::decode(text);
+    const QList<QStringList> rows = CSVCodec::decodeFile(text);
     if (rows.isEmpty()) {
         reject();
     }

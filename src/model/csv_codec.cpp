@@ -159,6 +159,13 @@ QList<QStringList> decode(const QString& text) {
     return Reader(QStringView(text).mid(start)).read();
 }
 
+QList<QStringList> decodeFile(const QString& text) {
+    if (text.endsWith(u',')) {
+        throw CatalogError::invalidCSV();
+    }
+    return decode(text);
+}
+
 QString text(const QByteArray& fileBytes) {
     auto decoded = Utf8::decode(fileBytes);
     if (!decoded) {

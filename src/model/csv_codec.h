@@ -16,6 +16,10 @@ QString encode(const QList<QStringList>& rows);
 
 // Throws CatalogError::invalidCSV on malformed quoting; fields are kept verbatim.
 QList<QStringList> decode(const QString& text);
+// The rows of a whole catalog file. The same, except that a text ending right after a comma is
+// refused: every row written ends with a line break and every field is quoted, so such a text was
+// cut short before its last field, which would read as empty.
+QList<QStringList> decodeFile(const QString& text);
 
 // The text of a catalog file's bytes. Invalid UTF-8 throws CatalogError::invalidCSV: a damaged
 // file is refused, never repaired.

@@ -5,7 +5,6 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonParseError>
 #include <QJsonValue>
 #include <QVariant>
 
@@ -290,17 +289,16 @@ Library libraryFromJson(const QJsonValue& value) {
 }
 
 QJsonValue parse(const QByteArray& bytes) {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError) {
+    const std::optional<QJsonDocument> document = SortedJson::decode(bytes);
+    if (!document) {
         throw Error(errorDomain, dataCorruptedCode,
                     QStringLiteral("JSON 데이터를 읽을 수 없습니다. 형식이 올바르지 않습니다."));
     }
-    if (document.isArray()) {
-        return document.array();
+    if (document->isArray()) {
+        return document->array();
     }
-    if (document.isObject()) {
-        return document.object();
+    if (document->isObject()) {
+        return document->object();
     }
     return QJsonValue();
 }

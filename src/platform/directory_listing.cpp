@@ -30,7 +30,7 @@ bool isVisible(const char* name, std::size_t length) {
 void assignName(QString& name, const char* bytes, std::size_t length) {
     const auto size = static_cast<qsizetype>(length);
     if (std::any_of(bytes, bytes + length, [](char c) { return (c & 0x80) != 0; })) {
-        name = QString::fromUtf8(bytes, size);
+        name = Utf8::decodeValid(QByteArrayView(bytes, size));
         return;
     }
     name.resize(size);
@@ -91,7 +91,7 @@ bool DirectoryListing::next(DirectoryEntry& into) {
                 continue;
             }
             throw Error::fromErrno(error.systemErrorNumber(),
-                                   folder_ + u'/' + QString::fromUtf8(entry->d_name));
+                                   folder_ + u'/' + Utf8::decodeValid(entry->d_name));
         }
         assignName(into.name, entry->d_name, length);
         return true;

@@ -1,6 +1,9 @@
 #include "platform/sorted_json.h"
 
+#include "platform/utf8.h"
+
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QVariant>
@@ -84,6 +87,35 @@ void appendNumber(QByteArray& out, const QJsonValue& value) {
 
 void appendValue(QByteArray& out, const QJsonValue& value);
 
+// In valid UTF-8 these bytes are U+FEFF and nothing else. Qt keeps the character when it comes
+// as an escape, and outside a text neither form is JSON.
+constexpr char byteOrderMark[] = "\xEF\xBB\xBF";
+
+// `bytes` with every U+FEFF escaped, or nothing when one follows a lone backslash: escaping the
+// character itself is not JSON, and "\\ufeff" would make it a text of six characters.
+std::optional<QByteArray> withEscapedMarks(const QByteArray& bytes) {
+    QByteArray out;
+    qsizetype start = 0;
+    for (qsizetype found = bytes.indexOf(byteOrderMark); found >= 0;
+         found = bytes.indexOf(byteOrderMark, start)) {
+        qsizetype backslashes = 0;
+        while (found - backslashes > 0 && bytes[found - backslashes - 1] == '\\') {
+            ++backslashes;
+        }
+        if (backslashes % 2 != 0) {
+            return std::nullopt;
+        }
+        out.append(QByteArrayView(bytes).sliced(start, found - start));
+        out.append("\\ufeff");
+        start = found + 3;
+    }
+    if (start == 0) {
+        return bytes;
+    }
+    out.append(QByteArrayView(bytes).sliced(start));
+    return out;
+}
+
 void appendObject(QByteArray& out, const QJsonObject& object) {
     std::vector<std::pair<QByteArray, QJsonValue>> members;
     members.reserve(static_cast<size_t>(object.size()));
@@ -141,6 +173,22 @@ void appendValue(QByteArray& out, const QJsonValue& value) {
 }
 
 }  // namespace
+
+std::optional<QJsonDocument> decode(const QByteArray& bytes) {
+    if (!Utf8::isValid(bytes.constData(), bytes.size())) {
+        return std::nullopt;
+    }
+    const std::optional<QByteArray> escaped = withEscapedMarks(bytes);
+    if (!escaped) {
+        return std::nullopt;
+    }
+    QJsonParseError error{};
+    QJsonDocument document = QJsonDocument::fromJson(*escaped, &error);
+    if (error.error != QJsonParseError::NoError) {
+        return std::nullopt;
+    }
+    return document;
+}
 
 QByteArray encode(const QJsonValue& value) {
     QByteArray out;

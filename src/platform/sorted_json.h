@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 
+#include <optional>
+
+class QJsonDocument;
 class QJsonValue;
 
 namespace lumivex {
@@ -13,6 +16,10 @@ namespace lumivex {
 namespace SortedJson {
 
 QByteArray encode(const QJsonValue& value);
+
+// The document of `bytes`, every text exactly as written; nothing when the bytes are not strict
+// UTF-8 or not JSON. Qt's reader alone drops a U+FEFF that opens a text.
+std::optional<QJsonDocument> decode(const QByteArray& bytes);
 
 }  // namespace SortedJson
 }  // namespace lumivex

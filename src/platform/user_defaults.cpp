@@ -3,7 +3,7 @@
 #include "platform/atomic_file.h"
 #include "platform/decimal_text.h"
 #include "platform/error.h"
-#include "platform/utf8.h"
+#include "platform/sorted_json.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -92,16 +92,12 @@ std::optional<UserDefaults::Value> decode(const QJsonValue& json) {
 
 // The whole file's values, or nothing when any part of it is not what this store writes.
 std::optional<std::map<QString, UserDefaults::Value>> parse(const QByteArray& bytes) {
-    if (!Utf8::isValid(bytes.constData(), bytes.size())) {
-        return std::nullopt;
-    }
-    QJsonParseError parseError{};
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
-    if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
+    const std::optional<QJsonDocument> document = SortedJson::decode(bytes);
+    if (!document || !document->isObject()) {
         return std::nullopt;
     }
     std::map<QString, UserDefaults::Value> values;
-    const QJsonObject object = document.object();
+    const QJsonObject object = document->object();
     for (auto entry = object.begin(); entry != object.end(); ++entry) {
         auto value = decode(entry.value());
         if (!value) {

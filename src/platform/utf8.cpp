@@ -47,7 +47,12 @@ std::optional<QString> decode(const QByteArray& bytes) {
     if (!isValid(bytes.constData(), bytes.size())) {
         return std::nullopt;
     }
-    return QString::fromUtf8(bytes);
+    return decodeValid(bytes);
+}
+
+QString decodeValid(QByteArrayView bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
 }
 
 }  // namespace lumivex::Utf8

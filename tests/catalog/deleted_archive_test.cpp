@@ -111,6 +111,27 @@ TEST(DeletedArchiveText, ReadsBackRecordsInFileNameOrderWithTheirTimes) {
     EXPECT_EQ(read, expected);
 }
 
+TEST(DeletedArchiveText, TextsBeginningWithAByteOrderMarkReadBackExactly) {
+    const QString mark(QChar(0xFEFF));
+    const Category tags{QUuid::createUuid(),
+                        mark + QStringLiteral("태그"),
+                        PropertyKind::multiSelect,
+                        {mark + QStringLiteral("new"), mark},
+                        QStringLiteral("tag")};
+    MediaItem record = deletedItem(itemA, mark + QStringLiteral("a.jpg"));
+    record.labels[tags.idText()] = {mark, mark + QStringLiteral("new")};
+    const DeletedArchive archive{{ratingCategory(), tags}, {{record, Date{5}}}};
+    EXPECT_EQ(DeletedArchive::fromCSV(archive.csv()), archive);
+}
+
+// Cut right after the comma before its empty capture date, the last record would read whole.
+TEST(DeletedArchiveText, RefusesAFileCutBeforeItsLastField) {
+    const QString text = oneRecordArchive().csv();
+    ASSERT_TRUE(text.endsWith(QStringLiteral(",\"\"\r\n")));
+    expectRefused(text.chopped(4));
+    EXPECT_EQ(DeletedArchive::fromCSV(text.chopped(2)), oneRecordArchive());
+}
+
 TEST(DeletedArchiveText, RefusesFilesWithoutTheDeletionColumn) {
     expectRefused(Library::withContents({ratingCategory()}, {}).catalogCSV());
     expectRefused(QString());

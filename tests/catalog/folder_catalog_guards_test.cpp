@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace lumivex {
 namespace {
 
@@ -123,6 +125,15 @@ TEST(TreeJournal, EncodesSortedCompactJsonAndRefusesAnyOtherShape) {
     }
 }
 
+TEST(TreeJournal, KeepsTextsBeginningWithAByteOrderMark) {
+    const QString mark(QChar(0xFEFF));
+    const QList<FolderCatalog::Write> writes{
+        {mark + QStringLiteral("2024"), mark + QStringLiteral("1:2:3.0"), mark, mark + mark},
+        {QStringLiteral("a/") + mark, QStringLiteral("1:2:3.0"), QStringLiteral("\\") + mark,
+         QStringLiteral("\"") + mark}};
+    EXPECT_EQ(TreeJournal::decode(TreeJournal::encode(writes), QStringLiteral("j")), writes);
+}
+
 class FolderCatalogFinish : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -189,6 +200,29 @@ TEST_F(FolderCatalogFinish, AJournalThatDoesNotDecodeStopsTheLoadAndStays) {
     writeFile(TreeJournal::path(root), R"([{"directory":"a"}])");
     EXPECT_THROW(FolderCatalog::load(root, std::nullopt), Error);
     EXPECT_EQ(readFile(TreeJournal::path(root)), R"([{"directory":"a"}])");
+}
+
+TEST_F(FolderCatalogFinish, AJournalOfAFolderWhoseNameBeginsWithAByteOrderMarkCompletes) {
+    const QString name = QChar(0xFEFF) + QStringLiteral("2024");
+    writeFolder(root + u'/' + name, Library::withContents({}, {treeItem(QStringLiteral("x.jpg"))}));
+    const FolderCatalog::Write write = writeFor(name, 4);
+    writeJournal({write});
+    FolderCatalog::load(root, std::nullopt);
+    EXPECT_EQ(catalogOf(root + u'/' + name), write.catalog.toUtf8());
+    EXPECT_FALSE(QFile::exists(TreeJournal::path(root)));
+}
+
+TEST_F(FolderCatalogFinish, AFifoInPlaceOfTheJournalIsRefused) {
+    const QString journal = TreeJournal::path(root);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(journal).constData(), 0644), 0);
+    try {
+        FolderCatalog::load(root, std::nullopt);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(
+            error.description(),
+            QStringLiteral("파일 작업에 실패했습니다: %1 (일반 파일이 아닙니다)").arg(journal));
+    }
 }
 
 TEST_F(FolderCatalogFinish, AnOlderTreeCatalogIsCopiedOnceBeforeItIsReplaced) {

@@ -7,6 +7,7 @@
 #include "tree_fixture.h"
 
 #include <QDir>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -128,6 +129,22 @@ TEST_F(FolderCatalogLoad, ASubfolderCatalogWinsOverAnOlderRootCatalogAndIdsStayU
     EXPECT_EQ(state.library.items[0].id, own.id);
     EXPECT_EQ(state.library.items[1].filename, QStringLiteral("y.jpg"));
     EXPECT_NE(state.library.items[1].id, own.id);
+}
+
+TEST_F(FolderCatalogLoad, FolderAndFileNamesBeginningWithAByteOrderMarkKeepIt) {
+    const QString mark(QChar(0xFEFF));
+    writeFolder(root + u'/' + mark + QStringLiteral("2024"),
+                Library::withContents({}, {treeItem(mark + QStringLiteral("photo.jpg")),
+                                           treeItem(QStringLiteral("photo.jpg"))}));
+    const LibraryState state = FolderCatalog::load(root, std::nullopt);
+    ASSERT_EQ(state.library.items.size(), 2);
+    QSet<QString> names;
+    for (const MediaItem& item : state.library.items) {
+        names.insert(item.filename);
+    }
+    EXPECT_EQ(names,
+              (QSet<QString>{mark + QStringLiteral("2024/") + mark + QStringLiteral("photo.jpg"),
+                             mark + QStringLiteral("2024/photo.jpg")}));
 }
 
 TEST_F(FolderCatalogLoad, RowsOfAbsentFilesBecomeRecordsStampedWithTheLoadTime) {

@@ -4,12 +4,16 @@
 #include "platform/error.h"
 #include "support/test_files.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+
+#include <sys/stat.h>
 
 namespace lumivex {
 namespace {
@@ -253,6 +257,62 @@ TEST_F(LibraryDiskTest, CorruptJournalStopsLoadAndSaveAndStays) {
     EXPECT_EQ(snapshot(), unreadable);
 }
 
+// Qt's UTF-8 and JSON readers drop a U+FEFF that opens a text; every text here must come back.
+TEST_F(LibraryDiskTest, TextsBeginningWithAByteOrderMarkSurviveEverySaveAndLoad) {
+    const QString mark(QChar(0xFEFF));
+    LibraryState state = sampleState();
+    state.library.categories[1].name = mark + QStringLiteral("태그");
+    state.library.categories[1].options.append(mark + QStringLiteral("new"));
+    state.library.categories[1].options.append(mark + mark);
+    state.library.items[0].notes = mark + QStringLiteral("메모");
+    state.deleted.categories = state.library.categories;
+    LibraryDisk::saveState(state, root);
+    EXPECT_EQ(LibraryDisk::loadState(root), state);
+
+    state.library.items[1].rating = 4;
+    state.deleted.records.clear();
+    LibraryDisk::saveState(state, root);
+    EXPECT_FALSE(exists(QStringLiteral(".lumivex/pending-write.json")));
+    EXPECT_EQ(LibraryDisk::loadState(root), state);
+
+    for (const LibraryDisk::PendingWrite& write :
+         {LibraryDisk::PendingWrite{mark + QStringLiteral("x"), mark + mark},
+          LibraryDisk::PendingWrite{mark, QStringLiteral("\\") + mark}}) {
+        EXPECT_EQ(LibraryDisk::decodePendingWrite(LibraryDisk::encodePendingWrite(write)), write);
+    }
+    // A mark escaped by a lone backslash is not JSON; read naively it would become "\\ufeff".
+    EXPECT_THROW(
+        LibraryDisk::decodePendingWrite("{\"catalog\":\"\\\xEF\xBB\xBF\",\"deleted\":\"\"}"),
+        Error);
+}
+
+// Opening a FIFO for reading waits for a writer that never comes; a device would be read
+// forever. Anything but a regular file in a metadata file's place is refused like a folder.
+TEST_F(LibraryDiskTest, AnythingButARegularFileInPlaceOfAMetadataFileIsRefused) {
+    for (const char* name :
+         {".lumivex/lumivex.csv", ".lumivex/deleted.csv", ".lumivex/pending-write.json"}) {
+        LibraryDisk::saveState(sampleState(), root);
+        const QString path = file(QString::fromUtf8(name));
+        QFile::remove(path);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+        const QString refusal =
+            QStringLiteral("파일 작업에 실패했습니다: %1 (일반 파일이 아닙니다)").arg(path);
+        EXPECT_TRUE(thrownBy([&] { LibraryDisk::loadState(root); }).description().contains(refusal))
+            << name;
+        EXPECT_TRUE(thrownBy([&] { LibraryDisk::saveState(sampleState(), root); })
+                        .description()
+                        .contains(refusal));
+
+        ASSERT_TRUE(QFile::remove(path));
+        test::makeDirectories(path);
+        EXPECT_TRUE(thrownBy([&] { LibraryDisk::loadState(root); })
+                        .description()
+                        .contains(QStringLiteral("파일 작업에 실패했습니다: %1 (").arg(path)))
+            << name;
+        ASSERT_TRUE(QDir(path).removeRecursively());
+    }
+}
+
 TEST_F(LibraryDiskTest, FailedWriteLeavesEveryFileAsItWas) {
     LibraryDisk::saveState(sampleState(), root);
     const auto before = snapshot();
@@ -392,6 +452,15 @@ TEST_F(LibraryDiskTest, OlderJsonLibraryGainsARatingProperty) {
     const Library empty = LibraryDisk::load(root);
     ASSERT_EQ(empty.categories.size(), 1);
     EXPECT_EQ(empty.categories[0].name, QStringLiteral("별점"));
+}
+
+TEST_F(LibraryDiskTest, OlderJsonLibraryKeepsTextsBeginningWithAByteOrderMark) {
+    writeFile(file(QStringLiteral(".lumivex/library.json")),
+              olderJson(QStringLiteral("{\"id\":\"%1\",\"name\":\"\uFEFF사람\"}")
+                            .arg(QUuid::createUuid().toString(QUuid::WithoutBraces))));
+    const Library library = LibraryDisk::load(root);
+    ASSERT_EQ(library.categories.size(), 2);
+    EXPECT_EQ(library.categories[0].name, QChar(0xFEFF) + QStringLiteral("사람"));
 }
 
 TEST_F(LibraryDiskTest, OlderJsonLibraryOfAnotherVersionIsRefused) {

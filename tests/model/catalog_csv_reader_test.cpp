@@ -2,9 +2,11 @@
 
 #include "model/csv_codec.h"
 #include "model/library.h"
+#include "platform/error.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using namespace lumivex;
@@ -41,6 +43,22 @@ QStringList names(const Library& library) {
 }
 
 constexpr int item = 2;
+
+// What unix2dos makes of a file: every line feed not already after a carriage return gains one.
+QByteArray withCrLfLineEnds(const QByteArray& bytes) {
+    QByteArray converted;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) {
+            converted.append('\r');
+        }
+        converted.append(bytes[i]);
+    }
+    return converted;
+}
+
+Library read(const QByteArray& bytes) {
+    return Library::fromCatalogCSV(CSVCodec::text(bytes));
+}
 
 }  // namespace
 
@@ -146,7 +164,7 @@ TEST(CatalogCSVReader, ReadsLenientButExactItemCells) {
     EXPECT_EQ(read.duration, std::nullopt);
     EXPECT_EQ(read.capturedAt, Date{1000.0});
     EXPECT_EQ(read.labels.at(library.categories[1].idText()),
-              (QStringList{QStringLiteral("a"), QStringLiteral("b\r\nc")}));
+              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
     EXPECT_EQ(read.labels.count(library.categories[0].idText()), 0u);
 
     rows[item][14] = QString();
@@ -220,4 +238,80 @@ TEST(CatalogCSVReader, AcceptsOlderMetaRowForms) {
     const Library library = Library::fromCatalogCSV(CSVCodec::encode(noRating));
     EXPECT_EQ(names(library), (QStringList{QStringLiteral("사람"), QStringLiteral("위치")}));
     EXPECT_TRUE(library.includeSubfolders);
+}
+
+TEST(CatalogCSVReader, LineEndsConvertedToCrLfKeepValuesApartAndNotesAsTheyAre) {
+    const QByteArray bytes = test::sampleLibrary().catalogCSV().toUtf8();
+    const Library plain = read(bytes);
+    const Library converted = read(withCrLfLineEnds(bytes));
+    ASSERT_EQ(converted.items.size(), plain.items.size());
+    Library expected = plain;
+    for (MediaItem& each : expected.items) {
+        each.notes.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    }
+    EXPECT_EQ(converted.items, expected.items);
+    const QString people = plain.categories[1].idText();
+    EXPECT_TRUE(
+        std::any_of(converted.items.begin(), converted.items.end(), [&](const MediaItem& each) {
+            return each.labels.count(people) != 0 && each.labels.at(people).size() == 2;
+        }));
+    // Written again, the values are joined by line feeds as the application writes them.
+    EXPECT_EQ(converted.catalogCSV(), expected.catalogCSV());
+
+    const Library spaced = Library::fromCatalogCSV(
+        CSVCodec::encode(withCell(item, 13, QStringLiteral("a\rb\r\n\r\nc\r"))));
+    EXPECT_EQ(spaced.items[0].labels.at(spaced.categories[1].idText()),
+              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_TRUE(catalogRefused(withCell(item, 14, QStringLiteral("서울\r\n부산"))));
+}
+
+// Qt's JSON reader drops a U+FEFF that opens a text: the meta row's texts must come back whole.
+TEST(CatalogCSVReader, MetaRowTextsBeginningWithAByteOrderMarkReadBackExactly) {
+    const QString mark(QChar(0xFEFF));
+    Library library = test::sampleLibrary();
+    library.categories[1].options.append(mark + QStringLiteral("new"));
+    library.categories[1].name = mark + QStringLiteral("사람");
+    library.categories[2].options = {mark, mark + mark + QStringLiteral("x")};
+    library.directoryIdentity = mark + QStringLiteral("2049:5:1.0");
+    const Library again = Library::fromCatalogCSV(library.catalogCSV());
+    EXPECT_EQ(again.categories[1].name, library.categories[1].name);
+    EXPECT_EQ(again.categories[1].options.mid(0, 2), library.categories[1].options);
+    EXPECT_EQ(again.categories[2].options.mid(0, 2), library.categories[2].options);
+    EXPECT_EQ(again.directoryIdentity, library.directoryIdentity);
+    EXPECT_EQ(Library::fromCatalogCSV(again.catalogCSV()), again);
+}
+
+// A catalog cut short is refused, or read with every row that ended before the cut exactly as
+// written. Every field is quoted: a cut inside a field leaves a quote open, and a cut right after a
+// comma would read the row's last field as empty, so both are refused. A cut at a row boundary
+// cannot be told from a catalog that ends there and reads as one; that is left as it is.
+TEST(CatalogCSVReader, ACatalogCutShortIsRefusedOrKeepsEveryCompleteRow) {
+    Library library = test::sampleLibrary();
+    MediaItem third = library.items[0];
+    third.id = QUuid::fromString(u"0f0e0d0c-0b0a-4908-8706-0504030201ff");
+    third.filename = QStringLiteral("img11.jpg");
+    third.notes = QStringLiteral("메모\n\"끝\"");
+    library.items.append(third);
+    const QByteArray bytes = library.catalogCSV().toUtf8();
+    const Library whole = read(bytes);
+    ASSERT_EQ(whole.items.size(), 3);
+    qsizetype lastRowsStart = bytes.size() - 2;
+    for (int rowEnds = 0; rowEnds < 3; ++rowEnds) {
+        lastRowsStart = bytes.lastIndexOf("\r\n\"", lastRowsStart - 1);
+    }
+    ASSERT_GT(lastRowsStart, 0);
+    for (qsizetype cut = lastRowsStart; cut < bytes.size(); ++cut) {
+        const QByteArray kept = bytes.left(cut);
+        Library cutLibrary;
+        try {
+            cutLibrary = read(kept);
+        } catch (const Error&) {
+            continue;
+        }
+        const qsizetype completeRows = kept.count("\r\n\"") - 1;      // after the header
+        ASSERT_GE(cutLibrary.items.size(), completeRows - 1) << cut;  // less the meta row
+        ASSERT_LE(cutLibrary.items.size(), whole.items.size()) << cut;
+        EXPECT_EQ(cutLibrary.items, whole.items.mid(0, cutLibrary.items.size())) << cut;
+        EXPECT_EQ(cutLibrary.categories, whole.categories) << cut;
+    }
 }

@@ -74,6 +74,15 @@ TEST(CSVCodec, RefusesMalformedQuoting) {
     }
 }
 
+TEST(CSVCodec, AFileEndingRightAfterACommaWasCutShort) {
+    EXPECT_EQ(CSVCodec::decodeFile(QStringLiteral("\"a\",\"\"\r\n")),
+              (QList<QStringList>{{QStringLiteral("a"), QString()}}));
+    EXPECT_EQ(CSVCodec::decodeFile(QStringLiteral("\"a\"")),
+              (QList<QStringList>{{QStringLiteral("a")}}));
+    EXPECT_THROW(CSVCodec::decodeFile(QStringLiteral("\"a\",")), Error);
+    EXPECT_FALSE(refuses(QStringLiteral("\"a\",")));
+}
+
 TEST(CSVCodec, RoundTripsTablesWithFields) {
     const QList<QStringList> table{
         {QStringLiteral("파일명"), QStringLiteral(""), QStringLiteral(" lead")},

@@ -89,6 +89,17 @@ TEST_F(MediaScannerTest, SkipsLinksNonMediaAndUnnamableEntries) {
               (QSet<QString>{QStringLiteral("real.jpg"), QStringLiteral("albums/inner.jpg")}));
 }
 
+TEST_F(MediaScannerTest, NamesBeginningWithAByteOrderMarkKeepIt) {
+    const QString mark(QChar(0xFEFF));
+    photo("photo.jpg");
+    writeJpeg(root() + u'/' + mark + QStringLiteral("photo.jpg"), {});
+    writeJpeg(root() + u'/' + mark + QStringLiteral("2024/") + mark + QStringLiteral("a.jpg"), {});
+    const QStringList found = filenames(scan());
+    EXPECT_EQ(QSet<QString>(found.begin(), found.end()),
+              (QSet<QString>{QStringLiteral("photo.jpg"), mark + QStringLiteral("photo.jpg"),
+                             mark + QStringLiteral("2024/") + mark + QStringLiteral("a.jpg")}));
+}
+
 TEST_F(MediaScannerTest, BreadthFirstWithRelativeNames) {
     photo("2023/Trip/IMG_1.jpg");
     photo("2023/b.jpg");

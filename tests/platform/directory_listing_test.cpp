@@ -62,6 +62,20 @@ TEST(DirectoryListing, SkipsHiddenAndNonUtf8NamesAndNeverFollowsLinks) {
     }
 }
 
+// QString::fromUtf8 and QFile::decodeName drop a leading U+FEFF; a name is kept as it is.
+TEST(DirectoryListing, KeepsAByteOrderMarkThatBeginsAName) {
+    QTemporaryDir root;
+    const QString mark(QChar(0xFEFF));
+    writeFile(root.filePath(mark + QStringLiteral("photo.jpg")), "x");
+    writeFile(root.filePath(QStringLiteral("photo.jpg")), "x");
+    writeFile(root.filePath(mark + QStringLiteral("2024/a.jpg")), "x");
+    EXPECT_EQ(names(DirectoryListing::entries(root.path())),
+              (QSet<QString>{mark + QStringLiteral("photo.jpg"), QStringLiteral("photo.jpg"),
+                             mark + QStringLiteral("2024")}));
+    EXPECT_EQ(names(DirectoryListing::entries(root.filePath(mark + QStringLiteral("2024")))),
+              QSet<QString>{QStringLiteral("a.jpg")});
+}
+
 TEST(DirectoryListing, FoldersThatCannotBeOpenedThrow) {
     QTemporaryDir root;
     writeFile(root.filePath(QStringLiteral("file")), "x");

@@ -37,6 +37,7 @@ TEST_F(UserDefaultsTest, TypesSurviveAReload) {
         defaults.setText(QStringLiteral("korean"), QStringLiteral("사진 \"/\" 폴더"));
         defaults.setTextList(QStringLiteral("one"), {QStringLiteral("/x")});
         defaults.setTextList(QStringLiteral("none"), {});
+        defaults.setText(QStringLiteral("marked"), QChar(0xFEFF) + QStringLiteral("x"));
     }
     const UserDefaults reloaded(path);
     EXPECT_EQ(reloaded.boolValue(QStringLiteral("flag")), false);
@@ -52,6 +53,7 @@ TEST_F(UserDefaultsTest, TypesSurviveAReload) {
     EXPECT_EQ(reloaded.textList(QStringLiteral("one")), QStringList{QStringLiteral("/x")});
     EXPECT_FALSE(reloaded.text(QStringLiteral("one")));
     EXPECT_EQ(reloaded.textList(QStringLiteral("none")), QStringList());
+    EXPECT_EQ(reloaded.text(QStringLiteral("marked")), QChar(0xFEFF) + QStringLiteral("x"));
 }
 
 TEST_F(UserDefaultsTest, TellsAbsentFromAnotherType) {
