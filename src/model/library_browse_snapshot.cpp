@@ -25,14 +25,14 @@ QString searchText(const MediaItem& item) {
     return joined;
 }
 
-QList<MediaItem> shownItems(const Library& library, bool topLevelOnly) {
+MediaItems shownItems(const Library& library, bool topLevelOnly) {
     const auto isShown = [topLevelOnly](const MediaItem& item) {
         return item.available && (!topLevelOnly || !item.filename.contains(u'/'));
     };
     if (std::all_of(library.items.begin(), library.items.end(), isShown)) {
         return library.items;  // shared, not copied
     }
-    QList<MediaItem> shown;
+    MediaItems shown;
     std::copy_if(library.items.begin(), library.items.end(), std::back_inserter(shown), isShown);
     return shown;
 }
@@ -51,7 +51,7 @@ QHash<QString, QHash<QString, qsizetype>> normalizedCounts(
 }
 
 // Each file name's place in the localized standard order; canonically equivalent names share one.
-QList<qsizetype> nameRanks(const QList<MediaItem>& items) {
+QList<qsizetype> nameRanks(const MediaItems& items) {
     std::vector<std::pair<TextOrder::SortKey, qsizetype>> keys;
     keys.reserve(static_cast<size_t>(items.size()));
     for (qsizetype i = 0; i < items.size(); ++i) {
@@ -109,7 +109,7 @@ LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLev
     QHash<QString, QString> folders;
     QHash<QString, QHash<QString, qsizetype>> rawValueCounts;
     for (qsizetype i = 0; i < items.size(); ++i) {
-        const MediaItem& shown = items[i];
+        const MediaItem& shown = items.at(i);
         positions.insert(shown.id, i);
         photoCount += shown.kind == MediaKind::photo ? 1 : 0;
         countDuration(videoDurationCounts, shown);

@@ -33,7 +33,7 @@ struct LibraryBrowseSnapshot {
 
     LibraryBrowseSnapshot(const Library& library, bool topLevelOnly);
 
-    QList<MediaItem> items;
+    MediaItems items;
     QHash<QUuid, qsizetype> positions;
     qsizetype photoCount = 0;
     qsizetype videoCount = 0;

@@ -201,7 +201,7 @@ std::uint64_t orderedKey(const std::optional<double>& value, bool ascending) {
 
 // The rank of each kept item's joined values of the sort property, in the order of `kept`: one
 // collation key per distinct text instead of one collation per comparison.
-std::vector<qsizetype> joinedRanks(const QString& sortKey, const QList<MediaItem>& items,
+std::vector<qsizetype> joinedRanks(const QString& sortKey, const MediaItems& items,
                                    const std::vector<qsizetype>& kept) {
     QHash<QString, qsizetype> distinct;
     QStringList texts;
