@@ -131,6 +131,12 @@ public:
     template <typename Predicate>
     qsizetype removeIf(Predicate predicate);
 
+    // An equal list whose texts are allocated afresh, one after another, and whose equal value
+    // lists and values share one copy. A list built piece by piece amid temporaries leaves its
+    // texts scattered over a heap the temporaries have grown; this copy, made after they are gone,
+    // packs them together so that the heap around them can be handed back.
+    MediaItems compacted() const;
+
     // Whether both hold the very same chunks, which makes them equal without looking at items.
     bool sharesAllItemsWith(const MediaItems& other) const;
     bool operator==(const MediaItems& other) const;
