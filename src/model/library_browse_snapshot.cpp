@@ -11,19 +11,21 @@ namespace lumivex {
 
 namespace {
 
-// U+0000 between the texts keeps a match from spanning two of them; the query falls back to
-// text-by-text search for a search text that holds U+0000 itself. Normalising and folding part by
-// part gives the same text as doing it to the whole.
-QString searchText(const MediaItem& item) {
-    QString joined =
-        TextOrder::caseFoldKey(item.filename) + QChar(u'\0') + TextOrder::caseFoldKey(item.notes);
-    for (const auto& [key, values] : item.labels) {
-        for (const QString& value : values) {
-            joined += QChar(u'\0') + TextOrder::caseFoldKey(value);
+// The items of one folder mostly stand together; they share one key text.
+class FolderKeys {
+public:
+    const QString& key(const QString& folder) {
+        if (folder != folder_ || key_.isNull()) {
+            folder_ = folder;
+            key_ = TextOrder::nfc(folder);
         }
+        return key_;
     }
-    return joined;
-}
+
+private:
+    QString folder_;
+    QString key_;
+};
 
 MediaItems shownItems(const Library& library, bool topLevelOnly) {
     const auto isShown = [topLevelOnly](const MediaItem& item) {
@@ -105,9 +107,9 @@ LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLev
     : items(shownItems(library, topLevelOnly)) {
     positions.reserve(items.size());
     queryKeys.folders.reserve(items.size());
-    queryKeys.searchTexts.reserve(items.size());
     QHash<QString, QString> folders;
     QHash<QString, QHash<QString, qsizetype>> rawValueCounts;
+    FolderKeys folderKeys;
     for (qsizetype i = 0; i < items.size(); ++i) {
         const MediaItem& shown = items.at(i);
         positions.insert(shown.id, i);
@@ -116,7 +118,7 @@ LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLev
         unratedCount += shown.rating == 0 ? 1 : 0;
         unclassifiedCount += shown.isUnclassified() ? 1 : 0;
         const QString folder = shown.folder();
-        queryKeys.folders.append(TextOrder::nfc(folder));
+        queryKeys.folders.append(folderKeys.key(folder));
         addFolder(folders, folder, queryKeys.folders.last());
         for (const auto& [key, values] : shown.labels) {
             QHash<QString, qsizetype>& counts = rawValueCounts[key];
@@ -124,8 +126,9 @@ LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLev
                 ++counts[value];
             }
         }
-        queryKeys.searchTexts.append(searchText(shown));
+        queryKeys.searchTexts.addItem(shown);
     }
+    queryKeys.searchTexts.finish();
     videoCount = items.size() - photoCount;
     queryKeys.nameRanks = nameRanks(items);
 

@@ -2,6 +2,7 @@
 
 #include "model/folder_filter_node.h"
 #include "model/library.h"
+#include "model/search_text_index.h"
 #include "model/video_duration_preset.h"
 
 #include <QHash>
@@ -26,9 +27,9 @@ struct LibraryBrowseSnapshot {
     // Per shown item, in the order of `items`: the keys MediaQuery uses instead of the item's
     // texts, so a search keystroke does no normalisation, case folding or collation.
     struct QueryKeys {
-        QStringList folders;         // NFC folder key
-        QStringList searchTexts;     // the searched texts' case-fold keys, joined by U+0000
-        QList<qsizetype> nameRanks;  // the file name's place in the localized standard order
+        QStringList folders;          // NFC folder key; the items of one folder share one text
+        SearchTextIndex searchTexts;  // one entry per item: its searched texts' case-fold keys
+        QList<qsizetype> nameRanks;   // the file name's place in the localized standard order
     };
 
     LibraryBrowseSnapshot(const Library& library, bool topLevelOnly);

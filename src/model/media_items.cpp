@@ -1,5 +1,7 @@
 #include "model/media_items.h"
 
+#include "model/search_text_index.h"
+
 #include <algorithm>
 
 namespace lumivex {
@@ -41,12 +43,44 @@ MediaItems MediaItems::mid(qsizetype position, qsizetype length) const {
     return part;
 }
 
-MediaItem& MediaItems::operator[](qsizetype index) {
-    ChunkPointer& chunk = chunks_[index / chunkCapacity];
+MediaItems::Chunk::~Chunk() {
+    delete searchTexts.load();
+}
+
+void MediaItems::Chunk::changing() {
+    delete searchTexts.exchange(nullptr);
+}
+
+MediaItems::Chunk& MediaItems::changingChunk(qsizetype index) {
+    ChunkPointer& chunk = chunks_[index];
     if (chunk.use_count() > 1) {
         chunk = std::make_shared<Chunk>(*chunk);
+    } else {
+        chunk->changing();
     }
-    return chunk->items[static_cast<std::size_t>(chunkOffset(index))];
+    return *chunk;
+}
+
+MediaItem& MediaItems::operator[](qsizetype index) {
+    return changingChunk(index / chunkCapacity).items[static_cast<std::size_t>(chunkOffset(index))];
+}
+
+const SearchTextIndex& MediaItems::searchTexts(qsizetype chunk) const {
+    const Chunk& held = *chunks_.at(chunk);
+    if (const SearchTextIndex* known = held.searchTexts.load(std::memory_order_acquire)) {
+        return *known;
+    }
+    auto built = std::make_unique<SearchTextIndex>();
+    for (const MediaItem& item : held.items) {
+        built->addItem(item);
+    }
+    built->finish();
+    const SearchTextIndex* expected = nullptr;
+    if (held.searchTexts.compare_exchange_strong(expected, built.get(),
+                                                 std::memory_order_acq_rel)) {
+        return *built.release();
+    }
+    return *expected;  // another thread was first
 }
 
 std::vector<MediaItem>& MediaItems::appendTarget() {
@@ -54,11 +88,9 @@ std::vector<MediaItem>& MediaItems::appendTarget() {
         auto fresh = std::make_shared<Chunk>();
         fresh->items.reserve(chunkCapacity);
         chunks_.append(std::move(fresh));
-    } else if (chunks_.last().use_count() > 1) {
-        auto copy = std::make_shared<Chunk>();
-        copy->items.reserve(chunkCapacity);
-        copy->items = chunks_.last()->items;
-        chunks_.last() = std::move(copy);
+    } else {
+        Chunk& last = changingChunk(chunks_.size() - 1);
+        last.items.reserve(chunkCapacity);
     }
     ++size_;
     return chunks_.last()->items;

@@ -4,6 +4,7 @@
 
 #include <QList>
 
+#include <atomic>
 #include <compare>
 #include <cstddef>
 #include <initializer_list>
@@ -12,6 +13,8 @@
 #include <vector>
 
 namespace lumivex {
+
+class SearchTextIndex;
 
 // The items of a library, in order, stored in chunks of a fixed number of items that copies share
 // until one of them changes. Copying the list copies only the chunk pointers, and changing one
@@ -137,14 +140,31 @@ public:
     // packs them together so that the heap around them can be handed back.
     MediaItems compacted() const;
 
+    qsizetype chunkCount() const { return chunks_.size(); }
+    // The searched texts of the items of one chunk (from chunk * chunkCapacity on), folded at the
+    // first call and kept with the chunk until it changes, so a search without a browse snapshot
+    // folds only what changed since the last one. Safe to call from several threads at once.
+    const SearchTextIndex& searchTexts(qsizetype chunk) const;
+
     // Whether both hold the very same chunks, which makes them equal without looking at items.
     bool sharesAllItemsWith(const MediaItems& other) const;
     bool operator==(const MediaItems& other) const;
 
 private:
     struct Chunk {
+        Chunk() = default;
+        // Copies the items, not what was derived from them.
+        Chunk(const Chunk& other) : items(other.items) {}
+        Chunk& operator=(const Chunk&) = delete;
+        ~Chunk();
+        // Forgets what was derived from the items, which are about to change.
+        void changing();
+
         std::vector<MediaItem> items;
+        mutable std::atomic<const SearchTextIndex*> searchTexts{nullptr};
     };
+    // The chunk at `index`, owned by this list alone and about to change.
+    Chunk& changingChunk(qsizetype index);
 
     static qsizetype chunkOffset(qsizetype index) {
         return static_cast<qsizetype>(static_cast<std::size_t>(index) % chunkCapacity);
