@@ -157,4 +157,24 @@ TEST(MediaItems, ListsAndInitializerListsConvertBothWays) {
     EXPECT_NE(two, MediaItems({numbered(1), numbered(3)}));
 }
 
+TEST(MediaItems, ACompactedListIsEqualAndSharesEqualValues) {
+    MediaItems items = numberedItems(chunk + 3);
+    const QString key = QStringLiteral("K");
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        items[i].labels[key] =
+            QStringList{QStringLiteral("서울"), QStringLiteral("v%1").arg(i % 2)};
+        items[i].notes = i % 3 == 0 ? QStringLiteral("note") : QString();
+    }
+    items[1].labels[QString()] = QStringList{QString()};
+    const MediaItems compacted = items.compacted();
+    EXPECT_EQ(compacted, items);
+    EXPECT_FALSE(compacted.sharesAllItemsWith(items));
+    EXPECT_NE(compacted.at(0).filename.constData(), items.at(0).filename.constData());
+    EXPECT_EQ(compacted.at(0).labels.at(key).front().constData(),
+              compacted.at(chunk + 2).labels.at(key).front().constData());
+    EXPECT_EQ(&compacted.at(2).labels.at(key), &compacted.at(chunk + 2).labels.at(key));
+    EXPECT_TRUE(compacted.at(1).notes.isNull());
+    EXPECT_EQ(compacted.at(1).labels, items.at(1).labels);
+}
+
 }  // namespace
