@@ -20,6 +20,14 @@ MediaItems::MediaItems(const QList<MediaItem>& items) {
     }
 }
 
+MediaItems::MediaItems(QList<MediaItem>&& items) {
+    reserve(items.size());
+    for (MediaItem& item : items) {
+        append(std::move(item));
+    }
+    items.clear();
+}
+
 QList<MediaItem> MediaItems::toList() const {
     QList<MediaItem> list;
     list.reserve(size_);
@@ -85,12 +93,15 @@ const SearchTextIndex& MediaItems::searchTexts(qsizetype chunk) const {
 
 std::vector<MediaItem>& MediaItems::appendTarget() {
     if (chunks_.isEmpty() || chunks_.last()->items.size() == chunkCapacity) {
+        // A short list (most lists of one folder are) takes the room it needs, not a chunk.
         auto fresh = std::make_shared<Chunk>();
-        fresh->items.reserve(chunkCapacity);
+        if (!chunks_.isEmpty() || reserved_ > 0) {
+            fresh->items.reserve(static_cast<std::size_t>(
+                chunks_.isEmpty() ? std::min(reserved_, chunkCapacity) : chunkCapacity));
+        }
         chunks_.append(std::move(fresh));
     } else {
-        Chunk& last = changingChunk(chunks_.size() - 1);
-        last.items.reserve(chunkCapacity);
+        changingChunk(chunks_.size() - 1);
     }
     ++size_;
     return chunks_.last()->items;
@@ -111,12 +122,14 @@ void MediaItems::append(const MediaItems& items) {
 }
 
 void MediaItems::reserve(qsizetype count) {
+    reserved_ = std::max(reserved_, count);
     chunks_.reserve((count + chunkCapacity - 1) / chunkCapacity);
 }
 
 void MediaItems::clear() {
     chunks_.clear();
     size_ = 0;
+    reserved_ = 0;
 }
 
 void MediaItems::truncate(qsizetype count) {
@@ -129,7 +142,6 @@ void MediaItems::truncate(qsizetype count) {
     const auto lastSize = static_cast<std::size_t>(count - (keptChunks - 1) * chunkCapacity);
     if (keptChunks > 0 && chunks_.last()->items.size() != lastSize) {
         auto kept = std::make_shared<Chunk>();
-        kept->items.reserve(chunkCapacity);
         const auto& items = chunks_.last()->items;
         kept->items.assign(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(lastSize));
         chunks_.last() = std::move(kept);

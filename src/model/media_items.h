@@ -86,6 +86,7 @@ public:
     MediaItems(std::initializer_list<MediaItem> items);
     // A copy of the list's items; for call sites that hold a QList.
     MediaItems(const QList<MediaItem>& items);  // NOLINT(google-explicit-constructor)
+    MediaItems(QList<MediaItem>&& items);       // NOLINT(google-explicit-constructor)
     QList<MediaItem> toList() const;
     // The `length` items from `position` (all that follow when negative); a leading part shares
     // its whole chunks with this list.
@@ -176,6 +177,7 @@ private:
 
     QList<ChunkPointer> chunks_;
     qsizetype size_ = 0;
+    qsizetype reserved_ = 0;  // the size that reserve() announced
 };
 
 template <typename Predicate>
