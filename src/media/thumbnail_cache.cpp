@@ -37,7 +37,7 @@ QString ThumbnailCache::key(const QString& path, const MediaItem& item, int size
 }
 
 QImage ThumbnailCache::cachedImage(const QString& path, const MediaItem& item, int size) {
-    return cache_.find(key(path, item, size));
+    return cache_.find(key(path, item, size)).value_or(QImage());
 }
 
 ThumbnailTicket ThumbnailCache::image(const QString& path, const MediaItem& item, int size,

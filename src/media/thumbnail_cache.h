@@ -1,7 +1,7 @@
 #pragma once
 
-#include "media/image_cache.h"
 #include "media/thumbnail_decoder.h"
+#include "platform/bounded_cache.h"
 
 #include <QHash>
 #include <QObject>
@@ -38,8 +38,8 @@ public:
     using Handler = std::function<void(const QImage&)>;
 
     static constexpr int maximumConcurrentDecodes = 3;
-    static constexpr qsizetype countLimit = 1000;
-    static constexpr qint64 costLimit = 128 * 1024 * 1024;
+    static constexpr std::int64_t countLimit = 1000;
+    static constexpr std::int64_t costLimit = 134217728;  // 128 MiB
 
     // `decode` runs on the pool threads; the real one reads files through ThumbnailDecoder.
     explicit ThumbnailCache(Decoder decode = ThumbnailDecoder::decode, QObject* parent = nullptr);
@@ -69,7 +69,7 @@ public:
     int peakConcurrentLoads() const { return peakConcurrentLoads_; }
     int running() const { return running_; }
     qsizetype jobCount() const { return jobs_.size(); }
-    const ImageCache& memoryCache() const { return cache_; }
+    const BoundedCache<QString, QImage>& memoryCache() const { return cache_; }
 
 private:
     struct Waiter {
@@ -91,7 +91,7 @@ private:
     void forget(const JobPointer& job);
 
     Decoder decode_;
-    ImageCache cache_;
+    BoundedCache<QString, QImage> cache_;
     QThreadPool pool_;
     QHash<QString, JobPointer> jobs_;
     std::deque<JobPointer> pending_;

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace lumivex {
 namespace {
@@ -182,8 +184,7 @@ TEST(ThumbnailCache, ARunningDecodeNobodyWaitsForStopsCachesNothingAndFreesItsSl
     EXPECT_EQ(held.abandoned(), QStringList{pathOf(0)});
     EXPECT_EQ(held.started().last(), pathOf(3));
     EXPECT_FALSE(callers[0].result.has_value());
-    EXPECT_FALSE(
-        cache.memoryCache().contains(ThumbnailCache::key(pathOf(0), item(pathOf(0)), 360)));
+    EXPECT_TRUE(cache.cachedImage(pathOf(0), item(pathOf(0)), 360).isNull());
     for (int index = 1; index < 4; ++index) {
         held.release(pathOf(index));
     }
@@ -209,7 +210,51 @@ TEST(ThumbnailCache, AFailedDecodeGivesNothingCachesNothingAndIsTriedAgain) {
     EXPECT_EQ(cache.decodeCount(), 2);
 }
 
-TEST(ThumbnailCache, AHandlerMayAskAgainForTheSameKey) {
+// A decoder that answers at once with a size x size/2 picture.
+QImage instantDecode(const ThumbnailSource& source, const std::atomic<bool>&) {
+    QImage image(source.size, source.size / 2, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    return image;
+}
+
+// Asks for the paths in `indexes` at `size` and waits for all of them.
+void decodeAll(ThumbnailCache& cache, const QList<int>& indexes, int size) {
+    std::vector<std::unique_ptr<Caller>> callers;
+    for (const int index : indexes) {
+        callers.push_back(std::make_unique<Caller>());
+        callers.back()->ask(cache, pathOf(index), size);
+    }
+    ASSERT_TRUE(processEventsUntil([&] { return cache.running() == 0 && cache.jobCount() == 0; }));
+}
+
+TEST(ThumbnailCache, KeepsAThousandThumbnailsTheLeastRecentlyUsedLeavingFirst) {
+    ThumbnailCache cache(instantDecode);
+    decodeAll(cache, {0}, 8);
+    decodeAll(cache, {1}, 8);
+    EXPECT_FALSE(cache.cachedImage(pathOf(0), item(pathOf(0)), 8).isNull());  // 1 is now oldest
+    QList<int> more;
+    for (int index = 2; index <= 1000; ++index) {
+        more.append(index);
+    }
+    decodeAll(cache, more, 8);
+
+    EXPECT_EQ(cache.memoryCache().count(), 1000);
+    EXPECT_TRUE(cache.cachedImage(pathOf(1), item(pathOf(1)), 8).isNull());
+    EXPECT_FALSE(cache.cachedImage(pathOf(0), item(pathOf(0)), 8).isNull());
+    EXPECT_FALSE(cache.cachedImage(pathOf(1000), item(pathOf(1000)), 8).isNull());
+}
+
+TEST(ThumbnailCache, KeepsAtMost128MiBOfBitmaps) {
+    ThumbnailCache cache(instantDecode);
+    decodeAll(cache, {0}, 4096);  // 4096 x 2048 x 4 bytes: 32 MiB each
+    decodeAll(cache, {1, 2, 3, 4}, 4096);
+
+    EXPECT_EQ(cache.memoryCache().count(), 4);
+    EXPECT_EQ(cache.memoryCache().totalCost(), 134217728);
+    EXPECT_TRUE(cache.cachedImage(pathOf(0), item(pathOf(0)), 4096).isNull());
+}
+
+TEST(ThumbnailCache, AHandlerMayAskForAnotherThumbnail) {
     HeldDecoder held;
     ThumbnailCache cache(held.decoder());
     Caller outer;
