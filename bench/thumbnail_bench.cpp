@@ -65,6 +65,7 @@ double loadAverage() {
 struct CameraPhotos {
     QTemporaryDir folder;
     QStringList paths;
+    qint64 bytes = 0;
 
     CameraPhotos() {
         for (int index = 0; index < cameraPhotos; ++index) {
@@ -75,6 +76,7 @@ struct CameraPhotos {
                 test::photoLikeImage(QSize(6000, 4000), static_cast<quint32>(index)), "jpeg", 92));
             file.close();
             test::setOrientation(paths.last(), 1);
+            bytes += QFile(paths.last()).size();
         }
     }
 };
@@ -120,6 +122,8 @@ void thumbnailCacheJpeg24MP(benchmark::State& state) {
                                  static_cast<int>(std::thread::hardware_concurrency()));
     reportRates(state, static_cast<double>(shared.paths.size()), threads,
                 processorSeconds(RUSAGE_SELF) - processorBefore);
+    state.counters["fileMiB"] =
+        static_cast<double>(shared.bytes) / static_cast<double>(shared.paths.size()) / 1048576.0;
 }
 BENCHMARK(thumbnailCacheJpeg24MP)->Unit(benchmark::kMillisecond)->UseRealTime();
 
