@@ -18,13 +18,10 @@ QSize reducedSize(QSize stored, int size) {
     return reduced.expandedTo(QSize(1, 1));
 }
 
-}  // namespace
-
-QImage photo(const QString& path, int size, const std::atomic<bool>& cancelled) {
+QImage read(QImageReader& reader, int size, const std::atomic<bool>& cancelled) {
     if (size <= 0 || cancelled.load()) {
         return {};
     }
-    QImageReader reader(path);
     reader.setAutoTransform(true);
     const QSize stored = reader.size();
     if (stored.isValid() && !stored.isEmpty()) {
@@ -39,6 +36,18 @@ QImage photo(const QString& path, int size, const std::atomic<bool>& cancelled) 
         image = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
     return image;
+}
+
+}  // namespace
+
+QImage photo(const QString& path, int size, const std::atomic<bool>& cancelled) {
+    QImageReader reader(path);
+    return read(reader, size, cancelled);
+}
+
+QImage photo(QIODevice* device, int size, const std::atomic<bool>& cancelled) {
+    QImageReader reader(device);
+    return read(reader, size, cancelled);
 }
 
 QImage decode(const ThumbnailSource& source, const std::atomic<bool>& cancelled) {

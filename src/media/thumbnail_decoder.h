@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QString>
 
+class QIODevice;
+
 #include <atomic>
 #include <optional>
 
@@ -29,6 +31,8 @@ namespace ThumbnailDecoder {
 // Formats that can decode at a reduced scale (JPEG) never decode the full image; the reader's
 // allocation limit refuses images whose declared size is absurd.
 QImage photo(const QString& path, int size, const std::atomic<bool>& cancelled);
+// The same for image bytes read from `device`.
+QImage photo(QIODevice* device, int size, const std::atomic<bool>& cancelled);
 
 // A photo or one frame of a video, as the source's kind says.
 QImage decode(const ThumbnailSource& source, const std::atomic<bool>& cancelled);
