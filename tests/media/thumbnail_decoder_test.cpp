@@ -1,6 +1,7 @@
 #include "media/thumbnail_decoder.h"
 
 #include "media/video_frame.h"
+#include "model/video_asset.h"
 #include "support/media_fixtures.h"
 #include "support/test_files.h"
 
@@ -158,7 +159,9 @@ TEST_F(ThumbnailDecoderTest, AVideoWithoutFramesGivesNothing) {
     test::writeVideo(path(QStringLiteral("whole.mp4")), {});
     writeFile(path(QStringLiteral("cut.mp4")),
               test::readFile(path(QStringLiteral("whole.mp4"))).left(100));
-    for (const char* name : {"junk.mp4", "empty.mp4", "cut.mp4", "missing.mp4"}) {
+    test::writeAudio(path(QStringLiteral("sound.wav")));
+    ASSERT_TRUE(VideoAsset(path(QStringLiteral("sound.wav"))).isOpen());  // readable, no video
+    for (const char* name : {"junk.mp4", "empty.mp4", "cut.mp4", "missing.mp4", "sound.wav"}) {
         EXPECT_TRUE(VideoFrame::grab(path(QString::fromLatin1(name)), 1.0, 360, goOn).isNull())
             << name;
     }

@@ -264,4 +264,30 @@ void writeVideo(const QString& path, const VideoClip& clip) {
     avio_closep(&output->pb);
 }
 
+void writeAudio(const QString& path) {
+    AVFormatContext* output = nullptr;
+    const QByteArray encodedPath = QFile::encodeName(path);
+    check(avformat_alloc_output_context2(&output, nullptr, "wav", encodedPath.constData()) >= 0,
+          "no muxer");
+    const std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> owner(output,
+                                                                             avformat_free_context);
+    AVStream* stream = avformat_new_stream(output, nullptr);
+    stream->codecpar->codec_type = AVMEDIA_TYPE_AUDIO;
+    stream->codecpar->codec_id = AV_CODEC_ID_PCM_S16LE;
+    stream->codecpar->sample_rate = 8000;
+    av_channel_layout_default(&stream->codecpar->ch_layout, 1);
+    stream->time_base = AVRational{1, 8000};
+    check(avio_open(&output->pb, encodedPath.constData(), AVIO_FLAG_WRITE) >= 0, "cannot create");
+    check(avformat_write_header(output, nullptr) >= 0, "cannot write header");
+    Packet packet(av_packet_alloc());
+    check(av_new_packet(packet.get(), 1600) >= 0, "no packet");
+    std::memset(packet->data, 0, 1600);
+    packet->pts = 0;
+    packet->dts = 0;
+    packet->duration = 800;
+    check(av_interleaved_write_frame(output, packet.get()) >= 0, "cannot write packet");
+    check(av_write_trailer(output) >= 0, "cannot write trailer");
+    avio_closep(&output->pb);
+}
+
 }  // namespace lumivex::test

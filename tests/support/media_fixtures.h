@@ -64,4 +64,7 @@ struct VideoClip {
 // Encodes a tiny clip (MPEG-4 part 2 in MP4, or in QuickTime when the clip has a QuickTime date).
 void writeVideo(const QString& path, const VideoClip& clip);
 
+// Writes a WAV file of a tenth of a second of silence: a media file with no video stream.
+void writeAudio(const QString& path);
+
 }  // namespace lumivex::test
