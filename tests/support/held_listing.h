@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/error.h"
+#include "store/media_listing.h"
+
+#include <QList>
+#include <QPromise>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace lumivex::test {
+
+// A listing that scans folder trees for real, but only when the test lets it: while `holding`,
+// every scan waits until release(). The photo library's listing is the scripted `photoItems`.
+// Results arrive like the scanner's, as futures finished off the store's turn.
+class HeldListing final : public MediaListing {
+public:
+    bool holding = false;
+    QList<MediaItem> photoItems;
+    std::optional<Error> failure;  // every scan fails with this while set
+    int folderScans = 0;
+    int photoScans = 0;
+    QList<bool> includeSubfolders;  // the flag of every folder scan
+
+    QFuture<QList<MediaItem>> scanFolder(const QString& folder, const QList<MediaItem>& previous,
+                                         bool includeSubfolders) override;
+    QFuture<QList<MediaItem>> scanPhotos() override;
+
+    qsizetype held() const { return pending_.size(); }
+    // Finishes every held scan, oldest first; cancelled ones are dropped.
+    void release();
+
+private:
+    struct Pending {
+        std::shared_ptr<QPromise<QList<MediaItem>>> promise;
+        std::function<QList<MediaItem>()> work;
+    };
+
+    QFuture<QList<MediaItem>> start(std::function<QList<MediaItem>()> work);
+    void finish(const Pending& pending) const;
+
+    QList<Pending> pending_;
+};
+
+}  // namespace lumivex::test
