@@ -14,11 +14,6 @@ namespace lumivex::FileDeletionValidation {
 
 namespace {
 
-// The platform's "invalid file name" reading error: it names nothing, it only refuses.
-Error invalidFileName() {
-    return Error(invalidFileNameDomain, 1, QStringLiteral("파일 이름이 올바르지 않습니다."));
-}
-
 Error changedOrMoved(const QString& filename) {
     return Error(QStringLiteral("Lumivex"), 1,
                  QStringLiteral("‘%1’ 파일이 변경되었거나 이동되었습니다.").arg(filename));
@@ -83,6 +78,10 @@ QString url(const MediaItem& item, const QString& root) {
         throw changedOrMoved(item.filename);
     }
     return location;
+}
+
+Error invalidFileName() {
+    return Error(invalidFileNameDomain, 1, QStringLiteral("파일 이름이 올바르지 않습니다."));
 }
 
 bool isInvalidFileName(const Error& error) {

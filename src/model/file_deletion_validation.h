@@ -34,6 +34,8 @@ char* writeIdentity(const FileStatus& status, const std::optional<Date>& creatio
 // the "Lumivex" code 1 error when the file is not the same regular file any more.
 QString url(const MediaItem& item, const QString& root);
 
+// The platform's "invalid file name" error: it names nothing, it only refuses.
+Error invalidFileName();
 bool isInvalidFileName(const Error& error);
 
 }  // namespace FileDeletionValidation

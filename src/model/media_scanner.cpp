@@ -6,6 +6,7 @@
 #include "platform/decimal_text.h"
 #include "platform/directory_listing.h"
 #include "platform/media_type.h"
+#include "platform/photo_library.h"
 
 #include <QPromise>
 #include <QRandomGenerator>
@@ -334,6 +335,37 @@ private:
     QList<MediaItem> results_;
 };
 
+QString photoFileName(const PhotoAsset& asset, qsizetype position) {
+    if (asset.resources.isEmpty()) {
+        return QStringLiteral("사진-%1").arg(position + 1);
+    }
+    for (const PhotoAssetResource& resource : asset.resources) {
+        if (resource.type == PhotoResourceType::photo ||
+            resource.type == PhotoResourceType::video) {
+            return resource.originalFilename;
+        }
+    }
+    return asset.resources.first().originalFilename;
+}
+
+MediaItem photoRecord(const PhotoAsset& asset, qsizetype position) {
+    const bool video = asset.mediaType == PhotoMediaType::video;
+    MediaItem item;
+    item.id = randomUuid();
+    item.filename = photoFileName(asset, position);
+    item.fileIdentity = QStringLiteral("photos:") + asset.localIdentifier;
+    item.kind = video ? MediaKind::video : MediaKind::photo;
+    item.size = 0;
+    item.modified =
+        asset.modificationDate.value_or(asset.creationDate.value_or(Date::distantPast()));
+    item.added = asset.creationDate.value_or(Date::distantPast());
+    if (video) {
+        item.duration = asset.duration;
+    }
+    item.capturedAt = asset.creationDate;
+    return item;
+}
+
 }  // namespace
 
 MediaScanner::MediaScanner(Clock clock)
@@ -371,6 +403,45 @@ QList<MediaItem> MediaScanner::scanFolder(const QString& folder, const QList<Med
                                           bool includeSubfolders, const Clock& clock,
                                           const CancellationCheck& isCancelled) {
     return FolderScan(previous, includeSubfolders, clock, isCancelled).run(folder);
+}
+
+QFuture<QList<MediaItem>> MediaScanner::scanPhotos(const PhotoLibrary& library,
+                                                   PhotoAssetTable& assets) {
+    scans_.removeIf([](const QFuture<QList<MediaItem>>& scan) { return scan.isFinished(); });
+    return scans_.emplace_back(
+        QtConcurrent::run(pool_.get(), [&library, &assets](QPromise<QList<MediaItem>>& promise) {
+            try {
+                promise.addResult(
+                    listPhotos(library, assets, [&promise] { return promise.isCanceled(); }));
+            } catch (const Cancelled&) {
+                // The future is already cancelled; it carries no result.
+            } catch (...) {
+                promise.setException(std::current_exception());
+            }
+        }));
+}
+
+QList<MediaItem> MediaScanner::listPhotos(const PhotoLibrary& library, PhotoAssetTable& assets,
+                                          const CancellationCheck& isCancelled) {
+    const QList<PhotoAsset> fetched = library.fetchAllAssets(isCancelled);
+    QList<MediaItem> items;
+    items.reserve(fetched.size());
+    for (qsizetype position = 0; position < fetched.size(); ++position) {
+        if (isCancelled()) {
+            throw Cancelled{};
+        }
+        const PhotoAsset& asset = fetched[position];
+        if (asset.mediaType != PhotoMediaType::image && asset.mediaType != PhotoMediaType::video) {
+            continue;
+        }
+        assets.insert(asset.localIdentifier, asset);
+        items.append(photoRecord(asset, position));
+    }
+    // A listing the library cut short may hold no position at all to check.
+    if (isCancelled()) {
+        throw Cancelled{};
+    }
+    return items;
 }
 
 }  // namespace lumivex

@@ -2,6 +2,7 @@
 
 #include "model/library.h"
 #include "platform/date.h"
+#include "platform/photo_asset_table.h"
 
 #include <QFuture>
 #include <QList>
@@ -13,6 +14,8 @@
 class QThreadPool;
 
 namespace lumivex {
+
+class PhotoLibrary;
 
 // Lists a folder tree into the records of its photos and videos. Runs one scan at a time on its
 // own worker thread; keeps nothing between scans. Created and called on the main thread.
@@ -41,6 +44,16 @@ public:
     // or an entry cannot be read, and Cancelled when `isCancelled` answers true.
     static QList<MediaItem> scanFolder(const QString& folder, const QList<MediaItem>& previous,
                                        bool includeSubfolders, const Clock& clock,
+                                       const CancellationCheck& isCancelled);
+
+    // Lists the photo library on the worker thread; the future holds the records or is cancelled,
+    // like scan's. `library` and `assets` must outlive the scanner.
+    QFuture<QList<MediaItem>> scanPhotos(const PhotoLibrary& library, PhotoAssetTable& assets);
+
+    // The listing itself, on the calling thread: the image and video assets in the library's
+    // order (newest first), each kept in `assets` by its identifier. Throws Cancelled, and only
+    // that, when `isCancelled` answers true; a partial list is never returned.
+    static QList<MediaItem> listPhotos(const PhotoLibrary& library, PhotoAssetTable& assets,
                                        const CancellationCheck& isCancelled);
 
 private:

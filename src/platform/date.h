@@ -13,6 +13,8 @@ struct Date {
     static constexpr double referenceOffset = 978307200.0;  // 1970 to 2001-01-01 in seconds
 
     static Date now();
+    // The earliest date the catalogs know: 0001-01-01, for records that have no date of their own.
+    static Date distantPast() { return fromSecondsSinceReference(-63114076800.0); }
     static Date fromSecondsSinceReference(double seconds) { return {seconds + referenceOffset}; }
     double secondsSinceReference() const { return secondsSince1970 - referenceOffset; }
 

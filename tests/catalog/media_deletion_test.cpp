@@ -54,7 +54,7 @@ protected:
     }
 
     MediaItem asset(const QString& identifier, bool canDelete = true) {
-        photos.assets[identifier] = canDelete;
+        photos.addAsset(identifier, canDelete);
         MediaItem item;
         item.id = QUuid::createUuid();
         item.filename = identifier + QStringLiteral(".jpg");
@@ -260,7 +260,7 @@ TEST_F(MediaDeletionTest, RefusesPhotosBeforeAskingForTheChange) {
     photos.status = PhotoAuthorizationStatus::authorized;
 
     MediaItem removedElsewhere = asset(QStringLiteral("P/2"));
-    photos.assets.erase(QStringLiteral("P/2"));
+    photos.removeAsset(QStringLiteral("P/2"));
     EXPECT_EQ(perform({kept, removedElsewhere}, LibrarySource::photos),
               (DeletionResult{{}, notFound}));
     EXPECT_EQ(perform({kept, file(QStringLiteral("a.jpg"))}, LibrarySource::photos),
