@@ -1,6 +1,8 @@
 #include "store/lumivex_store.h"
 
 #include "catalog/library_state.h"
+#include "media/photos_catalog_location.h"
+#include "media/photos_change_observer.h"
 #include "platform/text_order.h"
 #include "platform/user_defaults.h"
 #include "store/store_paths.h"
@@ -17,9 +19,7 @@ LumivexStore::Services withDefaults(LumivexStore::Services services) {
         services.homeFolder = QDir::homePath();
     }
     if (services.photosMetadataFolder.isEmpty()) {
-        services.photosMetadataFolder =
-            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-            QStringLiteral("/Lumivex/Photos");
+        services.photosMetadataFolder = PhotosCatalogLocation::defaultDestination();
     }
     if (services.photosFolder.isEmpty()) {
         services.photosFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);

@@ -10,6 +10,7 @@
 #include "platform/photo_library.h"
 #include "store/grid_navigation.h"
 #include "store/metadata_undo_history.h"
+#include "store/metadata_undo_validation.h"
 #include "store/store_clock.h"
 
 #include <QFutureWatcher>
@@ -26,6 +27,7 @@ namespace lumivex {
 
 class MediaListing;
 class PhotoLibrary;
+class PhotosChangeObserver;
 class ShellServices;
 class Trash;
 class UserDefaults;
@@ -59,9 +61,10 @@ public:
         StoreClock* clock = nullptr;
         MediaListing* listing = nullptr;
         WatcherFactory watchers;
-        QString homeFolder;            // the root before any library is open
-        QString photosMetadataFolder;  // where the photo library's catalog lives
-        QString photosFolder;          // what "사진 폴더" opens
+        QString homeFolder;                              // the root before any library is open
+        QString photosMetadataFolder;                    // where the photo library's catalog lives
+        std::optional<QStringList> photosLegacyFolders;  // where older versions kept it
+        QString photosFolder;                            // what "사진 폴더" opens
     };
 
     // Gives every field its initial value and restores the last library.
@@ -257,6 +260,7 @@ private:
 
     // Undo.
     bool validateMetadataReplay();
+    MetadataUndoValidation::PhotoAssetListing photoAssets() const;
 
     // Deletion.
     void runDeletion(const DeletionRequest& request);
@@ -297,7 +301,7 @@ private:
     bool scanAgain_ = false;
     std::optional<QUuid> anchor_;
     bool usesTemporaryRoot_ = false;
-    std::shared_ptr<void> photosObserver_;
+    std::unique_ptr<PhotosChangeObserver> photosObserver_;
     std::unique_ptr<StoreClock::Wait> maintenance_;
     bool pendingRecentFolder_ = false;
 

@@ -1,8 +1,9 @@
+#include "media/photos_catalog_location.h"
+#include "media/photos_change_observer.h"
 #include "platform/photo_library.h"
 #include "platform/user_defaults.h"
 #include "store/lumivex_store.h"
 
-#include <QDir>
 #include <QPointer>
 #include <QtDebug>
 
@@ -25,7 +26,21 @@ void LumivexStore::connectPhotos() {
     assignConnectingPhotos(true);
     qInfo("Lumivex: requesting Photos connection");
     const QUuid token = generation_;
-    finishPhotosConnection(token, services_.photos->authorizationStatus());
+    if (services_.photos->authorizationStatus() != PhotoAuthorizationStatus::notDetermined) {
+        finishPhotosConnection(token, services_.photos->authorizationStatus());
+        return;
+    }
+    // The previous library stays fully open while the user answers.
+    auto* answer = new QFutureWatcher<PhotoAuthorizationStatus>(this);
+    connect(answer, &QFutureWatcher<PhotoAuthorizationStatus>::finished, this,
+            [this, answer, token] {
+                const QFuture<PhotoAuthorizationStatus> future = answer->future();
+                answer->deleteLater();
+                finishPhotosConnection(token, future.isCanceled()
+                                                  ? PhotoAuthorizationStatus::notDetermined
+                                                  : future.result());
+            });
+    answer->setFuture(services_.photos->requestAuthorization());
 }
 
 void LumivexStore::finishPhotosConnection(const QUuid& token, PhotoAuthorizationStatus status) {
@@ -62,7 +77,8 @@ void LumivexStore::connectGrantedPhotos() {
     assignLocked(false);
     assignLastSaved(std::nullopt);
     try {
-        QDir().mkpath(services_.photosMetadataFolder);
+        assignRoot(PhotosCatalogLocation::prepare(services_.photosMetadataFolder,
+                                                  services_.photosLegacyFolders));
         loadState();
     } catch (const Error& error) {
         assignLocked(true);
@@ -74,6 +90,15 @@ void LumivexStore::connectGrantedPhotos() {
     if (!usesTemporaryRoot_) {
         services_.defaults->setText(QStringLiteral("Lumivex.source"), rawValue(source_));
         services_.defaults->setBool(QStringLiteral("Lumivex.photosSetupCompleted"), true);
+    }
+    if (!photosObserver_) {
+        photosObserver_ = std::make_unique<PhotosChangeObserver>(*services_.photos);
+        QPointer<LumivexStore> self(this);
+        photosObserver_->onChange = [self] {
+            if (self) {
+                self->handlePhotosChange();
+            }
+        };
     }
     rescan(true);
     startMaintenance();

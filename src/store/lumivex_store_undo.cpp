@@ -3,6 +3,35 @@
 
 namespace lumivex {
 
+namespace {
+
+MediaContent contentOf(PhotoMediaType type) {
+    switch (type) {
+        case PhotoMediaType::image:
+            return MediaContent::photo;
+        case PhotoMediaType::video:
+            return MediaContent::video;
+        case PhotoMediaType::unknown:
+        case PhotoMediaType::audio:
+            break;
+    }
+    return MediaContent::none;
+}
+
+}  // namespace
+
+MetadataUndoValidation::PhotoAssetListing LumivexStore::photoAssets() const {
+    const PhotoLibrary* photos = services_.photos;
+    return [photos] {
+        QList<MetadataUndoValidation::PhotoAssetState> states;
+        for (const PhotoAsset& asset : photos->fetchAllAssets([] { return false; })) {
+            states.append({asset.localIdentifier, contentOf(asset.mediaType),
+                           asset.modificationDate, asset.creationDate, asset.duration});
+        }
+        return states;
+    };
+}
+
 void LumivexStore::undoMetadata() {
     if (!canReplayMetadata() || !metadataHistory_.canUndo()) {
         return;

@@ -2,7 +2,8 @@
 
 namespace lumivex {
 
-ScannerListing::ScannerListing(Clock clock) : scanner_(std::move(clock)) {}
+ScannerListing::ScannerListing(Clock clock, const PhotoLibrary& photos, PhotoAssetTable& assets)
+    : photos_(photos), assets_(assets), scanner_(std::move(clock)) {}
 
 QFuture<QList<MediaItem>> ScannerListing::scanFolder(const QString& folder,
                                                      const QList<MediaItem>& previous,
@@ -11,7 +12,7 @@ QFuture<QList<MediaItem>> ScannerListing::scanFolder(const QString& folder,
 }
 
 QFuture<QList<MediaItem>> ScannerListing::scanPhotos() {
-    return QtFuture::makeReadyFuture(QList<MediaItem>());
+    return scanner_.scanPhotos(photos_, assets_);
 }
 
 }  // namespace lumivex

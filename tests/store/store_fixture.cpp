@@ -54,6 +54,7 @@ LumivexStore& StoreTest::makeStore(const QStringList& arguments) {
     services.watchers = watchers.factory();
     services.homeFolder = temp.path();
     services.photosMetadataFolder = photosMetadata;
+    services.photosLegacyFolders = QStringList();
     services.photosFolder = temp.path() + QStringLiteral("/Pictures");
     store = std::make_unique<LumivexStore>(std::move(services));
     return *store;

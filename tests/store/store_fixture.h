@@ -62,7 +62,7 @@ protected:
     FakeTrash trash;
     FakeShell shell;
     ManualClock clock;
-    HeldListing listing;
+    HeldListing listing{photos};
     FakeWatchers watchers;
     std::unique_ptr<LumivexStore> store;
 };

@@ -17,7 +17,8 @@ QFuture<QList<MediaItem>> HeldListing::scanFolder(const QString& folder,
 
 QFuture<QList<MediaItem>> HeldListing::scanPhotos() {
     ++photoScans;
-    return start([items = photoItems] { return items; });
+    return start(
+        [this] { return MediaScanner::listPhotos(photos_, assets_, [] { return false; }); });
 }
 
 QFuture<QList<MediaItem>> HeldListing::start(std::function<QList<MediaItem>()> work) {

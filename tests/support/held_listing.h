@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/error.h"
+#include "platform/photo_asset_table.h"
 #include "store/media_listing.h"
 
 #include <QList>
@@ -12,13 +13,14 @@
 
 namespace lumivex::test {
 
-// A listing that scans folder trees for real, but only when the test lets it: while `holding`,
-// every scan waits until release(). The photo library's listing is the scripted `photoItems`.
+// A listing that scans folder trees and lists a photo library for real, but only when the test
+// lets it: while `holding`, every scan waits until release().
 // Results arrive like the scanner's, as futures finished off the store's turn.
 class HeldListing final : public MediaListing {
 public:
+    explicit HeldListing(const PhotoLibrary& photos) : photos_(photos) {}
+
     bool holding = false;
-    QList<MediaItem> photoItems;
     std::optional<Error> failure;  // every scan fails with this while set
     int folderScans = 0;
     int photoScans = 0;
@@ -41,6 +43,8 @@ private:
     QFuture<QList<MediaItem>> start(std::function<QList<MediaItem>()> work);
     void finish(const Pending& pending) const;
 
+    const PhotoLibrary& photos_;
+    PhotoAssetTable assets_{1000, 0};
     QList<Pending> pending_;
 };
 
