@@ -64,8 +64,15 @@ void LumivexStore::cancelScan() {
 }
 
 void LumivexStore::scanFinished(const ScanContext& context, ScanWatcher* watcher) {
-    const QFuture<QList<MediaItem>> future = watcher->future();
-    if (future.isCanceled() || generation_ != context.generation) {
+    QFuture<QList<MediaItem>> future = watcher->future();
+    // A future that holds an error also reads as cancelled; only one without is a cancellation.
+    std::optional<Error> failure;
+    try {
+        future.waitForFinished();
+    } catch (const Error& error) {
+        failure = error;
+    }
+    if ((!failure && future.isCanceled()) || generation_ != context.generation) {
         return;
     }
     // A commit that failed while the listing ran locked the store: loading the tree now would
@@ -76,6 +83,9 @@ void LumivexStore::scanFinished(const ScanContext& context, ScanWatcher* watcher
         return;
     }
     try {
+        if (failure) {
+            throw *failure;
+        }
         mergeScan(context, future.result());
     } catch (const Error& error) {
         if (generation_ == context.generation) {
