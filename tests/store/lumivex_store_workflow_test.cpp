@@ -9,7 +9,21 @@
 namespace lumivex::test {
 namespace {
 
-using WorkflowTest = StoreTest;
+class WorkflowTest : public StoreTest {
+protected:
+    // The values of the property named "Mood", found by name since a reload may show it under
+    // another display identifier.
+    QStringList moodOf(const QString& filename) {
+        for (const Category& category : store->library().categories) {
+            const MediaItem& found = item(filename);
+            if (category.name == QStringLiteral("Mood") &&
+                found.labels.contains(category.idText())) {
+                return found.labels.at(category.idText());
+            }
+        }
+        return {};
+    }
+};
 
 TEST_F(WorkflowTest, OpensScansRatesUndoesAndRedoes) {
     makeTree();
@@ -85,6 +99,55 @@ TEST_F(WorkflowTest, FailedSaveLocksAndLeavesEverythingAsItWas) {
     EXPECT_EQ(store->metadataHistory().undo().size(), undoCount);
     EXPECT_FALSE(store->deletionRequest());
     EXPECT_FALSE(store->setRating(1, item(QStringLiteral("a.jpg")).id));
+}
+
+TEST_F(WorkflowTest, CullsAFolderFromOpeningToThePurge) {
+    makeTree();
+    openLibrary();
+    const QString trashFolder = temp.path() + QStringLiteral("/Trash");
+    makeDirectories(trashFolder);
+    trash.folder = trashFolder;
+
+    store->setSelection(ids({QStringLiteral("a.jpg"), QStringLiteral("sub/c.png")}));
+    store->setRating(5);
+    ASSERT_TRUE(store->addCategory(QStringLiteral("Mood"), PropertyKind::multiSelect));
+    Category mood;
+    for (const Category& category : store->editableProperties()) {
+        if (category.name == QStringLiteral("Mood")) {
+            mood = category;
+        }
+    }
+    store->addLabel(QStringLiteral("calm"), mood);
+    store->setSelection(ids({QStringLiteral("a.jpg")}));
+    store->renameOption(QStringLiteral("calm"), QStringLiteral("quiet"), mood);
+    store->undoMetadata();
+    store->redoMetadata();
+    store->setNotes(QStringLiteral("keep"), item(QStringLiteral("a.jpg")).id);
+    EXPECT_EQ(store->undoMetadataTitle(), QStringLiteral("메모 변경 실행 취소"));
+
+    store->setSelection(ids({QStringLiteral("b.jpg")}));
+    store->requestDeletion(std::nullopt);
+    store->confirmDeletion(*store->deletionRequest());
+    settle();
+    EXPECT_TRUE(QFile::exists(trashFolder + QStringLiteral("/b.jpg")));
+    ASSERT_EQ(store->deletedArchive().records.size(), 1);
+
+    // A new process sees every edit and the deleted record.
+    EXPECT_EQ(moodOf(QStringLiteral("a.jpg")), QStringList{QStringLiteral("quiet")});
+    EXPECT_EQ(moodOf(QStringLiteral("sub/c.png")), QStringList{QStringLiteral("calm")})
+        << "the rename reached only the selected item's folder";
+    makeStore();
+    openLibrary();
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 5);
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).notes, QStringLiteral("keep"));
+    EXPECT_EQ(moodOf(QStringLiteral("a.jpg")), QStringList{QStringLiteral("quiet")});
+    EXPECT_EQ(moodOf(QStringLiteral("sub/c.png")), QStringList{QStringLiteral("calm")});
+    EXPECT_EQ(item(QStringLiteral("sub/c.png")).rating, 5);
+    EXPECT_EQ(store->deletedArchive().records.size(), 1);
+
+    clock.advance(DeletedArchive::retentionSeconds);
+    EXPECT_TRUE(store->deletedArchive().records.isEmpty());
+    EXPECT_FALSE(readFile(at(QStringLiteral(".lumivex/deleted.csv"))).contains("b.jpg"));
 }
 
 }  // namespace
