@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -22,7 +23,17 @@ public:
     // The digest of the regular file at `path`, whose signature the caller has just read.
     QByteArray digest(const QString& path, const FileSignature& signature);
 
-    void clear() { known_.clear(); }
+    // Which of the named entries the folder `path` holds, examined again only when the folder,
+    // whose signature the caller has just read, changed: adding, removing or renaming an entry
+    // moves the folder's times.
+    using Names = std::array<QLatin1StringView, 4>;
+    std::array<bool, 4> present(const QString& path, const FileSignature& signature,
+                                const Names& names);
+
+    void clear() {
+        known_.clear();
+        folders_.clear();
+    }
     // How many files were read since the cache was made; for diagnosis and tests.
     std::uint64_t fileReads() const { return fileReads_; }
     // Fixes "now" for the settle rule; tests use it to make fresh files count as settled.
@@ -33,10 +44,16 @@ private:
         FileSignature signature;
         QByteArray digest;
     };
+    struct KnownFolder {
+        FileSignature signature;
+        std::array<bool, 4> present;
+    };
 
     std::int64_t now() const;
+    bool settled(const FileSignature& signature, std::int64_t readAt) const;
 
     QHash<QString, Known> known_;
+    QHash<QString, KnownFolder> folders_;
     std::uint64_t fileReads_ = 0;
     std::optional<std::int64_t> fixedNow_;
 };
