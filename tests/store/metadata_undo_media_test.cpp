@@ -267,6 +267,12 @@ TEST_F(PhotoMediaTest, KindsMustAgree) {
     EXPECT_FALSE(current());
 }
 
+TEST_F(PhotoMediaTest, OneItemNeverMatchesTwoAssets) {
+    assets_.append(assets_[0]);
+    library_.items.append(photoItem(QStringLiteral("p3"), MediaKind::photo, 100));
+    EXPECT_FALSE(current());
+}
+
 TEST_F(PhotoMediaTest, TwoItemsOfOneAssetNeverMatch) {
     library_.items.append(library_.items[0]);
     assets_.append(assets_[0]);
@@ -301,6 +307,7 @@ TEST(SameMedia, ComparesTheMediaOneForOne) {
     EXPECT_TRUE(differs([](MediaItem& item) { item.modified.secondsSince1970 += 0.00002; }));
     EXPECT_TRUE(differs([](MediaItem& item) { item.duration = 1.0; }));
     EXPECT_FALSE(sameMedia({photo, video}, {photo, photo}));
+    EXPECT_FALSE(sameMedia({photo, photo}, {photo, video})) << "one item matched twice";
 }
 
 }  // namespace
