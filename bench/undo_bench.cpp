@@ -141,7 +141,8 @@ void undoHistoryTwentyRatings(benchmark::State& state) {
         LibraryState current = loaded;
         for (int step = 0; step < 20; ++step) {
             LibraryState next = current;
-            next.library.items[step * 5000].rating = (current.library.items[step].rating + 1) % 6;
+            MediaItem& item = next.library.items[step * 5000];
+            item.rating = (item.rating + 1) % 6;
             history.record(QStringLiteral("별점 변경"), current, next);
             current = std::move(next);
         }
