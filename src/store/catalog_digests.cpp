@@ -67,16 +67,16 @@ QByteArray CatalogDigests::digest(const QString& path, const FileSignature& sign
     return digest;
 }
 
-std::array<bool, 4> CatalogDigests::present(const QString& path, const FileSignature& signature,
-                                            const Names& names) {
+CatalogDigests::Presence CatalogDigests::present(const QString& path,
+                                                 const FileSignature& signature) {
     const auto known = folders_.constFind(path);
     if (known != folders_.constEnd() && known->signature == signature) {
         return known->present;
     }
     const std::int64_t readAt = now();
-    std::array<bool, 4> present{};
-    for (size_t index = 0; index < names.size(); ++index) {
-        present[index] = FileSignature::read(path + u'/' + names[index]).has_value();
+    Presence present{};
+    for (size_t index = 0; index < metadataNames.size(); ++index) {
+        present[index] = FileSignature::read(path + u'/' + metadataNames[index]).has_value();
     }
     if (FileSignature::read(path) == signature && settled(signature, readAt)) {
         folders_.insert(path, {signature, present});

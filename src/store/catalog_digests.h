@@ -23,12 +23,19 @@ public:
     // The digest of the regular file at `path`, whose signature the caller has just read.
     QByteArray digest(const QString& path, const FileSignature& signature);
 
-    // Which of the named entries the folder `path` holds, examined again only when the folder,
+    // The entries of a metadata folder that a fingerprint looks for: the two journals of an
+    // unfinished save, then the two catalog files.
+    static constexpr std::array<QLatin1StringView, 4> metadataNames = {
+        QLatin1StringView("pending-write.json"),
+        QLatin1StringView("folders-pending.json"),
+        QLatin1StringView("lumivex.csv"),
+        QLatin1StringView("deleted.csv"),
+    };
+    using Presence = std::array<bool, metadataNames.size()>;
+    // Which of those the metadata folder `path` holds, examined again only when the folder,
     // whose signature the caller has just read, changed: adding, removing or renaming an entry
     // moves the folder's times.
-    using Names = std::array<QLatin1StringView, 4>;
-    std::array<bool, 4> present(const QString& path, const FileSignature& signature,
-                                const Names& names);
+    Presence present(const QString& path, const FileSignature& signature);
 
     void clear() {
         known_.clear();
@@ -46,7 +53,7 @@ private:
     };
     struct KnownFolder {
         FileSignature signature;
-        std::array<bool, 4> present;
+        Presence present;
     };
 
     std::int64_t now() const;

@@ -20,13 +20,7 @@ namespace lumivex::MetadataUndoValidation {
 namespace {
 
 const QString metadataFolder = QStringLiteral("/.lumivex");
-// The two journals that must be absent, then the two catalog files whose bytes enter the stamp.
-const CatalogDigests::Names metadataNames = {
-    QLatin1StringView("pending-write.json"),
-    QLatin1StringView("folders-pending.json"),
-    QLatin1StringView("lumivex.csv"),
-    QLatin1StringView("deleted.csv"),
-};
+const auto& metadataNames = CatalogDigests::metadataNames;
 constexpr size_t firstCatalog = 2;
 
 Error invalidFileName() {
@@ -79,9 +73,9 @@ void addMetadataFiles(FieldHash& hash, const QString& folder) {
     if (entry && !isDirectory(*entry)) {
         throw invalidFileName();
     }
-    std::array<bool, 4> present{};
+    CatalogDigests::Presence present{};
     if (entry) {
-        present = CatalogDigests::shared().present(metadata, *entry, metadataNames);
+        present = CatalogDigests::shared().present(metadata, *entry);
         if (present[0] || present[1]) {
             throw unreadableFile();
         }
