@@ -17,6 +17,9 @@ namespace {
 // Dates closer than this are the same instant written through different paths.
 constexpr double dateTolerance = 0.00001;
 
+// The date a listing gives an asset that has none, the first instant of year 1.
+const Date distantPast = Date::fromSecondsSinceReference(-63114076800.0);
+
 bool sameInstant(const Date& a, const Date& b) {
     return std::abs(a.secondsSince1970 - b.secondsSince1970) < dateTolerance;
 }
@@ -95,7 +98,7 @@ bool assetMatches(const MediaItem& item, const PhotoAssetState& asset) {
     if ((item.kind == MediaKind::video) != (asset.content != MediaContent::photo)) {
         return false;
     }
-    const Date date = asset.modificationDate.value_or(asset.creationDate.value_or(Date{}));
+    const Date date = asset.modificationDate.value_or(asset.creationDate.value_or(distantPast));
     if (!sameInstant(date, item.modified)) {
         return false;
     }

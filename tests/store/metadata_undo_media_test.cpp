@@ -246,6 +246,8 @@ TEST_F(PhotoMediaTest, DatesFallBackFromModificationToCreationToTheDistantPast) 
     assets_[0].creationDate.reset();
     EXPECT_FALSE(current());
     library_.items[0].modified = Date{};
+    EXPECT_FALSE(current());
+    library_.items[0].modified = Date::fromSecondsSinceReference(-63114076800.0);
     EXPECT_TRUE(current());
 }
 
