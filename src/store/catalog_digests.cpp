@@ -41,6 +41,13 @@ std::int64_t CatalogDigests::now() const {
     return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
+// A signature vouches for what was read only when its last change is old enough that any later
+// change must move its times.
+bool CatalogDigests::settled(const FileSignature& signature, std::int64_t readAt) const {
+    return readAt - std::max(signature.modifiedNanoseconds, signature.changedNanoseconds) >=
+           CatalogCache::settleNanoseconds;
+}
+
 // The digest is kept only when the file stayed as it was while it was read and its last change
 // is old enough that a later change must move its times.
 QByteArray CatalogDigests::digest(const QString& path, const FileSignature& signature) {
@@ -52,14 +59,31 @@ QByteArray CatalogDigests::digest(const QString& path, const FileSignature& sign
     const QByteArray digest = QCryptographicHash::hash(readWhole(path), QCryptographicHash::Sha256);
     ++fileReads_;
     const std::optional<FileSignature> after = FileSignature::read(path);
-    const std::int64_t lastChange =
-        std::max(signature.modifiedNanoseconds, signature.changedNanoseconds);
-    if (after == signature && readAt - lastChange >= CatalogCache::settleNanoseconds) {
+    if (after == signature && settled(signature, readAt)) {
         known_.insert(path, {signature, digest});
     } else {
         known_.remove(path);
     }
     return digest;
+}
+
+CatalogDigests::Presence CatalogDigests::present(const QString& path,
+                                                 const FileSignature& signature) {
+    const auto known = folders_.constFind(path);
+    if (known != folders_.constEnd() && known->signature == signature) {
+        return known->present;
+    }
+    const std::int64_t readAt = now();
+    Presence present{};
+    for (size_t index = 0; index < metadataNames.size(); ++index) {
+        present[index] = FileSignature::read(path + u'/' + metadataNames[index]).has_value();
+    }
+    if (FileSignature::read(path) == signature && settled(signature, readAt)) {
+        folders_.insert(path, {signature, present});
+    } else {
+        folders_.remove(path);
+    }
+    return present;
 }
 
 }  // namespace lumivex

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -22,7 +23,24 @@ public:
     // The digest of the regular file at `path`, whose signature the caller has just read.
     QByteArray digest(const QString& path, const FileSignature& signature);
 
-    void clear() { known_.clear(); }
+    // The entries of a metadata folder that a fingerprint looks for: the two journals of an
+    // unfinished save, then the two catalog files.
+    static constexpr std::array<QLatin1StringView, 4> metadataNames = {
+        QLatin1StringView("pending-write.json"),
+        QLatin1StringView("folders-pending.json"),
+        QLatin1StringView("lumivex.csv"),
+        QLatin1StringView("deleted.csv"),
+    };
+    using Presence = std::array<bool, metadataNames.size()>;
+    // Which of those the metadata folder `path` holds, examined again only when the folder,
+    // whose signature the caller has just read, changed: adding, removing or renaming an entry
+    // moves the folder's times.
+    Presence present(const QString& path, const FileSignature& signature);
+
+    void clear() {
+        known_.clear();
+        folders_.clear();
+    }
     // How many files were read since the cache was made; for diagnosis and tests.
     std::uint64_t fileReads() const { return fileReads_; }
     // Fixes "now" for the settle rule; tests use it to make fresh files count as settled.
@@ -33,10 +51,16 @@ private:
         FileSignature signature;
         QByteArray digest;
     };
+    struct KnownFolder {
+        FileSignature signature;
+        Presence present;
+    };
 
     std::int64_t now() const;
+    bool settled(const FileSignature& signature, std::int64_t readAt) const;
 
     QHash<QString, Known> known_;
+    QHash<QString, KnownFolder> folders_;
     std::uint64_t fileReads_ = 0;
     std::optional<std::int64_t> fixedNow_;
 };

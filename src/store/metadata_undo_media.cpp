@@ -17,6 +17,9 @@ namespace {
 // Dates closer than this are the same instant written through different paths.
 constexpr double dateTolerance = 0.00001;
 
+// The date a listing gives an asset that has none, the first instant of year 1.
+const Date distantPast = Date::fromSecondsSinceReference(-63114076800.0);
+
 bool sameInstant(const Date& a, const Date& b) {
     return std::abs(a.secondsSince1970 - b.secondsSince1970) < dateTolerance;
 }
@@ -38,9 +41,15 @@ QHash<Key, const MediaItem*> uniqueIndex(const QList<MediaItem>& items, KeyOf ke
     return index;
 }
 
+// The one item of `key`, which no later lookup gets again: two files or assets never match the
+// same item.
 template <typename Key>
-const MediaItem* onlyItem(const QHash<Key, const MediaItem*>& index, const Key& key) {
-    return index.value(key, nullptr);
+const MediaItem* takeOnlyItem(QHash<Key, const MediaItem*>& index, const Key& key) {
+    const auto found = index.find(key);
+    if (found == index.end()) {
+        return nullptr;
+    }
+    return std::exchange(*found, nullptr);
 }
 
 MediaKind kindOf(MediaContent content) {
@@ -60,9 +69,12 @@ bool fileMatches(const MediaItem& item, const DirectoryEntry& entry, MediaKind k
 
 // Counts the media files of one folder into `count`; false at the first one no item describes.
 bool folderMatches(const QString& key, const QString& path,
-                   const QHash<QString, const MediaItem*>& byName, qsizetype& count) {
+                   QHash<QString, const MediaItem*>& byName, qsizetype& count) {
     DirectoryListing listing(path);
     DirectoryEntry entry;
+    // One buffer for every relative name of the folder.
+    QString name = key.isEmpty() ? QString() : key + u'/';
+    const qsizetype prefix = name.size();
     while (listing.next(entry)) {
         if (!entry.status.isRegularFile()) {
             continue;
@@ -72,8 +84,9 @@ bool folderMatches(const QString& key, const QString& path,
             continue;
         }
         ++count;
-        const QString name = key.isEmpty() ? entry.name : key + u'/' + entry.name;
-        const MediaItem* item = onlyItem(byName, name);
+        name.truncate(prefix);
+        name.append(entry.name);
+        const MediaItem* item = takeOnlyItem(byName, name);
         if (item == nullptr || !fileMatches(*item, entry, kindOf(content))) {
             return false;
         }
@@ -85,7 +98,7 @@ bool assetMatches(const MediaItem& item, const PhotoAssetState& asset) {
     if ((item.kind == MediaKind::video) != (asset.content != MediaContent::photo)) {
         return false;
     }
-    const Date date = asset.modificationDate.value_or(asset.creationDate.value_or(Date{}));
+    const Date date = asset.modificationDate.value_or(asset.creationDate.value_or(distantPast));
     if (!sameInstant(date, item.modified)) {
         return false;
     }
@@ -116,7 +129,7 @@ bool folderMediaStillCurrent(const Library& library, const QString& root) {
                      [&](const auto& folder) { return catalogFolders.contains(folder.first); })) {
         return false;
     }
-    const auto byName =
+    auto byName =
         uniqueIndex<QString>(library.items, [](const MediaItem& item) { return item.filename; });
     qsizetype count = 0;
     for (const auto& [key, path] : folders) {
@@ -134,8 +147,8 @@ bool photoMediaStillCurrent(const Library& library, PhotoAuthorizationStatus sta
         return false;
     }
     const QList<PhotoAssetState> assets = listAssets();
-    const auto byIdentity = uniqueIndex<QString>(
-        library.items, [](const MediaItem& item) { return item.fileIdentity; });
+    auto byIdentity = uniqueIndex<QString>(library.items,
+                                           [](const MediaItem& item) { return item.fileIdentity; });
     qsizetype count = 0;
     for (const PhotoAssetState& asset : assets) {
         if (asset.content == MediaContent::none) {
@@ -143,7 +156,7 @@ bool photoMediaStillCurrent(const Library& library, PhotoAuthorizationStatus sta
         }
         ++count;
         const MediaItem* item =
-            onlyItem(byIdentity, QStringLiteral("photos:") + asset.localIdentifier);
+            takeOnlyItem(byIdentity, QStringLiteral("photos:") + asset.localIdentifier);
         if (item == nullptr || !assetMatches(*item, asset)) {
             return false;
         }
@@ -156,10 +169,10 @@ bool sameMedia(const QList<MediaItem>& scanned, const QList<MediaItem>& current)
         return false;
     }
     using Key = std::pair<QString, QString>;
-    const auto byKey = uniqueIndex<Key>(
+    auto byKey = uniqueIndex<Key>(
         current, [](const MediaItem& item) { return Key(item.filename, item.fileIdentity); });
     return std::all_of(scanned.cbegin(), scanned.cend(), [&](const MediaItem& item) {
-        const MediaItem* match = onlyItem(byKey, Key(item.filename, item.fileIdentity));
+        const MediaItem* match = takeOnlyItem(byKey, Key(item.filename, item.fileIdentity));
         return match != nullptr && match->kind == item.kind && match->size == item.size &&
                sameInstant(match->modified, item.modified) && match->duration == item.duration;
     });

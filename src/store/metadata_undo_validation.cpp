@@ -20,14 +20,8 @@ namespace lumivex::MetadataUndoValidation {
 namespace {
 
 const QString metadataFolder = QStringLiteral("/.lumivex");
-const std::array<QLatin1StringView, 2> journalNames = {
-    QLatin1StringView("pending-write.json"),
-    QLatin1StringView("folders-pending.json"),
-};
-const std::array<QLatin1StringView, 2> catalogNames = {
-    QLatin1StringView("lumivex.csv"),
-    QLatin1StringView("deleted.csv"),
-};
+const auto& metadataNames = CatalogDigests::metadataNames;
+constexpr size_t firstCatalog = 2;
 
 Error invalidFileName() {
     return Error(fileReadDomain, invalidFileNameCode,
@@ -79,17 +73,19 @@ void addMetadataFiles(FieldHash& hash, const QString& folder) {
     if (entry && !isDirectory(*entry)) {
         throw invalidFileName();
     }
+    CatalogDigests::Presence present{};
     if (entry) {
-        for (const QLatin1StringView name : journalNames) {
-            if (FileSignature::read(metadata + u'/' + name)) {
-                throw unreadableFile();
-            }
+        present = CatalogDigests::shared().present(metadata, *entry);
+        if (present[0] || present[1]) {
+            throw unreadableFile();
         }
     }
-    for (const QLatin1StringView name : catalogNames) {
+    for (size_t index = firstCatalog; index < metadataNames.size(); ++index) {
+        const QLatin1StringView name = metadataNames[index];
         hash.add(QByteArrayView(name.data(), name.size()));
         const QString path = metadata + u'/' + name;
-        const std::optional<FileSignature> file = entry ? FileSignature::read(path) : std::nullopt;
+        const std::optional<FileSignature> file =
+            present[index] ? FileSignature::read(path) : std::nullopt;
         if (!file) {
             hash.add(QByteArrayView());
             continue;
@@ -103,11 +99,14 @@ void addMetadataFiles(FieldHash& hash, const QString& folder) {
 
 }  // namespace
 
+// One look at each folder serves both the tree walk and the folder's identity.
 QString persistenceStamp(const QString& root, LibrarySource source) {
+    CatalogCache& cache = CatalogCache::shared();
+    const CatalogCache::Pass pass(cache);
     FieldHash hash;
     for (const auto& [key, folder] : foldersInOrder(root, source)) {
         hash.add(QByteArrayView(key));
-        const std::optional<FileSignature> signature = FileSignature::read(folder);
+        const std::optional<FileSignature> signature = cache.look(folder);
         if (!signature) {
             throw Error::fromErrno(ENOENT, folder);
         }

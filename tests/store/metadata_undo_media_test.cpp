@@ -246,6 +246,8 @@ TEST_F(PhotoMediaTest, DatesFallBackFromModificationToCreationToTheDistantPast) 
     assets_[0].creationDate.reset();
     EXPECT_FALSE(current());
     library_.items[0].modified = Date{};
+    EXPECT_FALSE(current());
+    library_.items[0].modified = Date::fromSecondsSinceReference(-63114076800.0);
     EXPECT_TRUE(current());
 }
 
@@ -264,6 +266,12 @@ TEST_F(PhotoMediaTest, KindsMustAgree) {
     EXPECT_FALSE(current());
     assets_[0].content = MediaContent::photo;
     library_.items[1].kind = MediaKind::photo;
+    EXPECT_FALSE(current());
+}
+
+TEST_F(PhotoMediaTest, OneItemNeverMatchesTwoAssets) {
+    assets_.append(assets_[0]);
+    library_.items.append(photoItem(QStringLiteral("p3"), MediaKind::photo, 100));
     EXPECT_FALSE(current());
 }
 
@@ -301,6 +309,7 @@ TEST(SameMedia, ComparesTheMediaOneForOne) {
     EXPECT_TRUE(differs([](MediaItem& item) { item.modified.secondsSince1970 += 0.00002; }));
     EXPECT_TRUE(differs([](MediaItem& item) { item.duration = 1.0; }));
     EXPECT_FALSE(sameMedia({photo, video}, {photo, photo}));
+    EXPECT_FALSE(sameMedia({photo, photo}, {photo, video})) << "one item matched twice";
 }
 
 }  // namespace

@@ -205,6 +205,19 @@ TEST_F(StampTest, RemembersDigestsOnlyWhileFilesStayTheSame) {
     EXPECT_EQ(digests.fileReads(), reads + 1);
 }
 
+// Remembered entries of a metadata folder stand only while the folder's own entries stay.
+TEST_F(StampTest, NoticesJournalsAndRemovedFilesOfRememberedFolders) {
+    CatalogDigests::shared().setNowForTesting(std::numeric_limits<std::int64_t>::max() / 2);
+    const QString first = stamp();
+    const QString journal = metadata(QStringLiteral("a")) + QStringLiteral("/pending-write.json");
+    writeFile(journal, "{}");
+    expectFileReadError([&] { stamp(); }, MetadataUndoValidation::fileReadFailedCode);
+    ASSERT_TRUE(QFile::remove(journal));
+    EXPECT_EQ(stamp(), first);
+    ASSERT_TRUE(QFile::remove(archive(QString())));
+    EXPECT_NE(stamp(), first);
+}
+
 TEST_F(StampTest, FreshFilesAreReadEveryTime) {
     CatalogDigests& digests = CatalogDigests::shared();
     digests.setNowForTesting(std::nullopt);
