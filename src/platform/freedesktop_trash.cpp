@@ -7,6 +7,10 @@
 #include <QStandardPaths>
 #include <QThreadPool>
 
+#include <fcntl.h>
+#include <stdio.h>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace lumivex {
@@ -19,14 +23,18 @@ Error moveFailed(const QString& path, const QString& reason) {
                      .arg(QFileInfo(path).fileName(), reason));
 }
 
+QString trashInfoPath(const QString& pathInTrash) {
+    const QFileInfo moved(pathInTrash);
+    return moved.dir().filePath(QStringLiteral("../info/") + moved.fileName() +
+                                QStringLiteral(".trashinfo"));
+}
+
 // When QFile cannot set up the home Trash it still "succeeds", having moved the file into
 // "files" under the working directory, and reports that relative path. Such a move is put back
 // and counts as a failure.
 void putBackStrayMove(const QString& strayPath, const QString& original) {
-    const QFileInfo stray(strayPath);
     if (QFile::rename(strayPath, original)) {
-        QFile::remove(stray.dir().filePath(QStringLiteral("../info/") + stray.fileName() +
-                                           QStringLiteral(".trashinfo")));
+        QFile::remove(trashInfoPath(strayPath));
     }
 }
 
@@ -66,6 +74,19 @@ QFuture<TrashOutcome> FreedesktopTrash::moveToTrash(const QStringList& paths) {
         promise->finish();
     });
     return future;
+}
+
+std::optional<Error> FreedesktopTrash::putBack(const QString& pathInTrash,
+                                               const QString& original) {
+    if (::renameat2(AT_FDCWD, QFile::encodeName(pathInTrash).constData(), AT_FDCWD,
+                    QFile::encodeName(original).constData(), RENAME_NOREPLACE) != 0) {
+        return Error(
+            QStringLiteral("Lumivex.Trash"), 2,
+            QStringLiteral("‘%1’ 파일을 휴지통에서 되돌리지 못했습니다. (%2)")
+                .arg(QFileInfo(original).fileName(), QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    QFile::remove(trashInfoPath(pathInTrash));
+    return std::nullopt;
 }
 
 }  // namespace lumivex

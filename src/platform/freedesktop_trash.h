@@ -9,6 +9,8 @@ namespace lumivex {
 class FreedesktopTrash final : public Trash {
 public:
     QFuture<TrashOutcome> moveToTrash(const QStringList& paths) override;
+    // Also drops the file's Trash record, so the Trash does not list it any more.
+    std::optional<Error> putBack(const QString& pathInTrash, const QString& original) override;
 };
 
 }  // namespace lumivex

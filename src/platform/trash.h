@@ -25,6 +25,9 @@ public:
     virtual ~Trash() = default;
 
     virtual QFuture<TrashOutcome> moveToTrash(const QStringList& paths) = 0;
+    // Moves a file this Trash moved back to where it was, never over something that took its
+    // place meanwhile; the failure, if any. Synchronous, any thread.
+    virtual std::optional<Error> putBack(const QString& pathInTrash, const QString& original) = 0;
 };
 
 }  // namespace lumivex

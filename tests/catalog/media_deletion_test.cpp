@@ -167,6 +167,9 @@ TEST_F(MediaDeletionTest, ATrashThatNeverAnswersMovesNothing) {
             QPromise<TrashOutcome> promise;
             return promise.future();
         }
+        std::optional<Error> putBack(const QString&, const QString&) override {
+            return std::nullopt;
+        }
     } abandoning;
     const QList<MediaItem> items{file(QStringLiteral("a.jpg")), file(QStringLiteral("b.jpg"))};
     EXPECT_EQ(perform(items, LibrarySource::folder, abandoning),

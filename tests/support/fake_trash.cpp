@@ -25,4 +25,13 @@ QFuture<TrashOutcome> FakeTrash::moveToTrash(const QStringList& paths) {
     return finishElsewhere(std::move(outcome));
 }
 
+std::optional<Error> FakeTrash::putBack(const QString&, const QString& original) {
+    const QString name = QFileInfo(original).fileName();
+    if (unreturnableNames.contains(name)) {
+        return Error(QStringLiteral("Lumivex.Trash"), 2, QStringLiteral("kept ") + name);
+    }
+    putBacks.append(original);
+    return std::nullopt;
+}
+
 }  // namespace lumivex::test
