@@ -219,6 +219,8 @@ private:
     void assignDeleting(bool value);
     void assignDeletedArchive(const DeletedArchive& archive);
     void invalidateBrowseCache();
+    // The identifiers among `ids` (and `extra`) that the query shows, in its order.
+    QList<QUuid> visibleAmong(const QSet<QUuid>& ids, const std::optional<QUuid>& extra);
 
     // Start-up.
     void restore();
@@ -244,6 +246,7 @@ private:
     void publishCommitted(const LibraryState& old, const LibraryState& saved,
                           const std::optional<MediaQuery>& query,
                           const std::optional<QString>& actionName);
+    void pruneSelection();
     void stampHistory();
     void resetMetadataHistory();
 

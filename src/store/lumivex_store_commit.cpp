@@ -68,9 +68,23 @@ void LumivexStore::publishCommitted(const LibraryState& old, const LibraryState&
     }
     setQuery(QueryReconciliation::reconciled(query.value_or(query_), old.library, saved.library,
                                              source_));
-    const QList<QUuid>& order = visibleOrder();
+    if (!selection_.isEmpty() || anchor_) {
+        pruneSelection();
+    }
+    if (actionName && old != saved) {
+        metadataHistory_.record(*actionName, old, saved);
+        Q_EMIT metadataHistoryChanged();
+    }
+    stampHistory();
+}
+
+// The selection keeps only visible items, and an anchor that is no longer visible moves to the
+// first visible selected item. Visibility is a property of each item, so the query runs over the
+// selected items alone instead of over the whole library.
+void LumivexStore::pruneSelection() {
+    const QList<QUuid> visible = visibleAmong(selection_, anchor_);
     QSet<QUuid> pruned;
-    for (const QUuid& id : order) {
+    for (const QUuid& id : visible) {
         if (selection_.contains(id)) {
             pruned.insert(id);
         }
@@ -78,20 +92,15 @@ void LumivexStore::publishCommitted(const LibraryState& old, const LibraryState&
     if (pruned != selection_) {
         setSelection(pruned);
     }
-    if (anchor_ && !order.contains(*anchor_)) {
+    if (anchor_ && !visible.contains(*anchor_)) {
         anchor_.reset();
-        for (const QUuid& id : order) {
+        for (const QUuid& id : visible) {
             if (selection_.contains(id)) {
                 anchor_ = id;
                 break;
             }
         }
     }
-    if (actionName && old != saved) {
-        metadataHistory_.record(*actionName, old, saved);
-        Q_EMIT metadataHistoryChanged();
-    }
-    stampHistory();
 }
 
 void LumivexStore::stampHistory() {

@@ -120,13 +120,8 @@ void LumivexStore::mergeScan(const ScanContext& context, const QList<MediaItem>&
     if (folder || merged != published || !filesExist) {
         commit(merged);
     }
-    QSet<QUuid> visible;
-    for (const MediaItem& item : visibleItems()) {
-        if (selection_.contains(item.id)) {
-            visible.insert(item.id);
-        }
-    }
-    setSelection(visible);
+    const QList<QUuid> visible = visibleAmong(selection_, std::nullopt);
+    setSelection(QSet<QUuid>(visible.begin(), visible.end()));
 }
 
 void LumivexStore::endScan(const ScanContext& context) {

@@ -61,6 +61,32 @@ const QList<MediaItem>& LumivexStore::selectedItems() {
     return *selectedCache_;
 }
 
+QList<QUuid> LumivexStore::visibleAmong(const QSet<QUuid>& ids, const std::optional<QUuid>& extra) {
+    if (visibleOrderCache_) {
+        QList<QUuid> visible;
+        for (const QUuid& id : *visibleOrderCache_) {
+            if (ids.contains(id) || id == extra) {
+                visible.append(id);
+            }
+        }
+        return visible;
+    }
+    const bool topLevelOnly = source_ == LibrarySource::folder && !library_.includeSubfolders;
+    Library probe = library_;
+    probe.items.clear();
+    for (const MediaItem& item : library_.items) {
+        if ((ids.contains(item.id) || item.id == extra) && item.available &&
+            (!topLevelOnly || item.folder().isEmpty())) {
+            probe.items.append(item);
+        }
+    }
+    QList<QUuid> visible;
+    for (const MediaItem& item : query_.apply(probe)) {
+        visible.append(item.id);
+    }
+    return visible;
+}
+
 qsizetype LumivexStore::videoCount(VideoDurationPreset preset) {
     const auto& counts = browseSnapshot().videoDurationCounts;
     const auto found = counts.find(preset);

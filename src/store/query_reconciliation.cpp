@@ -101,6 +101,10 @@ MediaQuery reconciled(const MediaQuery& query, const Library& old, const Library
         !updated.folderSchemas.contains(*q.folderPath)) {
         q.folderPath.reset();
     }
+    // Only the property filters need the scope; building it walks every item.
+    if (query.facets.empty() && query.emptyFacets.isEmpty() && !query.sortCategory) {
+        return q;
+    }
     const Library scope = scopeLibrary(updated, source, schemaFolders(updated, q.folderPath));
     std::map<QString, Category> table;
     for (const Category& category : scope.categories) {
