@@ -99,6 +99,30 @@ TEST_F(SelectionTest, CommitPrunesHiddenItems) {
     EXPECT_EQ(store->selectedItems().size(), 2);
 }
 
+TEST_F(SelectionTest, AHiddenAnchorMovesToTheFirstVisibleSelectedItem) {
+    for (const int i : {0, 1, 3}) {
+        store->setRating(2, order[i]);
+    }
+    store->select(order[0], Qt::NoModifier);
+    store->select(order[1], Qt::ControlModifier);
+    store->select(order[2], Qt::ControlModifier);  // the anchor, about to be hidden
+    MediaQuery query = store->query();
+    query.minimumRating = 1;
+    store->setQuery(query);
+    store->setNotes(QStringLiteral("commit"), order[3]);
+    ASSERT_EQ(store->selection(), (QSet<QUuid>{order[0], order[1]}));
+
+    const QList<QUuid> visible = store->visibleOrder();
+    const qsizetype anchor = std::min(visible.indexOf(order[0]), visible.indexOf(order[1]));
+    const qsizetype target = visible.indexOf(order[3]);
+    store->select(order[3], Qt::ShiftModifier);
+    QSet<QUuid> expected{order[0], order[1]};
+    for (qsizetype i = std::min(anchor, target); i <= std::max(anchor, target); ++i) {
+        expected.insert(visible[i]);
+    }
+    EXPECT_EQ(store->selection(), expected);
+}
+
 TEST_F(SelectionTest, LockedStoreStillSelectsButMovesNothing) {
     store->select(order[0], Qt::NoModifier);
     QDir(library).removeRecursively();
