@@ -179,3 +179,83 @@ TEST_F(PhotosTest, RevealingAPhotoOpensThePhotoFolder) {
 
 }  // namespace
 }  // namespace lumivex::test
+
+namespace lumivex::test {
+namespace {
+
+class PhotoEditsTest : public PhotosTest {
+protected:
+    void SetUp() override {
+        PhotosTest::SetUp();
+        makeStore();
+        connect();
+        ASSERT_EQ(store->source(), LibrarySource::photos);
+        tags = store->library().categories.last();
+    }
+    Category current(const QUuid& id) {
+        for (const Category& category : store->library().categories) {
+            if (category.id == id) {
+                return category;
+            }
+        }
+        return {};
+    }
+    Category tags;
+};
+
+TEST_F(PhotoEditsTest, RenamingTheSortPropertyKeepsSortingByItUnderItsNewName) {
+    MediaQuery query;
+    query.sortCategory = tags;
+    store->setQuery(query);
+    store->renameCategory(tags, QStringLiteral("Labels"));
+    ASSERT_TRUE(store->query().sortCategory);
+    EXPECT_EQ(store->query().sortCategory->name, QStringLiteral("Labels"));
+    EXPECT_EQ(current(tags.id).name, QStringLiteral("Labels"));
+}
+
+TEST_F(PhotoEditsTest, RemovingAPropertyDropsEveryFilterOnIt) {
+    store->setSelection({store->library().items.first().id});
+    store->addLabel(QStringLiteral("Sea"), tags);
+    MediaQuery query;
+    query.facets[tags.idText()] = QStringLiteral("Sea");
+    query.emptyFacets.insert(tags.idText());
+    query.sortCategory = tags;
+    store->setQuery(query);
+    store->removeCategory(tags);
+    EXPECT_TRUE(store->query().facets.empty());
+    EXPECT_TRUE(store->query().emptyFacets.isEmpty());
+    EXPECT_FALSE(store->query().sortCategory);
+    EXPECT_EQ(current(tags.id).name, QString());
+}
+
+TEST_F(PhotoEditsTest, OptionEditsReachEveryItemAndDeletedRecord) {
+    store->setSelection({store->library().items[0].id, store->library().items[1].id});
+    store->addLabel(QStringLiteral("Sea"), tags);
+    const QString removed = store->library().items[1].fileIdentity.mid(7);
+    photos.removeAsset(removed);
+    store->rescan(false);
+    settle();
+    ASSERT_EQ(store->deletedArchive().records.size(), 1);
+
+    store->setSelection({});
+    store->renameOption(QStringLiteral("Sea"), QStringLiteral("Ocean"), tags);
+    const QString key = tags.idText();
+    EXPECT_EQ(store->library().items[0].labels.at(key), QStringList{QStringLiteral("Ocean")});
+    EXPECT_EQ(store->deletedArchive().records[0].item.labels.at(key),
+              QStringList{QStringLiteral("Ocean")});
+    store->deleteOption(QStringLiteral("Ocean"), tags);
+    EXPECT_TRUE(store->library().items[0].labels.at(key).isEmpty());
+    EXPECT_TRUE(store->deletedArchive().records[0].item.labels.at(key).isEmpty());
+}
+
+TEST_F(PhotoEditsTest, KindAndLengthFiltersAreSetTogether) {
+    store->selectVideoDuration(VideoDurationRange{60, 180.0, false});
+    EXPECT_EQ(store->query().kind, MediaKind::video);
+    EXPECT_TRUE(store->query().videoDuration);
+    store->selectMediaKind(std::nullopt);
+    EXPECT_FALSE(store->query().kind);
+    EXPECT_FALSE(store->query().videoDuration);
+}
+
+}  // namespace
+}  // namespace lumivex::test
