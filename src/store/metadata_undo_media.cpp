@@ -24,7 +24,8 @@ bool sameInstant(const Date& a, const Date& b) {
     return std::abs(a.secondsSince1970 - b.secondsSince1970) < dateTolerance;
 }
 
-// Each key maps to the one item that has it, or to nothing when several share it.
+// Each key maps to the one item that has it, or to nothing when several share it. Keys are views
+// of the items' own texts, which outlive the index.
 template <typename Key, typename KeyOf>
 QHash<Key, const MediaItem*> uniqueIndex(const QList<MediaItem>& items, KeyOf keyOf) {
     QHash<Key, const MediaItem*> index;
@@ -69,7 +70,7 @@ bool fileMatches(const MediaItem& item, const DirectoryEntry& entry, MediaKind k
 
 // Counts the media files of one folder into `count`; false at the first one no item describes.
 bool folderMatches(const QString& key, const QString& path,
-                   QHash<QString, const MediaItem*>& byName, qsizetype& count) {
+                   QHash<QStringView, const MediaItem*>& byName, qsizetype& count) {
     DirectoryListing listing(path);
     DirectoryEntry entry;
     // One buffer for every relative name of the folder.
@@ -86,7 +87,7 @@ bool folderMatches(const QString& key, const QString& path,
         ++count;
         name.truncate(prefix);
         name.append(entry.name);
-        const MediaItem* item = takeOnlyItem(byName, name);
+        const MediaItem* item = takeOnlyItem(byName, QStringView(name));
         if (item == nullptr || !fileMatches(*item, entry, kindOf(content))) {
             return false;
         }
@@ -129,8 +130,8 @@ bool folderMediaStillCurrent(const Library& library, const QString& root) {
                      [&](const auto& folder) { return catalogFolders.contains(folder.first); })) {
         return false;
     }
-    auto byName =
-        uniqueIndex<QString>(library.items, [](const MediaItem& item) { return item.filename; });
+    auto byName = uniqueIndex<QStringView>(
+        library.items, [](const MediaItem& item) { return QStringView(item.filename); });
     qsizetype count = 0;
     for (const auto& [key, path] : folders) {
         if (!folderMatches(key, path, byName, count)) {
@@ -147,16 +148,16 @@ bool photoMediaStillCurrent(const Library& library, PhotoAuthorizationStatus sta
         return false;
     }
     const QList<PhotoAssetState> assets = listAssets();
-    auto byIdentity = uniqueIndex<QString>(library.items,
-                                           [](const MediaItem& item) { return item.fileIdentity; });
+    auto byIdentity = uniqueIndex<QStringView>(
+        library.items, [](const MediaItem& item) { return QStringView(item.fileIdentity); });
     qsizetype count = 0;
     for (const PhotoAssetState& asset : assets) {
         if (asset.content == MediaContent::none) {
             continue;
         }
         ++count;
-        const MediaItem* item =
-            takeOnlyItem(byIdentity, QStringLiteral("photos:") + asset.localIdentifier);
+        const QString identity = QStringLiteral("photos:") + asset.localIdentifier;
+        const MediaItem* item = takeOnlyItem(byIdentity, QStringView(identity));
         if (item == nullptr || !assetMatches(*item, asset)) {
             return false;
         }
@@ -168,7 +169,7 @@ bool sameMedia(const QList<MediaItem>& scanned, const QList<MediaItem>& current)
     if (scanned.size() != current.size()) {
         return false;
     }
-    using Key = std::pair<QString, QString>;
+    using Key = std::pair<QStringView, QStringView>;
     auto byKey = uniqueIndex<Key>(
         current, [](const MediaItem& item) { return Key(item.filename, item.fileIdentity); });
     return std::all_of(scanned.cbegin(), scanned.cend(), [&](const MediaItem& item) {
