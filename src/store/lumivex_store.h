@@ -201,7 +201,6 @@ private:
     // What a running scan was started for.
     struct ScanContext {
         QUuid generation;
-        QString root;
         LibrarySource source = LibrarySource::none;
     };
     using ScanWatcher = QFutureWatcher<QList<MediaItem>>;
