@@ -51,7 +51,8 @@ public:
     using WatcherFactory =
         std::function<std::shared_ptr<void>(const QString& folder, std::function<void()> onChange)>;
 
-    // What the store works with; every object must outlive the store.
+    // What the store works with; every object must outlive the store. Without a clock, listing
+    // or watcher factory the store uses the system's, and the folder watcher.
     struct Services {
         QStringList arguments;
         UserDefaults* defaults = nullptr;
@@ -275,6 +276,8 @@ private:
     QString currentFolder() const;
     bool editingAllowed() const;
 
+    std::unique_ptr<StoreClock> ownedClock_;
+    std::unique_ptr<MediaListing> ownedListing_;
     Services services_;
 
     Library library_;
