@@ -62,7 +62,7 @@ const QList<MediaItem>& LumivexStore::selectedItems() {
                 }
             }
             if (positions.size() == snapshot.items.size()) {
-                items = snapshot.items;  // everything: shared, not copied
+                items = snapshot.items.toList();  // everything
             } else {
                 items.reserve(positions.size());
                 for (const qsizetype position : positions) {

@@ -92,7 +92,7 @@ TEST_F(SelectedItemsTest, AreInBrowseOrderForFewManyAndAll) {
         addPhoto(QStringLiteral("p%1.jpg").arg(i));
     }
     openLibrary();
-    const QList<MediaItem>& browse = store->browseSnapshot().items;
+    const MediaItems& browse = store->browseSnapshot().items;
     ASSERT_EQ(browse.size(), 10);
     const auto filenames = [](const QList<MediaItem>& items) {
         QStringList names;
@@ -110,7 +110,7 @@ TEST_F(SelectedItemsTest, AreInBrowseOrderForFewManyAndAll) {
               (QStringList{browse[1].filename, browse[5].filename, browse[8].filename}));
 
     store->selectAllVisible();
-    EXPECT_EQ(filenames(store->selectedItems()), filenames(browse));
+    EXPECT_EQ(filenames(store->selectedItems()), filenames(browse.toList()));
 }
 
 }  // namespace
