@@ -2,7 +2,10 @@
 
 #include "support/test_files.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageWriter>
+#include <QRandomGenerator>
 #include <QtEndian>
 
 #include <exiv2/exiv2.hpp>
@@ -14,6 +17,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/display.h>
 #include <libavutil/imgutils.h>
 }
 
@@ -40,13 +44,13 @@ using CodecContext = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
 using Frame = std::unique_ptr<AVFrame, FrameDeleter>;
 using Packet = std::unique_ptr<AVPacket, PacketDeleter>;
 
-CodecContext openEncoder(AVCodecID codecId, AVPixelFormat format, int size, int framesPerSecond,
+CodecContext openEncoder(AVCodecID codecId, AVPixelFormat format, QSize size, int framesPerSecond,
                          bool globalHeader) {
     const AVCodec* codec = avcodec_find_encoder(codecId);
     check(codec != nullptr, "no encoder");
     CodecContext context(avcodec_alloc_context3(codec));
-    context->width = size;
-    context->height = size;
+    context->width = size.width();
+    context->height = size.height();
     context->pix_fmt = format;
     context->time_base = AVRational{1, framesPerSecond};
     context->framerate = AVRational{framesPerSecond, 1};
@@ -67,7 +71,7 @@ Frame greyFrame(const AVCodecContext& context, int index) {
     check(av_frame_get_buffer(frame.get(), 0) >= 0, "no frame buffer");
     for (int plane = 0; plane < 3; ++plane) {
         const int rows = plane == 0 ? context.height : context.height / 2;
-        const int value = plane == 0 ? 64 + index * 16 : 128;
+        const int value = plane == 0 ? (64 + index * 16) % 256 : 128;
         for (int row = 0; row < rows; ++row) {
             std::memset(frame->data[plane] + row * frame->linesize[plane], value,
                         static_cast<std::size_t>(frame->linesize[plane]));
@@ -125,7 +129,8 @@ void writePackets(AVFormatContext* output, AVCodecContext* encoder, AVStream* st
 }  // namespace
 
 QByteArray plainJpeg() {
-    CodecContext encoder = openEncoder(AV_CODEC_ID_MJPEG, AV_PIX_FMT_YUVJ420P, 16, 25, false);
+    CodecContext encoder =
+        openEncoder(AV_CODEC_ID_MJPEG, AV_PIX_FMT_YUVJ420P, QSize(16, 16), 25, false);
     const Frame frame = greyFrame(*encoder, 0);
     check(avcodec_send_frame(encoder.get(), frame.get()) >= 0, "cannot send JPEG frame");
     Packet packet(av_packet_alloc());
@@ -145,6 +150,40 @@ void addExif(const QString& path, const ExifDates& dates) {
     setExif(exif, 0x9012, dates.digitizedOffset);
     setExif(exif, 0x9292, dates.digitizedSubSecond);
     image->writeMetadata();
+}
+
+void setOrientation(const QString& path, int orientation) {
+    const Exiv2::Image::AutoPtr image =
+        Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
+    image->readMetadata();
+    image->exifData()["Exif.Image.Orientation"] = static_cast<std::uint16_t>(orientation);
+    image->writeMetadata();
+}
+
+QByteArray encodeImage(const QImage& image, const char* format, int quality) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(quality);
+    check(writer.write(image), "cannot encode image");
+    return bytes;
+}
+
+QImage photoLikeImage(QSize size, quint32 seed) {
+    QImage image(size, QImage::Format_RGB32);
+    QRandomGenerator random(seed);
+    const int width = size.width();
+    const int height = size.height();
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int noise = static_cast<int>(random.bounded(24u));
+            line[x] = qRgb((x * 255 / width + noise) % 256, (y * 255 / height + noise) % 256,
+                           ((x + y) * 128 / (width + height) + 64 + noise) % 256);
+        }
+    }
+    return image;
 }
 
 void writeJpeg(const QString& path, const ExifDates& dates) {
@@ -193,10 +232,16 @@ void writeVideo(const QString& path, const VideoClip& clip) {
           "no muxer");
     const std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> owner(output,
                                                                              avformat_free_context);
-    CodecContext encoder =
-        openEncoder(AV_CODEC_ID_MPEG4, AV_PIX_FMT_YUV420P, 64, clip.framesPerSecond, true);
+    CodecContext encoder = openEncoder(AV_CODEC_ID_MPEG4, AV_PIX_FMT_YUV420P,
+                                       QSize(clip.width, clip.height), clip.framesPerSecond, true);
     AVStream* stream = avformat_new_stream(output, nullptr);
     check(avcodec_parameters_from_context(stream->codecpar, encoder.get()) >= 0, "no parameters");
+    if (clip.clockwiseRotation != 0) {
+        auto* matrix = reinterpret_cast<std::int32_t*>(
+            av_stream_new_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, 9 * sizeof(std::int32_t)));
+        check(matrix != nullptr, "no display matrix");
+        av_display_rotation_set(matrix, -clip.clockwiseRotation);
+    }
     stream->time_base = encoder->time_base;
     AVDictionary* options = nullptr;
     if (clip.creationTime) {
@@ -215,6 +260,32 @@ void writeVideo(const QString& path, const VideoClip& clip) {
         writePackets(output, encoder.get(), stream, greyFrame(*encoder, index).get());
     }
     writePackets(output, encoder.get(), stream, nullptr);
+    check(av_write_trailer(output) >= 0, "cannot write trailer");
+    avio_closep(&output->pb);
+}
+
+void writeAudio(const QString& path) {
+    AVFormatContext* output = nullptr;
+    const QByteArray encodedPath = QFile::encodeName(path);
+    check(avformat_alloc_output_context2(&output, nullptr, "wav", encodedPath.constData()) >= 0,
+          "no muxer");
+    const std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> owner(output,
+                                                                             avformat_free_context);
+    AVStream* stream = avformat_new_stream(output, nullptr);
+    stream->codecpar->codec_type = AVMEDIA_TYPE_AUDIO;
+    stream->codecpar->codec_id = AV_CODEC_ID_PCM_S16LE;
+    stream->codecpar->sample_rate = 8000;
+    av_channel_layout_default(&stream->codecpar->ch_layout, 1);
+    stream->time_base = AVRational{1, 8000};
+    check(avio_open(&output->pb, encodedPath.constData(), AVIO_FLAG_WRITE) >= 0, "cannot create");
+    check(avformat_write_header(output, nullptr) >= 0, "cannot write header");
+    Packet packet(av_packet_alloc());
+    check(av_new_packet(packet.get(), 1600) >= 0, "no packet");
+    std::memset(packet->data, 0, 1600);
+    packet->pts = 0;
+    packet->dts = 0;
+    packet->duration = 800;
+    check(av_interleaved_write_frame(output, packet.get()) >= 0, "cannot write packet");
     check(av_write_trailer(output) >= 0, "cannot write trailer");
     avio_closep(&output->pb);
 }

@@ -1,0 +1,174 @@
+#include "media/thumbnail_cache.h"
+#include "media/thumbnail_decoder.h"
+#include "model/library.h"
+#include "support/media_fixtures.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <fstream>
+
+namespace {
+
+using namespace lumivex;
+
+constexpr int cameraPhotos = 6;
+constexpr int thumbnailSize = 360;
+
+// Queued results need an event loop; the benchmark main does not make an application object.
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "lumivex_bench";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr) {
+        new QCoreApplication(argc, argv);
+    }
+}
+
+double loadAverage();
+
+// Seconds of processor time used so far by this process's threads, or by its finished children.
+double processorSeconds(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Images per second of processor time: what one decode thread manages when it has a core to
+// itself, whatever else the machine runs.
+void reportRates(benchmark::State& state, double images, double threads, double processor) {
+    state.counters["imagesPerThread/s"] =
+        benchmark::Counter(images / threads, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["imagesPerCpuSecond"] =
+        images * static_cast<double>(state.iterations()) / processor;
+    state.counters["load1"] = loadAverage();
+}
+
+double loadAverage() {
+    std::ifstream file("/proc/loadavg");
+    double oneMinute = 0;
+    file >> oneMinute;
+    return oneMinute;
+}
+
+// 24-megapixel JPEGs (6000 x 4000, quality 92, EXIF orientation) with the detail and file size
+// of camera pictures, made once per process.
+struct CameraPhotos {
+    QTemporaryDir folder;
+    QStringList paths;
+    qint64 bytes = 0;
+
+    CameraPhotos() {
+        for (int index = 0; index < cameraPhotos; ++index) {
+            paths.append(folder.filePath(QStringLiteral("DSC_%1.jpg").arg(index)));
+            QFile file(paths.last());
+            file.open(QIODevice::WriteOnly);
+            file.write(test::encodeImage(
+                test::photoLikeImage(QSize(6000, 4000), static_cast<quint32>(index)), "jpeg", 92));
+            file.close();
+            test::setOrientation(paths.last(), 1);
+            bytes += QFile(paths.last()).size();
+        }
+    }
+};
+
+const CameraPhotos& photos() {
+    static const CameraPhotos shared;
+    return shared;
+}
+
+MediaItem itemFor(const QString& path, int round) {
+    MediaItem item;
+    item.filename = path.section(u'/', -1);
+    item.fileIdentity = QStringLiteral("bench:%1").arg(round);  // a new key every round
+    item.size = QFile(path).size();
+    return item;
+}
+
+// The photos through the thumbnail cache and its three decode threads, nothing cached. The
+// per-thread rate divides the throughput by the threads the pool can use.
+void thumbnailCacheJpeg24MP(benchmark::State& state) {
+    ensureApplication();
+    const CameraPhotos& shared = photos();
+    ThumbnailCache cache;
+    QObject context;
+    int round = 0;
+    const double processorBefore = processorSeconds(RUSAGE_SELF);
+    for (auto _ : state) {
+        ++round;
+        int pending = static_cast<int>(shared.paths.size());
+        QEventLoop loop;
+        for (const QString& path : shared.paths) {
+            cache.image(path, itemFor(path, round), thumbnailSize, &context,
+                        [&](const QImage& image) {
+                            benchmark::DoNotOptimize(image.width());
+                            if (--pending == 0) {
+                                loop.quit();
+                            }
+                        });
+        }
+        loop.exec();
+    }
+    const int threads = std::min(ThumbnailCache::maximumConcurrentDecodes,
+                                 static_cast<int>(std::thread::hardware_concurrency()));
+    reportRates(state, static_cast<double>(shared.paths.size()), threads,
+                processorSeconds(RUSAGE_SELF) - processorBefore);
+    state.counters["fileMiB"] =
+        static_cast<double>(shared.bytes) / static_cast<double>(shared.paths.size()) / 1048576.0;
+}
+BENCHMARK(thumbnailCacheJpeg24MP)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same decodes one after another on one thread, without the cache around them.
+void thumbnailDecoderOneThreadJpeg24MP(benchmark::State& state) {
+    const CameraPhotos& shared = photos();
+    const std::atomic<bool> goOn{false};
+    const double processorBefore = processorSeconds(RUSAGE_SELF);
+    for (auto _ : state) {
+        for (const QString& path : shared.paths) {
+            benchmark::DoNotOptimize(ThumbnailDecoder::photo(path, thumbnailSize, goOn).width());
+        }
+    }
+    reportRates(state, static_cast<double>(shared.paths.size()), 1,
+                processorSeconds(RUSAGE_SELF) - processorBefore);
+}
+BENCHMARK(thumbnailDecoderOneThreadJpeg24MP)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The reference: vipsthumbnail on one thread over the same files, when it is installed.
+void vipsthumbnailOneThreadJpeg24MP(benchmark::State& state) {
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("vipsthumbnail"));
+    if (program.isEmpty()) {
+        state.SkipWithError("vipsthumbnail is not installed");
+        return;
+    }
+    const CameraPhotos& shared = photos();
+    QTemporaryDir output;
+    QStringList arguments{QStringLiteral("-s"), QString::number(thumbnailSize),
+                          QStringLiteral("-o"), output.filePath(QStringLiteral("%s.jpg"))};
+    arguments += shared.paths;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("VIPS_CONCURRENCY"), QStringLiteral("1"));
+    const double processorBefore = processorSeconds(RUSAGE_CHILDREN);
+    for (auto _ : state) {
+        QProcess vips;
+        vips.setProcessEnvironment(environment);
+        vips.start(program, arguments);
+        if (!vips.waitForFinished(-1) || vips.exitCode() != 0) {
+            state.SkipWithError("vipsthumbnail failed");
+            return;
+        }
+    }
+    reportRates(state, static_cast<double>(shared.paths.size()), 1,
+                processorSeconds(RUSAGE_CHILDREN) - processorBefore);
+}
+BENCHMARK(vipsthumbnailOneThreadJpeg24MP)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace

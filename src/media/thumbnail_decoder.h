@@ -1,0 +1,41 @@
+#pragma once
+
+#include "model/library.h"
+
+#include <QImage>
+#include <QString>
+
+class QIODevice;
+
+#include <atomic>
+#include <optional>
+
+namespace lumivex {
+
+// What a thumbnail decode reads: the file, how to read it, and the largest side wanted.
+struct ThumbnailSource {
+    QString path;
+    MediaKind kind = MediaKind::photo;
+    std::optional<double> duration;  // seconds; steers which video frame is taken
+    int size = 0;
+
+    bool operator==(const ThumbnailSource&) const = default;
+};
+
+// Thumbnails made from media files, on whichever thread calls; nothing here touches the main
+// thread. Every decode returns a null image when the file cannot be read or when `cancelled` is
+// set before it finishes.
+namespace ThumbnailDecoder {
+
+// The photo with its longer side at most `size` pixels and its stored orientation applied.
+// Formats that can decode at a reduced scale (JPEG) never decode the full image; the reader's
+// allocation limit refuses images whose declared size is absurd.
+QImage photo(const QString& path, int size, const std::atomic<bool>& cancelled);
+// The same for image bytes read from `device`.
+QImage photo(QIODevice* device, int size, const std::atomic<bool>& cancelled);
+
+// A photo or one frame of a video, as the source's kind says.
+QImage decode(const ThumbnailSource& source, const std::atomic<bool>& cancelled);
+
+}  // namespace ThumbnailDecoder
+}  // namespace lumivex

@@ -1,0 +1,173 @@
+#include "media/thumbnail_decoder.h"
+
+#include "media/video_frame.h"
+#include "model/video_asset.h"
+#include "support/media_fixtures.h"
+#include "support/test_files.h"
+
+#include <QImageReader>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace lumivex {
+namespace {
+
+using test::encodeImage;
+using test::writeFile;
+
+const std::atomic<bool> goOn{false};
+
+class ThumbnailDecoderTest : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return folder_.filePath(name); }
+
+    QTemporaryDir folder_;
+};
+
+// Red on the left, blue on the right, as stored.
+QImage halves(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width() / 2; ++x) {
+            image.setPixel(x, y, qRgb(255, 0, 0));
+        }
+    }
+    return image;
+}
+
+bool reddish(QRgb pixel) {
+    return qRed(pixel) > 200 && qBlue(pixel) < 60;
+}
+bool bluish(QRgb pixel) {
+    return qBlue(pixel) > 200 && qRed(pixel) < 60;
+}
+
+TEST_F(ThumbnailDecoderTest, AppliesTheExifOrientation) {
+    // Orientation 6: the stored picture is shown turned a quarter clockwise, so its left half
+    // ends up on top.
+    writeFile(path(QStringLiteral("turned.jpg")), encodeImage(halves(QSize(80, 40)), "jpeg"));
+    test::setOrientation(path(QStringLiteral("turned.jpg")), 6);
+
+    const QImage full = ThumbnailDecoder::photo(path(QStringLiteral("turned.jpg")), 360, goOn);
+    ASSERT_EQ(full.size(), QSize(40, 80));
+    EXPECT_TRUE(reddish(full.pixel(20, 10)));
+    EXPECT_TRUE(bluish(full.pixel(20, 70)));
+
+    const QImage small = ThumbnailDecoder::photo(path(QStringLiteral("turned.jpg")), 20, goOn);
+    ASSERT_EQ(small.size(), QSize(10, 20));
+    EXPECT_TRUE(reddish(small.pixel(5, 2)));
+    EXPECT_TRUE(bluish(small.pixel(5, 17)));
+}
+
+TEST_F(ThumbnailDecoderTest, DecodesALargeJpegAtReducedSize) {
+    const QString photo = path(QStringLiteral("large.jpg"));
+    writeFile(photo, encodeImage(halves(QSize(4000, 3000)), "jpeg", 80));
+    // 12 MiB is a quarter of the full picture's 46 MiB: only a reduced decode gets through.
+    const int previousLimit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(12);
+    const QImage fullRead = QImageReader(photo).read();
+    const QImage thumbnail = ThumbnailDecoder::photo(photo, 360, goOn);
+    QImageReader::setAllocationLimit(previousLimit);
+
+    EXPECT_TRUE(fullRead.isNull());
+    EXPECT_EQ(thumbnail.size(), QSize(360, 270));
+    EXPECT_TRUE(reddish(thumbnail.pixel(40, 135)));
+    EXPECT_TRUE(bluish(thumbnail.pixel(320, 135)));
+}
+
+TEST_F(ThumbnailDecoderTest, ShrinksButNeverEnlarges) {
+    writeFile(path(QStringLiteral("wide.png")), encodeImage(halves(QSize(300, 100)), "png"));
+    EXPECT_EQ(ThumbnailDecoder::photo(path(QStringLiteral("wide.png")), 360, goOn).size(),
+              QSize(300, 100));
+    EXPECT_EQ(ThumbnailDecoder::photo(path(QStringLiteral("wide.png")), 144, goOn).size(),
+              QSize(144, 48));
+    EXPECT_TRUE(ThumbnailDecoder::photo(path(QStringLiteral("wide.png")), 0, goOn).isNull());
+}
+
+TEST_F(ThumbnailDecoderTest, UnreadableFilesGiveNoImage) {
+    const QByteArray jpeg = encodeImage(halves(QSize(64, 64)), "jpeg");
+    writeFile(path(QStringLiteral("empty.jpg")), QByteArray());
+    writeFile(path(QStringLiteral("text.jpg")), QByteArrayLiteral("not a picture at all"));
+    writeFile(path(QStringLiteral("header.jpg")), jpeg.left(20));
+    // A PNG that declares 100,000 x 100,000 pixels in a few bytes.
+    QByteArray bomb = test::png({});
+    bomb.replace(16, 8, QByteArray::fromHex("000186a0000186a0"));
+    writeFile(path(QStringLiteral("bomb.png")), bomb);
+
+    for (const char* name : {"empty.jpg", "text.jpg", "header.jpg", "bomb.png", "missing.jpg"}) {
+        EXPECT_TRUE(ThumbnailDecoder::photo(path(QString::fromLatin1(name)), 360, goOn).isNull())
+            << name;
+    }
+    // A truncated body may give a partly grey picture, but never more than the size asked for.
+    writeFile(path(QStringLiteral("cut.jpg")), jpeg.left(jpeg.size() / 2));
+    const QImage cut = ThumbnailDecoder::photo(path(QStringLiteral("cut.jpg")), 32, goOn);
+    EXPECT_LE(std::max(cut.width(), cut.height()), 32);
+}
+
+TEST_F(ThumbnailDecoderTest, ACancelledDecodeGivesNothing) {
+    writeFile(path(QStringLiteral("a.png")), encodeImage(halves(QSize(8, 8)), "png"));
+    const std::atomic<bool> stop{true};
+    EXPECT_TRUE(ThumbnailDecoder::photo(path(QStringLiteral("a.png")), 360, stop).isNull());
+    EXPECT_TRUE(ThumbnailDecoder::decode(
+                    {path(QStringLiteral("a.png")), MediaKind::photo, std::nullopt, 360}, stop)
+                    .isNull());
+}
+
+TEST(VideoFrameTime, IsHalfTheLengthAtMostOneSecond) {
+    EXPECT_EQ(VideoFrame::frameTime(1.5), 0.75);
+    EXPECT_EQ(VideoFrame::frameTime(2.0), 1.0);
+    EXPECT_EQ(VideoFrame::frameTime(600.0), 1.0);
+    EXPECT_EQ(VideoFrame::frameTime(std::nullopt), 0.0);
+    EXPECT_EQ(VideoFrame::frameTime(0.0), 0.0);
+    EXPECT_EQ(VideoFrame::frameTime(-3.0), 0.0);
+    EXPECT_EQ(VideoFrame::frameTime(std::numeric_limits<double>::quiet_NaN()), 0.0);
+}
+
+// The grey level of a clip frame tells its index (see VideoClip); video luma spans 16 to 235.
+int frameIndex(const QImage& frame) {
+    const double luma =
+        qGray(frame.pixel(frame.width() / 2, frame.height() / 2)) * 219.0 / 255 + 16;
+    return static_cast<int>(std::lround((luma - 64) / 16));
+}
+
+TEST_F(ThumbnailDecoderTest, TakesTheVideoFrameAtTheChosenTime) {
+    const QString clip = path(QStringLiteral("clip.mp4"));
+    test::writeVideo(clip, {.frames = 10, .framesPerSecond = 4});  // one frame each 0.25 s
+    auto frameFor = [&](std::optional<double> duration) {
+        return ThumbnailDecoder::decode({clip, MediaKind::video, duration, 360}, goOn);
+    };
+    EXPECT_EQ(frameIndex(frameFor(2.5)), 4);  // 1.0 s
+    EXPECT_EQ(frameIndex(frameFor(1.0)), 2);  // 0.5 s
+    EXPECT_EQ(frameIndex(frameFor(std::nullopt)), 0);
+    EXPECT_EQ(frameFor(2.5).size(), QSize(64, 64));
+    // A stated length longer than the file still gives a frame.
+    EXPECT_EQ(frameIndex(VideoFrame::grab(clip, 30.0, 360, goOn)), 9);
+}
+
+TEST_F(ThumbnailDecoderTest, HonoursTheVideoRotationAndFitsTheBox) {
+    const QString clip = path(QStringLiteral("turned.mp4"));
+    test::writeVideo(clip, {.frames = 2, .width = 96, .height = 48, .clockwiseRotation = 90});
+    EXPECT_EQ(VideoFrame::grab(clip, 0, 360, goOn).size(), QSize(48, 96));
+    EXPECT_EQ(VideoFrame::grab(clip, 0, 32, goOn).size(), QSize(16, 32));
+}
+
+TEST_F(ThumbnailDecoderTest, AVideoWithoutFramesGivesNothing) {
+    writeFile(path(QStringLiteral("junk.mp4")), QByteArray(4096, 'x'));
+    writeFile(path(QStringLiteral("empty.mp4")), QByteArray());
+    test::writeVideo(path(QStringLiteral("whole.mp4")), {});
+    writeFile(path(QStringLiteral("cut.mp4")),
+              test::readFile(path(QStringLiteral("whole.mp4"))).left(100));
+    test::writeAudio(path(QStringLiteral("sound.wav")));
+    ASSERT_TRUE(VideoAsset(path(QStringLiteral("sound.wav"))).isOpen());  // readable, no video
+    for (const char* name : {"junk.mp4", "empty.mp4", "cut.mp4", "missing.mp4", "sound.wav"}) {
+        EXPECT_TRUE(VideoFrame::grab(path(QString::fromLatin1(name)), 1.0, 360, goOn).isNull())
+            << name;
+    }
+    const std::atomic<bool> stop{true};
+    EXPECT_TRUE(VideoFrame::grab(path(QStringLiteral("whole.mp4")), 0, 360, stop).isNull());
+}
+
+}  // namespace
+}  // namespace lumivex
