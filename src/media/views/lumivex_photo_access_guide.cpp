@@ -29,14 +29,6 @@ const QString close = QStringLiteral("안내 닫기");
 
 constexpr QSize panelSize(330, 300);
 
-QPalette darkPalette(QPalette palette) {
-    palette.setColor(QPalette::Window, LumivexTheme::panel());
-    palette.setColor(QPalette::WindowText, QColor::fromRgb(235, 235, 240));
-    palette.setColor(QPalette::Button, QColor::fromRgb(58, 58, 60));
-    palette.setColor(QPalette::ButtonText, QColor::fromRgb(235, 235, 240));
-    return palette;
-}
-
 QWidget* headingRow() {
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
@@ -67,7 +59,7 @@ LumivexPhotoAccessGuide::~LumivexPhotoAccessGuide() = default;
 void LumivexPhotoAccessGuide::makePanel() {
     panel_ = std::make_unique<QWidget>(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint);
     panel_->setWindowTitle(Texts::title);
-    panel_->setPalette(darkPalette(panel_->palette()));
+    panel_->setPalette(ViewStyle::darkPalette(panel_->palette()));
     panel_->setAutoFillBackground(true);
     panel_->setFixedSize(panelSize);
     auto* layout = new QVBoxLayout(panel_.get());

@@ -1,8 +1,11 @@
 #include "media/views/view_style.h"
 
+#include "store/lumivex_theme.h"
+
 #include <QApplication>
 #include <QHash>
 #include <QLabel>
+#include <QPushButton>
 
 #include <cmath>
 
@@ -45,6 +48,26 @@ QFont callout() {
 
 QFont headline() {
     return systemFont(13, QFont::DemiBold);
+}
+
+QPalette darkPalette(QPalette palette) {
+    const QColor text = QColor::fromRgb(235, 235, 240);
+    palette.setColor(QPalette::Window, LumivexTheme::panel());
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Button, QColor::fromRgb(58, 58, 60));
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::Base, QColor::fromRgb(44, 44, 46));
+    palette.setColor(QPalette::Highlight, LumivexTheme::accent());
+    return palette;
+}
+
+void makeProminent(QPushButton* button) {
+    const QColor accent = LumivexTheme::accent();
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { background: %1; color: white; border-radius: 5px; "
+                       "padding: 5px 14px; } QPushButton:disabled { background: %2; }")
+            .arg(accent.name(), accent.darker(170).name()));
 }
 
 QColor mint() {

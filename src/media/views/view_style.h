@@ -2,8 +2,10 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 
 class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace lumivex {
@@ -19,6 +21,11 @@ QFont systemFont(double size, QFont::Weight weight = QFont::Normal);
 QFont caption();
 QFont callout();
 QFont headline();
+
+// The dark look the photo access screens prefer, on the theme's panel colour.
+QPalette darkPalette(QPalette palette);
+// The accent-filled look of a window's main button.
+void makeProminent(QPushButton* button);
 
 QColor mint();
 QColor orange();
