@@ -209,5 +209,18 @@ TEST_F(VideoPlayerViewTest, TheViewFollowsTheHostLaidOutLastAndStopsWhenItLeaves
     delete second;
 }
 
+TEST_F(VideoPlayerViewTest, APlayerShownAgainAfterItsHostLeftTakesKeysAgain) {
+    host->hide();
+    EXPECT_EQ(view().seeker(), nullptr);
+    player.item = 2;  // the preview loads the video again
+    player.ready = true;
+    host->show();
+    ASSERT_TRUE(host->holdsPlayerView());
+    ASSERT_NE(view().seeker(), nullptr);
+    button->setFocus();
+    press(Qt::Key_Right);
+    EXPECT_EQ(player.seekTargets, QList<double>{15});
+}
+
 }  // namespace
 }  // namespace lumivex

@@ -67,7 +67,9 @@ LumivexVideoPlayerView::~LumivexVideoPlayerView() {
 }
 
 void LumivexVideoPlayerView::bind(VideoPlayer* player) {
-    if (player == player_ && player != nullptr) {
+    // The same player keeps its controller and any sequence it runs; after stopPlayback() it
+    // has none, and showing it again must give it one, or its keys would never act.
+    if (player == player_ && (player == nullptr || seeker_ != nullptr)) {
         return;
     }
     if (seeker_ != nullptr) {

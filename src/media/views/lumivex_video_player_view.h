@@ -38,7 +38,8 @@ public:
                                     QWidget* parent = nullptr);
     ~LumivexVideoPlayerView() override;
 
-    // Shows `player`; showing the player already shown keeps its seek controller and sequence.
+    // Shows `player`; showing the player already shown keeps its seek controller and sequence,
+    // unless playback was stopped since.
     void bind(VideoPlayer* player);
     // Ends the playback: no more keys, no seeks, paused, media removed; the player stays bound.
     void stopPlayback();
