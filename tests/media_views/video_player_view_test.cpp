@@ -125,6 +125,16 @@ TEST_F(VideoPlayerViewTest, KeysWinOverMenuShortcutsButNotOverTextFieldsOrDialog
     EXPECT_TRUE(player.seekTargets.isEmpty());
     sheet.close();
 
+    QWidget other;  // another window is active
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    QTest::keyClick(button, Qt::Key_Right);
+    EXPECT_TRUE(player.seekTargets.isEmpty());
+    other.close();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
     player.ready = false;  // nothing to seek: the key goes on
     press(Qt::Key_Right);
     EXPECT_TRUE(player.seekTargets.isEmpty());
