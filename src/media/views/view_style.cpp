@@ -21,8 +21,6 @@ QString glyph(const QString& name) {
         {QStringLiteral("photo"), QStringLiteral("\u25A3")},
         {QStringLiteral("icloud.slash"), QStringLiteral("\u2298")},
         {QStringLiteral("icloud"), QStringLiteral("\u2601")},
-        {QStringLiteral("checkmark.circle"), QStringLiteral("\u2713")},
-        {QStringLiteral("checkmark.shield"), QStringLiteral("\u2713")},
         {QStringLiteral("photo.badge.checkmark"), QStringLiteral("\u2713")},
         {QStringLiteral("photo.on.rectangle.angled"), QStringLiteral("\u25A3")},
     };

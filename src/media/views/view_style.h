@@ -30,7 +30,7 @@ void makeProminent(QPushButton* button);
 QColor mint();
 QColor orange();
 
-// A label showing the named symbol ("video", "photo", "icloud.slash", "checkmark.circle", ...)
+// A label showing the named symbol ("video", "photo", "icloud.slash", ...)
 // as a glyph of `size` pixels; the name stays in its "symbol" property.
 QLabel* symbol(const QString& name, double size, QWidget* parent = nullptr);
 // Shows another symbol in a label made by symbol().
