@@ -42,7 +42,12 @@ QImage ThumbnailCache::cachedImage(const QString& path, const MediaItem& item, i
 
 ThumbnailTicket ThumbnailCache::image(const QString& path, const MediaItem& item, int size,
                                       const QObject* context, Handler done) {
-    ThumbnailTicket ticket{key(path, item, size), nextClient_++};
+    ThumbnailTicket ticket{key(path, item, size), 0};
+    if (const std::optional<QImage> cached = cache_.find(ticket.key)) {
+        done(*cached);
+        return ticket;
+    }
+    ticket.client = nextClient_++;
     JobPointer& job = jobs_[ticket.key];
     if (!job) {
         job = std::make_shared<Job>();

@@ -57,7 +57,8 @@ public:
 
     // Starts or joins the decode of this thumbnail. `done` runs once on the main thread with the
     // image, or a null image when none can be made, unless the ticket is withdrawn first or
-    // `context` (required) is destroyed first, which also counts as withdrawing.
+    // `context` (required) is destroyed first, which also counts as withdrawing. A thumbnail the
+    // memory cache holds is handed to `done` before this returns, and nothing is queued.
     ThumbnailTicket image(const QString& path, const MediaItem& item, int size,
                           const QObject* context, Handler done);
 

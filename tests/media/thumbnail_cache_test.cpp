@@ -115,6 +115,13 @@ TEST(ThumbnailCache, SharesOneDecodeAmongCallersOfOneKeyAndCachesIt) {
     EXPECT_EQ(cached.cacheKey(), first.result->cacheKey());
     EXPECT_EQ(cache.memoryCache().totalCost(), cached.sizeInBytes());
 
+    // Asked again, the cached thumbnail comes at once, without a decode.
+    Caller later;
+    later.ask(cache, pathOf(1));
+    ASSERT_TRUE(later.result.has_value());
+    EXPECT_EQ(later.result->cacheKey(), first.result->cacheKey());
+    EXPECT_EQ(cache.jobCount(), 0);
+
     // Another pixel size is another thumbnail.
     Caller larger;
     larger.ask(cache, pathOf(1), 600);

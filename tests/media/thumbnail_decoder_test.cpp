@@ -1,5 +1,7 @@
 #include "media/thumbnail_decoder.h"
 
+#include "held_decoder.h"
+#include "media/thumbnail_cache.h"
 #include "media/video_frame.h"
 #include "model/video_asset.h"
 #include "support/media_fixtures.h"
@@ -167,6 +169,33 @@ TEST_F(ThumbnailDecoderTest, AVideoWithoutFramesGivesNothing) {
     }
     const std::atomic<bool> stop{true};
     EXPECT_TRUE(VideoFrame::grab(path(QStringLiteral("whole.mp4")), 0, 360, stop).isNull());
+}
+
+TEST_F(ThumbnailDecoderTest, TheCacheDecodesRealPhotosAndVideos) {
+    writeFile(path(QStringLiteral("turned.jpg")), encodeImage(halves(QSize(80, 40)), "jpeg"));
+    test::setOrientation(path(QStringLiteral("turned.jpg")), 8);
+    test::writeVideo(path(QStringLiteral("clip.mp4")), {.frames = 4, .width = 96, .height = 48});
+    MediaItem photo;
+    photo.fileIdentity = QStringLiteral("1");
+    MediaItem video;
+    video.fileIdentity = QStringLiteral("2");
+    video.kind = MediaKind::video;
+    video.duration = 0.4;
+
+    ThumbnailCache cache;
+    QObject context;
+    QImage photoThumbnail;
+    QImage videoThumbnail;
+    cache.image(path(QStringLiteral("turned.jpg")), photo, 40, &context,
+                [&](const QImage& image) { photoThumbnail = image; });
+    cache.image(path(QStringLiteral("clip.mp4")), video, 48, &context,
+                [&](const QImage& image) { videoThumbnail = image; });
+    ASSERT_TRUE(test::processEventsUntil(
+        [&] { return !photoThumbnail.isNull() && !videoThumbnail.isNull(); }));
+
+    EXPECT_EQ(photoThumbnail.size(), QSize(20, 40));
+    EXPECT_TRUE(bluish(photoThumbnail.pixel(10, 5)));  // orientation 8: the right half on top
+    EXPECT_EQ(videoThumbnail.size(), QSize(48, 24));
 }
 
 }  // namespace
