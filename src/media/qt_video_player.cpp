@@ -22,6 +22,10 @@ QtVideoPlayer::~QtVideoPlayer() {
     player_->stop();
 }
 
+void QtVideoPlayer::setVideoOutput(QObject* output) {
+    player_->setVideoOutput(output);
+}
+
 void QtVideoPlayer::setSource(const QUrl& url) {
     cancelPendingSeeks();
     item_ = url.isEmpty() ? 0 : ++lastItem_;

@@ -37,6 +37,8 @@ public:
     void setMuted(bool muted) override;
     void seek(double seconds, double tolerance, SeekCompletion completion) override;
     void cancelPendingSeeks() override;
+    void removeItem() override { setSource({}); }
+    void setVideoOutput(QObject* output) override;
 
 private:
     void completeSeek(std::uint64_t serial, bool finished);

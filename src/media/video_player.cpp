@@ -4,4 +4,6 @@ namespace lumivex {
 
 VideoPlayer::~VideoPlayer() = default;
 
+void VideoPlayer::setVideoOutput(QObject*) {}
+
 }  // namespace lumivex

@@ -50,6 +50,12 @@ public:
     // Completes every seek not yet finished with false.
     virtual void cancelPendingSeeks() = 0;
 
+    // Unloads the media, so that nothing plays and currentItem() is 0.
+    virtual void removeItem() = 0;
+    // Shows the picture in `output` (a video widget), or nowhere with null. Players without a
+    // picture ignore it.
+    virtual void setVideoOutput(QObject* output);
+
 Q_SIGNALS:
     void volumeChanged(float volume);
     void mutedChanged(bool muted);

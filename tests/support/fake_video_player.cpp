@@ -34,6 +34,11 @@ void FakeVideoPlayer::cancelPendingSeeks() {
     }
 }
 
+void FakeVideoPlayer::removeItem() {
+    item = 0;
+    ready = false;
+}
+
 void FakeVideoPlayer::finishSeek(bool finished) {
     if (pendingSeeks.isEmpty()) {
         return;

@@ -29,6 +29,8 @@ public:
     void setMuted(bool muted) override;
     void seek(double seconds, double tolerance, SeekCompletion completion) override;
     void cancelPendingSeeks() override;
+    void removeItem() override;
+    void setVideoOutput(QObject* output) override { videoOutput = output; }
 
     // Finishes the oldest pending seek; a finished seek moves the current time to its target.
     void finishSeek(bool finished = true);
@@ -45,6 +47,7 @@ public:
     QList<double> seekTargets;  // every seek asked for, in order
     QList<float> rates;         // every rate set, in order
     int cancelledSeekBatches = 0;
+    QObject* videoOutput = nullptr;
 };
 
 }  // namespace lumivex::test
