@@ -337,6 +337,10 @@ std::vector<char> searchHits(const Prepared& prepared, const LibraryBrowseSnapsh
 // The same for a library without a snapshot, through the texts its chunks keep folded.
 std::vector<char> searchHits(const Prepared& prepared, const MediaItems& items) {
     std::vector<char> hits;
+    if (prepared.foldedNeedle.isEmpty()) {
+        hits.assign(static_cast<size_t>(items.size()), 1);
+        return hits;
+    }
     hits.reserve(static_cast<size_t>(items.size()));
     if (prepared.foldedNeedle.contains(u'\0')) {
         for (const MediaItem& item : items) {

@@ -99,13 +99,13 @@ QList<QUuid> LumivexStore::visibleAmong(const QSet<QUuid>& ids, const std::optio
         return visible;
     }
     const bool topLevelOnly = source_ == LibrarySource::folder && !library_.includeSubfolders;
-    QList<MediaItem> candidates;
-    for (const MediaItem& item : library_.items) {
-        if ((ids.contains(item.id) || item.id == extra) && item.available &&
-            (!topLevelOnly || item.folder().isEmpty())) {
-            candidates.append(item);
-        }
-    }
+    // Taken from a copy, the candidates share the library's chunks up to the first item left out,
+    // and with them the search texts those chunks keep folded.
+    MediaItems candidates = library_.items;
+    candidates.removeIf([&](const MediaItem& item) {
+        return !((ids.contains(item.id) || item.id == extra) && item.available &&
+                 (!topLevelOnly || item.folder().isEmpty()));
+    });
     const Library probe = Library::withContents(library_.categories, std::move(candidates));
     QList<QUuid> visible;
     for (const MediaItem& item : query_.apply(probe)) {
