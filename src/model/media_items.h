@@ -85,8 +85,8 @@ public:
     MediaItems() = default;
     MediaItems(std::initializer_list<MediaItem> items);
     // A copy of the list's items; for call sites that hold a QList.
-    MediaItems(const QList<MediaItem>& items);  // NOLINT(google-explicit-constructor)
-    MediaItems(QList<MediaItem>&& items);       // NOLINT(google-explicit-constructor)
+    MediaItems(const QList<MediaItem>& items);
+    MediaItems(QList<MediaItem>&& items);
     QList<MediaItem> toList() const;
     // The `length` items from `position` (all that follow when negative); a leading part shares
     // its whole chunks with this list.
