@@ -201,7 +201,6 @@ private:
     // What a running scan was started for.
     struct ScanContext {
         QUuid generation;
-        QString root;
         LibrarySource source = LibrarySource::none;
     };
     using ScanWatcher = QFutureWatcher<QList<MediaItem>>;
@@ -239,10 +238,10 @@ private:
     void handlePhotosChange();
 
     // Commit.
-    bool commit(const LibraryState& state, const std::optional<MediaQuery>& query = std::nullopt,
+    bool commit(LibraryState state, const std::optional<MediaQuery>& query = std::nullopt,
                 const std::optional<QString>& actionName = std::nullopt);
     void validateRoot() const;
-    LibraryState savedState(const LibraryState& state);
+    LibraryState savedState(LibraryState state);
     void publishCommitted(const LibraryState& old, const LibraryState& saved,
                           const std::optional<MediaQuery>& query,
                           const std::optional<QString>& actionName);
@@ -270,7 +269,7 @@ private:
     void deletionFinished(const DeletionRequest& request, const DeletionResult& result);
 
     // Edits.
-    LibraryState editedState(const Library& library) const;
+    LibraryState editedState(Library library) const;
     void updateSelected(const QString& actionName, const std::function<void(MediaItem&)>& change);
     bool hasFolderSchema(const QString& folder) const;
     QString currentFolder() const;
