@@ -2,6 +2,7 @@
 
 #include "support/futures.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace lumivex::test {
@@ -12,8 +13,13 @@ QFuture<TrashOutcome> FakeTrash::moveToTrash(const QStringList& paths) {
     outcome.error = reportedError;
     for (const QString& path : paths) {
         const QString name = QFileInfo(path).fileName();
-        if (!refusedNames.contains(name)) {
+        if (refusedNames.contains(name)) {
+            continue;
+        }
+        if (folder.isEmpty()) {
             outcome.moved.emplace(path, QStringLiteral("/trash/") + name);
+        } else if (QFile::rename(path, folder + QLatin1Char('/') + name)) {
+            outcome.moved.emplace(path, folder + QLatin1Char('/') + name);
         }
     }
     return finishElsewhere(std::move(outcome));

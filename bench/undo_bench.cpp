@@ -1,0 +1,154 @@
+// The checks behind undo and redo on a folder library of 100,000 files in 1,000 folders: the
+// fingerprint of the metadata files taken after every save, the media check before a replay,
+// the comparison after a scan, and the memory of the undo history.
+
+#include "catalog/folder_catalog.h"
+#include "platform/file_status.h"
+#include "store/catalog_digests.h"
+#include "store/metadata_undo_history.h"
+#include "store/metadata_undo_validation.h"
+#include "synthetic_library.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+
+using namespace lumivex;
+
+namespace {
+
+constexpr int itemCount = 100000;
+constexpr int folderCount = 1000;
+
+void settle() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+}
+
+// The synthetic library with a small file behind every item, saved as a tree and loaded back.
+struct MediaTree {
+    QTemporaryDir folder;
+    LibraryState loaded;
+
+    MediaTree() {
+        const QString root = folder.path();
+        LibraryState state;
+        state.library = bench::syntheticLibrary(itemCount, folderCount);
+        for (MediaItem& item : state.library.items) {
+            QDir(root).mkpath(item.folder());
+            QFile file(root + u'/' + item.filename);
+            if (!file.open(QIODevice::WriteOnly) || file.write(item.filename.toUtf8()) < 0) {
+                throw std::runtime_error("cannot write the media tree");
+            }
+            file.close();
+            const FileStatus status = FileStatus::read(file.fileName());
+            item.size = status.size;
+            item.modified = *status.modified;
+            item.fileIdentity = FileSignature::read(file.fileName())->identity();
+        }
+        FolderCatalog::save(state, root);
+        settle();
+        loaded = FolderCatalog::load(root, std::nullopt);
+        FolderCatalog::save(loaded, root);
+        settle();
+        if (!MetadataUndoValidation::folderMediaStillCurrent(loaded.library, root)) {
+            throw std::runtime_error("the media tree does not match its library");
+        }
+    }
+};
+
+MediaTree& tree() {
+    static const std::unique_ptr<MediaTree> instance = std::make_unique<MediaTree>();
+    return *instance;
+}
+
+void stampTreeCold(benchmark::State& state) {
+    const QString root = tree().folder.path();
+    for (auto _ : state) {
+        CatalogDigests::shared().clear();
+        benchmark::DoNotOptimize(
+            MetadataUndoValidation::persistenceStamp(root, LibrarySource::folder));
+    }
+}
+BENCHMARK(stampTreeCold)->Unit(benchmark::kMillisecond);
+
+// What a commit adds after saving one rating: the saved folder's files are new, every other
+// file is proven unchanged by its signature.
+void stampTreeAfterOneRating(benchmark::State& state) {
+    const QString root = tree().folder.path();
+    LibraryState edited = tree().loaded;
+    MetadataUndoValidation::persistenceStamp(root, LibrarySource::folder);
+    for (auto _ : state) {
+        state.PauseTiming();
+        edited.library.items[0].rating = (edited.library.items[0].rating + 1) % 6;
+        FolderCatalog::save(edited, root);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(
+            MetadataUndoValidation::persistenceStamp(root, LibrarySource::folder));
+    }
+    FolderCatalog::save(tree().loaded, root);
+    settle();
+}
+BENCHMARK(stampTreeAfterOneRating)->Unit(benchmark::kMillisecond);
+
+void mediaCheckTree(benchmark::State& state) {
+    const QString root = tree().folder.path();
+    const Library& library = tree().loaded.library;
+    for (auto _ : state) {
+        if (!MetadataUndoValidation::folderMediaStillCurrent(library, root)) {
+            state.SkipWithError("the media check failed");
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * library.items.size());
+}
+BENCHMARK(mediaCheckTree)->Unit(benchmark::kMillisecond);
+
+void sameMediaTree(benchmark::State& state) {
+    const QList<MediaItem>& current = tree().loaded.library.items;
+    QList<MediaItem> scanned = current;
+    std::reverse(scanned.begin(), scanned.end());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(MetadataUndoValidation::sameMedia(scanned, current));
+    }
+    state.SetItemsProcessed(state.iterations() * current.size());
+}
+BENCHMARK(sameMediaTree)->Unit(benchmark::kMillisecond);
+
+// Bytes the allocator has handed out and not taken back, small blocks and mapped ones alike.
+std::int64_t allocatedBytes() {
+    const struct mallinfo2 info = ::mallinfo2();
+    return static_cast<std::int64_t>(info.uordblks + info.hblkhd);
+}
+
+// Twenty rating edits recorded the way the commit records them: each step's states are copies
+// of the library the store holds, each edit detaching the item list once. The figure is what
+// the history and the edited library hold beyond the library they started from.
+void undoHistoryTwentyRatings(benchmark::State& state) {
+    const LibraryState& loaded = tree().loaded;
+    for (auto _ : state) {
+        const std::int64_t before = allocatedBytes();
+        MetadataUndoHistory history;
+        LibraryState current = loaded;
+        for (int step = 0; step < 20; ++step) {
+            LibraryState next = current;
+            MediaItem& item = next.library.items[step * 5000];
+            item.rating = (item.rating + 1) % 6;
+            history.record(QStringLiteral("별점 변경"), current, next);
+            current = std::move(next);
+        }
+        state.counters["bytes per item"] =
+            static_cast<double>(allocatedBytes() - before) / loaded.library.items.size();
+        state.counters["steps kept"] = static_cast<double>(history.undo().size());
+    }
+}
+BENCHMARK(undoHistoryTwentyRatings)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace

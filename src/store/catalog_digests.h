@@ -1,0 +1,68 @@
+#pragma once
+
+#include "catalog/catalog_cache.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace lumivex {
+
+// SHA-256 digests of metadata files, each remembered with the statx signature of the file it was
+// computed from, so that fingerprinting a whole tree after one edit reads only the files that
+// changed. A file changed too recently to be told apart from a later change of the same instant
+// is read again every time. Main thread only.
+class CatalogDigests {
+public:
+    static CatalogDigests& shared();
+
+    // The digest of the regular file at `path`, whose signature the caller has just read.
+    QByteArray digest(const QString& path, const FileSignature& signature);
+
+    // The entries of a metadata folder that a fingerprint looks for: the two journals of an
+    // unfinished save, then the two catalog files.
+    static constexpr std::array<QLatin1StringView, 4> metadataNames = {
+        QLatin1StringView("pending-write.json"),
+        QLatin1StringView("folders-pending.json"),
+        QLatin1StringView("lumivex.csv"),
+        QLatin1StringView("deleted.csv"),
+    };
+    using Presence = std::array<bool, metadataNames.size()>;
+    // Which of those the metadata folder `path` holds, examined again only when the folder,
+    // whose signature the caller has just read, changed: adding, removing or renaming an entry
+    // moves the folder's times.
+    Presence present(const QString& path, const FileSignature& signature);
+
+    void clear() {
+        known_.clear();
+        folders_.clear();
+    }
+    // How many files were read since the cache was made; for diagnosis and tests.
+    std::uint64_t fileReads() const { return fileReads_; }
+    // Fixes "now" for the settle rule; tests use it to make fresh files count as settled.
+    void setNowForTesting(std::optional<std::int64_t> nanoseconds) { fixedNow_ = nanoseconds; }
+
+private:
+    struct Known {
+        FileSignature signature;
+        QByteArray digest;
+    };
+    struct KnownFolder {
+        FileSignature signature;
+        Presence present;
+    };
+
+    std::int64_t now() const;
+    bool settled(const FileSignature& signature, std::int64_t readAt) const;
+
+    QHash<QString, Known> known_;
+    QHash<QString, KnownFolder> folders_;
+    std::uint64_t fileReads_ = 0;
+    std::optional<std::int64_t> fixedNow_;
+};
+
+}  // namespace lumivex

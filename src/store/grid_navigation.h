@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QtGlobal>
+
+namespace lumivex {
+
+enum class GridNavigationDirection { left, right, up, down };
+
+// The index an arrow key moves a single selection to in a grid of `count` items laid out in
+// `columns` columns (fewer than one counts as one). `index` is within the grid.
+qsizetype gridTarget(qsizetype index, qsizetype count, qsizetype columns,
+                     GridNavigationDirection direction);
+
+}  // namespace lumivex

@@ -1,0 +1,176 @@
+#include "store/lumivex_store.h"
+
+#include "catalog/library_state.h"
+#include "media/photos_catalog_location.h"
+#include "media/photos_change_observer.h"
+#include "platform/text_order.h"
+#include "platform/user_defaults.h"
+#include "store/store_paths.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace lumivex {
+
+namespace {
+
+LumivexStore::Services withDefaults(LumivexStore::Services services) {
+    if (services.homeFolder.isEmpty()) {
+        services.homeFolder = QDir::homePath();
+    }
+    if (services.photosMetadataFolder.isEmpty()) {
+        services.photosMetadataFolder = PhotosCatalogLocation::defaultDestination();
+    }
+    if (services.photosFolder.isEmpty()) {
+        services.photosFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    }
+    return services;
+}
+
+}  // namespace
+
+LumivexStore::LumivexStore(Services services, QObject* parent)
+    : QObject(parent),
+      services_(withDefaults(std::move(services))),
+      root_(services_.homeFolder),
+      generation_(QUuid::createUuid()) {
+    restore();
+}
+
+LumivexStore::~LumivexStore() {
+    cancelScan();
+}
+
+void LumivexStore::assignLibrary(const Library& library) {
+    library_ = library;
+    invalidateBrowseCache();
+    Q_EMIT libraryChanged();
+}
+
+void LumivexStore::assignRoot(const QString& root) {
+    root_ = root;
+    Q_EMIT rootChanged();
+}
+
+void LumivexStore::assignSource(LibrarySource source) {
+    source_ = source;
+    invalidateBrowseCache();
+    Q_EMIT sourceChanged();
+}
+
+void LumivexStore::assignConnectingPhotos(bool value) {
+    connectingPhotos_ = value;
+    Q_EMIT connectingPhotosChanged();
+}
+
+void LumivexStore::assignNeedsPhotosSetup(bool value) {
+    needsPhotosSetup_ = value;
+    Q_EMIT needsPhotosSetupChanged();
+}
+
+void LumivexStore::assignScanning(bool value) {
+    scanning_ = value;
+    Q_EMIT scanningChanged();
+}
+
+void LumivexStore::assignLastSaved(const std::optional<Date>& value) {
+    lastSaved_ = value;
+    Q_EMIT lastSavedChanged();
+}
+
+void LumivexStore::assignLocked(bool value) {
+    locked_ = value;
+    Q_EMIT lockedChanged();
+}
+
+void LumivexStore::assignDeletionRequest(const std::optional<DeletionRequest>& request) {
+    deletionRequest_ = request;
+    Q_EMIT deletionRequestChanged();
+}
+
+void LumivexStore::assignDeleting(bool value) {
+    deleting_ = value;
+    Q_EMIT deletingChanged();
+}
+
+void LumivexStore::assignDeletedArchive(const DeletedArchive& archive) {
+    deletedArchive_ = archive;
+    Q_EMIT deletedArchiveChanged();
+}
+
+void LumivexStore::invalidateBrowseCache() {
+    browseCache_.reset();
+    visibleCache_.reset();
+    visibleOrderCache_.reset();
+    selectedCache_.reset();
+    folderScopeCache_.reset();
+    editorScopeCache_.reset();
+}
+
+void LumivexStore::setQuery(const MediaQuery& query) {
+    const std::optional<QString> oldFolder = query_.folderPath;
+    query_ = query;
+    visibleCache_.reset();
+    visibleOrderCache_.reset();
+    if (oldFolder != query_.folderPath) {
+        folderScopeCache_.reset();
+        editorScopeCache_.reset();
+    }
+    Q_EMIT queryChanged();
+}
+
+void LumivexStore::setSelection(const QSet<QUuid>& selection) {
+    selection_ = selection;
+    selectedCache_.reset();
+    editorScopeCache_.reset();
+    Q_EMIT selectionChanged();
+}
+
+void LumivexStore::setShowPhotosSetup(bool show) {
+    showPhotosSetup_ = show;
+    Q_EMIT showPhotosSetupChanged();
+}
+
+void LumivexStore::setError(const std::optional<QString>& error) {
+    error_ = error;
+    Q_EMIT errorChanged();
+}
+
+void LumivexStore::cancelDeletionRequest() {
+    assignDeletionRequest(std::nullopt);
+}
+
+void LumivexStore::resetMetadataHistory() {
+    metadataHistory_.clear();
+    metadataHistoryStamp_.reset();
+    Q_EMIT metadataHistoryChanged();
+}
+
+// Recent folders.
+
+void LumivexStore::rememberCurrentFolder() {
+    if (!pendingRecentFolder_ || source_ != LibrarySource::folder || usesTemporaryRoot_) {
+        return;
+    }
+    recentFolders_.record(StorePaths::standardized(root_));
+    services_.defaults->setTextList(RecentFolderHistory::defaultsKey, recentFolders_.paths);
+    Q_EMIT recentFoldersChanged();
+    pendingRecentFolder_ = false;
+}
+
+void LumivexStore::removeRecentFolder(const QString& folder) {
+    const QString path = StorePaths::standardized(folder);
+    recentFolders_.paths.removeIf(
+        [&](const QString& entry) { return TextOrder::canonicallyEqual(entry, path); });
+    Q_EMIT recentFoldersChanged();
+    // The temporary library must never replace the user's own list, even with an empty one.
+    if (!usesTemporaryRoot_) {
+        services_.defaults->setTextList(RecentFolderHistory::defaultsKey, recentFolders_.paths);
+    }
+    if (source_ == LibrarySource::folder &&
+        TextOrder::canonicallyEqual(StorePaths::standardized(root_), path)) {
+        pendingRecentFolder_ = false;
+    }
+}
+
+}  // namespace lumivex

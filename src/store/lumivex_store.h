@@ -1,0 +1,319 @@
+#pragma once
+
+#include "catalog/deleted_archive.h"
+#include "catalog/deletion_request.h"
+#include "model/library.h"
+#include "model/library_browse_snapshot.h"
+#include "model/library_source.h"
+#include "model/media_query.h"
+#include "model/recent_folder_history.h"
+#include "platform/photo_library.h"
+#include "store/grid_navigation.h"
+#include "store/metadata_undo_history.h"
+#include "store/metadata_undo_validation.h"
+#include "store/store_clock.h"
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace lumivex {
+
+class MediaListing;
+class PhotoLibrary;
+class PhotosChangeObserver;
+class ShellServices;
+class Trash;
+class UserDefaults;
+struct DeletionResult;
+struct LibraryState;
+
+// The application's one state object: the open library and everything the windows show about
+// it. It opens a folder tree or connects the photo library, scans and merges, saves every edit at
+// once with one undo step, checks undo against the files, deletes after confirmation, purges old
+// deleted records and remembers the last library. Views read its properties (one change signal
+// each) and call its operations; they never touch catalog files or the scanner.
+//
+// Main thread only. Scans and deletions run elsewhere and come back by queued signals, dropped
+// when the library they were started for is no longer open (the generation token).
+class LumivexStore : public QObject {
+    Q_OBJECT
+
+public:
+    // Starts watching a folder tree, calling onChange on the main thread for each batch of
+    // changes; the handle stops it when destroyed. Nothing when the folder cannot be watched.
+    using WatcherFactory =
+        std::function<std::shared_ptr<void>(const QString& folder, std::function<void()> onChange)>;
+
+    // What the store works with; every object must outlive the store.
+    struct Services {
+        QStringList arguments;
+        UserDefaults* defaults = nullptr;
+        PhotoLibrary* photos = nullptr;
+        Trash* trash = nullptr;
+        ShellServices* shell = nullptr;
+        StoreClock* clock = nullptr;
+        MediaListing* listing = nullptr;
+        WatcherFactory watchers;
+        QString homeFolder;                              // the root before any library is open
+        QString photosMetadataFolder;                    // where the photo library's catalog lives
+        std::optional<QStringList> photosLegacyFolders;  // where older versions kept it
+        QString photosFolder;                            // what "사진 폴더" opens
+    };
+
+    // Gives every field its initial value and restores the last library.
+    explicit LumivexStore(Services services, QObject* parent = nullptr);
+    ~LumivexStore() override;
+
+    // Published state.
+    const Library& library() const { return library_; }
+    const QString& root() const { return root_; }
+    LibrarySource source() const { return source_; }
+    const RecentFolderHistory& recentFolders() const { return recentFolders_; }
+    bool connectingPhotos() const { return connectingPhotos_; }
+    bool showPhotosSetup() const { return showPhotosSetup_; }
+    bool needsPhotosSetup() const { return needsPhotosSetup_; }
+    const MediaQuery& query() const { return query_; }
+    const QSet<QUuid>& selection() const { return selection_; }
+    bool scanning() const { return scanning_; }
+    const std::optional<Date>& lastSaved() const { return lastSaved_; }
+    const std::optional<QString>& error() const { return error_; }
+    bool locked() const { return locked_; }
+    const std::optional<DeletionRequest>& deletionRequest() const { return deletionRequest_; }
+    bool deleting() const { return deleting_; }
+    const DeletedArchive& deletedArchive() const { return deletedArchive_; }
+    const MetadataUndoHistory& metadataHistory() const { return metadataHistory_; }
+    bool usesTemporaryRoot() const { return usesTemporaryRoot_; }
+
+    // What views assign directly.
+    void setQuery(const MediaQuery& query);
+    void setSelection(const QSet<QUuid>& selection);
+    void setShowPhotosSetup(bool show);
+    void setError(const std::optional<QString>& error);
+    void cancelDeletionRequest();
+
+    // Recent folders.
+    void removeRecentFolder(const QString& folder);
+
+    // Opening and connecting.
+    void openLibrary(const QString& folder, bool rememberSelection, bool recordRecent);
+    void connectPhotos();
+
+    // Scans and maintenance.
+    void rescan(bool resetMetadataHistory);
+    void cleanupArchivedMetadata();
+
+    // Commands.
+    void chooseLibrary();
+    void choosePhotosSource();
+    void showFiles();
+    void exportCSV();
+    void reveal(const MediaItem& item);
+    void showMetadataFolder();
+
+    // Derived views, computed on first read and kept until an input is assigned.
+    const LibraryBrowseSnapshot& browseSnapshot();
+    const QList<MediaItem>& visibleItems();
+    const QList<QUuid>& visibleOrder();
+    const QList<MediaItem>& selectedItems();
+    qsizetype videoCount(VideoDurationPreset preset);
+    bool canReplayMetadata() const;
+    QString undoMetadataTitle() const;
+    QString redoMetadataTitle() const;
+
+    // Folder and editor scope.
+    struct FolderScope {
+        Library library;
+        LibraryBrowseSnapshot snapshot;
+    };
+    const FolderScope& folderScope();
+    const Library& editorScope();
+    QStringList propertyOptions(const Category& category);
+    QSet<PropertyKind> propertySelectionKinds(const Category& category);
+    QList<Category> editableProperties();
+    std::optional<QSet<QString>> optionFolders();
+    std::optional<std::int64_t> selectedRating();
+    void selectFolderFilter(const std::optional<QString>& path);
+
+    // Query.
+    void selectMediaKind(const std::optional<MediaKind>& kind);
+    void selectVideoDuration(const VideoDurationRange& range);
+
+    // Selection and rating keys.
+    void selectAllVisible();
+    void select(const QUuid& id, Qt::KeyboardModifiers modifiers);
+    std::optional<QUuid> moveSingleSelection(GridNavigationDirection direction, int columns);
+    bool setSingleSelectionRating(int rating);
+    void setRating(int rating);
+
+    // Undo and redo.
+    void undoMetadata();
+    void redoMetadata();
+
+    // Deletion.
+    void requestDeletion(const std::optional<MediaItem>& item);
+    void confirmDeletion(const DeletionRequest& request);
+
+    // Item edits.
+    bool setRating(int rating, const QUuid& itemID);
+    void addLabel(const QString& value, const Category& category);
+    void removeLabel(const QString& value, const Category& category);
+    void clearLabels(const Category& category);
+    void setNotes(const QString& notes, const QUuid& itemID);
+
+    // Property edits.
+    bool addCategory(const QString& name, PropertyKind kind);
+    void renameCategory(const Category& category, const QString& name);
+    void removeCategory(const Category& category);
+    void moveCategory(const Category& category, int offset);
+
+    // Option edits.
+    void moveOption(const QString& option, const QString& target, const Category& category);
+    void renameOption(const QString& option, const QString& name, const Category& category);
+    void deleteOption(const QString& option, const Category& category);
+
+Q_SIGNALS:
+    void libraryChanged();
+    void rootChanged();
+    void sourceChanged();
+    void recentFoldersChanged();
+    void connectingPhotosChanged();
+    void showPhotosSetupChanged();
+    void needsPhotosSetupChanged();
+    void queryChanged();
+    void selectionChanged();
+    void scanningChanged();
+    void lastSavedChanged();
+    void errorChanged();
+    void lockedChanged();
+    void deletionRequestChanged();
+    void deletingChanged();
+    void deletedArchiveChanged();
+    void metadataHistoryChanged();
+
+private:
+    // What a running scan was started for.
+    struct ScanContext {
+        QUuid generation;
+        QString root;
+        LibrarySource source = LibrarySource::none;
+    };
+    using ScanWatcher = QFutureWatcher<QList<MediaItem>>;
+
+    // Setters of the published fields; each emits its signal.
+    void assignLibrary(const Library& library);
+    void assignRoot(const QString& root);
+    void assignSource(LibrarySource source);
+    void assignConnectingPhotos(bool value);
+    void assignNeedsPhotosSetup(bool value);
+    void assignScanning(bool value);
+    void assignLastSaved(const std::optional<Date>& value);
+    void assignLocked(bool value);
+    void assignDeletionRequest(const std::optional<DeletionRequest>& request);
+    void assignDeleting(bool value);
+    void assignDeletedArchive(const DeletedArchive& archive);
+    void invalidateBrowseCache();
+    // The identifiers among `ids` (and `extra`) that the query shows, in its order.
+    QList<QUuid> visibleAmong(const QSet<QUuid>& ids, const std::optional<QUuid>& extra);
+
+    // Start-up.
+    void restore();
+    void restoreRemembered(const std::optional<QString>& source,
+                           const std::optional<QString>& rememberedRoot);
+    void rememberCurrentFolder();
+
+    // Opening.
+    void resetForNewLibrary();
+    void loadState();
+    void failOpen(const QString& description);
+    void startWatcher();
+    void stopWatcher();
+    void finishPhotosConnection(const QUuid& token, PhotoAuthorizationStatus status);
+    void connectGrantedPhotos();
+    void handlePhotosChange();
+
+    // Commit.
+    bool commit(const LibraryState& state, const std::optional<MediaQuery>& query = std::nullopt,
+                const std::optional<QString>& actionName = std::nullopt);
+    void validateRoot() const;
+    LibraryState savedState(const LibraryState& state);
+    void publishCommitted(const LibraryState& old, const LibraryState& saved,
+                          const std::optional<MediaQuery>& query,
+                          const std::optional<QString>& actionName);
+    void pruneSelection();
+    void stampHistory();
+    void resetMetadataHistory();
+
+    // Scans.
+    void cancelScan();
+    void scanFinished(const ScanContext& context, ScanWatcher* watcher);
+    void mergeScan(const ScanContext& context, const QList<MediaItem>& scanned);
+    void endScan(const ScanContext& context);
+    void fileSystemChanged();
+
+    // Maintenance.
+    void startMaintenance();
+    void maintenanceWoke();
+
+    // Undo.
+    bool validateMetadataReplay();
+    MetadataUndoValidation::PhotoAssetListing photoAssets() const;
+
+    // Deletion.
+    void runDeletion(const DeletionRequest& request);
+    void deletionFinished(const DeletionRequest& request, const DeletionResult& result);
+
+    // Edits.
+    LibraryState editedState(const Library& library) const;
+    void updateSelected(const QString& actionName, const std::function<void(MediaItem&)>& change);
+    bool hasFolderSchema(const QString& folder) const;
+    QString currentFolder() const;
+    bool editingAllowed() const;
+
+    Services services_;
+
+    Library library_;
+    QString root_;
+    LibrarySource source_ = LibrarySource::none;
+    RecentFolderHistory recentFolders_;
+    bool connectingPhotos_ = false;
+    bool showPhotosSetup_ = false;
+    bool needsPhotosSetup_ = false;
+    MediaQuery query_;
+    QSet<QUuid> selection_;
+    bool scanning_ = false;
+    std::optional<Date> lastSaved_;
+    std::optional<QString> error_;
+    bool locked_ = false;
+    std::optional<DeletionRequest> deletionRequest_;
+    bool deleting_ = false;
+    DeletedArchive deletedArchive_;
+    MetadataUndoHistory metadataHistory_;
+
+    std::optional<QString> metadataHistoryStamp_;
+    ScanWatcher* scanWatcher_ = nullptr;
+    std::shared_ptr<void> watcher_;
+    std::unique_ptr<StoreClock::Wait> debounce_;
+    QUuid generation_;
+    bool scanAgain_ = false;
+    std::optional<QUuid> anchor_;
+    bool usesTemporaryRoot_ = false;
+    std::unique_ptr<PhotosChangeObserver> photosObserver_;
+    std::unique_ptr<StoreClock::Wait> maintenance_;
+    bool pendingRecentFolder_ = false;
+
+    std::optional<LibraryBrowseSnapshot> browseCache_;
+    std::optional<QList<MediaItem>> visibleCache_;
+    std::optional<QList<QUuid>> visibleOrderCache_;
+    std::optional<QList<MediaItem>> selectedCache_;
+    std::optional<FolderScope> folderScopeCache_;
+    std::optional<Library> editorScopeCache_;
+};
+
+}  // namespace lumivex

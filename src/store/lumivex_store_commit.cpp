@@ -1,0 +1,117 @@
+#include "catalog/folder_catalog.h"
+#include "catalog/library_disk.h"
+#include "store/lumivex_store.h"
+#include "store/metadata_undo_validation.h"
+#include "store/query_reconciliation.h"
+#include "store/store_paths.h"
+
+namespace lumivex {
+
+namespace {
+
+const QString saveFailure = QStringLiteral(
+    "분류 정보를 저장하지 못했습니다. 기존 기록은 보존했습니다. 폴더를 다시 열면 중단된 저장을 "
+    "복구합니다.");
+
+}  // namespace
+
+// The one road from a changed state to the files and the published state: save at once, read the
+// tree back only when the folders' schemas changed, then publish, keep the query and selection
+// pointing at what exists, record the undo step and stamp the files for later undo checks.
+bool LumivexStore::commit(const LibraryState& state, const std::optional<MediaQuery>& query,
+                          const std::optional<QString>& actionName) {
+    if (source_ == LibrarySource::none || locked_) {
+        return false;
+    }
+    const LibraryState old{library_, deletedArchive_};
+    LibraryState saved;
+    try {
+        validateRoot();
+        saved = savedState(state);
+    } catch (const Error& error) {
+        assignLocked(true);
+        setError(saveFailure + QLatin1Char('\n') + error.description());
+        return false;
+    }
+    publishCommitted(old, saved, query, actionName);
+    assignLastSaved(services_.clock->now());
+    rememberCurrentFolder();
+    return true;
+}
+
+void LumivexStore::validateRoot() const {
+    if (source_ == LibrarySource::folder && !StorePaths::isDirectory(root_)) {
+        throw StorePaths::noSuchFile(root_);
+    }
+}
+
+LibraryState LumivexStore::savedState(const LibraryState& state) {
+    if (source_ != LibrarySource::folder) {
+        LibraryDisk::saveState(state, root_);
+        return state;
+    }
+    FolderCatalog::save(state, root_);
+    if (state.library.folderSchemas == library_.folderSchemas) {
+        return state;
+    }
+    return FolderCatalog::load(root_, state, services_.clock->function());
+}
+
+void LumivexStore::publishCommitted(const LibraryState& old, const LibraryState& saved,
+                                    const std::optional<MediaQuery>& query,
+                                    const std::optional<QString>& actionName) {
+    if (library_ != saved.library) {
+        assignLibrary(saved.library);
+    }
+    if (deletedArchive_ != saved.deleted) {
+        assignDeletedArchive(saved.deleted);
+    }
+    setQuery(QueryReconciliation::reconciled(query.value_or(query_), old.library, saved.library,
+                                             source_));
+    if (!selection_.isEmpty() || anchor_) {
+        pruneSelection();
+    }
+    if (actionName && old != saved) {
+        metadataHistory_.record(*actionName, old, saved);
+        Q_EMIT metadataHistoryChanged();
+    }
+    stampHistory();
+}
+
+// The selection keeps only visible items, and an anchor that is no longer visible moves to the
+// first visible selected item. Visibility is a property of each item, so the query runs over the
+// selected items alone instead of over the whole library.
+void LumivexStore::pruneSelection() {
+    const QList<QUuid> visible = visibleAmong(selection_, anchor_);
+    QSet<QUuid> pruned;
+    for (const QUuid& id : visible) {
+        if (selection_.contains(id)) {
+            pruned.insert(id);
+        }
+    }
+    if (pruned != selection_) {
+        setSelection(pruned);
+    }
+    if (anchor_ && !visible.contains(*anchor_)) {
+        anchor_.reset();
+        for (const QUuid& id : visible) {
+            if (selection_.contains(id)) {
+                anchor_ = id;
+                break;
+            }
+        }
+    }
+}
+
+void LumivexStore::stampHistory() {
+    if (!metadataHistory_.canUndo() && !metadataHistory_.canRedo()) {
+        return;
+    }
+    try {
+        metadataHistoryStamp_ = MetadataUndoValidation::persistenceStamp(root_, source_);
+    } catch (const Error&) {
+        resetMetadataHistory();
+    }
+}
+
+}  // namespace lumivex

@@ -1,0 +1,114 @@
+#include "catalog/deletion_result.h"
+#include "catalog/folder_catalog.h"
+#include "catalog/library_disk.h"
+#include "catalog/media_deletion.h"
+#include "store/lumivex_store.h"
+
+namespace lumivex {
+
+namespace {
+
+const QString unreadableCatalog = QStringLiteral(
+    "분류 기록을 읽을 수 없어 원본을 삭제하지 않았습니다. 폴더와 CSV를 확인해주세요.");
+const QString saveAfterDeletionFailure = QStringLiteral(
+    "원본 삭제는 완료했지만 분류 기록 저장에 실패했습니다. 기존 CSV는 보존했습니다. 폴더를 다시 "
+    "열어 저장 상태를 확인해주세요.");
+
+}  // namespace
+
+void LumivexStore::requestDeletion(const std::optional<MediaItem>& item) {
+    if (source_ == LibrarySource::none || locked_ || deleting_ || deletionRequest_) {
+        return;
+    }
+    if (item && !selection_.contains(item->id)) {
+        setSelection({item->id});
+    }
+    const QList<MediaItem>& items = selectedItems();
+    if (items.isEmpty()) {
+        return;
+    }
+    assignDeletionRequest(DeletionRequest::make(items, source_, root_, generation_));
+}
+
+void LumivexStore::confirmDeletion(const DeletionRequest& request) {
+    assignDeletionRequest(std::nullopt);
+    if (deleting_ || locked_ || request.generation != generation_ || request.source != source_ ||
+        request.root != root_) {
+        return;
+    }
+    resetMetadataHistory();
+    assignDeleting(true);
+    cancelScan();
+    debounce_.reset();
+    generation_ = QUuid::createUuid();
+    assignScanning(false);
+    scanAgain_ = false;
+    runDeletion(request);
+}
+
+// No photo or video is touched before the catalog has been read back: the deleted items' metadata
+// must have somewhere to go.
+void LumivexStore::runDeletion(const DeletionRequest& request) {
+    try {
+        validateRoot();
+        if (source_ == LibrarySource::folder) {
+            FolderCatalog::load(root_, std::nullopt, services_.clock->function());
+        } else {
+            LibraryDisk::loadState(root_);
+        }
+    } catch (const Error& error) {
+        assignLocked(true);
+        assignDeleting(false);
+        setError(unreadableCatalog + QLatin1Char('\n') + error.description());
+        return;
+    }
+    auto* watcher = new QFutureWatcher<DeletionResult>(this);
+    connect(watcher, &QFutureWatcher<DeletionResult>::finished, this, [this, watcher, request] {
+        const QFuture<DeletionResult> future = watcher->future();
+        watcher->deleteLater();
+        deletionFinished(request, future.isCanceled() ? DeletionResult{} : future.result());
+    });
+    watcher->setFuture(MediaDeletion::perform(request, *services_.trash, *services_.photos, this));
+}
+
+void LumivexStore::deletionFinished(const DeletionRequest& request, const DeletionResult& result) {
+    const LibraryState current{library_, deletedArchive_};
+    LibraryState updated = current;
+    updated.remove(result.deletedIDs, services_.clock->now());
+    setSelection(QSet<QUuid>(selection_).subtract(result.deletedIDs));
+    if (updated != current) {
+        // A commit that failed while the files were moving locked the store: the catalog stays
+        // as it is on disk until the folder is opened again.
+        std::optional<Error> failure;
+        bool saved = false;
+        if (!locked_) {
+            try {
+                if (request.source == LibrarySource::folder) {
+                    FolderCatalog::save(updated, root_);
+                } else {
+                    LibraryDisk::saveState(updated, root_);
+                }
+                saved = true;
+            } catch (const Error& error) {
+                failure = error;
+            }
+        }
+        assignLibrary(updated.library);
+        assignDeletedArchive(updated.deleted);
+        if (saved) {
+            assignLastSaved(services_.clock->now());
+        }
+        if (failure) {
+            assignLocked(true);
+            setError(saveAfterDeletionFailure + QLatin1Char('\n') + failure->description());
+        }
+    }
+    if (result.message) {
+        setError(error_ ? *error_ + QStringLiteral("\n\n") + *result.message : *result.message);
+    }
+    assignDeleting(false);
+    scanAgain_ = false;
+    rescan(true);
+}
+
+}  // namespace lumivex

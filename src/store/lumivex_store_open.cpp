@@ -1,0 +1,127 @@
+#include "catalog/folder_catalog.h"
+#include "catalog/library_disk.h"
+#include "platform/user_defaults.h"
+#include "store/lumivex_store.h"
+#include "store/store_paths.h"
+
+#include <QFileInfo>
+#include <QPointer>
+
+namespace lumivex {
+
+namespace {
+
+const QString openFailure =
+    QStringLiteral("라이브러리를 열지 못했습니다. 기존 분류 정보는 덮어쓰지 않습니다.");
+
+// Whether every item lies in a folder that has its own catalog, so that writing the tree back
+// cannot move an item's metadata into another folder's files.
+bool itemsInCatalogFolders(const Library& library) {
+    const QSet<QString> folders(library.catalogDirectories.begin(),
+                                library.catalogDirectories.end());
+    for (const MediaItem& item : library.items) {
+        if (!folders.contains(item.folder())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void LumivexStore::openLibrary(const QString& folder, bool rememberSelection, bool recordRecent) {
+    if (deleting_) {
+        return;
+    }
+    resetMetadataHistory();
+    maintenance_.reset();
+    assignDeletionRequest(std::nullopt);
+    cancelScan();
+    debounce_.reset();
+    stopWatcher();
+    generation_ = QUuid::createUuid();
+    scanAgain_ = false;
+    assignScanning(false);
+    setSelection({});
+    setQuery(MediaQuery());
+    assignRoot(folder);
+    assignSource(LibrarySource::folder);
+    assignNeedsPhotosSetup(false);
+    assignLocked(false);
+    assignLastSaved(std::nullopt);
+    pendingRecentFolder_ = false;
+    try {
+        if (!StorePaths::isDirectory(root_)) {
+            throw StorePaths::noSuchFile(root_);
+        }
+        loadState();
+    } catch (const Error& error) {
+        failOpen(error.description());
+        return;
+    }
+    if (!usesTemporaryRoot_) {
+        if (recordRecent) {
+            pendingRecentFolder_ = true;
+            if (QFileInfo::exists(StorePaths::catalogFile(root_))) {
+                rememberCurrentFolder();
+            }
+        }
+        if (rememberSelection) {
+            services_.defaults->setText(QStringLiteral("Lumivex.libraryRoot"), root_);
+            services_.defaults->setText(QStringLiteral("Lumivex.source"), rawValue(source_));
+        }
+    }
+    startWatcher();
+    rescan(true);
+    startMaintenance();
+}
+
+// A failed open shows the default library with nothing of the previous one, the deleted records
+// included, and stays locked so nothing overwrites the catalog that could not be read.
+void LumivexStore::failOpen(const QString& description) {
+    assignLibrary(Library());
+    assignDeletedArchive(DeletedArchive());
+    assignLocked(true);
+    setError(openFailure + QStringLiteral("\n\n") + description + QStringLiteral("\n\n") +
+             StorePaths::catalogFile(root_));
+}
+
+void LumivexStore::loadState() {
+    const LibraryState loaded =
+        source_ == LibrarySource::folder
+            ? FolderCatalog::load(root_, std::nullopt, services_.clock->function())
+            : LibraryDisk::loadState(root_);
+    LibraryState copy = loaded;
+    copy.library.enforceFixedRating(loaded.library.ratingProperty());
+    if (source_ == LibrarySource::folder) {
+        copy.library.includeSubfolders = true;
+    }
+    copy.deleted = copy.deleted.aligned(copy.library.categories);
+    if (source_ == LibrarySource::folder) {
+        if (itemsInCatalogFolders(copy.library)) {
+            FolderCatalog::save(copy, root_);
+        }
+    } else if (copy != loaded) {
+        LibraryDisk::saveState(copy, root_);
+    }
+    assignLibrary(copy.library);
+    assignDeletedArchive(copy.deleted.aligned(library_.categories));
+}
+
+void LumivexStore::startWatcher() {
+    if (!services_.watchers) {
+        return;
+    }
+    QPointer<LumivexStore> self(this);
+    watcher_ = services_.watchers(root_, [self] {
+        if (self) {
+            self->fileSystemChanged();
+        }
+    });
+}
+
+void LumivexStore::stopWatcher() {
+    watcher_.reset();
+}
+
+}  // namespace lumivex

@@ -1,0 +1,143 @@
+#include "catalog/folder_catalog.h"
+#include "store/lumivex_store.h"
+#include "store/media_listing.h"
+#include "store/metadata_undo_validation.h"
+#include "store/store_paths.h"
+
+#include <QFileInfo>
+
+namespace lumivex {
+
+namespace {
+
+constexpr double debounceSeconds = 0.6;
+
+const QString listingFailure = QStringLiteral("파일 목록을 읽지 못했습니다.");
+
+QSet<QUuid> recordIDs(const DeletedArchive& archive) {
+    QSet<QUuid> ids;
+    for (const DeletedRecord& record : archive.records) {
+        ids.insert(record.item.id);
+    }
+    return ids;
+}
+
+}  // namespace
+
+void LumivexStore::rescan(bool resetHistory) {
+    if (source_ == LibrarySource::none || locked_) {
+        return;
+    }
+    if (resetHistory) {
+        resetMetadataHistory();
+    }
+    if (deleting_ || scanning_) {
+        scanAgain_ = true;
+        return;
+    }
+    assignScanning(true);
+    const ScanContext context{generation_, root_, source_};
+    QFuture<QList<MediaItem>> future =
+        source_ == LibrarySource::photos
+            ? services_.listing->scanPhotos()
+            : services_.listing->scanFolder(root_, library_.items, library_.includeSubfolders);
+    if (scanWatcher_) {
+        scanWatcher_->disconnect(this);
+        scanWatcher_->deleteLater();
+    }
+    auto* watcher = new ScanWatcher(this);
+    scanWatcher_ = watcher;
+    connect(watcher, &ScanWatcher::finished, this,
+            [this, context, watcher] { scanFinished(context, watcher); });
+    watcher->setFuture(future);
+}
+
+// A cancelled scan never touches the store again: its watcher goes with it.
+void LumivexStore::cancelScan() {
+    if (!scanWatcher_) {
+        return;
+    }
+    scanWatcher_->disconnect(this);
+    scanWatcher_->cancel();
+    scanWatcher_->deleteLater();
+    scanWatcher_ = nullptr;
+}
+
+void LumivexStore::scanFinished(const ScanContext& context, ScanWatcher* watcher) {
+    QFuture<QList<MediaItem>> future = watcher->future();
+    // A future that holds an error also reads as cancelled; only one without is a cancellation.
+    std::optional<Error> failure;
+    try {
+        future.waitForFinished();
+    } catch (const Error& error) {
+        failure = error;
+    }
+    if ((!failure && future.isCanceled()) || generation_ != context.generation) {
+        return;
+    }
+    // A commit that failed while the listing ran locked the store: loading the tree now would
+    // finish its journals behind the user's back.
+    if (locked_) {
+        assignScanning(false);
+        scanAgain_ = false;
+        return;
+    }
+    try {
+        if (failure) {
+            throw *failure;
+        }
+        mergeScan(context, future.result());
+    } catch (const Error& error) {
+        if (generation_ == context.generation) {
+            setError(listingFailure + QLatin1Char('\n') + error.description());
+        }
+    }
+    endScan(context);
+}
+
+void LumivexStore::mergeScan(const ScanContext& context, const QList<MediaItem>& scanned) {
+    if (metadataHistory_.canUndo() || metadataHistory_.canRedo()) {
+        const QString stamp = MetadataUndoValidation::persistenceStamp(root_, source_);
+        if (metadataHistoryStamp_ != stamp ||
+            !MetadataUndoValidation::sameMedia(scanned, library_.items)) {
+            resetMetadataHistory();
+        }
+    }
+    const LibraryState published{library_, deletedArchive_};
+    const bool folder = context.source == LibrarySource::folder;
+    LibraryState merged =
+        folder ? FolderCatalog::load(root_, published, services_.clock->function()) : published;
+    if (folder) {
+        merged.reconcileFolder(scanned, services_.clock->now());
+    } else {
+        merged.reconcile(scanned, services_.clock->now());
+    }
+    if (recordIDs(merged.deleted) != recordIDs(deletedArchive_)) {
+        resetMetadataHistory();
+    }
+    const bool filesExist = QFileInfo::exists(StorePaths::catalogFile(root_)) &&
+                            QFileInfo::exists(StorePaths::deletedFile(root_));
+    if (folder || merged != published || !filesExist) {
+        commit(merged);
+    }
+    const QList<QUuid> visible = visibleAmong(selection_, std::nullopt);
+    setSelection(QSet<QUuid>(visible.begin(), visible.end()));
+}
+
+void LumivexStore::endScan(const ScanContext& context) {
+    if (generation_ != context.generation) {
+        return;
+    }
+    assignScanning(false);
+    if (scanAgain_) {
+        scanAgain_ = false;
+        rescan(false);
+    }
+}
+
+// Bursts of changes closer together than the debounce give one rescan after the last of them.
+void LumivexStore::fileSystemChanged() {
+    debounce_ = services_.clock->after(debounceSeconds, [this] { rescan(false); });
+}
+
+}  // namespace lumivex

@@ -1,0 +1,196 @@
+#include "catalog/folder_catalog.h"
+#include "store/lumivex_store.h"
+#include "store/query_reconciliation.h"
+
+#include <algorithm>
+
+namespace lumivex {
+
+const LibraryBrowseSnapshot& LumivexStore::browseSnapshot() {
+    if (!browseCache_) {
+        const bool topLevelOnly = source_ == LibrarySource::folder && !library_.includeSubfolders;
+        browseCache_.emplace(library_, topLevelOnly);
+    }
+    return *browseCache_;
+}
+
+const QList<MediaItem>& LumivexStore::visibleItems() {
+    if (!visibleCache_) {
+        const LibraryBrowseSnapshot& snapshot = browseSnapshot();
+        const QList<qsizetype> positions = query_.positions(snapshot);
+        QList<MediaItem> items;
+        items.reserve(positions.size());
+        for (const qsizetype position : positions) {
+            items.append(snapshot.items[position]);
+        }
+        visibleCache_ = std::move(items);
+    }
+    return *visibleCache_;
+}
+
+const QList<QUuid>& LumivexStore::visibleOrder() {
+    if (!visibleOrderCache_) {
+        QList<QUuid> ids;
+        ids.reserve(visibleItems().size());
+        for (const MediaItem& item : visibleItems()) {
+            ids.append(item.id);
+        }
+        visibleOrderCache_ = std::move(ids);
+    }
+    return *visibleOrderCache_;
+}
+
+const QList<MediaItem>& LumivexStore::selectedItems() {
+    if (!selectedCache_) {
+        const LibraryBrowseSnapshot& snapshot = browseSnapshot();
+        QList<qsizetype> positions;
+        for (const QUuid& id : selection_) {
+            const auto found = snapshot.positions.constFind(id);
+            if (found != snapshot.positions.cend()) {
+                positions.append(*found);
+            }
+        }
+        std::sort(positions.begin(), positions.end());
+        QList<MediaItem> items;
+        items.reserve(positions.size());
+        for (const qsizetype position : positions) {
+            items.append(snapshot.items[position]);
+        }
+        selectedCache_ = std::move(items);
+    }
+    return *selectedCache_;
+}
+
+QList<QUuid> LumivexStore::visibleAmong(const QSet<QUuid>& ids, const std::optional<QUuid>& extra) {
+    if (visibleOrderCache_) {
+        QList<QUuid> visible;
+        for (const QUuid& id : *visibleOrderCache_) {
+            if (ids.contains(id) || id == extra) {
+                visible.append(id);
+            }
+        }
+        return visible;
+    }
+    const bool topLevelOnly = source_ == LibrarySource::folder && !library_.includeSubfolders;
+    Library probe = library_;
+    probe.items.clear();
+    for (const MediaItem& item : library_.items) {
+        if ((ids.contains(item.id) || item.id == extra) && item.available &&
+            (!topLevelOnly || item.folder().isEmpty())) {
+            probe.items.append(item);
+        }
+    }
+    QList<QUuid> visible;
+    for (const MediaItem& item : query_.apply(probe)) {
+        visible.append(item.id);
+    }
+    return visible;
+}
+
+qsizetype LumivexStore::videoCount(VideoDurationPreset preset) {
+    const auto& counts = browseSnapshot().videoDurationCounts;
+    const auto found = counts.find(preset);
+    return found == counts.end() ? 0 : found->second;
+}
+
+bool LumivexStore::canReplayMetadata() const {
+    return source_ != LibrarySource::none && !locked_ && !scanning_ && !deleting_ &&
+           !deletionRequest_;
+}
+
+QString LumivexStore::undoMetadataTitle() const {
+    return !metadataHistory_.canUndo()
+               ? QStringLiteral("실행 취소")
+               : metadataHistory_.undo().last().title + QStringLiteral(" 실행 취소");
+}
+
+QString LumivexStore::redoMetadataTitle() const {
+    return !metadataHistory_.canRedo()
+               ? QStringLiteral("다시 실행")
+               : metadataHistory_.redo().last().title + QStringLiteral(" 다시 실행");
+}
+
+const LumivexStore::FolderScope& LumivexStore::folderScope() {
+    if (!folderScopeCache_) {
+        Library scope = library_;
+        if (source_ == LibrarySource::folder) {
+            std::optional<QSet<QString>> folders;
+            if (query_.folderPath) {
+                folders = QueryReconciliation::schemaFolders(library_, query_.folderPath);
+            }
+            scope = FolderCatalog::displayLibrary(library_, folders);
+        }
+        LibraryBrowseSnapshot snapshot(scope, false);
+        folderScopeCache_.emplace(FolderScope{std::move(scope), std::move(snapshot)});
+    }
+    return *folderScopeCache_;
+}
+
+const Library& LumivexStore::editorScope() {
+    if (!editorScopeCache_) {
+        if (source_ == LibrarySource::folder && !selection_.isEmpty()) {
+            QSet<QString> folders;
+            for (const MediaItem& item : selectedItems()) {
+                folders.insert(item.folder());
+            }
+            editorScopeCache_ = FolderCatalog::displayLibrary(library_, folders);
+        } else {
+            editorScopeCache_ = folderScope().library;
+        }
+    }
+    return *editorScopeCache_;
+}
+
+QStringList LumivexStore::propertyOptions(const Category& category) {
+    const auto& labels = browseSnapshot().labels;
+    const auto found = labels.find(category.id);
+    QStringList options;
+    if (found != labels.end()) {
+        for (const auto& [option, count] : found->second) {
+            options.append(option);
+        }
+    }
+    return options;
+}
+
+QSet<PropertyKind> LumivexStore::propertySelectionKinds(const Category& category) {
+    if (source_ == LibrarySource::folder && !selectedItems().isEmpty()) {
+        QSet<PropertyKind> kinds;
+        for (const MediaItem& item : selectedItems()) {
+            kinds.insert(FolderCatalog::selectionKind(category, item.folder(), library_));
+        }
+        return kinds;
+    }
+    return {category.kind};
+}
+
+QList<Category> LumivexStore::editableProperties() {
+    if (source_ != LibrarySource::folder) {
+        return library_.categories;
+    }
+    return FolderCatalog::displayLibrary(library_, QSet<QString>{currentFolder()}).categories;
+}
+
+std::optional<QSet<QString>> LumivexStore::optionFolders() {
+    if (source_ != LibrarySource::folder) {
+        return std::nullopt;
+    }
+    QSet<QString> folders;
+    for (const MediaItem& item : selectedItems()) {
+        folders.insert(item.folder());
+    }
+    return folders;
+}
+
+std::optional<std::int64_t> LumivexStore::selectedRating() {
+    QSet<std::int64_t> ratings;
+    for (const MediaItem& item : selectedItems()) {
+        ratings.insert(item.rating);
+    }
+    if (ratings.size() != 1) {
+        return std::nullopt;
+    }
+    return *ratings.begin();
+}
+
+}  // namespace lumivex

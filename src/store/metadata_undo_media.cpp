@@ -1,0 +1,182 @@
+#include "store/metadata_undo_validation.h"
+
+#include "catalog/folder_catalog.h"
+#include "model/file_deletion_validation.h"
+#include "platform/directory_listing.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <cmath>
+#include <utility>
+
+namespace lumivex::MetadataUndoValidation {
+
+namespace {
+
+// Dates closer than this are the same instant written through different paths.
+constexpr double dateTolerance = 0.00001;
+
+// The date a listing gives an asset that has none, the first instant of year 1.
+const Date distantPast = Date::fromSecondsSinceReference(-63114076800.0);
+
+bool sameInstant(const Date& a, const Date& b) {
+    return std::abs(a.secondsSince1970 - b.secondsSince1970) < dateTolerance;
+}
+
+// Each key maps to the one item that has it, or to nothing when several share it. Keys are views
+// of the items' own texts, which outlive the index.
+template <typename Key, typename KeyOf>
+QHash<Key, const MediaItem*> uniqueIndex(const QList<MediaItem>& items, KeyOf keyOf) {
+    QHash<Key, const MediaItem*> index;
+    index.reserve(items.size());
+    for (const MediaItem& item : items) {
+        Key key = keyOf(item);
+        const auto known = index.find(key);
+        if (known == index.end()) {
+            index.insert(std::move(key), &item);
+        } else {
+            *known = nullptr;
+        }
+    }
+    return index;
+}
+
+// The one item of `key`, which no later lookup gets again: two files or assets never match the
+// same item.
+template <typename Key>
+const MediaItem* takeOnlyItem(QHash<Key, const MediaItem*>& index, const Key& key) {
+    const auto found = index.find(key);
+    if (found == index.end()) {
+        return nullptr;
+    }
+    return std::exchange(*found, nullptr);
+}
+
+MediaKind kindOf(MediaContent content) {
+    return content == MediaContent::photo ? MediaKind::photo : MediaKind::video;
+}
+
+bool fileMatches(const MediaItem& item, const DirectoryEntry& entry, MediaKind kind) {
+    const FileStatus& status = entry.status;
+    if (item.kind != kind || item.size != status.size || !status.modified ||
+        !sameInstant(*status.modified, item.modified)) {
+        return false;
+    }
+    char text[FileDeletionValidation::identityCapacity];
+    const char* end = FileDeletionValidation::writeIdentity(status, status.created, text);
+    return QLatin1StringView(text, end) == item.fileIdentity;
+}
+
+// Counts the media files of one folder into `count`; false at the first one no item describes.
+bool folderMatches(const QString& key, const QString& path,
+                   QHash<QStringView, const MediaItem*>& byName, qsizetype& count) {
+    DirectoryListing listing(path);
+    DirectoryEntry entry;
+    // One buffer for every relative name of the folder.
+    QString name = key.isEmpty() ? QString() : key + u'/';
+    const qsizetype prefix = name.size();
+    while (listing.next(entry)) {
+        if (!entry.status.isRegularFile()) {
+            continue;
+        }
+        const MediaContent content = MediaType::ofFile(entry.name);
+        if (content == MediaContent::none) {
+            continue;
+        }
+        ++count;
+        name.truncate(prefix);
+        name.append(entry.name);
+        const MediaItem* item = takeOnlyItem(byName, QStringView(name));
+        if (item == nullptr || !fileMatches(*item, entry, kindOf(content))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool assetMatches(const MediaItem& item, const PhotoAssetState& asset) {
+    if ((item.kind == MediaKind::video) != (asset.content != MediaContent::photo)) {
+        return false;
+    }
+    const Date date = asset.modificationDate.value_or(asset.creationDate.value_or(distantPast));
+    if (!sameInstant(date, item.modified)) {
+        return false;
+    }
+    return item.kind != MediaKind::video || (item.duration && *item.duration == asset.duration);
+}
+
+}  // namespace
+
+bool mediaStillCurrent(const Library& library, const QString& root, LibrarySource source,
+                       const PhotoLibrary& photos, const PhotoAssetListing& listAssets) {
+    switch (source) {
+        case LibrarySource::folder:
+            return folderMediaStillCurrent(library, root);
+        case LibrarySource::photos:
+            return photoMediaStillCurrent(library, photos.authorizationStatus(), listAssets);
+        case LibrarySource::none:
+            break;
+    }
+    return false;
+}
+
+bool folderMediaStillCurrent(const Library& library, const QString& root) {
+    const std::map<QString, QString> folders = FolderCatalog::directories(root);
+    const QSet<QString> catalogFolders(library.catalogDirectories.cbegin(),
+                                       library.catalogDirectories.cend());
+    if (catalogFolders.size() != qsizetype(folders.size()) ||
+        !std::all_of(folders.begin(), folders.end(),
+                     [&](const auto& folder) { return catalogFolders.contains(folder.first); })) {
+        return false;
+    }
+    auto byName = uniqueIndex<QStringView>(
+        library.items, [](const MediaItem& item) { return QStringView(item.filename); });
+    qsizetype count = 0;
+    for (const auto& [key, path] : folders) {
+        if (!folderMatches(key, path, byName, count)) {
+            return false;
+        }
+    }
+    return count == library.items.size();
+}
+
+bool photoMediaStillCurrent(const Library& library, PhotoAuthorizationStatus status,
+                            const PhotoAssetListing& listAssets) {
+    if (status != PhotoAuthorizationStatus::authorized &&
+        status != PhotoAuthorizationStatus::limited) {
+        return false;
+    }
+    const QList<PhotoAssetState> assets = listAssets();
+    auto byIdentity = uniqueIndex<QStringView>(
+        library.items, [](const MediaItem& item) { return QStringView(item.fileIdentity); });
+    qsizetype count = 0;
+    for (const PhotoAssetState& asset : assets) {
+        if (asset.content == MediaContent::none) {
+            continue;
+        }
+        ++count;
+        const QString identity = QStringLiteral("photos:") + asset.localIdentifier;
+        const MediaItem* item = takeOnlyItem(byIdentity, QStringView(identity));
+        if (item == nullptr || !assetMatches(*item, asset)) {
+            return false;
+        }
+    }
+    return count == library.items.size();
+}
+
+bool sameMedia(const QList<MediaItem>& scanned, const QList<MediaItem>& current) {
+    if (scanned.size() != current.size()) {
+        return false;
+    }
+    using Key = std::pair<QStringView, QStringView>;
+    auto byKey = uniqueIndex<Key>(
+        current, [](const MediaItem& item) { return Key(item.filename, item.fileIdentity); });
+    return std::all_of(scanned.cbegin(), scanned.cend(), [&](const MediaItem& item) {
+        const MediaItem* match = takeOnlyItem(byKey, Key(item.filename, item.fileIdentity));
+        return match != nullptr && match->kind == item.kind && match->size == item.size &&
+               sameInstant(match->modified, item.modified) && match->duration == item.duration;
+    });
+}
+
+}  // namespace lumivex::MetadataUndoValidation

@@ -1,0 +1,116 @@
+#include "store/store_fixture.h"
+
+#include "platform/atomic_file.h"
+#include "platform/error.h"
+#include "support/test_files.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+
+namespace lumivex::test {
+namespace {
+
+class UndoTest : public StoreTest {
+protected:
+    void rateA(int rating) {
+        if (!store) {
+            makeTree();
+            openLibrary();
+        }
+        store->setSelection(ids({QStringLiteral("a.jpg")}));
+        store->setRating(rating);
+    }
+};
+
+TEST_F(UndoTest, OutsideEditOfTheCatalogEmptiesTheHistoryAndRescans) {
+    rateA(4);
+    const QString catalog = at(QStringLiteral(".lumivex/lumivex.csv"));
+    QByteArray bytes = readFile(catalog);
+    bytes[bytes.size() - 3] = bytes[bytes.size() - 3] == '1' ? '2' : '1';
+    writeFile(catalog, bytes);
+    const int scans = listing.folderScans;
+    const auto error = store->error();
+
+    store->undoMetadata();
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 4) << "nothing replayed";
+    EXPECT_FALSE(store->metadataHistory().canUndo());
+    EXPECT_FALSE(store->metadataHistory().canRedo());
+    EXPECT_EQ(listing.folderScans, scans + 1);
+    EXPECT_EQ(store->error(), error);
+    settle();
+}
+
+TEST_F(UndoTest, RenamedPhotoEmptiesTheHistory) {
+    rateA(4);
+    ASSERT_TRUE(QFile::rename(at(QStringLiteral("b.jpg")), at(QStringLiteral("bb.jpg"))));
+    store->undoMetadata();
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 4);
+    EXPECT_FALSE(store->metadataHistory().canUndo());
+    settle();
+}
+
+TEST_F(UndoTest, LinkedMetadataFolderShowsTheErrorAndKeepsTheHistory) {
+    rateA(4);
+    const QString metadata = at(QStringLiteral("sub/.lumivex"));
+    const QString real = temp.path() + QStringLiteral("/real-metadata");
+    ASSERT_TRUE(QDir().rename(metadata, real));
+    makeSymbolicLink(real, metadata);
+
+    store->undoMetadata();
+    ASSERT_TRUE(store->error());
+    EXPECT_TRUE(store->error()->startsWith(
+        QStringLiteral("분류 변경을 되돌리기 전에 파일 상태를 확인하지 못했습니다.\n")));
+    EXPECT_EQ(store->metadataHistory().undo().size(), 1);
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 4);
+    EXPECT_FALSE(store->locked());
+}
+
+TEST_F(UndoTest, FailedReplaySaveLocksAndKeepsTheEntry) {
+    rateA(4);
+    AtomicFile::setFaultHook([](AtomicFile::Stage stage, const QString& path) {
+        if (stage == AtomicFile::Stage::beforeRename) {
+            throw Error::fromErrno(EIO, path);
+        }
+    });
+    store->undoMetadata();
+    AtomicFile::setFaultHook({});
+    EXPECT_TRUE(store->locked());
+    EXPECT_EQ(store->metadataHistory().undo().size(), 1);
+    EXPECT_FALSE(store->metadataHistory().canRedo());
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 4);
+}
+
+TEST_F(UndoTest, NothingIsReplayedWhileScanningOrWaitingForDeletion) {
+    rateA(4);
+    listing.holding = true;
+    store->rescan(false);
+    EXPECT_FALSE(store->canReplayMetadata());
+    store->undoMetadata();
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 4);
+    listing.release();
+    settle();
+
+    store->requestDeletion(std::nullopt);
+    ASSERT_TRUE(store->deletionRequest());
+    store->undoMetadata();
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 4);
+    store->cancelDeletionRequest();
+    EXPECT_EQ(store->metadataHistory().undo().size(), 1) << "cancelling keeps the history";
+    store->undoMetadata();
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 0);
+}
+
+TEST_F(UndoTest, ANewEditAfterUndoEmptiesRedo) {
+    rateA(4);
+    store->undoMetadata();
+    ASSERT_TRUE(store->metadataHistory().canRedo());
+    rateA(2);
+    EXPECT_FALSE(store->metadataHistory().canRedo());
+    EXPECT_EQ(store->metadataHistory().undo().size(), 1);
+    EXPECT_EQ(store->metadataHistory().undo().last().before.library.items.size(), 3);
+}
+
+}  // namespace
+}  // namespace lumivex::test

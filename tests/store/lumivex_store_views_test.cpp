@@ -1,0 +1,82 @@
+#include "store/store_fixture.h"
+
+namespace lumivex::test {
+namespace {
+
+class ViewsTest : public StoreTest {
+protected:
+    void SetUp() override {
+        makeTree();
+        openLibrary();
+    }
+    Category shownAs(const QString& name) {
+        for (const Category& category : store->folderScope().library.categories) {
+            if (category.name == name) {
+                return category;
+            }
+        }
+        ADD_FAILURE() << "no property " << name.toStdString();
+        return {};
+    }
+};
+
+TEST_F(ViewsTest, CachesAreKeptUntilTheirInputsAreAssigned) {
+    const LibraryBrowseSnapshot* snapshot = &store->browseSnapshot();
+    const QList<QUuid> order = store->visibleOrder();
+    MediaQuery query = store->query();
+    query.search = QStringLiteral("zzz");
+    store->setQuery(query);
+    EXPECT_EQ(&store->browseSnapshot(), snapshot);
+    EXPECT_TRUE(store->visibleOrder().isEmpty());
+    query.search.clear();
+    store->setQuery(query);
+    EXPECT_EQ(store->visibleOrder(), order);
+
+    store->setSelection({});
+    EXPECT_TRUE(store->selectedItems().isEmpty());
+    EXPECT_FALSE(store->selectedRating());
+    EXPECT_EQ(store->videoCount(VideoDurationPreset::underOne), 0);
+}
+
+TEST_F(ViewsTest, FolderScopeFollowsTheFolderFilterAndDropsFiltersTheScopeLacks) {
+    EXPECT_EQ(store->folderScope().snapshot.items.size(), 3);
+    store->selectFolderFilter(QStringLiteral("sub"));
+    EXPECT_EQ(store->folderScope().snapshot.items.size(), 1);
+    EXPECT_EQ(store->visibleItems().size(), 1);
+    store->selectFolderFilter(QString());
+    EXPECT_EQ(store->folderScope().snapshot.items.size(), 2) << "the root folder alone";
+
+    store->selectFolderFilter(std::nullopt);
+    store->setSelection(ids({QStringLiteral("a.jpg")}));
+    const Category tags = shownAs(QStringLiteral("태그"));
+    store->addLabel(QStringLiteral("Sea"), tags);
+    MediaQuery query = store->query();
+    query.facets[tags.idText()] = QStringLiteral("Sea");
+    query.emptyFacets.insert(QStringLiteral("11111111-1111-1111-1111-111111111111"));
+    query.sortCategory = tags;
+    store->setQuery(query);
+    store->selectFolderFilter(QStringLiteral("sub"));
+    EXPECT_TRUE(store->query().facets.empty()) << "nothing in sub carries Sea";
+    EXPECT_TRUE(store->query().emptyFacets.isEmpty());
+    EXPECT_EQ(store->query().folderPath, QStringLiteral("sub"));
+}
+
+TEST_F(ViewsTest, ScopesOfTheSelectionAndOfThePhotoLibrary) {
+    store->setSelection(ids({QStringLiteral("sub/c.png")}));
+    EXPECT_EQ(store->optionFolders(), QSet<QString>{QStringLiteral("sub")});
+    store->setSelection({});
+    EXPECT_EQ(store->optionFolders(), QSet<QString>{});
+    EXPECT_EQ(store->editorScope(), store->folderScope().library);
+    EXPECT_EQ(store->canReplayMetadata(), true);
+
+    store->connectPhotos();
+    settle();
+    ASSERT_EQ(store->source(), LibrarySource::photos);
+    EXPECT_FALSE(store->optionFolders());
+    EXPECT_EQ(store->editableProperties(), store->library().categories);
+    const Category tags = store->library().categories.last();
+    EXPECT_EQ(store->propertySelectionKinds(tags), QSet<PropertyKind>{tags.kind});
+}
+
+}  // namespace
+}  // namespace lumivex::test

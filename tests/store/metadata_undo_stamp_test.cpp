@@ -1,0 +1,260 @@
+#include "catalog/catalog_cache.h"
+#include "platform/error.h"
+#include "store/catalog_digests.h"
+#include "store/metadata_undo_validation.h"
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cstdlib>
+
+namespace lumivex {
+namespace {
+
+using test::makeDirectories;
+using test::makeSymbolicLink;
+using test::writeFile;
+
+class StampTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.isValid());
+        root_ = folder_.path() + QStringLiteral("/library");
+        writeFile(catalog(QString()), "catalog of the root\n");
+        writeFile(archive(QString()), "records of the root\n");
+        writeFile(catalog(QStringLiteral("a")), "catalog of a\n");
+        writeFile(catalog(QStringLiteral("a/b")), "catalog of a/b\n");
+        makeDirectories(path(QStringLiteral("c")));
+    }
+
+    void TearDown() override { CatalogDigests::shared().setNowForTesting(std::nullopt); }
+
+    QString path(const QString& relative) const {
+        return relative.isEmpty() ? root_ : root_ + u'/' + relative;
+    }
+    QString metadata(const QString& folder) const {
+        return path(folder) + QStringLiteral("/.lumivex");
+    }
+    QString catalog(const QString& folder) const {
+        return metadata(folder) + QStringLiteral("/lumivex.csv");
+    }
+    QString archive(const QString& folder) const {
+        return metadata(folder) + QStringLiteral("/deleted.csv");
+    }
+
+    QString stamp(LibrarySource source = LibrarySource::folder) const {
+        return MetadataUndoValidation::persistenceStamp(root_, source);
+    }
+
+    // Runs `action` and expects the error of the code given.
+    static void expectFileReadError(const std::function<void()>& action, int code) {
+        try {
+            action();
+            ADD_FAILURE() << "no error thrown";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.domain(), MetadataUndoValidation::fileReadDomain);
+            EXPECT_EQ(error.code(), code);
+        }
+    }
+
+    QTemporaryDir folder_;
+    QString root_;
+};
+
+TEST_F(StampTest, IsStableWhileNothingChanges) {
+    const QString first = stamp();
+    EXPECT_EQ(first.size(), 64);
+    EXPECT_EQ(first, first.toLower());
+    EXPECT_EQ(stamp(), first);
+    writeFile(catalog(QStringLiteral("a")), "catalog of a\n");
+    EXPECT_EQ(stamp(), first) << "the same bytes written again";
+}
+
+TEST_F(StampTest, OneByteOfAnyCatalogOrArchiveChangesIt) {
+    const QString before = stamp();
+    writeFile(catalog(QStringLiteral("a/b")), "catalog of a/c\n");
+    const QString afterCatalog = stamp();
+    EXPECT_NE(afterCatalog, before);
+    writeFile(archive(QString()), "records of the roof\n");
+    EXPECT_NE(stamp(), afterCatalog);
+}
+
+TEST_F(StampTest, OtherFilesOfTheMetadataFolderDoNotEnter) {
+    const QString before = stamp();
+    writeFile(metadata(QString()) + QStringLiteral("/lumivex.backup.csv"), "backup");
+    writeFile(metadata(QStringLiteral("a")) + QStringLiteral("/library.json"), "{}");
+    writeFile(path(QStringLiteral("a/photo.jpg")), "jpeg");
+    EXPECT_EQ(stamp(), before);
+}
+
+TEST_F(StampTest, FolderAddedOrReplacedChangesItAndHiddenFoldersDoNot) {
+    const QString before = stamp();
+    makeDirectories(path(QStringLiteral(".hidden")));
+    EXPECT_EQ(stamp(), before);
+    makeDirectories(path(QStringLiteral("d")));
+    const QString withNewFolder = stamp();
+    EXPECT_NE(withNewFolder, before);
+
+    // A copy holds the same bytes but is another folder.
+    ASSERT_TRUE(QDir().rename(path(QStringLiteral("a/b")), path(QStringLiteral("moved"))));
+    writeFile(catalog(QStringLiteral("a/b")), "catalog of a/b\n");
+    ASSERT_TRUE(QDir(path(QStringLiteral("moved"))).removeRecursively());
+    EXPECT_NE(stamp(), withNewFolder);
+}
+
+TEST_F(StampTest, MissingCatalogFilesAreEmptyFields) {
+    ASSERT_TRUE(QFile::remove(archive(QString())));
+    const QString withoutArchive = stamp();
+    writeFile(archive(QString()), "records of the root\n");
+    EXPECT_NE(stamp(), withoutArchive);
+    ASSERT_TRUE(QDir(metadata(QStringLiteral("a"))).removeRecursively());
+    EXPECT_NO_THROW(stamp());
+}
+
+TEST_F(StampTest, MetadataEntriesThatAreNotRealRefuseTheStamp) {
+    // A link to a real folder is still refused: the files behind it are not the tree's own.
+    ASSERT_TRUE(QDir().rename(metadata(QStringLiteral("a")), path(QStringLiteral("elsewhere"))));
+    makeSymbolicLink(path(QStringLiteral("elsewhere")), metadata(QStringLiteral("a")));
+    expectFileReadError([&] { stamp(); }, MetadataUndoValidation::invalidFileNameCode);
+    ASSERT_TRUE(QFile::remove(metadata(QStringLiteral("a"))));
+
+    writeFile(metadata(QStringLiteral("a")), "a plain file");
+    expectFileReadError([&] { stamp(); }, MetadataUndoValidation::invalidFileNameCode);
+    ASSERT_TRUE(QFile::remove(metadata(QStringLiteral("a"))));
+
+    makeDirectories(metadata(QStringLiteral("a")));
+    makeSymbolicLink(catalog(QStringLiteral("a/b")), catalog(QStringLiteral("a")));
+    expectFileReadError([&] { stamp(); }, MetadataUndoValidation::invalidFileNameCode);
+    ASSERT_TRUE(QFile::remove(catalog(QStringLiteral("a"))));
+
+    makeDirectories(archive(QStringLiteral("a/b")));
+    expectFileReadError([&] { stamp(); }, MetadataUndoValidation::invalidFileNameCode);
+}
+
+TEST_F(StampTest, UnfinishedSavesRefuseTheStamp) {
+    for (const char* journal : {"pending-write.json", "folders-pending.json"}) {
+        const QString journalPath =
+            metadata(QStringLiteral("a/b")) + u'/' + QString::fromLatin1(journal);
+        writeFile(journalPath, "{}");
+        expectFileReadError([&] { stamp(); }, MetadataUndoValidation::fileReadFailedCode);
+        ASSERT_TRUE(QFile::remove(journalPath));
+    }
+    EXPECT_NO_THROW(stamp());
+}
+
+TEST_F(StampTest, LinkedOrMissingRootThrows) {
+    const QString link = folder_.path() + QStringLiteral("/link");
+    makeSymbolicLink(root_, link);
+    try {
+        MetadataUndoValidation::persistenceStamp(link, LibrarySource::folder);
+        ADD_FAILURE() << "a linked root was fingerprinted";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.description(),
+                  QStringLiteral("폴더가 없거나 심볼릭 링크입니다. 기존 CSV는 보존했습니다."));
+    }
+    EXPECT_THROW(MetadataUndoValidation::persistenceStamp(folder_.path() + QStringLiteral("/none"),
+                                                          LibrarySource::folder),
+                 Error);
+}
+
+// One folder, framed field by field: path, identity, then each catalog name with its digest.
+TEST_F(StampTest, PhotoLibraryCoversTheRootFolderAlone) {
+    const QString before = stamp(LibrarySource::photos);
+    writeFile(catalog(QStringLiteral("a")), "changed below the root");
+    makeDirectories(path(QStringLiteral("e")));
+    EXPECT_EQ(stamp(LibrarySource::photos), before);
+
+    const auto field = [](const QByteArray& bytes) {
+        return QByteArray::number(bytes.size()) + '\0' + bytes;
+    };
+    const auto digest = [&](const QString& file) {
+        return QCryptographicHash::hash(test::readFile(file), QCryptographicHash::Sha256);
+    };
+    const QByteArray framed = field({}) + field(FileSignature::read(root_)->identity().toUtf8()) +
+                              field("lumivex.csv") + field(digest(catalog(QString()))) +
+                              field("deleted.csv") + field(digest(archive(QString())));
+    EXPECT_EQ(before, QString::fromLatin1(
+                          QCryptographicHash::hash(framed, QCryptographicHash::Sha256).toHex()));
+}
+
+// A digest is reused only while the file's signature stands; a write that keeps the size and puts
+// the modification time back still moves the change time.
+TEST_F(StampTest, RemembersDigestsOnlyWhileFilesStayTheSame) {
+    CatalogDigests& digests = CatalogDigests::shared();
+    digests.setNowForTesting(std::numeric_limits<std::int64_t>::max() / 2);
+    const QString first = stamp();
+    const std::uint64_t reads = digests.fileReads();
+    EXPECT_EQ(stamp(), first);
+    EXPECT_EQ(digests.fileReads(), reads);
+
+    struct stat before {};
+    const QByteArray encoded = QFile::encodeName(catalog(QStringLiteral("a")));
+    ASSERT_EQ(::stat(encoded.constData(), &before), 0);
+    writeFile(catalog(QStringLiteral("a")), "catalog of A\n");
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, encoded.constData(), times, 0), 0);
+    EXPECT_NE(stamp(), first);
+    EXPECT_EQ(digests.fileReads(), reads + 1);
+}
+
+// Remembered entries of a metadata folder stand only while the folder's own entries stay.
+TEST_F(StampTest, NoticesJournalsAndRemovedFilesOfRememberedFolders) {
+    CatalogDigests::shared().setNowForTesting(std::numeric_limits<std::int64_t>::max() / 2);
+    const QString first = stamp();
+    const QString journal = metadata(QStringLiteral("a")) + QStringLiteral("/pending-write.json");
+    writeFile(journal, "{}");
+    expectFileReadError([&] { stamp(); }, MetadataUndoValidation::fileReadFailedCode);
+    ASSERT_TRUE(QFile::remove(journal));
+    EXPECT_EQ(stamp(), first);
+    ASSERT_TRUE(QFile::remove(archive(QString())));
+    EXPECT_NE(stamp(), first);
+}
+
+TEST_F(StampTest, FreshFilesAreReadEveryTime) {
+    CatalogDigests& digests = CatalogDigests::shared();
+    digests.setNowForTesting(std::nullopt);
+    stamp();
+    const std::uint64_t reads = digests.fileReads();
+    stamp();
+    EXPECT_EQ(digests.fileReads(), reads + 4);
+}
+
+// Permissions do not stop the superuser, so the stamp is taken in a child that gives them up.
+TEST_F(StampTest, UnreadableCatalogThrows) {
+    ASSERT_EQ(::chmod(QFile::encodeName(catalog(QStringLiteral("a"))).constData(), 0), 0);
+    for (const QString& folder :
+         {folder_.path(), root_, path(QStringLiteral("a")), metadata(QStringLiteral("a")),
+          path(QStringLiteral("a/b")), metadata(QStringLiteral("a/b")), path(QStringLiteral("c")),
+          metadata(QString())}) {
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+    }
+    for (const QString& file :
+         {catalog(QString()), archive(QString()), catalog(QStringLiteral("a/b"))}) {
+        ::chmod(QFile::encodeName(file).constData(), 0644);
+    }
+    const QString library = root_;
+    EXPECT_EXIT(
+        {
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+                std::_Exit(2);
+            }
+            try {
+                MetadataUndoValidation::persistenceStamp(library, LibrarySource::folder);
+            } catch (const Error& error) {
+                std::_Exit(error.systemErrorNumber() == EACCES ? 0 : 3);
+            }
+            std::_Exit(1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+}  // namespace lumivex

@@ -1,0 +1,124 @@
+#include "store/store_fixture.h"
+
+#include "support/media_fixtures.h"
+#include "support/test_files.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+namespace lumivex::test {
+
+LumivexStore::WatcherFactory FakeWatchers::factory() {
+    return [this](const QString& folder, std::function<void()> onChange) {
+        auto watch = std::make_shared<Watch>(Watch{folder, std::move(onChange)});
+        made.append(watch);
+        return std::shared_ptr<void>(watch);
+    };
+}
+
+qsizetype FakeWatchers::live() const {
+    return std::count_if(made.begin(), made.end(),
+                         [](const std::weak_ptr<Watch>& watch) { return !watch.expired(); });
+}
+
+void FakeWatchers::fire() const {
+    for (const std::weak_ptr<Watch>& weak : made) {
+        if (const auto watch = weak.lock()) {
+            watch->onChange();
+        }
+    }
+}
+
+StoreTest::StoreTest()
+    : library(temp.path() + QStringLiteral("/library")),
+      photosMetadata(temp.path() + QStringLiteral("/data/Lumivex/Photos")),
+      defaults(std::make_unique<UserDefaults>(temp.path() + QStringLiteral("/defaults.json"))) {
+    makeDirectories(library);
+}
+
+StoreTest::~StoreTest() {
+    store.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+LumivexStore& StoreTest::makeStore(const QStringList& arguments) {
+    LumivexStore::Services services;
+    services.arguments = arguments;
+    services.defaults = defaults.get();
+    services.photos = &photos;
+    services.trash = &trash;
+    services.shell = &shell;
+    services.clock = &clock;
+    services.listing = &listing;
+    services.watchers = watchers.factory();
+    services.homeFolder = temp.path();
+    services.photosMetadataFolder = photosMetadata;
+    services.photosLegacyFolders = QStringList();
+    services.photosFolder = temp.path() + QStringLiteral("/Pictures");
+    store = std::make_unique<LumivexStore>(std::move(services));
+    return *store;
+}
+
+void StoreTest::settleUntil(const std::function<bool()>& done) {
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (done()) {
+            break;
+        }
+        ASSERT_LT(timer.elapsed(), 10000) << "the store did not settle";
+        QThread::msleep(1);
+    }
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void StoreTest::settle() {
+    settleUntil([this] { return !store->scanning() && !store->deleting(); });
+}
+
+void StoreTest::addPhoto(const QString& relative) const {
+    writeFile(at(relative), plainJpeg());
+}
+
+void StoreTest::addPng(const QString& relative) const {
+    writeFile(at(relative), png({}));
+}
+
+void StoreTest::makeTree() const {
+    addPhoto(QStringLiteral("a.jpg"));
+    addPhoto(QStringLiteral("b.jpg"));
+    addPng(QStringLiteral("sub/c.png"));
+}
+
+void StoreTest::openLibrary() {
+    if (!store) {
+        makeStore();
+    }
+    store->openLibrary(library, true, true);
+    settle();
+}
+
+const MediaItem& StoreTest::item(const QString& filename) {
+    for (const MediaItem& candidate : store->library().items) {
+        if (candidate.filename == filename) {
+            return candidate;
+        }
+    }
+    ADD_FAILURE() << "no item " << filename.toStdString();
+    static const MediaItem none;
+    return none;
+}
+
+QSet<QUuid> StoreTest::ids(const QStringList& filenames) {
+    QSet<QUuid> result;
+    for (const QString& filename : filenames) {
+        result.insert(item(filename).id);
+    }
+    return result;
+}
+
+}  // namespace lumivex::test
