@@ -71,7 +71,7 @@ void LumivexStore::addLabel(const QString& value, const Category& category) {
         return;
     }
     for (const QString& option : propertyOptions(category)) {
-        if (TextOrder::localizedCaseInsensitiveCompare(option, text) == 0) {
+        if (TextOrder::equalIgnoringCase(option, text)) {
             text = option;
             break;
         }

@@ -68,8 +68,7 @@ void LumivexStore::renameOption(const QString& option, const QString& name,
     }
     const QStringList offered = propertyOptions(category);
     if (std::any_of(offered.cbegin(), offered.cend(), [&](const QString& other) {
-            return other != option &&
-                   TextOrder::localizedCaseInsensitiveCompare(other, trimmed) == 0;
+            return other != option && TextOrder::equalIgnoringCase(other, trimmed);
         })) {
         setError(QStringLiteral("같은 이름의 옵션이 이미 있습니다."));
         return;

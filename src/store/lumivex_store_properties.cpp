@@ -11,7 +11,7 @@ const QString duplicateOnRename = QStringLiteral("같은 이름의 분류가 이
 const QString ratingName = QStringLiteral("별점");
 
 bool sameName(const QString& a, const QString& b) {
-    return TextOrder::localizedCaseInsensitiveCompare(a, b) == 0;
+    return TextOrder::equalIgnoringCase(a, b);
 }
 
 qsizetype indexOfCategory(const QList<Category>& categories, const QUuid& id) {
