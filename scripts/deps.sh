@@ -10,6 +10,8 @@ packages=(
   # Qt 6.4 plays through GStreamer: containers, parsers and the H.264 and AAC decoders.
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
   gstreamer1.0-alsa
+  # The window's Korean text.
+  fonts-noto-cjk
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
 )
