@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QWindow>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -16,6 +15,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -290,9 +290,14 @@ void FolderMenuController::removeDismissal() {
 
 // A dialog or another window taking the focus ends the menu, so keys typed there never choose
 // a filter.
-void FolderMenuController::activeWindowChanged() {
-    const QWidget* active = QApplication::activeWindow();
-    if (active && active != (anchor_ ? anchor_->window() : nullptr) && !ownsWindow(active)) {
+void FolderMenuController::activeWindowChanged(QWindow* focus) {
+    if (!focus || (anchor_ && anchor_->window()->windowHandle() == focus)) {
+        return;
+    }
+    const bool own = std::any_of(levels_.begin(), levels_.end(), [focus](const Level& level) {
+        return level.panel && level.panel->windowHandle() == focus;
+    });
+    if (!own) {
         close();
     }
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 class QScrollArea;
+class QWindow;
 class QWidget;
 
 namespace lumivex {
@@ -104,7 +105,7 @@ private:
     void enterChild();
     bool ownsKeyTarget(QObject* watched) const;
     void dismissOnPointer(QObject* watched, QEvent* event);
-    void activeWindowChanged();
+    void activeWindowChanged(QWindow* focus);
 
     std::vector<FolderFilterNode> nodes_;
     std::optional<QList<FilterMenuOption>> options_;
