@@ -1,9 +1,11 @@
 #include "app/desktop_shell.h"
 #include "browser/browser_palette.h"
 #include "browser/lumivex_view.h"
+#include "browser/media_grid_view.h"
 #include "catalog/folder_watcher.h"
 #include "media/photos_catalog_location.h"
 #include "media/photos_thumbnail_cache.h"
+#include "media/thumbnail_cache.h"
 #include "media/video_compatibility.h"
 #include "media/xdg_photo_library.h"
 #include "platform/app_brand.h"
@@ -76,6 +78,8 @@ int main(int argc, char** argv) {
     LumivexStore store(std::move(services));
 
     LumivexView window(store, defaults);
+    window.setGrid(new MediaGridView(
+        {&store, &defaults, &shell, &ThumbnailCache::shared(), &PhotosThumbnailCache::shared()}));
     shell.setWindow(&window);
     window.setWindowTitle(AppBrand::name());
     window.resize(1280, 840);

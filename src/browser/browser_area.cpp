@@ -4,6 +4,7 @@
 #include "browser/browser_icons.h"
 #include "browser/browser_palette.h"
 #include "browser/filter_bar.h"
+#include "browser/media_grid_view.h"
 #include "browser/window_state.h"
 #include "store/lumivex_store.h"
 
@@ -83,8 +84,8 @@ BrowserArea::BrowserArea(LumivexStore& store, WindowState& state, QWidget* paren
     column->addLayout(bar);
     stack_ = new QStackedLayout;
     column->addLayout(stack_, 1);
-    grid_ = new QWidget(this);
-    stack_->addWidget(grid_);
+    gridSlot_ = new QWidget(this);
+    stack_->addWidget(gridSlot_);
     setMinimumWidth(420);
     for (const auto signal :
          {&LumivexStore::queryChanged, &LumivexStore::libraryChanged, &LumivexStore::sourceChanged,
@@ -161,11 +162,12 @@ QWidget* BrowserArea::makeHeading() {
     return heading;
 }
 
-void BrowserArea::setGrid(QWidget* grid) {
-    stack_->removeWidget(grid_);
-    delete grid_;
+void BrowserArea::setGrid(MediaGridView* grid) {
+    stack_->removeWidget(gridSlot_);
+    delete gridSlot_;
+    gridSlot_ = grid;
     grid_ = grid;
-    stack_->addWidget(grid_);
+    stack_->addWidget(gridSlot_);
     contentKnown_ = false;
     scheduleRefresh();
 }
@@ -250,7 +252,9 @@ void BrowserArea::refreshSortMenu() {
 
 void BrowserArea::refreshContent() {
     const BrowserContent content = browserContent(store_);
-    grid_->setEnabled(gridEnabled());
+    if (grid_) {
+        grid_->setInteractionEnabled(gridEnabled());
+    }
     if (contentKnown_ && content == content_) {
         return;
     }
@@ -262,7 +266,7 @@ void BrowserArea::refreshContent() {
         emptyState_ = nullptr;
     }
     if (content == BrowserContent::grid) {
-        stack_->setCurrentWidget(grid_);
+        stack_->setCurrentWidget(gridSlot_);
         return;
     }
     emptyState_ = makeEmptyState(content, store_, this);

@@ -12,6 +12,7 @@ class QToolButton;
 namespace lumivex {
 
 class FilterBar;
+class MediaGridView;
 
 // The wide middle column: the heading row (kind title, count, library scope, select-all,
 // delete or deletion progress, sort menu and direction), the filter bar, and the grid or the one
@@ -23,7 +24,8 @@ public:
     BrowserArea(LumivexStore& store, WindowState& state, QWidget* parent = nullptr);
 
     // The grid shown when items pass the query; the area owns it from now on.
-    void setGrid(QWidget* grid);
+    void setGrid(MediaGridView* grid);
+    MediaGridView* grid() const { return grid_; }
     // Whether the grid reacts to the mouse and the keyboard now.
     bool gridEnabled() const;
 
@@ -57,7 +59,8 @@ private:
     QToolButton* direction_ = nullptr;
     FilterBar* filterBar_ = nullptr;
     QStackedLayout* stack_ = nullptr;
-    QWidget* grid_ = nullptr;
+    QWidget* gridSlot_ = nullptr;
+    MediaGridView* grid_ = nullptr;
     EmptyState* emptyState_ = nullptr;
     BrowserContent content_ = BrowserContent::grid;
     bool contentKnown_ = false;

@@ -63,8 +63,8 @@ void FilterMenuButton::paintEvent(QPaintEvent*) {
     }
     const QColor accent = BrowserPalette::mint();
     const double middle = height() / 2.0;
-    BrowserIcons::paint(painter, symbol_, QRectF(11, middle - symbolSize / 2.0, symbolSize, symbolSize),
-                        accent);
+    BrowserIcons::paint(painter, symbol_,
+                        QRectF(11, middle - symbolSize / 2.0, symbolSize, symbolSize), accent);
     painter.setPen(accent);
     painter.setFont(font());
     const int textLeft = 11 + symbolSize + 5;

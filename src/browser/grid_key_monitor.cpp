@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
+#include <algorithm>
+
 namespace lumivex {
 
 GridKeyMonitor::GridKeyMonitor(QWidget& grid, SelectionCount selectionCount, Perform perform)
@@ -54,8 +56,17 @@ bool GridKeyMonitor::watches(QObject* watched) const {
     return modal == nullptr || modal == window;
 }
 
+// The filter menus float in tool windows of the grid's window that never take the focus.
+bool GridKeyMonitor::menuPanelShown() const {
+    const QList<QWidget*> children =
+        grid_->window()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    return std::any_of(children.begin(), children.end(), [](const QWidget* child) {
+        return child->isWindow() && child->isVisible() && child->windowType() == Qt::Tool;
+    });
+}
+
 std::optional<GridKeyboardAction> GridKeyMonitor::actionOf(const QKeyEvent& key) const {
-    const bool menuOpen = QApplication::activePopupWidget() != nullptr;
+    const bool menuOpen = QApplication::activePopupWidget() != nullptr || menuPanelShown();
     return GridKeyboardAction::resolve(key.key(), key.text(), key.modifiers(), selectionCount_(),
                                        editingText(), menuOpen);
 }

@@ -34,6 +34,7 @@ protected:
 
 private:
     bool watches(QObject* watched) const;
+    bool menuPanelShown() const;
     std::optional<GridKeyboardAction> actionOf(const QKeyEvent& key) const;
 
     QPointer<QWidget> grid_;

@@ -6,6 +6,7 @@
 #include "browser/error_alert.h"
 #include "browser/footer.h"
 #include "browser/header_toolbar.h"
+#include "browser/media_grid_view.h"
 #include "browser/modal_overlay.h"
 #include "browser/sheet_slot.h"
 #include "browser/sidebar.h"
@@ -154,8 +155,15 @@ void LumivexView::pruneSelection() {
     store_.setSelection(kept);
 }
 
-void LumivexView::setGrid(QWidget* grid) {
+void LumivexView::setGrid(MediaGridView* grid) {
     browser_->setGrid(grid);
+    grid->setCardSize(state_.cardSize());
+    connect(&state_, &WindowState::cardSizeChanged, grid,
+            [this, grid] { grid->setCardSize(state_.cardSize()); });
+    connect(grid, &MediaGridView::columnsChanged, &state_, &WindowState::setPreviewColumns);
+    connect(grid, &MediaGridView::previewRequested, this,
+            [this](const MediaItem& item) { state_.setPreview(item); });
+    state_.setPreviewColumns(std::max(grid->columns(), 1));
 }
 
 void LumivexView::requestPreview() {

@@ -16,6 +16,7 @@ class DeletionAlert;
 class ErrorAlert;
 class Footer;
 class HeaderToolbar;
+class MediaGridView;
 class LumivexStore;
 class ModalOverlay;
 class SheetSlot;
@@ -53,8 +54,8 @@ public:
     DeletionAlert* deletionAlert() const { return deletionAlert_; }
     ErrorAlert* errorAlert() const { return errorAlert_; }
 
-    // The grid shown in the browser area; the view owns it from now on.
-    void setGrid(QWidget* grid);
+    // The grid shown in the browser area, wired to the window's state; the view owns it.
+    void setGrid(MediaGridView* grid);
 
     // Opens the preview of the first selected item, unless something else is up.
     void requestPreview();

@@ -1,4 +1,5 @@
 #include "browser/deletion_alert.h"
+#include "browser/media_grid_view.h"
 #include "browser/browser_area.h"
 #include "browser/window_fixture.h"
 
@@ -76,6 +77,36 @@ TEST_F(DeletionAlertTest, ARequestOfAnotherLibraryIsRefusedByTheStoreItself) {
     EXPECT_EQ(window->deletionAlert()->box(), nullptr);
     store->confirmDeletion(shown);
     settle();
+    EXPECT_TRUE(trash.calls.isEmpty());
+}
+
+}  // namespace
+}  // namespace lumivex::test
+
+namespace lumivex::test {
+namespace {
+
+using DeleteKey = WindowTest;
+
+TEST_F(DeleteKey, DeleteInTheWindowAsksAboutTheSelectedPhotoAndVideo) {
+    addPhoto(QStringLiteral("photo.jpg"));
+    addVideo(QStringLiteral("clip.mp4"));
+    openLibrary();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    grid->setFocus();
+    selectFiles({QStringLiteral("photo.jpg"), QStringLiteral("clip.mp4")});
+    waitForThumbnails();
+    screenshot(QStringLiteral("grid-selected"));
+    QTest::keyClick(grid, Qt::Key_Delete);
+    settle();
+    QMessageBox* box = window->deletionAlert()->box();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), QStringLiteral("2개의 사진·영상을 삭제하시겠습니까?"));
+    QTest::mouseClick(buttonWithText(box, QStringLiteral("취소")), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(QFile::exists(at(QStringLiteral("photo.jpg"))));
+    EXPECT_TRUE(QFile::exists(at(QStringLiteral("clip.mp4"))));
     EXPECT_TRUE(trash.calls.isEmpty());
 }
 

@@ -1,6 +1,8 @@
 #include "browser/window_fixture.h"
 
 #include "browser/browser_palette.h"
+#include "browser/grid_thumbnails.h"
+#include "browser/media_grid_view.h"
 #include "browser/store_region.h"
 #include "support/media_fixtures.h"
 #include "support/test_files.h"
@@ -45,6 +47,8 @@ LumivexView& WindowTest::makeWindow(const QStringList& arguments) {
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setPalette(BrowserPalette::applicationPalette());
     window = std::make_unique<LumivexView>(*store, *defaults);
+    grid = new MediaGridView({store.get(), defaults.get(), &shell, &thumbnails, &photosThumbnails});
+    window->setGrid(grid);
     window->resize(1280, 840);
     window->show();
     settle();
@@ -80,6 +84,12 @@ void WindowTest::settle() {
     for (StoreRegion* region : window->findChildren<StoreRegion*>()) {
         region->refreshIfStale();
     }
+}
+
+void WindowTest::waitForThumbnails() {
+    grid->requestThumbnails();
+    settleUntil([this] { return grid->thumbnails().requestsInFlight() == 0; });
+    grid->viewport()->repaint();
 }
 
 void WindowTest::addPhoto(const QString& relative) const {

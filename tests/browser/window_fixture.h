@@ -1,6 +1,8 @@
 #pragma once
 
 #include "browser/lumivex_view.h"
+#include "media/photos_thumbnail_cache.h"
+#include "media/thumbnail_cache.h"
 #include "platform/user_defaults.h"
 #include "store/lumivex_store.h"
 #include "support/fake_photo_library.h"
@@ -42,6 +44,8 @@ protected:
     const MediaItem& item(const QString& filename) const;
     void selectFiles(const QStringList& filenames);
     void search(const QString& text);
+    // Until every thumbnail the grid asked for has arrived (10 s at most).
+    void waitForThumbnails();
     // Writes a PNG of the window into the test program's "screenshots" folder.
     void screenshot(const QString& name);
 
@@ -53,8 +57,11 @@ protected:
     FakeShell shell;
     ManualClock clock;
     HeldListing listing{photos};
+    ThumbnailCache thumbnails;
+    PhotosThumbnailCache photosThumbnails;
     std::unique_ptr<LumivexStore> store;
     std::unique_ptr<LumivexView> window;
+    MediaGridView* grid = nullptr;
 };
 
 // The button among `parent`'s children whose text is `text`, or nothing.
