@@ -44,11 +44,11 @@ FilterBar::FilterBar(LumivexStore& store, WindowState& state, QWidget* parent)
     scroll->setWidgetResizable(true);
     scroll->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
     auto* content = new QWidget;
-    content->setAutoFillBackground(false);
     row_ = new QHBoxLayout(content);
     row_->setContentsMargins(0, 0, 0, 0);
     row_->setSpacing(8);
     scroll->setWidget(content);
+    content->setAutoFillBackground(false);
     scroll->viewport()->setAutoFillBackground(false);
     auto* outer = new QHBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);

@@ -210,7 +210,6 @@ QWidget* FolderMenuController::makePanel(const QRect& frame, bool root,
 void FolderMenuController::addRows(Level& level, int depth, int contentHeight, int gap, bool root) {
     const int width = level.panel->width();
     auto* document = new FolderMenuDocument;
-    document->setAutoFillBackground(false);
     document->resize(width, contentHeight);
     for (int index = 0; index < level.entries.size(); ++index) {
         const Entry& entry = level.entries[index];
@@ -257,6 +256,7 @@ void FolderMenuController::addRows(Level& level, int depth, int contentHeight, i
         separator->setGeometry(12, 68, width - 24, 1);
     }
     level.scroll->setWidget(document);
+    document->setAutoFillBackground(false);
     connect(level.scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, depth] {
         hoverTimer_.stop();
         removeLevels(depth + 1);

@@ -180,6 +180,8 @@ void Sidebar::addRecentFolders(QVBoxLayout* layout) {
     }
     rows->addStretch(1);
     scroll->setWidget(list);
+    list->setAutoFillBackground(false);
+    scroll->viewport()->setAutoFillBackground(false);
     layout->addWidget(scroll);
 }
 
