@@ -145,11 +145,15 @@ void LumivexView::queryChanged() {
 }
 
 void LumivexView::pruneSelection() {
-    QSet<QUuid> kept;
     const QSet<QUuid>& selection = store_.selection();
-    for (const QUuid& id : store_.visibleOrder()) {
-        if (selection.contains(id)) {
-            kept.insert(id);
+    QSet<QUuid> kept;
+    if (!selection.isEmpty()) {
+        const QList<QUuid>& order = store_.visibleOrder();
+        const QSet<QUuid> visible(order.begin(), order.end());
+        for (const QUuid& id : selection) {
+            if (visible.contains(id)) {
+                kept.insert(id);
+            }
         }
     }
     store_.setSelection(kept);

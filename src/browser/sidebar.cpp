@@ -79,11 +79,27 @@ Sidebar::Sidebar(LumivexStore& store, WindowState& state, QWidget* parent)
         QStringLiteral("color: %1").arg(BrowserPalette::divider().name(QColor::HexArgb)));
     column->addWidget(divider);
     column->addWidget(makeSourceButton());
+    connect(&store_, &LumivexStore::queryChanged, this, &Sidebar::queryChanged);
     for (const auto signal :
-         {&LumivexStore::queryChanged, &LumivexStore::libraryChanged, &LumivexStore::sourceChanged,
-          &LumivexStore::rootChanged, &LumivexStore::recentFoldersChanged,
-          &LumivexStore::connectingPhotosChanged, &LumivexStore::deletingChanged}) {
+         {&LumivexStore::libraryChanged, &LumivexStore::sourceChanged, &LumivexStore::rootChanged,
+          &LumivexStore::recentFoldersChanged, &LumivexStore::connectingPhotosChanged,
+          &LumivexStore::deletingChanged}) {
         connect(&store_, signal, this, &Sidebar::scheduleRefresh);
+    }
+}
+
+// The sidebar shows neither the search text nor the sort, so typing in the search field leaves it
+// alone: rebuilding its rows for every keystroke would cost more than the search.
+void Sidebar::queryChanged() {
+    const MediaQuery& query = store_.query();
+    const bool shown =
+        query.kind == shownQuery_.kind && query.videoDuration == shownQuery_.videoDuration &&
+        query.folderPath == shownQuery_.folderPath &&
+        query.unratedOnly == shownQuery_.unratedOnly &&
+        query.unclassifiedOnly == shownQuery_.unclassifiedOnly &&
+        query.facets == shownQuery_.facets && query.emptyFacets == shownQuery_.emptyFacets;
+    if (!shown) {
+        scheduleRefresh();
     }
 }
 
@@ -115,6 +131,7 @@ void Sidebar::clearRows() {
 }
 
 void Sidebar::refresh() {
+    shownQuery_ = store_.query();
     clearRows();
     addLibrarySection();
     addPropertySections();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browser/store_region.h"
+#include "model/media_query.h"
 
 class QFrame;
 class QLabel;
@@ -36,6 +37,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void queryChanged();
     void clearRows();
     void addLibrarySection();
     void addDurationRows();
@@ -54,6 +56,7 @@ private:
     QPushButton* source_ = nullptr;
     QLabel* sourceDetail_ = nullptr;
     QFrame* popover_ = nullptr;
+    MediaQuery shownQuery_;
 };
 
 }  // namespace lumivex
