@@ -7,17 +7,21 @@
 #include "store/lumivex_store.h"
 #include "store/store_paths.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace lumivex {
 
@@ -121,7 +125,13 @@ void Sidebar::buildPopover() {
     column->addWidget(folder);
     popover->adjustSize();
     const QPoint anchor = source_->mapToGlobal(QPoint(static_cast<int>(source_->width() * 0.8), 0));
-    popover->move(anchor.x() - popover->width() / 2, anchor.y() - popover->height() - 6);
+    QRect frame(QPoint(anchor.x() - popover->width() / 2, anchor.y() - popover->height() - 6),
+                popover->size());
+    if (const QScreen* screen = source_->screen()) {
+        const QRect usable = screen->availableGeometry().adjusted(4, 4, -4, -4);
+        frame.moveLeft(std::clamp(frame.left(), usable.left(), usable.right() + 1 - frame.width()));
+    }
+    popover->move(frame.topLeft());
     popover->show();
 }
 
@@ -149,7 +159,7 @@ void Sidebar::addRecentFolders(QVBoxLayout* layout) {
     const bool busy = store_.connectingPhotos() || store_.deleting();
     const QString openRoot = StorePaths::standardized(store_.root());
     for (const QUrl& url : folders) {
-        const QString path = url.toLocalFile();
+        const QString path = QDir::cleanPath(url.toLocalFile());
         auto* row = new QHBoxLayout;
         row->setSpacing(2);
         const bool current =
