@@ -45,6 +45,14 @@ public:
     }
 
 protected:
+    // Without a compositor the transparent corners would show black: cut them off.
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        QPainterPath path;
+        path.addRoundedRect(QRectF(rect()), 10, 10);
+        setMask(QRegion(path.toFillPolygon().toPolygon()));
+    }
+
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);

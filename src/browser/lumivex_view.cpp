@@ -240,6 +240,12 @@ void LumivexView::resizeEvent(QResizeEvent* event) {
     }
 }
 
+// A Photos setup the store asked for while restoring appears once there is a window to hold it.
+void LumivexView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    photosSetup_->sync();
+}
+
 void LumivexView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), BrowserPalette::canvas());
