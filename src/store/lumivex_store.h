@@ -51,7 +51,8 @@ public:
     using WatcherFactory =
         std::function<std::shared_ptr<void>(const QString& folder, std::function<void()> onChange)>;
 
-    // What the store works with; every object must outlive the store.
+    // What the store works with; every object must outlive the store. Without a clock, listing
+    // or watcher factory the store uses the system's, and the folder watcher.
     struct Services {
         QStringList arguments;
         UserDefaults* defaults = nullptr;
@@ -218,6 +219,7 @@ private:
     void assignDeleting(bool value);
     void assignDeletedArchive(const DeletedArchive& archive);
     void invalidateBrowseCache();
+    const QList<qsizetype>& visiblePositions();
     // The identifiers among `ids` (and `extra`) that the query shows, in its order.
     QList<QUuid> visibleAmong(const QSet<QUuid>& ids, const std::optional<QUuid>& extra);
 
@@ -275,6 +277,8 @@ private:
     QString currentFolder() const;
     bool editingAllowed() const;
 
+    std::unique_ptr<StoreClock> ownedClock_;
+    std::unique_ptr<MediaListing> ownedListing_;
     Services services_;
 
     Library library_;
@@ -309,6 +313,8 @@ private:
 
     std::optional<LibraryBrowseSnapshot> browseCache_;
     std::optional<QList<MediaItem>> visibleCache_;
+    // Where the visible items stand in the snapshot: the order without copying the items.
+    std::optional<QList<qsizetype>> visiblePositionsCache_;
     std::optional<QList<QUuid>> visibleOrderCache_;
     std::optional<QList<MediaItem>> selectedCache_;
     std::optional<FolderScope> folderScopeCache_;
