@@ -38,6 +38,10 @@ TEST_F(GridMouse, StoredCardSizesOutOfRangeNeitherBreakNorStretchTheGrid) {
     EXPECT_EQ(grid->columns(), 2);
     grid->setCardSize(std::numeric_limits<double>::infinity());
     EXPECT_EQ(grid->cardSize(), 210);
+    // A change made in the settings reaches the grid at once.
+    defaults->setDouble(QStringLiteral("Lumivex.settings.cardSize"), 250);
+    EXPECT_EQ(grid->cardSize(), 250);
+    EXPECT_EQ(grid->columns(), 2);
 }
 
 TEST_F(GridMouse, ClicksSelectAsTheStoreDefines) {
