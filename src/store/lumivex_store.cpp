@@ -1,11 +1,15 @@
 #include "store/lumivex_store.h"
 
+#include "catalog/folder_watcher.h"
 #include "catalog/library_state.h"
 #include "media/photos_catalog_location.h"
 #include "media/photos_change_observer.h"
+#include "media/photos_thumbnail_cache.h"
 #include "platform/text_order.h"
 #include "platform/user_defaults.h"
+#include "store/scanner_listing.h"
 #include "store/store_paths.h"
+#include "store/system_clock.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -14,7 +18,23 @@ namespace lumivex {
 
 namespace {
 
-LumivexStore::Services withDefaults(LumivexStore::Services services) {
+LumivexStore::Services withDefaults(LumivexStore::Services services,
+                                    std::unique_ptr<StoreClock>& clock,
+                                    std::unique_ptr<MediaListing>& listing) {
+    if (services.clock == nullptr) {
+        clock = std::make_unique<SystemClock>();
+        services.clock = clock.get();
+    }
+    if (services.listing == nullptr) {
+        listing = std::make_unique<ScannerListing>(services.clock->function(), *services.photos,
+                                                   PhotosThumbnailCache::shared().assets());
+        services.listing = listing.get();
+    }
+    if (!services.watchers) {
+        services.watchers = [](const QString& folder, std::function<void()> onChange) {
+            return std::shared_ptr<void>(FolderWatcher::create(folder, std::move(onChange)));
+        };
+    }
     if (services.homeFolder.isEmpty()) {
         services.homeFolder = QDir::homePath();
     }
@@ -31,7 +51,7 @@ LumivexStore::Services withDefaults(LumivexStore::Services services) {
 
 LumivexStore::LumivexStore(Services services, QObject* parent)
     : QObject(parent),
-      services_(withDefaults(std::move(services))),
+      services_(withDefaults(std::move(services), ownedClock_, ownedListing_)),
       root_(services_.homeFolder),
       generation_(QUuid::createUuid()) {
     restore();

@@ -51,7 +51,8 @@ public:
     using WatcherFactory =
         std::function<std::shared_ptr<void>(const QString& folder, std::function<void()> onChange)>;
 
-    // What the store works with; every object must outlive the store.
+    // What the store works with; every object must outlive the store. Without a clock, listing
+    // or watcher factory the store uses the system's, and the folder watcher.
     struct Services {
         QStringList arguments;
         UserDefaults* defaults = nullptr;
@@ -201,7 +202,6 @@ private:
     // What a running scan was started for.
     struct ScanContext {
         QUuid generation;
-        QString root;
         LibrarySource source = LibrarySource::none;
     };
     using ScanWatcher = QFutureWatcher<QList<MediaItem>>;
@@ -239,10 +239,10 @@ private:
     void handlePhotosChange();
 
     // Commit.
-    bool commit(const LibraryState& state, const std::optional<MediaQuery>& query = std::nullopt,
+    bool commit(LibraryState state, const std::optional<MediaQuery>& query = std::nullopt,
                 const std::optional<QString>& actionName = std::nullopt);
     void validateRoot() const;
-    LibraryState savedState(const LibraryState& state);
+    LibraryState savedState(LibraryState state);
     void publishCommitted(const LibraryState& old, const LibraryState& saved,
                           const std::optional<MediaQuery>& query,
                           const std::optional<QString>& actionName);
@@ -270,12 +270,14 @@ private:
     void deletionFinished(const DeletionRequest& request, const DeletionResult& result);
 
     // Edits.
-    LibraryState editedState(const Library& library) const;
+    LibraryState editedState(Library library) const;
     void updateSelected(const QString& actionName, const std::function<void(MediaItem&)>& change);
     bool hasFolderSchema(const QString& folder) const;
     QString currentFolder() const;
     bool editingAllowed() const;
 
+    std::unique_ptr<StoreClock> ownedClock_;
+    std::unique_ptr<MediaListing> ownedListing_;
     Services services_;
 
     Library library_;

@@ -18,7 +18,7 @@ const QString saveFailure = QStringLiteral(
 // The one road from a changed state to the files and the published state: save at once, read the
 // tree back only when the folders' schemas changed, then publish, keep the query and selection
 // pointing at what exists, record the undo step and stamp the files for later undo checks.
-bool LumivexStore::commit(const LibraryState& state, const std::optional<MediaQuery>& query,
+bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& query,
                           const std::optional<QString>& actionName) {
     if (source_ == LibrarySource::none || locked_) {
         return false;
@@ -27,7 +27,7 @@ bool LumivexStore::commit(const LibraryState& state, const std::optional<MediaQu
     LibraryState saved;
     try {
         validateRoot();
-        saved = savedState(state);
+        saved = savedState(std::move(state));
     } catch (const Error& error) {
         assignLocked(true);
         setError(saveFailure + QLatin1Char('\n') + error.description());
@@ -45,7 +45,7 @@ void LumivexStore::validateRoot() const {
     }
 }
 
-LibraryState LumivexStore::savedState(const LibraryState& state) {
+LibraryState LumivexStore::savedState(LibraryState state) {
     if (source_ != LibrarySource::folder) {
         LibraryDisk::saveState(state, root_);
         return state;

@@ -15,8 +15,9 @@ bool hasLineBreak(const QString& text) {
 
 }  // namespace
 
-LibraryState LumivexStore::editedState(const Library& library) const {
-    return LibraryState{library, deletedArchive_.aligned(library.categories)};
+LibraryState LumivexStore::editedState(Library library) const {
+    DeletedArchive archive = deletedArchive_.aligned(library.categories);
+    return LibraryState{std::move(library), std::move(archive)};
 }
 
 void LumivexStore::updateSelected(const QString& actionName,
@@ -38,7 +39,7 @@ void LumivexStore::updateSelected(const QString& actionName,
     if (edited == library_) {
         return;
     }
-    commit(editedState(edited), std::nullopt, actionName);
+    commit(editedState(std::move(edited)), std::nullopt, actionName);
 }
 
 bool LumivexStore::setRating(int rating, const QUuid& itemID) {
@@ -56,7 +57,7 @@ bool LumivexStore::setRating(int rating, const QUuid& itemID) {
     }
     Library edited = library_;
     edited.items[found - library_.items.cbegin()].rating = rating;
-    return commit(editedState(edited), std::nullopt, ratingTitle);
+    return commit(editedState(std::move(edited)), std::nullopt, ratingTitle);
 }
 
 void LumivexStore::addLabel(const QString& value, const Category& category) {
@@ -76,11 +77,11 @@ void LumivexStore::addLabel(const QString& value, const Category& category) {
             break;
         }
     }
-    const Library edited = FolderCatalog::applyingLabel(text, selection_, category, library_);
+    Library edited = FolderCatalog::applyingLabel(text, selection_, category, library_);
     if (edited == library_) {
         return;
     }
-    commit(editedState(edited), std::nullopt, QStringLiteral("분류 정보 변경"));
+    commit(editedState(std::move(edited)), std::nullopt, QStringLiteral("분류 정보 변경"));
 }
 
 void LumivexStore::removeLabel(const QString& value, const Category& category) {
@@ -109,7 +110,7 @@ void LumivexStore::setNotes(const QString& notes, const QUuid& itemID) {
     }
     Library edited = library_;
     edited.items[found - library_.items.cbegin()].notes = notes;
-    commit(editedState(edited), std::nullopt, QStringLiteral("메모 변경"));
+    commit(editedState(std::move(edited)), std::nullopt, QStringLiteral("메모 변경"));
 }
 
 }  // namespace lumivex

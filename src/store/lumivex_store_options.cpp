@@ -53,7 +53,7 @@ void LumivexStore::moveOption(const QString& option, const QString& target,
             }
         }
     }
-    commit(editedState(edited), std::nullopt, QStringLiteral("옵션 순서 변경"));
+    commit(editedState(std::move(edited)), std::nullopt, QStringLiteral("옵션 순서 변경"));
 }
 
 void LumivexStore::renameOption(const QString& option, const QString& name,

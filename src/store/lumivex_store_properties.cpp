@@ -83,7 +83,7 @@ bool LumivexStore::addCategory(const QString& name, PropertyKind kind) {
         schema.properties.append(local);
         schema.displayIDs[local.idText()] = chosen.idText();
     }
-    return commit(editedState(edited), std::nullopt, QStringLiteral("속성 추가"));
+    return commit(editedState(std::move(edited)), std::nullopt, QStringLiteral("속성 추가"));
 }
 
 void LumivexStore::renameCategory(const Category& category, const QString& name) {
@@ -107,14 +107,14 @@ void LumivexStore::renameCategory(const Category& category, const QString& name)
             return;
         }
         schema.properties[at].name = trimmed;
-        commit(editedState(edited), std::nullopt, title);
+        commit(editedState(std::move(edited)), std::nullopt, title);
         return;
     }
     const qsizetype at = indexOfCategory(edited.categories, category.id);
     if (at >= 0) {
         edited.categories[at].name = trimmed;
     }
-    if (!commit(editedState(edited), std::nullopt, title) || !query_.sortCategory ||
+    if (!commit(editedState(std::move(edited)), std::nullopt, title) || !query_.sortCategory ||
         query_.sortCategory->id != category.id) {
         return;
     }
@@ -191,7 +191,7 @@ void LumivexStore::moveCategory(const Category& category, int offset) {
         return;
     }
     list->swapItemsAt(at, target);
-    commit(editedState(edited), std::nullopt, QStringLiteral("속성 순서 변경"));
+    commit(editedState(std::move(edited)), std::nullopt, QStringLiteral("속성 순서 변경"));
 }
 
 }  // namespace lumivex

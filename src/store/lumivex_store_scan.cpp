@@ -36,7 +36,7 @@ void LumivexStore::rescan(bool resetHistory) {
         return;
     }
     assignScanning(true);
-    const ScanContext context{generation_, root_, source_};
+    const ScanContext context{generation_, source_};
     QFuture<QList<MediaItem>> future =
         source_ == LibrarySource::photos
             ? services_.listing->scanPhotos()

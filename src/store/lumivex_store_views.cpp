@@ -72,14 +72,14 @@ QList<QUuid> LumivexStore::visibleAmong(const QSet<QUuid>& ids, const std::optio
         return visible;
     }
     const bool topLevelOnly = source_ == LibrarySource::folder && !library_.includeSubfolders;
-    Library probe = library_;
-    probe.items.clear();
+    QList<MediaItem> candidates;
     for (const MediaItem& item : library_.items) {
         if ((ids.contains(item.id) || item.id == extra) && item.available &&
             (!topLevelOnly || item.folder().isEmpty())) {
-            probe.items.append(item);
+            candidates.append(item);
         }
     }
+    const Library probe = Library::withContents(library_.categories, std::move(candidates));
     QList<QUuid> visible;
     for (const MediaItem& item : query_.apply(probe)) {
         visible.append(item.id);

@@ -24,17 +24,38 @@ bool sameInstant(const Date& a, const Date& b) {
     return std::abs(a.secondsSince1970 - b.secondsSince1970) < dateTolerance;
 }
 
-// Each key maps to the one item that has it, or to nothing when several share it. Keys are views
-// of the items' own texts, which outlive the index.
-template <typename Key, typename KeyOf>
-QHash<Key, const MediaItem*> uniqueIndex(const QList<MediaItem>& items, KeyOf keyOf) {
-    QHash<Key, const MediaItem*> index;
+// One or two texts with their hash computed once: a probe of the index compares hashes first
+// and reads the texts only when they agree. The texts are views of the items' own, which outlive
+// the index.
+struct ItemKey {
+    ItemKey(QStringView text, QStringView more = {})
+        : first(text), second(more), hash(qHashMulti(0, text, more)) {}
+
+    QStringView first;
+    QStringView second;
+    size_t hash;
+
+    bool operator==(const ItemKey& other) const {
+        return hash == other.hash && first == other.first && second == other.second;
+    }
+};
+
+size_t qHash(const ItemKey& key, size_t seed) {
+    return key.hash ^ seed;
+}
+
+using ItemIndex = QHash<ItemKey, const MediaItem*>;
+
+// Each key maps to the one item that has it, or to nothing when several share it.
+template <typename KeyOf>
+ItemIndex uniqueIndex(const QList<MediaItem>& items, KeyOf keyOf) {
+    ItemIndex index;
     index.reserve(items.size());
     for (const MediaItem& item : items) {
-        Key key = keyOf(item);
+        const ItemKey key = keyOf(item);
         const auto known = index.find(key);
         if (known == index.end()) {
-            index.insert(std::move(key), &item);
+            index.insert(key, &item);
         } else {
             *known = nullptr;
         }
@@ -44,8 +65,7 @@ QHash<Key, const MediaItem*> uniqueIndex(const QList<MediaItem>& items, KeyOf ke
 
 // The one item of `key`, which no later lookup gets again: two files or assets never match the
 // same item.
-template <typename Key>
-const MediaItem* takeOnlyItem(QHash<Key, const MediaItem*>& index, const Key& key) {
+const MediaItem* takeOnlyItem(ItemIndex& index, const ItemKey& key) {
     const auto found = index.find(key);
     if (found == index.end()) {
         return nullptr;
@@ -69,8 +89,7 @@ bool fileMatches(const MediaItem& item, const DirectoryEntry& entry, MediaKind k
 }
 
 // Counts the media files of one folder into `count`; false at the first one no item describes.
-bool folderMatches(const QString& key, const QString& path,
-                   QHash<QStringView, const MediaItem*>& byName, qsizetype& count) {
+bool folderMatches(const QString& key, const QString& path, ItemIndex& byName, qsizetype& count) {
     DirectoryListing listing(path);
     DirectoryEntry entry;
     // One buffer for every relative name of the folder.
@@ -87,7 +106,7 @@ bool folderMatches(const QString& key, const QString& path,
         ++count;
         name.truncate(prefix);
         name.append(entry.name);
-        const MediaItem* item = takeOnlyItem(byName, QStringView(name));
+        const MediaItem* item = takeOnlyItem(byName, {name});
         if (item == nullptr || !fileMatches(*item, entry, kindOf(content))) {
             return false;
         }
@@ -130,8 +149,8 @@ bool folderMediaStillCurrent(const Library& library, const QString& root) {
                      [&](const auto& folder) { return catalogFolders.contains(folder.first); })) {
         return false;
     }
-    auto byName = uniqueIndex<QStringView>(
-        library.items, [](const MediaItem& item) { return QStringView(item.filename); });
+    auto byName =
+        uniqueIndex(library.items, [](const MediaItem& item) { return ItemKey{item.filename}; });
     qsizetype count = 0;
     for (const auto& [key, path] : folders) {
         if (!folderMatches(key, path, byName, count)) {
@@ -148,8 +167,8 @@ bool photoMediaStillCurrent(const Library& library, PhotoAuthorizationStatus sta
         return false;
     }
     const QList<PhotoAssetState> assets = listAssets();
-    auto byIdentity = uniqueIndex<QStringView>(
-        library.items, [](const MediaItem& item) { return QStringView(item.fileIdentity); });
+    auto byIdentity = uniqueIndex(library.items,
+                                  [](const MediaItem& item) { return ItemKey{item.fileIdentity}; });
     qsizetype count = 0;
     for (const PhotoAssetState& asset : assets) {
         if (asset.content == MediaContent::none) {
@@ -157,7 +176,7 @@ bool photoMediaStillCurrent(const Library& library, PhotoAuthorizationStatus sta
         }
         ++count;
         const QString identity = QStringLiteral("photos:") + asset.localIdentifier;
-        const MediaItem* item = takeOnlyItem(byIdentity, QStringView(identity));
+        const MediaItem* item = takeOnlyItem(byIdentity, {identity});
         if (item == nullptr || !assetMatches(*item, asset)) {
             return false;
         }
@@ -169,11 +188,12 @@ bool sameMedia(const QList<MediaItem>& scanned, const QList<MediaItem>& current)
     if (scanned.size() != current.size()) {
         return false;
     }
-    using Key = std::pair<QStringView, QStringView>;
-    auto byKey = uniqueIndex<Key>(
-        current, [](const MediaItem& item) { return Key(item.filename, item.fileIdentity); });
+    const auto keyOf = [](const MediaItem& item) {
+        return ItemKey{item.filename, item.fileIdentity};
+    };
+    auto byKey = uniqueIndex(current, keyOf);
     return std::all_of(scanned.cbegin(), scanned.cend(), [&](const MediaItem& item) {
-        const MediaItem* match = takeOnlyItem(byKey, Key(item.filename, item.fileIdentity));
+        const MediaItem* match = takeOnlyItem(byKey, keyOf(item));
         return match != nullptr && match->kind == item.kind && match->size == item.size &&
                sameInstant(match->modified, item.modified) && match->duration == item.duration;
     });

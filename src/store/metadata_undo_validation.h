@@ -26,7 +26,9 @@ inline constexpr int invalidFileNameCode = 258;
 
 // A fingerprint (64 lower-case hexadecimal digits) of the metadata files and folder identities
 // of the library at `root`: every folder of the tree for a folder library, `root` alone
-// otherwise. Throws when the tree cannot be read or a save is unfinished.
+// otherwise. Throws when the tree cannot be read or a save is unfinished. Catalog files whose
+// statx signature stands since they were last hashed are not read again. It opens its own
+// CatalogCache pass, so it is never called from within one.
 QString persistenceStamp(const QString& root, LibrarySource source);
 
 // One photo-library asset as the media check compares it with an item.

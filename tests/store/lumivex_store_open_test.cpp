@@ -220,3 +220,28 @@ TEST_F(OpenTest, SubfoldersOffInTheCatalogAreTurnedOnAndWrittenBack) {
 
 }  // namespace
 }  // namespace lumivex::test
+
+namespace lumivex::test {
+namespace {
+
+// The application's own scanner, clock and folder watcher behind the same store.
+TEST_F(OpenTest, RunsOnTheSystemScannerClockAndWatcher) {
+    makeTree();
+    LumivexStore::Services services;
+    services.defaults = defaults.get();
+    services.photos = &photos;
+    services.trash = &trash;
+    services.shell = &shell;
+    services.homeFolder = temp.path();
+    services.photosMetadataFolder = photosMetadata;
+    services.photosLegacyFolders = QStringList();
+    store = std::make_unique<LumivexStore>(std::move(services));
+    store->openLibrary(library, true, true);
+    settle();
+    EXPECT_EQ(store->library().items.size(), 3);
+    EXPECT_FALSE(store->locked());
+    EXPECT_TRUE(store->lastSaved());
+}
+
+}  // namespace
+}  // namespace lumivex::test

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 
 namespace lumivex::test {
 namespace {
@@ -246,6 +247,18 @@ TEST_F(PhotoEditsTest, OptionEditsReachEveryItemAndDeletedRecord) {
     store->deleteOption(QStringLiteral("Ocean"), tags);
     EXPECT_TRUE(store->library().items[0].labels.at(key).isEmpty());
     EXPECT_TRUE(store->deletedArchive().records[0].item.labels.at(key).isEmpty());
+}
+
+TEST_F(PhotoEditsTest, AnEditThatChangesNothingStillSavesButRecordsNoStep) {
+    const auto saved = store->lastSaved();
+    QSignalSpy queries(store.get(), &LumivexStore::queryChanged);
+    clock.advance(3);
+    Category missing = tags;
+    missing.id = QUuid::createUuid();
+    store->renameCategory(missing, QStringLiteral("Elsewhere"));
+    EXPECT_GT(store->lastSaved(), saved);
+    EXPECT_EQ(queries.count(), 1) << "the reconciled query is assigned on every commit";
+    EXPECT_FALSE(store->metadataHistory().canUndo());
 }
 
 TEST_F(PhotoEditsTest, KindAndLengthFiltersAreSetTogether) {

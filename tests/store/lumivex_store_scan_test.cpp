@@ -175,6 +175,26 @@ TEST_F(ScanTest, ScanEndingAfterALockWritesNothing) {
     EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 1);
 }
 
+TEST_F(ScanTest, NothingIsScannedWithoutAnOpenLibrary) {
+    makeStore();
+    store->rescan(true);
+    EXPECT_EQ(listing.folderScans + listing.photoScans, 0);
+    EXPECT_FALSE(store->scanning());
+}
+
+TEST_F(ScanTest, AHundredBatchesGiveOneRescan) {
+    makeTree();
+    openLibrary();
+    const int before = listing.folderScans;
+    for (int batch = 0; batch < 100; ++batch) {
+        watchers.fire();
+    }
+    clock.advance(0.6);
+    settle();
+    clock.advance(60);
+    EXPECT_EQ(listing.folderScans, before + 1);
+}
+
 TEST_F(ScanTest, FolderScanAlwaysCommits) {
     makeTree();
     openLibrary();
