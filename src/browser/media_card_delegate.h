@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPainterPath>
 #include <QStyledItemDelegate>
 #include <QUuid>
 
@@ -38,6 +39,17 @@ Q_SIGNALS:
     void rateRequested(const QUuid& id, int rating);
 
 private:
+    // The outlines every card of one size shares, made once at the origin.
+    struct Shapes {
+        QSizeF size;
+        QPainterPath card;
+        QPainterPath placeholder;  // the thumbnail square within the card's rounded corners
+        QPainterPath corners;      // what the rounded corners cut off the thumbnail square
+        QPainterPath border;
+        QPainterPath selectedBorder;
+    };
+
+    const Shapes& shapes(QSizeF size) const;
     void paintBackground(QPainter& painter, const MediaCardLayout& layout, bool selected) const;
     void paintBorder(QPainter& painter, const MediaCardLayout& layout, bool selected) const;
     void paintThumbnail(QPainter& painter, const MediaCardLayout& layout, const MediaItem& item,
@@ -49,6 +61,7 @@ private:
 
     GridThumbnails& thumbnails_;
     std::optional<std::pair<QUuid, int>> pressedStar_;
+    mutable std::optional<Shapes> shapes_;
 };
 
 }  // namespace lumivex

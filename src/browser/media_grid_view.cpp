@@ -8,6 +8,7 @@
 #include "browser/media_card_layout.h"
 #include "browser/media_card_menu.h"
 #include "browser/media_grid_model.h"
+#include "platform/user_defaults.h"
 #include "store/lumivex_store.h"
 
 #include <QApplication>
@@ -45,6 +46,7 @@ MediaGridView::MediaGridView(Services services, QWidget* parent)
     connect(thumbnails_, &GridThumbnails::arrived, viewport(), qOverload<>(&QWidget::update));
     connect(delegate_, &MediaCardDelegate::rateRequested, this, &MediaGridView::rate);
     connect(model_, &QAbstractItemModel::modelReset, this, &MediaGridView::relayout);
+    connect(services_.defaults, &UserDefaults::changed, this, &MediaGridView::settingChanged);
     keys_ = std::make_unique<GridKeyMonitor>(
         *this, [this] { return services_.store->selection().size(); },
         [this](const GridKeyboardAction& action) { return perform(action); });
@@ -60,6 +62,16 @@ void MediaGridView::setCardSize(double size) {
     }
     cardSize_ = clamped;
     relayout();
+}
+
+// The settings window writes the same keys the grid reads.
+void MediaGridView::settingChanged(const QString& key) {
+    if (key == BrowserSettings::cardSizeKey) {
+        setCardSize(BrowserSettings::cardSize(*services_.defaults));
+    } else if (key == BrowserSettings::photosPixelsKey || key == BrowserSettings::folderPixelsKey) {
+        viewport()->update();
+        thumbnailTimer_.start();
+    }
 }
 
 void MediaGridView::setInteractionEnabled(bool enabled) {
