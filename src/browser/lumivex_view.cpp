@@ -161,9 +161,6 @@ void LumivexView::pruneSelection() {
 
 void LumivexView::setGrid(MediaGridView* grid) {
     browser_->setGrid(grid);
-    grid->setCardSize(state_.cardSize());
-    connect(&state_, &WindowState::cardSizeChanged, grid,
-            [this, grid] { grid->setCardSize(state_.cardSize()); });
     connect(grid, &MediaGridView::columnsChanged, &state_, &WindowState::setPreviewColumns);
     connect(grid, &MediaGridView::previewRequested, this,
             [this](const MediaItem& item) { state_.setPreview(item); });

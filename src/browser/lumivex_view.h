@@ -54,7 +54,8 @@ public:
     DeletionAlert* deletionAlert() const { return deletionAlert_; }
     ErrorAlert* errorAlert() const { return errorAlert_; }
 
-    // The grid shown in the browser area, wired to the window's state; the view owns it.
+    // The grid shown in the browser area (it follows the stored card size itself), wired to the
+    // window's column count and preview; the view owns it.
     void setGrid(MediaGridView* grid);
 
     // Opens the preview of the first selected item, unless something else is up.
