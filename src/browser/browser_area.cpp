@@ -62,6 +62,15 @@ QString scopeText(LumivexStore& store) {
            QString(*folder).replace(QLatin1Char('/'), QStringLiteral(" › "));
 }
 
+// The library's place: the photo library, or the root with the folder filter's path.
+QString scopeHelp(LumivexStore& store) {
+    if (store.source() == LibrarySource::photos) {
+        return photoLibraryScope;
+    }
+    const std::optional<QString>& folder = store.query().folderPath;
+    return folder && !folder->isEmpty() ? store.root() + QLatin1Char('/') + *folder : store.root();
+}
+
 template <typename Change>
 void writeQuery(LumivexStore& store, Change change) {
     MediaQuery query = store.query();
@@ -190,6 +199,7 @@ void BrowserArea::refreshHeading() {
                                                      : QStringLiteral("전체 미디어"));
     const QString scope = scopeText(store_);
     scope_->setText(scope);
+    scope_->setToolTip(scopeHelp(store_));
     scope_->setVisible(!scope.isEmpty());
     const qsizetype visible = store_.visibleItems().size();
     count_->setText(QString::number(visible));
