@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Lumivex and starts it.
+# Installs what is missing, builds Lumivex and starts it with the given arguments
+# ("--library DIR", "--connect-photos"), from the folder it was called in.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+root="$(cd "$(dirname "$0")/.." && pwd)"
 
-./scripts/deps.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build/release -j "$(nproc)"
+(
+  cd "$root"
+  ./scripts/deps.sh
+  cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build build/release -j "$(nproc)"
+)
 
-app=build/release/src/app/lumivex
-if [[ -x "$app" ]]; then
-  exec "$app" "$@"
-fi
-echo "Lumivex is built (libraries, tests and benchmarks), but it has no window yet: nothing to start."
+exec "$root/build/release/src/app/lumivex" "$@"

@@ -1,0 +1,89 @@
+#include "app/desktop_shell.h"
+#include "browser/browser_palette.h"
+#include "browser/lumivex_view.h"
+#include "browser/media_grid_view.h"
+#include "catalog/folder_watcher.h"
+#include "media/photos_catalog_location.h"
+#include "media/photos_thumbnail_cache.h"
+#include "media/thumbnail_cache.h"
+#include "media/video_compatibility.h"
+#include "media/xdg_photo_library.h"
+#include "platform/app_brand.h"
+#include "platform/date.h"
+#include "platform/freedesktop_trash.h"
+#include "platform/user_defaults.h"
+#include "store/lumivex_store.h"
+#include "store/scanner_listing.h"
+#include "store/system_clock.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QIcon>
+#include <QStandardPaths>
+#include <QStyleFactory>
+#include <QThreadPool>
+
+namespace {
+
+using namespace lumivex;
+
+// Watches a library folder for the store; nothing when the folder cannot be watched.
+std::shared_ptr<void> watchFolder(const QString& folder, std::function<void()> onChange) {
+    return std::shared_ptr<FolderWatcher>(FolderWatcher::create(folder, std::move(onChange)));
+}
+
+// Old converted videos go at launch, off the main thread so the window opens at once.
+void cleanVideoCache() {
+    QThreadPool::globalInstance()->start(
+        [] { VideoCompatibility::cleanup(VideoCompatibility::root(), std::nullopt, Date::now()); });
+}
+
+void setUpApplication(QApplication& app) {
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(BrowserPalette::applicationPalette());
+    QGuiApplication::setApplicationDisplayName(AppBrand::name());
+    QGuiApplication::setDesktopFileName(QStringLiteral("lumivex"));
+    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("lumivex")));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Lumivex"));
+    QCoreApplication::setApplicationVersion(AppBrand::version());
+    setUpApplication(app);
+
+    UserDefaults defaults;
+    FreedesktopTrash trash;
+    XdgPhotoLibrary photos(defaults, trash);
+    PhotosThumbnailCache::shared().setLibrary(&photos);
+    PhotosThumbnailCache::shared().setManager(&photos);
+    SystemClock clock;
+    ScannerListing listing(clock.function(), photos, PhotosThumbnailCache::shared().assets());
+    DesktopShell shell;
+
+    LumivexStore::Services services;
+    services.arguments = QCoreApplication::arguments();
+    services.defaults = &defaults;
+    services.photos = &photos;
+    services.trash = &trash;
+    services.shell = &shell;
+    services.clock = &clock;
+    services.listing = &listing;
+    services.watchers = watchFolder;
+    services.homeFolder = QDir::homePath();
+    services.photosMetadataFolder = PhotosCatalogLocation::defaultDestination();
+    services.photosFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    LumivexStore store(std::move(services));
+
+    LumivexView window(store, defaults);
+    window.setGrid(new MediaGridView(
+        {&store, &defaults, &shell, &ThumbnailCache::shared(), &PhotosThumbnailCache::shared()}));
+    shell.setWindow(&window);
+    window.setWindowTitle(AppBrand::name());
+    window.resize(1280, 840);
+    window.show();
+    cleanVideoCache();
+    return QApplication::exec();
+}

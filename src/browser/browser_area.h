@@ -1,0 +1,69 @@
+#pragma once
+
+#include "browser/empty_state.h"
+#include "browser/store_region.h"
+#include "model/sort_order.h"
+
+class QLabel;
+class QPushButton;
+class QStackedLayout;
+class QToolButton;
+
+namespace lumivex {
+
+class FilterBar;
+class MediaGridView;
+
+// The wide middle column: the heading row (kind title, count, library scope, select-all,
+// delete or deletion progress, sort menu and direction), the filter bar, and the grid or the one
+// empty state that explains why there is nothing to show. Main thread.
+class BrowserArea : public StoreRegion {
+    Q_OBJECT
+
+public:
+    BrowserArea(LumivexStore& store, WindowState& state, QWidget* parent = nullptr);
+
+    // The grid shown when items pass the query; the area owns it from now on.
+    void setGrid(MediaGridView* grid);
+    MediaGridView* grid() const { return grid_; }
+    // Whether the grid reacts to the mouse and the keyboard now.
+    bool gridEnabled() const;
+
+    BrowserContent content() const { return content_; }
+    EmptyState* emptyState() const { return emptyState_; }
+    FilterBar* filterBar() const { return filterBar_; }
+    QLabel* titleLabel() const { return title_; }
+    QLabel* countLabel() const { return count_; }
+    QPushButton* selectAllButton() const { return selectAll_; }
+    QPushButton* deleteButton() const { return delete_; }
+    QToolButton* sortButton() const { return sort_; }
+    QToolButton* directionButton() const { return direction_; }
+
+protected:
+    void refresh() override;
+
+private:
+    QWidget* makeHeading();
+    void refreshHeading();
+    void refreshSortMenu();
+    void refreshContent();
+    QString sortTitle(SortOrder order) const;
+
+    QLabel* title_ = nullptr;
+    QLabel* scope_ = nullptr;
+    QLabel* count_ = nullptr;
+    QPushButton* selectAll_ = nullptr;
+    QWidget* progress_ = nullptr;
+    QPushButton* delete_ = nullptr;
+    QToolButton* sort_ = nullptr;
+    QToolButton* direction_ = nullptr;
+    FilterBar* filterBar_ = nullptr;
+    QStackedLayout* stack_ = nullptr;
+    QWidget* gridSlot_ = nullptr;
+    MediaGridView* grid_ = nullptr;
+    EmptyState* emptyState_ = nullptr;
+    BrowserContent content_ = BrowserContent::grid;
+    bool contentKnown_ = false;
+};
+
+}  // namespace lumivex

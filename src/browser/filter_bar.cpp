@@ -1,0 +1,181 @@
+#include "browser/filter_bar.h"
+
+#include "browser/browser_fonts.h"
+#include "browser/browser_icons.h"
+#include "browser/browser_palette.h"
+#include "browser/filter_bar_choices.h"
+#include "browser/filter_picker_button.h"
+#include "browser/window_state.h"
+#include "store/lumivex_store.h"
+
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollArea>
+
+namespace lumivex {
+
+namespace {
+
+QPushButton* makeChip(const QString& title, QWidget* parent) {
+    auto* chip = new QPushButton(title, parent);
+    chip->setFont(BrowserFonts::system(11));
+    chip->setIcon(BrowserIcons::icon(QStringLiteral("xmark"), BrowserPalette::mint()));
+    chip->setIconSize(QSize(8, 8));
+    chip->setLayoutDirection(Qt::RightToLeft);
+    chip->setCursor(Qt::PointingHandCursor);
+    chip->setFocusPolicy(Qt::NoFocus);
+    chip->setStyleSheet(
+        QStringLiteral("QPushButton { color: %1; background: %2; border: none;"
+                       " border-radius: 14px; padding: 7px 10px; }")
+            .arg(BrowserPalette::mint().name(), BrowserPalette::mint(0.1).name(QColor::HexArgb)));
+    chip->setFixedHeight(28);
+    return chip;
+}
+
+}  // namespace
+
+FilterBar::FilterBar(LumivexStore& store, WindowState& state, QWidget* parent)
+    : StoreRegion(store, state, parent) {
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+    auto* content = new QWidget;
+    row_ = new QHBoxLayout(content);
+    row_->setContentsMargins(0, 0, 0, 0);
+    row_->setSpacing(8);
+    scroll->setWidget(content);
+    content->setAutoFillBackground(false);
+    scroll->viewport()->setAutoFillBackground(false);
+    auto* outer = new QHBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+    setFixedHeight(32);
+
+    kindPicker_ = new FlatFilterPicker(content);
+    folderPicker_ = new FolderFilterPicker(content);
+    ratingPicker_ = new FlatFilterPicker(content);
+    resetButton_ = new QPushButton(QStringLiteral("초기화"), content);
+    resetButton_->setFlat(true);
+    resetButton_->setFont(BrowserFonts::system(10));
+    resetButton_->setFocusPolicy(Qt::NoFocus);
+    resetButton_->setStyleSheet(
+        QStringLiteral("QPushButton { color: %1; border: none; padding: 0 4px; }")
+            .arg(BrowserPalette::secondaryText().name(QColor::HexArgb)));
+    connect(resetButton_, &QPushButton::clicked, this, [this] { FilterBarChoices::reset(store_); });
+
+    for (const auto signal : {&LumivexStore::queryChanged, &LumivexStore::libraryChanged,
+                              &LumivexStore::sourceChanged}) {
+        connect(&store_, signal, this, &FilterBar::scheduleRefresh);
+    }
+}
+
+QStringList FilterBar::chipTitles() const {
+    QStringList titles;
+    for (const QPushButton* chip : chips_) {
+        titles.append(chip->text());
+    }
+    return titles;
+}
+
+QPushButton* FilterBar::chip(const QString& title) const {
+    for (QPushButton* chip : chips_) {
+        if (chip->text() == title) {
+            return chip;
+        }
+    }
+    return nullptr;
+}
+
+void FilterBar::refresh() {
+    while (row_->count() > 0) {
+        delete row_->takeAt(0);
+    }
+    refreshPickers();
+    refreshChips();
+    row_->addStretch(1);
+}
+
+void FilterBar::refreshPickers() {
+    using namespace FilterBarChoices;
+    const MediaQuery& query = store_.query();
+    QPointer<FilterBar> self(this);
+    kindPicker_->setContents(kindTitle(query), kindSymbol(query), kindOptions(query),
+                             kindSelection(query), [self](const std::optional<QString>& value) {
+                                 if (self) {
+                                     chooseKind(self->store_, value,
+                                                [self] { self->state_.setDurationSheet(true); });
+                                 }
+                             });
+    row_->addWidget(kindPicker_);
+    const bool folders = store_.source() == LibrarySource::folder;
+    folderPicker_->setVisible(folders);
+    if (folders) {
+        folderPicker_->setContents(store_.browseSnapshot().folderTree, query.folderPath,
+                                   [self](const std::optional<QString>& path) {
+                                       if (self) {
+                                           self->store_.selectFolderFilter(path);
+                                       }
+                                   });
+        row_->addWidget(folderPicker_);
+    }
+    const bool rating = store_.library().ratingProperty().has_value();
+    ratingPicker_->setVisible(rating);
+    if (rating) {
+        ratingPicker_->setContents(ratingTitle(query), QStringLiteral("star.fill"), ratingOptions(),
+                                   ratingSelection(query), [self](const auto& value) {
+                                       if (self) {
+                                           chooseRating(self->store_, value);
+                                       }
+                                   });
+        row_->addWidget(ratingPicker_);
+    }
+    const LumivexStore::FolderScope& scope = store_.folderScope();
+    QHash<QUuid, FlatFilterPicker*> kept;
+    for (const Category& property : scope.library.tagProperties()) {
+        FlatFilterPicker* picker = propertyPickers_.take(property.id);
+        if (!picker) {
+            picker = new FlatFilterPicker(kindPicker_->parentWidget());
+        }
+        const auto found = scope.snapshot.labels.find(property.id);
+        const QList<std::pair<QString, qsizetype>> values =
+            found == scope.snapshot.labels.end() ? QList<std::pair<QString, qsizetype>>()
+                                                 : found->second;
+        picker->setContents(property.name, property.symbol(), propertyOptions(property, values),
+                            propertySelection(query, property),
+                            [self, property](const std::optional<QString>& value) {
+                                if (self) {
+                                    chooseProperty(self->store_, property, value);
+                                }
+                            });
+        picker->show();
+        row_->addWidget(picker);
+        kept.insert(property.id, picker);
+    }
+    qDeleteAll(propertyPickers_);
+    propertyPickers_ = kept;
+}
+
+void FilterBar::refreshChips() {
+    qDeleteAll(chips_);
+    chips_.clear();
+    const QList<FilterBarChoices::Chip> chips =
+        FilterBarChoices::chips(store_.query(), store_.folderScope().library.tagProperties());
+    for (const FilterBarChoices::Chip& chip : chips) {
+        QPushButton* button = makeChip(chip.title, kindPicker_->parentWidget());
+        connect(button, &QPushButton::clicked, this,
+                [this, remove = chip.remove] { remove(store_); });
+        row_->addWidget(button);
+        chips_.append(button);
+    }
+    const bool reset = FilterBarChoices::anyFilter(store_.query());
+    resetButton_->setVisible(reset);
+    if (reset) {
+        row_->addWidget(resetButton_);
+    }
+}
+
+}  // namespace lumivex

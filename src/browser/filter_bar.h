@@ -1,0 +1,51 @@
+#pragma once
+
+#include "browser/store_region.h"
+
+#include <QHash>
+#include <QUuid>
+
+class QHBoxLayout;
+class QPushButton;
+
+namespace lumivex {
+
+class FlatFilterPicker;
+class FolderFilterPicker;
+
+// The row of filter pickers above the grid: kind and length, folder (folder libraries), rating
+// (when the library has its rating property), one per property of the folder scope, a removable
+// chip per active filter and the reset button. It shows and changes only the query's filters;
+// the search text and the sort belong to the header and the browser area. Main thread.
+class FilterBar : public StoreRegion {
+    Q_OBJECT
+
+public:
+    FilterBar(LumivexStore& store, WindowState& state, QWidget* parent = nullptr);
+
+    FlatFilterPicker* kindPicker() const { return kindPicker_; }
+    FolderFilterPicker* folderPicker() const { return folderPicker_; }
+    FlatFilterPicker* ratingPicker() const { return ratingPicker_; }
+    FlatFilterPicker* propertyPicker(const QUuid& id) const { return propertyPickers_.value(id); }
+    // The chips' titles, in order.
+    QStringList chipTitles() const;
+    QPushButton* chip(const QString& title) const;
+    QPushButton* resetButton() const { return resetButton_; }
+
+protected:
+    void refresh() override;
+
+private:
+    void refreshPickers();
+    void refreshChips();
+
+    QHBoxLayout* row_ = nullptr;
+    FlatFilterPicker* kindPicker_ = nullptr;
+    FolderFilterPicker* folderPicker_ = nullptr;
+    FlatFilterPicker* ratingPicker_ = nullptr;
+    QHash<QUuid, FlatFilterPicker*> propertyPickers_;
+    QList<QPushButton*> chips_;
+    QPushButton* resetButton_ = nullptr;
+};
+
+}  // namespace lumivex

@@ -1,0 +1,72 @@
+#include "browser/media_grid_model.h"
+
+#include "store/lumivex_store.h"
+
+namespace lumivex {
+
+MediaGridModel::MediaGridModel(LumivexStore& store, QObject* parent)
+    : QAbstractListModel(parent), store_(store) {
+    for (const auto signal : {&LumivexStore::libraryChanged, &LumivexStore::queryChanged,
+                              &LumivexStore::sourceChanged, &LumivexStore::rootChanged}) {
+        connect(&store_, signal, this, &MediaGridModel::reload);
+    }
+    connect(&store_, &LumivexStore::selectionChanged, this, &MediaGridModel::selectionUpdated);
+    reload();
+}
+
+int MediaGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(items_.size());
+}
+
+QVariant MediaGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= items_.size()) {
+        return {};
+    }
+    const MediaItem& shown = items_.at(index.row());
+    switch (role) {
+        case Qt::DisplayRole:
+            return shown.filename;
+        case IdRole:
+            return shown.id;
+        case SelectedRole:
+            return selection_.contains(shown.id);
+        default:
+            return {};
+    }
+}
+
+std::optional<qsizetype> MediaGridModel::row(const QUuid& id) const {
+    if (!rows_) {
+        QHash<QUuid, qsizetype> rows;
+        rows.reserve(items_.size());
+        for (qsizetype index = 0; index < items_.size(); ++index) {
+            rows.insert(items_.at(index).id, index);
+        }
+        rows_ = std::move(rows);
+    }
+    const auto found = rows_->constFind(id);
+    if (found == rows_->constEnd()) {
+        return std::nullopt;
+    }
+    return *found;
+}
+
+void MediaGridModel::reload() {
+    beginResetModel();
+    items_ = store_.visibleItems();
+    selection_ = store_.selection();
+    categories_ = store_.library().categories;
+    hasRatingProperty_ = store_.library().ratingProperty().has_value();
+    root_ = store_.root();
+    rows_.reset();
+    endResetModel();
+}
+
+void MediaGridModel::selectionUpdated() {
+    selection_ = store_.selection();
+    if (!items_.isEmpty()) {
+        Q_EMIT dataChanged(index(0), index(static_cast<int>(items_.size()) - 1), {SelectedRole});
+    }
+}
+
+}  // namespace lumivex

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "model/library.h"
+
+#include <QAbstractListModel>
+#include <QHash>
+#include <QSet>
+#include <QUuid>
+
+#include <optional>
+
+namespace lumivex {
+
+class LumivexStore;
+
+// The store's visible items, in display order, as rows for the media grid, with what a card
+// draws besides its item: whether it is selected, the library's properties and whether it has a
+// rating property. Follows the store's change signals; a reset costs no work per item (the list is
+// shared, the row index by identifier is built only when asked for). Main thread.
+class MediaGridModel final : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    enum Role { IdRole = Qt::UserRole + 1, SelectedRole };
+
+    explicit MediaGridModel(LumivexStore& store, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    LumivexStore& store() const { return store_; }
+    const QList<MediaItem>& items() const { return items_; }
+    const MediaItem& item(qsizetype row) const { return items_.at(row); }
+    // The row of a visible item.
+    std::optional<qsizetype> row(const QUuid& id) const;
+    bool isSelected(qsizetype row) const { return selection_.contains(items_.at(row).id); }
+    const QSet<QUuid>& selection() const { return selection_; }
+    const QList<Category>& categories() const { return categories_; }
+    bool hasRatingProperty() const { return hasRatingProperty_; }
+    const QString& root() const { return root_; }
+
+private:
+    void reload();
+    void selectionUpdated();
+
+    LumivexStore& store_;
+    QList<MediaItem> items_;
+    QSet<QUuid> selection_;
+    QList<Category> categories_;
+    bool hasRatingProperty_ = false;
+    QString root_;
+    mutable std::optional<QHash<QUuid, qsizetype>> rows_;
+};
+
+}  // namespace lumivex

@@ -1,0 +1,48 @@
+#include "browser/sheet_slot.h"
+
+#include <QDialog>
+#include <QVBoxLayout>
+
+namespace lumivex {
+
+SheetSlot::SheetSlot(QWidget* window, std::function<bool()> shown, std::function<void()> dismissed)
+    : QObject(window),
+      window_(window),
+      shown_(std::move(shown)),
+      dismissed_(std::move(dismissed)) {}
+
+void SheetSlot::sync() {
+    const bool shown = shown_();
+    if (shown && !dialog_) {
+        open();
+    } else if (!shown && dialog_) {
+        QPointer<QDialog> dialog = dialog_;
+        dialog_ = nullptr;
+        dialog->close();
+        dialog->deleteLater();
+    }
+}
+
+void SheetSlot::open() {
+    auto* dialog = new QDialog(window_);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setWindowFlag(Qt::FramelessWindowHint);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    if (factory_) {
+        layout->addWidget(factory_([dialog] { dialog->reject(); }));
+    } else {
+        dialog->resize(420, 240);
+    }
+    connect(dialog, &QDialog::finished, this, [this, dialog] {
+        dialog->deleteLater();
+        if (dialog_ == dialog) {
+            dialog_ = nullptr;
+            dismissed_();
+        }
+    });
+    dialog_ = dialog;
+    dialog->open();
+}
+
+}  // namespace lumivex

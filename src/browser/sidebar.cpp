@@ -1,0 +1,341 @@
+#include "browser/sidebar.h"
+
+#include "browser/browser_fonts.h"
+#include "browser/browser_icons.h"
+#include "browser/browser_palette.h"
+#include "browser/filter_bar_choices.h"
+#include "browser/sidebar_rows.h"
+#include "browser/window_state.h"
+#include "model/video_duration_preset.h"
+#include "store/lumivex_store.h"
+#include "store/store_paths.h"
+
+#include <QDir>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace lumivex {
+
+namespace {
+
+// The other platform's words, as a Linux user reads them.
+const QString photoLibraryTitle = QStringLiteral("사진 보관함");
+const QString switcherHelp = QStringLiteral("사진 보관함 또는 내 폴더 선택");
+
+QLabel* sectionTitle(const QString& title, QWidget* parent) {
+    auto* label = new QLabel(title, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(BrowserFonts::system(10, QFont::DemiBold));
+    label->setStyleSheet(QStringLiteral("color: %1; padding: 0 10px 4px 10px;")
+                             .arg(BrowserPalette::secondaryText().name(QColor::HexArgb)));
+    return label;
+}
+
+QString plainButtonSheet(const QColor& color) {
+    return QStringLiteral(
+               "QPushButton { color: %1; border: none; text-align: left; padding: 0 10px; }"
+               " QPushButton:disabled { color: %2; }")
+        .arg(color.name(QColor::HexArgb), BrowserPalette::tertiaryText().name(QColor::HexArgb));
+}
+
+template <typename Change>
+void writeQuery(LumivexStore& store, Change change) {
+    MediaQuery query = store.query();
+    change(query);
+    store.setQuery(query);
+}
+
+}  // namespace
+
+Sidebar::Sidebar(LumivexStore& store, WindowState& state, QWidget* parent)
+    : StoreRegion(store, state, parent) {
+    setFixedWidth(210);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+    auto* content = new QWidget;
+    sections_ = new QVBoxLayout(content);
+    sections_->setContentsMargins(12, 22, 12, 22);
+    sections_->setSpacing(22);
+    scroll->setWidget(content);
+    scroll->viewport()->setAutoFillBackground(false);
+    content->setAutoFillBackground(false);
+    column->addWidget(scroll, 1);
+    auto* divider = new QFrame(this);
+    divider->setFrameShape(QFrame::HLine);
+    divider->setStyleSheet(
+        QStringLiteral("color: %1").arg(BrowserPalette::divider().name(QColor::HexArgb)));
+    column->addWidget(divider);
+    column->addWidget(makeSourceButton());
+    connect(&store_, &LumivexStore::queryChanged, this, &Sidebar::queryChanged);
+    for (const auto signal :
+         {&LumivexStore::libraryChanged, &LumivexStore::sourceChanged, &LumivexStore::rootChanged,
+          &LumivexStore::recentFoldersChanged, &LumivexStore::connectingPhotosChanged,
+          &LumivexStore::deletingChanged}) {
+        connect(&store_, signal, this, &Sidebar::scheduleRefresh);
+    }
+}
+
+// The sidebar shows neither the search text nor the sort, so typing in the search field leaves it
+// alone: rebuilding its rows for every keystroke would cost more than the search.
+void Sidebar::queryChanged() {
+    const MediaQuery& query = store_.query();
+    const bool shown =
+        query.kind == shownQuery_.kind && query.videoDuration == shownQuery_.videoDuration &&
+        query.folderPath == shownQuery_.folderPath &&
+        query.unratedOnly == shownQuery_.unratedOnly &&
+        query.unclassifiedOnly == shownQuery_.unclassifiedOnly &&
+        query.facets == shownQuery_.facets && query.emptyFacets == shownQuery_.emptyFacets;
+    if (!shown) {
+        scheduleRefresh();
+    }
+}
+
+NavRow* Sidebar::row(const QString& title) const {
+    for (NavRow* row : rows_) {
+        if (row->text() == title) {
+            return row;
+        }
+    }
+    return nullptr;
+}
+
+QStringList Sidebar::rowTitles() const {
+    QStringList titles;
+    for (const NavRow* row : rows_) {
+        titles.append(row->text());
+    }
+    return titles;
+}
+
+void Sidebar::clearRows() {
+    rows_.clear();
+    while (QLayoutItem* item = sections_->takeAt(0)) {
+        if (QWidget* widget = item->widget()) {
+            widget->deleteLater();
+        }
+        delete item;
+    }
+}
+
+void Sidebar::refresh() {
+    shownQuery_ = store_.query();
+    clearRows();
+    addLibrarySection();
+    addPropertySections();
+    const bool open = store_.source() != LibrarySource::none;
+    addProperty_ = new QPushButton(QStringLiteral("속성 추가"));
+    addProperty_->setIcon(
+        BrowserIcons::icon(QStringLiteral("plus.circle"), BrowserPalette::mint()));
+    addProperty_->setFont(BrowserFonts::system(12, QFont::Medium));
+    addProperty_->setStyleSheet(plainButtonSheet(BrowserPalette::mint()));
+    addProperty_->setEnabled(open);
+    connect(addProperty_, &QPushButton::clicked, this,
+            [this] { state_.openCategorySheet(std::nullopt); });
+    editProperties_ = new QPushButton(QStringLiteral("속성 편집"));
+    editProperties_->setIcon(
+        BrowserIcons::icon(QStringLiteral("slider.horizontal.3"), BrowserPalette::secondaryText()));
+    editProperties_->setFont(BrowserFonts::system(12));
+    editProperties_->setStyleSheet(plainButtonSheet(BrowserPalette::secondaryText()));
+    editProperties_->setEnabled(open);
+    connect(editProperties_, &QPushButton::clicked, this,
+            [this] { state_.setPropertyManager(true); });
+    sections_->addWidget(addProperty_);
+    sections_->addWidget(editProperties_);
+    sections_->addStretch(1);
+    const LibrarySource source = store_.source();
+    sourceDetail_->setText(source == LibrarySource::none ? QStringLiteral("보관함을 선택하세요")
+                           : source == LibrarySource::photos
+                               ? QStringLiteral("현재: ") + photoLibraryTitle
+                               : QStringLiteral("현재: ") + QDir(store_.root()).dirName());
+    refreshPopover();
+}
+
+NavRow* Sidebar::addRow(QVBoxLayout* layout, const QString& title, const QString& icon,
+                        std::optional<qsizetype> count, bool selected,
+                        std::function<void()> action) {
+    auto* row = new NavRow(title, icon, count, selected);
+    connect(row, &NavRow::clicked, this, std::move(action));
+    layout->addWidget(row);
+    rows_.append(row);
+    return row;
+}
+
+void Sidebar::addLibrarySection() {
+    auto* section = new QWidget;
+    auto* layout = new QVBoxLayout(section);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(5);
+    layout->addWidget(sectionTitle(QStringLiteral("라이브러리"), section));
+    const LibraryBrowseSnapshot& snapshot = store_.browseSnapshot();
+    const MediaQuery& query = store_.query();
+    LumivexStore* s = &store_;
+    const auto clearFlags = [s] {
+        writeQuery(*s, [](MediaQuery& q) { q.unratedOnly = false; });
+        writeQuery(*s, [](MediaQuery& q) { q.unclassifiedOnly = false; });
+    };
+    addRow(layout, QStringLiteral("전체 미디어"), QStringLiteral("square.grid.2x2"),
+           snapshot.items.size(), !query.kind && !query.unratedOnly && !query.unclassifiedOnly,
+           [s, clearFlags] {
+               s->selectMediaKind(std::nullopt);
+               clearFlags();
+           });
+    addRow(layout, QStringLiteral("사진"), QStringLiteral("photo"), snapshot.photoCount,
+           query.kind == MediaKind::photo, [s, clearFlags] {
+               s->selectMediaKind(MediaKind::photo);
+               clearFlags();
+           });
+    addRow(layout, QStringLiteral("영상"), QStringLiteral("play.rectangle"), snapshot.videoCount,
+           query.kind == MediaKind::video && !query.videoDuration, [s, clearFlags] {
+               s->selectMediaKind(MediaKind::video);
+               clearFlags();
+           });
+    if (query.kind == MediaKind::video) {
+        auto* lengths = new QVBoxLayout;
+        lengths->setContentsMargins(18, 0, 0, 0);
+        lengths->setSpacing(2);
+        layout->addLayout(lengths);
+        sections_->addWidget(section);
+        for (const VideoDurationPreset preset : allVideoDurationPresets) {
+            const VideoDurationRange presetRange = range(preset);
+            addRow(lengths, title(preset), QStringLiteral("clock"), store_.videoCount(preset),
+                   query.videoDuration == presetRange,
+                   [s, presetRange] { s->selectVideoDuration(presetRange); });
+        }
+        NavRow* custom = addRow(lengths, FilterBarChoices::customDurationTitle(query),
+                                QStringLiteral("slider.horizontal.3"), std::nullopt,
+                                FilterBarChoices::customDurationSelected(query),
+                                [this] { state_.setDurationSheet(true); });
+        custom->setToolTip(custom->text());
+    } else {
+        sections_->addWidget(section);
+    }
+    if (store_.library().ratingProperty()) {
+        addRow(layout, QStringLiteral("아직 별점 없음"), QStringLiteral("star"),
+               snapshot.unratedCount, query.unratedOnly, [s] {
+                   s->selectMediaKind(std::nullopt);
+                   writeQuery(*s, [](MediaQuery& q) { q.unratedOnly = true; });
+                   writeQuery(*s, [](MediaQuery& q) { q.unclassifiedOnly = false; });
+                   writeQuery(*s, [](MediaQuery& q) { q.minimumRating = 0; });
+               });
+    }
+    addRow(layout, QStringLiteral("아직 분류 없음"), QStringLiteral("tag"),
+           snapshot.unclassifiedCount, query.unclassifiedOnly, [s] {
+               s->selectMediaKind(std::nullopt);
+               writeQuery(*s, [](MediaQuery& q) { q.unclassifiedOnly = true; });
+               writeQuery(*s, [](MediaQuery& q) { q.unratedOnly = false; });
+           });
+}
+
+void Sidebar::addPropertySections() {
+    const LumivexStore::FolderScope& scope = store_.folderScope();
+    const QList<Category> editable = store_.editableProperties();
+    const MediaQuery& query = store_.query();
+    LumivexStore* s = &store_;
+    for (const Category& property : scope.library.tagProperties()) {
+        auto* section = new QWidget;
+        auto* layout = new QVBoxLayout(section);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(6);
+        auto* header = new QHBoxLayout;
+        header->addWidget(sectionTitle(property.name, section));
+        header->addStretch(1);
+        const bool renamable = std::any_of(editable.begin(), editable.end(),
+                                           [&](const Category& c) { return c.id == property.id; });
+        if (renamable) {
+            auto* rename = new QToolButton(section);
+            rename->setAutoRaise(true);
+            rename->setIcon(
+                BrowserIcons::icon(QStringLiteral("pencil"), BrowserPalette::secondaryText()));
+            rename->setIconSize(QSize(10, 10));
+            rename->setToolTip(QStringLiteral("분류 이름 변경"));
+            connect(rename, &QToolButton::clicked, this,
+                    [this, property] { state_.openCategorySheet(property); });
+            header->addWidget(rename);
+        }
+        layout->addLayout(header);
+        const auto found = scope.snapshot.labels.find(property.id);
+        if (found == scope.snapshot.labels.end() || found->second.isEmpty()) {
+            auto* hint = new QLabel(QStringLiteral("파일을 선택해 직접 지정하세요"), section);
+            hint->setFont(BrowserFonts::system(11));
+            hint->setStyleSheet(QStringLiteral("color: %1; padding: 4px 10px;")
+                                    .arg(BrowserPalette::tertiaryText().name(QColor::HexArgb)));
+            layout->addWidget(hint);
+        } else {
+            const QString key = property.idText();
+            for (const auto& [value, count] : found->second) {
+                const auto current = query.facets.find(key);
+                const bool selected = current != query.facets.end() && current->second == value;
+                addRow(layout, value, property.symbol(), count, selected, [s, key, value = value] {
+                    writeQuery(*s, [&](MediaQuery& q) { q.emptyFacets.remove(key); });
+                    writeQuery(*s, [&](MediaQuery& q) {
+                        const auto chosen = q.facets.find(key);
+                        if (chosen != q.facets.end() && chosen->second == value) {
+                            q.facets.erase(chosen);
+                        } else {
+                            q.facets[key] = value;
+                        }
+                    });
+                });
+            }
+        }
+        sections_->addWidget(section);
+    }
+}
+
+QWidget* Sidebar::makeSourceButton() {
+    source_ = new QPushButton(this);
+    source_->setFlat(true);
+    source_->setToolTip(switcherHelp);
+    source_->setCursor(Qt::PointingHandCursor);
+    source_->setFocusPolicy(Qt::NoFocus);
+    source_->setStyleSheet(QStringLiteral("QPushButton { border: none; }"));
+    source_->setMinimumHeight(72);
+    auto* row = new QHBoxLayout(source_);
+    row->setContentsMargins(18, 18, 18, 18);
+    row->setSpacing(8);
+    auto* symbol = new QLabel(source_);
+    symbol->setPixmap(BrowserIcons::pixmap(QStringLiteral("folder.badge.plus"), 16,
+                                           BrowserPalette::mint(), devicePixelRatioF()));
+    row->addWidget(symbol, 0, Qt::AlignTop);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(4);
+    auto* title = new QLabel(QStringLiteral("폴더 선택하기…"), source_);
+    title->setFont(BrowserFonts::system(11, QFont::Medium));
+    sourceDetail_ = new QLabel(source_);
+    sourceDetail_->setFont(BrowserFonts::system(10));
+    sourceDetail_->setStyleSheet(
+        QStringLiteral("color: %1").arg(BrowserPalette::secondaryText().name(QColor::HexArgb)));
+    texts->addWidget(title);
+    texts->addWidget(sourceDetail_);
+    row->addLayout(texts, 1);
+    auto* chevron = new QLabel(source_);
+    chevron->setPixmap(BrowserIcons::pixmap(QStringLiteral("chevron.up"), 10,
+                                            BrowserPalette::secondaryText(), devicePixelRatioF()));
+    row->addWidget(chevron, 0, Qt::AlignTop);
+    for (QLabel* label : source_->findChildren<QLabel*>()) {
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    connect(source_, &QPushButton::clicked, this,
+            [this] { state_.setSourceMenu(!state_.sourceMenu()); });
+    return source_;
+}
+
+void Sidebar::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), BrowserPalette::panel());
+}
+
+}  // namespace lumivex

@@ -1,0 +1,76 @@
+#include "browser/window_state.h"
+
+#include "browser/browser_settings.h"
+#include "platform/user_defaults.h"
+
+namespace lumivex {
+
+WindowState::WindowState(UserDefaults& defaults, QObject* parent)
+    : QObject(parent), defaults_(defaults) {
+    connect(&defaults_, &UserDefaults::changed, this, [this](const QString& key) {
+        if (key == BrowserSettings::cardSizeKey) {
+            Q_EMIT cardSizeChanged();
+        }
+    });
+}
+
+template <typename T>
+void WindowState::assign(T& field, const T& value) {
+    if (field == value) {
+        return;
+    }
+    field = value;
+    Q_EMIT changed();
+}
+
+double WindowState::cardSize() const {
+    return BrowserSettings::cardSize(defaults_);
+}
+
+void WindowState::openCategorySheet(const std::optional<Category>& category) {
+    editingCategory_ = category;
+    categorySheet_ = true;
+    Q_EMIT changed();
+}
+
+void WindowState::setCategorySheet(bool shown) {
+    assign(categorySheet_, shown);
+}
+
+void WindowState::setPropertyManager(bool shown) {
+    assign(propertyManager_, shown);
+}
+
+void WindowState::setPreview(const std::optional<MediaItem>& item) {
+    assign(preview_, item);
+}
+
+void WindowState::setPreviewColumns(int columns) {
+    assign(previewColumns_, columns);
+}
+
+void WindowState::setCardSize(double size) {
+    BrowserSettings::setCardSize(defaults_, size);
+}
+
+void WindowState::setShowInspector(bool shown) {
+    assign(showInspector_, shown);
+}
+
+void WindowState::setSourceMenu(bool shown) {
+    assign(sourceMenu_, shown);
+}
+
+void WindowState::setDurationSheet(bool shown) {
+    assign(durationSheet_, shown);
+}
+
+void WindowState::setUtilityPanel(const std::optional<LumivexUtilityPanel>& panel) {
+    assign(utilityPanel_, panel);
+}
+
+bool WindowState::modalSurfaceShown() const {
+    return preview_ || propertyManager_ || categorySheet_ || durationSheet_ || utilityPanel_;
+}
+
+}  // namespace lumivex
