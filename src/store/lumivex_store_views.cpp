@@ -47,10 +47,10 @@ const QList<QUuid>& LumivexStore::visibleOrder() {
     return *visibleOrderCache_;
 }
 
-const QList<MediaItem>& LumivexStore::selectedItems() {
+const MediaItems& LumivexStore::selectedItems() {
     if (!selectedCache_) {
         const LibraryBrowseSnapshot& snapshot = browseSnapshot();
-        QList<MediaItem> items;
+        MediaItems items;
         // A large selection is found walking the snapshot, already in browse order; a small one
         // by looking each item up and sorting the few positions.
         if (selection_.size() * 8 >= snapshot.items.size()) {
@@ -62,7 +62,7 @@ const QList<MediaItem>& LumivexStore::selectedItems() {
                 }
             }
             if (positions.size() == snapshot.items.size()) {
-                items = snapshot.items.toList();  // everything
+                items = snapshot.items;  // everything: shared, not copied
             } else {
                 items.reserve(positions.size());
                 for (const qsizetype position : positions) {

@@ -94,7 +94,7 @@ TEST_F(SelectedItemsTest, AreInBrowseOrderForFewManyAndAll) {
     openLibrary();
     const MediaItems& browse = store->browseSnapshot().items;
     ASSERT_EQ(browse.size(), 10);
-    const auto filenames = [](const QList<MediaItem>& items) {
+    const auto filenames = [](const MediaItems& items) {
         QStringList names;
         for (const MediaItem& item : items) {
             names.append(item.filename);
@@ -110,7 +110,7 @@ TEST_F(SelectedItemsTest, AreInBrowseOrderForFewManyAndAll) {
               (QStringList{browse[1].filename, browse[5].filename, browse[8].filename}));
 
     store->selectAllVisible();
-    EXPECT_EQ(filenames(store->selectedItems()), filenames(browse.toList()));
+    EXPECT_EQ(filenames(store->selectedItems()), filenames(browse));
 }
 
 }  // namespace
