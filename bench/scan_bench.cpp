@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
@@ -128,6 +129,27 @@ void walkTreeWithReaddirAndStatx(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * treeFiles);
 }
 BENCHMARK(walkTreeWithReaddirAndStatx)->Unit(benchmark::kMillisecond);
+
+// What a user would compare a rescan with: find printing what a rescan looks at, to /dev/null.
+void findPrintingIdentitySizeAndDate(benchmark::State& state) {
+    const QByteArray root = QFile::encodeName(tree().root.path());
+    for (auto _ : state) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, STDOUT_FILENO);
+            ::execlp("find", "find", root.constData(), "-printf", "%i %s %T@\\n", nullptr);
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("find failed");
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * treeFiles);
+}
+BENCHMARK(findPrintingIdentitySizeAndDate)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The first scan, with no previous records: every media file is opened for its capture date.
 void scanTreeFirstTime(benchmark::State& state) {

@@ -3,6 +3,7 @@
 #include "model/video_asset.h"
 #include "support/media_fixtures.h"
 #include "support/test_files.h"
+#include "support/video_encoding.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -298,4 +299,29 @@ TEST_F(CaptureDates, TiffExifIsReadThroughAMapping) {
                                                  "00000000"));
     addExif(path("a.tif"), {.original = "2024:05:01 12:00:00", .originalOffset = "+00:00"});
     EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("a.tif"))), noonUTC);
+}
+
+// ISO media files go straight to their demuxer; anything else, whatever its name, is still
+// recognised by its content, and a file that only looks like ISO media is not forced on it.
+TEST_F(CaptureDates, VideosAreRecognisedByContentWhateverTheirName) {
+    writeVideo(path("clip.mp4"), {.frames = 5, .creationTime = "2024-05-01T12:00:00.000000Z"});
+    writeFile(path("mp4-named.mkv"), readFile(path("clip.mp4")));
+    writeEncodedClip(path("clip.mkv"), {.frames = 10, .container = "matroska"});
+    writeFile(path("matroska-named.mov"), readFile(path("clip.mkv")));
+    const QList<std::pair<const char*, double>> durations = {
+        {"clip.mp4", 0.5}, {"mp4-named.mkv", 0.5}, {"clip.mkv", 0.9}, {"matroska-named.mov", 0.9}};
+    for (const auto& [name, expected] : durations) {
+        const std::optional<double> duration = VideoAsset(path(name)).duration();
+        ASSERT_TRUE(duration) << name;
+        EXPECT_NEAR(*duration, expected, 0.01) << name;
+    }
+    EXPECT_EQ(seconds(CaptureDateReader::videoDate(VideoAsset(path("mp4-named.mkv")))), noonUTC);
+    // A JPEG 2000 header, and a box too short to be one.
+    writeFile(path("jp2.mov"),
+              QByteArray::fromHex("0000000c6a5020200d0a870a00000014667479706a703220"));
+    writeFile(path("short.mov"),
+              QByteArray::fromHex("00000004667479706d703432") + QByteArray(64, 0));
+    for (const char* name : {"jp2.mov", "short.mov"}) {
+        EXPECT_FALSE(VideoAsset(path(name)).duration()) << name;
+    }
 }
