@@ -94,6 +94,21 @@ std::optional<IdentityKey> parsedKey(QStringView text) {
     return key;
 }
 
+// Qt's general comparison of UTF-16 with Latin-1 costs more than a rescan's examination of the
+// file; an identity is short and almost always equal when compared.
+bool sameText(const QString& text, QLatin1String latin1) {
+    if (text.size() != latin1.size()) {
+        return false;
+    }
+    const QChar* units = text.constData();
+    for (qsizetype i = 0; i < latin1.size(); ++i) {
+        if (units[i].unicode() != static_cast<unsigned char>(latin1[i].toLatin1())) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The records of `previous` grouped by the key of their file identity, each group in the order
 // of `previous`: the first record of a group, and for every record the next one of its group.
 // An open-addressed table of (hash tag, first record) pairs, twice as long as `previous`, so that
@@ -136,7 +151,7 @@ public:
         bool known = false;
         for (qsizetype i = first(keyOf(status)); i >= 0; i = next_[static_cast<std::size_t>(i)]) {
             const MediaItem& candidate = previous_[i];
-            if (candidate.fileIdentity != identity) {
+            if (!sameText(candidate.fileIdentity, identity)) {
                 continue;
             }
             if (!known) {

@@ -76,6 +76,7 @@ TEST_F(MediaScannerTest, EmptyOrHiddenOnlyFoldersGiveNothing) {
 TEST_F(MediaScannerTest, SkipsLinksNonMediaAndUnnamableEntries) {
     photo("real.jpg");
     photo("albums/inner.jpg");
+    photo("named.jpg/inner.jpg");  // a folder named like a photo is a folder
     makeSymbolicLink(path("real.jpg"), path("link.jpg"));
     makeSymbolicLink(path("albums"), path("linked-album"));
     writeFile(path("notes.txt"), "text");
@@ -86,7 +87,8 @@ TEST_F(MediaScannerTest, SkipsLinksNonMediaAndUnnamableEntries) {
     const RawNamedFile unnamable(root(), QByteArray("\xff\xfe.jpg"));
     const QStringList found = filenames(scan());
     EXPECT_EQ(QSet<QString>(found.begin(), found.end()),
-              (QSet<QString>{QStringLiteral("real.jpg"), QStringLiteral("albums/inner.jpg")}));
+              (QSet<QString>{QStringLiteral("real.jpg"), QStringLiteral("albums/inner.jpg"),
+                             QStringLiteral("named.jpg/inner.jpg")}));
 }
 
 TEST_F(MediaScannerTest, NamesBeginningWithAByteOrderMarkKeepIt) {
