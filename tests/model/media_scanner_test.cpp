@@ -209,6 +209,26 @@ TEST_F(MediaScannerTest, FirstMatchingPreviousRecordWinsAndMissingValuesAreReadA
     EXPECT_NEAR(*reused.duration, 0.5, 0.01);
 }
 
+// Previous records are tried in the order the last scan left them; a later record of the same
+// file never wins over an earlier one, whatever record was found just before.
+TEST_F(MediaScannerTest, RecordsFoundInOrderFollowTheSameRule) {
+    photo("a.jpg");
+    photo("sub/b.jpg");
+    const QList<MediaItem> fresh = scan();  // a.jpg first: the root is listed before "sub"
+    ASSERT_EQ(filenames(fresh),
+              (QStringList{QStringLiteral("a.jpg"), QStringLiteral("sub/b.jpg")}));
+    MediaItem a = fresh[0], earlier = fresh[1], later = fresh[1];
+    a.capturedAt = Date{1};
+    earlier.capturedAt = Date{2};
+    later.capturedAt = Date{3};
+    const QList<MediaItem> items = scan({earlier, a, later});
+    EXPECT_EQ(items[0].capturedAt, Date{1});
+    EXPECT_EQ(items[1].capturedAt, Date{2});
+    EXPECT_EQ(scan({a, earlier, later})[1].capturedAt, Date{2});
+    later.size += 1;
+    EXPECT_EQ(scan({a, later, earlier})[1].capturedAt, Date{2});
+}
+
 TEST_F(MediaScannerTest, ListingFailuresFailTheWholeScan) {
     photo("a.jpg");
     try {
