@@ -13,6 +13,7 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include <algorithm>
 #include <mutex>
 
 namespace lumivex::CaptureDateReader {
@@ -61,8 +62,13 @@ void prepareExiv2() {
     });
 }
 
+// The first datum of the EXIF sub-directory with this tag, the one Exiv2's search by the key
+// "Exif.Photo.<name>" finds; matched by number, since building and comparing key texts for every
+// tag cost more than reading the file.
 std::optional<QString> exifText(const Exiv2::ExifData& exif, std::uint16_t tag) {
-    const auto found = exif.findKey(Exiv2::ExifKey(tag, "Photo"));
+    const auto found = std::find_if(exif.begin(), exif.end(), [tag](const Exiv2::Exifdatum& datum) {
+        return datum.tag() == tag && datum.groupName() == "Photo";
+    });
     if (found == exif.end() || found->typeId() != Exiv2::asciiString) {
         return std::nullopt;
     }

@@ -10,6 +10,7 @@
 #include <QtEndian>
 
 #include <gtest/gtest.h>
+#include <exiv2/exiv2.hpp>
 
 #include <sys/stat.h>
 #include <cstdlib>
@@ -324,4 +325,18 @@ TEST_F(CaptureDates, VideosAreRecognisedByContentWhateverTheirName) {
     for (const char* name : {"jp2.mov", "short.mov"}) {
         EXPECT_FALSE(VideoAsset(path(name)).duration()) << name;
     }
+}
+
+// The dates are read from the EXIF sub-directory only: the same tag number in the image's own
+// directory is another field.
+TEST_F(CaptureDates, OnlyTheExifSubdirectoryCounts) {
+    writeFile(path("a.jpg"), plainJpeg());
+    const Exiv2::Image::AutoPtr image =
+        Exiv2::ImageFactory::open(QFile::encodeName(path("a.jpg")).toStdString());
+    image->readMetadata();
+    image->exifData()["Exif.Image.DateTimeOriginal"] = "2024:05:01 12:00:00";
+    image->writeMetadata();
+    EXPECT_FALSE(CaptureDateReader::imageDate(path("a.jpg")));
+    addExif(path("a.jpg"), {.original = "2020:01:01 00:00:00", .originalOffset = "+00:00"});
+    EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("a.jpg"))), 1577836800.0);
 }
