@@ -8,8 +8,9 @@ class ReadOnlyFile;
 
 // Exiv2's view of a file that is already open: it behaves as Exiv2's own file access does for
 // reading (positions past the end may be sought, a short read sets the end-of-file mark), but
-// opening and closing only rewind, so Exiv2's format checks and its metadata read share the one
-// descriptor and the head read with it. Writing is refused. `file` must outlive the source.
+// opening only rewinds and closing only releases a mapping, so Exiv2's format checks and its
+// metadata read share the one descriptor and the head read with it. Writing is refused. `file`
+// must outlive the source.
 class Exiv2FileSource : public Exiv2::BasicIo {
 public:
     explicit Exiv2FileSource(const ReadOnlyFile& file);

@@ -100,11 +100,12 @@ VideoAsset::VideoAsset(const QString& path) {
     }
     auto* buffer = static_cast<unsigned char*>(av_malloc(ioBufferSize));
     io_ = avio_alloc_context(buffer, ioBufferSize, 0, cursor_.get(), readPacket, nullptr, seekTo);
+    if (io_ == nullptr) {
+        av_free(buffer);
+        return;
+    }
     context_ = avformat_alloc_context();
-    if (io_ == nullptr || context_ == nullptr) {
-        av_free(io_ == nullptr ? buffer : nullptr);
-        avformat_free_context(context_);
-        context_ = nullptr;
+    if (context_ == nullptr) {
         return;
     }
     context_->pb = io_;
