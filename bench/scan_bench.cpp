@@ -2,6 +2,7 @@
 #include "model/media_scanner.h"
 #include "support/media_fixtures.h"
 #include "synthetic_library.h"
+#include "tree_walk.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,7 +10,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -98,33 +98,10 @@ void rescanUnchangedTree(benchmark::State& state) {
 }
 BENCHMARK(rescanUnchangedTree)->Unit(benchmark::kMillisecond);
 
-// The floor of any scan: every folder read and every entry examined once, nothing built.
-std::int64_t walk(const QByteArray& folder) {
-    DIR* stream = ::opendir(folder.constData());
-    if (stream == nullptr) {
-        throw std::runtime_error("cannot open " + folder.toStdString());
-    }
-    std::int64_t bytes = 0;
-    while (const dirent* entry = ::readdir(stream)) {
-        if (entry->d_name[0] == '.') {
-            continue;
-        }
-        struct statx info {};
-        if (::statx(::dirfd(stream), entry->d_name, AT_SYMLINK_NOFOLLOW,
-                    STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_BTIME | STATX_INO, &info) != 0) {
-            throw std::runtime_error("cannot examine an entry");
-        }
-        bytes += S_ISDIR(info.stx_mode) ? walk(folder + '/' + entry->d_name)
-                                        : static_cast<std::int64_t>(info.stx_size);
-    }
-    ::closedir(stream);
-    return bytes;
-}
-
 void walkTreeWithReaddirAndStatx(benchmark::State& state) {
     const QByteArray root = QFile::encodeName(tree().root.path());
     for (auto _ : state) {
-        benchmark::DoNotOptimize(walk(root));
+        benchmark::DoNotOptimize(bench::walkTree(root));
     }
     state.SetItemsProcessed(state.iterations() * treeFiles);
 }
