@@ -10,6 +10,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
