@@ -129,6 +129,9 @@ QStringList Library::options(const Category& category) const {
     for (const QString& declared : category.options) {
         seen.insert(TextOrder::nfc(declared));
     }
+    // A value met before in the very same form has its normal form seen already; most values of
+    // a library repeat, and normalizing is the expensive part.
+    QSet<QString> met(category.options.begin(), category.options.end());
     QStringList undeclared;
     for (const MediaItem& item : items) {
         const auto values = item.labels.find(key);
@@ -136,6 +139,10 @@ QStringList Library::options(const Category& category) const {
             continue;
         }
         for (const QString& value : values->second) {
+            if (met.contains(value)) {
+                continue;
+            }
+            met.insert(value);
             const QString normalized = TextOrder::nfc(value);
             if (!seen.contains(normalized)) {
                 seen.insert(normalized);
