@@ -257,10 +257,10 @@ private:
             DirectoryEntry entry;
             for (;;) {
                 checkCancellation();
-                if (!listing.next(entry)) {
+                if (!listing.nextType(entry)) {
                     return;
                 }
-                visit(folder, entry);
+                visit(folder, listing, entry);
             }
         } catch (const Error& error) {
             if (folder.relativePath.isEmpty() || !DirectoryListing::refused(error)) {
@@ -271,30 +271,32 @@ private:
         }
     }
 
-    void visit(const QueuedFolder& folder, const DirectoryEntry& entry) {
-        const FileStatus& status = entry.status;
-        if (status.isSymbolicLink()) {
-            return;
-        }
-        QString relativePath = folder.relativePath.isEmpty()
-                                   ? entry.name
-                                   : QString(folder.relativePath % u'/' % entry.name);
+    // Only media files are examined whole: a folder or any other file is known by the type the
+    // listing gives.
+    void visit(const QueuedFolder& folder, DirectoryListing& listing, DirectoryEntry& entry) {
         // Linux has no packages: every directory is an ordinary folder.
-        if (status.isDirectory()) {
+        if (entry.status.isDirectory()) {
             if (includeSubfolders_) {
-                queue_.push_back({folder.path % u'/' % entry.name, std::move(relativePath)});
+                queue_.push_back({folder.path % u'/' % entry.name, relativePathOf(folder, entry)});
             }
             return;
         }
-        if (!status.isRegularFile()) {
+        if (!entry.status.isRegularFile()) {
             return;
         }
         const MediaContent content = MediaType::ofFile(entry.name);
-        if (content == MediaContent::none) {
+        if (content == MediaContent::none || !listing.examine(entry) ||
+            !entry.status.isRegularFile()) {
             return;
         }
         const MediaKind kind = content == MediaContent::photo ? MediaKind::photo : MediaKind::video;
-        results_.append(record(folder.path, entry.name, std::move(relativePath), kind, status));
+        results_.append(
+            record(folder.path, entry.name, relativePathOf(folder, entry), kind, entry.status));
+    }
+
+    static QString relativePathOf(const QueuedFolder& folder, const DirectoryEntry& entry) {
+        return folder.relativePath.isEmpty() ? entry.name
+                                             : QString(folder.relativePath % u'/' % entry.name);
     }
 
     MediaItem record(const QString& folderPath, const QString& name, QString relativePath,
