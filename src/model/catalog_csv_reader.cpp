@@ -120,7 +120,7 @@ Header readHeader(const QStringList& fields) {
     return header;
 }
 
-double finiteNumber(const QString& text) {
+double finiteNumber(QStringView text) {
     const auto number = DecimalText::parseDouble(text);
     if (!number || !std::isfinite(*number)) {
         reject();
@@ -128,7 +128,7 @@ double finiteNumber(const QString& text) {
     return *number;
 }
 
-std::int64_t integerIn(const QString& text, std::int64_t low, std::int64_t high) {
+std::int64_t integerIn(QStringView text, std::int64_t low, std::int64_t high) {
     const auto number = DecimalText::parseInteger(text);
     if (!number || *number < low || *number > high) {
         reject();
@@ -140,7 +140,7 @@ std::int64_t integerIn(const QString& text, std::int64_t low, std::int64_t high)
 // untrimmed. No value holds a carriage return, so one belongs to a line break: a catalog whose
 // line ends were converted to CR LF keeps its values apart, and every piece reads back the same
 // after the values are joined by line feeds again.
-QStringList cellPieces(const QString& cell) {
+QStringList cellPieces(QStringView cell) {
     QStringList pieces;
     const auto isBreak = [](QChar c) { return c == u'\n' || c == u'\r'; };
     qsizetype start = 0;
@@ -149,7 +149,7 @@ QStringList cellPieces(const QString& cell) {
             continue;
         }
         if (i > start) {
-            pieces.append(start == 0 && i == cell.size() ? cell : cell.mid(start, i - start));
+            pieces.append(cell.mid(start, i - start).toString());
         }
         start = i + 1;
     }
@@ -174,7 +174,10 @@ QStringList withoutRepeats(QStringList pieces) {
     return unique;
 }
 
-// One pass over the rows of a catalog, all or nothing.
+using Row = std::vector<QStringView>;
+
+// One pass over the rows of a catalog, all or nothing. Rows come as views of their fields; only
+// the texts an item keeps are copied.
 class CatalogReader {
 public:
     explicit CatalogReader(const QStringList& headerFields)
@@ -182,8 +185,8 @@ public:
         useProperties(header_.properties);
     }
 
-    void read(const QStringList& row) {
-        if (row.size() != fieldCount_) {
+    void read(const Row& row) {
+        if (qsizetype(row.size()) != fieldCount_) {
             reject();
         }
         if (row[CatalogColumns::filename].isEmpty()) {
@@ -204,11 +207,6 @@ public:
         return library;
     }
 
-    void reserve(qsizetype rowCount) {
-        items_.reserve(rowCount);
-        ids_.reserve(rowCount);
-    }
-
 private:
     void useProperties(QList<Category> properties) {
         properties_ = std::move(properties);
@@ -219,9 +217,9 @@ private:
         }
     }
 
-    void readItem(const QStringList& row);
-    void readProperties(const QStringList& row, MediaItem& item) const;
-    void readMeta(const QStringList& row);
+    void readItem(const Row& row);
+    void readProperties(const Row& row, MediaItem& item) const;
+    void readMeta(const Row& row);
     void addRatingProperty();
 
     Header header_;
@@ -235,7 +233,7 @@ private:
     QList<MediaItem> items_;
 };
 
-void CatalogReader::readItem(const QStringList& row) {
+void CatalogReader::readItem(const Row& row) {
     using namespace CatalogColumns;
     MediaItem item;
     const auto kind = mediaKindFromRaw(row[CatalogColumns::kind]);
@@ -265,20 +263,20 @@ void CatalogReader::readItem(const QStringList& row) {
         }
         item.duration = seconds;
     }
-    item.filename = row[filename];
-    item.fileIdentity = row[fileIdentity];
-    item.notes = row[notes];
-    if (header_.hasCaptureColumn && !row.last().isEmpty()) {
-        item.capturedAt = Date{finiteNumber(row.last())};
+    item.filename = row[filename].toString();
+    item.fileIdentity = row[fileIdentity].toString();
+    item.notes = row[notes].toString();
+    if (header_.hasCaptureColumn && !row.back().isEmpty()) {
+        item.capturedAt = Date{finiteNumber(row.back())};
     }
     readProperties(row, item);
     items_.append(std::move(item));
 }
 
-void CatalogReader::readProperties(const QStringList& row, MediaItem& item) const {
+void CatalogReader::readProperties(const Row& row, MediaItem& item) const {
     const QString ratingText = DecimalText::integer(item.rating);
     for (qsizetype i = 0; i < properties_.size(); ++i) {
-        const QString& cell = row[CatalogColumns::firstProperty + i];
+        const QStringView cell = row[size_t(CatalogColumns::firstProperty + i)];
         const PropertyKind kind = properties_[i].kind;
         if (kind == PropertyKind::rating) {
             if (cell != ratingText) {
@@ -296,15 +294,16 @@ void CatalogReader::readProperties(const QStringList& row, MediaItem& item) cons
     }
 }
 
-void CatalogReader::readMeta(const QStringList& row) {
-    if (!TextOrder::canonicallyEqual(row[CatalogColumns::kind], CatalogColumns::metaMarker)) {
+void CatalogReader::readMeta(const Row& row) {
+    if (!TextOrder::canonicallyEqual(row[CatalogColumns::kind].toString(),
+                                     CatalogColumns::metaMarker)) {
         reject();
     }
     if (metaSeen_ || !items_.isEmpty()) {
         reject();
     }
-    for (qsizetype i = 0; i < row.size(); ++i) {
-        if (i != CatalogColumns::kind && i != CatalogColumns::notes && !row[i].isEmpty()) {
+    for (qsizetype i = 0; i < qsizetype(row.size()); ++i) {
+        if (i != CatalogColumns::kind && i != CatalogColumns::notes && !row[size_t(i)].isEmpty()) {
             reject();
         }
     }
@@ -375,16 +374,23 @@ void CatalogReader::addRatingProperty() {
 }  // namespace
 
 Library Library::fromCatalogCSV(const QString& text) {
-    const QList<QStringList> rows = CSVCodec::decodeFile(text);
-    if (rows.isEmpty()) {
+    std::optional<CatalogReader> reader;
+    CSVCodec::forEachFileRow(text, [&](const Row& row) {
+        if (reader) {
+            reader->read(row);
+            return;
+        }
+        QStringList header;
+        header.reserve(qsizetype(row.size()));
+        for (const QStringView field : row) {
+            header.append(field.toString());
+        }
+        reader.emplace(header);
+    });
+    if (!reader) {
         reject();
     }
-    CatalogReader reader(rows.first());
-    reader.reserve(rows.size());
-    for (qsizetype r = 1; r < rows.size(); ++r) {
-        reader.read(rows[r]);
-    }
-    return reader.finish(Library());
+    return reader->finish(Library());
 }
 
 }  // namespace lumivex

@@ -4,6 +4,10 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+
+#include <functional>
+#include <vector>
 
 namespace lumivex {
 
@@ -20,6 +24,12 @@ QList<QStringList> decode(const QString& text);
 // refused: every row written ends with a line break and every field is quoted, so such a text was
 // cut short before its last field, which would read as empty.
 QList<QStringList> decodeFile(const QString& text);
+
+// The same rows one at a time, each field a view that lives until the visitor returns: a reader
+// that keeps few of the fields copies only those.
+using RowVisitor = std::function<void(const std::vector<QStringView>& fields)>;
+void forEachRow(const QString& text, const RowVisitor& visit);
+void forEachFileRow(const QString& text, const RowVisitor& visit);
 
 // The text of a catalog file's bytes. Invalid UTF-8 throws CatalogError::invalidCSV: a damaged
 // file is refused, never repaired.
