@@ -4,6 +4,7 @@
 #include "model/csv_codec.h"
 #include "model/library.h"
 #include "platform/decimal_text.h"
+#include "platform/small_text_set.h"
 #include "platform/text_order.h"
 #include "platform/uuid_text.h"
 
@@ -40,14 +41,20 @@ std::optional<QString> nameAfterPrefix(const QString& field, const QString& pref
     return field.mid(end);
 }
 
-Category headerProperty(const QString& field) {
+// Header properties stand under a stand-in identifier, one per column, until the reader knows
+// whether a meta row names them: drawing random identifiers for every file read is slow.
+QUuid standIn(qsizetype column) {
+    return QUuid(uint(column), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+}
+
+Category headerProperty(const QString& field, qsizetype column) {
     using namespace CatalogColumns;
     for (const auto& [prefix, kind] : {std::pair{multiSelectPrefix, PropertyKind::multiSelect},
                                        std::pair{ratingPrefix, PropertyKind::rating},
                                        std::pair{singleSelectPrefix, PropertyKind::singleSelect}}) {
         if (auto name = nameAfterPrefix(field, prefix)) {
             return Category{
-                QUuid::createUuid(), std::move(*name), kind, {}, QStringLiteral("list.bullet")};
+                standIn(column), std::move(*name), kind, {}, QStringLiteral("list.bullet")};
         }
     }
     reject();
@@ -96,7 +103,7 @@ Header readHeader(const QStringList& fields) {
     const qsizetype end = fields.size() - (header.hasCaptureColumn ? 1 : 0);
     header.properties.reserve(end - firstProperty);
     for (qsizetype i = firstProperty; i < end; ++i) {
-        header.properties.append(headerProperty(fields[i]));
+        header.properties.append(headerProperty(fields[i], i));
     }
     QSet<QString> seen;
     seen.reserve(fields.size());
@@ -160,14 +167,11 @@ QStringList withoutRepeats(QStringList pieces) {
     if (pieces.size() < 2) {
         return pieces;
     }
-    QSet<QString> seen;
-    seen.reserve(pieces.size());
+    SmallTextSet seen;
     QStringList unique;
     unique.reserve(pieces.size());
     for (QString& piece : pieces) {
-        const QString normalized = TextOrder::nfc(piece);
-        if (!seen.contains(normalized)) {
-            seen.insert(normalized);
+        if (seen.insert(TextOrder::nfc(piece))) {
             unique.append(std::move(piece));
         }
     }
@@ -198,6 +202,7 @@ public:
 
     Library finish(Library library) {
         if (!metaSeen_) {
+            identifyHeaderProperties();
             addRatingProperty();
         }
         library.categories = std::move(properties_);
@@ -217,6 +222,7 @@ private:
         }
     }
 
+    void identifyHeaderProperties();
     void readItem(const Row& row);
     void readProperties(const Row& row, MediaItem& item) const;
     void readMeta(const Row& row);
@@ -232,6 +238,23 @@ private:
     QSet<QUuid> ids_;
     QList<MediaItem> items_;
 };
+
+void CatalogReader::identifyHeaderProperties() {
+    std::map<QString, QString> keys;
+    for (Category& property : properties_) {
+        const QString standInKey = property.idText();
+        property.id = QUuid::createUuid();
+        keys.emplace(standInKey, property.idText());
+    }
+    useProperties(std::move(properties_));
+    for (MediaItem& item : items_) {
+        Labels labels;
+        for (const auto& [key, values] : item.labels) {
+            labels.emplace(keys.at(key), values);
+        }
+        item.labels = std::move(labels);
+    }
+}
 
 void CatalogReader::readItem(const Row& row) {
     using namespace CatalogColumns;

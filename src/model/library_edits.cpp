@@ -1,5 +1,6 @@
 #include "model/library.h"
 
+#include "platform/small_text_set.h"
 #include "platform/text_order.h"
 
 #include <QHash>
@@ -125,13 +126,16 @@ void Library::enforceFixedRating(const std::optional<Category>& preferred) {
 
 QStringList Library::options(const Category& category) const {
     const QString key = category.idText();
-    QSet<QString> seen;
+    SmallTextSet seen;
     for (const QString& declared : category.options) {
         seen.insert(TextOrder::nfc(declared));
     }
     // A value met before in the very same form has its normal form seen already; most values of
     // a library repeat, and normalizing is the expensive part.
-    QSet<QString> met(category.options.begin(), category.options.end());
+    SmallTextSet met;
+    for (const QString& declared : category.options) {
+        met.insert(declared);
+    }
     QStringList undeclared;
     for (const MediaItem& item : items) {
         const auto values = item.labels.find(key);
@@ -139,13 +143,10 @@ QStringList Library::options(const Category& category) const {
             continue;
         }
         for (const QString& value : values->second) {
-            if (met.contains(value)) {
+            if (!met.insert(value)) {
                 continue;
             }
-            met.insert(value);
-            const QString normalized = TextOrder::nfc(value);
-            if (!seen.contains(normalized)) {
-                seen.insert(normalized);
+            if (seen.insert(TextOrder::nfc(value))) {
                 undeclared.append(value);
             }
         }

@@ -4,6 +4,8 @@
 #include "model/library.h"
 #include "platform/error.h"
 
+#include <QSet>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -113,6 +115,31 @@ TEST(CatalogCSVReader, RebuildsPropertiesOfAHeaderWithoutMetaRow) {
     // With "내 별점" taken too, the added property could never be saved under its name.
     EXPECT_TRUE(
         catalogRefused(headerOnly({QStringLiteral("분류:별점"), QStringLiteral("분류:내 별점")})));
+}
+
+// Without a meta row the properties get their identifiers only once the whole file is read; the
+// values read before then must end up under the property of their own column.
+TEST(CatalogCSVReader, ValuesOfAHeaderWithoutMetaRowStayWithTheirColumns) {
+    Rows rows = headerOnly({QStringLiteral("분류:사람"), QStringLiteral("단일선택:위치")});
+    rows.append(validCatalogRows()[item].mid(0, 12) +
+                QStringList{QStringLiteral("가\n나"), QStringLiteral("서울")});
+    const Library library = Library::fromCatalogCSV(CSVCodec::encode(rows));
+    ASSERT_EQ(library.items.size(), 1);
+    ASSERT_EQ(names(library), (QStringList{QStringLiteral("사람"), QStringLiteral("별점"),
+                                           QStringLiteral("위치")}));
+    QSet<QUuid> ids;
+    for (const Category& category : library.categories) {
+        EXPECT_FALSE(category.id.isNull());
+        ids.insert(category.id);
+    }
+    EXPECT_EQ(ids.size(), 3);
+    const Labels& labels = library.items[0].labels;
+    EXPECT_EQ(labels.size(), 2u);
+    EXPECT_EQ(labels.at(library.categories[0].idText()),
+              (QStringList{QStringLiteral("가"), QStringLiteral("나")}));
+    EXPECT_EQ(labels.at(library.categories[2].idText()), QStringList{QStringLiteral("서울")});
+    const Library again = Library::fromCatalogCSV(CSVCodec::encode(rows));
+    EXPECT_NE(again.categories[0].id, library.categories[0].id);
 }
 
 TEST(CatalogCSVReader, RefusesBadItemCells) {
