@@ -256,6 +256,25 @@ void CatalogCache::checkReadable(const QString& catalog, const QString& archive)
     readable_.append({catalog, archive});
 }
 
+DeletedArchive CatalogCache::archiveOf(const QString& text) {
+    constexpr qsizetype remembered = 8;
+    for (const auto& [knownText, archive] : archives_) {
+        if (knownText == text) {
+            return archive;
+        }
+    }
+    DeletedArchive archive = DeletedArchive::fromCSV(text);
+    // Only texts without records, which are short, are read twice to see whether they always
+    // read the same.
+    if (archive.records.isEmpty() && DeletedArchive::fromCSV(text) == archive) {
+        if (archives_.size() == remembered) {
+            archives_.removeFirst();
+        }
+        archives_.append({text, archive});
+    }
+    return archive;
+}
+
 void CatalogCache::forgetFolder(const QString& folder) {
     folders_.remove(folder);
 }
@@ -265,6 +284,7 @@ void CatalogCache::clear() {
     listings_.clear();
     trees_.clear();
     readable_.clear();
+    archives_.clear();
 }
 
 }  // namespace lumivex

@@ -295,6 +295,16 @@ MediaItem prefixed(const MediaItem& item, const QString& folder,
     if (!folder.isEmpty()) {
         result.filename = folder + u'/' + item.filename;
     }
+    // Folders mostly share their properties' identifiers with the merged view; labels that map
+    // onto themselves stay shared rather than being rebuilt.
+    const bool sameKeys =
+        std::all_of(item.labels.begin(), item.labels.end(), [&](const auto& entry) {
+            const auto mapped = mapping.find(entry.first);
+            return mapped != mapping.end() && mapped->second == entry.first;
+        });
+    if (sameKeys) {
+        return result;
+    }
     result.labels.clear();
     for (const auto& [key, values] : item.labels) {
         const auto mapped = mapping.find(key);
