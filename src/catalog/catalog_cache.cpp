@@ -275,6 +275,24 @@ DeletedArchive CatalogCache::archiveOf(const QString& text) {
     return archive;
 }
 
+QString CatalogCache::archiveText(const DeletedArchive& archive) {
+    constexpr qsizetype remembered = 8;
+    if (!archive.records.isEmpty()) {
+        return archive.csv();
+    }
+    for (const auto& [categories, text] : emptyArchiveTexts_) {
+        if (categories == archive.categories) {
+            return text;
+        }
+    }
+    QString text = archive.csv();
+    if (emptyArchiveTexts_.size() == remembered) {
+        emptyArchiveTexts_.removeFirst();
+    }
+    emptyArchiveTexts_.append({archive.categories, text});
+    return text;
+}
+
 void CatalogCache::forgetFolder(const QString& folder) {
     folders_.remove(folder);
 }
@@ -285,6 +303,7 @@ void CatalogCache::clear() {
     trees_.clear();
     readable_.clear();
     archives_.clear();
+    emptyArchiveTexts_.clear();
 }
 
 }  // namespace lumivex

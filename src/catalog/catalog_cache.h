@@ -109,6 +109,10 @@ public:
     // of its own reads differently every time and is read afresh.
     DeletedArchive archiveOf(const QString& text);
 
+    // DeletedArchive::csv of the archive. Most folders have no records and share their property
+    // lists, so the text of such an archive is made once.
+    QString archiveText(const DeletedArchive& archive);
+
     void forgetFolder(const QString& folder);
     void clear();
 
@@ -154,6 +158,7 @@ private:
     std::optional<QHash<QString, std::optional<FileSignature>>> pass_;
     QList<std::pair<QString, QString>> readable_;
     QList<std::pair<QString, DeletedArchive>> archives_;
+    QList<std::pair<QList<Category>, QString>> emptyArchiveTexts_;
 };
 
 }  // namespace lumivex

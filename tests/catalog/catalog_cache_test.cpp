@@ -32,3 +32,21 @@ TEST(CatalogCacheArchives, ReusesOnlyArchivesThatAlwaysReadTheSame) {
     EXPECT_EQ(first.categories[1].name, QStringLiteral("사람"));
     EXPECT_NE(first.categories[1].id, second.categories[1].id);
 }
+
+TEST(CatalogCacheArchives, TextsOfArchivesWithoutRecordsAreTheArchivesOwn) {
+    CatalogCache cache;
+    const Category person = test::property(QStringLiteral("사람"));
+    const DeletedArchive bare{{test::rating(), person}, {}};
+    EXPECT_EQ(cache.archiveText(bare), bare.csv());
+    EXPECT_EQ(cache.archiveText(bare), bare.csv());
+    DeletedArchive renamed = bare;
+    renamed.categories[1].name = QStringLiteral("인물");
+    EXPECT_EQ(cache.archiveText(renamed), renamed.csv());
+    EXPECT_NE(cache.archiveText(renamed), bare.csv());
+    MediaItem gone;
+    gone.filename = QStringLiteral("a.jpg");
+    gone.fileIdentity = QStringLiteral("1:2:3");
+    gone.available = false;
+    const DeletedArchive withRecord{bare.categories, {{gone, Date{1700000000.0}}}};
+    EXPECT_EQ(cache.archiveText(withRecord), withRecord.csv());
+}
