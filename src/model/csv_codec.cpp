@@ -13,19 +13,6 @@ constexpr char16_t byteOrderMark = 0xFEFF;
 constexpr char16_t quote = u'"';
 const QString rowEnd = QStringLiteral("\r\n");
 
-void appendQuoted(QString& out, const QString& field) {
-    out.append(quote);
-    qsizetype start = 0;
-    for (qsizetype found = field.indexOf(quote); found >= 0;
-         found = field.indexOf(quote, found + 1)) {
-        out.append(QStringView(field).mid(start, found + 1 - start));
-        out.append(quote);
-        start = found + 1;
-    }
-    out.append(QStringView(field).mid(start));
-    out.append(quote);
-}
-
 // One left-to-right walk over the text. Every character the grammar looks at (quote, comma, CR,
 // LF) is a single UTF-16 unit that never occurs inside a surrogate pair, so runs of other
 // characters, pairs included, belong to the field whole. A field is a view into the text unless
@@ -165,6 +152,57 @@ QStringView withoutByteOrderMarks(const QString& text) {
 
 }  // namespace
 
+Writer::Writer(QString& out) : out_(out) {
+    out_.append(byteOrderMark);
+}
+
+void Writer::open() {
+    if (rowStarted_) {
+        out_.append(u',');
+    }
+    rowStarted_ = true;
+    out_.append(quote);
+}
+
+void Writer::appendEscaped(QStringView text) {
+    qsizetype start = 0;
+    for (qsizetype found = text.indexOf(quote); found >= 0;
+         found = text.indexOf(quote, found + 1)) {
+        out_.append(text.mid(start, found + 1 - start));
+        out_.append(quote);
+        start = found + 1;
+    }
+    out_.append(text.mid(start));
+}
+
+void Writer::field(QStringView text) {
+    open();
+    appendEscaped(text);
+    out_.append(quote);
+}
+
+void Writer::lines(const QStringList& texts) {
+    open();
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        if (i > 0) {
+            out_.append(u'\n');
+        }
+        appendEscaped(texts[i]);
+    }
+    out_.append(quote);
+}
+
+void Writer::latin1(const char* first, const char* last) {
+    open();
+    out_.append(QLatin1StringView(first, last));
+    out_.append(quote);
+}
+
+void Writer::endRow() {
+    out_.append(rowEnd);
+    rowStarted_ = false;
+}
+
 QString encode(const QList<QStringList>& rows) {
     qsizetype length = 3;
     for (const QStringList& row : rows) {
@@ -175,20 +213,17 @@ QString encode(const QList<QStringList>& rows) {
     }
     QString out;
     out.reserve(length);
-    out.append(byteOrderMark);
-    for (qsizetype r = 0; r < rows.size(); ++r) {
-        if (r > 0) {
-            out.append(rowEnd);
-        }
-        const QStringList& row = rows[r];
-        for (qsizetype f = 0; f < row.size(); ++f) {
-            if (f > 0) {
-                out.append(u',');
-            }
-            appendQuoted(out, row[f]);
-        }
+    Writer writer(out);
+    // A table without rows still ends its (empty) text with a line break.
+    if (rows.isEmpty()) {
+        writer.endRow();
     }
-    out.append(rowEnd);
+    for (const QStringList& row : rows) {
+        for (const QString& field : row) {
+            writer.field(field);
+        }
+        writer.endRow();
+    }
     return out;
 }
 

@@ -18,6 +18,27 @@ namespace CSVCodec {
 // Never fails. A row without fields becomes an empty line.
 QString encode(const QList<QStringList>& rows);
 
+// The text encode makes, written one field at a time, for writers that would otherwise build a
+// table of short-lived fields first.
+class Writer {
+public:
+    // Starts the text with the byte-order mark.
+    explicit Writer(QString& out);
+    void field(QStringView text);
+    // One field holding the texts with a line feed between each two.
+    void lines(const QStringList& texts);
+    // A field of ASCII characters.
+    void latin1(const char* first, const char* last);
+    void endRow();
+
+private:
+    void open();
+    void appendEscaped(QStringView text);
+
+    QString& out_;
+    bool rowStarted_ = false;
+};
+
 // Throws CatalogError::invalidCSV on malformed quoting; fields are kept verbatim.
 QList<QStringList> decode(const QString& text);
 // The rows of a whole catalog file. The same, except that a text ending right after a comma is
