@@ -256,43 +256,6 @@ void CatalogCache::checkReadable(const QString& catalog, const QString& archive)
     readable_.append({catalog, archive});
 }
 
-DeletedArchive CatalogCache::archiveOf(const QString& text) {
-    constexpr qsizetype remembered = 8;
-    for (const auto& [knownText, archive] : archives_) {
-        if (knownText == text) {
-            return archive;
-        }
-    }
-    DeletedArchive archive = DeletedArchive::fromCSV(text);
-    // Only texts without records, which are short, are read twice to see whether they always
-    // read the same.
-    if (archive.records.isEmpty() && DeletedArchive::fromCSV(text) == archive) {
-        if (archives_.size() == remembered) {
-            archives_.removeFirst();
-        }
-        archives_.append({text, archive});
-    }
-    return archive;
-}
-
-QString CatalogCache::archiveText(const DeletedArchive& archive) {
-    constexpr qsizetype remembered = 8;
-    if (!archive.records.isEmpty()) {
-        return archive.csv();
-    }
-    for (const auto& [categories, text] : emptyArchiveTexts_) {
-        if (categories == archive.categories) {
-            return text;
-        }
-    }
-    QString text = archive.csv();
-    if (emptyArchiveTexts_.size() == remembered) {
-        emptyArchiveTexts_.removeFirst();
-    }
-    emptyArchiveTexts_.append({archive.categories, text});
-    return text;
-}
-
 void CatalogCache::forgetFolder(const QString& folder) {
     folders_.remove(folder);
 }
@@ -302,8 +265,6 @@ void CatalogCache::clear() {
     listings_.clear();
     trees_.clear();
     readable_.clear();
-    archives_.clear();
-    emptyArchiveTexts_.clear();
 }
 
 }  // namespace lumivex

@@ -103,16 +103,6 @@ public:
     // writes.
     void checkReadable(const QString& catalog, const QString& archive);
 
-    // DeletedArchive::fromCSV of the text. Most folders hold an archive without records whose
-    // text is the same in each, and reading a text that names its properties' identifiers always
-    // gives the same archive, so such a result is reused. A text whose reading draws identifiers
-    // of its own reads differently every time and is read afresh.
-    DeletedArchive archiveOf(const QString& text);
-
-    // DeletedArchive::csv of the archive. Most folders have no records and share their property
-    // lists, so the text of such an archive is made once.
-    QString archiveText(const DeletedArchive& archive);
-
     void forgetFolder(const QString& folder);
     void clear();
 
@@ -157,8 +147,6 @@ private:
     std::optional<std::int64_t> fixedNow_;
     std::optional<QHash<QString, std::optional<FileSignature>>> pass_;
     QList<std::pair<QString, QString>> readable_;
-    QList<std::pair<QString, DeletedArchive>> archives_;
-    QList<std::pair<QList<Category>, QString>> emptyArchiveTexts_;
 };
 
 }  // namespace lumivex

@@ -214,7 +214,7 @@ public:
         library.includeSubfolders = true;
         library.directoryIdentity = folderIdentity;
         const QString catalog = library.catalogCSV();
-        const QString archive = cache.archiveText(local.deleted);
+        const QString archive = local.deleted.csv();
         if (MetadataFiles::readIfPossible(folder + QStringLiteral("/.lumivex/lumivex.csv")) ==
                 catalog.toUtf8() &&
             MetadataFiles::readIfPossible(folder + QStringLiteral("/.lumivex/deleted.csv")) ==

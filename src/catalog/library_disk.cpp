@@ -90,7 +90,7 @@ DeletedArchive storedArchive(const QString& root) {
         return {};
     }
     try {
-        return CatalogCache::shared().archiveOf(CSVCodec::text(MetadataFiles::read(path)));
+        return DeletedArchive::fromCSV(CSVCodec::text(MetadataFiles::read(path)));
     } catch (const Error& error) {
         throw Error(MetadataFiles::errorDomain, unreadableArchiveCode,
                     QStringLiteral("삭제 기록 CSV를 읽지 못했습니다. 기존 파일을 보존했습니다.\n") +

@@ -1,3 +1,5 @@
+#include "model/catalog_csv_reader.h"
+
 #include "model/catalog_columns.h"
 #include "model/catalog_error.h"
 #include "model/catalog_schema.h"
@@ -398,26 +400,49 @@ void CatalogReader::addRatingProperty() {
 
 }  // namespace
 
-Library Library::fromCatalogCSV(const QString& text) {
+struct CatalogCSVReader::State {
     std::optional<CatalogReader> reader;
-    CSVCodec::forEachFileRow(text, [&](const Row& row) {
-        if (reader) {
-            reader->read(row);
-            return;
-        }
-        QStringList header;
-        header.reserve(qsizetype(row.size()));
-        for (const QStringView field : row) {
-            header.append(field.toString());
-        }
-        reader.emplace(header);
-        // Every row ends with CR LF: counting the returns spares regrowing the item list.
-        reader->reserve(QStringView(text).count(u'\r'));
-    });
-    if (!reader) {
+    qsizetype reserved = 0;
+};
+
+CatalogCSVReader::CatalogCSVReader() : state_(std::make_unique<State>()) {}
+
+CatalogCSVReader::~CatalogCSVReader() = default;
+
+void CatalogCSVReader::reserve(qsizetype rowCount) {
+    state_->reserved = rowCount;
+    if (state_->reader) {
+        state_->reader->reserve(rowCount);
+    }
+}
+
+void CatalogCSVReader::read(const std::vector<QStringView>& row) {
+    if (state_->reader) {
+        state_->reader->read(row);
+        return;
+    }
+    QStringList header;
+    header.reserve(qsizetype(row.size()));
+    for (const QStringView field : row) {
+        header.append(field.toString());
+    }
+    state_->reader.emplace(header);
+    state_->reader->reserve(state_->reserved);
+}
+
+Library CatalogCSVReader::finish() {
+    if (!state_->reader) {
         reject();
     }
-    return reader->finish(Library());
+    return state_->reader->finish(Library());
+}
+
+Library Library::fromCatalogCSV(const QString& text) {
+    CatalogCSVReader reader;
+    // Every row ends with CR LF: counting the returns spares regrowing the item list.
+    reader.reserve(QStringView(text).count(u'\r'));
+    CSVCodec::forEachFileRow(text, [&](const std::vector<QStringView>& row) { reader.read(row); });
+    return reader.finish();
 }
 
 }  // namespace lumivex
