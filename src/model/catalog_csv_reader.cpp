@@ -219,6 +219,7 @@ public:
 private:
     void useProperties(QList<Category> properties) {
         properties_ = std::move(properties);
+        cells_.clear();
         keys_.clear();
         keys_.reserve(properties_.size());
         for (const Category& property : properties_) {
@@ -228,7 +229,15 @@ private:
 
     void identifyHeaderProperties();
     void readItem(const Row& row);
-    void readProperties(const Row& row, MediaItem& item) const;
+    // The values of a choice cell. Cells of one column mostly repeat a few texts, so their value
+    // lists are kept and shared by the items that hold the same text.
+    struct Cell {
+        QString text;
+        qsizetype pieceCount = 0;
+        QStringList values;
+    };
+    const Cell& cell(qsizetype column, QStringView text);
+    void readProperties(const Row& row, MediaItem& item);
     void readMeta(const Row& row);
     void addRatingProperty();
 
@@ -236,6 +245,7 @@ private:
     qsizetype fieldCount_;
     QList<Category> properties_;
     QStringList keys_;
+    std::vector<std::vector<Cell>> cells_;
     bool metaSeen_ = false;
     bool includeSubfolders_ = false;
     std::optional<QString> directoryIdentity_;
@@ -300,23 +310,48 @@ void CatalogReader::readItem(const Row& row) {
     items_.append(std::move(item));
 }
 
-void CatalogReader::readProperties(const Row& row, MediaItem& item) const {
-    const QString ratingText = DecimalText::integer(item.rating);
+// The rating was read as 0 to 5 already, so its text is a single digit.
+bool isRatingText(QStringView cell, std::int64_t rating) {
+    return cell.size() == 1 && cell[0] == QChar(char16_t(u'0' + rating));
+}
+
+const CatalogReader::Cell& CatalogReader::cell(qsizetype column, QStringView text) {
+    constexpr size_t remembered = 32;
+    std::vector<Cell>& known = cells_[size_t(column)];
+    for (const Cell& cell : known) {
+        if (cell.text == text) {
+            return cell;
+        }
+    }
+    QStringList pieces = cellPieces(text);
+    Cell cell{text.toString(), pieces.size(), withoutRepeats(std::move(pieces))};
+    if (known.size() == remembered) {
+        known.erase(known.begin());
+    }
+    known.push_back(std::move(cell));
+    return known.back();
+}
+
+void CatalogReader::readProperties(const Row& row, MediaItem& item) {
+    cells_.resize(size_t(properties_.size()));
     for (qsizetype i = 0; i < properties_.size(); ++i) {
-        const QStringView cell = row[size_t(CatalogColumns::firstProperty + i)];
+        const QStringView text = row[size_t(CatalogColumns::firstProperty + i)];
         const PropertyKind kind = properties_[i].kind;
         if (kind == PropertyKind::rating) {
-            if (cell != ratingText) {
+            if (!isRatingText(text, item.rating)) {
                 reject();
             }
             continue;
         }
-        QStringList pieces = cellPieces(cell);
-        if (kind == PropertyKind::singleSelect && pieces.size() > 1) {
+        if (text.isEmpty()) {
+            continue;
+        }
+        const Cell& values = cell(i, text);
+        if (kind == PropertyKind::singleSelect && values.pieceCount > 1) {
             reject();
         }
-        if (!pieces.isEmpty()) {
-            item.labels.emplace(keys_[i], withoutRepeats(std::move(pieces)));
+        if (!values.values.isEmpty()) {
+            item.labels.emplace(keys_[i], values.values);
         }
     }
 }
