@@ -20,7 +20,7 @@ enum class MediaKind { photo, video };
 QString rawValue(PropertyKind kind);
 std::optional<PropertyKind> propertyKindFromRaw(const QString& raw);
 QString rawValue(MediaKind kind);
-std::optional<MediaKind> mediaKindFromRaw(const QString& raw);
+std::optional<MediaKind> mediaKindFromRaw(QStringView raw);
 
 // One user-defined property of a library.
 struct Category {
