@@ -108,6 +108,7 @@ private:
     void marquee(const std::optional<QRectF>& rect) override;
 
     void relayout();
+    QRect cardRect(qsizetype row) const;
     void settingChanged(const QString& key);
     bool acceptsMouse() const;
     void forwardToCard(QMouseEvent* event);

@@ -136,7 +136,7 @@ void GridTest::waitForThumbnails() {
     const auto [first, end] =
         grid->gridLayout().rowSpan(grid->verticalScrollBar()->value(),
                                    grid->verticalScrollBar()->value() + grid->viewport()->height());
-    const int side = qRound(grid->gridLayout().cardWidth() * grid->devicePixelRatioF());
+    const int side = qRound(qRound(grid->gridLayout().cardWidth()) * grid->devicePixelRatioF());
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             for (qsizetype row = first; row < end; ++row) {
