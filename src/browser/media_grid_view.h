@@ -111,6 +111,7 @@ private:
     QRect cardRect(qsizetype row) const;
     void settingChanged(const QString& key);
     bool acceptsMouse() const;
+    int clickCount(const QMouseEvent& event);
     void forwardToCard(QMouseEvent* event);
     void rate(const QUuid& id, int rating);
     bool rateSelection(int rating);
@@ -129,6 +130,7 @@ private:
     bool enabled_ = true;
     std::optional<QRectF> marquee_;
     double scrollRemainder_ = 0;
+    std::optional<std::pair<quint64, QPointF>> lastPress_;  // time and place of a first click
     QTimer thumbnailTimer_;
 };
 

@@ -73,10 +73,10 @@ TEST_F(GridMouse, ADoubleClickSelectsOnceAndAsksForThePreview) {
     QSignalSpy preview(grid, &MediaGridView::previewRequested);
     click(thumbnailPoint(0));
     click(thumbnailPoint(1), Qt::ControlModifier);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                       thumbnailPoint(1).toPoint());
+    doubleClick(thumbnailPoint(1), Qt::ControlModifier);
     ASSERT_EQ(preview.size(), 1);
     EXPECT_EQ(preview.at(0).at(0).value<MediaItem>().id, idAt(1));
+    EXPECT_EQ(store->selection(), idsAt({0}));  // only the first click toggled
 }
 
 // A point of blank space between the second and third columns of the first row.
