@@ -83,6 +83,35 @@ void storeRatingEdit(benchmark::State& state) {
 }
 BENCHMARK(storeRatingEdit)->Arg(0)->Arg(500)->Unit(benchmark::kMillisecond);
 
+// A search keystroke through the store: the query assigned and the visible order read, the
+// snapshot already built. The text is BM_SearchKeystroke's, so the two differ by the store's part.
+void storeSearchKeystroke(benchmark::State& state) {
+    LumivexStore& store = *openStore().store;
+    store.visibleOrder();
+    MediaQuery query;
+    query.search = QStringLiteral("img_01");
+    for (auto _ : state) {
+        store.setQuery(query);
+        benchmark::DoNotOptimize(store.visibleOrder().size());
+    }
+    store.setQuery(MediaQuery());
+}
+BENCHMARK(storeSearchKeystroke)->Unit(benchmark::kMillisecond);
+
+// Select All over every visible item, then one click that selects a single item again.
+void storeSelectAll(benchmark::State& state) {
+    LumivexStore& store = *openStore().store;
+    const QUuid first = store.visibleOrder().first();
+    for (auto _ : state) {
+        store.selectAllVisible();
+        benchmark::DoNotOptimize(store.selectedItems().size());
+        state.PauseTiming();
+        store.setSelection({first});
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(storeSelectAll)->Unit(benchmark::kMillisecond);
+
 void storeTreeLoad(benchmark::State& state) {
     const QString root = openStore().root;
     for (auto _ : state) {

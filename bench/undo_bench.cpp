@@ -132,7 +132,7 @@ std::int64_t allocatedBytes() {
 // of the library the store holds, each edit detaching the item list once. The figure is what
 // the history and the edited library hold beyond the library they started from.
 void undoHistoryTwentyRatings(benchmark::State& state) {
-    const LibraryState& loaded = tree().loaded;
+    const LibraryState loaded{bench::syntheticLibrary(itemCount, folderCount), {}};
     for (auto _ : state) {
         const std::int64_t before = allocatedBytes();
         MetadataUndoHistory history;

@@ -121,6 +121,7 @@ void LumivexStore::assignDeletedArchive(const DeletedArchive& archive) {
 void LumivexStore::invalidateBrowseCache() {
     browseCache_.reset();
     visibleCache_.reset();
+    visiblePositionsCache_.reset();
     visibleOrderCache_.reset();
     selectedCache_.reset();
     folderScopeCache_.reset();
@@ -131,6 +132,7 @@ void LumivexStore::setQuery(const MediaQuery& query) {
     const std::optional<QString> oldFolder = query_.folderPath;
     query_ = query;
     visibleCache_.reset();
+    visiblePositionsCache_.reset();
     visibleOrderCache_.reset();
     if (oldFolder != query_.folderPath) {
         folderScopeCache_.reset();

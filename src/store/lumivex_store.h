@@ -219,6 +219,7 @@ private:
     void assignDeleting(bool value);
     void assignDeletedArchive(const DeletedArchive& archive);
     void invalidateBrowseCache();
+    const QList<qsizetype>& visiblePositions();
     // The identifiers among `ids` (and `extra`) that the query shows, in its order.
     QList<QUuid> visibleAmong(const QSet<QUuid>& ids, const std::optional<QUuid>& extra);
 
@@ -312,6 +313,8 @@ private:
 
     std::optional<LibraryBrowseSnapshot> browseCache_;
     std::optional<QList<MediaItem>> visibleCache_;
+    // Where the visible items stand in the snapshot: the order without copying the items.
+    std::optional<QList<qsizetype>> visiblePositionsCache_;
     std::optional<QList<QUuid>> visibleOrderCache_;
     std::optional<QList<MediaItem>> selectedCache_;
     std::optional<FolderScope> folderScopeCache_;

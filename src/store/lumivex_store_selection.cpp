@@ -12,7 +12,12 @@ void LumivexStore::selectAllVisible() {
         return;
     }
     const QList<QUuid>& order = visibleOrder();
-    setSelection(QSet<QUuid>(order.begin(), order.end()));
+    QSet<QUuid> all;
+    all.reserve(order.size());
+    for (const QUuid& id : order) {
+        all.insert(id);
+    }
+    setSelection(all);
     anchor_ = order.isEmpty() ? std::nullopt : std::optional<QUuid>(order.first());
 }
 

@@ -14,13 +14,19 @@ const LibraryBrowseSnapshot& LumivexStore::browseSnapshot() {
     return *browseCache_;
 }
 
+const QList<qsizetype>& LumivexStore::visiblePositions() {
+    if (!visiblePositionsCache_) {
+        visiblePositionsCache_ = query_.positions(browseSnapshot());
+    }
+    return *visiblePositionsCache_;
+}
+
 const QList<MediaItem>& LumivexStore::visibleItems() {
     if (!visibleCache_) {
         const LibraryBrowseSnapshot& snapshot = browseSnapshot();
-        const QList<qsizetype> positions = query_.positions(snapshot);
         QList<MediaItem> items;
-        items.reserve(positions.size());
-        for (const qsizetype position : positions) {
+        items.reserve(visiblePositions().size());
+        for (const qsizetype position : visiblePositions()) {
             items.append(snapshot.items[position]);
         }
         visibleCache_ = std::move(items);
@@ -30,10 +36,11 @@ const QList<MediaItem>& LumivexStore::visibleItems() {
 
 const QList<QUuid>& LumivexStore::visibleOrder() {
     if (!visibleOrderCache_) {
+        const LibraryBrowseSnapshot& snapshot = browseSnapshot();
         QList<QUuid> ids;
-        ids.reserve(visibleItems().size());
-        for (const MediaItem& item : visibleItems()) {
-            ids.append(item.id);
+        ids.reserve(visiblePositions().size());
+        for (const qsizetype position : visiblePositions()) {
+            ids.append(snapshot.items[position].id);
         }
         visibleOrderCache_ = std::move(ids);
     }
@@ -43,18 +50,38 @@ const QList<QUuid>& LumivexStore::visibleOrder() {
 const QList<MediaItem>& LumivexStore::selectedItems() {
     if (!selectedCache_) {
         const LibraryBrowseSnapshot& snapshot = browseSnapshot();
-        QList<qsizetype> positions;
-        for (const QUuid& id : selection_) {
-            const auto found = snapshot.positions.constFind(id);
-            if (found != snapshot.positions.cend()) {
-                positions.append(*found);
-            }
-        }
-        std::sort(positions.begin(), positions.end());
         QList<MediaItem> items;
-        items.reserve(positions.size());
-        for (const qsizetype position : positions) {
-            items.append(snapshot.items[position]);
+        // A large selection is found walking the snapshot, already in browse order; a small one
+        // by looking each item up and sorting the few positions.
+        if (selection_.size() * 8 >= snapshot.items.size()) {
+            QList<qsizetype> positions;
+            positions.reserve(selection_.size());
+            for (qsizetype i = 0; i < snapshot.items.size(); ++i) {
+                if (selection_.contains(snapshot.items[i].id)) {
+                    positions.append(i);
+                }
+            }
+            if (positions.size() == snapshot.items.size()) {
+                items = snapshot.items;  // everything: shared, not copied
+            } else {
+                items.reserve(positions.size());
+                for (const qsizetype position : positions) {
+                    items.append(snapshot.items[position]);
+                }
+            }
+        } else {
+            QList<qsizetype> positions;
+            for (const QUuid& id : selection_) {
+                const auto found = snapshot.positions.constFind(id);
+                if (found != snapshot.positions.cend()) {
+                    positions.append(*found);
+                }
+            }
+            std::sort(positions.begin(), positions.end());
+            items.reserve(positions.size());
+            for (const qsizetype position : positions) {
+                items.append(snapshot.items[position]);
+            }
         }
         selectedCache_ = std::move(items);
     }

@@ -80,3 +80,38 @@ TEST_F(ViewsTest, ScopesOfTheSelectionAndOfThePhotoLibrary) {
 
 }  // namespace
 }  // namespace lumivex::test
+
+namespace lumivex::test {
+namespace {
+
+using SelectedItemsTest = StoreTest;
+
+// Selected items come in browse order whether a few are looked up or many are walked.
+TEST_F(SelectedItemsTest, AreInBrowseOrderForFewManyAndAll) {
+    for (int i = 0; i < 10; ++i) {
+        addPhoto(QStringLiteral("p%1.jpg").arg(i));
+    }
+    openLibrary();
+    const QList<MediaItem>& browse = store->browseSnapshot().items;
+    ASSERT_EQ(browse.size(), 10);
+    const auto filenames = [](const QList<MediaItem>& items) {
+        QStringList names;
+        for (const MediaItem& item : items) {
+            names.append(item.filename);
+        }
+        return names;
+    };
+
+    store->setSelection({browse[7].id});
+    EXPECT_EQ(filenames(store->selectedItems()), QStringList{browse[7].filename});
+
+    store->setSelection({browse[8].id, browse[1].id, browse[5].id, QUuid::createUuid()});
+    EXPECT_EQ(filenames(store->selectedItems()),
+              (QStringList{browse[1].filename, browse[5].filename, browse[8].filename}));
+
+    store->selectAllVisible();
+    EXPECT_EQ(filenames(store->selectedItems()), filenames(browse));
+}
+
+}  // namespace
+}  // namespace lumivex::test

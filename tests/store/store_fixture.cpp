@@ -1,5 +1,6 @@
 #include "store/store_fixture.h"
 
+#include "platform/atomic_file.h"
 #include "support/media_fixtures.h"
 #include "support/test_files.h"
 
@@ -38,6 +39,7 @@ StoreTest::StoreTest()
 }
 
 StoreTest::~StoreTest() {
+    AtomicFile::setFaultHook({});  // a test that stopped early may have left one set
     store.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
