@@ -3,67 +3,23 @@
 // the comparison after a scan, and the memory of the undo history.
 
 #include "catalog/folder_catalog.h"
-#include "platform/file_status.h"
+#include "media_tree.h"
 #include "store/catalog_digests.h"
 #include "store/metadata_undo_history.h"
 #include "store/metadata_undo_validation.h"
 #include "synthetic_library.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
 #include <algorithm>
-#include <chrono>
 #include <memory>
-#include <stdexcept>
-#include <thread>
 
 using namespace lumivex;
 
 namespace {
 
-constexpr int itemCount = 100000;
-constexpr int folderCount = 1000;
-
-void settle() {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
-}
-
-// The synthetic library with a small file behind every item, saved as a tree and loaded back.
-struct MediaTree {
-    QTemporaryDir folder;
-    LibraryState loaded;
-
-    MediaTree() {
-        const QString root = folder.path();
-        LibraryState state;
-        state.library = bench::syntheticLibrary(itemCount, folderCount);
-        for (MediaItem& item : state.library.items) {
-            QDir(root).mkpath(item.folder());
-            QFile file(root + u'/' + item.filename);
-            if (!file.open(QIODevice::WriteOnly) || file.write(item.filename.toUtf8()) < 0) {
-                throw std::runtime_error("cannot write the media tree");
-            }
-            file.close();
-            const FileStatus status = FileStatus::read(file.fileName());
-            item.size = status.size;
-            item.modified = *status.modified;
-            item.fileIdentity = FileSignature::read(file.fileName())->identity();
-        }
-        FolderCatalog::save(state, root);
-        settle();
-        loaded = FolderCatalog::load(root, std::nullopt);
-        FolderCatalog::save(loaded, root);
-        settle();
-        if (!MetadataUndoValidation::folderMediaStillCurrent(loaded.library, root)) {
-            throw std::runtime_error("the media tree does not match its library");
-        }
-    }
-};
+using bench::MediaTree;
 
 MediaTree& tree() {
     static const std::unique_ptr<MediaTree> instance = std::make_unique<MediaTree>();
@@ -95,7 +51,7 @@ void stampTreeAfterOneRating(benchmark::State& state) {
             MetadataUndoValidation::persistenceStamp(root, LibrarySource::folder));
     }
     FolderCatalog::save(tree().loaded, root);
-    settle();
+    bench::settleTree();
 }
 BENCHMARK(stampTreeAfterOneRating)->Unit(benchmark::kMillisecond);
 
@@ -132,7 +88,8 @@ std::int64_t allocatedBytes() {
 // of the library the store holds, each edit detaching the item list once. The figure is what
 // the history and the edited library hold beyond the library they started from.
 void undoHistoryTwentyRatings(benchmark::State& state) {
-    const LibraryState loaded{bench::syntheticLibrary(itemCount, folderCount), {}};
+    const LibraryState loaded{bench::syntheticLibrary(MediaTree::itemCount, MediaTree::folderCount),
+                              {}};
     for (auto _ : state) {
         const std::int64_t before = allocatedBytes();
         MetadataUndoHistory history;

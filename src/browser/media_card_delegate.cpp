@@ -11,8 +11,6 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
-#include <QPainterPathStroker>
 #include <QToolTip>
 
 namespace lumivex {
@@ -21,12 +19,6 @@ namespace {
 
 const MediaGridModel* gridModel(const QModelIndex& index) {
     return qobject_cast<const MediaGridModel*>(index.model());
-}
-
-QPainterPath cardShape(const QRectF& card) {
-    QPainterPath path;
-    path.addRoundedRect(card, MediaCardLayout::cornerRadius, MediaCardLayout::cornerRadius);
-    return path;
 }
 
 void drawLine(QPainter& painter, const QRectF& rect, const QString& text, const QFont& font,
@@ -72,66 +64,19 @@ void MediaCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const MediaCardLayout layout(option.rect);
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-    const bool selected = model->isSelected(index.row());
-    paintBackground(*painter, layout, selected);
-    paintThumbnail(*painter, layout, item, *model);
-    paintBorder(*painter, layout, selected);
+    paintThumbnail(*painter, layout, item, *model, model->isSelected(index.row()));
     paintInformation(*painter, layout, item, *model);
     painter->restore();
 }
 
-const MediaCardDelegate::Shapes& MediaCardDelegate::shapes(QSizeF size) const {
-    if (shapes_ && shapes_->size == size) {
-        return *shapes_;
-    }
-    Shapes made;
-    made.size = size;
-    const QRectF card(QPointF(0, 0), size);
-    made.card = cardShape(card);
-    QPainterPath square;
-    square.addRect(QRectF(0, 0, size.width(), size.width()));
-    made.placeholder = made.card.intersected(square);
-    made.corners = QPainterPath(square).subtracted(made.card);
-    QPainterPathStroker stroker;
-    for (const double line : {1.0, 1.5}) {
-        const double inset = line / 2;
-        QPainterPath outline;
-        const double radius = MediaCardLayout::cornerRadius - inset;
-        outline.addRoundedRect(card.adjusted(inset, inset, -inset, -inset), radius, radius);
-        stroker.setWidth(line);
-        (line == 1.0 ? made.border : made.selectedBorder) = stroker.createStroke(outline);
-    }
-    shapes_ = std::move(made);
-    return *shapes_;
-}
-
-void MediaCardDelegate::paintBackground(QPainter& painter, const MediaCardLayout& layout,
-                                        bool selected) const {
-    painter.translate(layout.card().topLeft());
-    painter.fillPath(shapes(layout.card().size()).card,
-                     selected ? BrowserPalette::mint(0.07) : BrowserPalette::white(0.025));
-    painter.translate(-layout.card().topLeft());
-}
-
-void MediaCardDelegate::paintBorder(QPainter& painter, const MediaCardLayout& layout,
-                                    bool selected) const {
-    const Shapes& cached = shapes(layout.card().size());
-    painter.translate(layout.card().topLeft());
-    painter.fillPath(selected ? cached.selectedBorder : cached.border,
-                     selected ? BrowserPalette::mint() : BrowserPalette::white(0.055));
-    painter.translate(-layout.card().topLeft());
-}
-
 void MediaCardDelegate::paintThumbnail(QPainter& painter, const MediaCardLayout& layout,
-                                       const MediaItem& item, const MediaGridModel& model) const {
+                                       const MediaItem& item, const MediaGridModel& model,
+                                       bool selected) const {
     const QRectF square = layout.thumbnail();
     const qreal ratio = painter.device()->devicePixelRatioF();
     const QPixmap pixmap = thumbnails_.square(item, model.root(), qRound(square.width() * ratio));
-    const Shapes& cached = shapes(layout.card().size());
+    chrome_.paintSurface(painter, layout.card(), selected, pixmap.isNull());
     if (pixmap.isNull()) {
-        painter.translate(square.topLeft());
-        painter.fillPath(cached.placeholder, BrowserPalette::white(0.035));
-        painter.translate(-square.topLeft());
         const bool video = item.kind == MediaKind::video;
         const double icon = std::min(36.0, square.width() / 4);
         const double dim = thumbnails_.failed(item, model.root()) ? 0.1 : 0.18;
@@ -140,12 +85,8 @@ void MediaCardDelegate::paintThumbnail(QPainter& painter, const MediaCardLayout&
             QRectF(square.center().x() - icon / 2, square.center().y() - icon / 2, icon, icon),
             BrowserPalette::white(dim));
     } else {
-        // A plain copy of the pixels, then the card's top corners cut out of it: far cheaper
-        // than a clipped or transformed fill, and the grid's canvas is behind every card.
         painter.drawPixmap(square.topLeft(), pixmap);
-        painter.translate(square.topLeft());
-        painter.fillPath(cached.corners, BrowserPalette::canvas());
-        painter.translate(-square.topLeft());
+        chrome_.paintThumbnailEdges(painter, layout.card(), selected);
     }
     if (item.kind == MediaKind::video) {
         paintBadge(painter, square, item);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QPainterPath>
+#include "browser/media_card_chrome.h"
+
 #include <QStyledItemDelegate>
 #include <QUuid>
 
@@ -39,21 +40,8 @@ Q_SIGNALS:
     void rateRequested(const QUuid& id, int rating);
 
 private:
-    // The outlines every card of one size shares, made once at the origin.
-    struct Shapes {
-        QSizeF size;
-        QPainterPath card;
-        QPainterPath placeholder;  // the thumbnail square within the card's rounded corners
-        QPainterPath corners;      // what the rounded corners cut off the thumbnail square
-        QPainterPath border;
-        QPainterPath selectedBorder;
-    };
-
-    const Shapes& shapes(QSizeF size) const;
-    void paintBackground(QPainter& painter, const MediaCardLayout& layout, bool selected) const;
-    void paintBorder(QPainter& painter, const MediaCardLayout& layout, bool selected) const;
     void paintThumbnail(QPainter& painter, const MediaCardLayout& layout, const MediaItem& item,
-                        const MediaGridModel& model) const;
+                        const MediaGridModel& model, bool selected) const;
     void paintBadge(QPainter& painter, const QRectF& thumbnail, const MediaItem& item) const;
     void paintInformation(QPainter& painter, const MediaCardLayout& layout, const MediaItem& item,
                           const MediaGridModel& model) const;
@@ -61,7 +49,7 @@ private:
 
     GridThumbnails& thumbnails_;
     std::optional<std::pair<QUuid, int>> pressedStar_;
-    mutable std::optional<Shapes> shapes_;
+    mutable MediaCardChrome chrome_;
 };
 
 }  // namespace lumivex

@@ -120,7 +120,15 @@ QRect MediaGridView::visualRect(const QModelIndex& index) const {
     if (!index.isValid() || index.row() >= layout_.count()) {
         return {};
     }
-    return layout_.frame(index.row()).translated(0, -offset()).toAlignedRect();
+    return cardRect(index.row());
+}
+
+// Every card is drawn at whole pixels and in one size, so that its surface and thumbnail are
+// plain copies of pixmaps made once.
+QRect MediaGridView::cardRect(qsizetype row) const {
+    const QRectF frame = layout_.frame(row).translated(0, -offset());
+    return {qRound(frame.left()), qRound(frame.top()), qRound(layout_.cardWidth()),
+            qRound(layout_.cardHeight())};
 }
 
 void MediaGridView::scrollTo(const QModelIndex& index, ScrollHint) {
@@ -150,7 +158,7 @@ void MediaGridView::paintEvent(QPaintEvent* event) {
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     for (qsizetype row = first; row < end; ++row) {
-        option.rect = layout_.frame(row).translated(0, -offset()).toAlignedRect();
+        option.rect = cardRect(row);
         if (option.rect.intersects(event->rect())) {
             delegate_->paint(&painter, option, model_->index(static_cast<int>(row)));
         }
@@ -171,7 +179,7 @@ void MediaGridView::paintMarquee(QPainter& painter) const {
 
 void MediaGridView::requestThumbnails() {
     thumbnails_->want(thumbnailOrder(), model_->root(),
-                      qRound(layout_.cardWidth() * devicePixelRatioF()));
+                      qRound(qRound(layout_.cardWidth()) * devicePixelRatioF()));
 }
 
 // The rows on screen, then half a screen below and above them.

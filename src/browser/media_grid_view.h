@@ -108,8 +108,10 @@ private:
     void marquee(const std::optional<QRectF>& rect) override;
 
     void relayout();
+    QRect cardRect(qsizetype row) const;
     void settingChanged(const QString& key);
     bool acceptsMouse() const;
+    int clickCount(const QMouseEvent& event);
     void forwardToCard(QMouseEvent* event);
     void rate(const QUuid& id, int rating);
     bool rateSelection(int rating);
@@ -128,6 +130,7 @@ private:
     bool enabled_ = true;
     std::optional<QRectF> marquee_;
     double scrollRemainder_ = 0;
+    std::optional<std::pair<quint64, QPointF>> lastPress_;  // time and place of a first click
     QTimer thumbnailTimer_;
 };
 

@@ -10,6 +10,7 @@
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyleHints>
 
 #include <cmath>
 
@@ -110,16 +111,30 @@ void MediaGridView::mousePressEvent(QMouseEvent* event) {
         if (QWidget* focus = QApplication::focusWidget(); focus && focus->window() == window()) {
             focus->clearFocus();  // typing leaves the text fields for the grid
         }
-        interaction_->press(event->position(), event->modifiers(), 1);
+        interaction_->press(event->position(), event->modifiers(), clickCount(*event));
     }
     forwardToCard(event);
+}
+
+// Qt delivers the second press of a double click as a press before its double-click event; only
+// the first press of the pair may reach the store.
+int MediaGridView::clickCount(const QMouseEvent& event) {
+    const quint64 time = event.timestamp();
+    const QPointF point = event.position();
+    const bool second =
+        lastPress_ && time >= lastPress_->first &&
+        time - lastPress_->first <=
+            static_cast<quint64>(QGuiApplication::styleHints()->mouseDoubleClickInterval()) &&
+        (point - lastPress_->second).manhattanLength() <=
+            QGuiApplication::styleHints()->mouseDoubleClickDistance();
+    lastPress_ = second ? std::nullopt : std::optional(std::pair(time, point));
+    return second ? 2 : 1;
 }
 
 void MediaGridView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (!acceptsMouse() || event->button() != Qt::LeftButton) {
         return;
     }
-    interaction_->press(event->position(), event->modifiers(), 2);
     const QModelIndex index = indexAt(event->position().toPoint());
     if (index.isValid()) {
         Q_EMIT previewRequested(model_->item(index.row()));

@@ -172,12 +172,7 @@ QStringList CatalogCache::subfolders(const QString& folder) {
     if (known != listings_.constEnd() && known->signature == *before) {
         return known->subfolders;
     }
-    QStringList names;
-    for (const DirectoryEntry& entry : DirectoryListing::entries(folder)) {
-        if (entry.status.isDirectory()) {
-            names.append(entry.name);
-        }
-    }
+    const QStringList names = DirectoryListing::subfolders(folder);
     const std::optional<FileSignature> after = FileSignature::read(folder);
     if (pass_) {
         pass_->insert(folder, after);

@@ -111,20 +111,40 @@ void joinRecords(Joined& joined, const std::map<QString, LibraryState>& states,
     }
 }
 
-// Identifiers are made unique across items and records; the item nearer the start of the
-// plain order keeps its own.
-void assignUniqueIds(const Joined& joined, LibraryState& result, QSet<QUuid>& used) {
+// The file identities of the items that share an identifier with a record: a record whose item
+// is present under its identifier and file identity is that item's own. Only identifiers that
+// some record holds can matter, so a tree without records builds nothing.
+QHash<QUuid, QSet<QString>> presentIdentities(const Joined& joined) {
     QHash<QUuid, QSet<QString>> identities;
-    for (const auto& [key, item] : joined.items) {
-        identities[item.id].insert(item.fileIdentity);
+    if (joined.records.empty()) {
+        return identities;
+    }
+    QSet<QUuid> recordIds;
+    recordIds.reserve(qsizetype(joined.records.size()));
+    for (const auto& [key, record] : joined.records) {
+        recordIds.insert(record.item.id);
     }
     for (const auto& [key, item] : joined.items) {
-        MediaItem unique = item;
-        if (used.contains(unique.id)) {
-            unique.id = QUuid::createUuid();
+        if (recordIds.contains(item.id)) {
+            identities[item.id].insert(item.fileIdentity);
         }
-        used.insert(unique.id);
-        result.library.items.append(std::move(unique));
+    }
+    return identities;
+}
+
+// Identifiers are made unique across items and records; the item nearer the start of the
+// plain order keeps its own.
+void assignUniqueIds(Joined& joined, LibraryState& result, QSet<QUuid>& used) {
+    const QHash<QUuid, QSet<QString>> identities = presentIdentities(joined);
+    used.reserve(qsizetype(joined.items.size() + joined.records.size()));
+    result.library.items.reserve(qsizetype(joined.items.size()));
+    for (auto& [key, item] : joined.items) {
+        if (used.contains(item.id)) {
+            item.id = QUuid::createUuid();
+        }
+        used.insert(item.id);
+        // Only the keys of the joined items are looked at from here on.
+        result.library.items.append(std::move(item));
     }
     for (const auto& [key, record] : joined.records) {
         if (joined.items.count(key) != 0) {
@@ -286,6 +306,16 @@ MediaItem prefixed(const MediaItem& item, const QString& folder,
     MediaItem result = item;
     if (!folder.isEmpty()) {
         result.filename = folder + u'/' + item.filename;
+    }
+    // Folders mostly share their properties' identifiers with the merged view; labels that map
+    // onto themselves stay shared rather than being rebuilt.
+    const bool sameKeys =
+        std::all_of(item.labels.begin(), item.labels.end(), [&](const auto& entry) {
+            const auto mapped = mapping.find(entry.first);
+            return mapped != mapping.end() && mapped->second == entry.first;
+        });
+    if (sameKeys) {
+        return result;
     }
     result.labels.clear();
     for (const auto& [key, values] : item.labels) {

@@ -37,6 +37,21 @@ PhotoAsset makeAsset(const QString& identifier, const QString& path, const QStri
     return asset;
 }
 
+// The subfolders and media files of `folder`; only the media files are examined whole.
+QList<DirectoryEntry> foldersAndMedia(const QString& folder) {
+    DirectoryListing listing(folder);
+    QList<DirectoryEntry> entries;
+    DirectoryEntry entry;
+    while (listing.nextType(entry)) {
+        const bool media =
+            entry.status.isRegularFile() && MediaType::ofFile(entry.name) != MediaContent::none;
+        if (entry.status.isDirectory() || (media && listing.examine(entry))) {
+            entries.append(entry);
+        }
+    }
+    return entries;
+}
+
 // Whether `path` is the folder of a root other than `root`: its files belong to that root.
 bool isOtherRoot(const QString& path, const PhotoRoot& root, const QList<PhotoRoot>& roots) {
     return std::any_of(roots.begin(), roots.end(), [&](const PhotoRoot& other) {
@@ -54,7 +69,7 @@ bool listRoot(const PhotoRoot& root, const QList<PhotoRoot>& roots, PhotoFileFac
         const QString folder = relative.isEmpty() ? base : base + u'/' + relative;
         QList<DirectoryEntry> entries;
         try {
-            entries = DirectoryListing::entries(folder);
+            entries = foldersAndMedia(folder);
         } catch (const Error&) {
             continue;
         }

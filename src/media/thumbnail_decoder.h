@@ -1,5 +1,6 @@
 #pragma once
 
+#include "media/thumbnail_scaling.h"
 #include "model/library.h"
 
 #include <QImage>
@@ -12,12 +13,13 @@ class QIODevice;
 
 namespace lumivex {
 
-// What a thumbnail decode reads: the file, how to read it, and the largest side wanted.
+// What a thumbnail decode reads: the file, how to read it, and the square box it meets.
 struct ThumbnailSource {
     QString path;
     MediaKind kind = MediaKind::photo;
     std::optional<double> duration;  // seconds; steers which video frame is taken
     int size = 0;
+    ThumbnailScaling scaling = ThumbnailScaling::fit;
 
     bool operator==(const ThumbnailSource&) const = default;
 };
@@ -27,12 +29,14 @@ struct ThumbnailSource {
 // set before it finishes.
 namespace ThumbnailDecoder {
 
-// The photo with its longer side at most `size` pixels and its stored orientation applied.
-// Formats that can decode at a reduced scale (JPEG) never decode the full image; the reader's
-// allocation limit refuses images whose declared size is absurd.
-QImage photo(const QString& path, int size, const std::atomic<bool>& cancelled);
+// The photo shrunk to fit a square of `size` pixels (or to cover it, as `scaling` says) with its
+// stored orientation applied. Formats that can decode at a reduced scale (JPEG) never decode the
+// full image; the reader's allocation limit refuses images whose declared size is absurd.
+QImage photo(const QString& path, int size, const std::atomic<bool>& cancelled,
+             ThumbnailScaling scaling = ThumbnailScaling::fit);
 // The same for image bytes read from `device`.
-QImage photo(QIODevice* device, int size, const std::atomic<bool>& cancelled);
+QImage photo(QIODevice* device, int size, const std::atomic<bool>& cancelled,
+             ThumbnailScaling scaling = ThumbnailScaling::fit);
 
 // A photo or one frame of a video, as the source's kind says.
 QImage decode(const ThumbnailSource& source, const std::atomic<bool>& cancelled);

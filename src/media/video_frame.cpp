@@ -140,18 +140,16 @@ Frame frameAt(AVFormatContext* input, int index, AVCodecContext* decoder, double
     return nullptr;
 }
 
-// The frame's size on screen (square pixels) shrunk to fit the box, never enlarged.
-QSize displaySize(AVFormatContext* input, AVStream* stream, AVFrame* frame, int size) {
+// The frame's size on screen (square pixels) shrunk to meet the box.
+QSize displaySize(AVFormatContext* input, AVStream* stream, AVFrame* frame, int size,
+                  ThumbnailScaling scaling) {
     const AVRational aspect = av_guess_sample_aspect_ratio(input, stream, frame);
     double width = frame->width;
     if (aspect.num > 0 && aspect.den > 0) {
         width = width * aspect.num / aspect.den;
     }
-    QSize shown(std::max(1, static_cast<int>(std::lround(width))), frame->height);
-    if (shown.width() > size || shown.height() > size) {
-        shown = shown.scaled(size, size, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
-    }
-    return shown;
+    const QSize shown(std::max(1, static_cast<int>(std::lround(width))), frame->height);
+    return reducedSize(shown, size, scaling);
 }
 
 QImage convert(const AVFrame& frame, QSize target) {
@@ -194,7 +192,8 @@ double frameTime(std::optional<double> duration) {
     return std::min(*duration / 2, 1.0);
 }
 
-QImage grab(const QString& path, double seconds, int size, const std::atomic<bool>& cancelled) {
+QImage grab(const QString& path, double seconds, int size, const std::atomic<bool>& cancelled,
+            ThumbnailScaling scaling) {
     if (size <= 0 || cancelled.load()) {
         return {};
     }
@@ -209,7 +208,7 @@ QImage grab(const QString& path, double seconds, int size, const std::atomic<boo
         return {};
     }
     AVStream* stream = input->streams[index];
-    QImage image = convert(*frame, displaySize(input.get(), stream, frame.get(), size));
+    QImage image = convert(*frame, displaySize(input.get(), stream, frame.get(), size, scaling));
     const int degrees = clockwiseDegrees(*stream);
     if (!image.isNull() && degrees != 0) {
         image = image.transformed(QTransform().rotate(degrees));

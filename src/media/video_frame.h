@@ -1,5 +1,7 @@
 #pragma once
 
+#include "media/thumbnail_scaling.h"
+
 #include <QImage>
 #include <QString>
 
@@ -17,10 +19,12 @@ namespace VideoFrame {
 double frameTime(std::optional<double> duration);
 
 // The frame shown at `seconds` within half a second either way (a key frame in that window is
-// taken without decoding further), scaled to fit a square of `size` pixels with the stream's
-// pixel aspect and rotation applied. Null when the file has no decodable video frame or when
-// `cancelled` is set meanwhile; a time beyond the end gives the last frame.
-QImage grab(const QString& path, double seconds, int size, const std::atomic<bool>& cancelled);
+// taken without decoding further), shrunk to fit a square of `size` pixels (or to cover it, as
+// `scaling` says) with the stream's pixel aspect and rotation applied. Null when the file has no
+// decodable video frame or when `cancelled` is set meanwhile; a time beyond the end gives the
+// last frame.
+QImage grab(const QString& path, double seconds, int size, const std::atomic<bool>& cancelled,
+            ThumbnailScaling scaling = ThumbnailScaling::fit);
 
 }  // namespace VideoFrame
 }  // namespace lumivex

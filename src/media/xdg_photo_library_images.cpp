@@ -1,5 +1,6 @@
-#include "media/photo_image_decoder.h"
+#include "media/thumbnail_decoder.h"
 #include "media/xdg_photo_library.h"
+#include "platform/media_type.h"
 
 #include <QThreadPool>
 
@@ -12,6 +13,16 @@ namespace {
 Error noPreview() {
     return Error(QStringLiteral("Lumivex.Photos"), 2,
                  QStringLiteral("미리보기를 만들 수 없습니다."));
+}
+
+// Photos and video frames come from the decoders of folder thumbnails, so both grids show the
+// same picture of a file. The kind is the file's own, whatever the caller's copy of the asset says.
+ThumbnailSource sourceOf(const QString& path, const PhotoAsset& asset,
+                         const PhotoImageRequest& request) {
+    const bool video = MediaType::ofFile(path) == MediaContent::video;
+    return {path, video ? MediaKind::video : MediaKind::photo,
+            video && asset.duration > 0 ? std::optional(asset.duration) : std::nullopt,
+            request.pixelSize, request.fit ? ThumbnailScaling::fit : ThumbnailScaling::fill};
 }
 
 }  // namespace
@@ -32,11 +43,15 @@ PhotoImageRequestId XdgPhotoLibrary::requestImage(const PhotoAsset& asset,
         imageRequests_[id] = cancelled;
     }
     const std::optional<QString> path = resolve(asset.localIdentifier);
-    decoders_->start([this, id, path, request, cancelled, onResult = std::move(onResult)] {
+    std::optional<ThumbnailSource> source;
+    if (path) {
+        source = sourceOf(*path, asset, request);
+    }
+    decoders_->start([this, id, source, cancelled, onResult = std::move(onResult)] {
         if (!cancelled->load()) {
             PhotoImageDelivery delivery;
-            if (path) {
-                delivery.image = PhotoImageDecoder::decode(*path, request);
+            if (source) {
+                delivery.image = ThumbnailDecoder::decode(*source, *cancelled);
             }
             if (delivery.image.isNull()) {
                 delivery.error = noPreview();

@@ -1,16 +1,19 @@
 #include "model/capture_date_reader.h"
 
 #include "model/capture_date_formats.h"
+#include "model/exiv2_file_source.h"
 #include "model/png_text.h"
 #include "model/video_asset.h"
 #include "platform/decimal_text.h"
+#include "platform/error.h"
+#include "platform/read_only_file.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
 
 #include <exiv2/exiv2.hpp>
 
+#include <algorithm>
 #include <mutex>
 
 namespace lumivex::CaptureDateReader {
@@ -59,19 +62,27 @@ void prepareExiv2() {
     });
 }
 
+// The first datum of the EXIF sub-directory with this tag, the one Exiv2's search by the key
+// "Exif.Photo.<name>" finds; matched by number, since building and comparing key texts for every
+// tag cost more than reading the file.
 std::optional<QString> exifText(const Exiv2::ExifData& exif, std::uint16_t tag) {
-    const auto found = exif.findKey(Exiv2::ExifKey(tag, "Photo"));
+    const auto found = std::find_if(exif.begin(), exif.end(), [tag](const Exiv2::Exifdatum& datum) {
+        return datum.tag() == tag && datum.groupName() == "Photo";
+    });
     if (found == exif.end() || found->typeId() != Exiv2::asciiString) {
         return std::nullopt;
     }
     return QString::fromStdString(found->toString());
 }
 
-std::optional<Date> exifCaptureDate(const QString& path) {
+std::optional<Date> exifCaptureDate(const ReadOnlyFile& file) {
     prepareExiv2();
     try {
         const Exiv2::Image::AutoPtr image =
-            Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
+            Exiv2::ImageFactory::open(Exiv2::BasicIo::AutoPtr(new Exiv2FileSource(file)));
+        if (image.get() == nullptr) {
+            return std::nullopt;  // no format Exiv2 knows
+        }
         image->readMetadata();
         const Exiv2::ExifData& exif = image->exifData();
         if (exif.empty()) {
@@ -124,12 +135,18 @@ std::optional<Date> exifDate(const std::optional<QString>& value,
     return moment;
 }
 
+// The file is opened once: Exiv2 and the PNG reader share its descriptor and its head.
 std::optional<Date> imageDate(const QString& path) {
-    if (std::optional<Date> exif = exifCaptureDate(path)) {
-        return exif;
-    }
-    if (const std::optional<QString> creation = PngText::creationTime(path)) {
-        return isoDate(*creation);
+    try {
+        const ReadOnlyFile file(path);
+        if (std::optional<Date> exif = exifCaptureDate(file)) {
+            return exif;
+        }
+        if (const std::optional<QString> creation = PngText::creationTime(file)) {
+            return isoDate(*creation);
+        }
+    } catch (const Error&) {
+        // Unreadable: no date, as the header promises.
     }
     return std::nullopt;
 }

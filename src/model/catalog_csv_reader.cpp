@@ -1,9 +1,12 @@
+#include "model/catalog_csv_reader.h"
+
 #include "model/catalog_columns.h"
 #include "model/catalog_error.h"
 #include "model/catalog_schema.h"
 #include "model/csv_codec.h"
 #include "model/library.h"
 #include "platform/decimal_text.h"
+#include "platform/small_text_set.h"
 #include "platform/text_order.h"
 #include "platform/uuid_text.h"
 
@@ -40,14 +43,20 @@ std::optional<QString> nameAfterPrefix(const QString& field, const QString& pref
     return field.mid(end);
 }
 
-Category headerProperty(const QString& field) {
+// Header properties stand under a stand-in identifier, one per column, until the reader knows
+// whether a meta row names them: drawing random identifiers for every file read is slow.
+QUuid standIn(qsizetype column) {
+    return QUuid(uint(column), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+}
+
+Category headerProperty(const QString& field, qsizetype column) {
     using namespace CatalogColumns;
     for (const auto& [prefix, kind] : {std::pair{multiSelectPrefix, PropertyKind::multiSelect},
                                        std::pair{ratingPrefix, PropertyKind::rating},
                                        std::pair{singleSelectPrefix, PropertyKind::singleSelect}}) {
         if (auto name = nameAfterPrefix(field, prefix)) {
             return Category{
-                QUuid::createUuid(), std::move(*name), kind, {}, QStringLiteral("list.bullet")};
+                standIn(column), std::move(*name), kind, {}, QStringLiteral("list.bullet")};
         }
     }
     reject();
@@ -96,7 +105,7 @@ Header readHeader(const QStringList& fields) {
     const qsizetype end = fields.size() - (header.hasCaptureColumn ? 1 : 0);
     header.properties.reserve(end - firstProperty);
     for (qsizetype i = firstProperty; i < end; ++i) {
-        header.properties.append(headerProperty(fields[i]));
+        header.properties.append(headerProperty(fields[i], i));
     }
     QSet<QString> seen;
     seen.reserve(fields.size());
@@ -120,7 +129,7 @@ Header readHeader(const QStringList& fields) {
     return header;
 }
 
-double finiteNumber(const QString& text) {
+double finiteNumber(QStringView text) {
     const auto number = DecimalText::parseDouble(text);
     if (!number || !std::isfinite(*number)) {
         reject();
@@ -128,7 +137,7 @@ double finiteNumber(const QString& text) {
     return *number;
 }
 
-std::int64_t integerIn(const QString& text, std::int64_t low, std::int64_t high) {
+std::int64_t integerIn(QStringView text, std::int64_t low, std::int64_t high) {
     const auto number = DecimalText::parseInteger(text);
     if (!number || *number < low || *number > high) {
         reject();
@@ -140,7 +149,7 @@ std::int64_t integerIn(const QString& text, std::int64_t low, std::int64_t high)
 // untrimmed. No value holds a carriage return, so one belongs to a line break: a catalog whose
 // line ends were converted to CR LF keeps its values apart, and every piece reads back the same
 // after the values are joined by line feeds again.
-QStringList cellPieces(const QString& cell) {
+QStringList cellPieces(QStringView cell) {
     QStringList pieces;
     const auto isBreak = [](QChar c) { return c == u'\n' || c == u'\r'; };
     qsizetype start = 0;
@@ -149,7 +158,7 @@ QStringList cellPieces(const QString& cell) {
             continue;
         }
         if (i > start) {
-            pieces.append(start == 0 && i == cell.size() ? cell : cell.mid(start, i - start));
+            pieces.append(cell.mid(start, i - start).toString());
         }
         start = i + 1;
     }
@@ -160,21 +169,21 @@ QStringList withoutRepeats(QStringList pieces) {
     if (pieces.size() < 2) {
         return pieces;
     }
-    QSet<QString> seen;
-    seen.reserve(pieces.size());
+    SmallTextSet seen;
     QStringList unique;
     unique.reserve(pieces.size());
     for (QString& piece : pieces) {
-        const QString normalized = TextOrder::nfc(piece);
-        if (!seen.contains(normalized)) {
-            seen.insert(normalized);
+        if (seen.insert(TextOrder::nfc(piece))) {
             unique.append(std::move(piece));
         }
     }
     return unique;
 }
 
-// One pass over the rows of a catalog, all or nothing.
+using Row = std::vector<QStringView>;
+
+// One pass over the rows of a catalog, all or nothing. Rows come as views of their fields; only
+// the texts an item keeps are copied.
 class CatalogReader {
 public:
     explicit CatalogReader(const QStringList& headerFields)
@@ -182,8 +191,8 @@ public:
         useProperties(header_.properties);
     }
 
-    void read(const QStringList& row) {
-        if (row.size() != fieldCount_) {
+    void read(const Row& row) {
+        if (qsizetype(row.size()) != fieldCount_) {
             reject();
         }
         if (row[CatalogColumns::filename].isEmpty()) {
@@ -195,6 +204,7 @@ public:
 
     Library finish(Library library) {
         if (!metaSeen_) {
+            identifyHeaderProperties();
             addRatingProperty();
         }
         library.categories = std::move(properties_);
@@ -204,14 +214,12 @@ public:
         return library;
     }
 
-    void reserve(qsizetype rowCount) {
-        items_.reserve(rowCount);
-        ids_.reserve(rowCount);
-    }
+    void reserve(qsizetype rowCount) { items_.reserve(rowCount); }
 
 private:
     void useProperties(QList<Category> properties) {
         properties_ = std::move(properties);
+        cells_.clear();
         keys_.clear();
         keys_.reserve(properties_.size());
         for (const Category& property : properties_) {
@@ -219,15 +227,25 @@ private:
         }
     }
 
-    void readItem(const QStringList& row);
-    void readProperties(const QStringList& row, MediaItem& item) const;
-    void readMeta(const QStringList& row);
+    void identifyHeaderProperties();
+    void readItem(const Row& row);
+    // The values of a choice cell. Cells of one column mostly repeat a few texts, so their value
+    // lists are kept and shared by the items that hold the same text.
+    struct Cell {
+        QString text;
+        qsizetype pieceCount = 0;
+        QStringList values;
+    };
+    const Cell& cell(qsizetype column, QStringView text);
+    void readProperties(const Row& row, MediaItem& item);
+    void readMeta(const Row& row);
     void addRatingProperty();
 
     Header header_;
     qsizetype fieldCount_;
     QList<Category> properties_;
     QStringList keys_;
+    std::vector<std::vector<Cell>> cells_;
     bool metaSeen_ = false;
     bool includeSubfolders_ = false;
     std::optional<QString> directoryIdentity_;
@@ -235,7 +253,24 @@ private:
     QList<MediaItem> items_;
 };
 
-void CatalogReader::readItem(const QStringList& row) {
+void CatalogReader::identifyHeaderProperties() {
+    std::map<QString, QString> keys;
+    for (Category& property : properties_) {
+        const QString standInKey = property.idText();
+        property.id = QUuid::createUuid();
+        keys.emplace(standInKey, property.idText());
+    }
+    useProperties(std::move(properties_));
+    for (MediaItem& item : items_) {
+        Labels labels;
+        for (const auto& [key, values] : item.labels) {
+            labels.emplace(keys.at(key), values);
+        }
+        item.labels = std::move(labels);
+    }
+}
+
+void CatalogReader::readItem(const Row& row) {
     using namespace CatalogColumns;
     MediaItem item;
     const auto kind = mediaKindFromRaw(row[CatalogColumns::kind]);
@@ -265,46 +300,72 @@ void CatalogReader::readItem(const QStringList& row) {
         }
         item.duration = seconds;
     }
-    item.filename = row[filename];
-    item.fileIdentity = row[fileIdentity];
-    item.notes = row[notes];
-    if (header_.hasCaptureColumn && !row.last().isEmpty()) {
-        item.capturedAt = Date{finiteNumber(row.last())};
+    item.filename = row[filename].toString();
+    item.fileIdentity = row[fileIdentity].toString();
+    item.notes = row[notes].toString();
+    if (header_.hasCaptureColumn && !row.back().isEmpty()) {
+        item.capturedAt = Date{finiteNumber(row.back())};
     }
     readProperties(row, item);
     items_.append(std::move(item));
 }
 
-void CatalogReader::readProperties(const QStringList& row, MediaItem& item) const {
-    const QString ratingText = DecimalText::integer(item.rating);
+// The rating was read as 0 to 5 already, so its text is a single digit.
+bool isRatingText(QStringView cell, std::int64_t rating) {
+    return cell.size() == 1 && cell[0] == QChar(char16_t(u'0' + rating));
+}
+
+const CatalogReader::Cell& CatalogReader::cell(qsizetype column, QStringView text) {
+    constexpr size_t remembered = 32;
+    std::vector<Cell>& known = cells_[size_t(column)];
+    for (const Cell& cell : known) {
+        if (cell.text == text) {
+            return cell;
+        }
+    }
+    QStringList pieces = cellPieces(text);
+    Cell cell{text.toString(), pieces.size(), withoutRepeats(std::move(pieces))};
+    if (known.size() == remembered) {
+        known.erase(known.begin());
+    }
+    known.push_back(std::move(cell));
+    return known.back();
+}
+
+void CatalogReader::readProperties(const Row& row, MediaItem& item) {
+    cells_.resize(size_t(properties_.size()));
     for (qsizetype i = 0; i < properties_.size(); ++i) {
-        const QString& cell = row[CatalogColumns::firstProperty + i];
+        const QStringView text = row[size_t(CatalogColumns::firstProperty + i)];
         const PropertyKind kind = properties_[i].kind;
         if (kind == PropertyKind::rating) {
-            if (cell != ratingText) {
+            if (!isRatingText(text, item.rating)) {
                 reject();
             }
             continue;
         }
-        QStringList pieces = cellPieces(cell);
-        if (kind == PropertyKind::singleSelect && pieces.size() > 1) {
+        if (text.isEmpty()) {
+            continue;
+        }
+        const Cell& values = cell(i, text);
+        if (kind == PropertyKind::singleSelect && values.pieceCount > 1) {
             reject();
         }
-        if (!pieces.isEmpty()) {
-            item.labels.emplace(keys_[i], withoutRepeats(std::move(pieces)));
+        if (!values.values.isEmpty()) {
+            item.labels.emplace(keys_[i], values.values);
         }
     }
 }
 
-void CatalogReader::readMeta(const QStringList& row) {
-    if (!TextOrder::canonicallyEqual(row[CatalogColumns::kind], CatalogColumns::metaMarker)) {
+void CatalogReader::readMeta(const Row& row) {
+    if (!TextOrder::canonicallyEqual(row[CatalogColumns::kind].toString(),
+                                     CatalogColumns::metaMarker)) {
         reject();
     }
     if (metaSeen_ || !items_.isEmpty()) {
         reject();
     }
-    for (qsizetype i = 0; i < row.size(); ++i) {
-        if (i != CatalogColumns::kind && i != CatalogColumns::notes && !row[i].isEmpty()) {
+    for (qsizetype i = 0; i < qsizetype(row.size()); ++i) {
+        if (i != CatalogColumns::kind && i != CatalogColumns::notes && !row[size_t(i)].isEmpty()) {
             reject();
         }
     }
@@ -374,17 +435,49 @@ void CatalogReader::addRatingProperty() {
 
 }  // namespace
 
-Library Library::fromCatalogCSV(const QString& text) {
-    const QList<QStringList> rows = CSVCodec::decodeFile(text);
-    if (rows.isEmpty()) {
+struct CatalogCSVReader::State {
+    std::optional<CatalogReader> reader;
+    qsizetype reserved = 0;
+};
+
+CatalogCSVReader::CatalogCSVReader() : state_(std::make_unique<State>()) {}
+
+CatalogCSVReader::~CatalogCSVReader() = default;
+
+void CatalogCSVReader::reserve(qsizetype rowCount) {
+    state_->reserved = rowCount;
+    if (state_->reader) {
+        state_->reader->reserve(rowCount);
+    }
+}
+
+void CatalogCSVReader::read(const std::vector<QStringView>& row) {
+    if (state_->reader) {
+        state_->reader->read(row);
+        return;
+    }
+    QStringList header;
+    header.reserve(qsizetype(row.size()));
+    for (const QStringView field : row) {
+        header.append(field.toString());
+    }
+    state_->reader.emplace(header);
+    state_->reader->reserve(state_->reserved);
+}
+
+Library CatalogCSVReader::finish() {
+    if (!state_->reader) {
         reject();
     }
-    CatalogReader reader(rows.first());
-    reader.reserve(rows.size());
-    for (qsizetype r = 1; r < rows.size(); ++r) {
-        reader.read(rows[r]);
-    }
-    return reader.finish(Library());
+    return state_->reader->finish(Library());
+}
+
+Library Library::fromCatalogCSV(const QString& text) {
+    CatalogCSVReader reader;
+    // Every row ends with CR LF: counting the returns spares regrowing the item list.
+    reader.reserve(QStringView(text).count(u'\r'));
+    CSVCodec::forEachFileRow(text, [&](const std::vector<QStringView>& row) { reader.read(row); });
+    return reader.finish();
 }
 
 }  // namespace lumivex

@@ -8,7 +8,9 @@
 
 #include <QSet>
 
+#include <charconv>
 #include <cmath>
+#include <iterator>
 
 namespace lumivex {
 
@@ -66,53 +68,83 @@ QString schemaText(const Library& library) {
     return QString::fromUtf8(schema.toJson());
 }
 
-QStringList metaRow(qsizetype fieldCount, const QString& schema) {
-    QStringList fields(fieldCount);
-    fields[CatalogColumns::kind] = CatalogColumns::metaMarker;
-    fields[CatalogColumns::notes] = schema;
-    return fields;
+void writeMetaRow(CSVCodec::Writer& writer, qsizetype fieldCount, const QString& schema) {
+    for (qsizetype i = 0; i < fieldCount; ++i) {
+        if (i == CatalogColumns::kind) {
+            writer.field(CatalogColumns::metaMarker);
+        } else if (i == CatalogColumns::notes) {
+            writer.field(schema);
+        } else {
+            writer.field({});
+        }
+    }
+    writer.endRow();
+}
+
+void writeNumber(CSVCodec::Writer& writer, double value) {
+    char digits[DecimalText::shortestCapacity];
+    writer.latin1(digits, DecimalText::writeShortest(value, digits));
+}
+
+void writeInteger(CSVCodec::Writer& writer, std::int64_t value) {
+    char digits[24];
+    const auto written = std::to_chars(std::begin(digits), std::end(digits), value);
+    writer.latin1(digits, written.ptr);
 }
 
 // The reader takes only finite lengths of 0 or more; anything else means no usable length.
-QString durationCell(const std::optional<double>& duration) {
+void writeDuration(CSVCodec::Writer& writer, const std::optional<double>& duration) {
     if (!duration || !std::isfinite(*duration) || *duration < 0) {
-        return {};
+        writer.field({});
+        return;
     }
-    return DecimalText::shortest(*duration);
+    writeNumber(writer, *duration);
 }
 
-QStringList itemRow(const MediaItem& item, const QList<Category>& categories,
-                    const QStringList& keys, qsizetype fieldCount) {
-    const QString rating = DecimalText::integer(item.rating);
-    QStringList fields;
-    fields.reserve(fieldCount);
-    fields << item.filename << rawValue(item.kind) << rating << durationCell(item.duration)
-           << DecimalText::integer(item.size) << item.notes
-           << (item.available ? QStringLiteral("true") : QStringLiteral("false"))
-           << DecimalText::shortest(item.modified.secondsSince1970)
-           << DecimalText::shortest(item.added.secondsSince1970) << UuidText::upper(item.id)
-           << item.fileIdentity << CatalogColumns::rowVersion;
+// Written field by field: a catalog holds one row per item, and a table of fields in between
+// would cost an allocation per field.
+void writeItemRow(CSVCodec::Writer& writer, const MediaItem& item,
+                  const QList<Category>& categories, const QStringList& keys) {
+    writer.field(item.filename);
+    writer.field(rawValue(item.kind));
+    writeInteger(writer, item.rating);
+    writeDuration(writer, item.duration);
+    writeInteger(writer, item.size);
+    writer.field(item.notes);
+    writer.field(item.available ? u"true" : u"false");
+    writeNumber(writer, item.modified.secondsSince1970);
+    writeNumber(writer, item.added.secondsSince1970);
+    writer.field(UuidText::upper(item.id));
+    writer.field(item.fileIdentity);
+    writer.field(CatalogColumns::rowVersion);
     for (qsizetype i = 0; i < categories.size(); ++i) {
         if (categories[i].kind == PropertyKind::rating) {
-            fields.append(rating);
+            writeInteger(writer, item.rating);
             continue;
         }
         const auto values = item.labels.find(keys[i]);
-        fields.append(values == item.labels.end() ? QString() : values->second.join(u'\n'));
+        writer.lines(values == item.labels.end() ? QStringList() : values->second);
     }
-    fields.append(item.capturedAt ? DecimalText::shortest(item.capturedAt->secondsSince1970)
-                                  : QString());
-    return fields;
+    if (item.capturedAt) {
+        writeNumber(writer, item.capturedAt->secondsSince1970);
+    } else {
+        writer.field({});
+    }
+    writer.endRow();
 }
 
 }  // namespace
 
 QString Library::catalogCSV() const {
-    QList<QStringList> rows;
-    rows.reserve(items.size() + 2);
-    rows.append(header(categories));
-    const qsizetype fieldCount = rows.first().size();
-    rows.append(metaRow(fieldCount, schemaText(*this)));
+    const QStringList headerFields = header(categories);
+    QString out;
+    out.reserve(512 + 224 * items.size());
+    CSVCodec::Writer writer(out);
+    for (const QString& field : headerFields) {
+        writer.field(field);
+    }
+    writer.endRow();
+    writeMetaRow(writer, headerFields.size(), schemaText(*this));
 
     QStringList keys;
     keys.reserve(categories.size());
@@ -120,9 +152,9 @@ QString Library::catalogCSV() const {
         keys.append(category.idText());
     }
     for (const MediaItem* item : CatalogColumns::rowOrder(items)) {
-        rows.append(itemRow(*item, categories, keys, fieldCount));
+        writeItemRow(writer, *item, categories, keys);
     }
-    return CSVCodec::encode(rows);
+    return out;
 }
 
 }  // namespace lumivex

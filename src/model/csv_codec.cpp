@@ -3,6 +3,8 @@
 #include "model/catalog_error.h"
 #include "platform/utf8.h"
 
+#include <deque>
+
 namespace lumivex::CSVCodec {
 
 namespace {
@@ -11,27 +13,15 @@ constexpr char16_t byteOrderMark = 0xFEFF;
 constexpr char16_t quote = u'"';
 const QString rowEnd = QStringLiteral("\r\n");
 
-void appendQuoted(QString& out, const QString& field) {
-    out.append(quote);
-    qsizetype start = 0;
-    for (qsizetype found = field.indexOf(quote); found >= 0;
-         found = field.indexOf(quote, found + 1)) {
-        out.append(QStringView(field).mid(start, found + 1 - start));
-        out.append(quote);
-        start = found + 1;
-    }
-    out.append(QStringView(field).mid(start));
-    out.append(quote);
-}
-
 // One left-to-right walk over the text. Every character the grammar looks at (quote, comma, CR,
 // LF) is a single UTF-16 unit that never occurs inside a surrogate pair, so runs of other
-// characters, pairs included, are copied to the field whole.
+// characters, pairs included, belong to the field whole. A field is a view into the text unless
+// it held a doubled quote; only such a field is copied, into storage that lives for its row.
 class Reader {
 public:
-    explicit Reader(QStringView text) : text_(text) {}
+    Reader(QStringView text, const RowVisitor& visit) : text_(text), visit_(visit) {}
 
-    QList<QStringList> read() {
+    void read() {
         while (position_ < text_.size()) {
             if (inQuotes_) {
                 readQuoted();
@@ -42,10 +32,9 @@ public:
         if (inQuotes_) {
             throw CatalogError::invalidCSV();
         }
-        if (!field_.isEmpty() || !row_.isEmpty() || justClosed_) {
+        if (!fieldIsEmpty() || !row_.empty() || justClosed_) {
             endRow();
         }
-        return std::move(rows_);
     }
 
 private:
@@ -53,19 +42,51 @@ private:
         return c == quote || c == u',' || c == u'\r' || c == u'\n';
     }
 
+    bool fieldIsEmpty() const { return copied_ ? copy_.isEmpty() : view_.isEmpty(); }
+
+    void append(QStringView chunk) {
+        if (chunk.isEmpty()) {
+            return;
+        }
+        if (!copied_ && view_.isEmpty()) {
+            view_ = chunk;
+        } else if (!copied_ && view_.data() + view_.size() == chunk.data()) {
+            view_ = QStringView(view_.data(), view_.size() + chunk.size());
+        } else {
+            if (!copied_) {
+                copy_ = view_.toString();
+                copied_ = true;
+            }
+            copy_.append(chunk);
+        }
+    }
+
+    void endField() {
+        if (copied_) {
+            copies_.push_back(std::move(copy_));
+            row_.push_back(copies_.back());
+        } else {
+            row_.push_back(view_);
+        }
+        view_ = QStringView();
+        copy_ = QString();
+        copied_ = false;
+    }
+
     void readQuoted() {
         const qsizetype next = text_.indexOf(quote, position_);
         if (next < 0) {
-            field_.append(text_.mid(position_));
+            append(text_.mid(position_));
             position_ = text_.size();
             return;
         }
-        field_.append(text_.mid(position_, next - position_));
         if (next + 1 < text_.size() && text_[next + 1] == quote) {
-            field_.append(quote);
+            // The first quote of the pair stands for itself; the second is skipped.
+            append(text_.mid(position_, next + 1 - position_));
             position_ = next + 2;
             return;
         }
+        append(text_.mid(position_, next - position_));
         inQuotes_ = false;
         justClosed_ = true;
         position_ = next + 1;
@@ -79,12 +100,11 @@ private:
                 (c == u'\r' && position_ + 1 < text_.size() && text_[position_ + 1] == u'\n') ? 2
                                                                                               : 1;
         } else if (c == u',') {
-            row_.append(std::move(field_));
-            field_ = QString();
+            endField();
             justClosed_ = false;
             ++position_;
         } else if (c == quote) {
-            if (!field_.isEmpty() || justClosed_ || position_ + 1 == text_.size()) {
+            if (!fieldIsEmpty() || justClosed_ || position_ + 1 == text_.size()) {
                 throw CatalogError::invalidCSV();
             }
             inQuotes_ = true;
@@ -97,32 +117,91 @@ private:
             while (end < text_.size() && !isSpecial(text_[end].unicode())) {
                 ++end;
             }
-            field_.append(text_.mid(position_, end - position_));
+            append(text_.mid(position_, end - position_));
             position_ = end;
         }
     }
 
     void endRow() {
-        row_.append(std::move(field_));
-        const qsizetype width = row_.size();
-        rows_.append(std::move(row_));
-        field_ = QString();
-        // Rows of one file are usually as wide as the one before.
-        row_ = QStringList();
-        row_.reserve(width);
+        endField();
+        visit_(row_);
+        row_.clear();
+        copies_.clear();
         justClosed_ = false;
     }
 
     QStringView text_;
+    const RowVisitor& visit_;
     qsizetype position_ = 0;
-    QString field_;
-    QStringList row_;
-    QList<QStringList> rows_;
+    QStringView view_;
+    QString copy_;
+    bool copied_ = false;
+    std::vector<QStringView> row_;
+    std::deque<QString> copies_;
     bool inQuotes_ = false;
     bool justClosed_ = false;
 };
 
+QStringView withoutByteOrderMarks(const QString& text) {
+    qsizetype start = 0;
+    while (start < text.size() && text[start] == byteOrderMark) {
+        ++start;
+    }
+    return QStringView(text).mid(start);
+}
+
 }  // namespace
+
+Writer::Writer(QString& out) : out_(out) {
+    out_.append(byteOrderMark);
+}
+
+void Writer::open() {
+    if (rowStarted_) {
+        out_.append(u',');
+    }
+    rowStarted_ = true;
+    out_.append(quote);
+}
+
+void Writer::appendEscaped(QStringView text) {
+    qsizetype start = 0;
+    for (qsizetype found = text.indexOf(quote); found >= 0;
+         found = text.indexOf(quote, found + 1)) {
+        out_.append(text.mid(start, found + 1 - start));
+        out_.append(quote);
+        start = found + 1;
+    }
+    out_.append(text.mid(start));
+}
+
+void Writer::field(QStringView text) {
+    open();
+    appendEscaped(text);
+    out_.append(quote);
+}
+
+void Writer::lines(const QStringList& texts) {
+    open();
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        if (i > 0) {
+            out_.append(u'\n');
+        }
+        appendEscaped(texts[i]);
+    }
+    out_.append(quote);
+}
+
+void Writer::latin1(const char* first, const char* last) {
+    open();
+    out_.append(QLatin1StringView(first, last));
+    out_.append(quote);
+}
+
+void Writer::endRow() {
+    out_.append(rowEnd);
+    rowStarted_ = false;
+}
 
 QString encode(const QList<QStringList>& rows) {
     qsizetype length = 3;
@@ -134,29 +213,42 @@ QString encode(const QList<QStringList>& rows) {
     }
     QString out;
     out.reserve(length);
-    out.append(byteOrderMark);
-    for (qsizetype r = 0; r < rows.size(); ++r) {
-        if (r > 0) {
-            out.append(rowEnd);
-        }
-        const QStringList& row = rows[r];
-        for (qsizetype f = 0; f < row.size(); ++f) {
-            if (f > 0) {
-                out.append(u',');
-            }
-            appendQuoted(out, row[f]);
-        }
+    Writer writer(out);
+    // A table without rows still ends its (empty) text with a line break.
+    if (rows.isEmpty()) {
+        writer.endRow();
     }
-    out.append(rowEnd);
+    for (const QStringList& row : rows) {
+        for (const QString& field : row) {
+            writer.field(field);
+        }
+        writer.endRow();
+    }
     return out;
 }
 
-QList<QStringList> decode(const QString& text) {
-    qsizetype start = 0;
-    while (start < text.size() && text[start] == byteOrderMark) {
-        ++start;
+void forEachRow(const QString& text, const RowVisitor& visit) {
+    Reader(withoutByteOrderMarks(text), visit).read();
+}
+
+void forEachFileRow(const QString& text, const RowVisitor& visit) {
+    if (text.endsWith(u',')) {
+        throw CatalogError::invalidCSV();
     }
-    return Reader(QStringView(text).mid(start)).read();
+    forEachRow(text, visit);
+}
+
+QList<QStringList> decode(const QString& text) {
+    QList<QStringList> rows;
+    forEachRow(text, [&](const std::vector<QStringView>& fields) {
+        QStringList row;
+        row.reserve(qsizetype(fields.size()));
+        for (const QStringView field : fields) {
+            row.append(field.toString());
+        }
+        rows.append(std::move(row));
+    });
+    return rows;
 }
 
 QList<QStringList> decodeFile(const QString& text) {

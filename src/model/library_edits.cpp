@@ -1,5 +1,6 @@
 #include "model/library.h"
 
+#include "platform/small_text_set.h"
 #include "platform/text_order.h"
 
 #include <QHash>
@@ -125,9 +126,15 @@ void Library::enforceFixedRating(const std::optional<Category>& preferred) {
 
 QStringList Library::options(const Category& category) const {
     const QString key = category.idText();
-    QSet<QString> seen;
+    SmallTextSet seen;
     for (const QString& declared : category.options) {
         seen.insert(TextOrder::nfc(declared));
+    }
+    // A value met before in the very same form has its normal form seen already; most values of
+    // a library repeat, and normalizing is the expensive part.
+    SmallTextSet met;
+    for (const QString& declared : category.options) {
+        met.insert(declared);
     }
     QStringList undeclared;
     for (const MediaItem& item : items) {
@@ -136,9 +143,10 @@ QStringList Library::options(const Category& category) const {
             continue;
         }
         for (const QString& value : values->second) {
-            const QString normalized = TextOrder::nfc(value);
-            if (!seen.contains(normalized)) {
-                seen.insert(normalized);
+            if (!met.insert(value)) {
+                continue;
+            }
+            if (seen.insert(TextOrder::nfc(value))) {
                 undeclared.append(value);
             }
         }

@@ -19,7 +19,7 @@ QString rawValue(MediaKind kind) {
     return kind == MediaKind::photo ? QStringLiteral("photo") : QStringLiteral("video");
 }
 
-std::optional<MediaKind> mediaKindFromRaw(const QString& raw) {
+std::optional<MediaKind> mediaKindFromRaw(QStringView raw) {
     if (raw == u"photo") {
         return MediaKind::photo;
     }

@@ -4,6 +4,7 @@
 #include "platform/date.h"
 
 #include <QString>
+#include <QStringView>
 #include <QUuid>
 
 #include <cstdint>
@@ -14,7 +15,7 @@ namespace lumivex {
 enum class MediaKind { photo, video };
 
 QString rawValue(MediaKind kind);
-std::optional<MediaKind> mediaKindFromRaw(const QString& raw);
+std::optional<MediaKind> mediaKindFromRaw(QStringView raw);
 
 // One photo or video of a library.
 struct MediaItem {

@@ -1,9 +1,9 @@
 #include "model/png_text.h"
 
+#include "platform/read_only_file.h"
 #include "platform/utf8.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QtEndian>
 
 namespace lumivex::PngText {
@@ -64,14 +64,19 @@ bool isTextChunk(QByteArrayView type) {
 
 }  // namespace
 
-std::optional<QString> creationTime(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.read(signature.size()) != signature) {
+std::optional<QString> creationTime(const ReadOnlyFile& file) {
+    auto readAt = [&file](std::int64_t offset, std::int64_t count) {
+        QByteArray bytes(count, Qt::Uninitialized);
+        bytes.truncate(file.read(offset, bytes.data(), count));
+        return bytes;
+    };
+    if (readAt(0, signature.size()) != signature) {
         return std::nullopt;
     }
     const QByteArray prefix = keyword + '\0';
-    for (;;) {
-        const QByteArray header = file.read(8);
+    // Past the end of the file a header reads short, which ends the walk.
+    for (std::int64_t at = signature.size();;) {
+        const QByteArray header = readAt(at, 8);
         if (header.size() != 8) {
             return std::nullopt;
         }
@@ -80,17 +85,15 @@ std::optional<QString> creationTime(const QString& path) {
         if (type == "IEND" || length > 0x7fffffff) {
             return std::nullopt;
         }
-        const qint64 end = file.pos() + length + 4;  // the data, then its CRC
+        at += 8;
         if (isTextChunk(type) && length <= maximumChunkSize && length >= prefix.size() &&
-            file.read(prefix.size()) == prefix) {
-            const QByteArray body = file.read(length - prefix.size());
+            readAt(at, prefix.size()) == prefix) {
+            const QByteArray body = readAt(at + prefix.size(), length - prefix.size());
             if (std::optional<QString> text = decodedText(type, body)) {
                 return text;
             }
         }
-        if (!file.seek(end)) {
-            return std::nullopt;
-        }
+        at += length + 4;  // the data, then its CRC
     }
 }
 

@@ -38,6 +38,53 @@ void assignName(QString& name, const char* bytes, std::size_t length) {
     std::copy(bytes, bytes + length, out);
 }
 
+// The next entry that a listing shows, or nullptr at the end of the folder.
+const dirent* nextVisible(DIR* stream, const QString& folder) {
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(stream);
+        if (entry == nullptr) {
+            if (errno != 0) {
+                throw Error::fromErrno(errno, folder);
+            }
+            return nullptr;
+        }
+        if (isVisible(entry->d_name, std::strlen(entry->d_name))) {
+            return entry;
+        }
+    }
+}
+
+// The type the folder records for an entry, when the file system records one.
+std::optional<FileType> listedType(unsigned char type) {
+    switch (type) {
+        case DT_REG:
+            return FileType::regular;
+        case DT_DIR:
+            return FileType::directory;
+        case DT_LNK:
+            return FileType::symbolicLink;
+        case DT_UNKNOWN:
+            return std::nullopt;
+        default:
+            return FileType::other;
+    }
+}
+
+// False when the entry has vanished since it was listed.
+bool examineEntry(DIR* stream, const char* name, const QString& folder, FileStatus& status) {
+    try {
+        // The path is only spelled out when something goes wrong, keeping the walk lean.
+        status = FileStatus::readAt(::dirfd(stream), name, {});
+        return true;
+    } catch (const Error& error) {
+        if (error.systemErrorNumber() == ENOENT) {
+            return false;
+        }
+        throw Error::fromErrno(error.systemErrorNumber(), folder + u'/' + Utf8::decodeValid(name));
+    }
+}
+
 }  // namespace
 
 DirectoryListing::DirectoryListing(const QString& folder) : folder_(folder) {
@@ -69,33 +116,37 @@ std::optional<DirectoryEntry> DirectoryListing::next() {
 }
 
 bool DirectoryListing::next(DirectoryEntry& into) {
+    while (const dirent* entry = nextVisible(streamOf(stream_), folder_)) {
+        if (examineEntry(streamOf(stream_), entry->d_name, folder_, into.status)) {
+            assignName(into.name, entry->d_name, std::strlen(entry->d_name));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool DirectoryListing::nextType(DirectoryEntry& into) {
     DIR* stream = streamOf(stream_);
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(stream);
-        if (entry == nullptr) {
-            if (errno != 0) {
-                throw Error::fromErrno(errno, folder_);
-            }
-            return false;
-        }
-        const std::size_t length = std::strlen(entry->d_name);
-        if (!isVisible(entry->d_name, length)) {
-            continue;
-        }
-        try {
-            // The path is only spelled out when something goes wrong, keeping the walk lean.
-            into.status = FileStatus::readAt(::dirfd(stream), entry->d_name, {});
-        } catch (const Error& error) {
-            if (error.systemErrorNumber() == ENOENT) {
+    while (const dirent* entry = nextVisible(stream, folder_)) {
+        std::optional<FileType> type = listedType(entry->d_type);
+        if (!type) {
+            if (!examineEntry(stream, entry->d_name, folder_, into.status)) {
                 continue;
             }
-            throw Error::fromErrno(error.systemErrorNumber(),
-                                   folder_ + u'/' + Utf8::decodeValid(entry->d_name));
+            type = into.status.type;
         }
-        assignName(into.name, entry->d_name, length);
+        into.status = FileStatus{};
+        into.status.type = *type;
+        current_ = entry->d_name;
+        assignName(into.name, entry->d_name, std::strlen(entry->d_name));
         return true;
     }
+    current_ = nullptr;
+    return false;
+}
+
+bool DirectoryListing::examine(DirectoryEntry& entry) {
+    return current_ != nullptr && examineEntry(streamOf(stream_), current_, folder_, entry.status);
 }
 
 QList<DirectoryEntry> DirectoryListing::entries(const QString& folder) {
@@ -105,6 +156,18 @@ QList<DirectoryEntry> DirectoryListing::entries(const QString& folder) {
         result.append(std::move(*entry));
     }
     return result;
+}
+
+QStringList DirectoryListing::subfolders(const QString& folder) {
+    DirectoryListing listing(folder);
+    QStringList names;
+    DirectoryEntry entry;
+    while (listing.nextType(entry)) {
+        if (entry.status.isDirectory()) {
+            names.append(entry.name);
+        }
+    }
+    return names;
 }
 
 bool DirectoryListing::refused(const Error& error) {

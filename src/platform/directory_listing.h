@@ -3,6 +3,7 @@
 #include "platform/file_status.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -20,9 +21,12 @@ struct DirectoryEntry {
 };
 
 // Lists one folder the way the scanner and the catalog both see it: entries in the order the file
-// system returns them, each examined once. Names beginning with "." are hidden and never returned,
-// and names that are not valid UTF-8 are skipped, since no record or catalog row could name them.
-// An entry that vanishes between being listed and being examined is not part of the listing.
+// system returns them. Names beginning with "." are hidden and never returned, and names that are
+// not valid UTF-8 are skipped, since no record or catalog row could name them. An entry that
+// vanishes between being listed and being examined is not part of the listing.
+// Examining an entry (one statx) costs more than listing it, so a caller that only needs to know
+// what kind of entry it is reads it with nextType, which takes the type the file system keeps in
+// the folder itself, and examines only the entries it needs whole.
 // Not shared between threads; one listing is read by the thread that opened it.
 class DirectoryListing {
 public:
@@ -38,6 +42,17 @@ public:
     std::optional<DirectoryEntry> next();
     // The same into `entry`, reusing the storage of its name; false at the end of the folder.
     bool next(DirectoryEntry& entry);
+    // The next visible entry with only its type: `entry.status` holds the type and nothing else.
+    // The type comes from the listing where the file system records it and from statx where it
+    // does not. False at the end of the folder; throws like next.
+    bool nextType(DirectoryEntry& entry);
+    // Completes the status of the entry nextType returned last (one statx); its type may differ
+    // from the listed one when the entry was replaced meanwhile. False when it has vanished.
+    bool examine(DirectoryEntry& entry);
+
+    // The names of the visible subfolders of `folder` (symbolic links are not followed), in
+    // listing order, with one statx at most per entry whose type the file system does not record.
+    static QStringList subfolders(const QString& folder);
 
     // Every visible entry of `folder`, in listing order.
     static QList<DirectoryEntry> entries(const QString& folder);
@@ -53,7 +68,8 @@ public:
 
 private:
     QString folder_;
-    void* stream_ = nullptr;  // the DIR* of <dirent.h>, kept out of this header
+    const char* current_ = nullptr;  // the name nextType returned last, owned by the stream
+    void* stream_ = nullptr;         // the DIR* of <dirent.h>, kept out of this header
 };
 
 }  // namespace lumivex

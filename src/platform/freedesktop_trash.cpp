@@ -65,11 +65,14 @@ TrashOutcome moveAll(const QStringList& paths) {
 
 }  // namespace
 
+FreedesktopTrash::FreedesktopTrash(QThreadPool* pool)
+    : pool_(pool != nullptr ? pool : QThreadPool::globalInstance()) {}
+
 QFuture<TrashOutcome> FreedesktopTrash::moveToTrash(const QStringList& paths) {
     auto promise = std::make_shared<QPromise<TrashOutcome>>();
     QFuture<TrashOutcome> future = promise->future();
     promise->start();
-    QThreadPool::globalInstance()->start([promise, paths] {
+    pool_->start([promise, paths] {
         promise->addResult(moveAll(paths));
         promise->finish();
     });

@@ -5,6 +5,8 @@
 #include <QMimeType>
 #include <QString>
 
+#include <algorithm>
+#include <array>
 #include <mutex>
 
 namespace lumivex::MediaType {
@@ -34,11 +36,31 @@ Cache& cache() {
     return shared;
 }
 
-// Neighbouring files mostly share an extension, so each thread remembers its last answer and
-// skips the lower-casing and the lock for runs of the same extension.
-struct LastAnswer {
-    QString extension;
-    MediaContent content = MediaContent::none;
+// A folder mixes a few extensions ("jpg", "JPG", "mov", "png"), so each thread remembers its
+// last answers as spelled and skips the lower-casing and the lock for them.
+struct RecentAnswers {
+    static constexpr std::size_t capacity = 8;
+    std::array<QString, capacity> extensions;
+    std::array<MediaContent, capacity> contents{};
+    std::size_t used = 0;
+    std::size_t next = 0;  // the slot the next new answer replaces
+
+    const MediaContent* find(QStringView extension) const {
+        for (std::size_t i = 0; i < used; ++i) {
+            if (extensions[i] == extension) {
+                return &contents[i];
+            }
+        }
+        return nullptr;
+    }
+
+    MediaContent remember(QStringView extension, MediaContent content) {
+        extensions[next] = extension.toString();
+        contents[next] = content;
+        used = std::max(used, next + 1);
+        next = (next + 1) % capacity;
+        return content;
+    }
 };
 
 MediaContent cachedContent(const QString& extension) {
@@ -63,12 +85,11 @@ MediaContent ofFile(QStringView fileName) {
         return MediaContent::none;
     }
     const QStringView extension = fileName.sliced(dot + 1);
-    thread_local LastAnswer last;
-    if (last.extension != extension) {
-        last.content = cachedContent(extension.toString().toLower());
-        last.extension = extension.toString();
+    thread_local RecentAnswers recent;
+    if (const MediaContent* known = recent.find(extension)) {
+        return *known;
     }
-    return last.content;
+    return recent.remember(extension, cachedContent(extension.toString().toLower()));
 }
 
 }  // namespace lumivex::MediaType

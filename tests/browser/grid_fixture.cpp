@@ -105,9 +105,13 @@ QPointF GridTest::namePoint(qsizetype position) const {
 
 namespace {
 
+// Events 10 s apart unless `gap` says otherwise, so that no two presses make a double click.
 void send(QWidget* target, QEvent::Type type, QPointF point, Qt::MouseButton button,
-          Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+          Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, quint64 gap = 10000) {
+    static quint64 time = 1000000000;
+    time += gap;
     QMouseEvent event(type, point, target->mapToGlobal(point), button, buttons, modifiers);
+    event.setTimestamp(time);
     QApplication::sendEvent(target, &event);
 }
 
@@ -127,6 +131,15 @@ void GridTest::release(QPointF point, Qt::KeyboardModifiers modifiers) {
          modifiers);
 }
 
+void GridTest::doubleClick(QPointF point, Qt::KeyboardModifiers modifiers) {
+    QWidget* target = grid->viewport();
+    send(target, QEvent::MouseButtonPress, point, Qt::LeftButton, Qt::LeftButton, modifiers);
+    send(target, QEvent::MouseButtonRelease, point, Qt::LeftButton, {}, modifiers, 50);
+    send(target, QEvent::MouseButtonPress, point, Qt::LeftButton, Qt::LeftButton, modifiers, 50);
+    send(target, QEvent::MouseButtonDblClick, point, Qt::LeftButton, Qt::LeftButton, modifiers, 0);
+    send(target, QEvent::MouseButtonRelease, point, Qt::LeftButton, {}, modifiers, 50);
+}
+
 void GridTest::click(QPointF point, Qt::KeyboardModifiers modifiers) {
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers, point.toPoint());
 }
@@ -136,7 +149,7 @@ void GridTest::waitForThumbnails() {
     const auto [first, end] =
         grid->gridLayout().rowSpan(grid->verticalScrollBar()->value(),
                                    grid->verticalScrollBar()->value() + grid->viewport()->height());
-    const int side = qRound(grid->gridLayout().cardWidth() * grid->devicePixelRatioF());
+    const int side = qRound(qRound(grid->gridLayout().cardWidth()) * grid->devicePixelRatioF());
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             for (qsizetype row = first; row < end; ++row) {

@@ -44,6 +44,8 @@ protected:
     void moveTo(QPointF point, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void release(QPointF point, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void click(QPointF point, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Press, release, press, double click, release, as the platform delivers a double click.
+    void doubleClick(QPointF point, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // Runs posted events until the thumbnails of the cards on screen are drawn (10 s at most).
     void waitForThumbnails();
 

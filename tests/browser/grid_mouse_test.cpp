@@ -67,16 +67,34 @@ TEST_F(GridMouse, ClicksSelectAsTheStoreDefines) {
     EXPECT_TRUE(store->selection().isEmpty());
 }
 
+TEST_F(GridMouse, AnInactiveWindowLeavesClicksAndKeysAlone) {
+    openMedia(3);
+    showGrid(710, 700);
+    click(thumbnailPoint(0));
+    QWidget other;
+    other.resize(200, 100);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    press(thumbnailPoint(1));
+    moveTo(thumbnailPoint(2));
+    EXPECT_FALSE(grid->interaction().armed());
+    release(thumbnailPoint(2));
+    QTest::keyClick(window.get(), Qt::Key_Delete);
+    EXPECT_EQ(store->selection(), idsAt({0}));
+    EXPECT_FALSE(store->deletionRequest());
+}
+
 TEST_F(GridMouse, ADoubleClickSelectsOnceAndAsksForThePreview) {
     openMedia(3);
     showGrid(710, 700);
     QSignalSpy preview(grid, &MediaGridView::previewRequested);
     click(thumbnailPoint(0));
     click(thumbnailPoint(1), Qt::ControlModifier);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                       thumbnailPoint(1).toPoint());
+    doubleClick(thumbnailPoint(1), Qt::ControlModifier);
     ASSERT_EQ(preview.size(), 1);
     EXPECT_EQ(preview.at(0).at(0).value<MediaItem>().id, idAt(1));
+    EXPECT_EQ(store->selection(), idsAt({0}));  // only the first click toggled
 }
 
 // A point of blank space between the second and third columns of the first row.

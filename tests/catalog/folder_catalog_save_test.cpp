@@ -416,5 +416,40 @@ TEST_F(FolderCatalogSave, ACatalogEditedBetweenCheckAndWriteIsReadAgain) {
               2);
 }
 
+// A folder edited from outside (same length, modification time put back) and then in the app:
+// the save that trusts its cache must notice the outside edit, keep it in the backup and write
+// what a save that knows nothing writes.
+TEST_F(FolderCatalogSave, AFolderEditedOutsideAndThenInTheAppIsWrittenAsWithoutCache) {
+    CatalogCache::shared().setNowForTesting(std::numeric_limits<std::int64_t>::max() / 2);
+    FolderCatalog::save(state, root);
+    const QString catalog = folder("a") + QStringLiteral("/.lumivex/lumivex.csv");
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(catalog).constData(), &before), 0);
+    Library outside = Library::fromCatalogCSV(QString::fromUtf8(readFile(catalog)));
+    outside.items[0].rating = 3;
+    const QByteArray outsideBytes = outside.catalogCSV().toUtf8();
+    ASSERT_EQ(outsideBytes.size(), readFile(catalog).size());
+    writeFile(catalog, outsideBytes);
+    const struct timespec times[2] = {{0, UTIME_OMIT}, before.st_mtim};
+    ::utimensat(AT_FDCWD, QFile::encodeName(catalog).constData(), times, 0);
+
+    item(QStringLiteral("a/p.jpg")).notes = QStringLiteral("app");
+    FolderCatalog::save(state, root);
+    const Library written = Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder("a"))));
+    ASSERT_EQ(written.items.size(), 1);
+    EXPECT_EQ(written.items[0].notes, QStringLiteral("app"));
+    EXPECT_EQ(written.items[0].rating, 0);
+    const Library backup = Library::fromCatalogCSV(
+        QString::fromUtf8(readFile(folder("a") + QStringLiteral("/.lumivex/lumivex.backup.csv"))));
+    ASSERT_EQ(backup.items.size(), 1);
+    EXPECT_EQ(backup.items[0].rating, 3);
+
+    const auto files = snapshot();
+    CatalogCache::shared().clear();
+    CatalogCache::shared().setNowForTesting(std::nullopt);
+    FolderCatalog::save(state, root);
+    EXPECT_EQ(snapshot(), files);
+}
+
 }  // namespace
 }  // namespace lumivex

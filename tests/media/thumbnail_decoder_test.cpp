@@ -88,6 +88,24 @@ TEST_F(ThumbnailDecoderTest, ShrinksButNeverEnlarges) {
     EXPECT_TRUE(ThumbnailDecoder::photo(path(QStringLiteral("wide.png")), 0, goOn).isNull());
 }
 
+TEST_F(ThumbnailDecoderTest, FillingCoversTheBoxButNeverEnlarges) {
+    const QString wide = path(QStringLiteral("wide.png"));
+    writeFile(wide, encodeImage(halves(QSize(300, 100)), "png"));
+    EXPECT_EQ(ThumbnailDecoder::photo(wide, 50, goOn, ThumbnailScaling::fill).size(),
+              QSize(150, 50));
+    EXPECT_EQ(ThumbnailDecoder::photo(wide, 144, goOn, ThumbnailScaling::fill).size(),
+              QSize(300, 100));
+    // Orientation 6 turns the stored 80x40 picture upright.
+    const QString turned = path(QStringLiteral("turned.jpg"));
+    writeFile(turned, encodeImage(halves(QSize(80, 40)), "jpeg"));
+    test::setOrientation(turned, 6);
+    const QImage filled = ThumbnailDecoder::photo(turned, 20, goOn, ThumbnailScaling::fill);
+    ASSERT_EQ(filled.size(), QSize(20, 40));
+    EXPECT_TRUE(reddish(filled.pixel(10, 5)));
+    // A sliver keeps at least one pixel across.
+    EXPECT_EQ(reducedSize(QSize(1000, 1), 10, ThumbnailScaling::fit), QSize(10, 1));
+}
+
 TEST_F(ThumbnailDecoderTest, UnreadableFilesGiveNoImage) {
     const QByteArray jpeg = encodeImage(halves(QSize(64, 64)), "jpeg");
     writeFile(path(QStringLiteral("empty.jpg")), QByteArray());
@@ -148,11 +166,15 @@ TEST_F(ThumbnailDecoderTest, TakesTheVideoFrameAtTheChosenTime) {
     EXPECT_EQ(frameIndex(VideoFrame::grab(clip, 30.0, 360, goOn)), 9);
 }
 
-TEST_F(ThumbnailDecoderTest, HonoursTheVideoRotationAndFitsTheBox) {
+TEST_F(ThumbnailDecoderTest, HonoursTheVideoRotationAndFitsOrFillsTheBox) {
     const QString clip = path(QStringLiteral("turned.mp4"));
     test::writeVideo(clip, {.frames = 2, .width = 96, .height = 48, .clockwiseRotation = 90});
     EXPECT_EQ(VideoFrame::grab(clip, 0, 360, goOn).size(), QSize(48, 96));
     EXPECT_EQ(VideoFrame::grab(clip, 0, 32, goOn).size(), QSize(16, 32));
+    EXPECT_EQ(
+        ThumbnailDecoder::decode({clip, MediaKind::video, 0.2, 32, ThumbnailScaling::fill}, goOn)
+            .size(),
+        QSize(32, 64));
 }
 
 TEST_F(ThumbnailDecoderTest, AVideoWithoutFramesGivesNothing) {

@@ -21,6 +21,9 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <memory>
+#include <mutex>
+#include <optional>
 
 namespace lumivex {
 namespace {
@@ -69,6 +72,28 @@ QStringList identifiers(const QList<PhotoAsset>& assets) {
 
 void photo(const QString& path, const char* taken) {
     writeJpeg(path, {.original = taken, .originalOffset = "+00:00"});
+}
+
+// The final answer to one image request, waited for.
+PhotoImageDelivery imageOf(XdgPhotoLibrary& photos, const PhotoAsset& asset,
+                           const PhotoImageRequest& request) {
+    struct Answer {
+        std::mutex mutex;
+        std::optional<PhotoImageDelivery> delivery;
+    };
+    auto answer = std::make_shared<Answer>();
+    photos.requestImage(asset, request,
+                        [answer](const PhotoImageDelivery& delivery) {
+                            std::lock_guard lock(answer->mutex);
+                            answer->delivery = delivery;
+                        },
+                        {});
+    EXPECT_TRUE(spinUntil([&] {
+        std::lock_guard lock(answer->mutex);
+        return answer->delivery.has_value();
+    }));
+    std::lock_guard lock(answer->mutex);
+    return answer->delivery.value_or(PhotoImageDelivery{});
 }
 
 class XdgPhotoLibraryTest : public ::testing::Test {
@@ -338,6 +363,27 @@ TEST_F(XdgPhotoLibraryTest, ImagesAreDecodedAtTheRequestedSizeOffTheMainThread) 
         }
     }
     EXPECT_EQ(decoded, 1);
+}
+
+TEST_F(XdgPhotoLibraryTest, VideosGiveAFrameThatFitsOrFillsTheBox) {
+    test::writeVideo(path(QStringLiteral("Videos/wide.mp4")),
+                     {.frames = 4, .width = 96, .height = 48});
+    writeFile(path(QStringLiteral("Pictures/wide.png")),
+              test::encodeImage(QImage(96, 48, QImage::Format_RGB32), "png"));
+    auto photos = library(PhotoConsentAnswer::allowAll);
+    const QList<PhotoAsset> assets = photos->fetchAssets(
+        {QStringLiteral("videos/wide.mp4"), QStringLiteral("pictures/wide.png")});
+    ASSERT_EQ(assets.size(), 2);
+    ASSERT_EQ(assets[0].mediaType, PhotoMediaType::video);
+    for (const PhotoAsset& asset : assets) {
+        const PhotoImageDelivery fitted = imageOf(*photos, asset, {32, true, false});
+        EXPECT_EQ(fitted.image.size(), QSize(32, 16)) << asset.localIdentifier.toStdString();
+        EXPECT_FALSE(fitted.error);
+        EXPECT_FALSE(fitted.degraded);
+        const PhotoImageDelivery filled = imageOf(*photos, asset, {32, false, false});
+        EXPECT_EQ(filled.image.size(), QSize(64, 32)) << asset.localIdentifier.toStdString();
+        EXPECT_EQ(imageOf(*photos, asset, {48, false, false}).image.size(), QSize(96, 48));
+    }
 }
 
 TEST(XdgPhotoLibraryRoots, TheUsersFoldersWithoutTheHomeFolder) {

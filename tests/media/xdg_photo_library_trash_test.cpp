@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,9 @@ void plainJpegFile(const QString& path) {
     test::writeFile(path, test::plainJpeg());
 }
 
-// The real Trash, counting what it moved and put back.
+// The real Trash, counting what it moved and put back. Its moves run on a pool of its own: a
+// forked child has none of its parent's threads, and a pool whose threads ran before the fork
+// would never run the child's moves.
 class CountingTrash final : public Trash {
 public:
     std::atomic<int> moved = 0;
@@ -46,7 +49,8 @@ public:
     }
 
 private:
-    FreedesktopTrash real_;
+    QThreadPool pool_;
+    FreedesktopTrash real_{&pool_};
 };
 
 // The real Trash under a temporary home and data folder.

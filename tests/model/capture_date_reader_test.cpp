@@ -3,11 +3,16 @@
 #include "model/video_asset.h"
 #include "support/media_fixtures.h"
 #include "support/test_files.h"
+#include "support/video_encoding.h"
 
+#include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
+#include <exiv2/exiv2.hpp>
 
+#include <sys/stat.h>
 #include <cstdlib>
 #include <ctime>
 
@@ -174,7 +179,11 @@ TEST_F(CaptureDates, UnreadableImagesGiveNothing) {
     writeFile(path("junk.jpg"), QByteArrayLiteral("\xff\xd8\xff\xe1\xff\xff garbage"));
     writeFile(path("empty.png"), QByteArray());
     writeFile(path("cut.png"), png({{"tEXt", "Creation Time", "2024-05-01T12:00:00Z"}}).left(40));
-    for (const char* name : {"junk.jpg", "empty.png", "cut.png", "missing.jpg"}) {
+    // A pipe and a folder named like photos give nothing at once; the pipe has no writer.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.jpg")).constData(), 0600), 0);
+    makeDirectories(path("folder.jpg"));
+    for (const char* name :
+         {"junk.jpg", "empty.png", "cut.png", "missing.jpg", "pipe.jpg", "folder.jpg"}) {
         EXPECT_FALSE(CaptureDateReader::imageDate(path(name))) << name;
     }
 }
@@ -205,4 +214,129 @@ TEST_F(CaptureDates, QuickTimeDateComesFirst) {
     writeVideo(path("bad.mov"), {.creationTime = "2024-05-01T12:00:00.000000Z",
                                  .quickTimeCreationDate = "yesterday"});
     EXPECT_EQ(seconds(CaptureDateReader::videoDate(VideoAsset(path("bad.mov")))), noonUTC);
+}
+
+namespace {
+
+// A JPEG marker segment of `length` bytes in all (marker and length field included) that no
+// reader looks into.
+QByteArray fillerSegment(int length) {
+    QByteArray segment = QByteArrayLiteral("\xff\xeb");
+    const int field = length - 2;
+    segment += static_cast<char>(field >> 8);
+    segment += static_cast<char>(field & 0xff);
+    segment += QByteArray(length - 4, 'f');
+    return segment;
+}
+
+// `jpeg` with filler segments of these lengths right after its start-of-image marker.
+QByteArray withFillerFirst(const QByteArray& jpeg, const QList<int>& lengths) {
+    QByteArray filler;
+    for (const int length : lengths) {
+        filler += fillerSegment(length);
+    }
+    return jpeg.left(2) + filler + jpeg.mid(2);
+}
+
+QByteArray pngChunk(const QByteArray& type, const QByteArray& data) {
+    QByteArray bytes(4, '\0');
+    qToBigEndian<quint32>(static_cast<quint32>(data.size()), bytes.data());
+    bytes += type + data;
+    QByteArray crc(4, '\0');
+    qToBigEndian<quint32>(crc32(type + data), crc.data());
+    return bytes + crc;
+}
+
+}  // namespace
+
+// The first 64 KiB of a file are read at once and the readers take what they need beyond them
+// from the same file: metadata that begins, ends or straddles past that point is found as well.
+TEST_F(CaptureDates, MetadataBeyondTheFirstBytesIsFound) {
+    writeJpeg(path("template.jpg"),
+              {.original = "2024:05:01 12:00:00", .originalOffset = "+00:00"});
+    const QByteArray jpeg = readFile(path("template.jpg"));
+    const QList<QList<int>> fillers = {
+        {60000, 60000},  // the EXIF segment starts past 64 KiB
+        {65500},         // it straddles 64 KiB
+        {65532},         // its marker sits on the boundary
+        {30000, 35000},  // the image data begins past 64 KiB
+    };
+    for (const QList<int>& lengths : fillers) {
+        writeFile(path("far.jpg"), withFillerFirst(jpeg, lengths));
+        EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("far.jpg"))), noonUTC)
+            << lengths.first();
+    }
+    // No EXIF at all in a large file; a large file cut before or inside its EXIF gives nothing,
+    // and one cut right after it still gives the date.
+    writeFile(path("plain.jpg"), withFillerFirst(plainJpeg(), {60000, 60000}));
+    EXPECT_FALSE(CaptureDateReader::imageDate(path("plain.jpg")));
+    const QByteArray far = withFillerFirst(jpeg, {60000, 60000});
+    for (const qsizetype cut : {qsizetype(65536), qsizetype(120100)}) {
+        writeFile(path("cut.jpg"), far.left(cut));
+        EXPECT_FALSE(CaptureDateReader::imageDate(path("cut.jpg"))) << cut;
+    }
+    const qsizetype exifEnd = far.indexOf("\xff\xdb", 120000);
+    ASSERT_GT(exifEnd, 0);
+    writeFile(path("cut.jpg"), far.left(exifEnd));
+    EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("cut.jpg"))), noonUTC);
+
+    // A PNG whose creation time follows 100 KB of image data, and one cut inside that data.
+    QByteArray bytes = png({}).left(8 + 25);  // signature and IHDR
+    bytes += pngChunk("IDAT", QByteArray(100000, 'x'));
+    bytes += pngChunk("tEXt", QByteArrayLiteral("Creation Time\0002024-05-01T12:00:00Z"));
+    bytes += pngChunk("IEND", {});
+    writeFile(path("late.png"), bytes);
+    EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("late.png"))), noonUTC);
+    writeFile(path("late-cut.png"), bytes.left(90000));
+    EXPECT_FALSE(CaptureDateReader::imageDate(path("late-cut.png")));
+}
+
+// TIFF-based files are read by Exiv2 through a mapping of the whole file.
+TEST_F(CaptureDates, TiffExifIsReadThroughAMapping) {
+    // Little-endian, one directory holding only the image width.
+    writeFile(path("a.tif"), QByteArray::fromHex("49492a0008000000"
+                                                 "0100"
+                                                 "000103000100000001000000"
+                                                 "00000000"));
+    addExif(path("a.tif"), {.original = "2024:05:01 12:00:00", .originalOffset = "+00:00"});
+    EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("a.tif"))), noonUTC);
+}
+
+// ISO media files go straight to their demuxer; anything else, whatever its name, is still
+// recognised by its content, and a file that only looks like ISO media is not forced on it.
+TEST_F(CaptureDates, VideosAreRecognisedByContentWhateverTheirName) {
+    writeVideo(path("clip.mp4"), {.frames = 5, .creationTime = "2024-05-01T12:00:00.000000Z"});
+    writeFile(path("mp4-named.mkv"), readFile(path("clip.mp4")));
+    writeEncodedClip(path("clip.mkv"), {.frames = 10, .container = "matroska"});
+    writeFile(path("matroska-named.mov"), readFile(path("clip.mkv")));
+    const QList<std::pair<const char*, double>> durations = {
+        {"clip.mp4", 0.5}, {"mp4-named.mkv", 0.5}, {"clip.mkv", 0.9}, {"matroska-named.mov", 0.9}};
+    for (const auto& [name, expected] : durations) {
+        const std::optional<double> duration = VideoAsset(path(name)).duration();
+        ASSERT_TRUE(duration) << name;
+        EXPECT_NEAR(*duration, expected, 0.01) << name;
+    }
+    EXPECT_EQ(seconds(CaptureDateReader::videoDate(VideoAsset(path("mp4-named.mkv")))), noonUTC);
+    // A JPEG 2000 header, and a box too short to be one.
+    writeFile(path("jp2.mov"),
+              QByteArray::fromHex("0000000c6a5020200d0a870a00000014667479706a703220"));
+    writeFile(path("short.mov"),
+              QByteArray::fromHex("00000004667479706d703432") + QByteArray(64, 0));
+    for (const char* name : {"jp2.mov", "short.mov"}) {
+        EXPECT_FALSE(VideoAsset(path(name)).duration()) << name;
+    }
+}
+
+// The dates are read from the EXIF sub-directory only: the same tag number in the image's own
+// directory is another field.
+TEST_F(CaptureDates, OnlyTheExifSubdirectoryCounts) {
+    writeFile(path("a.jpg"), plainJpeg());
+    const Exiv2::Image::AutoPtr image =
+        Exiv2::ImageFactory::open(QFile::encodeName(path("a.jpg")).toStdString());
+    image->readMetadata();
+    image->exifData()["Exif.Image.DateTimeOriginal"] = "2024:05:01 12:00:00";
+    image->writeMetadata();
+    EXPECT_FALSE(CaptureDateReader::imageDate(path("a.jpg")));
+    addExif(path("a.jpg"), {.original = "2020:01:01 00:00:00", .originalOffset = "+00:00"});
+    EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("a.jpg"))), 1577836800.0);
 }

@@ -1,8 +1,11 @@
 #include "catalog_fixture.h"
 
+#include "model/catalog_columns.h"
 #include "model/csv_codec.h"
 #include "model/library.h"
 #include "platform/error.h"
+
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -113,6 +116,67 @@ TEST(CatalogCSVReader, RebuildsPropertiesOfAHeaderWithoutMetaRow) {
     // With "내 별점" taken too, the added property could never be saved under its name.
     EXPECT_TRUE(
         catalogRefused(headerOnly({QStringLiteral("분류:별점"), QStringLiteral("분류:내 별점")})));
+}
+
+// Without a meta row the properties get their identifiers only once the whole file is read; the
+// values read before then must end up under the property of their own column.
+TEST(CatalogCSVReader, ValuesOfAHeaderWithoutMetaRowStayWithTheirColumns) {
+    Rows rows = headerOnly({QStringLiteral("분류:사람"), QStringLiteral("단일선택:위치")});
+    rows.append(validCatalogRows()[item].mid(0, 12) +
+                QStringList{QStringLiteral("가\n나"), QStringLiteral("서울")});
+    const Library library = Library::fromCatalogCSV(CSVCodec::encode(rows));
+    ASSERT_EQ(library.items.size(), 1);
+    ASSERT_EQ(names(library), (QStringList{QStringLiteral("사람"), QStringLiteral("별점"),
+                                           QStringLiteral("위치")}));
+    QSet<QUuid> ids;
+    for (const Category& category : library.categories) {
+        EXPECT_FALSE(category.id.isNull());
+        ids.insert(category.id);
+    }
+    EXPECT_EQ(ids.size(), 3);
+    const Labels& labels = library.items[0].labels;
+    EXPECT_EQ(labels.size(), 2u);
+    EXPECT_EQ(labels.at(library.categories[0].idText()),
+              (QStringList{QStringLiteral("가"), QStringLiteral("나")}));
+    EXPECT_EQ(labels.at(library.categories[2].idText()), QStringList{QStringLiteral("서울")});
+    const Library again = Library::fromCatalogCSV(CSVCodec::encode(rows));
+    EXPECT_NE(again.categories[0].id, library.categories[0].id);
+}
+
+// Items whose cells hold the same text share one value list; every such item still reads its
+// cell by the same rules as the first.
+TEST(CatalogCSVReader, RepeatedCellsReadAlikeInEveryRow) {
+    Rows rows = headerOnly({QStringLiteral("분류:사람"), QStringLiteral("단일선택:위치")});
+    const QString cells[][2] = {{QStringLiteral("가\n나"), QStringLiteral("서울")},
+                                {QStringLiteral("가\n나"), QStringLiteral("서울")},
+                                {QStringLiteral("나\n가\n나"), QStringLiteral("\n")},
+                                {QStringLiteral("나\n가\n나"), QString()}};
+    const QStringList fixed = validCatalogRows()[item].mid(0, 12);
+    for (qsizetype row = 0; row < 4; ++row) {
+        QStringList fields = fixed;
+        fields[CatalogColumns::filename] = QStringLiteral("p%1.jpg").arg(row);
+        fields[CatalogColumns::id] = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        rows.append(fields + QStringList{cells[row][0], cells[row][1]});
+    }
+    const Library library = Library::fromCatalogCSV(CSVCodec::encode(rows));
+    ASSERT_EQ(library.items.size(), 4);
+    const QString people = library.categories[0].idText();
+    const QString place = library.categories[2].idText();
+    for (qsizetype i = 0; i < 2; ++i) {
+        EXPECT_EQ(library.items[i].labels.at(people),
+                  (QStringList{QStringLiteral("가"), QStringLiteral("나")}));
+        EXPECT_EQ(library.items[i].labels.at(place), QStringList{QStringLiteral("서울")});
+    }
+    for (qsizetype i = 2; i < 4; ++i) {
+        EXPECT_EQ(library.items[i].labels.at(people),
+                  (QStringList{QStringLiteral("나"), QStringLiteral("가")}));
+        EXPECT_FALSE(library.items[i].labels.contains(place));
+    }
+    rows.append(rows.last());
+    rows.last()[CatalogColumns::filename] = QStringLiteral("twice.jpg");
+    rows.last()[CatalogColumns::id] = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    rows.last().last() = QStringLiteral("서울\n서울");
+    EXPECT_TRUE(catalogRefused(rows));
 }
 
 TEST(CatalogCSVReader, RefusesBadItemCells) {

@@ -65,6 +65,27 @@ TEST(CSVCodec, KeepsQuotedContentAndInnerMarks) {
     }
 }
 
+// Fields are handed out as views of the text; a field with doubled quotes is the one that needs
+// its own copy, and several such copies in one row and in the rows after it must stay apart.
+TEST(CSVCodec, FieldsWithDoubledQuotesStayApartInTheirRow) {
+    const QString text = QStringLiteral(
+        "\"a\"\"b\",\"\"\"\",\"c\"\"\"\"d\",e\r\n\"x\"\"\",\"\",\"y\"\r\n\"\"\"z\"\"\"\r\n");
+    const QList<QStringList> rows{{QStringLiteral("a\"b"), QStringLiteral("\""),
+                                   QStringLiteral("c\"\"d"), QStringLiteral("e")},
+                                  {QStringLiteral("x\""), QString(), QStringLiteral("y")},
+                                  {QStringLiteral("\"z\"")}};
+    EXPECT_EQ(decode(text), rows);
+    QList<QStringList> visited;
+    CSVCodec::forEachFileRow(text, [&](const std::vector<QStringView>& fields) {
+        QStringList row;
+        for (const QStringView field : fields) {
+            row.append(field.toString());
+        }
+        visited.append(row);
+    });
+    EXPECT_EQ(visited, rows);
+}
+
 TEST(CSVCodec, RefusesMalformedQuoting) {
     for (const QString& bad :
          {QStringLiteral("\"a\"b"), QStringLiteral("a\"b"), QStringLiteral(" \"a\""),

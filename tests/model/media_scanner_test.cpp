@@ -76,6 +76,7 @@ TEST_F(MediaScannerTest, EmptyOrHiddenOnlyFoldersGiveNothing) {
 TEST_F(MediaScannerTest, SkipsLinksNonMediaAndUnnamableEntries) {
     photo("real.jpg");
     photo("albums/inner.jpg");
+    photo("named.jpg/inner.jpg");  // a folder named like a photo is a folder
     makeSymbolicLink(path("real.jpg"), path("link.jpg"));
     makeSymbolicLink(path("albums"), path("linked-album"));
     writeFile(path("notes.txt"), "text");
@@ -86,7 +87,8 @@ TEST_F(MediaScannerTest, SkipsLinksNonMediaAndUnnamableEntries) {
     const RawNamedFile unnamable(root(), QByteArray("\xff\xfe.jpg"));
     const QStringList found = filenames(scan());
     EXPECT_EQ(QSet<QString>(found.begin(), found.end()),
-              (QSet<QString>{QStringLiteral("real.jpg"), QStringLiteral("albums/inner.jpg")}));
+              (QSet<QString>{QStringLiteral("real.jpg"), QStringLiteral("albums/inner.jpg"),
+                             QStringLiteral("named.jpg/inner.jpg")}));
 }
 
 TEST_F(MediaScannerTest, NamesBeginningWithAByteOrderMarkKeepIt) {
@@ -205,6 +207,26 @@ TEST_F(MediaScannerTest, FirstMatchingPreviousRecordWinsAndMissingValuesAreReadA
     reused = scan({first, second}).first();
     EXPECT_EQ(reused.capturedAt, Date{2});
     EXPECT_NEAR(*reused.duration, 0.5, 0.01);
+}
+
+// Previous records are tried in the order the last scan left them; a later record of the same
+// file never wins over an earlier one, whatever record was found just before.
+TEST_F(MediaScannerTest, RecordsFoundInOrderFollowTheSameRule) {
+    photo("a.jpg");
+    photo("sub/b.jpg");
+    const QList<MediaItem> fresh = scan();  // a.jpg first: the root is listed before "sub"
+    ASSERT_EQ(filenames(fresh),
+              (QStringList{QStringLiteral("a.jpg"), QStringLiteral("sub/b.jpg")}));
+    MediaItem a = fresh[0], earlier = fresh[1], later = fresh[1];
+    a.capturedAt = Date{1};
+    earlier.capturedAt = Date{2};
+    later.capturedAt = Date{3};
+    const QList<MediaItem> items = scan({earlier, a, later});
+    EXPECT_EQ(items[0].capturedAt, Date{1});
+    EXPECT_EQ(items[1].capturedAt, Date{2});
+    EXPECT_EQ(scan({a, earlier, later})[1].capturedAt, Date{2});
+    later.size += 1;
+    EXPECT_EQ(scan({a, later, earlier})[1].capturedAt, Date{2});
 }
 
 TEST_F(MediaScannerTest, ListingFailuresFailTheWholeScan) {

@@ -5,11 +5,13 @@
 #include "support/unprivileged.h"
 
 #include <QFile>
+#include <QMap>
 #include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <cerrno>
 
 using namespace lumivex;
@@ -155,4 +157,46 @@ TEST(DirectoryListing, AReusedEntryTakesEachNameWhole) {
         EXPECT_EQ(entry.status.size, 1);
     }
     EXPECT_EQ(seen, QSet<QString>(names.begin(), names.end()));
+}
+
+// The types read from the listing itself must be the ones statx gives, and an examined entry must
+// hold what a plain listing holds, so that callers may choose either.
+TEST(DirectoryListing, TypedEntriesAgreeWithExaminedOnes) {
+    QTemporaryDir root;
+    writeFile(root.filePath(QStringLiteral("photo.jpg")), "12345");
+    writeFile(root.filePath(QStringLiteral(".hidden/a.jpg")), "x");
+    writeFile(root.filePath(QStringLiteral("사진/a.jpg")), "x");
+    makeSymbolicLink(root.filePath(QStringLiteral("사진")), root.filePath(QStringLiteral("link")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(root.filePath(QStringLiteral("pipe"))).constData(), 0600),
+              0);
+    const RawNamedFile invalid(root.path(), QByteArray("bad\xff\xfe"));
+    QMap<QString, FileStatus> plain;
+    for (const DirectoryEntry& entry : DirectoryListing::entries(root.path())) {
+        plain.insert(entry.name, entry.status);
+    }
+    DirectoryListing listing(root.path());
+    DirectoryEntry entry;
+    QMap<QString, FileStatus> examined;
+    while (listing.nextType(entry)) {
+        ASSERT_TRUE(plain.contains(entry.name)) << entry.name.toStdString();
+        EXPECT_EQ(entry.status.type, plain[entry.name].type) << entry.name.toStdString();
+        EXPECT_FALSE(entry.status.inode.has_value());
+        ASSERT_TRUE(listing.examine(entry));
+        examined.insert(entry.name, entry.status);
+    }
+    EXPECT_FALSE(listing.examine(entry));
+    EXPECT_EQ(examined, plain);
+    EXPECT_EQ(plain[QStringLiteral("pipe")].type, FileType::other);
+    EXPECT_EQ(DirectoryListing::subfolders(root.path()), QStringList{QStringLiteral("사진")});
+}
+
+TEST(DirectoryListing, AnEntryThatVanishedBeforeItsExaminationIsReported) {
+    QTemporaryDir root;
+    writeFile(root.filePath(QStringLiteral("a.jpg")), "x");
+    DirectoryListing listing(root.path());
+    DirectoryEntry entry;
+    ASSERT_TRUE(listing.nextType(entry));
+    ASSERT_TRUE(QFile::remove(root.filePath(entry.name)));
+    EXPECT_FALSE(listing.examine(entry));
+    EXPECT_FALSE(listing.nextType(entry));
 }

@@ -1,0 +1,50 @@
+#include "media_tree.h"
+
+#include "catalog/catalog_cache.h"
+#include "catalog/folder_catalog.h"
+#include "platform/file_status.h"
+#include "store/metadata_undo_validation.h"
+#include "synthetic_library.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+namespace lumivex::bench {
+
+void settleTree() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+}
+
+MediaTree::MediaTree() : loaded(writeMediaTree(folder.path())) {}
+
+LibraryState writeMediaTree(const QString& root) {
+    LibraryState state;
+    state.library = syntheticLibrary(MediaTree::itemCount, MediaTree::folderCount);
+    for (MediaItem& item : state.library.items) {
+        QDir(root).mkpath(item.folder());
+        QFile file(root + u'/' + item.filename);
+        if (!file.open(QIODevice::WriteOnly) || file.write(item.filename.toUtf8()) < 0) {
+            throw std::runtime_error("cannot write the media tree");
+        }
+        file.close();
+        const FileStatus status = FileStatus::read(file.fileName());
+        item.size = status.size;
+        item.modified = *status.modified;
+        item.fileIdentity = FileSignature::read(file.fileName())->identity();
+    }
+    FolderCatalog::save(state, root);
+    settleTree();
+    LibraryState loaded = FolderCatalog::load(root, std::nullopt);
+    FolderCatalog::save(loaded, root);
+    settleTree();
+    if (!MetadataUndoValidation::folderMediaStillCurrent(loaded.library, root)) {
+        throw std::runtime_error("the media tree does not match its library");
+    }
+    return loaded;
+}
+
+}  // namespace lumivex::bench

@@ -1,0 +1,197 @@
+// The store on a folder library of 100,000 files in 1,000 folders with the real scanner: the
+// rescan of the unchanged tree (scan, merge and the commit that writes nothing) against the bare
+// walk plus the load of the same tree, and the resident memory with twenty undo steps recorded.
+
+#include "catalog/folder_catalog.h"
+#include "media_tree.h"
+#include "platform/atomic_file.h"
+#include "platform/user_defaults.h"
+#include "store/lumivex_store.h"
+#include "support/fake_photo_library.h"
+#include "support/fake_shell.h"
+#include "support/fake_trash.h"
+#include "support/manual_clock.h"
+#include "tree_walk.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QThreadPool>
+
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+using namespace lumivex;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Scan results come back by queued signals, which need the application's event loop.
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "lumivex_bench";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr) {
+        new QCoreApplication(argc, argv);
+    }
+}
+
+// A store with the real scanner and no folder watcher, opened on `root` once its first scan ended.
+struct ScannedStore {
+    QTemporaryDir folder;
+    UserDefaults defaults{folder.path() + QStringLiteral("/defaults.json")};
+    test::FakePhotoLibrary photos;
+    test::FakeTrash trash;
+    test::FakeShell shell;
+    test::ManualClock clock;
+    std::unique_ptr<LumivexStore> store;
+
+    explicit ScannedStore(const QString& root) {
+        ensureApplication();
+        LumivexStore::Services services;
+        services.defaults = &defaults;
+        services.photos = &photos;
+        services.trash = &trash;
+        services.shell = &shell;
+        services.clock = &clock;
+        services.watchers = [](const QString&, std::function<void()>) {
+            return std::shared_ptr<void>();
+        };
+        services.homeFolder = folder.path();
+        services.photosMetadataFolder = folder.path() + QStringLiteral("/photos");
+        services.photosLegacyFolders = QStringList();
+        store = std::make_unique<LumivexStore>(std::move(services));
+        store->openLibrary(root, false, false);
+        waitForScan();
+        if (store->locked() || store->library().items.size() != bench::MediaTree::itemCount) {
+            throw std::runtime_error("the store did not open the media tree");
+        }
+    }
+
+    void waitForScan() const {
+        while (store->scanning()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            QThread::usleep(200);
+        }
+        QCoreApplication::sendPostedEvents();
+    }
+};
+
+bench::MediaTree& tree() {
+    static const std::unique_ptr<bench::MediaTree> instance = std::make_unique<bench::MediaTree>();
+    return *instance;
+}
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Each iteration measures the reference (readdir and statx over the tree, then FolderCatalog::load)
+// and then the store's rescan to its end, so both see the same load of the machine. The time is
+// the rescan's; "ratio" is the rescans' total over the references'.
+void storeRescanUnchangedTree(benchmark::State& state) {
+    const QString root = tree().folder.path();
+    ScannedStore opened(root);
+    int writes = 0;
+    AtomicFile::setFaultHook([&writes](AtomicFile::Stage, const QString&) { ++writes; });
+    double reference = 0;
+    double rescans = 0;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        benchmark::DoNotOptimize(bench::walkTree(QFile::encodeName(root)));
+        benchmark::DoNotOptimize(FolderCatalog::load(root, std::nullopt));
+        const Clock::time_point rescanStart = Clock::now();
+        opened.store->rescan(false);
+        opened.waitForScan();
+        const double rescan = secondsSince(rescanStart);
+        reference += std::chrono::duration<double>(rescanStart - start).count();
+        rescans += rescan;
+        state.SetIterationTime(rescan);
+    }
+    AtomicFile::setFaultHook({});
+    if (opened.store->locked()) {
+        state.SkipWithError("the store locked");
+    }
+    state.counters["reference ms"] = reference * 1000 / static_cast<double>(state.iterations());
+    state.counters["ratio"] = rescans / reference;
+    state.counters["file writes"] = writes;
+}
+BENCHMARK(storeRescanUnchangedTree)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The process's resident memory in bytes.
+double residentBytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stod(line.substr(6)) * 1024;
+        }
+    }
+    throw std::runtime_error("no VmRSS in /proc/self/status");
+}
+
+// Bytes the allocator has handed out and not taken back, in every arena, small blocks and mapped
+// ones alike: what the process holds apart from the allocator's free pages.
+double allocatedBytes() {
+    const struct mallinfo2 info = ::mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd);
+}
+
+// Writes the media tree in a child process, so that nothing of its making stays in this one.
+void writeMediaTreeElsewhere(const QString& root) {
+    QThreadPool::globalInstance()->waitForDone();  // the child has only the forking thread
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        bench::writeMediaTree(root);
+        ::_exit(0);
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+        throw std::runtime_error("the media tree was not written");
+    }
+}
+
+// The whole process's resident memory with the library open and twenty rating steps recorded,
+// per item; meaningful when run alone (--benchmark_filter=storeUndoHistoryMemory), as every
+// other benchmark's tree stays in memory.
+void storeUndoHistoryMemory(benchmark::State& state) {
+    for (auto _ : state) {
+        QTemporaryDir media;
+        writeMediaTreeElsewhere(media.path());
+        const double before = residentBytes();
+        ScannedStore opened(media.path());
+        ::malloc_trim(0);
+        const double open = residentBytes();
+        LumivexStore& store = *opened.store;
+        for (int step = 0; step < 20; ++step) {
+            const MediaItem& item = store.library().items[step * 5000];
+            store.setRating(static_cast<int>((item.rating + 1) % 6), item.id);
+        }
+        ::malloc_trim(0);
+        const double recorded = residentBytes();
+        const double items = bench::MediaTree::itemCount;
+        state.counters["KiB per item"] = recorded / 1024 / items;
+        state.counters["allocated KiB per item"] = allocatedBytes() / 1024 / items;
+        state.counters["before KiB per item"] = before / 1024 / items;
+        state.counters["opened KiB per item"] = (open - before) / 1024 / items;
+        state.counters["steps KiB per item"] = (recorded - open) / 1024 / items;
+        state.counters["steps kept"] = static_cast<double>(store.metadataHistory().undo().size());
+        if (store.locked()) {
+            state.SkipWithError("the store locked");
+        }
+    }
+}
+BENCHMARK(storeUndoHistoryMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
