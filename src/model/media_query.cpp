@@ -305,10 +305,10 @@ std::vector<SortEntry> sortEntries(const Prepared& prepared, const LibraryBrowse
     std::vector<SortEntry> entries(kept.size());
     for (size_t k = 0; k < kept.size(); ++k) {
         const qsizetype position = kept[k];
-        const qsizetype nameRank = snapshot.queryKeys.nameRanks[position];
+        const std::uint32_t nameRank = snapshot.queryKeys.nameRanks[static_cast<size_t>(position)];
         SortEntry& entry = entries[k];
         entry.position = static_cast<std::uint32_t>(position);
-        entry.nameRank = static_cast<std::uint32_t>(nameRank);
+        entry.nameRank = nameRank;
         entry.primary =
             query.sortCategory
                 ? orderedKey(static_cast<std::int64_t>(ranks[k]), query.ascending)
@@ -391,12 +391,19 @@ QList<MediaItem> MediaQuery::apply(const Library& library) const {
 QList<qsizetype> MediaQuery::positions(const LibraryBrowseSnapshot& snapshot) const {
     const Prepared prepared(*this);
     const std::vector<char> hits = searchHits(prepared, snapshot);
+    const LibraryBrowseSnapshot::QueryKeys& keys = snapshot.queryKeys;
+    std::vector<char> folderShown(static_cast<size_t>(keys.folders.size()), 1);
+    if (prepared.folderKey) {
+        for (qsizetype f = 0; f < keys.folders.size(); ++f) {
+            folderShown[static_cast<size_t>(f)] =
+                folderPasses(keys.folders[f], *prepared.folderKey);
+        }
+    }
     std::vector<qsizetype> kept;
     kept.reserve(static_cast<size_t>(snapshot.items.size()));
     for (qsizetype i = 0; i < snapshot.items.size(); ++i) {
-        if (hits[static_cast<size_t>(i)] != 0 &&
-            (!prepared.folderKey ||
-             folderPasses(snapshot.queryKeys.folders[i], *prepared.folderKey)) &&
+        const auto item = static_cast<size_t>(i);
+        if (hits[item] != 0 && folderShown[keys.folderOfItem[item]] != 0 &&
             passesFields(prepared, snapshot.items[i])) {
             kept.push_back(i);
         }

@@ -15,7 +15,7 @@ constexpr std::size_t bucketCount = 1024;
 }  // namespace
 
 void SearchTextIndex::addItem(const MediaItem& item) {
-    starts_.push_back(texts_.size());
+    starts_.push_back(static_cast<std::uint32_t>(texts_.size()));
     addText(TextOrder::caseFoldKey(item.filename));
     addText(TextOrder::caseFoldKey(item.notes));
     for (const auto& [key, values] : item.labels) {

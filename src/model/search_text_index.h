@@ -39,7 +39,7 @@ private:
     qsizetype find(QStringView needle, qsizetype rarest, qsizetype from) const;
 
     QString texts_;
-    std::vector<qsizetype> starts_;
+    std::vector<std::uint32_t> starts_;      // a library's texts stay far below 2^32 units
     QHash<QString, QString> foldedValues_;   // while building
     std::vector<std::uint32_t> unitCounts_;  // how often the units of each bucket occur
 };
