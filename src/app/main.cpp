@@ -1,4 +1,5 @@
 #include "app/desktop_shell.h"
+#include "app/photo_access.h"
 #include "browser/browser_palette.h"
 #include "browser/lumivex_view.h"
 #include "browser/media_grid_view.h"
@@ -81,6 +82,8 @@ int main(int argc, char** argv) {
     window.setGrid(new MediaGridView(
         {&store, &defaults, &shell, &ThumbnailCache::shared(), &PhotosThumbnailCache::shared()}));
     shell.setWindow(&window);
+    PhotoAccess access(photos, &window);
+    window.setPhotosSetup(photos, access.guide());
     window.setWindowTitle(AppBrand::name());
     window.resize(1280, 840);
     window.show();

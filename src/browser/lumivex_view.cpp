@@ -10,6 +10,7 @@
 #include "browser/modal_overlay.h"
 #include "browser/sheet_slot.h"
 #include "browser/sidebar.h"
+#include "media/views/photos_setup_view.h"
 #include "store/lumivex_store.h"
 
 #include <QApplication>
@@ -165,6 +166,15 @@ void LumivexView::setGrid(MediaGridView* grid) {
     connect(grid, &MediaGridView::previewRequested, this,
             [this](const MediaItem& item) { state_.setPreview(item); });
     state_.setPreviewColumns(std::max(grid->columns(), 1));
+}
+
+void LumivexView::setPhotosSetup(PhotoLibrary& photos, LumivexPhotoAccessGuide& guide) {
+    photosSetup_->setDialogFactory([this, &photos, &guide](QWidget* window) {
+        return new PhotosSetupView(
+            store_, photos, guide, [this] { store_.showPhotosFolder(); }, window);
+    });
+    // The store may have asked for the sheet before the window could show it.
+    photosSetup_->sync();
 }
 
 void LumivexView::requestPreview() {

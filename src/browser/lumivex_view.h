@@ -17,8 +17,10 @@ class ErrorAlert;
 class Footer;
 class HeaderToolbar;
 class MediaGridView;
+class LumivexPhotoAccessGuide;
 class LumivexStore;
 class ModalOverlay;
+class PhotoLibrary;
 class SheetSlot;
 class Sidebar;
 class UserDefaults;
@@ -57,6 +59,9 @@ public:
     // The grid shown in the browser area (it follows the stored card size itself), wired to the
     // window's column count and preview; the view owns it.
     void setGrid(MediaGridView* grid);
+    // The Photos setup sheet shows the setup view over `photos`, whose "사진 접근 설정 열기"
+    // goes to `guide`. Both must outlive the view.
+    void setPhotosSetup(PhotoLibrary& photos, LumivexPhotoAccessGuide& guide);
 
     // Opens the preview of the first selected item, unless something else is up.
     void requestPreview();

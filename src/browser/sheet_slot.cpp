@@ -18,15 +18,14 @@ void SheetSlot::sync() {
     } else if (!shown && dialog_) {
         QPointer<QDialog> dialog = dialog_;
         dialog_ = nullptr;
-        dialog->close();
+        // Ends the dialog without its own reject(), which a view may use to reset `shown`.
+        dialog->done(QDialog::Rejected);
         dialog->deleteLater();
     }
 }
 
-void SheetSlot::open() {
+QDialog* SheetSlot::plainDialog() {
     auto* dialog = new QDialog(window_);
-    dialog->setWindowModality(Qt::WindowModal);
-    dialog->setWindowFlag(Qt::FramelessWindowHint);
     auto* layout = new QVBoxLayout(dialog);
     layout->setContentsMargins(0, 0, 0, 0);
     if (factory_) {
@@ -34,6 +33,13 @@ void SheetSlot::open() {
     } else {
         dialog->resize(420, 240);
     }
+    return dialog;
+}
+
+void SheetSlot::open() {
+    QDialog* dialog = dialogFactory_ ? dialogFactory_(window_) : plainDialog();
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setWindowFlag(Qt::FramelessWindowHint);
     connect(dialog, &QDialog::finished, this, [this, dialog] {
         dialog->deleteLater();
         if (dialog_ == dialog) {

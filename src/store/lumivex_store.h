@@ -117,6 +117,8 @@ public:
     void exportCSV();
     void reveal(const MediaItem& item);
     void showMetadataFolder();
+    // Opens the photo library's folder in the file manager.
+    void showPhotosFolder();
 
     // Derived views, computed on first read and kept until an input is assigned.
     const LibraryBrowseSnapshot& browseSnapshot();

@@ -52,9 +52,13 @@ void LumivexStore::showMetadataFolder() {
     }
 }
 
+void LumivexStore::showPhotosFolder() {
+    services_.shell->open(services_.photosFolder);
+}
+
 void LumivexStore::reveal(const MediaItem& item) {
     if (item.fileIdentity.startsWith(QStringLiteral("photos:"))) {
-        services_.shell->open(services_.photosFolder);
+        showPhotosFolder();
     } else {
         services_.shell->reveal(root_ + QLatin1Char('/') + item.filename);
     }

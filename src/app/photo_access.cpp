@@ -1,0 +1,22 @@
+#include "app/photo_access.h"
+
+#include "media/views/lumivex_photo_access_guide.h"
+#include "media/views/photo_consent_dialog.h"
+#include "media/xdg_photo_library.h"
+
+namespace lumivex {
+
+PhotoAccess::PhotoAccess(XdgPhotoLibrary& photos, QWidget* window)
+    : photos_(photos),
+      consent_(std::make_unique<PhotoConsentDialog>(window)),
+      guide_(std::make_unique<LumivexPhotoAccessGuide>(
+          *consent_, [&photos](PhotoConsentAnswer answer) { photos.recordConsent(answer); })) {
+    photos_.setConsentPrompt(consent_.get());
+}
+
+PhotoAccess::~PhotoAccess() {
+    // The library outlives the dialog; it must not ask a question nobody can show.
+    photos_.setConsentPrompt(nullptr);
+}
+
+}  // namespace lumivex
