@@ -27,29 +27,84 @@ void BM_SnapshotBuild(benchmark::State& state) {
 }
 BENCHMARK(BM_SnapshotBuild)->Unit(benchmark::kMillisecond);
 
-// One keystroke of the search field: filter every item and sort by the default order.
-void BM_SearchKeystroke(benchmark::State& state) {
-    MediaQuery query;
-    query.search = QStringLiteral("img_01");
-    snapshot();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(query.positions(snapshot()).size());
-    }
-    state.counters["shown"] = static_cast<double>(query.positions(snapshot()).size());
-}
-BENCHMARK(BM_SearchKeystroke)->Unit(benchmark::kMillisecond);
+// One keystroke of the search field: filter every item by the text and sort by the default
+// order. The texts: a common one (one item in ten), a rare one (one item), one that matches
+// nothing though each of its letters is common, a Korean one found in values and notes, and one
+// letter found in every item.
+const char16_t* const commonText = u"img_01";
+const char16_t* const rareText = u"IMG_012345.JPG";
+const char16_t* const noMatchText = u"jpg/img";
+const char16_t* const koreanText = u"서울";
+const char16_t* const letterText = u"e";
 
-// The same keystroke with a Korean text found in notes and values.
-void BM_SearchKeystrokeKorean(benchmark::State& state) {
+void BM_SearchKeystroke(benchmark::State& state, const char16_t* text) {
     MediaQuery query;
-    query.search = QStringLiteral("서울");
+    query.search = QString::fromUtf16(text);
     snapshot();
     for (auto _ : state) {
         benchmark::DoNotOptimize(query.positions(snapshot()).size());
     }
     state.counters["shown"] = static_cast<double>(query.positions(snapshot()).size());
 }
-BENCHMARK(BM_SearchKeystrokeKorean)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchKeystroke, common, commonText)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchKeystroke, rare, rareText)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchKeystroke, noMatch, noMatchText)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchKeystroke, korean, koreanText)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchKeystroke, letter, letterText)->Unit(benchmark::kMillisecond);
+
+// The same keystroke handed over as items, through the snapshot.
+void BM_SearchKeystrokeAsItems(benchmark::State& state, const char16_t* text) {
+    MediaQuery query;
+    query.search = QString::fromUtf16(text);
+    snapshot();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(query.apply(snapshot()).size());
+    }
+}
+BENCHMARK_CAPTURE(BM_SearchKeystrokeAsItems, common, commonText)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchKeystrokeAsItems, noMatch, noMatchText)->Unit(benchmark::kMillisecond);
+
+// The same keystroke through apply(library), without a snapshot.
+void BM_SearchKeystrokePlain(benchmark::State& state, const char16_t* text) {
+    MediaQuery query;
+    query.search = QString::fromUtf16(text);
+    library();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(query.apply(library()).size());
+    }
+}
+BENCHMARK_CAPTURE(BM_SearchKeystrokePlain, common, commonText)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchKeystrokePlain, rare, rareText)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchKeystrokePlain, noMatch, noMatchText)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchKeystrokePlain, korean, koreanText)->Unit(benchmark::kMillisecond);
+
+// A keystroke right after an edit of one item: the chunk that changed is folded again.
+void BM_SearchKeystrokePlainAfterEdit(benchmark::State& state) {
+    MediaQuery query;
+    query.search = QString::fromUtf16(commonText);
+    Library edited = library();
+    query.apply(edited);
+    for (auto _ : state) {
+        edited.items[50000].rating = (edited.items.at(50000).rating + 1) % 6;
+        benchmark::DoNotOptimize(query.apply(edited).size());
+    }
+}
+BENCHMARK(BM_SearchKeystrokePlainAfterEdit)->Unit(benchmark::kMillisecond);
+
+// The first keystroke on a library never searched, which folds every text once.
+void BM_SearchKeystrokePlainFirst(benchmark::State& state) {
+    MediaQuery query;
+    query.search = QString::fromUtf16(commonText);
+    for (auto _ : state) {
+        state.PauseTiming();
+        // New chunks, equal items: nothing folded yet.
+        const Library fresh =
+            Library::withContents(library().categories, library().items.compacted());
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(query.apply(fresh).size());
+    }
+}
+BENCHMARK(BM_SearchKeystrokePlainFirst)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Every item in the default order: the largest sort a keystroke can ask for.
 void BM_DefaultOrder(benchmark::State& state) {
@@ -94,16 +149,5 @@ void BM_SortByProperty(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SortByProperty)->Unit(benchmark::kMillisecond);
-
-// The collating reference path, for comparison.
-void BM_SearchKeystrokePlain(benchmark::State& state) {
-    MediaQuery query;
-    query.search = QStringLiteral("img_01");
-    library();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(query.apply(library()).size());
-    }
-}
-BENCHMARK(BM_SearchKeystrokePlain)->Unit(benchmark::kMillisecond);
 
 }  // namespace

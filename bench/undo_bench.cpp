@@ -68,8 +68,8 @@ void mediaCheckTree(benchmark::State& state) {
 BENCHMARK(mediaCheckTree)->Unit(benchmark::kMillisecond);
 
 void sameMediaTree(benchmark::State& state) {
-    const QList<MediaItem>& current = tree().loaded.library.items;
-    QList<MediaItem> scanned = current;
+    const MediaItems& current = tree().loaded.library.items;
+    QList<MediaItem> scanned = current.toList();
     std::reverse(scanned.begin(), scanned.end());
     for (auto _ : state) {
         benchmark::DoNotOptimize(MetadataUndoValidation::sameMedia(scanned, current));

@@ -183,9 +183,9 @@ void LumivexView::requestPreview() {
         store_.locked() || store_.deleting() || store_.deletionRequest()) {
         return;
     }
-    const QList<MediaItem>& selected = store_.selectedItems();
+    const MediaItems& selected = store_.selectedItems();
     if (!selected.isEmpty()) {
-        state_.setPreview(selected.constFirst());
+        state_.setPreview(selected.first());
     }
 }
 

@@ -242,10 +242,11 @@ Library applyingLabel(const QString& value, const QSet<QUuid>& ids, const Catego
         schema.properties.append(copy);
         schema.displayIDs[copy.idText()] = id;
     }
-    for (MediaItem& item : result.items) {
-        if (!ids.contains(item.id)) {
-            continue;
+    for (qsizetype i = 0; i < result.items.size(); ++i) {
+        if (!ids.contains(result.items.at(i).id)) {
+            continue;  // read only: chunks without a chosen item stay shared
         }
+        MediaItem& item = result.items[i];
         QStringList& values = item.labels[id];
         if (selectionKind(category, item.folder(), result) == PropertyKind::singleSelect) {
             values = QStringList{value};

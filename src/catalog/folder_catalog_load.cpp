@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QHash>
 
+#include <malloc.h>
 #include <algorithm>
 #include <cmath>
 
@@ -224,10 +225,8 @@ void keepOrphans(LibraryState& result, const LibraryState& previous, QSet<QUuid>
     }
 }
 
-}  // namespace
-
-LibraryState load(const QString& rootPath, const std::optional<LibraryState>& previous,
-                  const Clock& clock) {
+LibraryState loadTree(const QString& rootPath, const std::optional<LibraryState>& previous,
+                      const Clock& clock) {
     const QString root = QDir::cleanPath(rootPath);
     validateMetadata(root);
     TreeJournal::finishPending(root);
@@ -260,6 +259,19 @@ LibraryState load(const QString& rootPath, const std::optional<LibraryState>& pr
     if (previous) {
         keepOrphans(result, *previous, used, leftOut);
     }
+    return result;
+}
+
+}  // namespace
+
+// The items' texts were made amid the temporaries of a thousand folder reads, which leave the heap
+// several times the size of what stays. Copied afresh once those are gone, the texts lie together,
+// and the allocator can hand the emptied pages back to the system instead of keeping them.
+LibraryState load(const QString& rootPath, const std::optional<LibraryState>& previous,
+                  const Clock& clock) {
+    LibraryState result = loadTree(rootPath, previous, clock);
+    result.library.items = result.library.items.compacted();
+    malloc_trim(0);
     return result;
 }
 

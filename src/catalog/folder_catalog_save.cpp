@@ -81,7 +81,7 @@ std::map<QString, Group> groupByFolder(const LibraryState& state,
         }
     }
     Grouper grouper(groups);
-    const QList<MediaItem>& items = state.library.items;
+    const MediaItems& items = state.library.items;
     for (qsizetype index = 0; index < items.size(); ++index) {
         validatePath(items[index].filename);
         const QStringView key = folderKeyOf(items[index].filename);
@@ -240,7 +240,7 @@ struct LastSave {
     QSet<QString> leftOut;
     QStringList order;
     QStringList catalogDirectories;
-    QList<MediaItem> items;
+    MediaItems items;
     QList<DeletedRecord> records;
     std::shared_ptr<const std::map<QString, Group>> groups;
 };
@@ -262,15 +262,18 @@ struct Grouping {
 // voids the remembered grouping.
 std::optional<QSet<QString>> changedSince(const LastSave& last, const LibraryState& state,
                                           const std::map<QString, QString>& folders) {
-    const QList<MediaItem>& items = state.library.items;
+    const MediaItems& items = state.library.items;
     const QList<DeletedRecord>& records = state.deleted.records;
     if (items.size() != last.items.size() || records.size() != last.records.size()) {
         return std::nullopt;
     }
     QSet<QString> changed;
-    for (qsizetype index = 0; items.constData() != last.items.constData() && index < items.size();
+    for (qsizetype index = 0; !items.sharesAllItemsWith(last.items) && index < items.size();
          ++index) {
         const MediaItem& item = items[index];
+        if (&item == &last.items[index]) {
+            continue;  // the very item the last save had: the lists share its storage
+        }
         if (!sameText(item.filename, last.items[index].filename)) {
             return std::nullopt;
         }

@@ -190,7 +190,12 @@ void LibraryState::replaceOption(const QString& option, const std::optional<QStr
             }
         }
     }
-    std::for_each(library.items.begin(), library.items.end(), replaceIn);
+    // Items out of scope are only read, so the chunks that hold none in scope stay shared.
+    for (qsizetype i = 0; i < library.items.size(); ++i) {
+        if (inScope(library.items.at(i).folder())) {
+            replaceIn(library.items[i]);
+        }
+    }
     for (DeletedRecord& record : deleted.records) {
         replaceIn(record.item);
     }
@@ -211,8 +216,10 @@ void LibraryState::removeProperty(const QUuid& id) {
     library.categories.removeIf(matches);
     deleted.categories.removeIf(matches);
     const QString key = UuidText::upper(id);
-    for (MediaItem& item : library.items) {
-        item.labels.erase(key);
+    for (qsizetype i = 0; i < library.items.size(); ++i) {
+        if (library.items.at(i).labels.contains(key)) {
+            library.items[i].labels.erase(key);
+        }
     }
     for (DeletedRecord& record : deleted.records) {
         record.item.labels.erase(key);

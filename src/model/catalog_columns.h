@@ -42,8 +42,10 @@ inline const QString multiSelectPrefix = QStringLiteral("분류:");
 inline const QString ratingPrefix = QStringLiteral("별점속성:");
 
 // The items in the order of the catalog's rows: file names ascending under the localized
-// standard comparison, equal names in library order. One sort key per item.
-inline QList<const MediaItem*> rowOrder(const QList<MediaItem>& items) {
+// standard comparison, equal names in library order. One sort key per item. `Items` is any list
+// of MediaItem.
+template <typename Items>
+QList<const MediaItem*> rowOrder(const Items& items) {
     QList<const MediaItem*> order;
     order.reserve(items.size());
     for (const MediaItem& item : items) {

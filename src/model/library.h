@@ -1,7 +1,6 @@
 #pragma once
 
-#include "model/labels.h"
-#include "platform/date.h"
+#include "model/media_items.h"
 
 #include <QList>
 #include <QString>
@@ -15,12 +14,9 @@
 namespace lumivex {
 
 enum class PropertyKind { singleSelect, multiSelect, rating };
-enum class MediaKind { photo, video };
 
 QString rawValue(PropertyKind kind);
 std::optional<PropertyKind> propertyKindFromRaw(const QString& raw);
-QString rawValue(MediaKind kind);
-std::optional<MediaKind> mediaKindFromRaw(QStringView raw);
 
 // One user-defined property of a library.
 struct Category {
@@ -38,33 +34,6 @@ struct Category {
     bool operator==(const Category&) const = default;
 };
 
-// One photo or video of a library.
-struct MediaItem {
-    QUuid id;
-    QString filename;  // relative to the library root, "/" between components
-    QString fileIdentity;
-    MediaKind kind = MediaKind::photo;
-    std::int64_t size = 0;
-    Date modified;
-    Date added;
-    std::optional<double> duration;
-    std::optional<Date> capturedAt;
-    std::int64_t rating = 0;
-    Labels labels;
-    QString notes;
-    bool available = true;
-
-    // "m:ss" or "h:mm:ss"; "사진" or "—" when there is no usable length.
-    QString durationText() const;
-    // The folder key: the file name without its last component, "" in the root.
-    QString folder() const;
-    // Whether every value list is empty (no entries at all counts): the browser's "unclassified".
-    // Ratings are not property values.
-    bool isUnclassified() const;
-
-    bool operator==(const MediaItem&) const = default;
-};
-
 // The properties of one folder of a tree and the display property each was merged into.
 struct FolderPropertySchema {
     QList<Category> properties;
@@ -77,7 +46,7 @@ struct FolderPropertySchema {
 struct Library {
     std::int64_t version = 1;
     QList<Category> categories;
-    QList<MediaItem> items;
+    MediaItems items;
     bool includeSubfolders = false;
     std::optional<QString> directoryIdentity;
     QStringList catalogDirectories;
@@ -87,7 +56,7 @@ struct Library {
     // The empty library: version 1 and the four default properties, each with a new identifier.
     Library();
     // A library with exactly these categories and items and every other field at its default.
-    static Library withContents(QList<Category> categories, QList<MediaItem> items);
+    static Library withContents(QList<Category> categories, MediaItems items);
 
     // The first rating property, if any.
     std::optional<Category> ratingProperty() const;

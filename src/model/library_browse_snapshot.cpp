@@ -11,28 +11,40 @@ namespace lumivex {
 
 namespace {
 
-// U+0000 between the texts keeps a match from spanning two of them; the query falls back to
-// text-by-text search for a search text that holds U+0000 itself. Normalising and folding part by
-// part gives the same text as doing it to the whole.
-QString searchText(const MediaItem& item) {
-    QString joined =
-        TextOrder::caseFoldKey(item.filename) + QChar(u'\0') + TextOrder::caseFoldKey(item.notes);
-    for (const auto& [key, values] : item.labels) {
-        for (const QString& value : values) {
-            joined += QChar(u'\0') + TextOrder::caseFoldKey(value);
-        }
-    }
-    return joined;
-}
+// Numbers the distinct folder keys in `keys`; the items of one folder mostly stand together.
+class FolderKeys {
+public:
+    explicit FolderKeys(QStringList& keys) : keys_(keys) {}
 
-QList<MediaItem> shownItems(const Library& library, bool topLevelOnly) {
+    std::uint32_t index(const QString& folder) {
+        if (folder != folder_ || keys_.isEmpty()) {
+            folder_ = folder;
+            const QString key = TextOrder::nfc(folder);
+            auto found = indexes_.constFind(key);
+            if (found == indexes_.constEnd()) {
+                found = indexes_.insert(key, static_cast<std::uint32_t>(keys_.size()));
+                keys_.append(key);
+            }
+            index_ = *found;
+        }
+        return index_;
+    }
+
+private:
+    QStringList& keys_;
+    QHash<QString, std::uint32_t> indexes_;
+    QString folder_;
+    std::uint32_t index_ = 0;
+};
+
+MediaItems shownItems(const Library& library, bool topLevelOnly) {
     const auto isShown = [topLevelOnly](const MediaItem& item) {
         return item.available && (!topLevelOnly || !item.filename.contains(u'/'));
     };
     if (std::all_of(library.items.begin(), library.items.end(), isShown)) {
         return library.items;  // shared, not copied
     }
-    QList<MediaItem> shown;
+    MediaItems shown;
     std::copy_if(library.items.begin(), library.items.end(), std::back_inserter(shown), isShown);
     return shown;
 }
@@ -51,7 +63,9 @@ QHash<QString, QHash<QString, qsizetype>> normalizedCounts(
 }
 
 // Each file name's place in the localized standard order; canonically equivalent names share one.
-QList<qsizetype> nameRanks(const QList<MediaItem>& items) {
+std::vector<std::uint32_t> nameRanks(const MediaItems& items) {
+    // Made before the sort keys, so the keys' room is the last taken and the first handed back.
+    std::vector<std::uint32_t> ranks(static_cast<size_t>(items.size()), 0);
     std::vector<std::pair<TextOrder::SortKey, qsizetype>> keys;
     keys.reserve(static_cast<size_t>(items.size()));
     for (qsizetype i = 0; i < items.size(); ++i) {
@@ -59,13 +73,12 @@ QList<qsizetype> nameRanks(const QList<MediaItem>& items) {
     }
     std::sort(keys.begin(), keys.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
-    QList<qsizetype> ranks(items.size(), 0);
-    qsizetype rank = 0;
+    std::uint32_t rank = 0;
     for (size_t k = 0; k < keys.size(); ++k) {
         if (k > 0 && keys[k - 1].first.compare(keys[k].first) != 0) {
             ++rank;
         }
-        ranks[keys[k].second] = rank;
+        ranks[static_cast<size_t>(keys[k].second)] = rank;
     }
     return ranks;
 }
@@ -104,28 +117,29 @@ void addFolder(QHash<QString, QString>& folders, const QString& folder, const QS
 LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLevelOnly)
     : items(shownItems(library, topLevelOnly)) {
     positions.reserve(items.size());
-    queryKeys.folders.reserve(items.size());
-    queryKeys.searchTexts.reserve(items.size());
+    queryKeys.folderOfItem.reserve(static_cast<size_t>(items.size()));
     QHash<QString, QString> folders;
     QHash<QString, QHash<QString, qsizetype>> rawValueCounts;
+    FolderKeys folderKeys(queryKeys.folders);
     for (qsizetype i = 0; i < items.size(); ++i) {
-        const MediaItem& shown = items[i];
-        positions.insert(shown.id, i);
+        const MediaItem& shown = items.at(i);
+        positions.insert(shown.id, static_cast<std::uint32_t>(i));
         photoCount += shown.kind == MediaKind::photo ? 1 : 0;
         countDuration(videoDurationCounts, shown);
         unratedCount += shown.rating == 0 ? 1 : 0;
         unclassifiedCount += shown.isUnclassified() ? 1 : 0;
         const QString folder = shown.folder();
-        queryKeys.folders.append(TextOrder::nfc(folder));
-        addFolder(folders, folder, queryKeys.folders.last());
+        queryKeys.folderOfItem.push_back(folderKeys.index(folder));
+        addFolder(folders, folder, queryKeys.folders[queryKeys.folderOfItem.back()]);
         for (const auto& [key, values] : shown.labels) {
             QHash<QString, qsizetype>& counts = rawValueCounts[key];
             for (const QString& value : values) {
                 ++counts[value];
             }
         }
-        queryKeys.searchTexts.append(searchText(shown));
+        queryKeys.searchTexts.addItem(shown);
     }
+    queryKeys.searchTexts.finish();
     videoCount = items.size() - photoCount;
     queryKeys.nameRanks = nameRanks(items);
 

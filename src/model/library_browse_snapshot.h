@@ -2,6 +2,7 @@
 
 #include "model/folder_filter_node.h"
 #include "model/library.h"
+#include "model/search_text_index.h"
 #include "model/video_duration_preset.h"
 
 #include <QHash>
@@ -10,6 +11,7 @@
 #include <QStringList>
 #include <QUuid>
 
+#include <cstdint>
 #include <map>
 #include <utility>
 #include <vector>
@@ -26,15 +28,16 @@ struct LibraryBrowseSnapshot {
     // Per shown item, in the order of `items`: the keys MediaQuery uses instead of the item's
     // texts, so a search keystroke does no normalisation, case folding or collation.
     struct QueryKeys {
-        QStringList folders;         // NFC folder key
-        QStringList searchTexts;     // the searched texts' case-fold keys, joined by U+0000
-        QList<qsizetype> nameRanks;  // the file name's place in the localized standard order
+        QStringList folders;                      // each distinct NFC folder key once
+        std::vector<std::uint32_t> folderOfItem;  // per item: its folder key's place in `folders`
+        SearchTextIndex searchTexts;  // one entry per item: its searched texts' case-fold keys
+        std::vector<std::uint32_t> nameRanks;  // the file name's place in the localized order
     };
 
     LibraryBrowseSnapshot(const Library& library, bool topLevelOnly);
 
-    QList<MediaItem> items;
-    QHash<QUuid, qsizetype> positions;
+    MediaItems items;
+    QHash<QUuid, std::uint32_t> positions;  // a library holds far fewer than 2^32 items
     qsizetype photoCount = 0;
     qsizetype videoCount = 0;
     std::map<VideoDurationPreset, qsizetype> videoDurationCounts;  // no entry for an empty bucket

@@ -22,7 +22,7 @@ QString identityKey(const MediaItem& item) {
 
 // Matches each new item not yet matched to the first unmatched old position under the same key.
 template <typename KeyOf>
-void matchBy(KeyOf keyOf, const QList<MediaItem>& oldItems, const QList<MediaItem>& newItems,
+void matchBy(KeyOf keyOf, const MediaItems& oldItems, const QList<MediaItem>& newItems,
              QList<qsizetype>& oldForNew, QList<bool>& oldMatched) {
     PositionIndex index;
     for (qsizetype i = 0; i < oldItems.size(); ++i) {
@@ -68,14 +68,14 @@ void Library::merge(const QList<MediaItem>& scanned) {
     matchBy(pairKey, items, scanned, oldForNew, oldMatched);
     matchBy(identityKey, items, scanned, oldForNew, oldMatched);
 
-    QList<MediaItem> merged;
+    MediaItems merged;
     merged.reserve(scanned.size() + items.size());
     for (qsizetype n = 0; n < scanned.size(); ++n) {
         if (oldForNew[n] < 0) {
             merged.append(scanned[n]);
             continue;
         }
-        MediaItem item = items[oldForNew[n]];
+        MediaItem item = items.at(oldForNew[n]);
         const MediaItem& fresh = scanned[n];
         item.filename = fresh.filename;
         item.fileIdentity = fresh.fileIdentity;
@@ -89,7 +89,7 @@ void Library::merge(const QList<MediaItem>& scanned) {
     }
     for (qsizetype i = 0; i < items.size(); ++i) {
         if (!oldMatched[i]) {
-            MediaItem gone = items[i];
+            MediaItem gone = items.at(i);
             gone.available = false;
             merged.append(std::move(gone));
         }

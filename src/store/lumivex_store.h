@@ -124,7 +124,7 @@ public:
     const LibraryBrowseSnapshot& browseSnapshot();
     const QList<MediaItem>& visibleItems();
     const QList<QUuid>& visibleOrder();
-    const QList<MediaItem>& selectedItems();
+    const MediaItems& selectedItems();
     qsizetype videoCount(VideoDurationPreset preset);
     bool canReplayMetadata() const;
     QString undoMetadataTitle() const;
@@ -318,7 +318,7 @@ private:
     // Where the visible items stand in the snapshot: the order without copying the items.
     std::optional<QList<qsizetype>> visiblePositionsCache_;
     std::optional<QList<QUuid>> visibleOrderCache_;
-    std::optional<QList<MediaItem>> selectedCache_;
+    std::optional<MediaItems> selectedCache_;
     std::optional<FolderScope> folderScopeCache_;
     std::optional<Library> editorScopeCache_;
 };

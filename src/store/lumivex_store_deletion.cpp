@@ -23,14 +23,16 @@ void LumivexStore::requestDeletion(const std::optional<MediaItem>& item) {
     if (item && !selection_.contains(item->id)) {
         setSelection({item->id});
     }
-    const QList<MediaItem>& items = selectedItems();
+    const MediaItems& items = selectedItems();
     if (items.isEmpty()) {
         return;
     }
-    assignDeletionRequest(DeletionRequest::make(items, source_, root_, generation_));
+    assignDeletionRequest(DeletionRequest::make(items.toList(), source_, root_, generation_));
 }
 
-void LumivexStore::confirmDeletion(const DeletionRequest& request) {
+void LumivexStore::confirmDeletion(const DeletionRequest& confirmed) {
+    // Callers pass the pending request itself, which the next line clears.
+    const DeletionRequest request = confirmed;
     assignDeletionRequest(std::nullopt);
     if (deleting_ || locked_ || request.generation != generation_ || request.source != source_ ||
         request.root != root_) {

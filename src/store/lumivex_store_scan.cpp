@@ -40,7 +40,8 @@ void LumivexStore::rescan(bool resetHistory) {
     QFuture<QList<MediaItem>> future =
         source_ == LibrarySource::photos
             ? services_.listing->scanPhotos()
-            : services_.listing->scanFolder(root_, library_.items, library_.includeSubfolders);
+            : services_.listing->scanFolder(root_, library_.items.toList(),
+                                            library_.includeSubfolders);
     if (scanWatcher_) {
         scanWatcher_->disconnect(this);
         scanWatcher_->deleteLater();

@@ -47,10 +47,10 @@ const QList<QUuid>& LumivexStore::visibleOrder() {
     return *visibleOrderCache_;
 }
 
-const QList<MediaItem>& LumivexStore::selectedItems() {
+const MediaItems& LumivexStore::selectedItems() {
     if (!selectedCache_) {
         const LibraryBrowseSnapshot& snapshot = browseSnapshot();
-        QList<MediaItem> items;
+        MediaItems items;
         // A large selection is found walking the snapshot, already in browse order; a small one
         // by looking each item up and sorting the few positions.
         if (selection_.size() * 8 >= snapshot.items.size()) {
@@ -99,13 +99,13 @@ QList<QUuid> LumivexStore::visibleAmong(const QSet<QUuid>& ids, const std::optio
         return visible;
     }
     const bool topLevelOnly = source_ == LibrarySource::folder && !library_.includeSubfolders;
-    QList<MediaItem> candidates;
-    for (const MediaItem& item : library_.items) {
-        if ((ids.contains(item.id) || item.id == extra) && item.available &&
-            (!topLevelOnly || item.folder().isEmpty())) {
-            candidates.append(item);
-        }
-    }
+    // Taken from a copy, the candidates share the library's chunks up to the first item left out,
+    // and with them the search texts those chunks keep folded.
+    MediaItems candidates = library_.items;
+    candidates.removeIf([&](const MediaItem& item) {
+        return !((ids.contains(item.id) || item.id == extra) && item.available &&
+                 (!topLevelOnly || item.folder().isEmpty()));
+    });
     const Library probe = Library::withContents(library_.categories, std::move(candidates));
     QList<QUuid> visible;
     for (const MediaItem& item : query_.apply(probe)) {

@@ -48,7 +48,7 @@ using ItemIndex = QHash<ItemKey, const MediaItem*>;
 
 // Each key maps to the one item that has it, or to nothing when several share it.
 template <typename KeyOf>
-ItemIndex uniqueIndex(const QList<MediaItem>& items, KeyOf keyOf) {
+ItemIndex uniqueIndex(const MediaItems& items, KeyOf keyOf) {
     ItemIndex index;
     index.reserve(items.size());
     for (const MediaItem& item : items) {
@@ -184,7 +184,7 @@ bool photoMediaStillCurrent(const Library& library, PhotoAuthorizationStatus sta
     return count == library.items.size();
 }
 
-bool sameMedia(const QList<MediaItem>& scanned, const QList<MediaItem>& current) {
+bool sameMedia(const QList<MediaItem>& scanned, const MediaItems& current) {
     if (scanned.size() != current.size()) {
         return false;
     }

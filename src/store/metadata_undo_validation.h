@@ -52,7 +52,7 @@ bool photoMediaStillCurrent(const Library& library, PhotoAuthorizationStatus sta
                             const PhotoAssetListing& listAssets);
 
 // Whether a fresh scan and the library's items describe the same media one for one.
-bool sameMedia(const QList<MediaItem>& scanned, const QList<MediaItem>& current);
+bool sameMedia(const QList<MediaItem>& scanned, const MediaItems& current);
 
 }  // namespace MetadataUndoValidation
 }  // namespace lumivex

@@ -65,7 +65,7 @@ TEST_F(LumivexViewTest, ThePreviewRequestOpensTheFirstSelectedItemInBrowseOrder)
     window->requestPreview();
     EXPECT_FALSE(window->state().preview());
     selectFiles({name(7), name(2)});
-    const MediaItem first = store->selectedItems().constFirst();
+    const MediaItem first = store->selectedItems().first();
     store->select(item(name(7)).id, Qt::ControlModifier);
     store->select(item(name(7)).id, Qt::ControlModifier);
     window->requestPreview();

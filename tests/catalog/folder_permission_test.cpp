@@ -100,7 +100,8 @@ protected:
     QString path(const char* relative) const { return root + u'/' + QString::fromUtf8(relative); }
     LibraryState rescanned(LibraryState base) const {
         const QList<MediaItem> scanned = MediaScanner::scanFolder(
-            root, base.library.items, true, [] { return Date::now(); }, [] { return false; });
+            root, base.library.items.toList(), true, [] { return Date::now(); },
+            [] { return false; });
         base.reconcileFolder(scanned, Date::now());
         return base;
     }

@@ -19,7 +19,8 @@ LibraryState stateWith(QList<Category> categories, QList<MediaItem> items) {
     return state;
 }
 
-QStringList filenames(const QList<MediaItem>& items) {
+template <typename Items>
+QStringList filenames(const Items& items) {
     QStringList names;
     for (const MediaItem& item : items) {
         names.append(item.filename);

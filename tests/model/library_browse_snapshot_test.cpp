@@ -74,7 +74,7 @@ TEST(LibraryBrowseSnapshot, CountsShownItemsOnly) {
     // A value of a missing file is still an option, with no shown item behind it.
     EXPECT_EQ(snapshot.labels.at(library.categories[1].id),
               (Counts{count(u"엄마", 2), count(u"unused", 0), count(u"유령", 0)}));
-    EXPECT_EQ(snapshot.positions.value(mother.id), 0);
+    EXPECT_EQ(snapshot.positions.value(mother.id), 0U);
     ASSERT_NE(snapshot.item(mother.id), nullptr);
     EXPECT_EQ(*snapshot.item(mother.id), mother);
     EXPECT_EQ(snapshot.item(gone.id), nullptr);

@@ -25,7 +25,9 @@ inline MediaItem video(const QString& filename, std::optional<double> duration) 
     return item;
 }
 
-inline QStringList filenames(const QList<MediaItem>& items) {
+// `Items` is any list of MediaItem.
+template <typename Items>
+QStringList filenames(const Items& items) {
     QStringList names;
     for (const MediaItem& item : items) {
         names.append(item.filename);

@@ -50,7 +50,8 @@ TEST_F(DeletionTest, RequestOnOneOfSeveralSelectedHoldsThemAllInBrowseOrder) {
     store->setQuery(query);  // b.jpg and c.png are hidden but stay selected
     store->requestDeletion(item(QStringLiteral("a.jpg")));
     ASSERT_TRUE(store->deletionRequest());
-    EXPECT_EQ(names(store->deletionRequest()->items), names(store->browseSnapshot().items));
+    EXPECT_EQ(names(store->deletionRequest()->items),
+              names(store->browseSnapshot().items.toList()));
     EXPECT_EQ(store->deletionRequest()->source, LibrarySource::folder);
 
     // A second request waits for the first to be answered.

@@ -92,9 +92,9 @@ TEST_F(SelectedItemsTest, AreInBrowseOrderForFewManyAndAll) {
         addPhoto(QStringLiteral("p%1.jpg").arg(i));
     }
     openLibrary();
-    const QList<MediaItem>& browse = store->browseSnapshot().items;
+    const MediaItems& browse = store->browseSnapshot().items;
     ASSERT_EQ(browse.size(), 10);
-    const auto filenames = [](const QList<MediaItem>& items) {
+    const auto filenames = [](const MediaItems& items) {
         QStringList names;
         for (const MediaItem& item : items) {
             names.append(item.filename);

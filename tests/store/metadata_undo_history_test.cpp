@@ -5,17 +5,19 @@
 namespace lumivex {
 namespace {
 
-QList<MediaItem> items(qsizetype count) {
-    QList<MediaItem> result(count);
+MediaItems items(qsizetype count) {
+    MediaItems result;
     for (qsizetype index = 0; index < count; ++index) {
-        result[index].id = QUuid::createUuid();
-        result[index].filename = QStringLiteral("photo%1.jpg").arg(index);
+        MediaItem item;
+        item.id = QUuid::createUuid();
+        item.filename = QStringLiteral("photo%1.jpg").arg(index);
+        result.append(std::move(item));
     }
     return result;
 }
 
 // States that differ by version only, so a step is real while its items stay shared.
-LibraryState state(std::int64_t version, const QList<MediaItem>& items = {},
+LibraryState state(std::int64_t version, const MediaItems& items = {},
                    qsizetype deletedRecords = 0) {
     LibraryState result{Library::withContents({}, items), {}};
     result.library.version = version;
@@ -32,7 +34,7 @@ QStringList titles(const QList<MetadataUndoHistory::Entry>& entries) {
 }
 
 void recordSteps(MetadataUndoHistory& history, int first, int last,
-                 const QList<MediaItem>& library = {}) {
+                 const MediaItems& library = {}) {
     for (int step = first; step <= last; ++step) {
         history.record(QString::number(step), state(step - 1, library), state(step, library));
     }
@@ -120,7 +122,7 @@ TEST(MetadataUndoHistory, RedoStackIsNeitherCountedNorTrimmed) {
 }
 
 TEST(MetadataUndoHistory, ItemLimitIsInclusiveAndDropsOldestFirst) {
-    const QList<MediaItem> library = items(50000);
+    const MediaItems library = items(50000);
     MetadataUndoHistory history;
     recordSteps(history, 1, 2, library);
     EXPECT_EQ(titles(history.undo()), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
@@ -129,7 +131,7 @@ TEST(MetadataUndoHistory, ItemLimitIsInclusiveAndDropsOldestFirst) {
 }
 
 TEST(MetadataUndoHistory, OneStepLargerThanTheLimitStaysAlone) {
-    const QList<MediaItem> library = items(100001);
+    const MediaItems library = items(100001);
     MetadataUndoHistory history;
     recordSteps(history, 1, 1, library);
     EXPECT_EQ(titles(history.undo()), QStringList{QStringLiteral("1")});
@@ -144,7 +146,7 @@ TEST(MetadataUndoHistory, DeletedRecordsCountLikeItems) {
 
     // 66 steps of 3000 stay within the limit; a 67th of them does not.
     MetadataUndoHistory history;
-    const QList<MediaItem> library = items(1000);
+    const MediaItems library = items(1000);
     for (int step = 1; step <= 67; ++step) {
         history.record(QString::number(step), state(step - 1, library, 500),
                        state(step, library, 500));
@@ -153,12 +155,12 @@ TEST(MetadataUndoHistory, DeletedRecordsCountLikeItems) {
 }
 
 TEST(MetadataUndoHistory, RecordedStatesShareTheirItemsWithTheCaller) {
-    const QList<MediaItem> library = items(1000);
+    const MediaItems library = items(1000);
     MetadataUndoHistory history;
     history.record(QStringLiteral("별점 변경"), state(1, library), state(2, library));
     const MetadataUndoHistory copy = history;
-    EXPECT_EQ(copy.undo().constLast().before.library.items.constData(), library.constData());
-    EXPECT_EQ(copy.undo().constLast().after.library.items.constData(), library.constData());
+    EXPECT_TRUE(copy.undo().constLast().before.library.items.sharesAllItemsWith(library));
+    EXPECT_TRUE(copy.undo().constLast().after.library.items.sharesAllItemsWith(library));
 }
 
 }  // namespace
