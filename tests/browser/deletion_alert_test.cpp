@@ -1,6 +1,6 @@
 #include "browser/deletion_alert.h"
-#include "browser/media_grid_view.h"
 #include "browser/browser_area.h"
+#include "browser/media_grid_view.h"
 #include "browser/window_fixture.h"
 
 #include <QDir>
