@@ -29,7 +29,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 echo "== Fuzz smoke (${fuzz_seconds} s per target)"
 CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DLUMIVEX_FUZZ=ON
-cmake --build build/fuzz -j "$jobs"
+cmake --build build/fuzz -j "$jobs" --target lumivex_fuzz_targets
 for source in fuzz/*.cpp; do
   name=$(basename "$source" .cpp)
   corpus="build/fuzz/corpus/$name"
