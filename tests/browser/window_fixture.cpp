@@ -4,6 +4,7 @@
 #include "browser/grid_thumbnails.h"
 #include "browser/media_grid_view.h"
 #include "browser/store_region.h"
+#include "support/event_loop.h"
 #include "support/media_fixtures.h"
 #include "support/test_files.h"
 
@@ -11,9 +12,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QPainter>
-#include <QThread>
 
 namespace lumivex::test {
 
@@ -64,19 +63,7 @@ void WindowTest::openLibrary() {
 }
 
 void WindowTest::settleUntil(const std::function<bool()>& done) {
-    QElapsedTimer timer;
-    timer.start();
-    for (;;) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        if (done()) {
-            break;
-        }
-        ASSERT_LT(timer.elapsed(), 10000) << "the window did not settle";
-        QThread::msleep(1);
-    }
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    test::runEventsUntil(done, "the window");
 }
 
 void WindowTest::settle() {

@@ -1,12 +1,11 @@
 #include "store/store_fixture.h"
 
 #include "platform/atomic_file.h"
+#include "support/event_loop.h"
 #include "support/media_fixtures.h"
 #include "support/test_files.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 
 namespace lumivex::test {
 
@@ -63,19 +62,7 @@ LumivexStore& StoreTest::makeStore(const QStringList& arguments) {
 }
 
 void StoreTest::settleUntil(const std::function<bool()>& done) {
-    QElapsedTimer timer;
-    timer.start();
-    for (;;) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        if (done()) {
-            break;
-        }
-        ASSERT_LT(timer.elapsed(), 10000) << "the store did not settle";
-        QThread::msleep(1);
-    }
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    test::runEventsUntil(done, "the store");
 }
 
 void StoreTest::settle() {
