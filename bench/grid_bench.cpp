@@ -9,24 +9,16 @@
 #include "catalog/folder_catalog.h"
 #include "media/photos_thumbnail_cache.h"
 #include "media/thumbnail_cache.h"
-#include "platform/user_defaults.h"
 #include "store/lumivex_store.h"
-#include "support/fake_photo_library.h"
-#include "support/fake_shell.h"
-#include "support/fake_trash.h"
-#include "support/held_listing.h"
-#include "support/manual_clock.h"
 #include "synthetic_library.h"
+#include "synthetic_store.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QScrollBar>
-#include <QSet>
 #include <QSignalBlocker>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -51,53 +43,18 @@ QImage decodedPicture() {
 }
 
 // The synthetic tree opened in a store whose first scan never returns, and a grid on it.
-struct OpenGrid {
-    QTemporaryDir folder;
-    QString root = folder.path() + QStringLiteral("/library");
-    UserDefaults defaults{folder.path() + QStringLiteral("/defaults.json")};
-    test::FakePhotoLibrary photos;
-    test::FakeTrash trash;
-    test::FakeShell shell;
-    test::ManualClock clock;
-    test::HeldListing listing{photos};
+struct OpenGrid : bench::SyntheticStore {
     ThumbnailCache thumbnails{
         [](const ThumbnailSource&, const std::atomic<bool>&) { return decodedPicture(); }};
     PhotosThumbnailCache photosThumbnails;
-    std::unique_ptr<LumivexStore> store;
     std::unique_ptr<MediaGridView> grid;
 
     OpenGrid() {
-        LibraryState state;
-        state.library = bench::syntheticLibrary();
-        QSet<QString> folders;
-        for (const MediaItem& item : state.library.items) {
-            folders.insert(item.folder());
-        }
-        for (const QString& key : folders) {
-            QDir(root).mkpath(key);
-        }
-        FolderCatalog::save(state, root);
-        listing.holding = true;
-        store = std::make_unique<LumivexStore>(services());
-        store->openLibrary(root, false, false);
+        open();
         grid = std::make_unique<MediaGridView>(MediaGridView::Services{
             store.get(), &defaults, &shell, &thumbnails, &photosThumbnails});
         grid->resize(1280, 840);
         grid->show();
-    }
-
-    LumivexStore::Services services() {
-        LumivexStore::Services result;
-        result.defaults = &defaults;
-        result.photos = &photos;
-        result.trash = &trash;
-        result.shell = &shell;
-        result.clock = &clock;
-        result.listing = &listing;
-        result.homeFolder = folder.path();
-        result.photosMetadataFolder = folder.path() + QStringLiteral("/photos");
-        result.photosLegacyFolders = QStringList();
-        return result;
     }
 
     // Loads the thumbnails on screen and waits for them.

@@ -3,18 +3,9 @@
 // Compare with treeLoad, the full load of the same tree.
 
 #include "catalog/folder_catalog.h"
-#include "platform/user_defaults.h"
 #include "store/lumivex_store.h"
-#include "support/fake_photo_library.h"
-#include "support/fake_shell.h"
-#include "support/fake_trash.h"
-#include "support/held_listing.h"
-#include "support/manual_clock.h"
 #include "synthetic_library.h"
-
-#include <QDir>
-#include <QSet>
-#include <QTemporaryDir>
+#include "synthetic_store.h"
 
 #include <benchmark/benchmark.h>
 
@@ -26,42 +17,8 @@ namespace {
 
 // The synthetic tree opened in a store whose first scan never returns, so every measured commit
 // starts from the catalog as loaded.
-struct OpenStore {
-    QTemporaryDir folder;
-    QString root = folder.path() + QStringLiteral("/library");
-    UserDefaults defaults{folder.path() + QStringLiteral("/defaults.json")};
-    test::FakePhotoLibrary photos;
-    test::FakeTrash trash;
-    test::FakeShell shell;
-    test::ManualClock clock;
-    test::HeldListing listing{photos};
-    std::unique_ptr<LumivexStore> store;
-
-    OpenStore() {
-        LibraryState state;
-        state.library = bench::syntheticLibrary();
-        QSet<QString> folders;
-        for (const MediaItem& item : state.library.items) {
-            folders.insert(item.folder());
-        }
-        for (const QString& key : folders) {
-            QDir(root).mkpath(key);
-        }
-        FolderCatalog::save(state, root);
-        listing.holding = true;
-        LumivexStore::Services services;
-        services.defaults = &defaults;
-        services.photos = &photos;
-        services.trash = &trash;
-        services.shell = &shell;
-        services.clock = &clock;
-        services.listing = &listing;
-        services.homeFolder = folder.path();
-        services.photosMetadataFolder = folder.path() + QStringLiteral("/photos");
-        services.photosLegacyFolders = QStringList();
-        store = std::make_unique<LumivexStore>(std::move(services));
-        store->openLibrary(root, false, false);
-    }
+struct OpenStore : bench::SyntheticStore {
+    OpenStore() { open(); }
 };
 
 OpenStore& openStore() {

@@ -15,22 +15,14 @@
 #include "catalog/folder_catalog.h"
 #include "media/photos_thumbnail_cache.h"
 #include "media/thumbnail_cache.h"
-#include "platform/user_defaults.h"
 #include "store/lumivex_store.h"
-#include "support/fake_photo_library.h"
-#include "support/fake_shell.h"
-#include "support/fake_trash.h"
-#include "support/held_listing.h"
-#include "support/manual_clock.h"
 #include "synthetic_library.h"
+#include "synthetic_store.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QSet>
 #include <QSignalBlocker>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <benchmark/benchmark.h>
@@ -84,44 +76,13 @@ void drain(const LumivexView& window) {
     }
 }
 
-struct Window {
-    QTemporaryDir folder;
-    QString root = folder.path() + QStringLiteral("/library");
-    UserDefaults defaults{folder.path() + QStringLiteral("/defaults.json")};
-    test::FakePhotoLibrary photos;
-    test::FakeTrash trash;
-    test::FakeShell shell;
-    test::ManualClock clock;
-    test::HeldListing listing{photos};
+struct Window : bench::SyntheticStore {
     ThumbnailCache thumbnails;
     PhotosThumbnailCache photosThumbnails;
-    std::unique_ptr<LumivexStore> store;
     std::unique_ptr<LumivexView> view;
     MediaGridView* grid = nullptr;
 
     Window() {
-        LibraryState state;
-        state.library = bench::syntheticLibrary();
-        QSet<QString> folders;
-        for (const MediaItem& item : state.library.items) {
-            folders.insert(item.folder());
-        }
-        for (const QString& key : folders) {
-            QDir(root).mkpath(key);
-        }
-        FolderCatalog::save(state, root);
-        listing.holding = true;
-        LumivexStore::Services services;
-        services.defaults = &defaults;
-        services.photos = &photos;
-        services.trash = &trash;
-        services.shell = &shell;
-        services.clock = &clock;
-        services.listing = &listing;
-        services.homeFolder = folder.path();
-        services.photosMetadataFolder = folder.path() + QStringLiteral("/photos");
-        services.photosLegacyFolders = QStringList();
-        store = std::make_unique<LumivexStore>(std::move(services));
         view = std::make_unique<LumivexView>(*store, defaults);
         grid = new MediaGridView({store.get(), &defaults, &shell, &thumbnails, &photosThumbnails});
         view->setGrid(grid);

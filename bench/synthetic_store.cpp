@@ -1,0 +1,41 @@
+#include "synthetic_store.h"
+
+#include "catalog/folder_catalog.h"
+#include "catalog/library_state.h"
+#include "synthetic_library.h"
+
+#include <QDir>
+#include <QSet>
+
+namespace lumivex::bench {
+
+SyntheticStore::SyntheticStore() {
+    LibraryState state;
+    state.library = syntheticLibrary();
+    QSet<QString> folders;
+    for (const MediaItem& item : state.library.items) {
+        folders.insert(item.folder());
+    }
+    for (const QString& key : folders) {
+        QDir(root).mkpath(key);
+    }
+    FolderCatalog::save(state, root);
+    listing.holding = true;
+    LumivexStore::Services services;
+    services.defaults = &defaults;
+    services.photos = &photos;
+    services.trash = &trash;
+    services.shell = &shell;
+    services.clock = &clock;
+    services.listing = &listing;
+    services.homeFolder = folder.path();
+    services.photosMetadataFolder = folder.path() + QStringLiteral("/photos");
+    services.photosLegacyFolders = QStringList();
+    store = std::make_unique<LumivexStore>(std::move(services));
+}
+
+void SyntheticStore::open() {
+    store->openLibrary(root, false, false);
+}
+
+}  // namespace lumivex::bench
