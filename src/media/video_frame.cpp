@@ -1,5 +1,7 @@
 #include "media/video_frame.h"
 
+#include "media/ffmpeg_handles.h"
+
 #include <QFile>
 #include <QTransform>
 
@@ -19,22 +21,10 @@ namespace {
 
 constexpr double tolerance = 0.5;
 
-struct InputDeleter {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-struct CodecContextDeleter {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-using Input = std::unique_ptr<AVFormatContext, InputDeleter>;
-using Decoder = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
-using Frame = std::unique_ptr<AVFrame, FrameDeleter>;
-using Packet = std::unique_ptr<AVPacket, PacketDeleter>;
+using FFmpegHandles::Frame;
+using FFmpegHandles::Input;
+using FFmpegHandles::Packet;
+using Decoder = FFmpegHandles::CodecContext;
 
 int interrupted(void* cancelled) {
     return static_cast<const std::atomic<bool>*>(cancelled)->load() ? 1 : 0;
