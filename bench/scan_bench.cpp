@@ -97,7 +97,7 @@ void rescanUnchangedTree(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * treeFiles);
 }
-BENCHMARK(rescanUnchangedTree)->Unit(benchmark::kMillisecond);
+BENCHMARK(rescanUnchangedTree)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void walkTreeWithReaddirAndStatx(benchmark::State& state) {
     const QByteArray root = QFile::encodeName(tree().root.path());
@@ -139,7 +139,7 @@ void scanTreeFirstTime(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * treeFiles);
 }
-BENCHMARK(scanTreeFirstTime)->Unit(benchmark::kMillisecond);
+BENCHMARK(scanTreeFirstTime)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 bool isMediaName(const char* name) {
     const char* dot = std::strrchr(name, '.');

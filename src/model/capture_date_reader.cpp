@@ -50,13 +50,24 @@ std::optional<Date> withOffset(Date utc, const std::optional<QString>& offset) {
 
 void silence(int, const char*) {}
 
+// The XMP toolkit registers the namespaces it meets in a file in one table for the process.
+void lockXmp(void* mutex, bool lock) {
+    if (lock) {
+        static_cast<std::mutex*>(mutex)->lock();
+    } else {
+        static_cast<std::mutex*>(mutex)->unlock();
+    }
+}
+
 // Exiv2 keeps process-wide state: HEIC support is off until enabled, the XMP toolkit must be set
-// up before threads use it, and its log would write every malformed file to standard error.
+// up before threads use it and told how to take turns at its namespace table, and its log would
+// write every malformed file to standard error.
 void prepareExiv2() {
     static std::once_flag once;
     std::call_once(once, [] {
+        static std::mutex xmpMutex;
         Exiv2::enableBMFF(true);
-        Exiv2::XmpParser::initialize();
+        Exiv2::XmpParser::initialize(lockXmp, &xmpMutex);
         Exiv2::LogMsg::setHandler(silence);
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
     });

@@ -1,238 +1,32 @@
 #include "model/media_scanner.h"
 
 #include "model/capture_date_reader.h"
-#include "model/file_deletion_validation.h"
+#include "model/previous_index.h"
 #include "model/video_asset.h"
-#include "platform/decimal_text.h"
 #include "platform/directory_listing.h"
 #include "platform/error.h"
 #include "platform/media_type.h"
 #include "platform/photo_library.h"
+#include "platform/task_crew.h"
 
 #include <QPromise>
 #include <QRandomGenerator>
 #include <QStringBuilder>
+#include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <bit>
-#include <charconv>
-#include <cstdint>
+#include <algorithm>
+#include <atomic>
+#include <deque>
+#include <exception>
+#include <mutex>
 #include <optional>
 #include <vector>
 
 namespace lumivex {
 
 namespace {
-
-// The numbers an identity text names: the device and file numbers (when present) and the bits
-// of the creation time. They find a file's previous records without writing or hashing text.
-struct IdentityKey {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    std::uint64_t creationBits = 0;
-    std::uint8_t present = 0;  // bit 0: device, bit 1: inode
-
-    bool operator==(const IdentityKey&) const = default;
-};
-
-std::uint64_t hashOf(const IdentityKey& key) {
-    std::uint64_t h = key.device * 0x9e3779b97f4a7c15ULL ^ key.inode * 0xc2b2ae3d27d4eb4fULL ^
-                      key.creationBits * 0x165667b19e3779f9ULL ^ key.present;
-    h ^= h >> 31;
-    h *= 0xbf58476d1ce4e5b9ULL;
-    return h ^ (h >> 29);
-}
-
-IdentityKey keyOf(const FileStatus& status) {
-    IdentityKey key;
-    key.device = status.device.value_or(0);
-    key.inode = status.inode.value_or(0);
-    key.present = static_cast<std::uint8_t>((status.device ? 1 : 0) | (status.inode ? 2 : 0));
-    key.creationBits =
-        std::bit_cast<std::uint64_t>(status.created ? status.created->secondsSince1970 : 0.0);
-    return key;
-}
-
-// The key of an identity text. Every text a file's identity is written as gives that file's key
-// (a finite time's shortest decimal reads back as the same double); other texts may give a key
-// too, so a match is only a candidate until the texts compare equal.
-std::optional<IdentityKey> parsedKey(QStringView text) {
-    IdentityKey key;
-    qsizetype at = 0;
-    for (int field = 0; field < 2; ++field, ++at) {
-        std::uint64_t value = 0;
-        const qsizetype start = at;
-        for (; at < text.size() && text[at] != u':'; ++at) {
-            const char16_t c = text[at].unicode();
-            if (c < u'0' || c > u'9' || __builtin_mul_overflow(value, 10u, &value) ||
-                __builtin_add_overflow(value, static_cast<unsigned>(c - u'0'), &value)) {
-                return std::nullopt;
-            }
-        }
-        if (at == text.size()) {
-            return std::nullopt;
-        }
-        if (at > start) {
-            (field == 0 ? key.device : key.inode) = value;
-            key.present |= static_cast<std::uint8_t>(1 << field);
-        }
-    }
-    char ascii[DecimalText::shortestCapacity];
-    const qsizetype length = text.size() - at;
-    if (length <= 0 || length > qsizetype(sizeof ascii)) {
-        return std::nullopt;
-    }
-    for (qsizetype i = 0; i < length; ++i) {
-        ascii[i] = static_cast<char>(text[at + i].unicode());
-    }
-    double creation = 0;
-    if (std::from_chars(ascii, ascii + length, creation).ec != std::errc()) {
-        return std::nullopt;
-    }
-    key.creationBits = std::bit_cast<std::uint64_t>(creation);
-    return key;
-}
-
-// Qt's general comparison of UTF-16 with Latin-1 costs more than a rescan's examination of the
-// file; an identity is short and almost always equal when compared.
-bool sameText(const QString& text, QLatin1String latin1) {
-    if (text.size() != latin1.size()) {
-        return false;
-    }
-    const QChar* units = text.constData();
-    for (qsizetype i = 0; i < latin1.size(); ++i) {
-        if (units[i].unicode() != static_cast<unsigned char>(latin1[i].toLatin1())) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The records of `previous` grouped by the key of their file identity, each group in the order
-// of `previous`: the first record of a group, and for every record the next one of its group.
-// An open-addressed table of (hash tag, first record) pairs, twice as long as `previous`, so that
-// finding a group touches one slot and then the records themselves. A library holds far fewer
-// than 2^31 records.
-// A rescan of an unchanged folder meets its files in the order of the previous scan, so the record
-// after the last one found is tried first: read in order, the records stay in the processor's
-// cache, where a table probe per file would miss it several times.
-class PreviousIndex {
-public:
-    explicit PreviousIndex(const QList<MediaItem>& previous)
-        : previous_(previous),
-          next_(static_cast<std::size_t>(previous.size()), -1),
-          keys_(static_cast<std::size_t>(previous.size())),
-          leads_(static_cast<std::size_t>(previous.size()), false),
-          slots_(std::bit_ceil(2 * static_cast<std::size_t>(previous.size()) + 2)) {
-        for (qsizetype i = previous.size() - 1; i >= 0; --i) {
-            const std::optional<IdentityKey> key = parsedKey(previous[i].fileIdentity);
-            if (!key) {
-                continue;  // no file's identity is written like this
-            }
-            const auto index = static_cast<std::size_t>(i);
-            keys_[index] = *key;
-            const std::uint64_t hash = hashOf(*key);
-            Slot& slot = slots_[slotOf(*key, tagOf(hash), hash)];
-            slot.tag = tagOf(hash);
-            next_[index] = slot.first;
-            if (slot.first >= 0) {
-                leads_[static_cast<std::size_t>(slot.first)] = false;
-            }
-            leads_[index] = true;
-            slot.first = static_cast<std::int32_t>(i);
-        }
-    }
-
-    struct Match {
-        QString identity;                      // the file's identity text
-        const MediaItem* unchanged = nullptr;  // the first record of it with the same date and size
-    };
-
-    // The identity is written to the stack and compared there; a file known before takes the
-    // previous record's text, shared instead of allocated.
-    Match find(const FileStatus& status, const Date& modified, std::int64_t size) {
-        char text[FileDeletionValidation::identityCapacity];
-        const QLatin1String identity(
-            text, FileDeletionValidation::writeIdentity(status, status.created, text));
-        const IdentityKey key = keyOf(status);
-        if (const MediaItem* expected = nextInOrder(key, identity, modified, size)) {
-            return {expected->fileIdentity, expected};
-        }
-        Match match;
-        bool known = false;
-        for (qsizetype i = first(key); i >= 0; i = next_[static_cast<std::size_t>(i)]) {
-            const MediaItem& candidate = previous_[i];
-            if (!sameText(candidate.fileIdentity, identity)) {
-                continue;
-            }
-            if (!known) {
-                match.identity = candidate.fileIdentity;
-                known = true;
-            }
-            if (candidate.modified == modified && candidate.size == size) {
-                match.unchanged = &candidate;
-                expected_ = static_cast<std::size_t>(i) + 1;
-                break;
-            }
-        }
-        if (!known) {
-            match.identity = identity;
-        }
-        return match;
-    }
-
-private:
-    // The expected record when it is what the table would give: the first of its group, with the
-    // same identity text, date and size.
-    const MediaItem* nextInOrder(const IdentityKey& key, QLatin1String identity,
-                                 const Date& modified, std::int64_t size) {
-        if (expected_ >= leads_.size() || !leads_[expected_] || !(keys_[expected_] == key)) {
-            return nullptr;
-        }
-        const MediaItem& candidate = previous_[static_cast<qsizetype>(expected_)];
-        if (!sameText(candidate.fileIdentity, identity) || !(candidate.modified == modified) ||
-            candidate.size != size) {
-            return nullptr;
-        }
-        ++expected_;
-        return &candidate;
-    }
-
-    struct Slot {
-        std::uint32_t tag = 0;
-        std::int32_t first = -1;  // none: the slot is free
-    };
-
-    // The slot of the key's group, or the free slot where it would start.
-    std::size_t slotOf(const IdentityKey& key, std::uint32_t tag, std::uint64_t hash) const {
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-            const Slot& slot = slots_[at];
-            if (slot.first < 0 ||
-                (slot.tag == tag && keys_[static_cast<std::size_t>(slot.first)] == key)) {
-                return at;
-            }
-        }
-    }
-
-    static std::uint32_t tagOf(std::uint64_t hash) {
-        return static_cast<std::uint32_t>(hash >> 32);
-    }
-
-    // The first record of the key's group, -1 for none.
-    std::int32_t first(const IdentityKey& key) const {
-        const std::uint64_t hash = hashOf(key);
-        return slots_[slotOf(key, tagOf(hash), hash)].first;
-    }
-
-    const QList<MediaItem>& previous_;
-    std::vector<std::int32_t> next_;
-    std::vector<IdentityKey> keys_;
-    std::vector<bool> leads_;  // whether a record is the first of its group
-    std::vector<Slot> slots_;
-    std::size_t expected_ = 0;  // the record after the last unchanged one found
-};
 
 // A version 4 UUID. The system generator behind QUuid::createUuid costs about as much as examining
 // the file, and the global generator takes a lock per call; identifiers need uniqueness, not
@@ -256,11 +50,28 @@ QUuid randomUuid() {
     return id;
 }
 
-struct QueuedFolder {
-    QString path;
-    QString relativePath;
+// A photo or video whose capture date or duration has to be read from the file itself.
+struct PendingRead {
+    qsizetype record = 0;
+    const MediaItem* unchanged = nullptr;
+    std::optional<Date> created;
 };
 
+// One folder of the tree and what its listing found. A folder whose listing was refused keeps
+// nothing; one whose listing failed otherwise keeps the failure, which fails the scan when the
+// folder's turn comes.
+struct ScannedFolder {
+    QString path;
+    QString relativePath;
+    QList<MediaItem> records;
+    std::vector<ScannedFolder*> subfolders;  // in listing order
+    std::vector<PendingRead> reads;
+    std::exception_ptr failure;
+};
+
+// Folders are listed and files read by a crew of threads, in whatever order they get to them;
+// the results are then put in the order of a breadth-first scan, folder by folder, and the first
+// failure in that order is the one thrown, so the crew's order never shows.
 class FolderScan {
 public:
     FolderScan(const QList<MediaItem>& previous, bool includeSubfolders, const Clock& clock,
@@ -268,62 +79,91 @@ public:
         : index_(previous),
           includeSubfolders_(includeSubfolders),
           clock_(clock),
-          isCancelled_(isCancelled) {
-        // A rescan usually finds about as many files as it held before.
-        results_.reserve(previous.size());
-    }
+          isCancelled_(isCancelled),
+          crew_(QThread::idealThreadCount()) {}
 
     QList<MediaItem> run(const QString& folder) {
-        queue_.push_back({folder, QString()});
-        for (std::size_t position = 0; position < queue_.size(); ++position) {
-            checkCancellation();
-            // Copied: appending subfolders may move the queue's storage.
-            const QueuedFolder current = queue_[position];
-            // One reading per folder: the records of a folder share the moment it was listed.
-            folderTime_ = clock_();
-            listFolder(current);
-        }
-        return std::move(results_);
+        ScannedFolder& root = newFolder(folder, QString());
+        crew_.add([this, &root] { list(root); });
+        crew_.run();
+        return collected(root);
     }
 
 private:
+    // Each file opened costs far more than handing it to another thread; batches keep a large
+    // folder's files spread over the crew.
+    static constexpr std::size_t readBatch = 16;
+
     void checkCancellation() const {
         if (isCancelled_()) {
             throw MediaScanner::Cancelled{};
         }
     }
 
-    // A subfolder this user may not list is left out whole, with whatever it gave before the
-    // listing was refused.
-    void listFolder(const QueuedFolder& folder) {
-        const std::size_t queued = queue_.size();
-        const qsizetype found = results_.size();
+    ScannedFolder& newFolder(QString path, QString relativePath) {
+        const std::lock_guard lock(foldersMutex_);
+        ScannedFolder& folder = folders_.emplace_back();
+        folder.path = std::move(path);
+        folder.relativePath = std::move(relativePath);
+        return folder;
+    }
+
+    // The clock is read by one thread at a time, so any clock will do.
+    Date now() {
+        const std::lock_guard lock(clockMutex_);
+        return clock_();
+    }
+
+    void list(ScannedFolder& folder) {
+        checkCancellation();
+        // One reading per folder: the records of a folder share the moment it was listed.
+        const Date time = now();
         try {
             DirectoryListing listing(folder.path);
             DirectoryEntry entry;
+            PreviousIndex::Cursor cursor;
             for (;;) {
                 checkCancellation();
                 if (!listing.nextType(entry)) {
-                    return;
+                    break;
                 }
-                visit(folder, listing, entry);
+                visit(folder, listing, entry, time, cursor);
             }
         } catch (const Error& error) {
-            if (folder.relativePath.isEmpty() || !DirectoryListing::refused(error)) {
-                throw;
-            }
-            queue_.resize(queued);
-            results_.resize(found);
+            leaveOut(folder, error);
+            return;
         }
+        for (ScannedFolder* subfolder : folder.subfolders) {
+            crew_.add([this, subfolder] { list(*subfolder); });
+        }
+        MediaItem* records = folder.records.data();
+        for (std::size_t first = readBatch; first < folder.reads.size(); first += readBatch) {
+            crew_.add([this, &folder, records, first] { read(folder, records, first); });
+        }
+        read(folder, records, 0);
+    }
+
+    // A subfolder this user may not list is left out whole, with whatever it gave before the
+    // listing was refused; any other failure is kept for its turn.
+    void leaveOut(ScannedFolder& folder, const Error& error) {
+        if (folder.relativePath.isEmpty() || !DirectoryListing::refused(error)) {
+            folder.failure = std::current_exception();
+            failed_ = true;
+        }
+        folder.records.clear();
+        folder.subfolders.clear();
+        folder.reads.clear();
     }
 
     // Only media files are examined whole: a folder or any other file is known by the type the
     // listing gives.
-    void visit(const QueuedFolder& folder, DirectoryListing& listing, DirectoryEntry& entry) {
+    void visit(ScannedFolder& folder, DirectoryListing& listing, DirectoryEntry& entry,
+               const Date& time, PreviousIndex::Cursor& cursor) {
         // Linux has no packages: every directory is an ordinary folder.
         if (entry.status.isDirectory()) {
             if (includeSubfolders_) {
-                queue_.push_back({folder.path % u'/' % entry.name, relativePathOf(folder, entry)});
+                folder.subfolders.push_back(
+                    &newFolder(folder.path % u'/' % entry.name, relativePathOf(folder, entry)));
             }
             return;
         }
@@ -336,49 +176,69 @@ private:
             return;
         }
         const MediaKind kind = content == MediaContent::photo ? MediaKind::photo : MediaKind::video;
-        results_.append(
-            record(folder.path, entry.name, relativePathOf(folder, entry), kind, entry.status));
+        record(folder, entry, kind, time, cursor);
     }
 
-    static QString relativePathOf(const QueuedFolder& folder, const DirectoryEntry& entry) {
+    static QString relativePathOf(const ScannedFolder& folder, const DirectoryEntry& entry) {
         return folder.relativePath.isEmpty() ? entry.name
                                              : QString(folder.relativePath % u'/' % entry.name);
     }
 
-    MediaItem record(const QString& folderPath, const QString& name, QString relativePath,
-                     MediaKind kind, const FileStatus& status) {
-        const Date now = folderTime_;
-        MediaItem item;
+    void record(ScannedFolder& folder, const DirectoryEntry& entry, MediaKind kind,
+                const Date& time, PreviousIndex::Cursor& cursor) {
+        const FileStatus& status = entry.status;
+        MediaItem& item = folder.records.emplace_back();
         item.id = randomUuid();
-        item.filename = std::move(relativePath);
+        item.filename = relativePathOf(folder, entry);
         item.kind = kind;
         item.size = status.size;
-        item.modified = status.modified.value_or(now);
-        item.added = now;
-        PreviousIndex::Match match = index_.find(status, item.modified, item.size);
+        item.modified = status.modified.value_or(time);
+        item.added = time;
+        PreviousIndex::Match match = index_.find(status, item.modified, item.size, cursor);
         item.fileIdentity = std::move(match.identity);
         const MediaItem* unchanged = match.unchanged;
         if (unchanged != nullptr) {
             item.capturedAt = unchanged->capturedAt;
+            if (kind == MediaKind::video && unchanged->duration && item.capturedAt) {
+                item.duration = unchanged->duration;
+                return;
+            }
         }
-        // The file's path is spelled out only when the file has to be opened.
-        if (kind == MediaKind::video) {
-            readVideo(folderPath + u'/' + name, unchanged, item);
-        } else if (!item.capturedAt) {
-            item.capturedAt = CaptureDateReader::imageDate(folderPath + u'/' + name);
+        if (kind == MediaKind::photo && item.capturedAt) {
+            return;
         }
-        if (!item.capturedAt) {
-            item.capturedAt = status.created;
+        folder.reads.push_back({folder.records.size() - 1, unchanged, status.created});
+    }
+
+    // The records are complete once the listing is: batches fill in fields of records that no
+    // other thread touches.
+    void read(const ScannedFolder& folder, MediaItem* records, std::size_t first) {
+        const std::size_t end = std::min(first + readBatch, folder.reads.size());
+        for (std::size_t at = first; at < end && !failed_; ++at) {
+            checkCancellation();
+            const PendingRead& pending = folder.reads[at];
+            MediaItem& item = records[pending.record];
+            const QString path = pathOf(folder, item);
+            if (item.kind == MediaKind::video) {
+                readVideo(path, pending.unchanged, item);
+            } else {
+                item.capturedAt = CaptureDateReader::imageDate(path);
+            }
+            if (!item.capturedAt) {
+                item.capturedAt = pending.created;
+            }
         }
-        return item;
+    }
+
+    // The file's path is spelled out only when the file has to be opened, by the thread that
+    // opens it.
+    static QString pathOf(const ScannedFolder& folder, const MediaItem& item) {
+        const qsizetype name = folder.relativePath.isEmpty() ? 0 : folder.relativePath.size() + 1;
+        return folder.path % u'/' % QStringView(item.filename).sliced(name);
     }
 
     // Opens the video only for what the unchanged record does not supply.
     static void readVideo(const QString& path, const MediaItem* unchanged, MediaItem& item) {
-        if (unchanged != nullptr && unchanged->duration && item.capturedAt) {
-            item.duration = unchanged->duration;
-            return;
-        }
         VideoAsset asset(path);
         item.duration =
             unchanged != nullptr && unchanged->duration ? unchanged->duration : asset.duration();
@@ -387,13 +247,35 @@ private:
         }
     }
 
-    PreviousIndex index_;
-    bool includeSubfolders_;
+    // The records in breadth-first order; the first failure met in that order is thrown.
+    static QList<MediaItem> collected(ScannedFolder& root) {
+        std::vector<ScannedFolder*> order{&root};
+        qsizetype total = 0;
+        for (std::size_t position = 0; position < order.size(); ++position) {
+            const ScannedFolder& folder = *order[position];
+            if (folder.failure) {
+                std::rethrow_exception(folder.failure);
+            }
+            total += folder.records.size();
+            order.insert(order.end(), folder.subfolders.begin(), folder.subfolders.end());
+        }
+        QList<MediaItem> results;
+        results.reserve(total);
+        for (ScannedFolder* folder : order) {
+            results.append(std::move(folder->records));
+        }
+        return results;
+    }
+
+    const PreviousIndex index_;
+    const bool includeSubfolders_;
     const Clock& clock_;
-    Date folderTime_;
+    std::mutex clockMutex_;
     const MediaScanner::CancellationCheck& isCancelled_;
-    std::vector<QueuedFolder> queue_;
-    QList<MediaItem> results_;
+    std::mutex foldersMutex_;
+    std::deque<ScannedFolder> folders_;  // a deque: a folder stays where it was made
+    std::atomic<bool> failed_ = false;   // the scan will fail: files need not be read
+    TaskCrew crew_;
 };
 
 QString photoFileName(const PhotoAsset& asset, qsizetype position) {

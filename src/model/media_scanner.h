@@ -18,8 +18,9 @@ namespace lumivex {
 class PhotoLibrary;
 
 // Lists a folder tree into the records of its photos and videos. Runs one scan at a time on its
-// own worker thread; keeps nothing between scans. Created and called on the main thread.
-// Destroying it cancels its scans and waits only for the entry being examined.
+// own worker thread, which spreads the scan over a crew of threads; keeps nothing between scans.
+// Created and called on the main thread. Destroying it cancels its scans and waits only for the
+// entries being examined.
 class MediaScanner {
 public:
     // Thrown by scanFolder when its cancellation check says so.
@@ -37,13 +38,16 @@ public:
     QFuture<QList<MediaItem>> scan(const QString& folder, const QList<MediaItem>& previous,
                                    bool includeSubfolders);
 
-    // The scan itself, on the calling thread. Breadth-first, in listing order within a folder;
+    // The scan itself, on the calling thread and as many more as the machine has cores, which list
+    // folders and open files side by side. The result is the same as one thread's would be:
+    // breadth-first, in listing order within a folder;
     // hidden entries, symbolic links, non-media files and names that are not UTF-8 are skipped,
     // and so are subfolders this user may not list (DirectoryListing::refused).
     // Files whose identity, modification date and size match a record of `previous` keep that
     // record's capture date and duration instead of being opened again. Throws Error when `folder`
     // or an entry cannot be read, or a subfolder fails otherwise, and Cancelled when `isCancelled`
-    // answers true.
+    // answers true. `clock` is read by one thread at a time, once per folder; `isCancelled` may be
+    // asked from several threads at once.
     static QList<MediaItem> scanFolder(const QString& folder, const QList<MediaItem>& previous,
                                        bool includeSubfolders, const Clock& clock,
                                        const CancellationCheck& isCancelled);

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <optional>
 
@@ -281,7 +282,7 @@ TEST_F(MediaScannerTest, CancellationStopsBeforeTheNextFolderOrEntry) {
     photo("a.jpg");
     photo("b/c.jpg");
     for (int allowed : {0, 1, 2, 3, 4}) {
-        int checks = 0;
+        std::atomic<int> checks = 0;
         EXPECT_THROW(
             MediaScanner::scanFolder(
                 root(), {}, true, [] { return scanTime; }, [&] { return checks++ >= allowed; }),
