@@ -117,7 +117,7 @@ std::int64_t CatalogCache::now() const {
 // A signature may be trusted only when every change it records is older than the read by more
 // than the coarsest time stamp step of the file systems we meet; a later change within the same
 // step would otherwise leave the signature as it was.
-bool CatalogCache::settled(const Signature& signature, std::int64_t readAt) const {
+bool CatalogCache::settled(const Signature& signature, std::int64_t readAt) {
     return std::all_of(signature.begin(), signature.end(), [&](const auto& file) {
         return !file || readAt - std::max(file->modifiedNanoseconds, file->changedNanoseconds) >=
                             settleNanoseconds;
@@ -186,25 +186,42 @@ QStringList CatalogCache::subfolders(const QString& folder) {
 }
 
 LibraryState CatalogCache::loadFolder(const QString& folder) {
+    FolderRead read = readFolder(folder);
+    recordRead(folder, read, true);
+    return std::move(read.state);
+}
+
+CatalogCache::FolderRead CatalogCache::readFolder(const QString& folder) const {
     const std::int64_t readAt = now();
     const Signature before = signatureOf(folder);
     FolderCatalog::validateMetadata(folder);
-    LibraryState state = LibraryDisk::loadState(folder);
-    ++folderReads_;
-    const Signature after = signatureOf(folder);
-    remember(folder, after);
-    if (after == before && after[catalogIndex] && settled(after, readAt)) {
-        // Texts that matched the files still match them while the files stay as they were.
-        const auto known = folders_.constFind(folder);
-        std::optional<Memo> memo;
-        if (known != folders_.constEnd() && known->signature == after) {
-            memo = known->memo;
-        }
-        folders_.insert(folder, {after, state.library.categories, state.deleted.categories, memo});
-    } else {
-        folders_.remove(folder);
+    FolderRead read;
+    read.state = LibraryDisk::loadState(folder, &read.texts);
+    read.libraryCategories = read.state.library.categories;
+    read.deletedCategories = read.state.deleted.categories;
+    read.signature = signatureOf(folder);
+    read.trusted =
+        read.signature == before && read.signature[catalogIndex] && settled(read.signature, readAt);
+    if (!read.trusted) {
+        read.texts = {};
     }
-    return state;
+    return read;
+}
+
+void CatalogCache::recordRead(const QString& folder, const FolderRead& read, bool keepMemo) {
+    ++folderReads_;
+    remember(folder, read.signature);
+    if (!read.trusted) {
+        folders_.remove(folder);
+        return;
+    }
+    // Texts that matched the files still match them while the files stay as they were.
+    std::optional<Memo> memo;
+    const auto known = folders_.constFind(folder);
+    if (keepMemo && known != folders_.constEnd() && known->signature == read.signature) {
+        memo = known->memo;
+    }
+    folders_.insert(folder, {read.signature, read.libraryCategories, read.deletedCategories, memo});
 }
 
 CatalogCache::Knowledge CatalogCache::knowledge(const QString& folder) {
