@@ -6,6 +6,7 @@
 #include "platform/directory_listing.h"
 #include "platform/error.h"
 #include "platform/file_status.h"
+#include "platform/parallel_work.h"
 #include "platform/utf8.h"
 
 #include <QFile>
@@ -85,6 +86,7 @@ CatalogCache::Pass::Pass(CatalogCache& cache) : cache_(cache) {
 
 CatalogCache::Pass::~Pass() {
     cache_.pass_.reset();
+    cache_.prefetched_.clear();
 }
 
 std::optional<FileSignature> CatalogCache::look(const QString& path) {
@@ -141,6 +143,15 @@ bool CatalogCache::stillMatches(const QString& folder, const Signature& known) {
     if (look(folder) != known[0]) {
         return false;
     }
+    const auto seen = prefetched_.constFind(folder);
+    if (seen != prefetched_.constEnd()) {
+        for (size_t index = 1; index < watchedPaths.size(); ++index) {
+            if (known[index] && (*seen)[index] != known[index]) {
+                return false;
+            }
+        }
+        return true;
+    }
     QByteArray path = QFile::encodeName(folder);
     const qsizetype folderLength = path.size();
     for (size_t index = 1; index < watchedPaths.size(); ++index) {
@@ -154,6 +165,47 @@ bool CatalogCache::stillMatches(const QString& folder, const Signature& known) {
         }
     }
     return true;
+}
+
+void CatalogCache::prefetch(const QString& root) {
+    struct Look {
+        QString folder;
+        const Signature* known = nullptr;
+        Signature seen;
+        bool failed = false;
+    };
+    std::vector<Look> looks;
+    const QString below = root + u'/';
+    for (auto entry = folders_.constBegin(); entry != folders_.constEnd(); ++entry) {
+        if (entry.key() == root || entry.key().startsWith(below)) {
+            looks.push_back({entry.key(), &entry->signature, {}, false});
+        }
+    }
+    // Errors are left for the look one by one to meet, at the point where it would meet them.
+    ParallelWork::forEach(looks.size(), [&](std::size_t index) {
+        Look& look = looks[index];
+        look.seen.resize(watchedPaths.size());
+        QByteArray path = QFile::encodeName(look.folder);
+        const qsizetype folderLength = path.size();
+        try {
+            for (size_t at = 0; at < watchedPaths.size(); ++at) {
+                if (at == 0 || (*look.known)[at]) {
+                    path.truncate(folderLength);
+                    path.append(watchedPaths[at].data(), watchedPaths[at].size());
+                    look.seen[at] = FileSignature::readEncoded(path);
+                }
+            }
+        } catch (...) {
+            look.failed = true;
+        }
+        return true;
+    });
+    for (Look& look : looks) {
+        if (!look.failed && pass_ && !pass_->contains(look.folder)) {
+            pass_->insert(look.folder, look.seen.front());
+            prefetched_.insert(look.folder, std::move(look.seen));
+        }
+    }
 }
 
 void CatalogCache::remember(const QString& folder, const Signature& signature) {
@@ -210,6 +262,7 @@ CatalogCache::FolderRead CatalogCache::readFolder(const QString& folder) const {
 
 void CatalogCache::recordRead(const QString& folder, const FolderRead& read, bool keepMemo) {
     ++folderReads_;
+    prefetched_.remove(folder);
     remember(folder, read.signature);
     if (!read.trusted) {
         folders_.remove(folder);

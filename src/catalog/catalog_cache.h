@@ -85,6 +85,9 @@ public:
 
     // The signature of the folder `path`, read once per pass (every time outside a pass).
     std::optional<FileSignature> look(const QString& path);
+    // Takes, side by side, the look a pass is about to take at the folders under `root` that the
+    // cache knows: each folder and its metadata entries, as knowledge examines them one by one.
+    void prefetch(const QString& root);
 
     // A change newer than this may share its time stamp with the read that preceded it.
     static constexpr std::int64_t settleNanoseconds = 2'000'000'000;
@@ -178,6 +181,7 @@ private:
     std::uint64_t folderReads_ = 0;
     std::optional<std::int64_t> fixedNow_;
     std::optional<QHash<QString, std::optional<FileSignature>>> pass_;
+    QHash<QString, Signature> prefetched_;  // per folder of the pass, as prefetch found them
     QList<std::pair<QString, QString>> readable_;
 };
 

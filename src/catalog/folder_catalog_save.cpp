@@ -302,6 +302,7 @@ Plan plannedWrites(const LibraryState& state, const QString& root,
                    const std::optional<LastSave>& last) {
     CatalogCache& cache = CatalogCache::shared();
     const CatalogCache::Pass pass(cache);
+    cache.prefetch(root);
     Plan plan;
     plan.folders = directories(root, &plan.leftOut);
     const LastSave* sameFolders =
