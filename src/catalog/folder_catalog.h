@@ -14,7 +14,8 @@ struct FolderShare;
 
 // The catalog of a folder tree: one set of metadata files in every folder, joined into one
 // library on load and split back per folder on save, behind the tree journal and the path guards.
-// Synchronous, on the caller's (main) thread.
+// Synchronous, on the caller's (main) thread; a load and a save spread independent pieces of their
+// work over worker threads and return when all of them are done.
 namespace FolderCatalog {
 
 // One planned write of one folder, as recorded in ".lumivex/folders-pending.json".
