@@ -197,10 +197,12 @@ void treeLaterSaves(benchmark::State& state) {
     measureLoad();
     measureLoad();
     LibraryState edited = tree().loaded;
-    MediaItem& item = edited.library.items[state.range(0)];
     FolderCatalog::save(edited, root);
     std::vector<double> save;
     for (auto _ : state) {
+        // Taken afresh each time: the last save shares the item's storage, which a reference
+        // kept from before would change under it.
+        MediaItem& item = edited.library.items[state.range(0)];
         item.rating = (item.rating + 1) % 6;
         save.push_back(millisecondsOf([&] { FolderCatalog::save(edited, root); }));
         state.SetIterationTime(save.back() / 1000.0);
@@ -224,13 +226,14 @@ BENCHMARK(treeLaterSaves)
 void treeSaveOneRating(benchmark::State& state) {
     const QString root = tree().folder.path();
     LibraryState edited = tree().loaded;
-    MediaItem& item = edited.library.items[state.range(0)];
-    const std::int64_t original = item.rating;
+    const qsizetype index = state.range(0);
+    const std::int64_t original = edited.library.items[index].rating;
     for (auto _ : state) {
+        MediaItem& item = edited.library.items[index];  // afresh: see treeLaterSaves
         item.rating = (item.rating + 1) % 6;
         FolderCatalog::save(edited, root);
     }
-    item.rating = original;
+    edited.library.items[index].rating = original;
     FolderCatalog::save(edited, root);
     settle();
 }

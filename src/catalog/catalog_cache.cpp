@@ -6,6 +6,7 @@
 #include "platform/directory_listing.h"
 #include "platform/error.h"
 #include "platform/file_status.h"
+#include "platform/parallel_work.h"
 #include "platform/utf8.h"
 
 #include <QFile>
@@ -85,6 +86,7 @@ CatalogCache::Pass::Pass(CatalogCache& cache) : cache_(cache) {
 
 CatalogCache::Pass::~Pass() {
     cache_.pass_.reset();
+    cache_.prefetched_.clear();
 }
 
 std::optional<FileSignature> CatalogCache::look(const QString& path) {
@@ -117,7 +119,7 @@ std::int64_t CatalogCache::now() const {
 // A signature may be trusted only when every change it records is older than the read by more
 // than the coarsest time stamp step of the file systems we meet; a later change within the same
 // step would otherwise leave the signature as it was.
-bool CatalogCache::settled(const Signature& signature, std::int64_t readAt) const {
+bool CatalogCache::settled(const Signature& signature, std::int64_t readAt) {
     return std::all_of(signature.begin(), signature.end(), [&](const auto& file) {
         return !file || readAt - std::max(file->modifiedNanoseconds, file->changedNanoseconds) >=
                             settleNanoseconds;
@@ -141,6 +143,15 @@ bool CatalogCache::stillMatches(const QString& folder, const Signature& known) {
     if (look(folder) != known[0]) {
         return false;
     }
+    const auto seen = prefetched_.constFind(folder);
+    if (seen != prefetched_.constEnd()) {
+        for (size_t index = 1; index < watchedPaths.size(); ++index) {
+            if (known[index] && (*seen)[index] != known[index]) {
+                return false;
+            }
+        }
+        return true;
+    }
     QByteArray path = QFile::encodeName(folder);
     const qsizetype folderLength = path.size();
     for (size_t index = 1; index < watchedPaths.size(); ++index) {
@@ -154,6 +165,47 @@ bool CatalogCache::stillMatches(const QString& folder, const Signature& known) {
         }
     }
     return true;
+}
+
+void CatalogCache::prefetch(const QString& root) {
+    struct Look {
+        QString folder;
+        const Signature* known = nullptr;
+        Signature seen;
+        bool failed = false;
+    };
+    std::vector<Look> looks;
+    const QString below = root + u'/';
+    for (auto entry = folders_.constBegin(); entry != folders_.constEnd(); ++entry) {
+        if (entry.key() == root || entry.key().startsWith(below)) {
+            looks.push_back({entry.key(), &entry->signature, {}, false});
+        }
+    }
+    // Errors are left for the look one by one to meet, at the point where it would meet them.
+    ParallelWork::forEach(looks.size(), [&](std::size_t index) {
+        Look& look = looks[index];
+        look.seen.resize(watchedPaths.size());
+        QByteArray path = QFile::encodeName(look.folder);
+        const qsizetype folderLength = path.size();
+        try {
+            for (size_t at = 0; at < watchedPaths.size(); ++at) {
+                if (at == 0 || (*look.known)[at]) {
+                    path.truncate(folderLength);
+                    path.append(watchedPaths[at].data(), watchedPaths[at].size());
+                    look.seen[at] = FileSignature::readEncoded(path);
+                }
+            }
+        } catch (...) {
+            look.failed = true;
+        }
+        return true;
+    });
+    for (Look& look : looks) {
+        if (!look.failed && pass_ && !pass_->contains(look.folder)) {
+            pass_->insert(look.folder, look.seen.front());
+            prefetched_.insert(look.folder, std::move(look.seen));
+        }
+    }
 }
 
 void CatalogCache::remember(const QString& folder, const Signature& signature) {
@@ -186,25 +238,43 @@ QStringList CatalogCache::subfolders(const QString& folder) {
 }
 
 LibraryState CatalogCache::loadFolder(const QString& folder) {
+    FolderRead read = readFolder(folder);
+    recordRead(folder, read, true);
+    return std::move(read.state);
+}
+
+CatalogCache::FolderRead CatalogCache::readFolder(const QString& folder) const {
     const std::int64_t readAt = now();
     const Signature before = signatureOf(folder);
     FolderCatalog::validateMetadata(folder);
-    LibraryState state = LibraryDisk::loadState(folder);
-    ++folderReads_;
-    const Signature after = signatureOf(folder);
-    remember(folder, after);
-    if (after == before && after[catalogIndex] && settled(after, readAt)) {
-        // Texts that matched the files still match them while the files stay as they were.
-        const auto known = folders_.constFind(folder);
-        std::optional<Memo> memo;
-        if (known != folders_.constEnd() && known->signature == after) {
-            memo = known->memo;
-        }
-        folders_.insert(folder, {after, state.library.categories, state.deleted.categories, memo});
-    } else {
-        folders_.remove(folder);
+    FolderRead read;
+    read.state = LibraryDisk::loadState(folder, &read.texts);
+    read.libraryCategories = read.state.library.categories;
+    read.deletedCategories = read.state.deleted.categories;
+    read.signature = signatureOf(folder);
+    read.trusted =
+        read.signature == before && read.signature[catalogIndex] && settled(read.signature, readAt);
+    if (!read.trusted) {
+        read.texts = {};
     }
-    return state;
+    return read;
+}
+
+void CatalogCache::recordRead(const QString& folder, const FolderRead& read, bool keepMemo) {
+    ++folderReads_;
+    prefetched_.remove(folder);
+    remember(folder, read.signature);
+    if (!read.trusted) {
+        folders_.remove(folder);
+        return;
+    }
+    // Texts that matched the files still match them while the files stay as they were.
+    std::optional<Memo> memo;
+    const auto known = folders_.constFind(folder);
+    if (keepMemo && known != folders_.constEnd() && known->signature == read.signature) {
+        memo = known->memo;
+    }
+    folders_.insert(folder, {read.signature, read.libraryCategories, read.deletedCategories, memo});
 }
 
 CatalogCache::Knowledge CatalogCache::knowledge(const QString& folder) {

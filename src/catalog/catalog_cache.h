@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalog/library_disk.h"
 #include "catalog/library_state.h"
 #include "platform/date.h"
 
@@ -7,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -34,6 +36,12 @@ struct FileSignature {
     bool operator==(const FileSignature&) const = default;
 };
 
+// The positions of one folder's items and records in a state's lists, in state order.
+struct FolderShare {
+    std::vector<qsizetype> items;
+    std::vector<qsizetype> records;
+};
+
 // Remembers, per folder of a tree, what the catalog last read there and whether the texts it last
 // rendered matched the files, so that a save after one edit reads and renders only the folders
 // that changed. Every answer is bound to the signatures of the files it came from; a file
@@ -41,12 +49,18 @@ struct FileSignature {
 // again. Main thread only, like every catalog operation.
 class CatalogCache {
 public:
+    // The lists of items and records (root-relative names) that a save or load worked from,
+    // shared by every memo it left: holding them costs no copy of an item.
+    struct Lists {
+        MediaItems items;
+        QList<DeletedRecord> records;
+    };
     // Inputs of one folder's texts besides the tree-wide ones: the folder identity and its share
-    // of items and records, with root-relative names.
+    // of the lists.
     struct FolderInputs {
         QString identity;
-        QList<MediaItem> items;
-        QList<DeletedRecord> records;
+        std::shared_ptr<const Lists> lists;
+        std::shared_ptr<const FolderShare> share;
     };
 
     static CatalogCache& shared();
@@ -71,6 +85,9 @@ public:
 
     // The signature of the folder `path`, read once per pass (every time outside a pass).
     std::optional<FileSignature> look(const QString& path);
+    // Takes, side by side, the look a pass is about to take at the folders under `root` that the
+    // cache knows: each folder and its metadata entries, as knowledge examines them one by one.
+    void prefetch(const QString& root);
 
     // A change newer than this may share its time stamp with the read that preceded it.
     static constexpr std::int64_t settleNanoseconds = 2'000'000'000;
@@ -81,6 +98,24 @@ public:
 
     // The folder's files checked for links and read with LibraryDisk::loadState.
     LibraryState loadFolder(const QString& folder);
+
+    // loadFolder in two steps, so that folders can be read side by side: readFolder touches
+    // nothing of the cache and may run on any thread while the cache is left alone;
+    // recordRead then takes in what it read, on the cache's thread.
+    struct FolderRead {
+        LibraryState state;
+        // The property lists the files hold, as read (the state may be shaped further).
+        QList<Category> libraryCategories;
+        QList<Category> deletedCategories;
+        Signature signature;  // taken after the read
+        // The signatures around the read agree, name a catalog and are settled: the files
+        // held `texts` throughout.
+        bool trusted = false;
+        LibraryDisk::StoredTexts texts;
+    };
+    FolderRead readFolder(const QString& folder) const;
+    // A load keeps no memo: it records the ones it proves itself (keepMemo false).
+    void recordRead(const QString& folder, const FolderRead& read, bool keepMemo);
     // What is known of the folder's files: their property lists (library, then archive), and
     // the inputs whose texts last matched them. The files are checked for links like
     // FolderCatalog::validateMetadata does, and read again only when they changed.
@@ -136,7 +171,7 @@ private:
 
     bool stillMatches(const QString& folder, const Signature& known);
     void remember(const QString& folder, const Signature& signature);
-    bool settled(const Signature& signature, std::int64_t readAt) const;
+    static bool settled(const Signature& signature, std::int64_t readAt);
     std::int64_t now() const;
 
     QHash<QString, FolderEntry> folders_;
@@ -146,6 +181,7 @@ private:
     std::uint64_t folderReads_ = 0;
     std::optional<std::int64_t> fixedNow_;
     std::optional<QHash<QString, std::optional<FileSignature>>> pass_;
+    QHash<QString, Signature> prefetched_;  // per folder of the pass, as prefetch found them
     QList<std::pair<QString, QString>> readable_;
 };
 

@@ -10,9 +10,12 @@
 
 namespace lumivex {
 
+struct FolderShare;
+
 // The catalog of a folder tree: one set of metadata files in every folder, joined into one
 // library on load and split back per folder on save, behind the tree journal and the path guards.
-// Synchronous, on the caller's (main) thread.
+// Synchronous, on the caller's (main) thread; a load and a save spread independent pieces of their
+// work over worker threads and return when all of them are done.
 namespace FolderCatalog {
 
 // One planned write of one folder, as recorded in ".lumivex/folders-pending.json".
@@ -59,6 +62,32 @@ std::map<QString, QString> mergeCategories(const Library& library, QList<Categor
 LibraryState localState(const LibraryState& state, const QString& path,
                         const LibraryState& existing, const QList<MediaItem>& items,
                         const QList<DeletedRecord>& records);
+
+// The texts a save writes into the folder `key` whose identity is `folderIdentity`: its share
+// of `state`, shaped with the property lists its own files hold.
+struct FolderTexts {
+    QString catalog;
+    QString archive;
+};
+FolderTexts folderTexts(const LibraryState& state, const QString& key,
+                        const QString& folderIdentity, const FolderShare& share,
+                        const QList<Category>& libraryCategories,
+                        const QList<Category>& deletedCategories);
+
+// A folder as a load read it, when the signatures around the read vouch for the bytes.
+struct ReadFolder {
+    QString identity;
+    QList<Category> libraryCategories;
+    QList<Category> deletedCategories;
+    QByteArray catalog;
+    QByteArray archive;
+};
+// After a load of `root` that gave `state`: each folder whose files hold exactly the texts a save
+// of `state` writes there is remembered as unchanged, and `state` becomes the lists of the last
+// save, so that the first save passes such folders as a later save would.
+void rememberLoad(const LibraryState& state, const QString& root,
+                  const std::map<QString, QString>& folders, const QSet<QString>& leftOut,
+                  const std::map<QString, ReadFolder>& reads);
 
 // Per-folder property shaping for display and edit.
 Library displayLibrary(const Library& library, const std::optional<QSet<QString>>& folders);

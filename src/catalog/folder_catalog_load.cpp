@@ -4,6 +4,7 @@
 #include "catalog/tree_journal.h"
 #include "model/file_deletion_validation.h"
 #include "platform/file_status.h"
+#include "platform/parallel_work.h"
 #include "platform/text_order.h"
 
 #include <QDir>
@@ -12,6 +13,8 @@
 #include <malloc.h>
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <vector>
 
 namespace lumivex::FolderCatalog {
 
@@ -225,21 +228,148 @@ void keepOrphans(LibraryState& result, const LibraryState& previous, QSet<QUuid>
     }
 }
 
-LibraryState loadTree(const QString& rootPath, const std::optional<LibraryState>& previous,
-                      const Clock& clock) {
-    const QString root = QDir::cleanPath(rootPath);
+// One folder read and shaped on a worker; `read` is what the cache takes in.
+struct FolderLoad {
+    CatalogCache::FolderRead read;
+    bool wasRead = false;
+    QString identity;
+    std::exception_ptr error;
+    // What the worker made and this thread replaced by copies, kept to be freed by a worker.
+    std::vector<QList<Category>> replacedLists;
+    CatalogCache::Signature replacedSignature;
+    QString replacedIdentity;
+};
+
+// The folders are read side by side, and taken in afterwards in plain order as a reading one by
+// one would: the first folder that fails in that order gives the error, and no folder after it is
+// taken in. Folders past a failure are not started, but some may have been read meanwhile.
+std::vector<FolderLoad> readFolders(const std::map<QString, QString>& folders,
+                                    const QStringList& keys) {
+    std::vector<FolderLoad> loads(size_t(keys.size()));
+    const CatalogCache& cache = CatalogCache::shared();
+    ParallelWork::forEach(loads.size(), [&](std::size_t index) {
+        FolderLoad& load = loads[index];
+        const QString& path = folders.at(keys.at(qsizetype(index)));
+        try {
+            load.read = cache.readFolder(path);
+            load.wasRead = true;
+            if (load.read.trusted) {
+                load.identity = load.read.signature.front()->identity();
+            }
+            rebindRelocatedDirectory(load.read.state, path);
+            normalize(load.read.state);
+        } catch (...) {
+            load.error = std::current_exception();
+            return false;
+        }
+        return true;
+    });
+    return loads;
+}
+
+// What a load saw of the tree besides the state, for rememberLoad.
+struct TreeRead {
+    std::map<QString, QString> folders;
+    QSet<QString> leftOut;
+    std::map<QString, ReadFolder> reads;
+};
+
+QString freshText(const QString& text) {
+    return text.isEmpty() ? text : QString(text.constData(), text.size());
+}
+
+QList<Category> freshCategories(const QList<Category>& categories) {
+    QList<Category> copies;
+    copies.reserve(categories.size());
+    for (const Category& category : categories) {
+        Category copy{category.id, freshText(category.name), category.kind, {}, std::nullopt};
+        copy.options.reserve(category.options.size());
+        for (const QString& option : category.options) {
+            copy.options.append(freshText(option));
+        }
+        if (category.iconName) {
+            copy.iconName = freshText(*category.iconName);
+        }
+        copies.append(std::move(copy));
+    }
+    return copies;
+}
+
+// What outlives the load of a folder is copied on this thread: kept where a worker made it, a few
+// blocks would hold on to each worker's heap, and the pages of its freed temporaries with them.
+void takeHome(FolderLoad& load) {
+    CatalogCache::FolderRead& read = load.read;
+    const auto copyList = [&](QList<Category>& list, const QList<Category>* same) {
+        QList<Category> copy = same && list == *same ? *same : freshCategories(list);
+        std::swap(list, copy);
+        load.replacedLists.push_back(std::move(copy));
+    };
+    copyList(read.libraryCategories, nullptr);
+    copyList(read.deletedCategories, nullptr);
+    copyList(read.state.library.categories, &read.libraryCategories);
+    copyList(read.state.deleted.categories, &read.deletedCategories);
+    CatalogCache::Signature signature(read.signature.begin(), read.signature.end());
+    std::swap(read.signature, signature);
+    load.replacedSignature = std::move(signature);
+    QString identity = freshText(load.identity);
+    std::swap(load.identity, identity);
+    load.replacedIdentity = std::move(identity);
+}
+
+std::map<QString, LibraryState> takeIn(std::vector<FolderLoad>& loads, const QStringList& keys,
+                                       TreeRead& tree) {
+    CatalogCache& cache = CatalogCache::shared();
+    std::map<QString, LibraryState> states;
+    for (qsizetype index = 0; index < keys.size(); ++index) {
+        FolderLoad& load = loads[size_t(index)];
+        const QString& key = keys[index];
+        if (load.wasRead) {
+            takeHome(load);
+            cache.recordRead(tree.folders.at(key), load.read, false);
+        }
+        if (load.error) {
+            std::rethrow_exception(load.error);
+        }
+        LibraryDisk::StoredTexts& texts = load.read.texts;
+        if (load.read.trusted && texts.catalog && texts.archive) {
+            tree.reads.emplace(
+                key,
+                ReadFolder{load.identity, load.read.libraryCategories, load.read.deletedCategories,
+                           std::move(*texts.catalog), std::move(*texts.archive)});
+        }
+        states.emplace(key, std::move(load.read.state));
+    }
+    return states;
+}
+
+// The per-folder states hold a dozen heap blocks per item, made by the workers; workers free them
+// side by side.
+void freeElsewhere(std::map<QString, LibraryState>& states, std::vector<FolderLoad>& loads) {
+    std::vector<LibraryState*> all;
+    all.reserve(states.size());
+    for (auto& [key, state] : states) {
+        all.push_back(&state);
+    }
+    ParallelWork::elsewhere([&] {
+        ParallelWork::forEach(all.size() + loads.size(), [&](std::size_t index) {
+            if (index < all.size()) {
+                *all[index] = LibraryState();
+            } else {
+                loads[index - all.size()] = FolderLoad();
+            }
+            return true;
+        });
+    });
+}
+
+LibraryState loadTree(const QString& root, const std::optional<LibraryState>& previous,
+                      const Clock& clock, TreeRead& tree) {
     validateMetadata(root);
     TreeJournal::finishPending(root);
-    QSet<QString> leftOut;
-    const std::map<QString, QString> folders = directories(root, &leftOut);
-    const QStringList plainKeys = plainOrder(folders);
-    std::map<QString, LibraryState> states;
-    for (const QString& key : plainKeys) {
-        LibraryState state = CatalogCache::shared().loadFolder(folders.at(key));
-        rebindRelocatedDirectory(state, folders.at(key));
-        normalize(state);
-        states.emplace(key, std::move(state));
-    }
+    tree.folders = directories(root, &tree.leftOut);
+    const QStringList plainKeys = plainOrder(tree.folders);
+    std::vector<FolderLoad> loads = readFolders(tree.folders, plainKeys);
+    std::map<QString, LibraryState> states = takeIn(loads, plainKeys, tree);
     Joined joined;
     joinItems(joined, states, previous, clock());
     joinRecords(joined, states, plainKeys, previous);
@@ -257,8 +387,9 @@ LibraryState loadTree(const QString& rootPath, const std::optional<LibraryState>
     result.library.catalogProperties = joined.display;
     result.deleted.categories = joined.deletedCategories;
     if (previous) {
-        keepOrphans(result, *previous, used, leftOut);
+        keepOrphans(result, *previous, used, tree.leftOut);
     }
+    freeElsewhere(states, loads);
     return result;
 }
 
@@ -269,8 +400,17 @@ LibraryState loadTree(const QString& rootPath, const std::optional<LibraryState>
 // and the allocator can hand the emptied pages back to the system instead of keeping them.
 LibraryState load(const QString& rootPath, const std::optional<LibraryState>& previous,
                   const Clock& clock) {
-    LibraryState result = loadTree(rootPath, previous, clock);
-    result.library.items = result.library.items.compacted();
+    const QString root = QDir::cleanPath(rootPath);
+    LibraryState result;
+    {
+        TreeRead tree;
+        result = loadTree(root, previous, clock, tree);
+        MediaItems packed = result.library.items.compacted();
+        std::swap(result.library.items, packed);
+        ParallelWork::elsewhere([&] { packed = MediaItems(); });
+        rememberLoad(result, root, tree.folders, tree.leftOut, tree.reads);
+        ParallelWork::elsewhere([&] { tree.reads.clear(); });
+    }
     malloc_trim(0);
     return result;
 }

@@ -1,5 +1,6 @@
 #include "catalog/folder_catalog.h"
 
+#include "catalog/catalog_cache.h"
 #include "platform/text_order.h"
 
 #include <algorithm>
@@ -8,6 +9,10 @@
 namespace lumivex::FolderCatalog {
 
 namespace {
+
+QString lastComponent(const QString& filename) {
+    return filename.mid(filename.lastIndexOf(u'/') + 1);
+}
 
 template <typename List, typename Predicate>
 const Category* findCategory(const List& list, Predicate predicate) {
@@ -277,6 +282,36 @@ LibraryState localState(const LibraryState& state, const QString& path,
                         const LibraryState& existing, const QList<MediaItem>& items,
                         const QList<DeletedRecord>& records) {
     return LocalBuilder(state, path, existing, items, records).build();
+}
+
+// The folder's own names; the root's archive keeps the full names of the records of folders
+// that are gone.
+FolderTexts folderTexts(const LibraryState& state, const QString& key,
+                        const QString& folderIdentity, const FolderShare& share,
+                        const QList<Category>& libraryCategories,
+                        const QList<Category>& deletedCategories) {
+    QList<MediaItem> items;
+    items.reserve(qsizetype(share.items.size()));
+    for (const qsizetype index : share.items) {
+        items.append(state.library.items[index]);
+        items.last().filename = lastComponent(items.last().filename);
+    }
+    QList<DeletedRecord> records;
+    records.reserve(qsizetype(share.records.size()));
+    for (const qsizetype index : share.records) {
+        records.append(state.deleted.records[index]);
+        if (!key.isEmpty()) {
+            records.last().item.filename = lastComponent(records.last().item.filename);
+        }
+    }
+    LibraryState existing;
+    existing.library.categories = libraryCategories;
+    existing.deleted.categories = deletedCategories;
+    const LibraryState local = localState(state, key, existing, items, records);
+    Library library = local.library;
+    library.includeSubfolders = true;
+    library.directoryIdentity = folderIdentity;
+    return {library.catalogCSV(), local.deleted.csv()};
 }
 
 }  // namespace lumivex::FolderCatalog

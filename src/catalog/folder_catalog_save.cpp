@@ -6,6 +6,7 @@
 #include "model/catalog_error.h"
 #include "platform/atomic_file.h"
 #include "platform/file_status.h"
+#include "platform/parallel_work.h"
 #include "platform/text_order.h"
 
 #include <QDir>
@@ -31,21 +32,14 @@ QStringView folderKeyOf(const QString& filename) {
     return slash < 0 ? QStringView() : QStringView(filename).left(slash);
 }
 
-QString lastComponent(const QString& filename) {
-    return filename.mid(filename.lastIndexOf(u'/') + 1);
-}
-
-// Positions of a folder's items and records in the state, in state order.
-struct Group {
-    std::vector<qsizetype> items;
-    std::vector<qsizetype> records;
-};
+using Group = FolderShare;
+using Groups = std::map<QString, Group>;
 
 // Finds the group of each name's folder; consecutive names mostly share one, so the key of the
 // previous name is tried first.
 class Grouper {
 public:
-    explicit Grouper(std::map<QString, Group>& groups) : groups_(groups) {}
+    explicit Grouper(Groups& groups) : groups_(groups) {}
 
     Group* find(QStringView key) {
         if (current_ && key == currentKey_) {
@@ -61,7 +55,7 @@ public:
     }
 
 private:
-    std::map<QString, Group>& groups_;
+    Groups& groups_;
     QString currentKey_;
     Group* current_ = nullptr;
 };
@@ -69,10 +63,9 @@ private:
 // Every item must belong to a folder that is both in the tree and among the folders the state
 // was loaded from: an item of any other folder would be skipped and its edit lost. Items of a
 // folder left out of the tree are skipped, their folder's files kept as they are.
-std::map<QString, Group> groupByFolder(const LibraryState& state,
-                                       const std::map<QString, QString>& folders,
-                                       const QSet<QString>& leftOut) {
-    std::map<QString, Group> groups;
+Groups groupByFolder(const LibraryState& state, const std::map<QString, QString>& folders,
+                     const QSet<QString>& leftOut) {
+    Groups groups;
     const QSet<QString> loaded(state.library.catalogDirectories.begin(),
                                state.library.catalogDirectories.end());
     for (const auto& [key, path] : folders) {
@@ -150,19 +143,21 @@ bool sameItem(const MediaItem& a, const MediaItem& b) {
 
 bool sameInputs(const CatalogCache::FolderInputs& known, const LibraryState& state,
                 const Group& group) {
-    if (known.items.size() != qsizetype(group.items.size()) ||
-        known.records.size() != qsizetype(group.records.size())) {
+    if (!known.lists || !known.share || known.share->items.size() != group.items.size() ||
+        known.share->records.size() != group.records.size()) {
         return false;
     }
     for (size_t i = 0; i < group.items.size(); ++i) {
-        if (!sameItem(known.items[qsizetype(i)], state.library.items[group.items[i]])) {
+        const MediaItem& before = known.lists->items[known.share->items[i]];
+        const MediaItem& item = state.library.items[group.items[i]];
+        if (&before != &item && !sameItem(before, item)) {
             return false;
         }
     }
     for (size_t i = 0; i < group.records.size(); ++i) {
+        const DeletedRecord& before = known.lists->records[known.share->records[i]];
         const DeletedRecord& record = state.deleted.records[group.records[i]];
-        if (known.records[qsizetype(i)].deletedAt != record.deletedAt ||
-            !sameItem(known.records[qsizetype(i)].item, record.item)) {
+        if (before.deletedAt != record.deletedAt || !sameItem(before.item, record.item)) {
             return false;
         }
     }
@@ -177,8 +172,8 @@ public:
 
     // `mayDiffer` is false when the folder's share of the state is the one of the last finished
     // save, whose memos hold exactly that share.
-    std::optional<Write> plan(const QString& key, const QString& folder, const Group& group,
-                              bool mayDiffer) {
+    std::optional<Write> plan(const QString& key, const QString& folder,
+                              const std::shared_ptr<const Group>& group, bool mayDiffer) {
         CatalogCache& cache = CatalogCache::shared();
         const CatalogCache::Knowledge known = cache.knowledge(folder);
         const std::optional<FileSignature> signature = cache.look(folder);
@@ -188,47 +183,35 @@ public:
         const QString folderIdentity = signature->identity();
         if (known.unchangedGeneration == generation_ &&
             known.unchangedInputs.identity == folderIdentity &&
-            (!mayDiffer || sameInputs(known.unchangedInputs, state_, group))) {
+            (!mayDiffer || sameInputs(known.unchangedInputs, state_, *group))) {
             return std::nullopt;
         }
-        CatalogCache::FolderInputs inputs{folderIdentity, {}, {}};
-        QList<MediaItem> items;
-        for (const qsizetype index : group.items) {
-            inputs.items.append(state_.library.items[index]);
-            items.append(state_.library.items[index]);
-            items.last().filename = lastComponent(items.last().filename);
-        }
-        QList<DeletedRecord> records;
-        for (const qsizetype index : group.records) {
-            inputs.records.append(state_.deleted.records[index]);
-            records.append(state_.deleted.records[index]);
-            if (!key.isEmpty()) {
-                records.last().item.filename = lastComponent(records.last().item.filename);
-            }
-        }
-        LibraryState existing;
-        existing.library.categories = known.libraryCategories;
-        existing.deleted.categories = known.deletedCategories;
-        const LibraryState local = localState(state_, key, existing, items, records);
-        Library library = local.library;
-        library.includeSubfolders = true;
-        library.directoryIdentity = folderIdentity;
-        const QString catalog = library.catalogCSV();
-        const QString archive = local.deleted.csv();
+        const FolderTexts texts = folderTexts(state_, key, folderIdentity, *group,
+                                              known.libraryCategories, known.deletedCategories);
         if (MetadataFiles::readIfPossible(folder + QStringLiteral("/.lumivex/lumivex.csv")) ==
-                catalog.toUtf8() &&
+                texts.catalog.toUtf8() &&
             MetadataFiles::readIfPossible(folder + QStringLiteral("/.lumivex/deleted.csv")) ==
-                archive.toUtf8()) {
-            cache.rememberUnchanged(folder, generation_, std::move(inputs));
+                texts.archive.toUtf8()) {
+            cache.rememberUnchanged(folder, generation_, {folderIdentity, lists(), group});
             return std::nullopt;
         }
-        cache.checkReadable(catalog, archive);
-        return Write{key, folderIdentity, catalog, archive};
+        cache.checkReadable(texts.catalog, texts.archive);
+        return Write{key, folderIdentity, texts.catalog, texts.archive};
     }
 
 private:
+    // Made once per save, when the first memo needs them.
+    const std::shared_ptr<const CatalogCache::Lists>& lists() {
+        if (!lists_) {
+            lists_ = std::make_shared<const CatalogCache::Lists>(
+                CatalogCache::Lists{state_.library.items, state_.deleted.records});
+        }
+        return lists_;
+    }
+
     const LibraryState& state_;
     std::uint64_t generation_;
+    std::shared_ptr<const CatalogCache::Lists> lists_;
 };
 
 // The grouping of the last save of a tree that finished, with the lists and folders it was made
@@ -242,7 +225,7 @@ struct LastSave {
     QStringList catalogDirectories;
     MediaItems items;
     QList<DeletedRecord> records;
-    std::shared_ptr<const std::map<QString, Group>> groups;
+    std::shared_ptr<const Groups> groups;
 };
 
 std::optional<LastSave>& lastSave() {
@@ -253,7 +236,7 @@ std::optional<LastSave>& lastSave() {
 // A state's grouping, and the folders holding an item or record that changed since the last
 // save; every folder counts as changed when there was none to go by.
 struct Grouping {
-    std::shared_ptr<const std::map<QString, Group>> groups;
+    std::shared_ptr<const Groups> groups;
     std::optional<QSet<QString>> changed;
 };
 
@@ -304,9 +287,7 @@ Grouping grouping(const LibraryState& state, const std::map<QString, QString>& f
             return {last->groups, std::move(changed)};
         }
     }
-    return {
-        std::make_shared<const std::map<QString, Group>>(groupByFolder(state, folders, leftOut)),
-        std::nullopt};
+    return {std::make_shared<const Groups>(groupByFolder(state, folders, leftOut)), std::nullopt};
 }
 
 struct Plan {
@@ -321,6 +302,7 @@ Plan plannedWrites(const LibraryState& state, const QString& root,
                    const std::optional<LastSave>& last) {
     CatalogCache& cache = CatalogCache::shared();
     const CatalogCache::Pass pass(cache);
+    cache.prefetch(root);
     Plan plan;
     plan.folders = directories(root, &plan.leftOut);
     const LastSave* sameFolders =
@@ -337,8 +319,9 @@ Plan plannedWrites(const LibraryState& state, const QString& root,
             continue;
         }
         const bool mayDiffer = !changed || changed->contains(key);
+        const std::shared_ptr<const Group> share(plan.grouping.groups, &group->second);
         if (std::optional<Write> write =
-                planner.plan(key, plan.folders.at(key), group->second, mayDiffer)) {
+                planner.plan(key, plan.folders.at(key), share, mayDiffer)) {
             plan.writes.append(std::move(*write));
         }
     }
@@ -375,6 +358,47 @@ void writeJournal(const QByteArray& journal, const QString& root) {
     AtomicFile::write(TreeJournal::path(root), journal);
 }
 
+// The folders of a load whose files hold exactly what a save of `state` writes there: the very
+// comparison a save makes, against the bytes the load parsed. Folders are compared side by side;
+// the state and the reads are only read meanwhile.
+std::vector<const QString*> unchangedSinceRead(const LibraryState& state, const Groups& groups,
+                                               const std::map<QString, ReadFolder>& reads) {
+    struct Candidate {
+        const QString* key;
+        const ReadFolder* read;
+        const Group* group;
+        bool unchanged = false;
+    };
+    std::vector<Candidate> candidates;
+    for (const auto& [key, read] : reads) {
+        const auto group = groups.find(key);
+        if (group != groups.end()) {
+            candidates.push_back({&key, &read, &group->second});
+        }
+    }
+    ParallelWork::forEach(candidates.size(), [&](std::size_t index) {
+        Candidate& candidate = candidates[index];
+        const ReadFolder& read = *candidate.read;
+        try {
+            const FolderTexts texts =
+                folderTexts(state, *candidate.key, read.identity, *candidate.group,
+                            read.libraryCategories, read.deletedCategories);
+            candidate.unchanged =
+                texts.catalog.toUtf8() == read.catalog && texts.archive.toUtf8() == read.archive;
+        } catch (...) {
+            candidate.unchanged = false;  // the save will meet the same failure and report it
+        }
+        return true;
+    });
+    std::vector<const QString*> unchanged;
+    for (const Candidate& candidate : candidates) {
+        if (candidate.unchanged) {
+            unchanged.push_back(candidate.key);
+        }
+    }
+    return unchanged;
+}
+
 }  // namespace
 
 void save(const LibraryState& state, const QString& rootPath) {
@@ -400,6 +424,35 @@ void save(const LibraryState& state, const QString& rootPath) {
                           state.library.items,
                           state.deleted.records,
                           std::move(plan.grouping.groups)};
+}
+
+void rememberLoad(const LibraryState& state, const QString& root,
+                  const std::map<QString, QString>& folders, const QSet<QString>& leftOut,
+                  const std::map<QString, ReadFolder>& reads) {
+    lastSave().reset();
+    std::shared_ptr<const Groups> groups;
+    try {
+        groups = std::make_shared<const Groups>(groupByFolder(state, folders, leftOut));
+    } catch (const Error&) {
+        return;  // a save of these lists is refused; there is nothing to pass
+    }
+    CatalogCache& cache = CatalogCache::shared();
+    const std::uint64_t generation = cache.generation(root, state);
+    const auto lists = std::make_shared<const CatalogCache::Lists>(
+        CatalogCache::Lists{state.library.items, state.deleted.records});
+    for (const QString* key : unchangedSinceRead(state, *groups, reads)) {
+        const std::shared_ptr<const Group> share(groups, &groups->at(*key));
+        cache.rememberUnchanged(folders.at(*key), generation,
+                                {reads.at(*key).identity, lists, share});
+    }
+    lastSave() = LastSave{root,
+                          folders,
+                          leftOut,
+                          saveOrder(folders),
+                          state.library.catalogDirectories,
+                          state.library.items,
+                          state.deleted.records,
+                          std::move(groups)};
 }
 
 }  // namespace lumivex::FolderCatalog

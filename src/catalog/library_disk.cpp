@@ -84,18 +84,30 @@ void finish(const PendingWrite& write, const QString& root) {
     AtomicFile::remove(journalPath(root));
 }
 
-DeletedArchive storedArchive(const QString& root) {
+DeletedArchive storedArchive(const QString& root, std::optional<QByteArray>& bytes) {
     const QString path = deletedPath(root);
     if (!MetadataFiles::exists(path)) {
         return {};
     }
     try {
-        return DeletedArchive::fromCSV(CSVCodec::text(MetadataFiles::read(path)));
+        bytes = MetadataFiles::read(path);
+        return DeletedArchive::fromCSV(CSVCodec::text(*bytes));
     } catch (const Error& error) {
         throw Error(MetadataFiles::errorDomain, unreadableArchiveCode,
                     QStringLiteral("삭제 기록 CSV를 읽지 못했습니다. 기존 파일을 보존했습니다.\n") +
                         path + u'\n' + error.description());
     }
+}
+
+// The catalog as load() reads it, with the bytes it parsed when it parsed a catalog file.
+Library storedLibrary(const QString& root, std::optional<QByteArray>& bytes) {
+    migrateCatalog(root);
+    const QString catalog = catalogPath(root);
+    if (!MetadataFiles::exists(catalog)) {
+        return load(root);
+    }
+    bytes = MetadataFiles::read(catalog);
+    return Library::fromCatalogCSV(CSVCodec::text(*bytes));
 }
 
 bool differsOnDisk(const QString& path, const QByteArray& bytes) {
@@ -155,6 +167,11 @@ PendingWrite decodePendingWrite(const QByteArray& json) {
 }
 
 LibraryState loadState(const QString& root) {
+    StoredTexts texts;
+    return loadState(root, &texts);
+}
+
+LibraryState loadState(const QString& root, StoredTexts* texts) {
     migrateCatalog(root);
     migrateCSV(MetadataFiles::join(root, u".deleted.csv"), deletedPath(root),
                [](const QString& text) { DeletedArchive::fromCSV(text); });
@@ -166,8 +183,8 @@ LibraryState loadState(const QString& root) {
         finish(write, root);
         return state;
     }
-    const DeletedArchive archive = storedArchive(root);
-    Library library = load(root);
+    const DeletedArchive archive = storedArchive(root, texts->archive);
+    Library library = storedLibrary(root, texts->catalog);
     DeletedArchive aligned = archive.aligned(library.categories);
     return LibraryState{std::move(library), std::move(aligned)};
 }

@@ -15,6 +15,13 @@ namespace lumivex {
 namespace LibraryDisk {
 
 LibraryState loadState(const QString& root);
+// The bytes of the two files as loadState parsed them; none for a file it did not parse (absent,
+// or replaced by a pending write or an older layout).
+struct StoredTexts {
+    std::optional<QByteArray> catalog;
+    std::optional<QByteArray> archive;
+};
+LibraryState loadState(const QString& root, StoredTexts* texts);
 void saveState(const LibraryState& state, const QString& root);
 // The same for a caller that has just read `stored` with loadState and knows the files still hold
 // it: they are not read again.

@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <unordered_map>
+
 namespace lumivex {
 
 namespace {
@@ -26,18 +28,24 @@ public:
         return text.isEmpty() ? text : QString(text.constData(), text.size());
     }
 
-    // Equal labels share one map: most items carry one of a few combinations of values.
+    // Equal labels share one map: most items carry one of a few combinations of values. They are
+    // found by a hash of their texts, which builds no text of its own.
     Labels shared(const Labels& labels) {
         if (labels.empty()) {
-            return labels;
+            return {};  // the reader may have left an empty map behind
         }
-        QString signature;
+        size_t hash = labels.size();
         for (const auto& [key, values] : labels) {
-            signature += key + QChar(u'\1') + values.join(QChar(u'\2')) + QChar(u'\3');
+            hash = qHashMulti(hash, key, values.size());
+            for (const QString& value : values) {
+                hash = qHashMulti(hash, value);
+            }
         }
-        const auto found = labels_.constFind(signature);
-        if (found != labels_.constEnd() && *found == labels) {
-            return *found;
+        const auto [first, last] = labels_.equal_range(hash);
+        for (auto found = first; found != last; ++found) {
+            if (found->second == labels) {
+                return found->second;
+            }
         }
         Labels copy;
         for (const auto& [key, values] : labels) {
@@ -48,13 +56,13 @@ public:
             }
             copy.emplace(shared(key), std::move(pooled));
         }
-        labels_.insert(signature, copy);
+        labels_.emplace(hash, copy);
         return copy;
     }
 
 private:
     QHash<QString, QString> texts_;
-    QHash<QString, Labels> labels_;
+    std::unordered_multimap<size_t, Labels> labels_;
 };
 
 }  // namespace

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace lumivex {
 namespace {
 
@@ -223,6 +225,49 @@ TEST_F(FolderCatalogLoad, AReloadTakesBackPreviousIdentifiersAndKeepsOrphans) {
     EXPECT_EQ(state.library.items[1].id, orphan.id);
     EXPECT_EQ(state.library.items[1].filename, orphan.filename);
     EXPECT_EQ(state.library.items[1].rating, 3);
+}
+
+// Folders are read side by side; the load must still fail as a reading one by one would: with
+// the error of the first failing folder in plain order, having taken in only the folders before it.
+TEST_F(FolderCatalogLoad, OfTwoBrokenFoldersTheFirstInPlainOrderGivesTheError) {
+    QString tree;
+    const std::function<void(const QString&)> brokenCatalog = [&](const QString& key) {
+        writeFile(tree + u'/' + key + QStringLiteral("/.lumivex/lumivex.csv"), "\"unended\n");
+    };
+    const std::function<void(const QString&)> linkedCatalog = [&](const QString& key) {
+        const QString path = tree + u'/' + key + QStringLiteral("/.lumivex/lumivex.csv");
+        QFile::remove(path);
+        EXPECT_TRUE(QFile::link(dir.path() + QStringLiteral("/elsewhere.csv"), path));
+    };
+    for (const bool linkFirst : {true, false}) {
+        tree =
+            dir.path() + (linkFirst ? QStringLiteral("/linkFirst") : QStringLiteral("/csvFirst"));
+        for (int folder = 0; folder < 16; ++folder) {
+            const QString key = QStringLiteral("f%1").arg(folder, 2, 10, QChar(u'0'));
+            writeFolder(tree + u'/' + key,
+                        Library::withContents({}, {treeItem(QStringLiteral("p.jpg"))}));
+        }
+        (linkFirst ? linkedCatalog : brokenCatalog)(QStringLiteral("f03"));
+        (linkFirst ? brokenCatalog : linkedCatalog)(QStringLiteral("f12"));
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            CatalogCache::shared().clear();
+            const std::uint64_t before = CatalogCache::shared().folderReads();
+            const auto load = [&] { FolderCatalog::load(tree, std::nullopt); };
+            if (linkFirst) {
+                expectFolderFailure(load, linkMessage);
+            } else {
+                bool failed = false;
+                try {
+                    load();
+                } catch (const Error& error) {
+                    failed = true;
+                    EXPECT_NE(error.description(), linkMessage);
+                }
+                EXPECT_TRUE(failed);
+            }
+            EXPECT_EQ(CatalogCache::shared().folderReads() - before, 4U);  // the root, f00 to f02
+        }
+    }
 }
 
 }  // namespace

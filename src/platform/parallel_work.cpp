@@ -1,0 +1,51 @@
+#include "platform/parallel_work.h"
+
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace lumivex::ParallelWork {
+
+void forEach(std::size_t count, const std::function<bool(std::size_t)>& work) {
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> end{count};
+    const auto run = [&] {
+        for (std::size_t index = next.fetch_add(1); index < end.load(); index = next.fetch_add(1)) {
+            if (work(index)) {
+                continue;
+            }
+            std::size_t known = end.load();
+            while (index + 1 < known && !end.compare_exchange_weak(known, index + 1)) {
+            }
+        }
+    };
+    if (count == 0) {
+        return;
+    }
+    const std::size_t helpers =
+        std::min(count, static_cast<std::size_t>(std::max(QThread::idealThreadCount(), 1))) - 1;
+    std::vector<std::jthread> threads;
+    threads.reserve(helpers);
+    try {
+        for (std::size_t i = 0; i < helpers; ++i) {
+            threads.emplace_back(run);
+        }
+    } catch (const std::system_error&) {
+        // Fewer threads than hoped for: the ones running and the caller's do the rest.
+    }
+    run();
+}
+
+void elsewhere(const std::function<void()>& work) {
+    try {
+        std::jthread(work).join();
+    } catch (const std::system_error&) {
+        work();  // no thread to be had: the caller does it, at some cost in memory only
+    }
+}
+
+}  // namespace lumivex::ParallelWork

@@ -1,0 +1,169 @@
+#include "catalog/catalog_cache.h"
+#include "catalog/folder_catalog.h"
+#include "support/test_files.h"
+#include "tree_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <functional>
+#include <limits>
+
+namespace lumivex {
+namespace {
+
+using namespace test;
+
+const std::int64_t settledNow = std::numeric_limits<std::int64_t>::max() / 2;
+const char* const folderKeys[] = {"", "a", "a/b", "b", "b/c"};
+
+void editRating(LibraryState& state, const QString& filename, std::int64_t rating) {
+    for (MediaItem& item : state.library.items) {
+        if (item.filename == filename) {
+            item.rating = rating;
+        }
+    }
+}
+
+// Rewrites a catalog file from outside, keeping its size and modification time: only its change
+// time tells.
+void editOutside(const QString& folder) {
+    const QString path = folder + QStringLiteral("/.lumivex/lumivex.csv");
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+    Library edited = Library::fromCatalogCSV(QString::fromUtf8(readFile(path)));
+    edited.items[0].rating = 3;
+    const QByteArray bytes = edited.catalogCSV().toUtf8();
+    ASSERT_EQ(bytes.size(), before.st_size);
+    writeFile(path, bytes);
+    const struct timespec times[2] = {{0, UTIME_OMIT}, before.st_mtim};
+    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
+}
+
+// A load leaves memos for the folders whose files hold what a save would write. Each case saves
+// a tree after a load with the cache as the load left it, and the same tree copied beforehand with
+// a cache that knows nothing: the files must come out the same.
+class LoadMemo : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CatalogCache::shared().clear();
+        root = dir.path() + QStringLiteral("/root");
+        copy = dir.path() + QStringLiteral("/copy");
+        for (const char* key : folderKeys) {
+            Library library = Library::withContents({}, {treeItem(QStringLiteral("p.jpg"))});
+            library.items.append(treeItem(QStringLiteral("q.jpg"), 2));
+            writeFolder(folder(root, key), library);
+        }
+        const LibraryState state = FolderCatalog::load(root, std::nullopt);
+        FolderCatalog::save(state, root);
+    }
+    void TearDown() override { CatalogCache::shared().setNowForTesting(std::nullopt); }
+
+    static QString folder(const QString& tree, const char* key) {
+        return *key ? tree + u'/' + QString::fromUtf8(key) : tree;
+    }
+    void copyTree() {
+        ASSERT_EQ(std::system(
+                      ("cp -a '" + root.toStdString() + "' '" + copy.toStdString() + "'").c_str()),
+                  0);
+    }
+    // Loads the tree, edits the state, lets `between` act on the files and saves.
+    void loadEditSave(const QString& tree, std::optional<std::int64_t> now,
+                      const std::function<void(const QString&)>& between) {
+        CatalogCache::shared().clear();
+        CatalogCache::shared().setNowForTesting(now);
+        LibraryState state = FolderCatalog::load(tree, std::nullopt);
+        editRating(state, QStringLiteral("b/p.jpg"), 5);
+        between(tree);
+        readsBeforeSave = CatalogCache::shared().folderReads();
+        FolderCatalog::save(state, tree);
+    }
+    // The cached save of the tree against the plain save of its copy.
+    void expectSameAsPlainSave(std::optional<std::int64_t> now,
+                               const std::function<void(const QString&)>& between) {
+        copyTree();
+        loadEditSave(root, now, between);
+        const std::uint64_t cachedReads = CatalogCache::shared().folderReads() - readsBeforeSave;
+        loadEditSave(copy, std::nullopt, between);
+        CatalogCache::shared().clear();
+        for (const char* key : folderKeys) {
+            const auto neutral = [&](const QString& tree) {
+                const QString path = folder(tree, key);
+                return QString::fromUtf8(catalogOf(path) + archiveOf(path))
+                    .replace(FolderCatalog::identity(path), QString());
+            };
+            EXPECT_EQ(neutral(root), neutral(copy)) << key;
+        }
+        savedReads = cachedReads;
+    }
+
+    QTemporaryDir dir;
+    QString root;
+    QString copy;
+    std::uint64_t readsBeforeSave = 0;
+    std::uint64_t savedReads = 0;
+};
+
+TEST_F(LoadMemo, AFirstSaveAfterALoadReadsNoFolderAgainAndWritesOnlyTheEditedOne) {
+    expectSameAsPlainSave(settledNow, [](const QString&) {});
+    EXPECT_EQ(savedReads, 0U);
+    const Library written =
+        Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder(root, "b"))));
+    EXPECT_EQ(written.items[0].rating, 5);
+}
+
+// Rows in another order read into the same items but are not what a save writes.
+TEST_F(LoadMemo, ACatalogWrittenInAnotherRowOrderIsRewrittenAsWithoutMemos) {
+    const QString path = folder(root, "a") + QStringLiteral("/.lumivex/lumivex.csv");
+    QList<QByteArray> lines = readFile(path).split('\n');
+    ASSERT_GE(lines.size(), 4);
+    std::swap(lines[lines.size() - 2], lines[lines.size() - 3]);
+    const QByteArray reordered = lines.join('\n');
+    ASSERT_NE(reordered, readFile(path));
+    writeFile(path, reordered);
+    expectSameAsPlainSave(settledNow, [](const QString&) {});
+    EXPECT_NE(catalogOf(folder(root, "a")), reordered);
+}
+
+TEST_F(LoadMemo, AHandWrittenCatalogIsRewrittenAsWithoutMemos) {
+    const QString path = folder(root, "a/b") + QStringLiteral("/.lumivex/lumivex.csv");
+    const QByteArray written = readFile(path);
+    const QByteArray byHand = QByteArray(written).replace("\"q.jpg\"", "q.jpg");
+    ASSERT_NE(byHand, written);
+    ASSERT_EQ(Library::fromCatalogCSV(QString::fromUtf8(byHand)).items,
+              Library::fromCatalogCSV(QString::fromUtf8(written)).items);
+    writeFile(path, byHand);
+    expectSameAsPlainSave(settledNow, [](const QString&) {});
+    EXPECT_EQ(catalogOf(folder(root, "a/b")), written);
+}
+
+TEST_F(LoadMemo, ACatalogChangedAfterTheLoadIsReadAgainAndPutBack) {
+    expectSameAsPlainSave(settledNow,
+                          [](const QString& tree) { editOutside(tree + QStringLiteral("/a")); });
+    EXPECT_EQ(savedReads, 1U);
+    EXPECT_EQ(
+        Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder(root, "a")))).items[0].rating,
+        0);
+}
+
+// Files changed within the time stamp step before the load could change again unseen: the load
+// leaves no memo for them, and the save reads every folder again.
+TEST_F(LoadMemo, FilesTouchedWithinOneTimeStampStepOfTheLoadLeaveNoMemo) {
+    struct stat newest {};
+    ASSERT_EQ(::stat(QFile::encodeName(root + QStringLiteral("/.lumivex/lumivex.csv")).constData(),
+                     &newest),
+              0);
+    const std::int64_t touched =
+        std::int64_t(newest.st_ctim.tv_sec) * 1'000'000'000 + newest.st_ctim.tv_nsec;
+    expectSameAsPlainSave(touched + CatalogCache::settleNanoseconds / 2, [](const QString&) {});
+    EXPECT_EQ(savedReads, std::size(folderKeys));
+}
+
+}  // namespace
+}  // namespace lumivex
