@@ -1,12 +1,13 @@
 #include "platform/parallel_work.h"
 
+#include "platform/task_crew.h"
+
 #include <QThread>
 
 #include <algorithm>
 #include <atomic>
 #include <system_error>
 #include <thread>
-#include <vector>
 
 namespace lumivex::ParallelWork {
 
@@ -23,21 +24,13 @@ void forEach(std::size_t count, const std::function<bool(std::size_t)>& work) {
             }
         }
     };
-    if (count == 0) {
-        return;
+    const auto members =
+        std::min(count, static_cast<std::size_t>(std::max(QThread::idealThreadCount(), 1)));
+    TaskCrew crew(static_cast<int>(members));
+    for (std::size_t i = 0; i < members; ++i) {
+        crew.add(run);
     }
-    const std::size_t helpers =
-        std::min(count, static_cast<std::size_t>(std::max(QThread::idealThreadCount(), 1))) - 1;
-    std::vector<std::jthread> threads;
-    threads.reserve(helpers);
-    try {
-        for (std::size_t i = 0; i < helpers; ++i) {
-            threads.emplace_back(run);
-        }
-    } catch (const std::system_error&) {
-        // Fewer threads than hoped for: the ones running and the caller's do the rest.
-    }
-    run();
+    crew.run();
 }
 
 void elsewhere(const std::function<void()>& work) {

@@ -87,6 +87,10 @@ void TaskCrew::run() {
     {
         const std::lock_guard lock(state_->mutex);
         state_->running = true;
+        // Tasks added before the run get their threads now, the caller taking one of them.
+        while (state_->threads.size() + 1 < std::min(state_->size, state_->tasks.size())) {
+            startThread();
+        }
     }
     work();
     std::vector<std::thread> threads;

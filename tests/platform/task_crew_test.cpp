@@ -73,6 +73,27 @@ TEST(TaskCrew, StartsAThreadForWorkThatWaits) {
     EXPECT_TRUE(seen);
 }
 
+// Two tasks added before the run, each waiting for the other: only two threads finish them.
+TEST(TaskCrew, TasksAddedBeforeTheRunGetThreadsOfTheirOwn) {
+    TaskCrew crew(2);
+    std::atomic<int> arrived = 0;
+    std::atomic<bool> bothSeen = true;
+    for (int i = 0; i < 2; ++i) {
+        crew.add([&] {
+            ++arrived;
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (arrived < 2 && std::chrono::steady_clock::now() < deadline) {
+                std::this_thread::yield();
+            }
+            if (arrived < 2) {
+                bothSeen = false;
+            }
+        });
+    }
+    crew.run();
+    EXPECT_TRUE(bothSeen);
+}
+
 TEST(TaskCrew, TheFirstFailureStopsTheCrewAndIsRethrown) {
     for (int size : {1, 4}) {
         TaskCrew crew(size);
