@@ -10,6 +10,7 @@ MediaGridModel::MediaGridModel(LumivexStore& store, QObject* parent)
                               &LumivexStore::sourceChanged, &LumivexStore::rootChanged}) {
         connect(&store_, signal, this, &MediaGridModel::reload);
     }
+    connect(&store_, &LumivexStore::derivedViewsReady, this, &MediaGridModel::reload);
     connect(&store_, &LumivexStore::selectionChanged, this, &MediaGridModel::selectionUpdated);
     reload();
 }
@@ -53,7 +54,8 @@ std::optional<qsizetype> MediaGridModel::row(const QUuid& id) const {
 
 void MediaGridModel::reload() {
     beginResetModel();
-    items_ = store_.visibleItems();
+    // Empty while the store builds the views of a library just opened; they come with a reload.
+    items_ = store_.derivedViewsPending() ? QList<MediaItem>() : store_.visibleItems();
     selection_ = store_.selection();
     categories_ = store_.library().categories;
     hasRatingProperty_ = store_.library().ratingProperty().has_value();

@@ -1,0 +1,214 @@
+#include "catalog/folder_catalog.h"
+#include "store/lumivex_store.h"
+#include "store/query_reconciliation.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <utility>
+
+namespace lumivex {
+
+namespace {
+
+// What of an item decides the properties a display library shows: the properties it carries
+// values in, and those it carries several values in.
+std::pair<QStringList, QStringList> valueShape(const MediaItem& item) {
+    QStringList used;
+    QStringList several;
+    for (const auto& [key, values] : item.labels) {
+        if (!values.isEmpty()) {
+            used.append(key);
+        }
+        if (values.size() > 1) {
+            several.append(key);
+        }
+    }
+    return {used, several};
+}
+
+bool sameProperties(const Library& a, const Library& b) {
+    return a.categories == b.categories && a.includeSubfolders == b.includeSubfolders &&
+           a.folderSchemas == b.folderSchemas && a.catalogProperties == b.catalogProperties;
+}
+
+}  // namespace
+
+// The views one build makes off the main thread, each with the generation it was started for.
+struct LumivexStore::ViewBuild {
+    std::uint64_t browseGeneration = 0;
+    std::uint64_t scopeGeneration = 0;
+    std::optional<LibraryBrowseSnapshot> browse;
+    std::optional<FolderScope> scope;
+    std::optional<QList<Category>> editable;
+};
+
+bool LumivexStore::topLevelOnly() const {
+    return source_ == LibrarySource::folder && !library_.includeSubfolders;
+}
+
+// Every cache is dropped, except that the browse snapshot, the folder scope and the editable
+// properties follow an edit that changed items in place and nothing else; what cannot follow is
+// built again on its next read. A library that comes while none of them exists (one just opened)
+// has them built off the main thread, so the window can draw while they are made.
+void LumivexStore::libraryAssigned(const Library& previous) {
+    visibleCache_.reset();
+    visiblePositionsCache_.reset();
+    visibleOrderCache_.reset();
+    selectedCache_.reset();
+    editorScopeCache_.reset();
+    ++browseGeneration_;
+    ++scopeGeneration_;
+    if (!browseCache_ && !folderScopeCache_ && !editableCache_) {
+        startViewBuild();
+        return;
+    }
+    std::optional<std::vector<LibraryBrowseSnapshot::ItemChange>> changes;
+    if (sameProperties(previous, library_)) {
+        changes = LibraryBrowseSnapshot::itemChanges(previous.items, library_.items);
+    }
+    if (!changes || (browseCache_ && !followBrowseCache(previous, *changes))) {
+        browseCache_.reset();
+    }
+    if (!changes || !followFolderScope(previous, *changes)) {
+        folderScopeCache_.reset();
+        editableCache_.reset();
+    }
+}
+
+// After an assignment of the source nothing can follow; the caches are built on the next read.
+void LumivexStore::invalidateBrowseCache() {
+    browseCache_.reset();
+    visibleCache_.reset();
+    visiblePositionsCache_.reset();
+    visibleOrderCache_.reset();
+    selectedCache_.reset();
+    folderScopeCache_.reset();
+    editorScopeCache_.reset();
+    editableCache_.reset();
+    ++browseGeneration_;
+    ++scopeGeneration_;
+}
+
+bool LumivexStore::followBrowseCache(
+    const Library& previous, const std::vector<LibraryBrowseSnapshot::ItemChange>& changes) {
+    return browseCache_->follow(changes, library_.tagProperties(), previous.items, library_.items);
+}
+
+// A display library's properties depend on which properties its items carry values in, so the
+// scope follows only edits that keep that for every changed item.
+bool LumivexStore::followFolderScope(
+    const Library& previous, const std::vector<LibraryBrowseSnapshot::ItemChange>& changes) {
+    const bool displayed = source_ == LibrarySource::folder && !library_.folderSchemas.empty();
+    if (displayed) {
+        for (const LibraryBrowseSnapshot::ItemChange& change : changes) {
+            if (!(change.before->labels == change.after->labels) &&
+                valueShape(*change.before) != valueShape(*change.after)) {
+                return false;
+            }
+        }
+    }
+    if (!folderScopeCache_) {
+        return true;
+    }
+    FolderScope& scope = *folderScopeCache_;
+    if (!scope.snapshot.follow(changes, scope.library.tagProperties(), previous.items,
+                               library_.items)) {
+        return false;
+    }
+    // A display library holds exactly the items its snapshot shows, all of them available.
+    scope.library = displayed
+                        ? Library::withContents(scope.library.categories, scope.snapshot.items)
+                        : library_;
+    return true;
+}
+
+LumivexStore::FolderScope LumivexStore::makeFolderScope(const Library& library,
+                                                        LibrarySource source,
+                                                        const std::optional<QString>& folderPath) {
+    Library scope = library;
+    if (source == LibrarySource::folder) {
+        std::optional<QSet<QString>> folders;
+        if (folderPath) {
+            folders = QueryReconciliation::schemaFolders(library, folderPath);
+        }
+        scope = FolderCatalog::displayLibrary(library, folders);
+    }
+    LibraryBrowseSnapshot snapshot(scope, false);
+    return FolderScope{std::move(scope), std::move(snapshot)};
+}
+
+QList<Category> LumivexStore::makeEditableProperties(const Library& library, LibrarySource source,
+                                                     const std::optional<QString>& folderPath) {
+    if (source != LibrarySource::folder) {
+        return library.categories;
+    }
+    return FolderCatalog::displayLibrary(library, QSet<QString>{folderPath.value_or(QString())})
+        .categories;
+}
+
+// The build works on copies of the inputs, which share their items with the store's, and runs
+// its parts side by side; a build still running when another starts is left to finish unheard.
+void LumivexStore::startViewBuild() {
+    if (viewBuild_) {
+        disconnect(viewBuild_, nullptr, this, nullptr);
+        viewBuild_->deleteLater();
+    }
+    auto build = std::make_shared<ViewBuild>();
+    build->browseGeneration = browseGeneration_;
+    build->scopeGeneration = scopeGeneration_;
+    auto work = [build, library = library_, source = source_, folderPath = query_.folderPath,
+                 topLevelOnly = topLevelOnly()] {
+        QFuture<void> scopeWork =
+            QtConcurrent::run([&] { build->scope = makeFolderScope(library, source, folderPath); });
+        QFuture<void> editableWork = QtConcurrent::run(
+            [&] { build->editable = makeEditableProperties(library, source, folderPath); });
+        build->browse.emplace(library, topLevelOnly);
+        scopeWork.waitForFinished();
+        editableWork.waitForFinished();
+        return build;
+    };
+    viewBuild_ = new ViewBuildWatcher(this);
+    connect(viewBuild_, &ViewBuildWatcher::finished, this, &LumivexStore::installViewBuild);
+    viewBuild_->setFuture(QtConcurrent::run(std::move(work)));
+}
+
+void LumivexStore::awaitViewBuild() {
+    if (viewBuild_) {
+        viewBuild_->waitForFinished();
+        installViewBuild();
+    }
+}
+
+// Installs what is still current and not built meanwhile by a read.
+void LumivexStore::installViewBuild() {
+    if (!viewBuild_) {
+        return;
+    }
+    ViewBuildWatcher* watcher = std::exchange(viewBuild_, nullptr);
+    disconnect(watcher, nullptr, this, nullptr);
+    const std::shared_ptr<ViewBuild> built = watcher->result();
+    watcher->deleteLater();
+    if (built->browse && built->browseGeneration == browseGeneration_ && !browseCache_) {
+        browseCache_ = std::move(built->browse);
+    }
+    if (built->scope && built->scopeGeneration == scopeGeneration_) {
+        if (!folderScopeCache_) {
+            folderScopeCache_ = std::move(built->scope);
+        }
+        if (!editableCache_ && source_ == LibrarySource::folder) {
+            editableCache_ = std::move(built->editable);
+        }
+    }
+    if (!readyNotice_) {
+        readyNotice_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                readyNotice_ = false;
+                Q_EMIT derivedViewsReady();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+}  // namespace lumivex
