@@ -122,10 +122,14 @@ void LumivexStore::assignDeletedArchive(const DeletedArchive& archive) {
 
 void LumivexStore::setQuery(const MediaQuery& query) {
     const std::optional<QString> oldFolder = query_.folderPath;
+    // The visible views depend on the query's value alone: an equal query (every commit assigns
+    // the reconciled one) keeps them.
+    if (!(query == query_)) {
+        visibleCache_.reset();
+        visiblePositionsCache_.reset();
+        visibleOrderCache_.reset();
+    }
     query_ = query;
-    visibleCache_.reset();
-    visiblePositionsCache_.reset();
-    visibleOrderCache_.reset();
     if (oldFolder != query_.folderPath) {
         folderScopeCache_.reset();
         editorScopeCache_.reset();

@@ -126,7 +126,7 @@ public:
     // of dropping them; a library just opened has them built off the main thread, and a read
     // before they are ready waits for them.
     // Pending until derivedViewsReady() has been emitted.
-    bool derivedViewsPending() const { return viewBuild_ != nullptr || readyNotice_; }
+    bool derivedViewsPending() const { return viewBuild_ != nullptr || readyNotice_ || buildDue_; }
     const LibraryBrowseSnapshot& browseSnapshot();
     const QList<MediaItem>& visibleItems();
     const QList<QUuid>& visibleOrder();
@@ -239,6 +239,8 @@ private:
                            const std::vector<LibraryBrowseSnapshot::ItemChange>& changes);
     bool topLevelOnly() const;
     void startViewBuild();
+    void startDueViewBuild();
+    void postReadyNotice();
     void awaitViewBuild();
     void installViewBuild();
     static FolderScope makeFolderScope(const Library& library, LibrarySource source,
@@ -349,6 +351,7 @@ private:
     std::optional<QList<Category>> editableCache_;
     ViewBuildWatcher* viewBuild_ = nullptr;
     bool readyNotice_ = false;  // derivedViewsReady() is posted and not yet emitted
+    bool buildDue_ = false;     // a build starts at the next turn unless a library comes first
     // Counted up when the inputs of the browse snapshot or of the scopes change, so that a build
     // started before delivers only what is still current.
     std::uint64_t browseGeneration_ = 0;

@@ -75,7 +75,9 @@ void LumivexStore::libraryAssigned(const Library& previous) {
     }
 }
 
-// After an assignment of the source nothing can follow; the caches are built on the next read.
+// After an assignment of the source nothing can follow. The library that comes with a new source
+// is usually assigned right after it; until then the views count as pending, so that the window
+// does not have the previous library's views built for the new source.
 void LumivexStore::invalidateBrowseCache() {
     browseCache_.reset();
     visibleCache_.reset();
@@ -87,6 +89,16 @@ void LumivexStore::invalidateBrowseCache() {
     editableCache_.reset();
     ++browseGeneration_;
     ++scopeGeneration_;
+    if (!viewBuild_ && !buildDue_) {
+        buildDue_ = true;
+        QMetaObject::invokeMethod(this, &LumivexStore::startDueViewBuild, Qt::QueuedConnection);
+    }
+}
+
+void LumivexStore::startDueViewBuild() {
+    if (buildDue_) {
+        startViewBuild();
+    }
 }
 
 bool LumivexStore::followBrowseCache(
@@ -149,6 +161,7 @@ QList<Category> LumivexStore::makeEditableProperties(const Library& library, Lib
 // The build works on copies of the inputs, which share their items with the store's, and runs
 // its parts side by side; a build still running when another starts is left to finish unheard.
 void LumivexStore::startViewBuild() {
+    buildDue_ = false;
     if (viewBuild_) {
         disconnect(viewBuild_, nullptr, this, nullptr);
         viewBuild_->deleteLater();
@@ -173,6 +186,10 @@ void LumivexStore::startViewBuild() {
 }
 
 void LumivexStore::awaitViewBuild() {
+    if (buildDue_) {
+        buildDue_ = false;  // the reader builds what it needs
+        postReadyNotice();
+    }
     if (viewBuild_) {
         viewBuild_->waitForFinished();
         installViewBuild();
@@ -199,6 +216,10 @@ void LumivexStore::installViewBuild() {
             editableCache_ = std::move(built->editable);
         }
     }
+    postReadyNotice();
+}
+
+void LumivexStore::postReadyNotice() {
     if (!readyNotice_) {
         readyNotice_ = true;
         QMetaObject::invokeMethod(

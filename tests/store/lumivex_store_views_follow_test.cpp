@@ -3,6 +3,8 @@
 #include "store/store_fixture.h"
 #include "support/snapshot_equality.h"
 
+#include <QSignalSpy>
+
 #include <random>
 
 namespace lumivex::test {
@@ -103,6 +105,49 @@ TEST_F(FollowTest, RandomEditsLeaveTheViewsAsABuildWouldMakeThem) {
             ADD_FAILURE() << "round " << round;
         }
     }
+}
+
+}  // namespace
+}  // namespace lumivex::test
+
+namespace lumivex::test {
+namespace {
+
+using ViewBuildTest = StoreTest;
+
+// The views of a library just opened are built off the main thread: a read meanwhile waits for
+// them, an edit before they arrive makes the build that started first deliver nothing, and the
+// window hears once that they are ready.
+TEST_F(ViewBuildTest, OpenedViewsArriveOnceAndAnEarlierBuildDeliversNothingStale) {
+    makeTree();
+    openLibrary();  // writes the catalog that the next open reads
+    QSignalSpy ready(store.get(), &LumivexStore::derivedViewsReady);
+    store->openLibrary(library, false, false);
+    EXPECT_TRUE(store->derivedViewsPending());
+    ASSERT_EQ(store->library().items.size(), 3);
+    const QUuid id = store->library().items.first().id;
+    ASSERT_TRUE(store->setRating(4, id));
+    expectSameSnapshot(store->browseSnapshot(), LibraryBrowseSnapshot(store->library(), false));
+    EXPECT_EQ(store->browseSnapshot().item(id)->rating, 4);
+    EXPECT_EQ(store->folderScope().library,
+              FolderCatalog::displayLibrary(store->library(), std::nullopt));
+    settle();
+    EXPECT_FALSE(store->derivedViewsPending());
+    EXPECT_EQ(ready.size(), 1);
+
+    // A folder filter chosen while the build runs: its scope is not the build's.
+    store->openLibrary(library, false, false);
+    MediaQuery query;
+    query.folderPath = QStringLiteral("sub");
+    store->setQuery(query);
+    EXPECT_EQ(
+        store->folderScope().library,
+        FolderCatalog::displayLibrary(store->library(), QueryReconciliation::schemaFolders(
+                                                            store->library(), query.folderPath)));
+    expectSameSnapshot(store->browseSnapshot(), LibraryBrowseSnapshot(store->library(), false));
+    settle();
+    EXPECT_FALSE(store->derivedViewsPending());
+    EXPECT_EQ(ready.size(), 2);
 }
 
 }  // namespace
