@@ -87,13 +87,17 @@ void storeRatingEditThenViews(benchmark::State& state) {
 BENCHMARK(storeRatingEditThenViews)->Arg(0)->Arg(500)->Unit(benchmark::kMillisecond);
 
 // A search keystroke through the store: the query assigned and the visible order read, the
-// snapshot already built. The text is BM_SearchKeystroke's, so the two differ by the store's part.
+// snapshot already built. The texts are like BM_SearchKeystroke's, so the two differ by the store's
+// part.
 void storeSearchKeystroke(benchmark::State& state) {
     LumivexStore& store = *openStore().store;
     store.visibleOrder();
-    MediaQuery query;
-    query.search = QStringLiteral("img_01");
+    // Two texts in turn: an equal query keeps the visible order it had.
+    const QStringList texts{QStringLiteral("img_01"), QStringLiteral("img_02")};
+    qsizetype next = 0;
     for (auto _ : state) {
+        MediaQuery query;
+        query.search = texts[next++ % 2];
         store.setQuery(query);
         benchmark::DoNotOptimize(store.visibleOrder().size());
     }
@@ -114,6 +118,21 @@ void storeSelectAll(benchmark::State& state) {
     }
 }
 BENCHMARK(storeSelectAll)->Unit(benchmark::kMillisecond);
+
+// A click on the first visible item, then a Shift-click on the last: the range of every visible
+// item added to the selection, with the selected items read.
+void storeSelectRange(benchmark::State& state) {
+    LumivexStore& store = *openStore().store;
+    const QUuid first = store.visibleOrder().first();
+    const QUuid last = store.visibleOrder().last();
+    for (auto _ : state) {
+        store.select(first, Qt::NoModifier);
+        store.select(last, Qt::ShiftModifier);
+        benchmark::DoNotOptimize(store.selectedItems().size());
+    }
+    store.setSelection({});
+}
+BENCHMARK(storeSelectRange)->Unit(benchmark::kMillisecond);
 
 void storeTreeLoad(benchmark::State& state) {
     const QString root = openStore().root;
