@@ -4,6 +4,7 @@
 #include "platform/text_order.h"
 
 #include <QSet>
+
 #include <algorithm>
 #include <iterator>
 #include <vector>
