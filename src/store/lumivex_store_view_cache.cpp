@@ -89,7 +89,7 @@ void LumivexStore::invalidateBrowseCache() {
     editableCache_.reset();
     ++browseGeneration_;
     ++scopeGeneration_;
-    if (!viewBuild_ && !buildDue_) {
+    if (!buildDue_) {
         buildDue_ = true;
         QMetaObject::invokeMethod(this, &LumivexStore::startDueViewBuild, Qt::QueuedConnection);
     }
