@@ -16,14 +16,14 @@ MediaGridModel::MediaGridModel(LumivexStore& store, QObject* parent)
 }
 
 int MediaGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(items_.size());
+    return parent.isValid() ? 0 : static_cast<int>(positions_.size());
 }
 
 QVariant MediaGridModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= items_.size()) {
+    if (!index.isValid() || index.row() >= positions_.size()) {
         return {};
     }
-    const MediaItem& shown = items_.at(index.row());
+    const MediaItem& shown = item(index.row());
     switch (role) {
         case Qt::DisplayRole:
             return shown.filename;
@@ -39,9 +39,9 @@ QVariant MediaGridModel::data(const QModelIndex& index, int role) const {
 std::optional<qsizetype> MediaGridModel::row(const QUuid& id) const {
     if (!rows_) {
         QHash<QUuid, qsizetype> rows;
-        rows.reserve(items_.size());
-        for (qsizetype index = 0; index < items_.size(); ++index) {
-            rows.insert(items_.at(index).id, index);
+        rows.reserve(positions_.size());
+        for (qsizetype index = 0; index < positions_.size(); ++index) {
+            rows.insert(item(index).id, index);
         }
         rows_ = std::move(rows);
     }
@@ -55,7 +55,13 @@ std::optional<qsizetype> MediaGridModel::row(const QUuid& id) const {
 void MediaGridModel::reload() {
     beginResetModel();
     // Empty while the store builds the views of a library just opened; they come with a reload.
-    items_ = store_.derivedViewsPending() ? QList<MediaItem>() : store_.visibleItems();
+    if (store_.derivedViewsPending()) {
+        shown_.clear();
+        positions_.clear();
+    } else {
+        shown_ = store_.browseSnapshot().items;
+        positions_ = store_.visiblePositions();
+    }
     selection_ = store_.selection();
     categories_ = store_.library().categories;
     hasRatingProperty_ = store_.library().ratingProperty().has_value();
@@ -66,8 +72,9 @@ void MediaGridModel::reload() {
 
 void MediaGridModel::selectionUpdated() {
     selection_ = store_.selection();
-    if (!items_.isEmpty()) {
-        Q_EMIT dataChanged(index(0), index(static_cast<int>(items_.size()) - 1), {SelectedRole});
+    if (!positions_.isEmpty()) {
+        Q_EMIT dataChanged(index(0), index(static_cast<int>(positions_.size()) - 1),
+                           {SelectedRole});
     }
 }
 

@@ -128,6 +128,9 @@ public:
     // Pending until derivedViewsReady() has been emitted.
     bool derivedViewsPending() const { return viewBuild_ != nullptr || readyNotice_ || buildDue_; }
     const LibraryBrowseSnapshot& browseSnapshot();
+    // Where the visible items stand in the browse snapshot's items, in display order: the
+    // visible items without copying them.
+    const QList<qsizetype>& visiblePositions();
     const QList<MediaItem>& visibleItems();
     const QList<QUuid>& visibleOrder();
     const MediaItems& selectedItems();
@@ -247,7 +250,6 @@ private:
                                        const std::optional<QString>& folderPath);
     static QList<Category> makeEditableProperties(const Library& library, LibrarySource source,
                                                   const std::optional<QString>& folderPath);
-    const QList<qsizetype>& visiblePositions();
     // The identifiers among `ids` (and `extra`) that the query shows, in its order.
     QList<QUuid> visibleAmong(const QSet<QUuid>& ids, const std::optional<QUuid>& extra);
 
