@@ -37,19 +37,21 @@ QVariant MediaGridModel::data(const QModelIndex& index, int role) const {
 }
 
 std::optional<qsizetype> MediaGridModel::row(const QUuid& id) const {
+    const auto position = positionOf_.constFind(id);
+    if (position == positionOf_.constEnd()) {
+        return std::nullopt;
+    }
+    // The snapshot already finds an item's position by identifier; only the rows of positions
+    // are made here, a plain array rather than a table of every identifier.
     if (!rows_) {
-        QHash<QUuid, qsizetype> rows;
-        rows.reserve(positions_.size());
+        std::vector<qsizetype> rows(static_cast<std::size_t>(shown_.size()), -1);
         for (qsizetype index = 0; index < positions_.size(); ++index) {
-            rows.insert(item(index).id, index);
+            rows[static_cast<std::size_t>(positions_[index])] = index;
         }
         rows_ = std::move(rows);
     }
-    const auto found = rows_->constFind(id);
-    if (found == rows_->constEnd()) {
-        return std::nullopt;
-    }
-    return *found;
+    const qsizetype row = (*rows_)[*position];
+    return row < 0 ? std::nullopt : std::optional<qsizetype>(row);
 }
 
 void MediaGridModel::reload() {
@@ -57,9 +59,11 @@ void MediaGridModel::reload() {
     // Empty while the store builds the views of a library just opened; they come with a reload.
     if (store_.derivedViewsPending()) {
         shown_.clear();
+        positionOf_.clear();
         positions_.clear();
     } else {
         shown_ = store_.browseSnapshot().items;
+        positionOf_ = store_.browseSnapshot().positions;
         positions_ = store_.visiblePositions();
     }
     selection_ = store_.selection();

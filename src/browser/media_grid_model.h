@@ -7,7 +7,9 @@
 #include <QSet>
 #include <QUuid>
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace lumivex {
 
@@ -45,12 +47,13 @@ private:
 
     LumivexStore& store_;
     MediaItems shown_;
+    QHash<QUuid, std::uint32_t> positionOf_;  // the snapshot's, shared
     QList<qsizetype> positions_;
     QSet<QUuid> selection_;
     QList<Category> categories_;
     bool hasRatingProperty_ = false;
     QString root_;
-    mutable std::optional<QHash<QUuid, qsizetype>> rows_;
+    mutable std::optional<std::vector<qsizetype>> rows_;  // per snapshot position, -1 if hidden
 };
 
 }  // namespace lumivex
