@@ -18,8 +18,8 @@ class LumivexStore;
 // The store's visible items, in display order, as rows for the media grid, with what a card
 // draws besides its item: whether it is selected, the library's properties and whether it has a
 // rating property. Follows the store's change signals; a reset costs no work per item (the rows
-// are the store's positions in the browse snapshot's shared items, the row index by identifier is
-// built only when asked for). Main thread.
+// are the store's positions in the browse snapshot's shared items, the rows of positions are laid
+// out only when asked for). Main thread.
 class MediaGridModel final : public QAbstractListModel {
     Q_OBJECT
 
