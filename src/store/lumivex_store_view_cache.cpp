@@ -4,6 +4,7 @@
 
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
 #include <utility>
 
 namespace lumivex {
@@ -24,6 +25,26 @@ std::pair<QStringList, QStringList> valueShape(const MediaItem& item) {
         }
     }
     return {used, several};
+}
+
+// Whether the query keeps and orders the changed item as before: every field it reads of the
+// item is unchanged. (A search reads the notes and values; the name, the only other text it reads,
+// never changes in place.)
+bool sameForQuery(const MediaItem& before, const MediaItem& after, const MediaQuery& query) {
+    MediaItem read = after;
+    const bool searching = !query.search.isEmpty();
+    if (query.minimumRating <= 0 && !query.unratedOnly && query.sort != SortOrder::rating &&
+        !query.sortCategory) {
+        read.rating = before.rating;
+    }
+    if (!searching) {
+        read.notes = before.notes;
+    }
+    if (!searching && !query.unclassifiedOnly && query.facets.empty() &&
+        query.emptyFacets.isEmpty() && !query.sortCategory) {
+        read.labels = before.labels;
+    }
+    return read == before;
 }
 
 bool sameProperties(const Library& a, const Library& b) {
@@ -52,8 +73,8 @@ bool LumivexStore::topLevelOnly() const {
 // has them built off the main thread, so the window can draw while they are made.
 void LumivexStore::libraryAssigned(const Library& previous) {
     visibleCache_.reset();
-    visiblePositionsCache_.reset();
-    visibleOrderCache_.reset();
+    std::optional<QList<qsizetype>> positions = std::exchange(visiblePositionsCache_, std::nullopt);
+    std::optional<QList<QUuid>> order = std::exchange(visibleOrderCache_, std::nullopt);
     selectedCache_.reset();
     editorScopeCache_.reset();
     ++browseGeneration_;
@@ -68,6 +89,13 @@ void LumivexStore::libraryAssigned(const Library& previous) {
     }
     if (!changes || (browseCache_ && !followBrowseCache(previous, *changes))) {
         browseCache_.reset();
+    } else if (browseCache_ &&
+               std::all_of(changes->cbegin(), changes->cend(), [this](const auto& change) {
+                   return sameForQuery(*change.before, *change.after, query_);
+               })) {
+        // The snapshot followed and no changed item moved in or out of the visible order.
+        visiblePositionsCache_ = std::move(positions);
+        visibleOrderCache_ = std::move(order);
     }
     if (!changes || !followFolderScope(previous, *changes)) {
         folderScopeCache_.reset();

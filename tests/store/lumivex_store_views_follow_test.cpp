@@ -59,16 +59,27 @@ protected:
 
 TEST_F(FollowTest, RandomEditsLeaveTheViewsAsABuildWouldMakeThem) {
     std::mt19937 random(5);
-    MediaQuery query;
-    query.sort = SortOrder::rating;
-    store->setQuery(query);
+    // Queries that read ratings, notes, values, or none of them: the visible order of each is
+    // kept or made again after an edit.
+    QList<MediaQuery> queries(4);
+    queries[0].sort = SortOrder::rating;
+    queries[1].search = QStringLiteral("메모 1");
+    queries[2].minimumRating = 2;
+    queries[3].unclassifiedOnly = true;
+    queries.append(MediaQuery());
     const QStringList values{QStringLiteral("엄마"), QStringLiteral("아빠"),
                              QStringLiteral("바다")};
     const QStringList paths{QString(), QStringLiteral("x"), QStringLiteral("z")};
     expectViewsAsBuilt();
     for (int round = 0; round < 60 && !HasFailure(); ++round) {
+        MediaQuery query = queries[static_cast<qsizetype>(random() % queries.size())];
+        query.folderPath = store->query().folderPath;
+        store->setQuery(query);
+        store->setQuery(MediaQuery());  // something visible to edit
         const QList<QUuid> visible = store->visibleOrder();
         ASSERT_FALSE(visible.isEmpty());
+        store->setQuery(query);
+        store->visibleOrder();
         const QUuid chosen = visible[static_cast<qsizetype>(random() % visible.size())];
         store->setSelection({chosen, visible.first()});
         const Category target =
