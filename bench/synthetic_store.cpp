@@ -4,6 +4,7 @@
 #include "catalog/library_state.h"
 #include "synthetic_library.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QSet>
 
@@ -36,6 +37,10 @@ SyntheticStore::SyntheticStore() {
 
 void SyntheticStore::open() {
     store->openLibrary(root, false, false);
+    // The views of the opened library come from worker threads through the event loop.
+    while (store->derivedViewsPending()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    }
 }
 
 }  // namespace lumivex::bench

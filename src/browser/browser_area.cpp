@@ -201,7 +201,7 @@ void BrowserArea::refreshHeading() {
     scope_->setText(scope);
     scope_->setToolTip(scopeHelp(store_));
     scope_->setVisible(!scope.isEmpty());
-    const qsizetype visible = store_.visibleItems().size();
+    const qsizetype visible = store_.visiblePositions().size();
     count_->setText(QString::number(visible));
     selectAll_->setEnabled(visible > 0 && !store_.locked() && !store_.deleting() &&
                            !store_.deletionRequest());

@@ -122,7 +122,7 @@ BrowserContent browserContent(LumivexStore& store) {
         return store.source() == LibrarySource::photos ? BrowserContent::photosEmpty
                                                        : BrowserContent::emptyFolder;
     }
-    return store.visibleItems().isEmpty() ? BrowserContent::noMatch : BrowserContent::grid;
+    return store.visiblePositions().isEmpty() ? BrowserContent::noMatch : BrowserContent::grid;
 }
 
 EmptyState* makeEmptyState(BrowserContent content, LumivexStore& store, QWidget* parent) {

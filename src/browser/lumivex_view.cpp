@@ -211,11 +211,8 @@ void LumivexView::movePreview(GridNavigationDirection direction) {
     if (order[target] == state_.preview()->id) {
         return;
     }
-    const QList<MediaItem>& visible = store_.visibleItems();
-    const auto found = std::find_if(visible.begin(), visible.end(), [&](const MediaItem& item) {
-        return item.id == order[target];
-    });
-    if (found == visible.end()) {
+    const MediaItem* found = store_.browseSnapshot().item(order[target]);
+    if (found == nullptr) {
         return;
     }
     const MediaItem item = *found;

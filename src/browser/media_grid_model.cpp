@@ -10,19 +10,20 @@ MediaGridModel::MediaGridModel(LumivexStore& store, QObject* parent)
                               &LumivexStore::sourceChanged, &LumivexStore::rootChanged}) {
         connect(&store_, signal, this, &MediaGridModel::reload);
     }
+    connect(&store_, &LumivexStore::derivedViewsReady, this, &MediaGridModel::reload);
     connect(&store_, &LumivexStore::selectionChanged, this, &MediaGridModel::selectionUpdated);
     reload();
 }
 
 int MediaGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(items_.size());
+    return parent.isValid() ? 0 : static_cast<int>(positions_.size());
 }
 
 QVariant MediaGridModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= items_.size()) {
+    if (!index.isValid() || index.row() >= positions_.size()) {
         return {};
     }
-    const MediaItem& shown = items_.at(index.row());
+    const MediaItem& shown = item(index.row());
     switch (role) {
         case Qt::DisplayRole:
             return shown.filename;
@@ -36,24 +37,35 @@ QVariant MediaGridModel::data(const QModelIndex& index, int role) const {
 }
 
 std::optional<qsizetype> MediaGridModel::row(const QUuid& id) const {
+    const auto position = positionOf_.constFind(id);
+    if (position == positionOf_.constEnd()) {
+        return std::nullopt;
+    }
+    // The snapshot already finds an item's position by identifier; only the rows of positions
+    // are made here, a plain array rather than a table of every identifier.
     if (!rows_) {
-        QHash<QUuid, qsizetype> rows;
-        rows.reserve(items_.size());
-        for (qsizetype index = 0; index < items_.size(); ++index) {
-            rows.insert(items_.at(index).id, index);
+        std::vector<qsizetype> rows(static_cast<std::size_t>(shown_.size()), -1);
+        for (qsizetype index = 0; index < positions_.size(); ++index) {
+            rows[static_cast<std::size_t>(positions_[index])] = index;
         }
         rows_ = std::move(rows);
     }
-    const auto found = rows_->constFind(id);
-    if (found == rows_->constEnd()) {
-        return std::nullopt;
-    }
-    return *found;
+    const qsizetype row = (*rows_)[*position];
+    return row < 0 ? std::nullopt : std::optional<qsizetype>(row);
 }
 
 void MediaGridModel::reload() {
     beginResetModel();
-    items_ = store_.visibleItems();
+    // Empty while the store builds the views of a library just opened; they come with a reload.
+    if (store_.derivedViewsPending()) {
+        shown_.clear();
+        positionOf_.clear();
+        positions_.clear();
+    } else {
+        shown_ = store_.browseSnapshot().items;
+        positionOf_ = store_.browseSnapshot().positions;
+        positions_ = store_.visiblePositions();
+    }
     selection_ = store_.selection();
     categories_ = store_.library().categories;
     hasRatingProperty_ = store_.library().ratingProperty().has_value();
@@ -64,8 +76,9 @@ void MediaGridModel::reload() {
 
 void MediaGridModel::selectionUpdated() {
     selection_ = store_.selection();
-    if (!items_.isEmpty()) {
-        Q_EMIT dataChanged(index(0), index(static_cast<int>(items_.size()) - 1), {SelectedRole});
+    if (!positions_.isEmpty()) {
+        Q_EMIT dataChanged(index(0), index(static_cast<int>(positions_.size()) - 1),
+                           {SelectedRole});
     }
 }
 

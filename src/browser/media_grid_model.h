@@ -7,7 +7,9 @@
 #include <QSet>
 #include <QUuid>
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace lumivex {
 
@@ -15,8 +17,9 @@ class LumivexStore;
 
 // The store's visible items, in display order, as rows for the media grid, with what a card
 // draws besides its item: whether it is selected, the library's properties and whether it has a
-// rating property. Follows the store's change signals; a reset costs no work per item (the list is
-// shared, the row index by identifier is built only when asked for). Main thread.
+// rating property. Follows the store's change signals; a reset costs no work per item (the rows
+// are the store's positions in the browse snapshot's shared items, the rows of positions are laid
+// out only when asked for). Main thread.
 class MediaGridModel final : public QAbstractListModel {
     Q_OBJECT
 
@@ -29,11 +32,10 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
     LumivexStore& store() const { return store_; }
-    const QList<MediaItem>& items() const { return items_; }
-    const MediaItem& item(qsizetype row) const { return items_.at(row); }
+    const MediaItem& item(qsizetype row) const { return shown_.at(positions_.at(row)); }
     // The row of a visible item.
     std::optional<qsizetype> row(const QUuid& id) const;
-    bool isSelected(qsizetype row) const { return selection_.contains(items_.at(row).id); }
+    bool isSelected(qsizetype row) const { return selection_.contains(item(row).id); }
     const QSet<QUuid>& selection() const { return selection_; }
     const QList<Category>& categories() const { return categories_; }
     bool hasRatingProperty() const { return hasRatingProperty_; }
@@ -44,12 +46,14 @@ private:
     void selectionUpdated();
 
     LumivexStore& store_;
-    QList<MediaItem> items_;
+    MediaItems shown_;
+    QHash<QUuid, std::uint32_t> positionOf_;  // the snapshot's, shared
+    QList<qsizetype> positions_;
     QSet<QUuid> selection_;
     QList<Category> categories_;
     bool hasRatingProperty_ = false;
     QString root_;
-    mutable std::optional<QHash<QUuid, qsizetype>> rows_;
+    mutable std::optional<std::vector<qsizetype>> rows_;  // per snapshot position, -1 if hidden
 };
 
 }  // namespace lumivex

@@ -60,7 +60,7 @@ std::optional<qsizetype> MediaGridView::position(const QUuid& id) const {
 
 QList<QUuid> MediaGridView::slice(qsizetype first, qsizetype last) const {
     QList<QUuid> ids;
-    for (qsizetype row = std::max<qsizetype>(first, 0); row <= last && row < model_->items().size();
+    for (qsizetype row = std::max<qsizetype>(first, 0); row <= last && row < model_->rowCount();
          ++row) {
         ids.append(model_->item(row).id);
     }

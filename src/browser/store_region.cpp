@@ -1,12 +1,14 @@
 #include "browser/store_region.h"
 
 #include "browser/window_state.h"
+#include "store/lumivex_store.h"
 
 namespace lumivex {
 
 StoreRegion::StoreRegion(LumivexStore& store, WindowState& state, QWidget* parent)
     : QWidget(parent), store_(store), state_(state) {
     connect(&state_, &WindowState::changed, this, &StoreRegion::scheduleRefresh);
+    connect(&store_, &LumivexStore::derivedViewsReady, this, &StoreRegion::scheduleRefresh);
 }
 
 void StoreRegion::scheduleRefresh() {
@@ -15,7 +17,14 @@ void StoreRegion::scheduleRefresh() {
         return;
     }
     scheduled_ = true;
-    QMetaObject::invokeMethod(this, &StoreRegion::refreshIfStale, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &StoreRegion::refreshWhenReady, Qt::QueuedConnection);
+}
+
+void StoreRegion::refreshWhenReady() {
+    scheduled_ = false;
+    if (!store_.derivedViewsPending()) {
+        refreshIfStale();
+    }
 }
 
 void StoreRegion::refreshIfStale() {
@@ -29,7 +38,7 @@ void StoreRegion::refreshIfStale() {
 
 void StoreRegion::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    refreshIfStale();
+    refreshWhenReady();
 }
 
 }  // namespace lumivex

@@ -9,20 +9,23 @@ class WindowState;
 
 // A region of the main window drawn from the store and the window's state. Each change signal
 // only marks it stale; it redraws once when the event loop next turns, so an action that writes
-// the query several times redraws it once. Main thread.
+// the query several times redraws it once. While the store builds its views off the main
+// thread the region keeps what it shows and redraws when they are ready. Main thread.
 class StoreRegion : public QWidget {
     Q_OBJECT
 
 public:
     StoreRegion(LumivexStore& store, WindowState& state, QWidget* parent = nullptr);
 
-    // Redraws now when stale (tests and the first show use it).
+    // Redraws now when stale (tests use it), waiting for views still being built.
     void refreshIfStale();
 
 protected:
     // Marks the region stale and schedules the redraw.
     void scheduleRefresh();
     virtual void refresh() = 0;
+    // Redraws when stale and the store's views are ready.
+    void refreshWhenReady();
     void showEvent(QShowEvent* event) override;
 
     LumivexStore& store_;

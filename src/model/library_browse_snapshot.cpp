@@ -3,6 +3,8 @@
 #include "model/video_duration_range.h"
 #include "platform/text_order.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <iterator>
 #include <vector>
@@ -83,16 +85,72 @@ std::vector<std::uint32_t> nameRanks(const MediaItems& items) {
     return ranks;
 }
 
-void countDuration(std::map<VideoDurationPreset, qsizetype>& counts, const MediaItem& item) {
+// Adds the item to its length bucket (`sign` 1) or takes it out (-1); an empty bucket has no entry.
+void countDuration(std::map<VideoDurationPreset, qsizetype>& counts, const MediaItem& item,
+                   int sign) {
     if (item.kind != MediaKind::video || !item.duration) {
         return;
     }
     for (VideoDurationPreset preset : allVideoDurationPresets) {
         if (range(preset).contains(*item.duration)) {
-            ++counts[preset];
+            if ((counts[preset] += sign) == 0) {
+                counts.erase(preset);
+            }
             return;
         }
     }
+}
+
+// Per property identifier text, how often each normal form of a value was gained (positive)
+// or lost (negative) by the changed items.
+using ValueDeltas = QHash<QString, QHash<QString, qsizetype>>;
+
+void addValues(ValueDeltas& deltas, const Labels& labels, int sign) {
+    for (const auto& [key, values] : labels) {
+        QHash<QString, qsizetype>& counts = deltas[key];
+        for (const QString& value : values) {
+            counts[TextOrder::nfc(value)] += sign;
+        }
+    }
+}
+
+// Per property identifier text, the values of the lists that changed, before and after.
+using TouchedValues = QHash<QString, QSet<QString>>;
+
+void touchValues(TouchedValues& touched, const Labels& before, const Labels& after) {
+    const auto touch = [&touched](const Labels& labels, const Labels& other) {
+        for (const auto& [key, values] : labels) {
+            const auto found = other.find(key);
+            if (found == other.end() || found->second != values) {
+                for (const QString& value : values) {
+                    touched[key].insert(value);
+                }
+            }
+        }
+    };
+    touch(before, after);
+    touch(after, before);
+}
+
+// Whether every touched value is declared by its property, so that the property's option list
+// (declared options, then the undeclared values in use, each in the spelling met first) stays.
+bool declaredOnly(const TouchedValues& touched, const QList<Category>& tagProperties) {
+    for (const Category& property : tagProperties) {
+        const auto values = touched.constFind(property.idText());
+        if (values == touched.constEnd()) {
+            continue;
+        }
+        QSet<QString> declared;
+        for (const QString& option : property.options) {
+            declared.insert(TextOrder::nfc(option));
+        }
+        for (const QString& value : *values) {
+            if (!declared.contains(TextOrder::nfc(value))) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 // Adds the folder and its ancestors, keyed by NFC and spelled as first seen.
@@ -124,10 +182,7 @@ LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLev
     for (qsizetype i = 0; i < items.size(); ++i) {
         const MediaItem& shown = items.at(i);
         positions.insert(shown.id, static_cast<std::uint32_t>(i));
-        photoCount += shown.kind == MediaKind::photo ? 1 : 0;
-        countDuration(videoDurationCounts, shown);
-        unratedCount += shown.rating == 0 ? 1 : 0;
-        unclassifiedCount += shown.isUnclassified() ? 1 : 0;
+        countItem(shown, 1);
         const QString folder = shown.folder();
         queryKeys.folderOfItem.push_back(folderKeys.index(folder));
         addFolder(folders, folder, queryKeys.folders[queryKeys.folderOfItem.back()]);
@@ -155,6 +210,101 @@ LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLev
             options.append({option, counts.value(TextOrder::nfc(option), 0)});
         }
         labels[property.id] = std::move(options);
+    }
+}
+
+std::optional<std::vector<LibraryBrowseSnapshot::ItemChange>> LibraryBrowseSnapshot::itemChanges(
+    const MediaItems& before, const MediaItems& after) {
+    if (before.size() != after.size()) {
+        return std::nullopt;
+    }
+    std::vector<ItemChange> changes;
+    for (qsizetype chunk = 0; chunk < before.chunkCount(); ++chunk) {
+        if (before.sharesChunkWith(after, chunk)) {
+            continue;
+        }
+        const qsizetype end = std::min(before.size(), (chunk + 1) * MediaItems::chunkCapacity);
+        for (qsizetype i = chunk * MediaItems::chunkCapacity; i < end; ++i) {
+            const MediaItem& old = before[i];
+            const MediaItem& now = after[i];
+            if (old == now) {
+                continue;
+            }
+            if (old.id != now.id || old.filename != now.filename ||
+                old.available != now.available) {
+                return std::nullopt;
+            }
+            changes.push_back({&old, &now});
+        }
+    }
+    return changes;
+}
+
+bool LibraryBrowseSnapshot::follow(const std::vector<ItemChange>& changes,
+                                   const QList<Category>& tagProperties, const MediaItems& before,
+                                   const MediaItems& after) {
+    std::vector<std::pair<qsizetype, const ItemChange*>> shown;
+    // The option lists take the values of every item, the counts those of the shown ones.
+    TouchedValues touched;
+    ValueDeltas deltas;
+    for (const ItemChange& change : changes) {
+        const bool relabelled = !(change.before->labels == change.after->labels);
+        if (relabelled) {
+            touchValues(touched, change.before->labels, change.after->labels);
+        }
+        const auto found = positions.constFind(change.after->id);
+        if (found == positions.constEnd()) {
+            continue;
+        }
+        shown.emplace_back(*found, &change);
+        if (relabelled) {
+            addValues(deltas, change.before->labels, -1);
+            addValues(deltas, change.after->labels, 1);
+        }
+    }
+    if (!declaredOnly(touched, tagProperties)) {
+        return false;
+    }
+    std::sort(shown.begin(), shown.end());
+    std::vector<std::pair<qsizetype, const MediaItem*>> searched;
+    for (const auto& [position, change] : shown) {
+        countItem(*change->before, -1);
+        countItem(*change->after, 1);
+        if (change->before->notes != change->after->notes ||
+            !(change->before->labels == change->after->labels)) {
+            searched.emplace_back(position, change->after);
+        }
+    }
+    videoCount = items.size() - photoCount;
+    queryKeys.searchTexts.replaceEntries(searched);
+    followLabels(deltas, tagProperties);
+    if (items.sharesAllItemsWith(before)) {
+        items = after;
+    } else {
+        for (const auto& [position, change] : shown) {
+            items[position] = *change->after;
+        }
+    }
+    return true;
+}
+
+void LibraryBrowseSnapshot::countItem(const MediaItem& item, int sign) {
+    photoCount += item.kind == MediaKind::photo ? sign : 0;
+    countDuration(videoDurationCounts, item, sign);
+    unratedCount += item.rating == 0 ? sign : 0;
+    unclassifiedCount += item.isUnclassified() ? sign : 0;
+}
+
+void LibraryBrowseSnapshot::followLabels(const QHash<QString, QHash<QString, qsizetype>>& deltas,
+                                         const QList<Category>& tagProperties) {
+    for (const Category& property : tagProperties) {
+        const auto changed = deltas.constFind(property.idText());
+        if (changed == deltas.constEnd()) {
+            continue;
+        }
+        for (auto& [option, count] : labels[property.id]) {
+            count += changed->value(TextOrder::nfc(option), 0);
+        }
     }
 }
 

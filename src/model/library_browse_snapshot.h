@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -21,7 +22,8 @@ namespace lumivex {
 // Everything the browser draws from one library, computed at once so that views never walk the
 // library: the shown items, their positions, the sidebar counts, the folder menu and the option
 // counts, plus per-item keys that let the browse query filter and sort without collating.
-// Built whole on the main thread after each library or scope change, and never changed.
+// Built whole after a library or scope change; after an edit that changed items in place it
+// follows the edit instead, giving what a build of the edited library would.
 struct LibraryBrowseSnapshot {
     using OptionCount = std::pair<QString, qsizetype>;
 
@@ -34,7 +36,26 @@ struct LibraryBrowseSnapshot {
         std::vector<std::uint32_t> nameRanks;  // the file name's place in the localized order
     };
 
+    // One item that an edit changed in place: the same identifier, file name and availability
+    // at the same place of the list. The pointers are valid while both lists live unchanged.
+    struct ItemChange {
+        const MediaItem* before = nullptr;
+        const MediaItem* after = nullptr;
+    };
+
     LibraryBrowseSnapshot(const Library& library, bool topLevelOnly);
+
+    // The items that differ between two item lists, or nothing when the lists differ in more
+    // than items changed in place (items added, removed, moved, renamed, made unavailable).
+    // Chunks the lists share are not looked at.
+    static std::optional<std::vector<ItemChange>> itemChanges(const MediaItems& before,
+                                                              const MediaItems& after);
+    // Brings the snapshot of the library whose items were `before` up to date with the library
+    // whose items are `after`, which has the same properties (`tagProperties`) and differs only
+    // by `changes`. Returns false and changes nothing when a changed value is not among its
+    // property's declared options: the option lists may change, so the snapshot must be built.
+    bool follow(const std::vector<ItemChange>& changes, const QList<Category>& tagProperties,
+                const MediaItems& before, const MediaItems& after);
 
     MediaItems items;
     QHash<QUuid, std::uint32_t> positions;  // a library holds far fewer than 2^32 items
@@ -50,6 +71,12 @@ struct LibraryBrowseSnapshot {
 
     // The shown item with this identifier (the lookup by identifier), or null.
     const MediaItem* item(const QUuid& id) const;
+
+private:
+    // Adds the item to the counts (`sign` 1) or takes it out (-1).
+    void countItem(const MediaItem& item, int sign);
+    void followLabels(const QHash<QString, QHash<QString, qsizetype>>& deltas,
+                      const QList<Category>& tagProperties);
 };
 
 }  // namespace lumivex

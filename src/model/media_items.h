@@ -149,6 +149,11 @@ public:
 
     // Whether both hold the very same chunks, which makes them equal without looking at items.
     bool sharesAllItemsWith(const MediaItems& other) const;
+    // The same for the one chunk at `chunk` (false when either list has no such chunk).
+    bool sharesChunkWith(const MediaItems& other, qsizetype chunk) const {
+        return chunk < chunks_.size() && chunk < other.chunks_.size() &&
+               chunks_[chunk] == other.chunks_[chunk];
+    }
     bool operator==(const MediaItems& other) const;
 
 private:

@@ -44,6 +44,50 @@ void SearchTextIndex::finish() {
     }
 }
 
+void SearchTextIndex::replaceEntries(
+    const std::vector<std::pair<qsizetype, const MediaItem*>>& entries) {
+    if (entries.empty()) {
+        return;
+    }
+    SearchTextIndex rebuilt;
+    rebuilt.texts_.reserve(texts_.size());
+    rebuilt.starts_.reserve(starts_.size());
+    rebuilt.unitCounts_ = unitCounts_;
+    qsizetype next = 0;
+    for (const auto& [entry, item] : entries) {
+        rebuilt.appendEntries(*this, next, entry);
+        rebuilt.countUnits(entryTexts(entry), -1);
+        const qsizetype from = rebuilt.texts_.size();
+        rebuilt.addItem(*item);
+        rebuilt.countUnits(QStringView(rebuilt.texts_).mid(from), 1);
+        next = entry + 1;
+    }
+    rebuilt.appendEntries(*this, next, entryCount());
+    rebuilt.foldedValues_ = {};
+    *this = std::move(rebuilt);
+}
+
+void SearchTextIndex::appendEntries(const SearchTextIndex& source, qsizetype from, qsizetype to) {
+    if (from >= to) {
+        return;
+    }
+    const qsizetype begin = source.starts_[static_cast<std::size_t>(from)];
+    const qsizetype end = to < source.entryCount() ? source.starts_[static_cast<std::size_t>(to)]
+                                                   : source.texts_.size();
+    const qsizetype shift = texts_.size() - begin;
+    for (qsizetype entry = from; entry < to; ++entry) {
+        starts_.push_back(
+            static_cast<std::uint32_t>(source.starts_[static_cast<std::size_t>(entry)] + shift));
+    }
+    texts_.append(QStringView(source.texts_).mid(begin, end - begin));
+}
+
+void SearchTextIndex::countUnits(QStringView texts, int sign) {
+    for (const QChar unit : texts) {
+        unitCounts_[bucketOf(unit)] += static_cast<std::uint32_t>(sign);
+    }
+}
+
 // A few kilobytes of counts rather than one per possible unit: units that share a bucket only
 // make the choice of the rarest one less sharp.
 std::size_t SearchTextIndex::bucketOf(QChar unit) {

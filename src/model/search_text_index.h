@@ -5,6 +5,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace lumivex {
@@ -22,6 +23,9 @@ public:
     void addItem(const MediaItem& item);
     // Releases the room that building reserved beyond what the texts need.
     void finish();
+    // Replaces the entries at these places (ascending, each once) by those of the items, as if
+    // the index had been built with them; one pass over the texts.
+    void replaceEntries(const std::vector<std::pair<qsizetype, const MediaItem*>>& entries);
 
     qsizetype entryCount() const { return static_cast<qsizetype>(starts_.size()); }
     // Marks, for every entry one of whose texts contains `foldedNeedle`, its element of `hits`
@@ -30,8 +34,13 @@ public:
     // The texts of one entry, each followed by U+0000.
     QStringView entryTexts(qsizetype entry) const;
 
+    bool operator==(const SearchTextIndex&) const = default;
+
 private:
     void addText(QStringView foldedText);
+    // Appends the entries [from, to) of `source`.
+    void appendEntries(const SearchTextIndex& source, qsizetype from, qsizetype to);
+    void countUnits(QStringView texts, int sign);
     static std::size_t bucketOf(QChar unit);
     // The place in `needle` of its unit that occurs least often in the texts.
     qsizetype rarestUnit(QStringView needle) const;

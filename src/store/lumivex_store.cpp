@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include <utility>
+
 namespace lumivex {
 
 namespace {
@@ -62,8 +64,8 @@ LumivexStore::~LumivexStore() {
 }
 
 void LumivexStore::assignLibrary(const Library& library) {
-    library_ = library;
-    invalidateBrowseCache();
+    const Library previous = std::exchange(library_, library);
+    libraryAssigned(previous);
     Q_EMIT libraryChanged();
 }
 
@@ -118,25 +120,21 @@ void LumivexStore::assignDeletedArchive(const DeletedArchive& archive) {
     Q_EMIT deletedArchiveChanged();
 }
 
-void LumivexStore::invalidateBrowseCache() {
-    browseCache_.reset();
-    visibleCache_.reset();
-    visiblePositionsCache_.reset();
-    visibleOrderCache_.reset();
-    selectedCache_.reset();
-    folderScopeCache_.reset();
-    editorScopeCache_.reset();
-}
-
 void LumivexStore::setQuery(const MediaQuery& query) {
     const std::optional<QString> oldFolder = query_.folderPath;
+    // The visible views depend on the query's value alone: an equal query (every commit assigns
+    // the reconciled one) keeps them.
+    if (!(query == query_)) {
+        visibleCache_.reset();
+        visiblePositionsCache_.reset();
+        visibleOrderCache_.reset();
+    }
     query_ = query;
-    visibleCache_.reset();
-    visiblePositionsCache_.reset();
-    visibleOrderCache_.reset();
     if (oldFolder != query_.folderPath) {
         folderScopeCache_.reset();
         editorScopeCache_.reset();
+        editableCache_.reset();
+        ++scopeGeneration_;
     }
     Q_EMIT queryChanged();
 }

@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace lumivex {
 
@@ -120,8 +121,16 @@ public:
     // Opens the photo library's folder in the file manager.
     void showPhotosFolder();
 
-    // Derived views, computed on first read and kept until an input is assigned.
+    // Derived views, computed on first read and kept until an input is assigned. An edit that
+    // changes items in place brings the browse snapshot and the folder scope up to date instead
+    // of dropping them; a library just opened has them built off the main thread, and a read
+    // before they are ready waits for them.
+    // Pending until derivedViewsReady() has been emitted.
+    bool derivedViewsPending() const { return viewBuild_ != nullptr || readyNotice_ || buildDue_; }
     const LibraryBrowseSnapshot& browseSnapshot();
+    // Where the visible items stand in the browse snapshot's items, in display order: the
+    // visible items without copying them.
+    const QList<qsizetype>& visiblePositions();
     const QList<MediaItem>& visibleItems();
     const QList<QUuid>& visibleOrder();
     const MediaItems& selectedItems();
@@ -199,6 +208,8 @@ Q_SIGNALS:
     void deletingChanged();
     void deletedArchiveChanged();
     void metadataHistoryChanged();
+    // The views built off the main thread are in place (posted, never during a read).
+    void derivedViewsReady();
 
 private:
     // What a running scan was started for.
@@ -220,8 +231,25 @@ private:
     void assignDeletionRequest(const std::optional<DeletionRequest>& request);
     void assignDeleting(bool value);
     void assignDeletedArchive(const DeletedArchive& archive);
+    // Caches and their road after an assignment of the library or the source.
+    struct ViewBuild;
+    using ViewBuildWatcher = QFutureWatcher<std::shared_ptr<ViewBuild>>;
+    void libraryAssigned(const Library& previous);
     void invalidateBrowseCache();
-    const QList<qsizetype>& visiblePositions();
+    bool followBrowseCache(const Library& previous,
+                           const std::vector<LibraryBrowseSnapshot::ItemChange>& changes);
+    bool followFolderScope(const Library& previous,
+                           const std::vector<LibraryBrowseSnapshot::ItemChange>& changes);
+    bool topLevelOnly() const;
+    void startViewBuild();
+    void startDueViewBuild();
+    void postReadyNotice();
+    void awaitViewBuild();
+    void installViewBuild();
+    static FolderScope makeFolderScope(const Library& library, LibrarySource source,
+                                       const std::optional<QString>& folderPath);
+    static QList<Category> makeEditableProperties(const Library& library, LibrarySource source,
+                                                  const std::optional<QString>& folderPath);
     // The identifiers among `ids` (and `extra`) that the query shows, in its order.
     QList<QUuid> visibleAmong(const QSet<QUuid>& ids, const std::optional<QUuid>& extra);
 
@@ -321,6 +349,15 @@ private:
     std::optional<MediaItems> selectedCache_;
     std::optional<FolderScope> folderScopeCache_;
     std::optional<Library> editorScopeCache_;
+    // The editable properties of a folder library: same inputs as the folder scope.
+    std::optional<QList<Category>> editableCache_;
+    ViewBuildWatcher* viewBuild_ = nullptr;
+    bool readyNotice_ = false;  // derivedViewsReady() is posted and not yet emitted
+    bool buildDue_ = false;     // a build starts at the next turn unless a library comes first
+    // Counted up when the inputs of the browse snapshot or of the scopes change, so that a build
+    // started before delivers only what is still current.
+    std::uint64_t browseGeneration_ = 0;
+    std::uint64_t scopeGeneration_ = 0;
 };
 
 }  // namespace lumivex

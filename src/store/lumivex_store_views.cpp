@@ -1,15 +1,14 @@
 #include "catalog/folder_catalog.h"
 #include "store/lumivex_store.h"
-#include "store/query_reconciliation.h"
 
 #include <algorithm>
 
 namespace lumivex {
 
 const LibraryBrowseSnapshot& LumivexStore::browseSnapshot() {
+    awaitViewBuild();
     if (!browseCache_) {
-        const bool topLevelOnly = source_ == LibrarySource::folder && !library_.includeSubfolders;
-        browseCache_.emplace(library_, topLevelOnly);
+        browseCache_.emplace(library_, topLevelOnly());
     }
     return *browseCache_;
 }
@@ -98,7 +97,7 @@ QList<QUuid> LumivexStore::visibleAmong(const QSet<QUuid>& ids, const std::optio
         }
         return visible;
     }
-    const bool topLevelOnly = source_ == LibrarySource::folder && !library_.includeSubfolders;
+    const bool topLevelOnly = this->topLevelOnly();
     // Taken from a copy, the candidates share the library's chunks up to the first item left out,
     // and with them the search texts those chunks keep folded.
     MediaItems candidates = library_.items;
@@ -138,17 +137,9 @@ QString LumivexStore::redoMetadataTitle() const {
 }
 
 const LumivexStore::FolderScope& LumivexStore::folderScope() {
+    awaitViewBuild();
     if (!folderScopeCache_) {
-        Library scope = library_;
-        if (source_ == LibrarySource::folder) {
-            std::optional<QSet<QString>> folders;
-            if (query_.folderPath) {
-                folders = QueryReconciliation::schemaFolders(library_, query_.folderPath);
-            }
-            scope = FolderCatalog::displayLibrary(library_, folders);
-        }
-        LibraryBrowseSnapshot snapshot(scope, false);
-        folderScopeCache_.emplace(FolderScope{std::move(scope), std::move(snapshot)});
+        folderScopeCache_.emplace(makeFolderScope(library_, source_, query_.folderPath));
     }
     return *folderScopeCache_;
 }
@@ -195,7 +186,11 @@ QList<Category> LumivexStore::editableProperties() {
     if (source_ != LibrarySource::folder) {
         return library_.categories;
     }
-    return FolderCatalog::displayLibrary(library_, QSet<QString>{currentFolder()}).categories;
+    awaitViewBuild();
+    if (!editableCache_) {
+        editableCache_ = makeEditableProperties(library_, source_, query_.folderPath);
+    }
+    return *editableCache_;
 }
 
 std::optional<QSet<QString>> LumivexStore::optionFolders() {

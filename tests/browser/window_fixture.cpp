@@ -67,7 +67,10 @@ void WindowTest::settleUntil(const std::function<bool()>& done) {
 }
 
 void WindowTest::settle() {
-    settleUntil([this] { return !store->deleting() && (listing.holding || !store->scanning()); });
+    settleUntil([this] {
+        return !store->deleting() && (listing.holding || !store->scanning()) &&
+               !store->derivedViewsPending();
+    });
     for (StoreRegion* region : window->findChildren<StoreRegion*>()) {
         region->refreshIfStale();
     }

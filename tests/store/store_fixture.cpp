@@ -66,7 +66,9 @@ void StoreTest::settleUntil(const std::function<bool()>& done) {
 }
 
 void StoreTest::settle() {
-    settleUntil([this] { return !store->scanning() && !store->deleting(); });
+    settleUntil([this] {
+        return !store->scanning() && !store->deleting() && !store->derivedViewsPending();
+    });
 }
 
 void StoreTest::addPhoto(const QString& relative) const {

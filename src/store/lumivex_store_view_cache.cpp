@@ -1,0 +1,263 @@
+#include "catalog/folder_catalog.h"
+#include "store/lumivex_store.h"
+#include "store/query_reconciliation.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+#include <utility>
+
+namespace lumivex {
+
+namespace {
+
+// What of an item decides the properties a display library shows: the properties it carries
+// values in, and those it carries several values in.
+std::pair<QStringList, QStringList> valueShape(const MediaItem& item) {
+    QStringList used;
+    QStringList several;
+    for (const auto& [key, values] : item.labels) {
+        if (!values.isEmpty()) {
+            used.append(key);
+        }
+        if (values.size() > 1) {
+            several.append(key);
+        }
+    }
+    return {used, several};
+}
+
+// Whether the query keeps and orders the changed item as before: every field it reads of the
+// item is unchanged. (A search reads the notes and values; the name, the only other text it reads,
+// never changes in place.)
+bool sameForQuery(const MediaItem& before, const MediaItem& after, const MediaQuery& query) {
+    MediaItem read = after;
+    const bool searching = !query.search.isEmpty();
+    if (query.minimumRating <= 0 && !query.unratedOnly && query.sort != SortOrder::rating &&
+        !query.sortCategory) {
+        read.rating = before.rating;
+    }
+    if (!searching) {
+        read.notes = before.notes;
+    }
+    if (!searching && !query.unclassifiedOnly && query.facets.empty() &&
+        query.emptyFacets.isEmpty() && !query.sortCategory) {
+        read.labels = before.labels;
+    }
+    return read == before;
+}
+
+bool sameProperties(const Library& a, const Library& b) {
+    return a.categories == b.categories && a.includeSubfolders == b.includeSubfolders &&
+           a.folderSchemas == b.folderSchemas && a.catalogProperties == b.catalogProperties;
+}
+
+}  // namespace
+
+// The views one build makes off the main thread, each with the generation it was started for.
+struct LumivexStore::ViewBuild {
+    std::uint64_t browseGeneration = 0;
+    std::uint64_t scopeGeneration = 0;
+    std::optional<LibraryBrowseSnapshot> browse;
+    std::optional<FolderScope> scope;
+    std::optional<QList<Category>> editable;
+};
+
+bool LumivexStore::topLevelOnly() const {
+    return source_ == LibrarySource::folder && !library_.includeSubfolders;
+}
+
+// Every cache is dropped, except that the browse snapshot, the folder scope and the editable
+// properties follow an edit that changed items in place and nothing else; what cannot follow is
+// built again on its next read. A library that comes while none of them exists (one just opened)
+// has them built off the main thread, so the window can draw while they are made.
+void LumivexStore::libraryAssigned(const Library& previous) {
+    visibleCache_.reset();
+    std::optional<QList<qsizetype>> positions = std::exchange(visiblePositionsCache_, std::nullopt);
+    std::optional<QList<QUuid>> order = std::exchange(visibleOrderCache_, std::nullopt);
+    selectedCache_.reset();
+    editorScopeCache_.reset();
+    ++browseGeneration_;
+    ++scopeGeneration_;
+    if (!browseCache_ && !folderScopeCache_ && !editableCache_) {
+        startViewBuild();
+        return;
+    }
+    std::optional<std::vector<LibraryBrowseSnapshot::ItemChange>> changes;
+    if (sameProperties(previous, library_)) {
+        changes = LibraryBrowseSnapshot::itemChanges(previous.items, library_.items);
+    }
+    if (!changes || (browseCache_ && !followBrowseCache(previous, *changes))) {
+        browseCache_.reset();
+    } else if (browseCache_ &&
+               std::all_of(changes->cbegin(), changes->cend(), [this](const auto& change) {
+                   return sameForQuery(*change.before, *change.after, query_);
+               })) {
+        // The snapshot followed and no changed item moved in or out of the visible order.
+        visiblePositionsCache_ = std::move(positions);
+        visibleOrderCache_ = std::move(order);
+    }
+    if (!changes || !followFolderScope(previous, *changes)) {
+        folderScopeCache_.reset();
+        editableCache_.reset();
+    }
+}
+
+// After an assignment of the source nothing can follow. The library that comes with a new source
+// is usually assigned right after it; until then the views count as pending, so that the window
+// does not have the previous library's views built for the new source.
+void LumivexStore::invalidateBrowseCache() {
+    browseCache_.reset();
+    visibleCache_.reset();
+    visiblePositionsCache_.reset();
+    visibleOrderCache_.reset();
+    selectedCache_.reset();
+    folderScopeCache_.reset();
+    editorScopeCache_.reset();
+    editableCache_.reset();
+    ++browseGeneration_;
+    ++scopeGeneration_;
+    if (!buildDue_) {
+        buildDue_ = true;
+        QMetaObject::invokeMethod(this, &LumivexStore::startDueViewBuild, Qt::QueuedConnection);
+    }
+}
+
+void LumivexStore::startDueViewBuild() {
+    if (buildDue_) {
+        startViewBuild();
+    }
+}
+
+bool LumivexStore::followBrowseCache(
+    const Library& previous, const std::vector<LibraryBrowseSnapshot::ItemChange>& changes) {
+    return browseCache_->follow(changes, library_.tagProperties(), previous.items, library_.items);
+}
+
+// A display library's properties depend on which properties its items carry values in, so the
+// scope follows only edits that keep that for every changed item.
+bool LumivexStore::followFolderScope(
+    const Library& previous, const std::vector<LibraryBrowseSnapshot::ItemChange>& changes) {
+    const bool displayed = source_ == LibrarySource::folder && !library_.folderSchemas.empty();
+    if (displayed) {
+        for (const LibraryBrowseSnapshot::ItemChange& change : changes) {
+            if (!(change.before->labels == change.after->labels) &&
+                valueShape(*change.before) != valueShape(*change.after)) {
+                return false;
+            }
+        }
+    }
+    if (!folderScopeCache_) {
+        return true;
+    }
+    FolderScope& scope = *folderScopeCache_;
+    if (!scope.snapshot.follow(changes, scope.library.tagProperties(), previous.items,
+                               library_.items)) {
+        return false;
+    }
+    // A display library holds exactly the items its snapshot shows, all of them available.
+    scope.library = displayed
+                        ? Library::withContents(scope.library.categories, scope.snapshot.items)
+                        : library_;
+    return true;
+}
+
+LumivexStore::FolderScope LumivexStore::makeFolderScope(const Library& library,
+                                                        LibrarySource source,
+                                                        const std::optional<QString>& folderPath) {
+    Library scope = library;
+    if (source == LibrarySource::folder) {
+        std::optional<QSet<QString>> folders;
+        if (folderPath) {
+            folders = QueryReconciliation::schemaFolders(library, folderPath);
+        }
+        scope = FolderCatalog::displayLibrary(library, folders);
+    }
+    LibraryBrowseSnapshot snapshot(scope, false);
+    return FolderScope{std::move(scope), std::move(snapshot)};
+}
+
+QList<Category> LumivexStore::makeEditableProperties(const Library& library, LibrarySource source,
+                                                     const std::optional<QString>& folderPath) {
+    if (source != LibrarySource::folder) {
+        return library.categories;
+    }
+    return FolderCatalog::displayLibrary(library, QSet<QString>{folderPath.value_or(QString())})
+        .categories;
+}
+
+// The build works on copies of the inputs, which share their items with the store's, and runs
+// its parts side by side; a build still running when another starts is left to finish unheard.
+void LumivexStore::startViewBuild() {
+    buildDue_ = false;
+    if (viewBuild_) {
+        disconnect(viewBuild_, nullptr, this, nullptr);
+        viewBuild_->deleteLater();
+    }
+    auto build = std::make_shared<ViewBuild>();
+    build->browseGeneration = browseGeneration_;
+    build->scopeGeneration = scopeGeneration_;
+    auto work = [build, library = library_, source = source_, folderPath = query_.folderPath,
+                 topLevelOnly = topLevelOnly()] {
+        QFuture<void> scopeWork =
+            QtConcurrent::run([&] { build->scope = makeFolderScope(library, source, folderPath); });
+        QFuture<void> editableWork = QtConcurrent::run(
+            [&] { build->editable = makeEditableProperties(library, source, folderPath); });
+        build->browse.emplace(library, topLevelOnly);
+        scopeWork.waitForFinished();
+        editableWork.waitForFinished();
+        return build;
+    };
+    viewBuild_ = new ViewBuildWatcher(this);
+    connect(viewBuild_, &ViewBuildWatcher::finished, this, &LumivexStore::installViewBuild);
+    viewBuild_->setFuture(QtConcurrent::run(std::move(work)));
+}
+
+void LumivexStore::awaitViewBuild() {
+    if (buildDue_) {
+        buildDue_ = false;  // the reader builds what it needs
+        postReadyNotice();
+    }
+    if (viewBuild_) {
+        viewBuild_->waitForFinished();
+        installViewBuild();
+    }
+}
+
+// Installs what is still current and not built meanwhile by a read.
+void LumivexStore::installViewBuild() {
+    if (!viewBuild_) {
+        return;
+    }
+    ViewBuildWatcher* watcher = std::exchange(viewBuild_, nullptr);
+    disconnect(watcher, nullptr, this, nullptr);
+    const std::shared_ptr<ViewBuild> built = watcher->result();
+    watcher->deleteLater();
+    if (built->browse && built->browseGeneration == browseGeneration_ && !browseCache_) {
+        browseCache_ = std::move(built->browse);
+    }
+    if (built->scope && built->scopeGeneration == scopeGeneration_) {
+        if (!folderScopeCache_) {
+            folderScopeCache_ = std::move(built->scope);
+        }
+        if (!editableCache_ && source_ == LibrarySource::folder) {
+            editableCache_ = std::move(built->editable);
+        }
+    }
+    postReadyNotice();
+}
+
+void LumivexStore::postReadyNotice() {
+    if (!readyNotice_) {
+        readyNotice_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                readyNotice_ = false;
+                Q_EMIT derivedViewsReady();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+}  // namespace lumivex

@@ -1,0 +1,165 @@
+#include "catalog/folder_catalog.h"
+#include "store/query_reconciliation.h"
+#include "store/store_fixture.h"
+#include "support/snapshot_equality.h"
+
+#include <QSignalSpy>
+
+#include <random>
+
+namespace lumivex::test {
+namespace {
+
+// A folder library whose views are read after every edit, so that each edit finds them built
+// and brings them up to date instead of building them again.
+class FollowTest : public StoreTest {
+protected:
+    void SetUp() override {
+        const QStringList folders{QString(), QStringLiteral("x/"), QStringLiteral("x/y/"),
+                                  QStringLiteral("z/")};
+        for (int i = 0; i < 16; ++i) {
+            addPhoto(folders[i % 4] + QStringLiteral("p%1.jpg").arg(i));
+        }
+        openLibrary();
+    }
+
+    Category property(const QString& name) {
+        for (const Category& category : store->library().categories) {
+            if (category.name == name) {
+                return category;
+            }
+        }
+        ADD_FAILURE() << "no property " << name.toStdString();
+        return {};
+    }
+
+    // Every derived view equals what a build from the published state gives.
+    void expectViewsAsBuilt() {
+        const Library& shown = store->library();
+        const LibraryBrowseSnapshot browse(shown, false);
+        expectSameSnapshot(store->browseSnapshot(), browse);
+        const std::optional<QString> path = store->query().folderPath;
+        std::optional<QSet<QString>> folders;
+        if (path) {
+            folders = QueryReconciliation::schemaFolders(shown, path);
+        }
+        const Library scope = FolderCatalog::displayLibrary(shown, folders);
+        EXPECT_EQ(store->folderScope().library, scope);
+        expectSameSnapshot(store->folderScope().snapshot, LibraryBrowseSnapshot(scope, false));
+        EXPECT_EQ(store->editableProperties(),
+                  FolderCatalog::displayLibrary(shown, QSet<QString>{path.value_or(QString())})
+                      .categories);
+        QList<QUuid> order;
+        for (const qsizetype position : store->query().positions(browse)) {
+            order.append(browse.items[position].id);
+        }
+        EXPECT_EQ(store->visibleOrder(), order);
+    }
+};
+
+TEST_F(FollowTest, RandomEditsLeaveTheViewsAsABuildWouldMakeThem) {
+    std::mt19937 random(5);
+    // Queries that read ratings, notes, values, or none of them: the visible order of each is
+    // kept or made again after an edit.
+    QList<MediaQuery> queries(4);
+    queries[0].sort = SortOrder::rating;
+    queries[1].search = QStringLiteral("메모 1");
+    queries[2].minimumRating = 2;
+    queries[3].unclassifiedOnly = true;
+    queries.append(MediaQuery());
+    const QStringList values{QStringLiteral("엄마"), QStringLiteral("아빠"),
+                             QStringLiteral("바다")};
+    const QStringList paths{QString(), QStringLiteral("x"), QStringLiteral("z")};
+    expectViewsAsBuilt();
+    for (int round = 0; round < 60 && !HasFailure(); ++round) {
+        MediaQuery query = queries[static_cast<qsizetype>(random() % queries.size())];
+        query.folderPath = store->query().folderPath;
+        store->setQuery(query);
+        store->setQuery(MediaQuery());  // something visible to edit
+        const QList<QUuid> visible = store->visibleOrder();
+        ASSERT_FALSE(visible.isEmpty());
+        store->setQuery(query);
+        store->visibleOrder();
+        const QUuid chosen = visible[static_cast<qsizetype>(random() % visible.size())];
+        store->setSelection({chosen, visible.first()});
+        const Category target =
+            property(random() % 2 ? QStringLiteral("사람") : QStringLiteral("태그"));
+        const QString value = values[static_cast<qsizetype>(random() % values.size())];
+        switch (random() % 7) {
+            case 0:
+            case 1:
+                store->setRating(static_cast<int>(random() % 6));
+                break;
+            case 2:
+                store->addLabel(value, target);
+                break;
+            case 3:
+                store->removeLabel(value, target);
+                break;
+            case 4:
+                store->setNotes(QStringLiteral("메모 %1").arg(random() % 4), chosen);
+                break;
+            case 5:
+                if (!target.options.isEmpty()) {
+                    store->renameOption(target.options.first(),
+                                        target.options.first() + QStringLiteral("+"), target);
+                }
+                break;
+            default:
+                store->selectFolderFilter(
+                    random() % 3 ? std::nullopt : std::optional<QString>(paths[random() % 3]));
+                break;
+        }
+        ASSERT_FALSE(store->locked()) << store->error().value_or(QString()).toStdString();
+        expectViewsAsBuilt();
+        if (HasFailure()) {
+            ADD_FAILURE() << "round " << round;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lumivex::test
+
+namespace lumivex::test {
+namespace {
+
+using ViewBuildTest = StoreTest;
+
+// The views of a library just opened are built off the main thread: a read meanwhile waits for
+// them, an edit before they arrive makes the build that started first deliver nothing, and the
+// window hears once that they are ready.
+TEST_F(ViewBuildTest, OpenedViewsArriveOnceAndAnEarlierBuildDeliversNothingStale) {
+    makeTree();
+    openLibrary();  // writes the catalog that the next open reads
+    QSignalSpy ready(store.get(), &LumivexStore::derivedViewsReady);
+    store->openLibrary(library, false, false);
+    EXPECT_TRUE(store->derivedViewsPending());
+    ASSERT_EQ(store->library().items.size(), 3);
+    const QUuid id = store->library().items.first().id;
+    ASSERT_TRUE(store->setRating(4, id));
+    expectSameSnapshot(store->browseSnapshot(), LibraryBrowseSnapshot(store->library(), false));
+    EXPECT_EQ(store->browseSnapshot().item(id)->rating, 4);
+    EXPECT_EQ(store->folderScope().library,
+              FolderCatalog::displayLibrary(store->library(), std::nullopt));
+    settle();
+    EXPECT_FALSE(store->derivedViewsPending());
+    EXPECT_EQ(ready.size(), 1);
+
+    // A folder filter chosen while the build runs: its scope is not the build's.
+    store->openLibrary(library, false, false);
+    MediaQuery query;
+    query.folderPath = QStringLiteral("sub");
+    store->setQuery(query);
+    EXPECT_EQ(
+        store->folderScope().library,
+        FolderCatalog::displayLibrary(store->library(), QueryReconciliation::schemaFolders(
+                                                            store->library(), query.folderPath)));
+    expectSameSnapshot(store->browseSnapshot(), LibraryBrowseSnapshot(store->library(), false));
+    settle();
+    EXPECT_FALSE(store->derivedViewsPending());
+    EXPECT_EQ(ready.size(), 2);
+}
+
+}  // namespace
+}  // namespace lumivex::test
