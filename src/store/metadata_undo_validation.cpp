@@ -167,7 +167,7 @@ QString persistenceStampAfterSave(const QString& root, LibrarySource source) {
             if (!folder.listed || signature != folder.signature[0]) {
                 return persistenceStamp(root, source);
             }
-            folder = folderFields(std::move(folder.key), folder.path, *signature, readAt);
+            folder = folderFields(folder.key, folder.path, *signature, readAt);
         }
         hash.addData(folder.fields);
     }
