@@ -326,6 +326,11 @@ void CatalogCache::checkReadable(const QString& catalog, const QString& archive)
     readable_.append({catalog, archive});
 }
 
+const CatalogCache::Signature* CatalogCache::knownSignature(const QString& folder) const {
+    const auto known = folders_.constFind(folder);
+    return known != folders_.constEnd() ? &known->signature : nullptr;
+}
+
 void CatalogCache::forgetFolder(const QString& folder) {
     folders_.remove(folder);
 }

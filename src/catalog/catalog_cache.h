@@ -138,6 +138,11 @@ public:
     // writes.
     void checkReadable(const QString& catalog, const QString& archive);
 
+    // The signatures that what the cache knows of `folder` is bound to, as signatureOf gives
+    // them: the last load or save found the folder so, settled. Nothing when it knows nothing.
+    // Valid until the cache next changes.
+    const Signature* knownSignature(const QString& folder) const;
+
     void forgetFolder(const QString& folder);
     void clear();
 

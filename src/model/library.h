@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/media_items.h"
+#include "model/shared_map.h"
 
 #include <QList>
 #include <QString>
@@ -50,7 +51,7 @@ struct Library {
     bool includeSubfolders = false;
     std::optional<QString> directoryIdentity;
     QStringList catalogDirectories;
-    std::map<QString, FolderPropertySchema> folderSchemas;
+    SharedMap<QString, FolderPropertySchema> folderSchemas;
     QList<Category> catalogProperties;
 
     // The empty library: version 1 and the four default properties, each with a new identifier.

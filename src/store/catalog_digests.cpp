@@ -41,8 +41,6 @@ std::int64_t CatalogDigests::now() const {
     return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
-// A signature vouches for what was read only when its last change is old enough that any later
-// change must move its times.
 bool CatalogDigests::settled(const FileSignature& signature, std::int64_t readAt) const {
     return readAt - std::max(signature.modifiedNanoseconds, signature.changedNanoseconds) >=
            CatalogCache::settleNanoseconds;

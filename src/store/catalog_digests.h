@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace lumivex {
 
@@ -37,14 +38,40 @@ public:
     // moves the folder's times.
     Presence present(const QString& path, const FileSignature& signature);
 
+    // What one folder gave the last fingerprint of its tree: its six framed fields and the
+    // signatures they were made from (the folder, ".lumivex", then the two catalog files; absent
+    // ones empty). `settled` tells whether every one of them was settled when read, `listed`
+    // whether the folder's own one was, so that it vouches for the folder's subfolders.
+    struct FolderFields {
+        QByteArray key;
+        QString path;
+        QByteArray fields;
+        std::array<std::optional<FileSignature>, 4> signature;
+        bool settled = false;
+        bool listed = false;
+    };
+    // The folders of the last fingerprinted folder tree, in fingerprint order.
+    struct Tree {
+        QString root;
+        std::vector<FolderFields> folders;
+    };
+    const std::optional<Tree>& lastTree() const { return tree_; }
+    std::optional<Tree>& lastTree() { return tree_; }
+
     void clear() {
         known_.clear();
         folders_.clear();
+        tree_.reset();
     }
     // How many files were read since the cache was made; for diagnosis and tests.
     std::uint64_t fileReads() const { return fileReads_; }
     // Fixes "now" for the settle rule; tests use it to make fresh files count as settled.
     void setNowForTesting(std::optional<std::int64_t> nanoseconds) { fixedNow_ = nanoseconds; }
+
+    std::int64_t now() const;
+    // Whether the signature, read after `readAt`, vouches for what was read: its last change is
+    // old enough that any later change must move its times.
+    bool settled(const FileSignature& signature, std::int64_t readAt) const;
 
 private:
     struct Known {
@@ -56,11 +83,9 @@ private:
         Presence present;
     };
 
-    std::int64_t now() const;
-    bool settled(const FileSignature& signature, std::int64_t readAt) const;
-
     QHash<QString, Known> known_;
     QHash<QString, KnownFolder> folders_;
+    std::optional<Tree> tree_;
     std::uint64_t fileReads_ = 0;
     std::optional<std::int64_t> fixedNow_;
 };

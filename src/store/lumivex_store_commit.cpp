@@ -108,7 +108,7 @@ void LumivexStore::stampHistory() {
         return;
     }
     try {
-        metadataHistoryStamp_ = MetadataUndoValidation::persistenceStamp(root_, source_);
+        metadataHistoryStamp_ = MetadataUndoValidation::persistenceStampAfterSave(root_, source_);
     } catch (const Error&) {
         resetMetadataHistory();
     }

@@ -87,7 +87,9 @@ void LumivexStore::scanFinished(const ScanContext& context, ScanWatcher* watcher
         if (failure) {
             throw *failure;
         }
-        mergeScan(context, future.result());
+        // Taken out of the future: the watcher stays until the next scan, and the listing of a
+        // large tree must not stay with it.
+        mergeScan(context, future.takeResult());
     } catch (const Error& error) {
         if (generation_ == context.generation) {
             setError(listingFailure + QLatin1Char('\n') + error.description());

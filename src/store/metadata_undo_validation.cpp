@@ -32,21 +32,19 @@ Error unreadableFile() {
     return Error(fileReadDomain, fileReadFailedCode, QStringLiteral("파일을 열 수 없습니다."));
 }
 
+using FolderFields = CatalogDigests::FolderFields;
+
 // Each field is its length in decimal, a zero byte and its bytes, so that no two different
 // sequences of fields feed the hash the same bytes.
-class FieldHash {
-public:
-    void add(QByteArrayView bytes) {
-        hash_.addData(QByteArray::number(bytes.size()));
-        hash_.addData(QByteArrayView("\0", 1));
-        hash_.addData(bytes);
-    }
-    void add(const QString& text) { add(QByteArrayView(text.toUtf8())); }
-    QString hexText() const { return QString::fromLatin1(hash_.result().toHex()); }
+void addField(QByteArray& fields, QByteArrayView bytes) {
+    fields.append(QByteArray::number(bytes.size()));
+    fields.append('\0');
+    fields.append(bytes);
+}
 
-private:
-    QCryptographicHash hash_{QCryptographicHash::Sha256};
-};
+QString hexDigest(const QCryptographicHash& hash) {
+    return QString::fromLatin1(hash.result().toHex());
+}
 
 // The folders in the order of the UTF-8 bytes of their canonically composed relative paths.
 std::vector<std::pair<QByteArray, QString>> foldersInOrder(const QString& root,
@@ -67,53 +65,113 @@ bool isDirectory(const FileSignature& signature) {
     return S_ISDIR(signature.mode);
 }
 
-void addMetadataFiles(FieldHash& hash, const QString& folder) {
-    const QString metadata = folder + metadataFolder;
+// The four catalog fields of the metadata folder of `into.path`, with the signatures read.
+void addMetadataFiles(FolderFields& into) {
+    CatalogDigests& digests = CatalogDigests::shared();
+    const QString metadata = into.path + metadataFolder;
     const std::optional<FileSignature> entry = FileSignature::read(metadata);
     if (entry && !isDirectory(*entry)) {
         throw invalidFileName();
     }
+    into.signature[1] = entry;
     CatalogDigests::Presence present{};
     if (entry) {
-        present = CatalogDigests::shared().present(metadata, *entry);
+        present = digests.present(metadata, *entry);
         if (present[0] || present[1]) {
             throw unreadableFile();
         }
     }
     for (size_t index = firstCatalog; index < metadataNames.size(); ++index) {
         const QLatin1StringView name = metadataNames[index];
-        hash.add(QByteArrayView(name.data(), name.size()));
+        addField(into.fields, QByteArrayView(name.data(), name.size()));
         const QString path = metadata + u'/' + name;
         const std::optional<FileSignature> file =
             present[index] ? FileSignature::read(path) : std::nullopt;
+        into.signature[index] = file;
         if (!file) {
-            hash.add(QByteArrayView());
+            addField(into.fields, QByteArrayView());
             continue;
         }
         if (!S_ISREG(file->mode)) {
             throw invalidFileName();
         }
-        hash.add(QByteArrayView(CatalogDigests::shared().digest(path, *file)));
+        addField(into.fields, QByteArrayView(digests.digest(path, *file)));
     }
+}
+
+// The six fields of one folder, read afresh after `readAt`; `signature` is the folder's own.
+FolderFields folderFields(QByteArray key, const QString& path, const FileSignature& signature,
+                          std::int64_t readAt) {
+    const CatalogDigests& digests = CatalogDigests::shared();
+    FolderFields folder{std::move(key), path, {}, {signature, {}, {}, {}}, false, false};
+    addField(folder.fields, folder.key);
+    addField(folder.fields, signature.identity().toUtf8());
+    addMetadataFiles(folder);
+    folder.listed = digests.settled(signature, readAt);
+    folder.settled = std::all_of(folder.signature.begin(), folder.signature.end(),
+                                 [&](const std::optional<FileSignature>& file) {
+                                     return !file || digests.settled(*file, readAt);
+                                 });
+    return folder;
+}
+
+// Whether the catalog cache's knowledge of the folder is bound to the very signatures the
+// folder's fields were made from.
+bool stillKnown(const FolderFields& folder) {
+    if (!folder.settled) {
+        return false;
+    }
+    const CatalogCache::Signature* known = CatalogCache::shared().knownSignature(folder.path);
+    return known && known->size() >= folder.signature.size() &&
+           std::equal(folder.signature.begin(), folder.signature.end(), known->begin());
 }
 
 }  // namespace
 
 // One look at each folder serves both the tree walk and the folder's identity.
 QString persistenceStamp(const QString& root, LibrarySource source) {
+    CatalogDigests& digests = CatalogDigests::shared();
+    const std::int64_t readAt = digests.now();
     CatalogCache& cache = CatalogCache::shared();
     const CatalogCache::Pass pass(cache);
-    FieldHash hash;
-    for (const auto& [key, folder] : foldersInOrder(root, source)) {
-        hash.add(QByteArrayView(key));
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    CatalogDigests::Tree tree{root, {}};
+    for (auto& [key, folder] : foldersInOrder(root, source)) {
         const std::optional<FileSignature> signature = cache.look(folder);
         if (!signature) {
             throw Error::fromErrno(ENOENT, folder);
         }
-        hash.add(signature->identity());
-        addMetadataFiles(hash, folder);
+        tree.folders.push_back(folderFields(std::move(key), folder, *signature, readAt));
+        hash.addData(tree.folders.back().fields);
     }
-    return hash.hexText();
+    if (source == LibrarySource::folder) {
+        digests.lastTree() = std::move(tree);
+    }
+    return hexDigest(hash);
+}
+
+// A folder the cache still knows as the last fingerprint found it adds that fingerprint's fields
+// unread. Any other folder is examined afresh, unless its own signature moved or never settled:
+// then its subfolders may have changed, and the whole tree is fingerprinted afresh.
+QString persistenceStampAfterSave(const QString& root, LibrarySource source) {
+    CatalogDigests& digests = CatalogDigests::shared();
+    std::optional<CatalogDigests::Tree>& tree = digests.lastTree();
+    if (source != LibrarySource::folder || !tree || tree->root != root) {
+        return persistenceStamp(root, source);
+    }
+    const std::int64_t readAt = digests.now();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (FolderFields& folder : tree->folders) {
+        if (!stillKnown(folder)) {
+            const std::optional<FileSignature> signature = FileSignature::read(folder.path);
+            if (!folder.listed || signature != folder.signature[0]) {
+                return persistenceStamp(root, source);
+            }
+            folder = folderFields(folder.key, folder.path, *signature, readAt);
+        }
+        hash.addData(folder.fields);
+    }
+    return hexDigest(hash);
 }
 
 }  // namespace lumivex::MetadataUndoValidation

@@ -30,6 +30,12 @@ inline constexpr int invalidFileNameCode = 258;
 // statx signature stands since they were last hashed are not read again. It opens its own
 // CatalogCache pass, so it is never called from within one.
 QString persistenceStamp(const QString& root, LibrarySource source);
+// The same fingerprint right after the store's own save of the library at `root`: a folder that
+// the catalog cache knows by the very signatures the last fingerprint read there is taken as that
+// fingerprint found it, so only what the save wrote is read again. What it takes unread describes
+// the files as the catalog last found them, never a later change from outside, so such a change
+// is not hidden: it makes the next persistenceStamp differ. Never a check for changes itself.
+QString persistenceStampAfterSave(const QString& root, LibrarySource source);
 
 // One photo-library asset as the media check compares it with an item.
 struct PhotoAssetState {

@@ -1,19 +1,29 @@
 #include "store/store_fixture.h"
 
+#include "catalog/catalog_cache.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
+#include "store/catalog_digests.h"
 #include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <cerrno>
+#include <limits>
 
 namespace lumivex::test {
 namespace {
 
 class UndoTest : public StoreTest {
 protected:
+    void TearDown() override {
+        CatalogCache::shared().setNowForTesting(std::nullopt);
+        CatalogDigests::shared().setNowForTesting(std::nullopt);
+    }
+
     void rateA(int rating) {
         if (!store) {
             makeTree();
@@ -40,6 +50,45 @@ TEST_F(UndoTest, OutsideEditOfTheCatalogEmptiesTheHistoryAndRescans) {
     EXPECT_EQ(listing.folderScans, scans + 1);
     EXPECT_EQ(store->error(), error);
     settle();
+}
+
+// One hexadecimal digit of an item's identifier in `folder`'s catalog changed in place, the size
+// and the modification time kept: only the change time moves, as for a change in the same second.
+void changeCatalogKeepingItsTime(const QString& folder, const QUuid& id) {
+    const QString path = folder + QStringLiteral("/.lumivex/lumivex.csv");
+    const QByteArray encoded = QFile::encodeName(path);
+    struct stat before {};
+    ASSERT_EQ(::stat(encoded.constData(), &before), 0);
+    QByteArray bytes = readFile(path);
+    const qsizetype at = bytes.indexOf(id.toByteArray(QUuid::WithoutBraces).toUpper());
+    ASSERT_GE(at, 0);
+    bytes[at] = bytes[at] == '0' ? '1' : '0';
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+    file.close();
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, encoded.constData(), times, 0), 0);
+}
+
+// The stamp after an edit reuses what the one before read; with every file counted as settled,
+// so that the reuse happens, a change of the edited folder's catalog or of another one is still
+// found before the undo.
+TEST_F(UndoTest, SameSizeChangeKeepingTheTimeIsFoundBeforeUndo) {
+    const std::int64_t farFuture = std::numeric_limits<std::int64_t>::max() / 2;
+    CatalogCache::shared().setNowForTesting(farFuture);
+    CatalogDigests::shared().setNowForTesting(farFuture);
+    for (const QString& folder : {library, at(QStringLiteral("sub"))}) {
+        rateA(4);
+        rateA(5);
+        const QString changed =
+            folder == library ? QStringLiteral("b.jpg") : QStringLiteral("sub/c.png");
+        changeCatalogKeepingItsTime(folder, item(changed).id);
+        store->undoMetadata();
+        EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 5) << "nothing replayed";
+        EXPECT_FALSE(store->metadataHistory().canUndo());
+        settle();
+    }
 }
 
 TEST_F(UndoTest, RenamedPhotoEmptiesTheHistory) {

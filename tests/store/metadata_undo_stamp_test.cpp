@@ -1,4 +1,5 @@
 #include "catalog/catalog_cache.h"
+#include "catalog/folder_catalog.h"
 #include "platform/error.h"
 #include "store/catalog_digests.h"
 #include "store/metadata_undo_validation.h"
@@ -254,6 +255,102 @@ TEST_F(StampTest, UnreadableCatalogThrows) {
             std::_Exit(1);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+// A tree the catalog itself wrote, fingerprinted right after each save the way a commit does it,
+// with every file counted as settled so that both caches remember what they read.
+class StampAfterSaveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.isValid());
+        root_ = folder_.path() + QStringLiteral("/library");
+        for (const char* key : {"a", "a/b"}) {
+            makeDirectories(root_ + u'/' + QString::fromUtf8(key));
+        }
+        const std::int64_t farFuture = std::numeric_limits<std::int64_t>::max() / 2;
+        CatalogCache::shared().clear();
+        CatalogCache::shared().setNowForTesting(farFuture);
+        CatalogDigests::shared().clear();
+        CatalogDigests::shared().setNowForTesting(farFuture);
+        QList<MediaItem> items;
+        for (const char* name : {"r.jpg", "a/p.jpg", "a/b/q.jpg"}) {
+            MediaItem item;
+            item.filename = QString::fromUtf8(name);
+            item.fileIdentity = item.filename;
+            items.append(item);
+        }
+        state_.library = Library::withContents(Library().categories, MediaItems(items));
+        FolderCatalog::save(state_, root_);
+    }
+    void TearDown() override {
+        CatalogCache::shared().setNowForTesting(std::nullopt);
+        CatalogDigests::shared().setNowForTesting(std::nullopt);
+    }
+
+    void rate(qsizetype index) {
+        state_.library.items[index].rating = (state_.library.items[index].rating + 1) % 6;
+        FolderCatalog::save(state_, root_);
+    }
+    QString fresh() const {
+        return MetadataUndoValidation::persistenceStamp(root_, LibrarySource::folder);
+    }
+    QString afterSave() const {
+        return MetadataUndoValidation::persistenceStampAfterSave(root_, LibrarySource::folder);
+    }
+    // Renames the file of the folder's catalog row in place, the size kept, and puts the catalog's
+    // modification time back, so that only its change time tells.
+    void changeCatalogInPlace(const QString& key) const {
+        const QString path =
+            (key.isEmpty() ? root_ : root_ + u'/' + key) + QStringLiteral("/.lumivex/lumivex.csv");
+        const QByteArray encoded = QFile::encodeName(path);
+        struct stat before {};
+        ASSERT_EQ(::stat(encoded.constData(), &before), 0);
+        QByteArray bytes = test::readFile(path);
+        const qsizetype name = bytes.indexOf(".jpg") - 1;
+        ASSERT_GE(name, 0);
+        bytes[name] = char(bytes[name] + 1);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+        file.close();
+        const struct timespec times[2] = {before.st_atim, before.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, encoded.constData(), times, 0), 0);
+    }
+
+    QTemporaryDir folder_;
+    QString root_;
+    LibraryState state_;
+};
+
+// The stamp taken from what the last one read must be the stamp read afresh, after edits in any
+// folder, the root included, and after a folder appeared; only the rewritten catalog is read.
+TEST_F(StampAfterSaveTest, EqualsTheFreshStampAndReadsOnlyWhatTheSaveWrote) {
+    EXPECT_EQ(afterSave(), fresh());
+    for (const qsizetype index : {2, 2, 0, 1}) {
+        rate(index);
+        const std::uint64_t reads = CatalogDigests::shared().fileReads();
+        const QString stamp = afterSave();
+        EXPECT_EQ(CatalogDigests::shared().fileReads(), reads + 1) << index;
+        EXPECT_EQ(stamp, fresh()) << index;
+    }
+    makeDirectories(root_ + QStringLiteral("/a/new"));
+    rate(1);
+    EXPECT_EQ(afterSave(), fresh());
+}
+
+// A same-size change that keeps the modification time, made after the save, is never taken into
+// the stamp of that save: the next fresh stamp differs. Made before a save, the save notices it.
+TEST_F(StampAfterSaveTest, NeverHidesAChangeFromOutside) {
+    fresh();
+    for (const char* key : {"a", "a/b", ""}) {
+        rate(2);
+        const QString stamp = afterSave();
+        changeCatalogInPlace(QString::fromUtf8(key));
+        EXPECT_NE(fresh(), stamp) << key;
+    }
+    changeCatalogInPlace(QStringLiteral("a"));
+    rate(2);
+    EXPECT_EQ(afterSave(), fresh());
 }
 
 }  // namespace
