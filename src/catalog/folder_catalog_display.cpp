@@ -122,7 +122,7 @@ void orderByFolder(QList<Category>& displayed, const FolderPropertySchema& schem
 // several options on one item need multiple choice, whatever a folder says.
 QList<Category> displayedCategories(const QList<Category>& categories, const QSet<QString>& active,
                                     const QHash<QString, MergedShape>& shapes,
-                                    const QList<MediaItem>& kept) {
+                                    const MediaItems& kept) {
     QList<Category> displayed;
     for (const Category& category : categories) {
         const QString id = category.idText();
@@ -180,18 +180,21 @@ Library displayLibrary(const Library& library, const std::optional<QSet<QString>
         chosenKeys.insert(TextOrder::nfc(folder));
     }
 
-    QList<MediaItem> kept;
+    // Taken from a copy, the kept items share the library's chunks up to the first one left out:
+    // a scope of every folder holds no second list of the library's items.
+    MediaItems kept = library.items;
     QSet<QString> active;
-    for (const MediaItem& item : library.items) {
-        if (item.available && chosenKeys.contains(TextOrder::nfc(item.folder()))) {
-            kept.append(item);
-            for (const auto& [key, values] : item.labels) {
-                if (!values.isEmpty()) {
-                    active.insert(key);
-                }
+    kept.removeIf([&](const MediaItem& item) {
+        if (!item.available || !chosenKeys.contains(TextOrder::nfc(item.folder()))) {
+            return true;
+        }
+        for (const auto& [key, values] : item.labels) {
+            if (!values.isEmpty()) {
+                active.insert(key);
             }
         }
-    }
+        return false;
+    });
     QHash<QString, MergedShape> shapes = mergedShapes(library, chosen, active);
     if (chosenKeys.contains(QString())) {
         const QSet<QString> rootLevel = rootLevelIDs(library);

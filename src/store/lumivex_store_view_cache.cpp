@@ -188,12 +188,11 @@ QList<Category> LumivexStore::makeEditableProperties(const Library& library, Lib
 
 // The build works on copies of the inputs, which share their items with the store's, and runs
 // its parts side by side; a build still running when another starts is left to finish unheard.
+// Its watcher goes at once, and with it the only hold on what that build makes: left to the event
+// loop, edits made before it next runs would each keep a whole set of views alive.
 void LumivexStore::startViewBuild() {
     buildDue_ = false;
-    if (viewBuild_) {
-        disconnect(viewBuild_, nullptr, this, nullptr);
-        viewBuild_->deleteLater();
-    }
+    delete std::exchange(viewBuild_, nullptr);
     auto build = std::make_shared<ViewBuild>();
     build->browseGeneration = browseGeneration_;
     build->scopeGeneration = scopeGeneration_;

@@ -59,6 +59,7 @@ void writeAll(int fd, const void* data, size_t size) {
 }
 
 [[noreturn]] void childMain(int toParent, const std::function<void()>& work, int killAtCall) {
+    ::alarm(120);  // a child that hangs dies and fails its test instead of holding the run
     int calls = 0;
     AtomicFile::setFaultHook([&calls, killAtCall](AtomicFile::Stage, const QString&) {
         if (++calls == killAtCall) {

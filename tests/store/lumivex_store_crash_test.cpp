@@ -59,6 +59,7 @@ protected:
         EXPECT_EQ(::pipe(pipeEnds), 0);
         const pid_t pid = ::fork();
         if (pid == 0) {
+            ::alarm(120);  // a child that hangs dies and fails its test instead of holding the run
             ::close(pipeEnds[0]);
             AtomicFile::setFaultHook([this, killAt](AtomicFile::Stage, const QString&) {
                 if (++calls_ == killAt) {
