@@ -184,6 +184,9 @@ public:
         if (known.unchangedGeneration == generation_ &&
             known.unchangedInputs.identity == folderIdentity &&
             (!mayDiffer || sameInputs(known.unchangedInputs, state_, *group))) {
+            // The memo moves to this save's equal lists, so that the lists it held, often a whole
+            // library the store has since replaced, can go.
+            cache.rememberUnchanged(folder, generation_, {folderIdentity, lists(), group});
             return std::nullopt;
         }
         const FolderTexts texts = folderTexts(state_, key, folderIdentity, *group,

@@ -165,5 +165,24 @@ TEST_F(LoadMemo, FilesTouchedWithinOneTimeStampStepOfTheLoadLeaveNoMemo) {
     EXPECT_EQ(savedReads, std::size(folderKeys));
 }
 
+// A save of an equal state made of other lists leaves its memos on those lists, so that the
+// lists the load made, which a store has replaced by then, are not kept alive by the cache.
+TEST_F(LoadMemo, ASaveOfAnEqualStateMovesTheMemosToItsOwnLists) {
+    CatalogCache::shared().clear();
+    CatalogCache::shared().setNowForTesting(settledNow);
+    const LibraryState loaded = FolderCatalog::load(root, std::nullopt);
+    LibraryState equal = loaded;
+    equal.library.items = MediaItems(loaded.library.items.toList());  // same items, other storage
+    ASSERT_NE(&equal.library.items.at(0), &loaded.library.items.at(0));
+    const std::uint64_t readsBefore = CatalogCache::shared().folderReads();
+    FolderCatalog::save(equal, root);
+    for (const char* key : folderKeys) {
+        const CatalogCache::Knowledge known = CatalogCache::shared().knowledge(folder(root, key));
+        ASSERT_TRUE(known.unchangedInputs.lists) << key;
+        EXPECT_EQ(&known.unchangedInputs.lists->items.at(0), &equal.library.items.at(0)) << key;
+    }
+    EXPECT_EQ(CatalogCache::shared().folderReads(), readsBefore);
+}
+
 }  // namespace
 }  // namespace lumivex
