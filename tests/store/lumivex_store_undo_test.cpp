@@ -9,8 +9,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <cerrno>
 #include <limits>
 
@@ -56,19 +54,11 @@ TEST_F(UndoTest, OutsideEditOfTheCatalogEmptiesTheHistoryAndRescans) {
 // and the modification time kept: only the change time moves, as for a change in the same second.
 void changeCatalogKeepingItsTime(const QString& folder, const QUuid& id) {
     const QString path = folder + QStringLiteral("/.lumivex/lumivex.csv");
-    const QByteArray encoded = QFile::encodeName(path);
-    struct stat before {};
-    ASSERT_EQ(::stat(encoded.constData(), &before), 0);
     QByteArray bytes = readFile(path);
     const qsizetype at = bytes.indexOf(id.toByteArray(QUuid::WithoutBraces).toUpper());
     ASSERT_GE(at, 0);
     bytes[at] = bytes[at] == '0' ? '1' : '0';
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-    file.close();
-    const struct timespec times[2] = {before.st_atim, before.st_mtim};
-    ASSERT_EQ(::utimensat(AT_FDCWD, encoded.constData(), times, 0), 0);
+    rewriteKeepingTimes(path, bytes);
 }
 
 // The stamp after an edit reuses what the one before read; with every file counted as settled,

@@ -12,8 +12,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <cstdlib>
 
@@ -196,12 +194,7 @@ TEST_F(StampTest, RemembersDigestsOnlyWhileFilesStayTheSame) {
     EXPECT_EQ(stamp(), first);
     EXPECT_EQ(digests.fileReads(), reads);
 
-    struct stat before {};
-    const QByteArray encoded = QFile::encodeName(catalog(QStringLiteral("a")));
-    ASSERT_EQ(::stat(encoded.constData(), &before), 0);
-    writeFile(catalog(QStringLiteral("a")), "catalog of A\n");
-    const struct timespec times[2] = {before.st_atim, before.st_mtim};
-    ASSERT_EQ(::utimensat(AT_FDCWD, encoded.constData(), times, 0), 0);
+    test::rewriteKeepingTimes(catalog(QStringLiteral("a")), "catalog of A\n");
     EXPECT_NE(stamp(), first);
     EXPECT_EQ(digests.fileReads(), reads + 1);
 }
@@ -302,19 +295,11 @@ protected:
     void changeCatalogInPlace(const QString& key) const {
         const QString path =
             (key.isEmpty() ? root_ : root_ + u'/' + key) + QStringLiteral("/.lumivex/lumivex.csv");
-        const QByteArray encoded = QFile::encodeName(path);
-        struct stat before {};
-        ASSERT_EQ(::stat(encoded.constData(), &before), 0);
         QByteArray bytes = test::readFile(path);
         const qsizetype name = bytes.indexOf(".jpg") - 1;
         ASSERT_GE(name, 0);
         bytes[name] = char(bytes[name] + 1);
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        ASSERT_EQ(file.write(bytes), bytes.size());
-        file.close();
-        const struct timespec times[2] = {before.st_atim, before.st_mtim};
-        ASSERT_EQ(::utimensat(AT_FDCWD, encoded.constData(), times, 0), 0);
+        test::rewriteKeepingTimes(path, bytes);
     }
 
     QTemporaryDir folder_;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace lumivex::test {
@@ -20,6 +21,18 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+void rewriteKeepingTimes(const QString& path, const QByteArray& bytes) {
+    const QByteArray encoded = QFile::encodeName(path);
+    struct stat before {};
+    ASSERT_EQ(::stat(encoded.constData(), &before), 0) << path.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+    file.close();
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, encoded.constData(), times, 0), 0);
 }
 
 QByteArray readFile(const QString& path) {

@@ -9,6 +9,9 @@ namespace lumivex::test {
 // Writes `bytes` to `path`, creating missing parent folders; fails the test on error.
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
+// Rewrites the file in place and puts its access and modification times back, so that only its
+// change time tells, as for an outside edit within one time stamp step.
+void rewriteKeepingTimes(const QString& path, const QByteArray& bytes);
 void makeDirectories(const QString& path);
 void makeSymbolicLink(const QString& target, const QString& linkPath);
 
