@@ -66,7 +66,11 @@ void Library::merge(const QList<MediaItem>& scanned) {
     QList<qsizetype> oldForNew(scanned.size(), -1);
     QList<bool> oldMatched(items.size(), false);
     matchBy(pairKey, items, scanned, oldForNew, oldMatched);
-    matchBy(identityKey, items, scanned, oldForNew, oldMatched);
+    // A rescan of an unchanged tree finds every file by its name and identity; the identity pass
+    // would only index every old item for nothing.
+    if (oldForNew.contains(-1)) {
+        matchBy(identityKey, items, scanned, oldForNew, oldMatched);
+    }
 
     MediaItems merged;
     merged.reserve(scanned.size() + items.size());
