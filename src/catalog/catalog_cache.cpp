@@ -116,14 +116,14 @@ std::int64_t CatalogCache::now() const {
     return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
-// A signature may be trusted only when every change it records is older than the read by more
-// than the coarsest time stamp step of the file systems we meet; a later change within the same
-// step would otherwise leave the signature as it was.
+bool FileSignature::settledAt(std::int64_t readAt) const {
+    return readAt - std::max(modifiedNanoseconds, changedNanoseconds) >=
+           CatalogCache::settleNanoseconds;
+}
+
 bool CatalogCache::settled(const Signature& signature, std::int64_t readAt) {
-    return std::all_of(signature.begin(), signature.end(), [&](const auto& file) {
-        return !file || readAt - std::max(file->modifiedNanoseconds, file->changedNanoseconds) >=
-                            settleNanoseconds;
-    });
+    return std::all_of(signature.begin(), signature.end(),
+                       [&](const auto& file) { return !file || file->settledAt(readAt); });
 }
 
 // Read afresh, even within a pass: the caller is about to read or has just read the files.

@@ -32,6 +32,10 @@ struct FileSignature {
 
     // The identity FolderCatalog::identity gives of the path this was read from.
     QString identity() const;
+    // Whether this signature, taken after `readAt`, vouches for what was read then: its last
+    // change is older than the read by more than the coarsest time stamp step of the file systems
+    // we meet, so a later change within the same step cannot have left it as it was.
+    bool settledAt(std::int64_t readAt) const;
 
     bool operator==(const FileSignature&) const = default;
 };

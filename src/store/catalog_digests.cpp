@@ -41,11 +41,6 @@ std::int64_t CatalogDigests::now() const {
     return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
-bool CatalogDigests::settled(const FileSignature& signature, std::int64_t readAt) const {
-    return readAt - std::max(signature.modifiedNanoseconds, signature.changedNanoseconds) >=
-           CatalogCache::settleNanoseconds;
-}
-
 // The digest is kept only when the file stayed as it was while it was read and its last change
 // is old enough that a later change must move its times.
 QByteArray CatalogDigests::digest(const QString& path, const FileSignature& signature) {
@@ -57,7 +52,7 @@ QByteArray CatalogDigests::digest(const QString& path, const FileSignature& sign
     const QByteArray digest = QCryptographicHash::hash(readWhole(path), QCryptographicHash::Sha256);
     ++fileReads_;
     const std::optional<FileSignature> after = FileSignature::read(path);
-    if (after == signature && settled(signature, readAt)) {
+    if (after == signature && signature.settledAt(readAt)) {
         known_.insert(path, {signature, digest});
     } else {
         known_.remove(path);
@@ -76,7 +71,7 @@ CatalogDigests::Presence CatalogDigests::present(const QString& path,
     for (size_t index = 0; index < metadataNames.size(); ++index) {
         present[index] = FileSignature::read(path + u'/' + metadataNames[index]).has_value();
     }
-    if (FileSignature::read(path) == signature && settled(signature, readAt)) {
+    if (FileSignature::read(path) == signature && signature.settledAt(readAt)) {
         folders_.insert(path, {signature, present});
     } else {
         folders_.remove(path);

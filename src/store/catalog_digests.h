@@ -69,9 +69,6 @@ public:
     void setNowForTesting(std::optional<std::int64_t> nanoseconds) { fixedNow_ = nanoseconds; }
 
     std::int64_t now() const;
-    // Whether the signature, read after `readAt`, vouches for what was read: its last change is
-    // old enough that any later change must move its times.
-    bool settled(const FileSignature& signature, std::int64_t readAt) const;
 
 private:
     struct Known {

@@ -102,16 +102,14 @@ void addMetadataFiles(FolderFields& into) {
 // The six fields of one folder, read afresh after `readAt`; `signature` is the folder's own.
 FolderFields folderFields(QByteArray key, const QString& path, const FileSignature& signature,
                           std::int64_t readAt) {
-    const CatalogDigests& digests = CatalogDigests::shared();
     FolderFields folder{std::move(key), path, {}, {signature, {}, {}, {}}, false, false};
     addField(folder.fields, folder.key);
     addField(folder.fields, signature.identity().toUtf8());
     addMetadataFiles(folder);
-    folder.listed = digests.settled(signature, readAt);
-    folder.settled = std::all_of(folder.signature.begin(), folder.signature.end(),
-                                 [&](const std::optional<FileSignature>& file) {
-                                     return !file || digests.settled(*file, readAt);
-                                 });
+    folder.listed = signature.settledAt(readAt);
+    folder.settled = std::all_of(
+        folder.signature.begin(), folder.signature.end(),
+        [&](const std::optional<FileSignature>& file) { return !file || file->settledAt(readAt); });
     return folder;
 }
 
