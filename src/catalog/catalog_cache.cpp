@@ -36,6 +36,13 @@ const std::array<QLatin1StringView, 5> watchedPaths = {
     QLatin1StringView("/.lumivex/deleted.csv"),
     QLatin1StringView("/.lumivex/tree-migration-original"),
 };
+
+// The signature of watched path `index` of the folder whose encoded path `folder` holds.
+std::optional<FileSignature> readWatched(const QByteArray& folder, size_t index) {
+    QByteArray path = folder;
+    path.append(watchedPaths[index].data(), watchedPaths[index].size());
+    return FileSignature::readEncoded(path);
+}
 constexpr size_t catalogIndex = 2;
 
 Date dateOf(const struct statx_timestamp& stamp) {
@@ -152,15 +159,9 @@ bool CatalogCache::stillMatches(const QString& folder, const Signature& known) {
         }
         return true;
     }
-    QByteArray path = QFile::encodeName(folder);
-    const qsizetype folderLength = path.size();
+    const QByteArray path = QFile::encodeName(folder);
     for (size_t index = 1; index < watchedPaths.size(); ++index) {
-        if (!known[index]) {
-            continue;
-        }
-        path.truncate(folderLength);
-        path.append(watchedPaths[index].data(), watchedPaths[index].size());
-        if (FileSignature::readEncoded(path) != known[index]) {
+        if (known[index] && readWatched(path, index) != known[index]) {
             return false;
         }
     }
@@ -185,14 +186,11 @@ void CatalogCache::prefetch(const QString& root) {
     ParallelWork::forEach(looks.size(), [&](std::size_t index) {
         Look& look = looks[index];
         look.seen.resize(watchedPaths.size());
-        QByteArray path = QFile::encodeName(look.folder);
-        const qsizetype folderLength = path.size();
+        const QByteArray path = QFile::encodeName(look.folder);
         try {
             for (size_t at = 0; at < watchedPaths.size(); ++at) {
                 if (at == 0 || (*look.known)[at]) {
-                    path.truncate(folderLength);
-                    path.append(watchedPaths[at].data(), watchedPaths[at].size());
-                    look.seen[at] = FileSignature::readEncoded(path);
+                    look.seen[at] = readWatched(path, at);
                 }
             }
         } catch (...) {
