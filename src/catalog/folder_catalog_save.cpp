@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <deque>
+#include <exception>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -164,7 +165,37 @@ bool sameInputs(const CatalogCache::FolderInputs& known, const LibraryState& sta
     return true;
 }
 
-// Plans the write of one folder, or nothing when its files already hold its share of `state`.
+// A folder whose memo does not vouch for its share: its texts are rendered and compared with its
+// files, folders side by side.
+struct Rendering {
+    const QString* key;
+    const QString* folder;
+    QString identity;
+    std::shared_ptr<const Group> group;
+    QList<Category> libraryCategories;
+    QList<Category> deletedCategories;
+    FolderTexts texts;
+    bool unchanged = false;
+    std::exception_ptr failure;
+};
+
+void render(const LibraryState& state, Rendering& rendering) {
+    try {
+        rendering.texts = folderTexts(state, *rendering.key, rendering.identity, *rendering.group,
+                                      rendering.libraryCategories, rendering.deletedCategories);
+        const QString metadata = *rendering.folder + QStringLiteral("/.lumivex/");
+        rendering.unchanged =
+            MetadataFiles::readIfPossible(metadata + QStringLiteral("lumivex.csv")) ==
+                rendering.texts.catalog.toUtf8() &&
+            MetadataFiles::readIfPossible(metadata + QStringLiteral("deleted.csv")) ==
+                rendering.texts.archive.toUtf8();
+    } catch (...) {
+        rendering.failure = std::current_exception();
+    }
+}
+
+// Plans the writes of the folders, in the order given, leaving out each folder whose files
+// already hold its share of `state`.
 class FolderPlanner {
 public:
     FolderPlanner(const LibraryState& state, std::uint64_t generation)
@@ -172,34 +203,57 @@ public:
 
     // `mayDiffer` is false when the folder's share of the state is the one of the last finished
     // save, whose memos hold exactly that share.
-    std::optional<Write> plan(const QString& key, const QString& folder,
-                              const std::shared_ptr<const Group>& group, bool mayDiffer) {
+    void add(const QString& key, const QString& folder, const std::shared_ptr<const Group>& group,
+             bool mayDiffer) {
         CatalogCache& cache = CatalogCache::shared();
-        const CatalogCache::Knowledge known = cache.knowledge(folder);
+        CatalogCache::Knowledge known = cache.knowledge(folder);
         const std::optional<FileSignature> signature = cache.look(folder);
         if (!signature) {
             throw Error::fromErrno(ENOENT, folder);
         }
-        const QString folderIdentity = signature->identity();
+        QString folderIdentity = signature->identity();
         if (known.unchangedGeneration == generation_ &&
             known.unchangedInputs.identity == folderIdentity &&
             (!mayDiffer || sameInputs(known.unchangedInputs, state_, *group))) {
             // The memo moves to this save's equal lists, so that the lists it held, often a whole
             // library the store has since replaced, can go.
             cache.rememberUnchanged(folder, generation_, {folderIdentity, lists(), group});
-            return std::nullopt;
+            return;
         }
-        const FolderTexts texts = folderTexts(state_, key, folderIdentity, *group,
-                                              known.libraryCategories, known.deletedCategories);
-        if (MetadataFiles::readIfPossible(folder + QStringLiteral("/.lumivex/lumivex.csv")) ==
-                texts.catalog.toUtf8() &&
-            MetadataFiles::readIfPossible(folder + QStringLiteral("/.lumivex/deleted.csv")) ==
-                texts.archive.toUtf8()) {
-            cache.rememberUnchanged(folder, generation_, {folderIdentity, lists(), group});
-            return std::nullopt;
+        renderings_.push_back({&key,
+                               &folder,
+                               std::move(folderIdentity),
+                               group,
+                               std::move(known.libraryCategories),
+                               std::move(known.deletedCategories),
+                               {},
+                               false,
+                               nullptr});
+    }
+
+    // The writes of the folders added, in their order; a failure of the first folder that met
+    // one is thrown.
+    QList<Write> writes() {
+        ParallelWork::forEach(renderings_.size(), [this](std::size_t index) {
+            render(state_, renderings_[index]);
+            return true;
+        });
+        CatalogCache& cache = CatalogCache::shared();
+        QList<Write> writes;
+        for (Rendering& rendering : renderings_) {
+            if (rendering.failure) {
+                std::rethrow_exception(rendering.failure);
+            }
+            if (rendering.unchanged) {
+                cache.rememberUnchanged(*rendering.folder, generation_,
+                                        {rendering.identity, lists(), rendering.group});
+                continue;
+            }
+            cache.checkReadable(rendering.texts.catalog, rendering.texts.archive);
+            writes.append(Write{*rendering.key, rendering.identity, rendering.texts.catalog,
+                                rendering.texts.archive});
         }
-        cache.checkReadable(texts.catalog, texts.archive);
-        return Write{key, folderIdentity, texts.catalog, texts.archive};
+        return writes;
     }
 
 private:
@@ -215,6 +269,7 @@ private:
     const LibraryState& state_;
     std::uint64_t generation_;
     std::shared_ptr<const CatalogCache::Lists> lists_;
+    std::vector<Rendering> renderings_;
 };
 
 // The grouping of the last save of a tree that finished, with the lists and folders it was made
@@ -323,11 +378,9 @@ Plan plannedWrites(const LibraryState& state, const QString& root,
         }
         const bool mayDiffer = !changed || changed->contains(key);
         const std::shared_ptr<const Group> share(plan.grouping.groups, &group->second);
-        if (std::optional<Write> write =
-                planner.plan(key, plan.folders.at(key), share, mayDiffer)) {
-            plan.writes.append(std::move(*write));
-        }
+        planner.add(key, plan.folders.at(key), share, mayDiffer);
     }
+    plan.writes = planner.writes();
     return plan;
 }
 
