@@ -65,6 +65,7 @@ LumivexStore::~LumivexStore() {
 
 void LumivexStore::assignLibrary(const Library& library) {
     const Library previous = std::exchange(library_, library);
+    ++stateVersion_;
     libraryAssigned(previous);
     Q_EMIT libraryChanged();
 }
@@ -117,6 +118,7 @@ void LumivexStore::assignDeleting(bool value) {
 
 void LumivexStore::assignDeletedArchive(const DeletedArchive& archive) {
     deletedArchive_ = archive;
+    ++stateVersion_;
     Q_EMIT deletedArchiveChanged();
 }
 

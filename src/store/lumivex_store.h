@@ -2,6 +2,7 @@
 
 #include "catalog/deleted_archive.h"
 #include "catalog/deletion_request.h"
+#include "catalog/library_state.h"
 #include "model/library.h"
 #include "model/library_browse_snapshot.h"
 #include "model/library_source.h"
@@ -218,6 +219,7 @@ private:
         LibrarySource source = LibrarySource::none;
     };
     using ScanWatcher = QFutureWatcher<QList<MediaItem>>;
+    using MergeWatcher = QFutureWatcher<LibraryState>;
 
     // Setters of the published fields; each emits its signal.
     void assignLibrary(const Library& library);
@@ -284,7 +286,10 @@ private:
     // Scans.
     void cancelScan();
     void scanFinished(const ScanContext& context, ScanWatcher* watcher);
-    void mergeScan(const ScanContext& context, const QList<MediaItem>& scanned);
+    void mergeScan(const ScanContext& context, QList<MediaItem> scanned);
+    void mergeFinished(const ScanContext& context, std::uint64_t stateVersion,
+                       MergeWatcher* watcher);
+    void commitMerge(const LibraryState& merged);
     void endScan(const ScanContext& context);
     void fileSystemChanged();
 
@@ -331,6 +336,10 @@ private:
 
     std::optional<QString> metadataHistoryStamp_;
     ScanWatcher* scanWatcher_ = nullptr;
+    MergeWatcher* mergeWatcher_ = nullptr;
+    // Counted up at every assignment of the library or the archive, so that a merge made off the
+    // main thread from an older state is never committed over a newer one.
+    std::uint64_t stateVersion_ = 0;
     std::shared_ptr<void> watcher_;
     std::unique_ptr<StoreClock::Wait> debounce_;
     QUuid generation_;

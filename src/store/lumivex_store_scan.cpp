@@ -5,6 +5,7 @@
 #include "store/store_paths.h"
 
 #include <QFileInfo>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace lumivex {
 
@@ -55,6 +56,11 @@ void LumivexStore::rescan(bool resetHistory) {
 
 // A cancelled scan never touches the store again: its watcher goes with it.
 void LumivexStore::cancelScan() {
+    if (mergeWatcher_) {
+        mergeWatcher_->disconnect(this);
+        mergeWatcher_->deleteLater();
+        mergeWatcher_ = nullptr;
+    }
     if (!scanWatcher_) {
         return;
     }
@@ -90,6 +96,7 @@ void LumivexStore::scanFinished(const ScanContext& context, ScanWatcher* watcher
         // Taken out of the future: the watcher stays until the next scan, and the listing of a
         // large tree must not stay with it.
         mergeScan(context, future.takeResult());
+        return;  // the merge ends the scan
     } catch (const Error& error) {
         if (generation_ == context.generation) {
             setError(listingFailure + QLatin1Char('\n') + error.description());
@@ -98,7 +105,9 @@ void LumivexStore::scanFinished(const ScanContext& context, ScanWatcher* watcher
     endScan(context);
 }
 
-void LumivexStore::mergeScan(const ScanContext& context, const QList<MediaItem>& scanned) {
+// The tree is read back here, on the main thread like every catalog read; joining the listing
+// with it takes a worker, so that the window stays responsive on a large library.
+void LumivexStore::mergeScan(const ScanContext& context, QList<MediaItem> scanned) {
     if (metadataHistory_.canUndo() || metadataHistory_.canRedo()) {
         const QString stamp = MetadataUndoValidation::persistenceStamp(root_, source_);
         if (metadataHistoryStamp_ != stamp ||
@@ -106,21 +115,63 @@ void LumivexStore::mergeScan(const ScanContext& context, const QList<MediaItem>&
             resetMetadataHistory();
         }
     }
-    const LibraryState published{library_, deletedArchive_};
     const bool folder = context.source == LibrarySource::folder;
-    LibraryState merged =
-        folder ? FolderCatalog::load(root_, published, services_.clock->function()) : published;
-    if (folder) {
-        merged.reconcileFolder(scanned, services_.clock->now());
-    } else {
-        merged.reconcile(scanned, services_.clock->now());
+    LibraryState published{library_, deletedArchive_};
+    LibraryState loaded = folder
+                              ? FolderCatalog::load(root_, published, services_.clock->function())
+                              : std::move(published);
+    const Date now = services_.clock->now();
+    auto* watcher = new MergeWatcher(this);
+    mergeWatcher_ = watcher;
+    connect(watcher, &MergeWatcher::finished, this,
+            [this, context, version = stateVersion_, watcher] {
+                mergeFinished(context, version, watcher);
+            });
+    watcher->setFuture(QtConcurrent::run(
+        [state = std::move(loaded), scanned = std::move(scanned), folder, now]() mutable {
+            if (folder) {
+                state.reconcileFolder(scanned, now);
+            } else {
+                state.reconcile(scanned, now);
+            }
+            return std::move(state);
+        }));
+}
+
+void LumivexStore::mergeFinished(const ScanContext& context, std::uint64_t stateVersion,
+                                 MergeWatcher* watcher) {
+    mergeWatcher_ = nullptr;
+    watcher->deleteLater();
+    if (generation_ != context.generation) {
+        return;
     }
+    if (locked_) {
+        assignScanning(false);
+        scanAgain_ = false;
+        return;
+    }
+    if (stateVersion != stateVersion_) {
+        // An edit was committed meanwhile: the merge, made from the state before it, would undo
+        // it. A new scan merges into the edited state.
+        scanAgain_ = true;
+    } else {
+        try {
+            commitMerge(watcher->future().takeResult());
+        } catch (const Error& error) {
+            setError(listingFailure + QLatin1Char('\n') + error.description());
+        }
+    }
+    endScan(context);
+}
+
+void LumivexStore::commitMerge(const LibraryState& merged) {
     if (recordIDs(merged.deleted) != recordIDs(deletedArchive_)) {
         resetMetadataHistory();
     }
     const bool filesExist = QFileInfo::exists(StorePaths::catalogFile(root_)) &&
                             QFileInfo::exists(StorePaths::deletedFile(root_));
-    if (folder || merged != published || !filesExist) {
+    if (source_ == LibrarySource::folder || merged != LibraryState{library_, deletedArchive_} ||
+        !filesExist) {
         commit(merged);
     }
     const QList<QUuid> visible = visibleAmong(selection_, std::nullopt);

@@ -1,11 +1,15 @@
 #include "store/store_fixture.h"
 
+#include "catalog/catalog_cache.h"
+#include "catalog/folder_catalog.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
 #include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
+#include <QThreadPool>
 
 #include <cerrno>
 
@@ -204,6 +208,61 @@ TEST_F(ScanTest, FolderScanAlwaysCommits) {
     settle();
     ASSERT_TRUE(store->lastSaved());
     EXPECT_GT(*store->lastSaved(), *first);
+}
+
+// Holds every thread of the global pool, so that work given to it waits until release().
+class HeldPool {
+public:
+    HeldPool() : pool_(*QThreadPool::globalInstance()), threads_(pool_.maxThreadCount()) {
+        pool_.waitForDone();
+        pool_.setMaxThreadCount(1);
+        pool_.start([this] { gate_.acquire(); });
+    }
+    ~HeldPool() { release(); }
+
+    void release() {
+        if (held_) {
+            held_ = false;
+            gate_.release();
+            pool_.waitForDone();
+            pool_.setMaxThreadCount(threads_);
+        }
+    }
+
+private:
+    QThreadPool& pool_;
+    int threads_;
+    QSemaphore gate_;
+    bool held_ = true;
+};
+
+TEST_F(ScanTest, AnEditWhileTheScanMergesIsKeptAndMergedByAFollowUpScan) {
+    makeTree();
+    openLibrary();
+    const int scans = listing.folderScans;
+    listing.holding = true;
+    store->rescan(false);
+    HeldPool pool;
+    const std::uint64_t reads = CatalogCache::shared().folderReads();
+    listing.release();
+    // The tree is read back on the store's turn; the merge then waits for a worker.
+    settleUntil([&] { return CatalogCache::shared().folderReads() > reads; });
+    ASSERT_TRUE(store->scanning());
+
+    listing.holding = false;
+    store->setSelection(ids({QStringLiteral("a.jpg")}));
+    store->setRating(5);
+    pool.release();
+    settle();
+
+    EXPECT_EQ(listing.folderScans, scans + 2) << "the stale merge gives way to a new scan";
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 5);
+    const LibraryState onDisk = FolderCatalog::load(library, std::nullopt);
+    for (const MediaItem& stored : onDisk.library.items) {
+        EXPECT_EQ(stored.rating, stored.filename == QStringLiteral("a.jpg") ? 5 : 0);
+    }
+    EXPECT_FALSE(store->error());
+    EXPECT_TRUE(store->metadataHistory().canUndo());
 }
 
 }  // namespace
