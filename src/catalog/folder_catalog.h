@@ -6,7 +6,9 @@
 #include <QSet>
 
 #include <map>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace lumivex {
 
@@ -82,12 +84,32 @@ struct ReadFolder {
     QByteArray catalog;
     QByteArray archive;
 };
-// After a load of `root` that gave `state`: each folder whose files hold exactly the texts a save
-// of `state` writes there is remembered as unchanged, and `state` becomes the lists of the last
-// save, so that the first save passes such folders as a later save would.
-void rememberLoad(const LibraryState& state, const QString& root,
-                  const std::map<QString, QString>& folders, const QSet<QString>& leftOut,
-                  const std::map<QString, ReadFolder>& reads);
+// What a load of a tree read: its folders and, for each folder whose files the signatures around
+// the read vouch for, the bytes read.
+struct TreeReads {
+    QString root;
+    std::map<QString, QString> folders;
+    QSet<QString> leftOut;
+    std::map<QString, ReadFolder> reads;
+};
+
+// A load that leaves its reads in `reads` instead of proving its own result against them, for a
+// caller that goes on to change the state first and proves that one (a rescan's merge).
+LibraryState load(const QString& root, const std::optional<LibraryState>& previous,
+                  const Clock& clock, TreeReads& reads);
+
+// The folders whose files, as read, hold exactly the texts a save of `state` writes there, and
+// the grouping of `state` by folder they were found with (none when a save of `state` would be
+// refused). It only reads its arguments, and may run on any thread.
+struct ReadMatch {
+    std::shared_ptr<const std::map<QString, FolderShare>> groups;
+    std::vector<QString> folders;
+};
+ReadMatch matchingReads(const LibraryState& state, const TreeReads& reads);
+// After a load: the folders of `match` are remembered as unchanged for `state`, and `state`
+// becomes the lists of the last save, so that the first save passes such folders as a later
+// save would. Valid while the cache still holds what the load read: before any save or load.
+void rememberLoad(const LibraryState& state, const TreeReads& reads, const ReadMatch& match);
 
 // Per-folder property shaping for display and edit.
 Library displayLibrary(const Library& library, const std::optional<QSet<QString>>& folders);

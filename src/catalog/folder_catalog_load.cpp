@@ -268,12 +268,6 @@ std::vector<FolderLoad> readFolders(const std::map<QString, QString>& folders,
 }
 
 // What a load saw of the tree besides the state, for rememberLoad.
-struct TreeRead {
-    std::map<QString, QString> folders;
-    QSet<QString> leftOut;
-    std::map<QString, ReadFolder> reads;
-};
-
 QString freshText(const QString& text) {
     return text.isEmpty() ? text : QString(text.constData(), text.size());
 }
@@ -317,7 +311,7 @@ void takeHome(FolderLoad& load) {
 }
 
 std::map<QString, LibraryState> takeIn(std::vector<FolderLoad>& loads, const QStringList& keys,
-                                       TreeRead& tree) {
+                                       TreeReads& tree) {
     CatalogCache& cache = CatalogCache::shared();
     std::map<QString, LibraryState> states;
     for (qsizetype index = 0; index < keys.size(); ++index) {
@@ -363,7 +357,7 @@ void freeElsewhere(std::map<QString, LibraryState>& states, std::vector<FolderLo
 }
 
 LibraryState loadTree(const QString& root, const std::optional<LibraryState>& previous,
-                      const Clock& clock, TreeRead& tree) {
+                      const Clock& clock, TreeReads& tree) {
     validateMetadata(root);
     TreeJournal::finishPending(root);
     tree.folders = directories(root, &tree.leftOut);
@@ -399,16 +393,23 @@ LibraryState loadTree(const QString& root, const std::optional<LibraryState>& pr
 // several times the size of what stays. Copied afresh once those are gone, the texts lie together,
 // and the allocator can hand the emptied pages back to the system instead of keeping them.
 LibraryState load(const QString& rootPath, const std::optional<LibraryState>& previous,
+                  const Clock& clock, TreeReads& tree) {
+    tree = TreeReads();
+    tree.root = QDir::cleanPath(rootPath);
+    LibraryState result = loadTree(tree.root, previous, clock, tree);
+    MediaItems packed = result.library.items.compacted();
+    std::swap(result.library.items, packed);
+    ParallelWork::elsewhere([&] { packed = MediaItems(); });
+    return result;
+}
+
+LibraryState load(const QString& rootPath, const std::optional<LibraryState>& previous,
                   const Clock& clock) {
-    const QString root = QDir::cleanPath(rootPath);
     LibraryState result;
     {
-        TreeRead tree;
-        result = loadTree(root, previous, clock, tree);
-        MediaItems packed = result.library.items.compacted();
-        std::swap(result.library.items, packed);
-        ParallelWork::elsewhere([&] { packed = MediaItems(); });
-        rememberLoad(result, root, tree.folders, tree.leftOut, tree.reads);
+        TreeReads tree;
+        result = load(rootPath, previous, clock, tree);
+        rememberLoad(result, tree, matchingReads(result, tree));
         ParallelWork::elsewhere([&] { tree.reads.clear(); });
     }
     malloc_trim(0);

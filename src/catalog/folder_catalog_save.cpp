@@ -417,8 +417,8 @@ void writeJournal(const QByteArray& journal, const QString& root) {
 // The folders of a load whose files hold exactly what a save of `state` writes there: the very
 // comparison a save makes, against the bytes the load parsed. Folders are compared side by side;
 // the state and the reads are only read meanwhile.
-std::vector<const QString*> unchangedSinceRead(const LibraryState& state, const Groups& groups,
-                                               const std::map<QString, ReadFolder>& reads) {
+std::vector<QString> unchangedSinceRead(const LibraryState& state, const Groups& groups,
+                                        const std::map<QString, ReadFolder>& reads) {
     struct Candidate {
         const QString* key;
         const ReadFolder* read;
@@ -446,10 +446,10 @@ std::vector<const QString*> unchangedSinceRead(const LibraryState& state, const 
         }
         return true;
     });
-    std::vector<const QString*> unchanged;
+    std::vector<QString> unchanged;
     for (const Candidate& candidate : candidates) {
         if (candidate.unchanged) {
-            unchanged.push_back(candidate.key);
+            unchanged.push_back(*candidate.key);
         }
     }
     return unchanged;
@@ -482,33 +482,40 @@ void save(const LibraryState& state, const QString& rootPath) {
                           std::move(plan.grouping.groups)};
 }
 
-void rememberLoad(const LibraryState& state, const QString& root,
-                  const std::map<QString, QString>& folders, const QSet<QString>& leftOut,
-                  const std::map<QString, ReadFolder>& reads) {
-    lastSave().reset();
-    std::shared_ptr<const Groups> groups;
+ReadMatch matchingReads(const LibraryState& state, const TreeReads& reads) {
+    ReadMatch match;
     try {
-        groups = std::make_shared<const Groups>(groupByFolder(state, folders, leftOut));
+        match.groups =
+            std::make_shared<const Groups>(groupByFolder(state, reads.folders, reads.leftOut));
     } catch (const Error&) {
-        return;  // a save of these lists is refused; there is nothing to pass
+        return match;  // a save of these lists is refused; there is nothing to pass
+    }
+    match.folders = unchangedSinceRead(state, *match.groups, reads.reads);
+    return match;
+}
+
+void rememberLoad(const LibraryState& state, const TreeReads& reads, const ReadMatch& match) {
+    lastSave().reset();
+    if (!match.groups) {
+        return;
     }
     CatalogCache& cache = CatalogCache::shared();
-    const std::uint64_t generation = cache.generation(root, state);
+    const std::uint64_t generation = cache.generation(reads.root, state);
     const auto lists = std::make_shared<const CatalogCache::Lists>(
         CatalogCache::Lists{state.library.items, state.deleted.records});
-    for (const QString* key : unchangedSinceRead(state, *groups, reads)) {
-        const std::shared_ptr<const Group> share(groups, &groups->at(*key));
-        cache.rememberUnchanged(folders.at(*key), generation,
-                                {reads.at(*key).identity, lists, share});
+    for (const QString& key : match.folders) {
+        const std::shared_ptr<const Group> share(match.groups, &match.groups->at(key));
+        cache.rememberUnchanged(reads.folders.at(key), generation,
+                                {reads.reads.at(key).identity, lists, share});
     }
-    lastSave() = LastSave{root,
-                          folders,
-                          leftOut,
-                          saveOrder(folders),
+    lastSave() = LastSave{reads.root,
+                          reads.folders,
+                          reads.leftOut,
+                          saveOrder(reads.folders),
                           state.library.catalogDirectories,
                           state.library.items,
                           state.deleted.records,
-                          std::move(groups)};
+                          match.groups};
 }
 
 }  // namespace lumivex::FolderCatalog

@@ -219,7 +219,8 @@ private:
         LibrarySource source = LibrarySource::none;
     };
     using ScanWatcher = QFutureWatcher<QList<MediaItem>>;
-    using MergeWatcher = QFutureWatcher<LibraryState>;
+    struct MergedScan;
+    using MergeWatcher = QFutureWatcher<MergedScan>;
 
     // Setters of the published fields; each emits its signal.
     void assignLibrary(const Library& library);
@@ -289,7 +290,7 @@ private:
     void mergeScan(const ScanContext& context, QList<MediaItem> scanned);
     void mergeFinished(const ScanContext& context, std::uint64_t stateVersion,
                        MergeWatcher* watcher);
-    void commitMerge(const LibraryState& merged);
+    void commitMerge(MergedScan merged);
     void endScan(const ScanContext& context);
     void fileSystemChanged();
 

@@ -1,10 +1,12 @@
 #include "catalog/folder_catalog.h"
+#include "platform/parallel_work.h"
 #include "store/lumivex_store.h"
 #include "store/media_listing.h"
 #include "store/metadata_undo_validation.h"
 #include "store/store_paths.h"
 
 #include <QFileInfo>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace lumivex {
@@ -24,6 +26,14 @@ QSet<QUuid> recordIDs(const DeletedArchive& archive) {
 }
 
 }  // namespace
+
+// A scan joined with the tree read back, and, for a folder tree, what the read found and which
+// folders' files already hold what a save of the joined state writes.
+struct LumivexStore::MergedScan {
+    LibraryState state;
+    std::shared_ptr<FolderCatalog::TreeReads> reads;
+    FolderCatalog::ReadMatch match;
+};
 
 void LumivexStore::rescan(bool resetHistory) {
     if (source_ == LibrarySource::none || locked_) {
@@ -116,10 +126,12 @@ void LumivexStore::mergeScan(const ScanContext& context, QList<MediaItem> scanne
         }
     }
     const bool folder = context.source == LibrarySource::folder;
-    LibraryState published{library_, deletedArchive_};
-    LibraryState loaded = folder
-                              ? FolderCatalog::load(root_, published, services_.clock->function())
-                              : std::move(published);
+    MergedScan loaded{{library_, deletedArchive_}, nullptr, {}};
+    if (folder) {
+        loaded.reads = std::make_shared<FolderCatalog::TreeReads>();
+        loaded.state =
+            FolderCatalog::load(root_, loaded.state, services_.clock->function(), *loaded.reads);
+    }
     const Date now = services_.clock->now();
     auto* watcher = new MergeWatcher(this);
     mergeWatcher_ = watcher;
@@ -127,15 +139,24 @@ void LumivexStore::mergeScan(const ScanContext& context, QList<MediaItem> scanne
             [this, context, version = stateVersion_, watcher] {
                 mergeFinished(context, version, watcher);
             });
-    watcher->setFuture(QtConcurrent::run(
-        [state = std::move(loaded), scanned = std::move(scanned), folder, now]() mutable {
-            if (folder) {
-                state.reconcileFolder(scanned, now);
-            } else {
-                state.reconcile(scanned, now);
-            }
-            return std::move(state);
-        }));
+    watcher->setFuture(QtConcurrent::run([merged = std::move(loaded), scanned = std::move(scanned),
+                                          published = LibraryState{library_, deletedArchive_},
+                                          folder, now]() mutable {
+        if (folder) {
+            merged.state.reconcileFolder(scanned, now);
+        } else {
+            merged.state.reconcile(scanned, now);
+        }
+        // The published state in place of an equal merge: the store then keeps sharing its items,
+        // and the merge's copies are freed here instead of on the main thread.
+        if (merged.state == published) {
+            merged.state = std::move(published);
+        }
+        if (folder) {
+            merged.match = FolderCatalog::matchingReads(merged.state, *merged.reads);
+        }
+        return std::move(merged);
+    }));
 }
 
 void LumivexStore::mergeFinished(const ScanContext& context, std::uint64_t stateVersion,
@@ -164,16 +185,24 @@ void LumivexStore::mergeFinished(const ScanContext& context, std::uint64_t state
     endScan(context);
 }
 
-void LumivexStore::commitMerge(const LibraryState& merged) {
-    if (recordIDs(merged.deleted) != recordIDs(deletedArchive_)) {
+void LumivexStore::commitMerge(MergedScan merged) {
+    if (merged.reads) {
+        // Proven off the main thread against the files the merge read, so that the save passes
+        // every folder the merge left as it was.
+        FolderCatalog::rememberLoad(merged.state, *merged.reads, merged.match);
+        ParallelWork::elsewhere([&] { merged.reads.reset(); });
+    }
+    if (recordIDs(merged.state.deleted) != recordIDs(deletedArchive_)) {
         resetMetadataHistory();
     }
     const bool filesExist = QFileInfo::exists(StorePaths::catalogFile(root_)) &&
                             QFileInfo::exists(StorePaths::deletedFile(root_));
-    if (source_ == LibrarySource::folder || merged != LibraryState{library_, deletedArchive_} ||
-        !filesExist) {
-        commit(merged);
+    LibraryState previous{library_, deletedArchive_};
+    if (source_ == LibrarySource::folder || merged.state != previous || !filesExist) {
+        commit(std::move(merged.state));
     }
+    // A replaced library of a hundred thousand items takes tens of milliseconds to free.
+    QThreadPool::globalInstance()->start([previous = std::move(previous)] {});
     const QList<QUuid> visible = visibleAmong(selection_, std::nullopt);
     setSelection(QSet<QUuid>(visible.begin(), visible.end()));
 }

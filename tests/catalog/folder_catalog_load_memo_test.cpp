@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 
@@ -182,6 +183,56 @@ TEST_F(LoadMemo, ASaveOfAnEqualStateMovesTheMemosToItsOwnLists) {
         EXPECT_EQ(&known.unchangedInputs.lists->items.at(0), &equal.library.items.at(0)) << key;
     }
     EXPECT_EQ(CatalogCache::shared().folderReads(), readsBefore);
+}
+
+// A rescan joins the loaded state with the listing before it saves: the items come in another
+// order, one was rated meanwhile and a new file was found. The joined state is proven against
+// what the load read, and its save must still write what a save without memos writes.
+TEST_F(LoadMemo, AStateChangedAfterTheLoadIsProvenAgainstWhatTheLoadRead) {
+    copyTree();
+    const MediaItem found = treeItem(QStringLiteral("a/r.jpg"), 4);
+    const auto joined = [&](const LibraryState& loaded) {
+        LibraryState state = loaded;
+        QList<MediaItem> items = loaded.library.items.toList();
+        std::reverse(items.begin(), items.end());
+        items.append(found);
+        state.library.items = MediaItems(items);
+        editRating(state, QStringLiteral("b/p.jpg"), 5);
+        return state;
+    };
+
+    CatalogCache::shared().clear();
+    CatalogCache::shared().setNowForTesting(settledNow);
+    FolderCatalog::TreeReads reads;
+    const LibraryState state = joined(FolderCatalog::load(root, std::nullopt, Date::now, reads));
+    FolderCatalog::rememberLoad(state, reads, FolderCatalog::matchingReads(state, reads));
+    for (const char* key : folderKeys) {
+        const CatalogCache::Knowledge known = CatalogCache::shared().knowledge(folder(root, key));
+        const bool changed = QByteArray(key) == "a" || QByteArray(key) == "b";
+        EXPECT_EQ(known.unchangedInputs.lists != nullptr, !changed) << key;
+        if (known.unchangedInputs.lists) {
+            EXPECT_EQ(&known.unchangedInputs.lists->items.at(0), &state.library.items.at(0));
+        }
+    }
+    const std::uint64_t readsBefore = CatalogCache::shared().folderReads();
+    FolderCatalog::save(state, root);
+    EXPECT_EQ(CatalogCache::shared().folderReads(), readsBefore);
+
+    CatalogCache::shared().clear();
+    CatalogCache::shared().setNowForTesting(std::nullopt);
+    const LibraryState plain = joined(FolderCatalog::load(copy, std::nullopt));
+    CatalogCache::shared().clear();
+    FolderCatalog::save(plain, copy);
+    for (const char* key : folderKeys) {
+        const auto neutral = [&](const QString& tree) {
+            const QString path = folder(tree, key);
+            return QString::fromUtf8(catalogOf(path) + archiveOf(path))
+                .replace(FolderCatalog::identity(path), QString());
+        };
+        EXPECT_EQ(neutral(root), neutral(copy)) << key;
+    }
+    const Library a = Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder(root, "a"))));
+    EXPECT_EQ(a.items.size(), 3);
 }
 
 }  // namespace
