@@ -7,6 +7,10 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+#include <vector>
 
 namespace lumivex {
 
@@ -85,6 +89,40 @@ QList<Category> usedArchiveOnlyProperties(const Library& library, const DeletedA
     return added;
 }
 
+// An identifier as two numbers, compared inline.
+std::pair<std::uint64_t, std::uint64_t> numbersOf(const QUuid& id) {
+    std::uint64_t low = 0;
+    std::memcpy(&low, id.data4, sizeof low);
+    return {std::uint64_t{id.data1} << 32 | std::uint64_t{id.data2} << 16 | id.data3, low};
+}
+
+// Gives the merge the items of the records whose identifier no library item has, in record
+// order. The records are few and the items many: each item is looked up among the records.
+void bringBackAbsentRecords(MediaItems& items, const QList<DeletedRecord>& records) {
+    if (records.isEmpty()) {
+        return;
+    }
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> recorded;
+    for (const DeletedRecord& record : records) {
+        recorded.push_back(numbersOf(record.item.id));
+    }
+    std::sort(recorded.begin(), recorded.end());
+    std::vector<bool> present(recorded.size(), false);
+    for (const MediaItem& item : std::as_const(items)) {
+        const auto found = std::lower_bound(recorded.begin(), recorded.end(), numbersOf(item.id));
+        if (found != recorded.end() && *found == numbersOf(item.id)) {
+            present[static_cast<std::size_t>(found - recorded.begin())] = true;
+        }
+    }
+    for (const DeletedRecord& record : records) {
+        const auto at =
+            std::lower_bound(recorded.begin(), recorded.end(), numbersOf(record.item.id));
+        if (!present[static_cast<std::size_t>(at - recorded.begin())]) {
+            items.append(record.item);
+        }
+    }
+}
+
 }  // namespace
 
 void LibraryState::remove(const QSet<QUuid>& ids, Date date) {
@@ -109,15 +147,7 @@ void LibraryState::reconcile(const QList<MediaItem>& scanned, Date date) {
     // orders and options, and must not undo the user's edits at every scan.
     deleted = deleted.aligned(library.categories);
 
-    QSet<QUuid> present;
-    for (const MediaItem& item : std::as_const(library.items)) {
-        present.insert(item.id);
-    }
-    for (const DeletedRecord& record : std::as_const(deleted.records)) {
-        if (!present.contains(record.item.id)) {
-            library.items.append(record.item);
-        }
-    }
+    bringBackAbsentRecords(library.items, deleted.records);
     library.merge(scanned);
 
     // With repeated record identifiers the first record's time stands.
@@ -148,7 +178,8 @@ void LibraryState::reconcileFolder(const QList<MediaItem>& scanned, Date date) {
     if (!library.includeSubfolders) {
         // Only the root was listed: items of subfolders were not looked for, so they count as seen.
         for (const MediaItem& item : std::as_const(library.items)) {
-            if (item.available && !item.folder().isEmpty()) {
+            // A slash after the first character: the folder key is not empty.
+            if (item.available && item.filename.lastIndexOf(u'/') > 0) {
                 seen.append(item);
             }
         }

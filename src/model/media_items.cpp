@@ -121,6 +121,21 @@ void MediaItems::append(const MediaItems& items) {
     }
 }
 
+void MediaItems::append(const MediaItems& items, qsizetype position, qsizetype count) {
+    const qsizetype end = position + count;
+    while (position < end) {
+        const ChunkPointer& chunk = items.chunks_.at(position / chunkCapacity);
+        const auto length = static_cast<qsizetype>(chunk->items.size());
+        if (chunkOffset(size_) == 0 && chunkOffset(position) == 0 && length <= end - position) {
+            chunks_.append(chunk);
+            size_ += length;
+            position += length;
+        } else {
+            append(items.at(position++));
+        }
+    }
+}
+
 void MediaItems::reserve(qsizetype count) {
     reserved_ = std::max(reserved_, count);
     chunks_.reserve((count + chunkCapacity - 1) / chunkCapacity);

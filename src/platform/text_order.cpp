@@ -126,16 +126,26 @@ bool localizedCaseInsensitiveContains(const QString& haystack, const QString& ne
     return needle.isEmpty() || caseFoldKey(haystack).contains(caseFoldKey(needle));
 }
 
-QString nfc(const QString& text) {
+bool knownComposed(QStringView text) {
     // Most texts are ASCII or precomposed Hangul, whose NFC form is themselves: nothing below
     // U+0300 composes, and a Hangul syllable only composes with a conjoining jamo (U+1100..U+11FF).
-    for (QChar c : text) {
-        const char16_t unit = c.unicode();
-        if (unit >= 0x300 && (unit < 0xAC00 || unit > 0xD7A3)) {
-            return text.normalized(QString::NormalizationForm_C);
+    // Looked at in blocks without a branch per character, which the compiler can vectorize.
+    constexpr qsizetype block = 16;
+    const char16_t* units = text.utf16();
+    const qsizetype size = text.size();
+    bool composes = false;
+    for (qsizetype start = 0; start < size && !composes; start += block) {
+        const qsizetype end = std::min(size, start + block);
+        for (qsizetype i = start; i < end; ++i) {
+            const char16_t unit = units[i];
+            composes |= unit >= 0x300 && static_cast<char16_t>(unit - 0xAC00) > 0xD7A3 - 0xAC00;
         }
     }
-    return text;
+    return !composes;
+}
+
+QString nfc(const QString& text) {
+    return knownComposed(text) ? text : text.normalized(QString::NormalizationForm_C);
 }
 
 bool canonicallyEqual(const QString& a, const QString& b) {
