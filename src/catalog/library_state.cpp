@@ -7,9 +7,7 @@
 #include <QHash>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
-#include <utility>
 #include <vector>
 
 namespace lumivex {
@@ -89,11 +87,12 @@ QList<Category> usedArchiveOnlyProperties(const Library& library, const DeletedA
     return added;
 }
 
-// An identifier as two numbers, compared inline.
-std::pair<std::uint64_t, std::uint64_t> numbersOf(const QUuid& id) {
-    std::uint64_t low = 0;
+// An identifier folded into one number, which Qt hashes inline where it runs SipHash over a
+// QUuid: a cheap first test before the exact one.
+quint64 folded(const QUuid& id) {
+    quint64 low = 0;
     std::memcpy(&low, id.data4, sizeof low);
-    return {std::uint64_t{id.data1} << 32 | std::uint64_t{id.data2} << 16 | id.data3, low};
+    return (quint64{id.data1} << 32 | quint64{id.data2} << 16 | id.data3) ^ low;
 }
 
 // Gives the merge the items of the records whose identifier no library item has, in record
@@ -102,24 +101,50 @@ void bringBackAbsentRecords(MediaItems& items, const QList<DeletedRecord>& recor
     if (records.isEmpty()) {
         return;
     }
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> recorded;
+    QSet<quint64> candidates;
+    QHash<QUuid, bool> present;
     for (const DeletedRecord& record : records) {
-        recorded.push_back(numbersOf(record.item.id));
+        candidates.insert(folded(record.item.id));
+        present.insert(record.item.id, false);
     }
-    std::sort(recorded.begin(), recorded.end());
-    std::vector<bool> present(recorded.size(), false);
     for (const MediaItem& item : std::as_const(items)) {
-        const auto found = std::lower_bound(recorded.begin(), recorded.end(), numbersOf(item.id));
-        if (found != recorded.end() && *found == numbersOf(item.id)) {
-            present[static_cast<std::size_t>(found - recorded.begin())] = true;
+        if (candidates.contains(folded(item.id))) {
+            if (const auto found = present.find(item.id); found != present.end()) {
+                *found = true;
+            }
         }
     }
     for (const DeletedRecord& record : records) {
-        const auto at =
-            std::lower_bound(recorded.begin(), recorded.end(), numbersOf(record.item.id));
-        if (!present[static_cast<std::size_t>(at - recorded.begin())]) {
+        if (!present.value(record.item.id)) {
             items.append(record.item);
         }
+    }
+}
+
+// The unavailable items become the records, in library order, each with the time of the first
+// earlier record of its identifier or `date`; the library keeps the others. The items are read
+// once: the removal asks for them in order and is told from what the first look found.
+void archiveUnavailable(MediaItems& items, QList<DeletedRecord>& records, Date date) {
+    QHash<QUuid, Date> departures;
+    for (const DeletedRecord& record : std::as_const(records)) {
+        if (!departures.contains(record.item.id)) {
+            departures.insert(record.item.id, record.deletedAt);
+        }
+    }
+    QList<DeletedRecord> archived;
+    std::vector<bool> unavailable(static_cast<std::size_t>(items.size()), false);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const MediaItem& item = std::as_const(items).at(i);
+        if (!item.available) {
+            archived.append(DeletedRecord{item, departures.value(item.id, date)});
+            unavailable[static_cast<std::size_t>(i)] = true;
+        }
+    }
+    records = std::move(archived);
+    if (!records.isEmpty()) {
+        items.removeIf([&unavailable, position = std::size_t{0}](const MediaItem&) mutable {
+            return unavailable[position++];
+        });
     }
 }
 
@@ -151,20 +176,7 @@ void LibraryState::reconcile(const QList<MediaItem>& scanned, Date date) {
     library.merge(scanned);
 
     // With repeated record identifiers the first record's time stands.
-    QHash<QUuid, Date> departures;
-    for (const DeletedRecord& record : std::as_const(deleted.records)) {
-        if (!departures.contains(record.item.id)) {
-            departures.insert(record.item.id, record.deletedAt);
-        }
-    }
-    QList<DeletedRecord> records;
-    for (const MediaItem& item : std::as_const(library.items)) {
-        if (!item.available) {
-            records.append(DeletedRecord{item, departures.value(item.id, date)});
-        }
-    }
-    deleted.records = std::move(records);
-    library.items.removeIf([](const MediaItem& item) { return !item.available; });
+    archiveUnavailable(library.items, deleted.records, date);
 
     const QList<Category> added = usedArchiveOnlyProperties(library, deleted);
     library.categories += added;
