@@ -66,6 +66,11 @@ private:
     std::vector<QString> made_;
 };
 
+// Equal code units, compared as memory: Qt's text equality goes through its general comparison.
+bool sameUnits(QStringView a, QStringView b) {
+    return a.size() == b.size() && std::equal(a.utf16(), a.utf16() + a.size(), b.utf16());
+}
+
 // An item's keys in NFC. The pair key (file name, U+0000, identity) is held split at its first
 // U+0000, which ends the name unless the name holds one itself: two pair keys are equal exactly
 // when both parts are, and neither part has to be written out for an ordinary name.
@@ -74,7 +79,9 @@ struct Keys {
     QStringView tail;
     QStringView identity;
 
-    bool samePair(const Keys& other) const { return head == other.head && tail == other.tail; }
+    bool samePair(const Keys& other) const {
+        return sameUnits(head, other.head) && sameUnits(tail, other.tail);
+    }
     std::uint64_t pairHash() const { return hashOf(tail, hashOf(head, 0)); }
     std::uint64_t identityHash() const { return hashOf(identity, 0); }
 };
@@ -105,6 +112,7 @@ public:
         : positions_(std::move(positions)),
           next_(positions_.size(), none),
           slotOfEntry_(positions_.size(), none),
+          alone_(positions_.size(), true),
           slots_(std::bit_ceil(std::max<std::size_t>(8, positions_.size() * 2))) {
         for (auto entry = static_cast<std::int32_t>(positions_.size()) - 1; entry >= 0; --entry) {
             const auto at = static_cast<std::size_t>(entry);
@@ -114,6 +122,9 @@ public:
             if (held.owner == none) {
                 held.tag = tagOf(hashes[at]);
                 held.owner = entry;
+            } else {
+                alone_[at] = false;
+                alone_[static_cast<std::size_t>(held.first)] = false;
             }
             next_[at] = held.first;
             held.first = entry;
@@ -128,8 +139,19 @@ public:
         return slots_[slot].owner == none ? none : static_cast<std::int32_t>(slot);
     }
 
-    std::int32_t slotOf(qsizetype entry) const {
-        return slotOfEntry_[static_cast<std::size_t>(entry)];
+    // Takes the first position not taken yet with the key of `entry`; none when all are. The
+    // key of most entries is theirs alone, and then their slot need not be read.
+    std::int32_t takeFirstWithKeyOf(qsizetype entry, std::vector<bool>& taken) {
+        const auto at = static_cast<std::size_t>(entry);
+        if (!alone_[at]) {
+            return takeFirst(slotOfEntry_[at], taken);
+        }
+        const auto found = static_cast<std::size_t>(position(static_cast<std::int32_t>(entry)));
+        if (taken[found]) {
+            return none;
+        }
+        taken[found] = true;
+        return static_cast<std::int32_t>(found);
     }
 
     // Takes the first position of the slot's key that is not taken yet; none when all are.
@@ -178,12 +200,24 @@ private:
     std::vector<std::int32_t> positions_;
     std::vector<std::int32_t> next_;
     std::vector<std::int32_t> slotOfEntry_;
+    std::vector<bool> alone_;  // whether no other entry has the entry's key
     std::vector<Slot> slots_;
 };
 
+// The texts of an item lie apart from it on the heap, and waiting for them is most of the time a
+// merge takes; asking for those of an item a few places ahead lets the memory work meanwhile.
+constexpr qsizetype lookAhead = 8;
+
+void prefetchTexts(const MediaItem& item) {
+    for (const QString* text : {&item.filename, &item.fileIdentity}) {
+        __builtin_prefetch(text->constData());
+        __builtin_prefetch(text->constData() + text->size());
+    }
+}
+
 // Texts equal as they stand have equal NFC forms.
 bool sameTexts(const MediaItem& a, const MediaItem& b) {
-    return a.filename == b.filename && a.fileIdentity == b.fileIdentity;
+    return sameUnits(a.filename, b.filename) && sameUnits(a.fileIdentity, b.fileIdentity);
 }
 
 void matchPairs(const MediaItems& old, const std::vector<Keys>& oldKeys,
@@ -203,16 +237,23 @@ void matchPairs(const MediaItems& old, const std::vector<Keys>& oldKeys,
     qsizetype expected = 0;
     for (qsizetype n = 0; n < scanned.size(); ++n) {
         const MediaItem& fresh = scanned[n];
-        std::int32_t slot = none;
+        if (n + lookAhead < scanned.size()) {
+            prefetchTexts(scanned[n + lookAhead]);
+        }
+        if (expected + lookAhead < old.size()) {
+            prefetchTexts(old.at(expected + lookAhead));
+        }
+        std::int32_t found = none;
         if (expected < old.size() && sameTexts(old.at(expected), fresh)) {
-            slot = chains.slotOf(expected);  // every old position is an entry here
+            // Every old position is an entry here.
+            found = chains.takeFirstWithKeyOf(expected, matches.taken);
         } else {
             const Keys keys = keysOf(fresh, texts);
-            slot = chains.find(keys.pairHash(), [&](std::int32_t position) {
+            const std::int32_t slot = chains.find(keys.pairHash(), [&](std::int32_t position) {
                 return oldKeys[static_cast<std::size_t>(position)].samePair(keys);
             });
+            found = slot == none ? none : chains.takeFirst(slot, matches.taken);
         }
-        const std::int32_t found = slot == none ? none : chains.takeFirst(slot, matches.taken);
         if (found != none) {
             matches.oldForNew[static_cast<std::size_t>(n)] = found;
             expected = found + 1;
@@ -235,7 +276,7 @@ void matchIdentities(const std::vector<Keys>& oldKeys, const QList<MediaItem>& s
         return oldKeys[static_cast<std::size_t>(position)].identity;
     };
     KeyChains chains(std::move(positions), hashes, [&](std::int32_t a, std::int32_t b) {
-        return identityOf(a) == identityOf(b);
+        return sameUnits(identityOf(a), identityOf(b));
     });
     for (qsizetype n = 0; n < scanned.size(); ++n) {
         if (matches.oldForNew[static_cast<std::size_t>(n)] >= 0) {
@@ -243,7 +284,7 @@ void matchIdentities(const std::vector<Keys>& oldKeys, const QList<MediaItem>& s
         }
         const QStringView identity = texts.composed(scanned[n].fileIdentity);
         const std::int32_t slot = chains.find(hashOf(identity, 0), [&](std::int32_t position) {
-            return identityOf(position) == identity;
+            return sameUnits(identityOf(position), identity);
         });
         const std::int32_t found = slot == none ? none : chains.takeFirst(slot, matches.taken);
         if (found != none) {
@@ -260,8 +301,11 @@ Matches match(const MediaItems& old, const QList<MediaItem>& scanned) {
     ComposedTexts texts;
     std::vector<Keys> oldKeys;
     oldKeys.reserve(static_cast<std::size_t>(old.size()));
-    for (const MediaItem& item : old) {
-        oldKeys.push_back(keysOf(item, texts));
+    for (qsizetype i = 0; i < old.size(); ++i) {
+        if (i + lookAhead < old.size()) {
+            prefetchTexts(old.at(i + lookAhead));
+        }
+        oldKeys.push_back(keysOf(old.at(i), texts));
     }
     matchPairs(old, oldKeys, scanned, texts, matches);
     // A rescan of an unchanged tree finds every file by its name and identity; the identity pass

@@ -129,19 +129,24 @@ bool localizedCaseInsensitiveContains(const QString& haystack, const QString& ne
 bool knownComposed(QStringView text) {
     // Most texts are ASCII or precomposed Hangul, whose NFC form is themselves: nothing below
     // U+0300 composes, and a Hangul syllable only composes with a conjoining jamo (U+1100..U+11FF).
-    // Looked at in blocks without a branch per character, which the compiler can vectorize.
-    constexpr qsizetype block = 16;
+    // Whole blocks are looked at without a branch per character, which the compiler vectorizes.
+    const auto composes = [](char16_t unit) {
+        return unit >= 0x300 && static_cast<char16_t>(unit - 0xAC00) > 0xD7A3 - 0xAC00;
+    };
+    constexpr qsizetype block = 8;
     const char16_t* units = text.utf16();
     const qsizetype size = text.size();
-    bool composes = false;
-    for (qsizetype start = 0; start < size && !composes; start += block) {
-        const qsizetype end = std::min(size, start + block);
-        for (qsizetype i = start; i < end; ++i) {
-            const char16_t unit = units[i];
-            composes |= unit >= 0x300 && static_cast<char16_t>(unit - 0xAC00) > 0xD7A3 - 0xAC00;
+    qsizetype at = 0;
+    for (; at + block <= size; at += block) {
+        unsigned found = 0;
+        for (qsizetype i = 0; i < block; ++i) {
+            found |= composes(units[at + i]) ? 1U : 0U;
+        }
+        if (found != 0) {
+            return false;
         }
     }
-    return !composes;
+    return std::none_of(units + at, units + size, composes);
 }
 
 QString nfc(const QString& text) {
