@@ -49,42 +49,68 @@ QSet<QString> normalizedSet(const QSet<QString>& texts) {
     return result;
 }
 
-// Archived properties that items brought back hold values under but the library lacks: each
-// joins the library with the values in use as its options.
-QList<Category> usedArchiveOnlyProperties(const Library& library, const DeletedArchive& archive) {
+// The first four characters of a text as one number: property keys are identifier texts of equal
+// length, and most differ in these, so a look for a few keys among every item's values compares
+// numbers, not texts.
+quint64 prefixOf(const QString& text) {
+    quint64 prefix = 0;
+    std::memcpy(&prefix, text.constData(),
+                static_cast<std::size_t>(std::min<qsizetype>(text.size(), 4)) * sizeof(QChar));
+    return prefix;
+}
+
+// The archived properties that the library lacks, the first of each identifier: a later one
+// would look for the very same values.
+QList<Category> archiveOnly(const Library& library, const DeletedArchive& archive) {
     QSet<QUuid> known;
     for (const Category& property : library.categories) {
         known.insert(property.id);
     }
-    QList<Category> added;
+    QList<Category> candidates;
     for (const Category& property : archive.categories) {
-        if (known.contains(property.id)) {
-            continue;
+        if (!known.contains(property.id)) {
+            known.insert(property.id);
+            candidates.append(property);
         }
-        const QString key = property.idText();
-        QStringList used;
-        QSet<QString> seen;
-        for (const MediaItem& item : library.items) {
-            const auto values = item.labels.find(key);
-            if (values == item.labels.end()) {
-                continue;
-            }
-            for (const QString& value : values->second) {
-                if (!seen.contains(TextOrder::nfc(value))) {
-                    seen.insert(TextOrder::nfc(value));
-                    used.append(value);
+    }
+    return candidates;
+}
+
+// Archived properties that items brought back hold values under but the library lacks: each
+// joins the library with the values in use as its options. The items are read once for all of
+// them, each item's few values looked at, since most items hold none of theirs.
+QList<Category> usedArchiveOnlyProperties(const Library& library, const DeletedArchive& archive) {
+    QList<Category> candidates = archiveOnly(library, archive);
+    if (candidates.isEmpty()) {
+        return {};
+    }
+    QStringList keys;
+    std::vector<quint64> prefixes;
+    for (Category& property : candidates) {
+        keys.append(property.idText());
+        prefixes.push_back(prefixOf(keys.last()));
+        property.options.clear();  // the values in use become its options
+    }
+    std::vector<QSet<QString>> seen(static_cast<std::size_t>(keys.size()));
+    for (const MediaItem& item : library.items) {
+        for (const auto& [key, values] : item.labels) {
+            const quint64 prefix = prefixOf(key);
+            for (std::size_t c = 0; c < prefixes.size(); ++c) {
+                if (prefixes[c] != prefix || keys[static_cast<qsizetype>(c)] != key) {
+                    continue;
+                }
+                QStringList& used = candidates[static_cast<qsizetype>(c)].options;
+                for (const QString& value : values) {
+                    if (!seen[c].contains(TextOrder::nfc(value))) {
+                        seen[c].insert(TextOrder::nfc(value));
+                        used.append(value);
+                    }
                 }
             }
         }
-        if (used.isEmpty()) {
-            continue;
-        }
-        Category joined = property;
-        joined.options = used;
-        known.insert(joined.id);
-        added.append(joined);
     }
-    return added;
+    candidates.removeIf([&](const Category& property) { return property.options.isEmpty(); });
+    return candidates;
 }
 
 // An identifier folded into one number, which Qt hashes inline where it runs SipHash over a

@@ -101,6 +101,15 @@ public:
             state.library.catalogProperties = {star, person};
         }
         state.deleted.categories = {star, chance(2) ? person : archivedPerson, archiveOnly_};
+        if (chance(3)) {
+            // A second archived property of one identifier, with options of its own.
+            Category again = archiveOnly_;
+            again.name = QStringLiteral("또 다른 이름");
+            again.options = texts({"옛 값"});
+            state.deleted.categories.append(again);
+        }
+        archiveOnly_.options = texts({"선언된 값"});
+        state.deleted.categories[2] = archiveOnly_;
         keys_ = {person.idText(), archivedPerson.idText(), archiveOnly_.idText()};
         for (qsizetype i = 0; i < itemCount; ++i) {
             state.library.items.append(item(i));
