@@ -204,17 +204,6 @@ private:
     std::vector<Slot> slots_;
 };
 
-// The texts of an item lie apart from it on the heap, and waiting for them is most of the time a
-// merge takes; asking for those of an item a few places ahead lets the memory work meanwhile.
-constexpr qsizetype lookAhead = 8;
-
-void prefetchTexts(const MediaItem& item) {
-    for (const QString* text : {&item.filename, &item.fileIdentity}) {
-        __builtin_prefetch(text->constData());
-        __builtin_prefetch(text->constData() + text->size());
-    }
-}
-
 // Texts equal as they stand have equal NFC forms.
 bool sameTexts(const MediaItem& a, const MediaItem& b) {
     return sameUnits(a.filename, b.filename) && sameUnits(a.fileIdentity, b.fileIdentity);
@@ -237,12 +226,6 @@ void matchPairs(const MediaItems& old, const std::vector<Keys>& oldKeys,
     qsizetype expected = 0;
     for (qsizetype n = 0; n < scanned.size(); ++n) {
         const MediaItem& fresh = scanned[n];
-        if (n + lookAhead < scanned.size()) {
-            prefetchTexts(scanned[n + lookAhead]);
-        }
-        if (expected + lookAhead < old.size()) {
-            prefetchTexts(old.at(expected + lookAhead));
-        }
         std::int32_t found = none;
         if (expected < old.size() && sameTexts(old.at(expected), fresh)) {
             // Every old position is an entry here.
@@ -301,11 +284,8 @@ Matches match(const MediaItems& old, const QList<MediaItem>& scanned) {
     ComposedTexts texts;
     std::vector<Keys> oldKeys;
     oldKeys.reserve(static_cast<std::size_t>(old.size()));
-    for (qsizetype i = 0; i < old.size(); ++i) {
-        if (i + lookAhead < old.size()) {
-            prefetchTexts(old.at(i + lookAhead));
-        }
-        oldKeys.push_back(keysOf(old.at(i), texts));
+    for (const MediaItem& item : old) {
+        oldKeys.push_back(keysOf(item, texts));
     }
     matchPairs(old, oldKeys, scanned, texts, matches);
     // A rescan of an unchanged tree finds every file by its name and identity; the identity pass
