@@ -7,6 +7,8 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace lumivex {
 
@@ -47,42 +49,129 @@ QSet<QString> normalizedSet(const QSet<QString>& texts) {
     return result;
 }
 
-// Archived properties that items brought back hold values under but the library lacks: each
-// joins the library with the values in use as its options.
-QList<Category> usedArchiveOnlyProperties(const Library& library, const DeletedArchive& archive) {
+// The first four characters of a text as one number: property keys are identifier texts of equal
+// length, and most differ in these, so a look for a few keys among every item's values compares
+// numbers, not texts.
+quint64 prefixOf(const QString& text) {
+    quint64 prefix = 0;
+    std::memcpy(&prefix, text.constData(),
+                static_cast<std::size_t>(std::min<qsizetype>(text.size(), 4)) * sizeof(QChar));
+    return prefix;
+}
+
+// The archived properties that the library lacks, the first of each identifier: a later one
+// would look for the very same values.
+QList<Category> archiveOnly(const Library& library, const DeletedArchive& archive) {
     QSet<QUuid> known;
     for (const Category& property : library.categories) {
         known.insert(property.id);
     }
-    QList<Category> added;
+    QList<Category> candidates;
     for (const Category& property : archive.categories) {
-        if (known.contains(property.id)) {
-            continue;
+        if (!known.contains(property.id)) {
+            known.insert(property.id);
+            candidates.append(property);
         }
-        const QString key = property.idText();
-        QStringList used;
-        QSet<QString> seen;
-        for (const MediaItem& item : library.items) {
-            const auto values = item.labels.find(key);
-            if (values == item.labels.end()) {
-                continue;
-            }
-            for (const QString& value : values->second) {
-                if (!seen.contains(TextOrder::nfc(value))) {
-                    seen.insert(TextOrder::nfc(value));
-                    used.append(value);
+    }
+    return candidates;
+}
+
+// Archived properties that items brought back hold values under but the library lacks: each
+// joins the library with the values in use as its options. The items are read once for all of
+// them, each item's few values looked at, since most items hold none of theirs.
+QList<Category> usedArchiveOnlyProperties(const Library& library, const DeletedArchive& archive) {
+    QList<Category> candidates = archiveOnly(library, archive);
+    if (candidates.isEmpty()) {
+        return {};
+    }
+    QStringList keys;
+    std::vector<quint64> prefixes;
+    for (Category& property : candidates) {
+        keys.append(property.idText());
+        prefixes.push_back(prefixOf(keys.last()));
+        property.options.clear();  // the values in use become its options
+    }
+    std::vector<QSet<QString>> seen(static_cast<std::size_t>(keys.size()));
+    for (const MediaItem& item : library.items) {
+        for (const auto& [key, values] : item.labels) {
+            const quint64 prefix = prefixOf(key);
+            for (std::size_t c = 0; c < prefixes.size(); ++c) {
+                if (prefixes[c] != prefix || keys[static_cast<qsizetype>(c)] != key) {
+                    continue;
+                }
+                QStringList& used = candidates[static_cast<qsizetype>(c)].options;
+                for (const QString& value : values) {
+                    if (!seen[c].contains(TextOrder::nfc(value))) {
+                        seen[c].insert(TextOrder::nfc(value));
+                        used.append(value);
+                    }
                 }
             }
         }
-        if (used.isEmpty()) {
-            continue;
-        }
-        Category joined = property;
-        joined.options = used;
-        known.insert(joined.id);
-        added.append(joined);
     }
-    return added;
+    candidates.removeIf([&](const Category& property) { return property.options.isEmpty(); });
+    return candidates;
+}
+
+// An identifier folded into one number, which Qt hashes inline where it runs SipHash over a
+// QUuid: a cheap first test before the exact one.
+quint64 folded(const QUuid& id) {
+    quint64 low = 0;
+    std::memcpy(&low, id.data4, sizeof low);
+    return (quint64{id.data1} << 32 | quint64{id.data2} << 16 | id.data3) ^ low;
+}
+
+// Gives the merge the items of the records whose identifier no library item has, in record
+// order. The records are few and the items many: each item is looked up among the records.
+void bringBackAbsentRecords(MediaItems& items, const QList<DeletedRecord>& records) {
+    if (records.isEmpty()) {
+        return;
+    }
+    QSet<quint64> candidates;
+    QHash<QUuid, bool> present;
+    for (const DeletedRecord& record : records) {
+        candidates.insert(folded(record.item.id));
+        present.insert(record.item.id, false);
+    }
+    for (const MediaItem& item : std::as_const(items)) {
+        if (candidates.contains(folded(item.id))) {
+            if (const auto found = present.find(item.id); found != present.end()) {
+                *found = true;
+            }
+        }
+    }
+    for (const DeletedRecord& record : records) {
+        if (!present.value(record.item.id)) {
+            items.append(record.item);
+        }
+    }
+}
+
+// The unavailable items become the records, in library order, each with the time of the first
+// earlier record of its identifier or `date`; the library keeps the others. The items are read
+// once: the removal asks for them in order and is told from what the first look found.
+void archiveUnavailable(MediaItems& items, QList<DeletedRecord>& records, Date date) {
+    QHash<QUuid, Date> departures;
+    for (const DeletedRecord& record : std::as_const(records)) {
+        if (!departures.contains(record.item.id)) {
+            departures.insert(record.item.id, record.deletedAt);
+        }
+    }
+    QList<DeletedRecord> archived;
+    std::vector<bool> unavailable(static_cast<std::size_t>(items.size()), false);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const MediaItem& item = std::as_const(items).at(i);
+        if (!item.available) {
+            archived.append(DeletedRecord{item, departures.value(item.id, date)});
+            unavailable[static_cast<std::size_t>(i)] = true;
+        }
+    }
+    records = std::move(archived);
+    if (!records.isEmpty()) {
+        items.removeIf([&unavailable, position = std::size_t{0}](const MediaItem&) mutable {
+            return unavailable[position++];
+        });
+    }
 }
 
 }  // namespace
@@ -109,32 +198,11 @@ void LibraryState::reconcile(const QList<MediaItem>& scanned, Date date) {
     // orders and options, and must not undo the user's edits at every scan.
     deleted = deleted.aligned(library.categories);
 
-    QSet<QUuid> present;
-    for (const MediaItem& item : std::as_const(library.items)) {
-        present.insert(item.id);
-    }
-    for (const DeletedRecord& record : std::as_const(deleted.records)) {
-        if (!present.contains(record.item.id)) {
-            library.items.append(record.item);
-        }
-    }
+    bringBackAbsentRecords(library.items, deleted.records);
     library.merge(scanned);
 
     // With repeated record identifiers the first record's time stands.
-    QHash<QUuid, Date> departures;
-    for (const DeletedRecord& record : std::as_const(deleted.records)) {
-        if (!departures.contains(record.item.id)) {
-            departures.insert(record.item.id, record.deletedAt);
-        }
-    }
-    QList<DeletedRecord> records;
-    for (const MediaItem& item : std::as_const(library.items)) {
-        if (!item.available) {
-            records.append(DeletedRecord{item, departures.value(item.id, date)});
-        }
-    }
-    deleted.records = std::move(records);
-    library.items.removeIf([](const MediaItem& item) { return !item.available; });
+    archiveUnavailable(library.items, deleted.records, date);
 
     const QList<Category> added = usedArchiveOnlyProperties(library, deleted);
     library.categories += added;
@@ -148,7 +216,8 @@ void LibraryState::reconcileFolder(const QList<MediaItem>& scanned, Date date) {
     if (!library.includeSubfolders) {
         // Only the root was listed: items of subfolders were not looked for, so they count as seen.
         for (const MediaItem& item : std::as_const(library.items)) {
-            if (item.available && !item.folder().isEmpty()) {
+            // A slash after the first character: the folder key is not empty.
+            if (item.available && item.filename.lastIndexOf(u'/') > 0) {
                 seen.append(item);
             }
         }

@@ -1,49 +1,65 @@
 #include "model/library.h"
 
+#include "model/merge_matching.h"
 #include "platform/small_text_set.h"
 #include "platform/text_order.h"
 
-#include <QHash>
-#include <QSet>
+#include <bit>
+#include <cstdint>
 
 namespace lumivex {
 
 namespace {
 
-using PositionIndex = QHash<QString, QList<qsizetype>>;
-
-QString pairKey(const MediaItem& item) {
-    return TextOrder::nfc(item.filename) + QChar(u'\0') + TextOrder::nfc(item.fileIdentity);
+bool sameBits(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
 }
 
-QString identityKey(const MediaItem& item) {
-    return TextOrder::nfc(item.fileIdentity);
+bool sameBits(const std::optional<double>& a, const std::optional<double>& b) {
+    return a.has_value() == b.has_value() && (!a || sameBits(*a, *b));
 }
 
-// Matches each new item not yet matched to the first unmatched old position under the same key.
-template <typename KeyOf>
-void matchBy(KeyOf keyOf, const MediaItems& oldItems, const QList<MediaItem>& newItems,
-             QList<qsizetype>& oldForNew, QList<bool>& oldMatched) {
-    PositionIndex index;
-    for (qsizetype i = 0; i < oldItems.size(); ++i) {
-        index[keyOf(oldItems[i])].append(i);
+bool sameBits(const std::optional<Date>& a, const std::optional<Date>& b) {
+    return a.has_value() == b.has_value() &&
+           (!a || sameBits(a->secondsSince1970, b->secondsSince1970));
+}
+
+bool sameText(const QString& a, const QString& b) {
+    return a.isNull() == b.isNull() && a == b;
+}
+
+// Whether the old item, continued by the scanned one, stays exactly as it is.
+bool continuesUnchanged(const MediaItem& old, const MediaItem& fresh) {
+    return old.available && sameText(old.filename, fresh.filename) &&
+           sameText(old.fileIdentity, fresh.fileIdentity) && old.kind == fresh.kind &&
+           old.size == fresh.size &&
+           sameBits(old.modified.secondsSince1970, fresh.modified.secondsSince1970) &&
+           sameBits(old.duration, fresh.duration) && sameBits(old.capturedAt, fresh.capturedAt);
+}
+
+MediaItem continued(MediaItem item, const MediaItem& fresh) {
+    item.filename = fresh.filename;
+    item.fileIdentity = fresh.fileIdentity;
+    item.kind = fresh.kind;
+    item.size = fresh.size;
+    item.modified = fresh.modified;
+    item.duration = fresh.duration;
+    item.capturedAt = fresh.capturedAt;
+    item.available = true;
+    return item;
+}
+
+// How many scanned items from `n` on continue consecutive old items that stay as they are.
+qsizetype unchangedRun(const MergeMatching::Matches& matches, const MediaItems& old,
+                       const QList<MediaItem>& scanned, qsizetype n) {
+    const qsizetype first = matches.oldForNew[static_cast<std::size_t>(n)];
+    qsizetype length = 0;
+    while (n + length < scanned.size() && first >= 0 &&
+           matches.oldForNew[static_cast<std::size_t>(n + length)] == first + length &&
+           continuesUnchanged(old.at(first + length), scanned[n + length])) {
+        ++length;
     }
-    for (qsizetype n = 0; n < newItems.size(); ++n) {
-        if (oldForNew[n] >= 0) {
-            continue;
-        }
-        const auto found = index.constFind(keyOf(newItems[n]));
-        if (found == index.constEnd()) {
-            continue;
-        }
-        for (qsizetype position : *found) {
-            if (!oldMatched[position]) {
-                oldMatched[position] = true;
-                oldForNew[n] = position;
-                break;
-            }
-        }
-    }
+    return length;
 }
 
 QString freeRatingClashName(const QList<Category>& others, qsizetype self) {
@@ -63,36 +79,24 @@ QString freeRatingClashName(const QList<Category>& others, qsizetype self) {
 }  // namespace
 
 void Library::merge(const QList<MediaItem>& scanned) {
-    QList<qsizetype> oldForNew(scanned.size(), -1);
-    QList<bool> oldMatched(items.size(), false);
-    matchBy(pairKey, items, scanned, oldForNew, oldMatched);
-    // A rescan of an unchanged tree finds every file by its name and identity; the identity pass
-    // would only index every old item for nothing.
-    if (oldForNew.contains(-1)) {
-        matchBy(identityKey, items, scanned, oldForNew, oldMatched);
-    }
-
+    const MergeMatching::Matches matches = MergeMatching::match(items, scanned);
+    // Old items that stay as they are are shared, whole chunks at a time where the scan lists
+    // them in the same places, so an unchanged rescan neither copies nor allocates items.
     MediaItems merged;
     merged.reserve(scanned.size() + items.size());
-    for (qsizetype n = 0; n < scanned.size(); ++n) {
-        if (oldForNew[n] < 0) {
-            merged.append(scanned[n]);
+    for (qsizetype n = 0; n < scanned.size();) {
+        const qsizetype run = unchangedRun(matches, items, scanned, n);
+        if (run > 0) {
+            merged.append(items, matches.oldForNew[static_cast<std::size_t>(n)], run);
+            n += run;
             continue;
         }
-        MediaItem item = items.at(oldForNew[n]);
-        const MediaItem& fresh = scanned[n];
-        item.filename = fresh.filename;
-        item.fileIdentity = fresh.fileIdentity;
-        item.kind = fresh.kind;
-        item.size = fresh.size;
-        item.modified = fresh.modified;
-        item.duration = fresh.duration;
-        item.capturedAt = fresh.capturedAt;
-        item.available = true;
-        merged.append(std::move(item));
+        const qsizetype old = matches.oldForNew[static_cast<std::size_t>(n)];
+        merged.append(old < 0 ? scanned[n] : continued(items.at(old), scanned[n]));
+        ++n;
     }
     for (qsizetype i = 0; i < items.size(); ++i) {
-        if (!oldMatched[i]) {
+        if (!matches.taken[static_cast<std::size_t>(i)]) {
             MediaItem gone = items.at(i);
             gone.available = false;
             merged.append(std::move(gone));

@@ -3,6 +3,7 @@
 #include "model/search_text_index.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace lumivex {
 
@@ -64,6 +65,9 @@ MediaItems::Chunk& MediaItems::changingChunk(qsizetype index) {
     if (chunk.use_count() > 1) {
         chunk = std::make_shared<Chunk>(*chunk);
     } else {
+        // The count is read relaxed: a list on another thread that read the chunk and then let
+        // it go must be seen to have finished reading before the chunk changes here.
+        std::atomic_thread_fence(std::memory_order_acquire);
         chunk->changing();
     }
     return *chunk;
@@ -118,6 +122,21 @@ void MediaItems::append(MediaItem&& item) {
 void MediaItems::append(const MediaItems& items) {
     for (const MediaItem& item : items) {
         append(item);
+    }
+}
+
+void MediaItems::append(const MediaItems& items, qsizetype position, qsizetype count) {
+    const qsizetype end = position + count;
+    while (position < end) {
+        const ChunkPointer& chunk = items.chunks_.at(position / chunkCapacity);
+        const auto length = static_cast<qsizetype>(chunk->items.size());
+        if (chunkOffset(size_) == 0 && chunkOffset(position) == 0 && length <= end - position) {
+            chunks_.append(chunk);
+            size_ += length;
+            position += length;
+        } else {
+            append(items.at(position++));
+        }
     }
 }
 

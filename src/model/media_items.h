@@ -121,6 +121,9 @@ public:
     void append(const MediaItem& item);
     void append(MediaItem&& item);
     void append(const MediaItems& items);
+    // Appends the `count` items of `items` from `position`, sharing the chunks that both lists
+    // would hold whole at the same place within a chunk instead of copying their items.
+    void append(const MediaItems& items, qsizetype position, qsizetype count);
     void push_back(const MediaItem& item) { append(item); }
     void push_back(MediaItem&& item) { append(std::move(item)); }
     void reserve(qsizetype count);

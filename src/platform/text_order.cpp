@@ -126,16 +126,31 @@ bool localizedCaseInsensitiveContains(const QString& haystack, const QString& ne
     return needle.isEmpty() || caseFoldKey(haystack).contains(caseFoldKey(needle));
 }
 
-QString nfc(const QString& text) {
+bool knownComposed(QStringView text) {
     // Most texts are ASCII or precomposed Hangul, whose NFC form is themselves: nothing below
     // U+0300 composes, and a Hangul syllable only composes with a conjoining jamo (U+1100..U+11FF).
-    for (QChar c : text) {
-        const char16_t unit = c.unicode();
-        if (unit >= 0x300 && (unit < 0xAC00 || unit > 0xD7A3)) {
-            return text.normalized(QString::NormalizationForm_C);
+    // Whole blocks are looked at without a branch per character, which the compiler vectorizes.
+    const auto composes = [](char16_t unit) {
+        return unit >= 0x300 && static_cast<char16_t>(unit - 0xAC00) > 0xD7A3 - 0xAC00;
+    };
+    constexpr qsizetype block = 8;
+    const char16_t* units = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype at = 0;
+    for (; at + block <= size; at += block) {
+        unsigned found = 0;
+        for (qsizetype i = 0; i < block; ++i) {
+            found |= composes(units[at + i]) ? 1U : 0U;
+        }
+        if (found != 0) {
+            return false;
         }
     }
-    return text;
+    return std::none_of(units + at, units + size, composes);
+}
+
+QString nfc(const QString& text) {
+    return knownComposed(text) ? text : text.normalized(QString::NormalizationForm_C);
 }
 
 bool canonicallyEqual(const QString& a, const QString& b) {

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <algorithm>
 #include <utility>
@@ -77,6 +78,9 @@ inline bool plainLess(const QString& a, const QString& b) {
 }
 
 QString nfc(const QString& text);
+// Whether `text` is its own NFC form at a glance: true for ASCII and precomposed Hangul with
+// nothing that could compose with them. A false answer says nothing; normalize to know.
+bool knownComposed(QStringView text);
 // Case-sensitive equality where canonically equivalent texts are equal.
 bool canonicallyEqual(const QString& a, const QString& b);
 // Lower-cased NFC, for "equal after lower-casing" checks.

@@ -127,6 +127,46 @@ TEST(MediaItems, EditsByPositionMatchAPlainList) {
     EXPECT_EQ(items.size(), plain.size());
 }
 
+// The items read one by one by position, which relies on every chunk but the last being full.
+QList<MediaItem> byPosition(const MediaItems& items) {
+    QList<MediaItem> list;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        list.append(items.at(i));
+    }
+    return list;
+}
+
+TEST(MediaItems, AppendedRangesShareOnlyChunksThatLineUp) {
+    const MediaItems source = numberedItems(3 * chunk + 9);
+    const QList<MediaItem> plain = source.toList();
+    struct Case {
+        qsizetype before, position, count, shared;
+    };
+    // Items already in the target, then the range appended from the source; `shared` counts the
+    // items whose chunks the target takes over.
+    for (const Case& range :
+         {Case{0, 0, 3 * chunk + 9, 3 * chunk + 9}, Case{0, chunk, chunk + 4, chunk},
+          Case{1, chunk, 2 * chunk, 0}, Case{0, 1, 2 * chunk, 0},
+          Case{chunk, 2 * chunk, chunk + 9, chunk + 9}, Case{0, 5, 0, 0}}) {
+        SCOPED_TRACE(range.position);
+        MediaItems target = numberedItems(range.before);
+        QList<MediaItem> expected = numberedList(range.before);
+        target.append(source, range.position, range.count);
+        expected.append(plain.mid(range.position, range.count));
+        ASSERT_EQ(byPosition(target), expected);
+        qsizetype shared = 0;
+        for (qsizetype i = range.before; i < target.size(); ++i) {
+            shared += &target.at(i) == &source.at(i - range.before + range.position) ? 1 : 0;
+        }
+        EXPECT_EQ(shared, range.shared);
+        // The shared chunks stay the source's when the target grows on.
+        target.append(numbered(123456));
+        expected.append(numbered(123456));
+        EXPECT_EQ(byPosition(target), expected);
+        EXPECT_EQ(source.toList(), plain);
+    }
+}
+
 TEST(MediaItems, IteratorsWorkWithStandardAlgorithms) {
     MediaItems items = numberedItems(chunk + 40);
     const MediaItems original = items;

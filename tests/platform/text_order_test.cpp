@@ -49,6 +49,22 @@ TEST(TextOrder, PrecomposedHangulStaysAsItIsButJamoCompose) {
     EXPECT_EQ(TextOrder::nfc(QStringLiteral("e\u0301")), QStringLiteral("\u00e9"));
 }
 
+TEST(TextOrder, OnlyTextsThatCannotComposeAreKnownComposed) {
+    EXPECT_TRUE(TextOrder::knownComposed(u""));
+    EXPECT_TRUE(TextOrder::knownComposed(u"set-03/album-0421/IMG_000123.jpg"));
+    EXPECT_TRUE(TextOrder::knownComposed(u"사진/여름 \u00e9\u02ff"));
+    // A combining mark, a jamo, a text beyond Hangul syllables and a surrogate pair, each also
+    // far into a long text.
+    for (const QString& tail :
+         {QStringLiteral("e\u0301"), QStringLiteral("\u1100\u1161"), QStringLiteral("\uD7A4"),
+          QStringLiteral("\U0001F600"), QStringLiteral("\u212B")}) {
+        EXPECT_FALSE(TextOrder::knownComposed(tail));
+        const QString longer = QString(37, u'a') + tail + QStringLiteral("b");
+        EXPECT_FALSE(TextOrder::knownComposed(longer));
+        EXPECT_EQ(TextOrder::nfc(longer), longer.normalized(QString::NormalizationForm_C));
+    }
+}
+
 namespace {
 
 // Texts that the case-insensitive rule must sort into the right classes: case (full folding),
