@@ -35,28 +35,13 @@ LibraryState syntheticState() {
     return state;
 }
 
-// A file as the scanner lists it: a new identifier, found now, the file's own facts.
-MediaItem listed(const MediaItem& item) {
-    MediaItem fresh;
-    fresh.id = QUuid::createUuid();
-    fresh.filename = item.filename;
-    fresh.fileIdentity = item.fileIdentity;
-    fresh.kind = item.kind;
-    fresh.size = item.size;
-    fresh.modified = item.modified;
-    fresh.added = scanTime;
-    fresh.duration = item.duration;
-    fresh.capturedAt = item.capturedAt;
-    return fresh;
-}
-
 // Every file as it was, or, when `changing`, every hundredth file renamed, removed or joined by
 // a new file beside it, in turn.
 QList<MediaItem> scanOf(const LibraryState& state, bool changing) {
     QList<MediaItem> scanned;
     const MediaItems& items = state.library.items;
     for (qsizetype i = 0; i < items.size(); ++i) {
-        MediaItem fresh = listed(items.at(i));
+        MediaItem fresh = test::listedAgain(items.at(i), scanTime);
         const qsizetype change = changing && i % 100 == 0 ? (i / 100) % 3 : -1;
         if (change == 1) {
             continue;

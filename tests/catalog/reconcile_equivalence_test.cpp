@@ -226,20 +226,7 @@ private:
         return DeletedRecord{gone, Date{scanTime - ages[below(5)]}};
     }
 
-    // A file as the scanner lists it: a new identifier, found now, the file's own facts.
-    static MediaItem listed(const MediaItem& item) {
-        MediaItem fresh;
-        fresh.id = QUuid::createUuid();
-        fresh.filename = item.filename;
-        fresh.fileIdentity = item.fileIdentity;
-        fresh.kind = item.kind;
-        fresh.size = item.size;
-        fresh.modified = item.modified;
-        fresh.added = Date{scanTime};
-        fresh.duration = item.duration;
-        fresh.capturedAt = item.capturedAt;
-        return fresh;
-    }
+    static MediaItem listed(const MediaItem& item) { return listedAgain(item, Date{scanTime}); }
 
     void listChanged(const MediaItem& item, QList<MediaItem>& files) {
         MediaItem fresh = listed(item);

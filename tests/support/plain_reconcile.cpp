@@ -175,4 +175,18 @@ LibraryState plainReconcileFolder(LibraryState state, const QList<MediaItem>& sc
     return plainReconcile(std::move(state), seen, date);
 }
 
+MediaItem listedAgain(const MediaItem& item, Date found) {
+    MediaItem fresh;
+    fresh.id = QUuid::createUuid();
+    fresh.filename = item.filename;
+    fresh.fileIdentity = item.fileIdentity;
+    fresh.kind = item.kind;
+    fresh.size = item.size;
+    fresh.modified = item.modified;
+    fresh.added = found;
+    fresh.duration = item.duration;
+    fresh.capturedAt = item.capturedAt;
+    return fresh;
+}
+
 }  // namespace lumivex::test

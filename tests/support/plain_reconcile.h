@@ -13,4 +13,8 @@ QList<MediaItem> plainMerge(const QList<MediaItem>& old, const QList<MediaItem>&
 LibraryState plainReconcile(LibraryState state, const QList<MediaItem>& scanned, Date date);
 LibraryState plainReconcileFolder(LibraryState state, const QList<MediaItem>& scanned, Date date);
 
+// A file of the library as the scanner lists it again: a new identifier, found at `found`, the
+// file's own facts.
+MediaItem listedAgain(const MediaItem& item, Date found);
+
 }  // namespace lumivex::test
