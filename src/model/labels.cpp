@@ -1,5 +1,7 @@
 #include "model/labels.h"
 
+#include <atomic>
+
 namespace lumivex {
 
 Labels::Labels(std::initializer_list<value_type> values)
@@ -15,6 +17,10 @@ Labels::Map& Labels::mutableMap() {
         shared_ = std::make_shared<Map>();
     } else if (shared_.use_count() > 1) {
         shared_ = std::make_shared<Map>(*shared_);
+    } else {
+        // The count is read relaxed: a copy on another thread that read the map and then let it
+        // go must be seen to have finished reading before the map changes here.
+        std::atomic_thread_fence(std::memory_order_acquire);
     }
     return *shared_;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -68,6 +69,10 @@ private:
             shared_ = std::make_shared<Map>();
         } else if (shared_.use_count() > 1) {
             shared_ = std::make_shared<Map>(*shared_);
+        } else {
+            // The count is read relaxed: a copy on another thread that read the map and then let it
+            // go must be seen to have finished reading before the map changes here.
+            std::atomic_thread_fence(std::memory_order_acquire);
         }
         return *shared_;
     }
