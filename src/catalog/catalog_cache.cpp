@@ -275,18 +275,53 @@ void CatalogCache::recordRead(const QString& folder, const FolderRead& read, boo
     folders_.insert(folder, {read.signature, read.libraryCategories, read.deletedCategories, memo});
 }
 
+CatalogCache::Knowledge CatalogCache::knowledgeIn(const FolderEntry& entry) {
+    Knowledge result{entry.libraryCategories, entry.deletedCategories, {}, {}};
+    if (entry.memo) {
+        result.unchangedGeneration = entry.memo->generation;
+        result.unchangedInputs = entry.memo->inputs;
+    }
+    return result;
+}
+
 CatalogCache::Knowledge CatalogCache::knowledge(const QString& folder) {
     const auto known = folders_.constFind(folder);
     if (known != folders_.constEnd() && stillMatches(folder, known->signature)) {
-        Knowledge result{known->libraryCategories, known->deletedCategories, {}, {}};
-        if (known->memo) {
-            result.unchangedGeneration = known->memo->generation;
-            result.unchangedInputs = known->memo->inputs;
-        }
-        return result;
+        return knowledgeIn(*known);
     }
     const LibraryState state = loadFolder(folder);
     return {state.library.categories, state.deleted.categories, {}, {}};
+}
+
+std::vector<CatalogCache::Answer> CatalogCache::knowledgeOf(
+    const std::vector<const QString*>& folders) {
+    std::vector<Answer> answers(folders.size());
+    std::vector<std::size_t> unknown;
+    for (std::size_t index = 0; index < folders.size(); ++index) {
+        const auto known = folders_.constFind(*folders[index]);
+        if (known != folders_.constEnd() && stillMatches(*folders[index], known->signature)) {
+            answers[index].knowledge = knowledgeIn(*known);
+        } else {
+            unknown.push_back(index);
+        }
+    }
+    std::vector<std::optional<FolderRead>> reads(unknown.size());
+    ParallelWork::forEach(unknown.size(), [&](std::size_t at) {
+        try {
+            reads[at] = readFolder(*folders[unknown[at]]);
+        } catch (...) {
+            answers[unknown[at]].failure = std::current_exception();
+        }
+        return true;
+    });
+    for (std::size_t at = 0; at < unknown.size(); ++at) {
+        if (reads[at]) {
+            recordRead(*folders[unknown[at]], *reads[at], true);
+            answers[unknown[at]].knowledge = {
+                reads[at]->state.library.categories, reads[at]->state.deleted.categories, {}, {}};
+        }
+    }
+    return answers;
 }
 
 std::uint64_t CatalogCache::generation(const QString& root, const LibraryState& state) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -130,6 +131,14 @@ public:
         FolderInputs unchangedInputs;
     };
     Knowledge knowledge(const QString& folder);
+    // The knowledge of each folder, as knowledge() gives it one by one, with the folders that
+    // must be read again read side by side; a folder whose read failed holds the failure that
+    // knowledge() would have thrown for it.
+    struct Answer {
+        Knowledge knowledge;
+        std::exception_ptr failure;
+    };
+    std::vector<Answer> knowledgeOf(const std::vector<const QString*>& folders);
 
     // A number that changes whenever the tree-wide inputs of the folder texts of `root` change.
     std::uint64_t generation(const QString& root, const LibraryState& state);
@@ -178,6 +187,7 @@ private:
         std::uint64_t generation = 0;
     };
 
+    static Knowledge knowledgeIn(const FolderEntry& entry);
     bool stillMatches(const QString& folder, const Signature& known);
     void remember(const QString& folder, const Signature& signature);
     static bool settled(const Signature& signature, std::int64_t readAt);

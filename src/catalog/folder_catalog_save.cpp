@@ -204,9 +204,12 @@ public:
     // `mayDiffer` is false when the folder's share of the state is the one of the last finished
     // save, whose memos hold exactly that share.
     void add(const QString& key, const QString& folder, const std::shared_ptr<const Group>& group,
-             bool mayDiffer) {
+             bool mayDiffer, CatalogCache::Answer answer) {
+        if (answer.failure) {
+            std::rethrow_exception(answer.failure);
+        }
+        CatalogCache::Knowledge& known = answer.knowledge;
         CatalogCache& cache = CatalogCache::shared();
-        CatalogCache::Knowledge known = cache.knowledge(folder);
         const std::optional<FileSignature> signature = cache.look(folder);
         if (!signature) {
             throw Error::fromErrno(ENOENT, folder);
@@ -371,14 +374,21 @@ Plan plannedWrites(const LibraryState& state, const QString& root,
     plan.grouping = grouping(state, plan.folders, plan.leftOut, sameFolders);
     const std::optional<QSet<QString>>& changed = plan.grouping.changed;
     FolderPlanner planner(state, cache.generation(root, state));
+    std::vector<const QString*> keys;
+    std::vector<const QString*> folders;
     for (const QString& key : plan.order) {
-        const auto group = plan.grouping.groups->find(key);
-        if (group == plan.grouping.groups->end()) {
-            continue;
+        if (plan.grouping.groups->count(key) != 0) {
+            keys.push_back(&key);
+            folders.push_back(&plan.folders.at(key));
         }
+    }
+    std::vector<CatalogCache::Answer> answers = cache.knowledgeOf(folders);
+    for (std::size_t index = 0; index < keys.size(); ++index) {
+        const QString& key = *keys[index];
         const bool mayDiffer = !changed || changed->contains(key);
-        const std::shared_ptr<const Group> share(plan.grouping.groups, &group->second);
-        planner.add(key, plan.folders.at(key), share, mayDiffer);
+        const std::shared_ptr<const Group> share(plan.grouping.groups,
+                                                 &plan.grouping.groups->at(key));
+        planner.add(key, *folders[index], share, mayDiffer, std::move(answers[index]));
     }
     plan.writes = planner.writes();
     return plan;
