@@ -43,25 +43,23 @@ std::int64_t CatalogDigests::now() const {
 
 // The digest is kept only when the file stayed as it was while it was read and its last change
 // is old enough that a later change must move its times.
-QByteArray CatalogDigests::digest(const QString& path, const FileSignature& signature) {
+QByteArray CatalogDigests::digest(const QString& path, const FileSignature& signature,
+                                  Findings& findings) const {
     const auto known = known_.constFind(path);
     if (known != known_.constEnd() && known->signature == signature) {
         return known->digest;
     }
     const std::int64_t readAt = now();
     const QByteArray digest = QCryptographicHash::hash(readWhole(path), QCryptographicHash::Sha256);
-    ++fileReads_;
     const std::optional<FileSignature> after = FileSignature::read(path);
-    if (after == signature && signature.settledAt(readAt)) {
-        known_.insert(path, {signature, digest});
-    } else {
-        known_.remove(path);
-    }
+    findings.digests.push_back(
+        {path, signature, digest, after == signature && signature.settledAt(readAt)});
     return digest;
 }
 
 CatalogDigests::Presence CatalogDigests::present(const QString& path,
-                                                 const FileSignature& signature) {
+                                                 const FileSignature& signature,
+                                                 Findings& findings) const {
     const auto known = folders_.constFind(path);
     if (known != folders_.constEnd() && known->signature == signature) {
         return known->present;
@@ -71,12 +69,28 @@ CatalogDigests::Presence CatalogDigests::present(const QString& path,
     for (size_t index = 0; index < metadataNames.size(); ++index) {
         present[index] = FileSignature::read(path + u'/' + metadataNames[index]).has_value();
     }
-    if (FileSignature::read(path) == signature && signature.settledAt(readAt)) {
-        folders_.insert(path, {signature, present});
-    } else {
-        folders_.remove(path);
-    }
+    findings.presences.push_back(
+        {path, signature, present,
+         FileSignature::read(path) == signature && signature.settledAt(readAt)});
     return present;
+}
+
+void CatalogDigests::learn(const Findings& findings) {
+    for (const Findings::Digest& found : findings.digests) {
+        ++fileReads_;
+        if (found.keep) {
+            known_.insert(found.path, {found.signature, found.digest});
+        } else {
+            known_.remove(found.path);
+        }
+    }
+    for (const Findings::Presences& found : findings.presences) {
+        if (found.keep) {
+            folders_.insert(found.path, {found.signature, found.present});
+        } else {
+            folders_.remove(found.path);
+        }
+    }
 }
 
 }  // namespace lumivex

@@ -16,13 +16,11 @@ namespace lumivex {
 // SHA-256 digests of metadata files, each remembered with the statx signature of the file it was
 // computed from, so that fingerprinting a whole tree after one edit reads only the files that
 // changed. A file changed too recently to be told apart from a later change of the same instant
-// is read again every time. Main thread only.
+// is read again every time. Changed on the main thread only; the const lookups may run on
+// several threads at once while nothing changes it.
 class CatalogDigests {
 public:
     static CatalogDigests& shared();
-
-    // The digest of the regular file at `path`, whose signature the caller has just read.
-    QByteArray digest(const QString& path, const FileSignature& signature);
 
     // The entries of a metadata folder that a fingerprint looks for: the two journals of an
     // unfinished save, then the two catalog files.
@@ -33,10 +31,36 @@ public:
         QLatin1StringView("deleted.csv"),
     };
     using Presence = std::array<bool, metadataNames.size()>;
-    // Which of those the metadata folder `path` holds, examined again only when the folder,
+    // What examining files found out that the cache did not know, gathered on any thread and
+    // taken in by learn() on the cache's own.
+    struct Findings {
+        struct Digest {
+            QString path;
+            FileSignature signature;
+            QByteArray digest;
+            bool keep = false;
+        };
+        struct Presences {
+            QString path;
+            FileSignature signature;
+            Presence present{};
+            bool keep = false;
+        };
+        std::vector<Digest> digests;
+        std::vector<Presences> presences;
+    };
+
+    // The digest of the regular file at `path`, whose signature the caller has just read. Const
+    // and safe beside other const calls: what it reads afresh goes to `findings`.
+    QByteArray digest(const QString& path, const FileSignature& signature,
+                      Findings& findings) const;
+
+    // Which of the metadata names the folder `path` holds, examined again only when the folder,
     // whose signature the caller has just read, changed: adding, removing or renaming an entry
     // moves the folder's times.
-    Presence present(const QString& path, const FileSignature& signature);
+    Presence present(const QString& path, const FileSignature& signature, Findings& findings) const;
+    // Takes in what the lookups found, counting each file read.
+    void learn(const Findings& findings);
 
     // What one folder gave the last fingerprint of its tree: its six framed fields and the
     // signatures they were made from (the folder, ".lumivex", then the two catalog files; absent

@@ -3,6 +3,7 @@
 #include "catalog/catalog_cache.h"
 #include "catalog/folder_catalog.h"
 #include "platform/error.h"
+#include "platform/parallel_work.h"
 #include "store/catalog_digests.h"
 
 #include <QCryptographicHash>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <exception>
 #include <utility>
 #include <vector>
 
@@ -66,8 +68,8 @@ bool isDirectory(const FileSignature& signature) {
 }
 
 // The four catalog fields of the metadata folder of `into.path`, with the signatures read.
-void addMetadataFiles(FolderFields& into) {
-    CatalogDigests& digests = CatalogDigests::shared();
+void addMetadataFiles(FolderFields& into, CatalogDigests::Findings& findings) {
+    const CatalogDigests& digests = CatalogDigests::shared();
     const QString metadata = into.path + metadataFolder;
     const std::optional<FileSignature> entry = FileSignature::read(metadata);
     if (entry && !isDirectory(*entry)) {
@@ -76,7 +78,7 @@ void addMetadataFiles(FolderFields& into) {
     into.signature[1] = entry;
     CatalogDigests::Presence present{};
     if (entry) {
-        present = digests.present(metadata, *entry);
+        present = digests.present(metadata, *entry, findings);
         if (present[0] || present[1]) {
             throw unreadableFile();
         }
@@ -95,17 +97,17 @@ void addMetadataFiles(FolderFields& into) {
         if (!S_ISREG(file->mode)) {
             throw invalidFileName();
         }
-        addField(into.fields, QByteArrayView(digests.digest(path, *file)));
+        addField(into.fields, QByteArrayView(digests.digest(path, *file, findings)));
     }
 }
 
 // The six fields of one folder, read afresh after `readAt`; `signature` is the folder's own.
 FolderFields folderFields(QByteArray key, const QString& path, const FileSignature& signature,
-                          std::int64_t readAt) {
+                          std::int64_t readAt, CatalogDigests::Findings& findings) {
     FolderFields folder{std::move(key), path, {}, {signature, {}, {}, {}}, false, false};
     addField(folder.fields, folder.key);
     addField(folder.fields, signature.identity().toUtf8());
-    addMetadataFiles(folder);
+    addMetadataFiles(folder, findings);
     folder.listed = signature.settledAt(readAt);
     folder.settled = std::all_of(
         folder.signature.begin(), folder.signature.end(),
@@ -126,21 +128,47 @@ bool stillKnown(const FolderFields& folder) {
 
 }  // namespace
 
-// One look at each folder serves both the tree walk and the folder's identity.
+// One look at each folder serves both the tree walk and the folder's identity. The folders are
+// examined side by side; the first failure in fingerprint order is the one thrown.
 QString persistenceStamp(const QString& root, LibrarySource source) {
     CatalogDigests& digests = CatalogDigests::shared();
     const std::int64_t readAt = digests.now();
     CatalogCache& cache = CatalogCache::shared();
     const CatalogCache::Pass pass(cache);
+    struct Folder {
+        QByteArray key;
+        QString path;
+        std::optional<FileSignature> signature;
+        FolderFields fields;
+        CatalogDigests::Findings findings;
+        std::exception_ptr failure;
+    };
+    std::vector<Folder> folders;
+    for (auto& [key, path] : foldersInOrder(root, source)) {
+        folders.push_back({std::move(key), path, cache.look(path), {}, {}, nullptr});
+    }
+    ParallelWork::forEach(folders.size(), [&](std::size_t index) {
+        Folder& folder = folders[index];
+        try {
+            if (!folder.signature) {
+                throw Error::fromErrno(ENOENT, folder.path);
+            }
+            folder.fields = folderFields(std::move(folder.key), folder.path, *folder.signature,
+                                         readAt, folder.findings);
+        } catch (...) {
+            folder.failure = std::current_exception();
+        }
+        return true;
+    });
     QCryptographicHash hash(QCryptographicHash::Sha256);
     CatalogDigests::Tree tree{root, {}};
-    for (auto& [key, folder] : foldersInOrder(root, source)) {
-        const std::optional<FileSignature> signature = cache.look(folder);
-        if (!signature) {
-            throw Error::fromErrno(ENOENT, folder);
+    for (Folder& folder : folders) {
+        if (folder.failure) {
+            std::rethrow_exception(folder.failure);
         }
-        tree.folders.push_back(folderFields(std::move(key), folder, *signature, readAt));
-        hash.addData(tree.folders.back().fields);
+        digests.learn(folder.findings);
+        hash.addData(folder.fields.fields);
+        tree.folders.push_back(std::move(folder.fields));
     }
     if (source == LibrarySource::folder) {
         digests.lastTree() = std::move(tree);
@@ -165,7 +193,9 @@ QString persistenceStampAfterSave(const QString& root, LibrarySource source) {
             if (!folder.listed || signature != folder.signature[0]) {
                 return persistenceStamp(root, source);
             }
-            folder = folderFields(folder.key, folder.path, *signature, readAt);
+            CatalogDigests::Findings findings;
+            folder = folderFields(folder.key, folder.path, *signature, readAt, findings);
+            digests.learn(findings);
         }
         hash.addData(folder.fields);
     }

@@ -149,6 +149,21 @@ TEST_F(StampTest, UnfinishedSavesRefuseTheStamp) {
     EXPECT_NO_THROW(stamp());
 }
 
+// The folders are examined side by side; the error is still the one of the first folder in
+// fingerprint order that fails, whichever failure came first.
+TEST_F(StampTest, TheFirstFailingFolderInOrderGivesTheError) {
+    const QString journal = QStringLiteral("/folders-pending.json");
+    makeDirectories(metadata(QStringLiteral("c")));
+    writeFile(metadata(QStringLiteral("c")) + journal, "{}");
+    writeFile(metadata(QStringLiteral("a/b")) + QStringLiteral("/deleted.csv/x"), "");
+    expectFileReadError([&] { stamp(); }, MetadataUndoValidation::invalidFileNameCode);
+
+    ASSERT_TRUE(QDir(archive(QStringLiteral("a/b"))).removeRecursively());
+    writeFile(metadata(QStringLiteral("a")) + journal, "{}");
+    makeSymbolicLink(catalog(QString()), catalog(QStringLiteral("c")));
+    expectFileReadError([&] { stamp(); }, MetadataUndoValidation::fileReadFailedCode);
+}
+
 TEST_F(StampTest, LinkedOrMissingRootThrows) {
     const QString link = folder_.path() + QStringLiteral("/link");
     makeSymbolicLink(root_, link);
