@@ -338,8 +338,8 @@ private:
     std::optional<QString> metadataHistoryStamp_;
     ScanWatcher* scanWatcher_ = nullptr;
     MergeWatcher* mergeWatcher_ = nullptr;
-    // Counted up at every assignment of the library or the archive, so that a merge made off the
-    // main thread from an older state is never committed over a newer one.
+    // Counted up at every commit and every assignment of the library or the archive, so that a
+    // merge made off the main thread is committed only over the state and files it was made from.
     std::uint64_t stateVersion_ = 0;
     std::shared_ptr<void> watcher_;
     std::unique_ptr<StoreClock::Wait> debounce_;

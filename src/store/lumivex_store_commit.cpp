@@ -23,6 +23,7 @@ bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& q
     if (source_ == LibrarySource::none || locked_) {
         return false;
     }
+    ++stateVersion_;  // even a save of an equal state may write files a merge has read
     const LibraryState old{library_, deletedArchive_};
     LibraryState saved;
     try {
