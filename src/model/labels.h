@@ -1,12 +1,13 @@
 #pragma once
 
+#include "model/shared_map.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <cstddef>
 #include <initializer_list>
 #include <map>
-#include <memory>
 #include <utility>
 
 namespace lumivex {
@@ -41,7 +42,7 @@ public:
 
     QStringList& operator[](const QString& key) { return mutableMap()[key]; }
     size_type erase(const QString& key);
-    void clear() { shared_.reset(); }
+    void clear() { values_.clear(); }
     std::pair<const_iterator, bool> insert(const value_type& value);
     std::pair<const_iterator, bool> insert_or_assign(const QString& key, QStringList values);
     template <typename... Arguments>
@@ -50,14 +51,13 @@ public:
     }
 
     // True at once when both share one map.
-    bool operator==(const Labels& other) const;
+    bool operator==(const Labels& other) const { return values_ == other.values_; }
 
 private:
-    const Map& map() const;
-    // The map to change, first copied when another value shares it.
-    Map& mutableMap();
+    const Map& map() const { return values_; }
+    Map& mutableMap() { return values_.mutableMap(); }
 
-    std::shared_ptr<Map> shared_;
+    SharedMap<QString, QStringList> values_;
 };
 
 }  // namespace lumivex

@@ -59,11 +59,7 @@ public:
     }
     bool operator==(const Map& other) const { return map() == other; }
 
-private:
-    const Map& map() const {
-        static const Map none;
-        return shared_ ? *shared_ : none;
-    }
+    // The map to change, first copied when another value shares it.
     Map& mutableMap() {
         if (!shared_) {
             shared_ = std::make_shared<Map>();
@@ -75,6 +71,12 @@ private:
             std::atomic_thread_fence(std::memory_order_acquire);
         }
         return *shared_;
+    }
+
+private:
+    const Map& map() const {
+        static const Map none;
+        return shared_ ? *shared_ : none;
     }
 
     std::shared_ptr<Map> shared_;
