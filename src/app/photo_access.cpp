@@ -1,8 +1,8 @@
 #include "app/photo_access.h"
 
-#include "media/views/lumivex_photo_access_guide.h"
-#include "media/views/photo_consent_dialog.h"
 #include "media/xdg_photo_library.h"
+#include "media_views/lumivex_photo_access_guide.h"
+#include "media_views/photo_consent_dialog.h"
 
 namespace lumivex {
 

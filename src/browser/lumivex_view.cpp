@@ -10,7 +10,7 @@
 #include "browser/modal_overlay.h"
 #include "browser/sheet_slot.h"
 #include "browser/sidebar.h"
-#include "media/views/photos_setup_view.h"
+#include "media_views/photos_setup_view.h"
 #include "store/lumivex_store.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "browser/sheet_slot.h"
 #include "browser/window_fixture.h"
-#include "media/views/lumivex_photo_access_guide.h"
-#include "media/views/photo_consent_dialog.h"
-#include "media/views/photos_setup_view.h"
+#include "media_views/lumivex_photo_access_guide.h"
+#include "media_views/photo_consent_dialog.h"
+#include "media_views/photos_setup_view.h"
 
 #include <QPointer>
 #include <QPushButton>

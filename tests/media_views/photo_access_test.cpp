@@ -1,7 +1,7 @@
 #include "media/held_decoder.h"
-#include "media/views/lumivex_access_settings_view.h"
-#include "media/views/lumivex_photo_access_guide.h"
-#include "media/views/photo_consent_dialog.h"
+#include "media_views/lumivex_access_settings_view.h"
+#include "media_views/lumivex_photo_access_guide.h"
+#include "media_views/photo_consent_dialog.h"
 #include "support/fake_photo_library.h"
 #include "view_screenshots.h"
 

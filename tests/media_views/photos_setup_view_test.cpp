@@ -1,7 +1,7 @@
-#include "media/views/photos_setup_view.h"
+#include "media_views/photos_setup_view.h"
 
-#include "media/views/lumivex_photo_access_guide.h"
-#include "media/views/photo_consent_dialog.h"
+#include "media_views/lumivex_photo_access_guide.h"
+#include "media_views/photo_consent_dialog.h"
 #include "store/store_fixture.h"
 #include "view_screenshots.h"
 

@@ -1,8 +1,8 @@
-#include "media/views/photos_thumbnail.h"
+#include "media_views/photos_thumbnail.h"
 
 #include "media/held_decoder.h"
 #include "media/photos_thumbnail_cache.h"
-#include "media/views/thumbnail_image.h"
+#include "media_views/thumbnail_image.h"
 #include "support/fake_photo_image_manager.h"
 #include "support/fake_photo_library.h"
 #include "view_screenshots.h"

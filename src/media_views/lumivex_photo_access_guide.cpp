@@ -1,6 +1,6 @@
-#include "media/views/lumivex_photo_access_guide.h"
+#include "media_views/lumivex_photo_access_guide.h"
 
-#include "media/views/view_style.h"
+#include "media_views/view_style.h"
 #include "platform/photo_consent_prompt.h"
 #include "store/lumivex_theme.h"
 

@@ -1,7 +1,7 @@
-#include "media/views/lumivex_access_settings_view.h"
+#include "media_views/lumivex_access_settings_view.h"
 
-#include "media/views/lumivex_photo_access_guide.h"
-#include "media/views/view_style.h"
+#include "media_views/lumivex_photo_access_guide.h"
+#include "media_views/view_style.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>

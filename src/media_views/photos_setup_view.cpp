@@ -1,7 +1,7 @@
-#include "media/views/photos_setup_view.h"
+#include "media_views/photos_setup_view.h"
 
-#include "media/views/lumivex_photo_access_guide.h"
-#include "media/views/view_style.h"
+#include "media_views/lumivex_photo_access_guide.h"
+#include "media_views/view_style.h"
 #include "platform/app_brand.h"
 #include "store/lumivex_store.h"
 

@@ -1,8 +1,8 @@
-#include "media/views/photos_thumbnail.h"
+#include "media_views/photos_thumbnail.h"
 
-#include "media/views/thumbnail_image.h"
-#include "media/views/thumbnail_spinner.h"
-#include "media/views/view_style.h"
+#include "media_views/thumbnail_image.h"
+#include "media_views/thumbnail_spinner.h"
+#include "media_views/view_style.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

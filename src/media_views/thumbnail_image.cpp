@@ -1,4 +1,4 @@
-#include "media/views/thumbnail_image.h"
+#include "media_views/thumbnail_image.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "media/views/thumbnail_spinner.h"
+#include "media_views/thumbnail_spinner.h"
 
 #include <QPainter>
 #include <QTimerEvent>

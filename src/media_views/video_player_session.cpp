@@ -1,6 +1,6 @@
-#include "media/views/video_player_session.h"
+#include "media_views/video_player_session.h"
 
-#include "media/views/lumivex_video_player_view.h"
+#include "media_views/lumivex_video_player_view.h"
 
 namespace lumivex {
 

@@ -1,4 +1,4 @@
-#include "media/views/video_controls_pane.h"
+#include "media_views/video_controls_pane.h"
 
 #include "media/video_keyboard_action.h"
 #include "media/video_player.h"

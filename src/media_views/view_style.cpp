@@ -1,4 +1,4 @@
-#include "media/views/view_style.h"
+#include "media_views/view_style.h"
 
 #include "store/lumivex_theme.h"
 

@@ -1,9 +1,9 @@
-#include "media/views/lumivex_video_player_view.h"
+#include "media_views/lumivex_video_player_view.h"
 
 #include "media/video_keyboard_action.h"
 #include "media/video_player.h"
 #include "media/video_seek_controller.h"
-#include "media/views/video_controls_pane.h"
+#include "media_views/video_controls_pane.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "media/views/photo_consent_dialog.h"
+#include "media_views/photo_consent_dialog.h"
 
-#include "media/views/view_style.h"
+#include "media_views/view_style.h"
 #include "platform/app_brand.h"
 
 #include <QHBoxLayout>
