@@ -1,0 +1,150 @@
+#include "inspector/option_picker_model.h"
+
+#include "model/media_items.h"
+#include "model/property_options.h"
+#include "platform/text_order.h"
+
+#include <algorithm>
+
+namespace lumivex {
+
+const QString OptionPickerModel::createRow = QStringLiteral("create");
+
+namespace {
+
+const QString optionPrefix = QStringLiteral("option:");
+
+}  // namespace
+
+QString OptionPickerModel::optionRow(const QString& option) {
+    return optionPrefix + option;
+}
+
+OptionPickerModel::Holdings OptionPickerModel::holdings(const MediaItems& selected,
+                                                        const QString& key) {
+    Holdings result;
+    result.total = static_cast<int>(selected.size());
+    for (const MediaItem& item : selected) {
+        const auto entry = item.labels.find(key);
+        if (entry == item.labels.end() || entry->second.isEmpty()) {
+            continue;
+        }
+        result.anyValue = true;
+        const QStringList& values = entry->second;
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            // A value listed twice on one item still counts that item once.
+            if (!values.first(i).contains(values[i])) {
+                ++result.counts[values[i]];
+            }
+        }
+    }
+    return result;
+}
+
+void OptionPickerModel::setOptions(const QStringList& options) {
+    if (options == options_) {
+        return;
+    }
+    options_ = options;
+    matches_ = PropertyOptions::filtered(options_, search_);
+}
+
+void OptionPickerModel::setSearch(const QString& search) {
+    if (search != search_) {
+        search_ = search;
+        matches_ = PropertyOptions::filtered(options_, search_);
+    }
+    highlighted_.reset();
+}
+
+QString OptionPickerModel::createText() const {
+    return TextOrder::trimmed(search_);
+}
+
+void OptionPickerModel::reset() {
+    setSearch(QString());
+}
+
+bool OptionPickerModel::canCreate() const {
+    const QString text = createText();
+    return !text.isEmpty() && !PropertyOptions::exact(options_, text);
+}
+
+QStringList OptionPickerModel::rowIDs() const {
+    QStringList rows;
+    rows.reserve(matches_.size() + 1);
+    for (const QString& option : matches_) {
+        rows.append(optionRow(option));
+    }
+    if (canCreate()) {
+        rows.append(createRow);
+    }
+    return rows;
+}
+
+QStringList OptionPickerModel::selectedLabels() const {
+    QStringList held;
+    for (const QString& option : options_) {
+        if (holdings_.counts.value(option) > 0) {
+            held.append(option);
+        }
+    }
+    return held;
+}
+
+void OptionPickerModel::moveHighlight(int offset) {
+    const QStringList rows = rowIDs();
+    const auto n = rows.size();
+    if (n == 0) {
+        return;
+    }
+    const qsizetype at = highlighted_ ? rows.indexOf(*highlighted_) : -1;
+    qsizetype next = 0;
+    if (at >= 0) {
+        next = ((at + offset) % n + n) % n;
+    } else {
+        next = offset > 0 ? 0 : n - 1;
+    }
+    highlighted_ = rows[next];
+}
+
+OptionPickerModel::Action OptionPickerModel::submit() const {
+    if (highlighted_ && highlighted_->startsWith(optionPrefix)) {
+        return {Action::Kind::apply, highlighted_->mid(optionPrefix.size())};
+    }
+    const QString text = createText();
+    if (text.isEmpty()) {
+        if (matches_.isEmpty()) {
+            return {};
+        }
+        return {Action::Kind::apply, matches_.first()};
+    }
+    return {Action::Kind::apply, PropertyOptions::exact(options_, text).value_or(text)};
+}
+
+OptionPickerModel::Action OptionPickerModel::tap(const QString& option, PropertyKind kind) const {
+    if (kind == PropertyKind::multiSelect && holdings_.total > 0 &&
+        count(option) == holdings_.total) {
+        return {Action::Kind::remove, option};
+    }
+    return {Action::Kind::apply, option};
+}
+
+std::optional<QString> OptionPickerModel::dragEntered(const QString& target) const {
+    if (dragged_ && *dragged_ != target) {
+        return dragged_;
+    }
+    return std::nullopt;
+}
+
+bool OptionPickerModel::performDrop() {
+    const bool held = dragged_.has_value();
+    dragged_.reset();
+    return held;
+}
+
+int OptionPickerModel::listHeight(qsizetype rows) {
+    return static_cast<int>(std::clamp<qsizetype>(rows * 38 + 12, 48, 280));
+}
+
+}  // namespace lumivex

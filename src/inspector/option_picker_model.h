@@ -1,0 +1,92 @@
+#pragma once
+
+#include "model/library.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace lumivex {
+
+class MediaItems;
+
+// The option picker without its widgets: the options and how many selected items hold each, the
+// search text and the keyboard highlight, the rows they give, what Enter and a tap on a row do,
+// and the drag that reorders options. Rows are named "option:" + name and "create". Plain value
+// logic; main thread.
+class OptionPickerModel {
+public:
+    // How the selected items hold one property's values, counted in one pass over them.
+    struct Holdings {
+        QHash<QString, int> counts;  // value → number of items holding it
+        int total = 0;               // the selected items
+        bool anyValue = false;       // some item holds a non-empty list for the property
+    };
+    static Holdings holdings(const MediaItems& selected, const QString& key);
+
+    // What an input asks of the store.
+    struct Action {
+        enum class Kind { none, apply, remove };
+        Kind kind = Kind::none;
+        QString value;
+        bool operator==(const Action&) const = default;
+    };
+
+    static const QString createRow;
+    static QString optionRow(const QString& option);
+
+    void setOptions(const QStringList& options);
+    void setHoldings(Holdings holdings) { holdings_ = std::move(holdings); }
+    const QStringList& options() const { return options_; }
+    const Holdings& holdingsOf() const { return holdings_; }
+    int count(const QString& option) const { return holdings_.counts.value(option); }
+
+    // Typing drops the highlight.
+    void setSearch(const QString& search);
+    const QString& search() const { return search_; }
+    // The search text trimmed: what the create row makes.
+    QString createText() const;
+    const std::optional<QString>& highlighted() const { return highlighted_; }
+    void clearHighlight() { highlighted_.reset(); }
+    // Empties the search and the highlight, as applying a value or closing does.
+    void reset();
+
+    const QStringList& matches() const { return matches_; }
+    bool canCreate() const;
+    QStringList rowIDs() const;
+    qsizetype rowCount() const { return matches_.size() + (canCreate() ? 1 : 0); }
+    // The options the selected items hold, in option order.
+    QStringList selectedLabels() const;
+
+    // Arrow keys: wraps at both ends; with no highlight Down takes the first row, Up the last.
+    void moveHighlight(int offset);
+    // Enter: the highlighted option, else the first match for a blank field, else the option
+    // equal to the text ignoring case, else the text itself.
+    Action submit() const;
+    // A click on an option: removes it from a multiple-choice property every item holds.
+    Action tap(const QString& option, PropertyKind kind) const;
+
+    // Reordering by drag. Entering another option's row moves the dragged one before it.
+    void startDrag(const QString& option) { dragged_ = option; }
+    std::optional<QString> dragEntered(const QString& target) const;
+    // The drop on a row ends the drag; true when a drag was under way.
+    bool performDrop();
+    // However the drag ended, nothing stays dragged.
+    void endDrag() { dragged_.reset(); }
+    const std::optional<QString>& dragged() const { return dragged_; }
+
+    // The list's height for `rows` rows: 38 a row and 12 more, within 48...280.
+    static int listHeight(qsizetype rows);
+
+private:
+    QStringList options_;
+    Holdings holdings_;
+    QString search_;
+    QStringList matches_;
+    std::optional<QString> highlighted_;
+    std::optional<QString> dragged_;
+};
+
+}  // namespace lumivex

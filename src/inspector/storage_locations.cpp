@@ -1,0 +1,60 @@
+#include "inspector/storage_locations.h"
+
+#include "model/media_items.h"
+#include "platform/text_order.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace lumivex::StorageLocations {
+
+QList<Folder> folders(const MediaItems& selected) {
+    QHash<QString, int> counts;
+    for (const MediaItem& item : selected) {
+        ++counts[item.folder()];
+    }
+    QList<Folder> result;
+    result.reserve(counts.size());
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        result.append({it.key(), it.value()});
+    }
+    std::sort(result.begin(), result.end(), [](const Folder& a, const Folder& b) {
+        if (a.path.isEmpty() || b.path.isEmpty()) {
+            return a.path.isEmpty() && !b.path.isEmpty();
+        }
+        return TextOrder::localizedStandardLess(a.path, b.path);
+    });
+    return result;
+}
+
+QString rowTitle(const QString& rootName, const QString& folder) {
+    if (folder.isEmpty()) {
+        return rootName;
+    }
+    return rootName + QStringLiteral(" › ") +
+           QString(folder).replace(QLatin1Char('/'), QStringLiteral(" › "));
+}
+
+QString title(LibrarySource source, const QString& rootName, const QList<Folder>& folders) {
+    if (source == LibrarySource::photos) {
+        return QStringLiteral("이 컴퓨터 · 사진 보관함 분류");
+    }
+    if (folders.size() == 1) {
+        return rowTitle(rootName, folders.first().path);
+    }
+    return QString::number(folders.size()) + QStringLiteral("개 폴더에 저장");
+}
+
+QString popoverHeading(qsizetype folders) {
+    return QString::number(folders) + QStringLiteral("개 폴더에 나누어 저장");
+}
+
+Icons icons(LibrarySource source, qsizetype folders) {
+    if (folders >= 2 && source == LibrarySource::folder) {
+        return {QStringLiteral("folder.badge.plus"), QStringLiteral("chevron.down")};
+    }
+    return {QStringLiteral("folder"), QStringLiteral("arrow.up.right")};
+}
+
+}  // namespace lumivex::StorageLocations

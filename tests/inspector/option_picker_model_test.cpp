@@ -1,0 +1,131 @@
+#include "inspector/option_picker_model.h"
+#include "model/media_items.h"
+
+#include <gtest/gtest.h>
+
+namespace lumivex {
+namespace {
+
+using Action = OptionPickerModel::Action;
+
+OptionPickerModel pickerOver(const QStringList& options, const QString& search = {}) {
+    OptionPickerModel model;
+    model.setOptions(options);
+    model.setSearch(search);
+    return model;
+}
+
+MediaItem holding(const QString& key, const QStringList& values) {
+    MediaItem item;
+    item.id = QUuid::createUuid();
+    item.labels[key] = values;
+    return item;
+}
+
+TEST(OptionPickerModel, ASearchShowsItsMatchesAndTheCreateRowAndArrowsCycleThroughThem) {
+    OptionPickerModel model =
+        pickerOver({QStringLiteral("Apple"), QStringLiteral("Banana")}, QStringLiteral("an"));
+    EXPECT_EQ(model.rowIDs(),
+              (QStringList{QStringLiteral("option:Banana"), QStringLiteral("create")}));
+    model.moveHighlight(1);
+    EXPECT_EQ(model.highlighted(), QStringLiteral("option:Banana"));
+    model.moveHighlight(1);
+    EXPECT_EQ(model.highlighted(), QStringLiteral("create"));
+    model.moveHighlight(1);
+    EXPECT_EQ(model.highlighted(), QStringLiteral("option:Banana"));
+    model.moveHighlight(-1);
+    EXPECT_EQ(model.highlighted(), QStringLiteral("create"));
+
+    OptionPickerModel fresh =
+        pickerOver({QStringLiteral("Apple"), QStringLiteral("Banana")}, QStringLiteral("an"));
+    fresh.moveHighlight(-1);
+    EXPECT_EQ(fresh.highlighted(), QStringLiteral("create"));
+}
+
+TEST(OptionPickerModel, TypingDropsTheHighlightSoEnterWorksFromTheText) {
+    OptionPickerModel model = pickerOver({QStringLiteral("Apple"), QStringLiteral("Banana")});
+    model.moveHighlight(1);
+    EXPECT_EQ(model.submit(), (Action{Action::Kind::apply, QStringLiteral("Apple")}));
+    model.setSearch(QStringLiteral("Ban"));
+    EXPECT_FALSE(model.highlighted());
+    EXPECT_EQ(model.submit(), (Action{Action::Kind::apply, QStringLiteral("Ban")}));
+}
+
+TEST(OptionPickerModel, EnterAppliesAnExistingOptionInItsStoredFormOrCreatesTheTrimmedText) {
+    OptionPickerModel model = pickerOver({QStringLiteral("Apple")}, QStringLiteral("apple"));
+    EXPECT_FALSE(model.canCreate());
+    EXPECT_EQ(model.rowIDs(), QStringList{QStringLiteral("option:Apple")});
+    EXPECT_EQ(model.submit(), (Action{Action::Kind::apply, QStringLiteral("Apple")}));
+
+    model.setSearch(QStringLiteral("  pear  "));
+    EXPECT_EQ(model.createText(), QStringLiteral("pear"));
+    EXPECT_EQ(model.submit(), (Action{Action::Kind::apply, QStringLiteral("pear")}));
+    model.moveHighlight(1);
+    EXPECT_EQ(model.highlighted(), QStringLiteral("create"));
+    EXPECT_EQ(model.submit(), (Action{Action::Kind::apply, QStringLiteral("pear")}));
+}
+
+TEST(OptionPickerModel, ABlankFieldAppliesTheFirstOptionAndNothingWithoutOptions) {
+    EXPECT_EQ(
+        pickerOver({QStringLiteral("B"), QStringLiteral("A")}, QStringLiteral("   ")).submit(),
+        (Action{Action::Kind::apply, QStringLiteral("B")}));
+    OptionPickerModel empty = pickerOver({});
+    EXPECT_TRUE(empty.rowIDs().isEmpty());
+    EXPECT_EQ(empty.submit(), Action{});
+    empty.moveHighlight(1);
+    EXPECT_FALSE(empty.highlighted());
+}
+
+TEST(OptionPickerModel, CountsComeFromOnePassAndDecideWhatATapDoes) {
+    const QString key = QStringLiteral("K");
+    const MediaItems selected{holding(key, {QStringLiteral("A"), QStringLiteral("B")}),
+                              holding(key, {QStringLiteral("A"), QStringLiteral("A")}),
+                              holding(QStringLiteral("other"), {QStringLiteral("A")})};
+    OptionPickerModel model =
+        pickerOver({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+    model.setHoldings(OptionPickerModel::holdings(selected, key));
+    EXPECT_EQ(model.count(QStringLiteral("A")), 2);
+    EXPECT_EQ(model.count(QStringLiteral("B")), 1);
+    EXPECT_EQ(model.holdingsOf().total, 3);
+    EXPECT_EQ(model.selectedLabels(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+    // Two of three hold A: a tap adds it to the third, whatever the kind.
+    EXPECT_EQ(model.tap(QStringLiteral("A"), PropertyKind::multiSelect).kind, Action::Kind::apply);
+
+    const MediaItems all{holding(key, {QStringLiteral("A")}), holding(key, {QStringLiteral("A")})};
+    model.setHoldings(OptionPickerModel::holdings(all, key));
+    EXPECT_EQ(model.tap(QStringLiteral("A"), PropertyKind::multiSelect),
+              (Action{Action::Kind::remove, QStringLiteral("A")}));
+    EXPECT_EQ(model.tap(QStringLiteral("A"), PropertyKind::singleSelect).kind, Action::Kind::apply);
+}
+
+TEST(OptionPickerModel, EmptyValueListsHoldNothing) {
+    const QString key = QStringLiteral("K");
+    const auto held = OptionPickerModel::holdings(MediaItems{holding(key, {})}, key);
+    EXPECT_FALSE(held.anyValue);
+    EXPECT_TRUE(held.counts.isEmpty());
+    EXPECT_TRUE(
+        OptionPickerModel::holdings(MediaItems{holding(key, {QStringLiteral("stray")})}, key)
+            .anyValue);
+}
+
+TEST(OptionPickerModel, TheListIsThirtyEightARowWithinItsBounds) {
+    EXPECT_EQ(OptionPickerModel::listHeight(12), 280);
+    EXPECT_EQ(OptionPickerModel::listHeight(1), 50);
+    EXPECT_EQ(OptionPickerModel::listHeight(0), 48);
+}
+
+TEST(OptionPickerModel, ADragMovesOnlyOverOtherRowsAndEndsWithoutADrop) {
+    OptionPickerModel model;
+    EXPECT_FALSE(model.dragEntered(QStringLiteral("A")));
+    model.startDrag(QStringLiteral("C"));
+    EXPECT_FALSE(model.dragEntered(QStringLiteral("C")));
+    EXPECT_EQ(model.dragEntered(QStringLiteral("B")), QStringLiteral("C"));
+    EXPECT_TRUE(model.performDrop());
+    EXPECT_FALSE(model.performDrop());
+    model.startDrag(QStringLiteral("C"));
+    model.endDrag();
+    EXPECT_FALSE(model.dragEntered(QStringLiteral("B")));
+}
+
+}  // namespace
+}  // namespace lumivex
