@@ -7,6 +7,8 @@ packages=(
   qt6-base-dev libicu-dev libexiv2-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   qt6-multimedia-dev
+  # Photos beyond JPEG and PNG: WebP and TIFF through Qt's readers, HEIC and AVIF, camera raw files.
+  qt6-image-formats-plugins libheif-dev libraw-dev
   # Qt 6.4 plays through GStreamer: containers, parsers and the H.264 and AAC decoders.
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
   gstreamer1.0-alsa

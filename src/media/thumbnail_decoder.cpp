@@ -1,5 +1,6 @@
 #include "media/thumbnail_decoder.h"
 
+#include "media/exif_orientation.h"
 #include "media/video_frame.h"
 
 #include <QImageReader>
@@ -8,8 +9,10 @@ namespace lumivex::ThumbnailDecoder {
 
 namespace {
 
+// `path` names the file the reader reads, when it reads one: its EXIF orientation is applied here
+// when the format's reader leaves it alone.
 QImage read(QImageReader& reader, int size, const std::atomic<bool>& cancelled,
-            ThumbnailScaling scaling) {
+            ThumbnailScaling scaling, const QString& path = {}) {
     if (size <= 0 || cancelled.load()) {
         return {};
     }
@@ -21,6 +24,9 @@ QImage read(QImageReader& reader, int size, const std::atomic<bool>& cancelled,
     QImage image = reader.read();
     if (image.isNull() || cancelled.load()) {
         return {};
+    }
+    if (!path.isEmpty() && !reader.supportsOption(QImageIOHandler::ImageTransformation)) {
+        image = ExifOrientation::apply(std::move(image), ExifOrientation::ofFile(path));
     }
     // A reader that could not tell its size beforehand decoded at full size; shrink afterwards.
     const QSize wanted = reducedSize(image.size(), size, scaling);
@@ -35,7 +41,7 @@ QImage read(QImageReader& reader, int size, const std::atomic<bool>& cancelled,
 QImage photo(const QString& path, int size, const std::atomic<bool>& cancelled,
              ThumbnailScaling scaling) {
     QImageReader reader(path);
-    return read(reader, size, cancelled, scaling);
+    return read(reader, size, cancelled, scaling, path);
 }
 
 QImage photo(QIODevice* device, int size, const std::atomic<bool>& cancelled,

@@ -2,6 +2,7 @@
 
 #include "model/capture_date_formats.h"
 #include "model/exiv2_file_source.h"
+#include "model/exiv2_process.h"
 #include "model/png_text.h"
 #include "model/video_asset.h"
 #include "platform/decimal_text.h"
@@ -14,7 +15,6 @@
 #include <exiv2/exiv2.hpp>
 
 #include <algorithm>
-#include <mutex>
 
 namespace lumivex::CaptureDateReader {
 
@@ -48,31 +48,6 @@ std::optional<Date> withOffset(Date utc, const std::optional<QString>& offset) {
     return Date{utc.secondsSince1970 - sign * (hours * 60 + minutes) * 60};
 }
 
-void silence(int, const char*) {}
-
-// The XMP toolkit registers the namespaces it meets in a file in one table for the process.
-void lockXmp(void* mutex, bool lock) {
-    if (lock) {
-        static_cast<std::mutex*>(mutex)->lock();
-    } else {
-        static_cast<std::mutex*>(mutex)->unlock();
-    }
-}
-
-// Exiv2 keeps process-wide state: HEIC support is off until enabled, the XMP toolkit must be set
-// up before threads use it and told how to take turns at its namespace table, and its log would
-// write every malformed file to standard error.
-void prepareExiv2() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        static std::mutex xmpMutex;
-        Exiv2::enableBMFF(true);
-        Exiv2::XmpParser::initialize(lockXmp, &xmpMutex);
-        Exiv2::LogMsg::setHandler(silence);
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-    });
-}
-
 // The first datum of the EXIF sub-directory with this tag, the one Exiv2's search by the key
 // "Exif.Photo.<name>" finds; matched by number, since building and comparing key texts for every
 // tag cost more than reading the file.
@@ -87,7 +62,7 @@ std::optional<QString> exifText(const Exiv2::ExifData& exif, std::uint16_t tag) 
 }
 
 std::optional<Date> exifCaptureDate(const ReadOnlyFile& file) {
-    prepareExiv2();
+    Exiv2Process::prepare();
     try {
         const Exiv2::Image::AutoPtr image =
             Exiv2::ImageFactory::open(Exiv2::BasicIo::AutoPtr(new Exiv2FileSource(file)));

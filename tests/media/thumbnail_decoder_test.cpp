@@ -8,6 +8,7 @@
 #include "support/test_files.h"
 
 #include <QImageReader>
+#include <QImageWriter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -104,6 +105,35 @@ TEST_F(ThumbnailDecoderTest, FillingCoversTheBoxButNeverEnlarges) {
     EXPECT_TRUE(reddish(filled.pixel(10, 5)));
     // A sliver keeps at least one pixel across.
     EXPECT_EQ(reducedSize(QSize(1000, 1), 10, ThumbnailScaling::fit), QSize(10, 1));
+}
+
+TEST_F(ThumbnailDecoderTest, DecodesWebPAndTiffUpright) {
+    // A TIFF keeps its orientation in its own tag, which Qt's reader applies.
+    const QString tiff = path(QStringLiteral("scan.tif"));
+    {
+        QImageWriter writer(tiff, "tiff");
+        writer.setTransformation(QImageIOHandler::TransformationRotate90);
+        ASSERT_TRUE(writer.write(halves(QSize(400, 200))));
+    }
+    // Qt's WebP reader ignores the EXIF block; the decoder reads the orientation itself.
+    const QString webp = path(QStringLiteral("download.webp"));
+    writeFile(webp, encodeImage(halves(QSize(400, 200)), "webp", 100));
+    test::setOrientation(webp, 6);
+    const QString plainWebp = path(QStringLiteral("plain.webp"));
+    writeFile(plainWebp, encodeImage(halves(QSize(400, 200)), "webp", 100));
+
+    for (const QString& turned : {tiff, webp}) {
+        const QImage image = ThumbnailDecoder::photo(turned, 144, goOn);
+        ASSERT_EQ(image.size(), QSize(72, 144)) << turned.toStdString();
+        EXPECT_TRUE(reddish(image.pixel(36, 10))) << turned.toStdString();
+        EXPECT_TRUE(bluish(image.pixel(36, 134))) << turned.toStdString();
+        EXPECT_EQ(ThumbnailDecoder::photo(turned, 100, goOn, ThumbnailScaling::fill).size(),
+                  QSize(100, 200));
+    }
+    const QImage plain = ThumbnailDecoder::photo(plainWebp, 144, goOn);
+    ASSERT_EQ(plain.size(), QSize(144, 72));
+    EXPECT_TRUE(reddish(plain.pixel(10, 36)));
+    EXPECT_TRUE(bluish(plain.pixel(134, 36)));
 }
 
 TEST_F(ThumbnailDecoderTest, UnreadableFilesGiveNoImage) {
