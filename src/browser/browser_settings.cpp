@@ -1,19 +1,12 @@
 #include "browser/browser_settings.h"
 
 #include "model/library.h"
-#include "platform/user_defaults.h"
+#include "platform/lumivex_settings.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 namespace lumivex::BrowserSettings {
-
-namespace {
-
-constexpr std::array<std::int64_t, 6> resolutions = {144, 240, 360, 480, 720, 1080};
-
-}  // namespace
 
 double clampedCardSize(double value) {
     if (!std::isfinite(value)) {
@@ -22,31 +15,22 @@ double clampedCardSize(double value) {
     return std::clamp(value, minimumCardSize, maximumCardSize);
 }
 
-double cardSize(const UserDefaults& defaults) {
-    if (const auto stored = defaults.doubleValue(cardSizeKey)) {
-        return clampedCardSize(*stored);
-    }
-    if (const auto stored = defaults.integerValue(cardSizeKey)) {
-        return clampedCardSize(static_cast<double>(*stored));
-    }
-    return defaultCardSize;
+double cardSize(const LumivexSettings& settings) {
+    return clampedCardSize(settings.cardSize());
 }
 
-void setCardSize(UserDefaults& defaults, double value) {
-    defaults.setDouble(cardSizeKey, clampedCardSize(value));
+void setCardSize(LumivexSettings& settings, double value) {
+    settings.setCardSize(clampedCardSize(value));
 }
 
 bool isPhotosItem(const MediaItem& item) {
     return item.fileIdentity.startsWith(QStringLiteral("photos:"));
 }
 
-int thumbnailPixels(const UserDefaults& defaults, const MediaItem& item) {
-    const auto stored =
-        defaults.integerValue(isPhotosItem(item) ? photosPixelsKey : folderPixelsKey);
-    if (stored && std::find(resolutions.begin(), resolutions.end(), *stored) != resolutions.end()) {
-        return static_cast<int>(*stored);
-    }
-    return defaultPixels;
+int thumbnailPixels(const LumivexSettings& settings, const MediaItem& item) {
+    const std::int64_t stored =
+        isPhotosItem(item) ? settings.photosPixels() : settings.folderPixels();
+    return static_cast<int>(LumivexSettings::offeredResolution(stored));
 }
 
 }  // namespace lumivex::BrowserSettings

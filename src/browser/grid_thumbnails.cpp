@@ -33,7 +33,7 @@ QString GridThumbnails::path(const MediaItem& item, const QString& root) {
 }
 
 QString GridThumbnails::key(const MediaItem& item, const QString& root) const {
-    const int pixels = BrowserSettings::thumbnailPixels(*sources_.defaults, item);
+    const int pixels = BrowserSettings::thumbnailPixels(*sources_.settings, item);
     if (BrowserSettings::isPhotosItem(item)) {
         PhotosThumbnailLoader::Request request;
         request.identifier = item.fileIdentity.mid(7);
@@ -67,7 +67,7 @@ QImage GridThumbnails::cachedSource(const MediaItem& item, const QString& root,
     if (BrowserSettings::isPhotosItem(item)) {
         return sources_.photos->images().find(key).value_or(QImage());
     }
-    const int pixels = BrowserSettings::thumbnailPixels(*sources_.defaults, item);
+    const int pixels = BrowserSettings::thumbnailPixels(*sources_.settings, item);
     return sources_.folder->cachedImage(path(item, root), item, pixels);
 }
 
@@ -107,7 +107,7 @@ void GridThumbnails::want(const QList<MediaItem>& items, const QString& root, in
 
 void GridThumbnails::requestFolder(const MediaItem& item, const QString& root, const QString& key,
                                    int side) {
-    const int pixels = BrowserSettings::thumbnailPixels(*sources_.defaults, item);
+    const int pixels = BrowserSettings::thumbnailPixels(*sources_.settings, item);
     // A thumbnail the cache holds is answered before image() returns: no ticket to keep then.
     const auto answered = std::make_shared<bool>(false);
     const ThumbnailTicket ticket = sources_.folder->image(
@@ -133,7 +133,7 @@ void GridThumbnails::requestPhotos(const MediaItem& item, const QString& key, in
             [this, key, side] { photosChanged(key, side); });
     PhotosThumbnailLoader::Request request;
     request.identifier = item.fileIdentity.mid(7);
-    request.size = BrowserSettings::thumbnailPixels(*sources_.defaults, item);
+    request.size = BrowserSettings::thumbnailPixels(*sources_.settings, item);
     request.revision = item.modified.secondsSince1970;
     loader->load(request);
 }

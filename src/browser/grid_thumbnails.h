@@ -14,7 +14,7 @@ namespace lumivex {
 
 class PhotosThumbnailCache;
 class PhotosThumbnailLoader;
-class UserDefaults;
+class LumivexSettings;
 struct MediaItem;
 
 // The thumbnails of the grid's cards, cropped square at the size the cards draw them. The view
@@ -29,7 +29,7 @@ public:
     struct Sources {
         ThumbnailCache* folder = nullptr;
         PhotosThumbnailCache* photos = nullptr;
-        const UserDefaults* defaults = nullptr;
+        const LumivexSettings* settings = nullptr;
     };
 
     explicit GridThumbnails(Sources sources, QObject* parent = nullptr);

@@ -8,7 +8,7 @@
 #include "browser/media_card_layout.h"
 #include "browser/media_card_menu.h"
 #include "browser/media_grid_model.h"
-#include "platform/user_defaults.h"
+#include "platform/lumivex_settings.h"
 #include "store/lumivex_store.h"
 
 #include <QApplication>
@@ -24,10 +24,11 @@ namespace lumivex {
 MediaGridView::MediaGridView(Services services, QWidget* parent)
     : QAbstractItemView(parent),
       services_(services),
-      cardSize_(BrowserSettings::cardSize(*services.defaults)) {
+      settings_(new LumivexSettings(*services.defaults, this)),
+      cardSize_(BrowserSettings::cardSize(*settings_)) {
     model_ = new MediaGridModel(*services_.store, this);
-    thumbnails_ = new GridThumbnails(
-        {services_.thumbnails, services_.photosThumbnails, services_.defaults}, this);
+    thumbnails_ =
+        new GridThumbnails({services_.thumbnails, services_.photosThumbnails, settings_}, this);
     delegate_ = new MediaCardDelegate(*thumbnails_, this);
     interaction_ = new GridInteraction(*this, this);
     setModel(model_);
@@ -46,7 +47,12 @@ MediaGridView::MediaGridView(Services services, QWidget* parent)
     connect(thumbnails_, &GridThumbnails::arrived, viewport(), qOverload<>(&QWidget::update));
     connect(delegate_, &MediaCardDelegate::rateRequested, this, &MediaGridView::rate);
     connect(model_, &QAbstractItemModel::modelReset, this, &MediaGridView::relayout);
-    connect(services_.defaults, &UserDefaults::changed, this, &MediaGridView::settingChanged);
+    connect(settings_, &LumivexSettings::cardSizeChanged, this,
+            [this] { setCardSize(BrowserSettings::cardSize(*settings_)); });
+    connect(settings_, &LumivexSettings::photosPixelsChanged, this,
+            &MediaGridView::resolutionChanged);
+    connect(settings_, &LumivexSettings::folderPixelsChanged, this,
+            &MediaGridView::resolutionChanged);
     keys_ = std::make_unique<GridKeyMonitor>(
         *this, [this] { return services_.store->selection().size(); },
         [this](const GridKeyboardAction& action) { return perform(action); });
@@ -64,14 +70,10 @@ void MediaGridView::setCardSize(double size) {
     relayout();
 }
 
-// The settings window writes the same keys the grid reads.
-void MediaGridView::settingChanged(const QString& key) {
-    if (key == BrowserSettings::cardSizeKey) {
-        setCardSize(BrowserSettings::cardSize(*services_.defaults));
-    } else if (key == BrowserSettings::photosPixelsKey || key == BrowserSettings::folderPixelsKey) {
-        viewport()->update();
-        thumbnailTimer_.start();
-    }
+// The settings window writes the same settings the grid reads.
+void MediaGridView::resolutionChanged() {
+    viewport()->update();
+    thumbnailTimer_.start();
 }
 
 void MediaGridView::setInteractionEnabled(bool enabled) {

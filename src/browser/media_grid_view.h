@@ -17,6 +17,7 @@ class LumivexStore;
 class MediaCardDelegate;
 class MediaGridModel;
 class PhotosThumbnailCache;
+class LumivexSettings;
 class ShellServices;
 class ThumbnailCache;
 class UserDefaults;
@@ -109,7 +110,7 @@ private:
 
     void relayout();
     QRect cardRect(qsizetype row) const;
-    void settingChanged(const QString& key);
+    void resolutionChanged();
     bool acceptsMouse() const;
     int clickCount(const QMouseEvent& event);
     void forwardToCard(QMouseEvent* event);
@@ -120,6 +121,7 @@ private:
     QList<MediaItem> thumbnailOrder() const;
 
     Services services_;
+    LumivexSettings* settings_;
     MediaGridModel* model_ = nullptr;
     GridThumbnails* thumbnails_ = nullptr;
     MediaCardDelegate* delegate_ = nullptr;

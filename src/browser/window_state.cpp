@@ -1,17 +1,13 @@
 #include "browser/window_state.h"
 
 #include "browser/browser_settings.h"
-#include "platform/user_defaults.h"
+#include "platform/lumivex_settings.h"
 
 namespace lumivex {
 
 WindowState::WindowState(UserDefaults& defaults, QObject* parent)
-    : QObject(parent), defaults_(defaults) {
-    connect(&defaults_, &UserDefaults::changed, this, [this](const QString& key) {
-        if (key == BrowserSettings::cardSizeKey) {
-            Q_EMIT cardSizeChanged();
-        }
-    });
+    : QObject(parent), settings_(new LumivexSettings(defaults, this)) {
+    connect(settings_, &LumivexSettings::cardSizeChanged, this, &WindowState::cardSizeChanged);
 }
 
 template <typename T>
@@ -24,7 +20,7 @@ void WindowState::assign(T& field, const T& value) {
 }
 
 double WindowState::cardSize() const {
-    return BrowserSettings::cardSize(defaults_);
+    return BrowserSettings::cardSize(*settings_);
 }
 
 void WindowState::openCategorySheet(const std::optional<Category>& category) {
@@ -50,7 +46,7 @@ void WindowState::setPreviewColumns(int columns) {
 }
 
 void WindowState::setCardSize(double size) {
-    BrowserSettings::setCardSize(defaults_, size);
+    BrowserSettings::setCardSize(*settings_, size);
 }
 
 void WindowState::setShowInspector(bool shown) {

@@ -8,6 +8,7 @@
 
 namespace lumivex {
 
+class LumivexSettings;
 class UserDefaults;
 
 // Which utility panel floats over the main window as a sheet.
@@ -59,7 +60,7 @@ private:
     template <typename T>
     void assign(T& field, const T& value);
 
-    UserDefaults& defaults_;
+    LumivexSettings* settings_;
     bool categorySheet_ = false;
     std::optional<Category> editingCategory_;
     bool propertyManager_ = false;

@@ -83,15 +83,4 @@ std::optional<VideoKeyboardAction> VideoKeyboardAction::forKey(int key,
     }
 }
 
-double VideoKeyboardAction::skipInterval(const UserDefaults& defaults) {
-    std::int64_t seconds = 0;
-    if (const std::optional<std::int64_t> whole = defaults.integerValue(skipSecondsKey)) {
-        seconds = *whole;
-    } else if (const std::optional<double> number = defaults.doubleValue(skipSecondsKey);
-               number && std::isfinite(*number) && std::abs(*number) < 1e9) {
-        seconds = static_cast<std::int64_t>(*number);
-    }
-    return seconds >= 1 && seconds <= 3600 ? static_cast<double>(seconds) : defaultSkipSeconds;
-}
-
 }  // namespace lumivex

@@ -7,7 +7,6 @@
 
 namespace lumivex {
 
-class UserDefaults;
 class VideoSeekController;
 
 // What a key does to the player: seek by some seconds, change the volume by a step, or toggle
@@ -16,9 +15,6 @@ class VideoKeyboardAction {
 public:
     enum class Kind { seek, volume, togglePlayback };
 
-    static inline const QString skipSecondsKey =
-        QStringLiteral("Lumivex.settings.videoSkipSeconds");
-    static constexpr double defaultSkipSeconds = 5;
     static constexpr float volumeStep = 0.05f;
 
     static VideoKeyboardAction seek(double seconds) { return {Kind::seek, seconds, 0}; }
@@ -42,8 +38,6 @@ public:
     // keys, or with Ctrl, Alt or Meta held, or with Shift for space, up and down.
     static std::optional<VideoKeyboardAction> forKey(int key, Qt::KeyboardModifiers modifiers,
                                                      double skipSeconds);
-    // The skip interval the user set, whole seconds from 1 to 3600; otherwise 5.
-    static double skipInterval(const UserDefaults& defaults);
 
     bool operator==(const VideoKeyboardAction&) const = default;
 

@@ -4,6 +4,7 @@
 #include "media/video_player.h"
 #include "media/video_seek_controller.h"
 #include "media_views/video_controls_pane.h"
+#include "platform/lumivex_settings.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -39,7 +40,7 @@ bool editsText(const QWidget* focus) {
 LumivexVideoPlayerView::LumivexVideoPlayerView(UserDefaults& defaults, Uptime uptime,
                                                QWidget* parent)
     : QWidget(parent),
-      defaults_(defaults),
+      settings_(new LumivexSettings(defaults, this)),
       uptime_(uptime ? std::move(uptime) : Uptime(steadySeconds)),
       video_(new QVideoWidget(this)),
       controls_(new VideoControlsPane(this)) {
@@ -169,7 +170,7 @@ bool LumivexVideoPlayerView::handleKey(const QKeyEvent& key) {
     }
     const std::optional<VideoKeyboardAction> action =
         VideoKeyboardAction::forKey(key.key(), key.modifiers() & ~Qt::KeypadModifier,
-                                    VideoKeyboardAction::skipInterval(defaults_));
+                                    static_cast<double>(settings_->skipInterval()));
     if (!action || !action->perform(*seeker_)) {
         return false;
     }

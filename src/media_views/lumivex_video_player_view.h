@@ -16,6 +16,7 @@ class QVideoWidget;
 
 namespace lumivex {
 
+class LumivexSettings;
 class UserDefaults;
 class VideoControlsPane;
 class VideoSeekController;
@@ -64,7 +65,7 @@ private:
     void revealPlaybackControls();
     void hideControlsUnlessPointed();
 
-    UserDefaults& defaults_;
+    LumivexSettings* settings_;
     Uptime uptime_;
     QVideoWidget* video_;
     VideoControlsPane* controls_;

@@ -4,7 +4,7 @@
 #include "media_views/thumbnail_image.h"
 #include "media_views/thumbnail_spinner.h"
 #include "media_views/view_style.h"
-#include "platform/user_defaults.h"
+#include "platform/lumivex_settings.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -26,11 +26,12 @@ constexpr double backgroundOpacity = 0.035;
 MediaThumbnail::MediaThumbnail(Services services, QWidget* parent)
     : QWidget(parent),
       services_(services),
+      settings_(new LumivexSettings(services.defaults, this)),
       image_(new ThumbnailImage(this)),
       spinner_(new ThumbnailSpinner(this)),
       placeholder_(makePlaceholder()) {
-    connect(&services_.defaults, &UserDefaults::changed, this, [this](const QString& key) {
-        if (key == photosNetworkKey && photos_ != nullptr) {
+    connect(settings_, &LumivexSettings::photosNetworkChanged, this, [this] {
+        if (photos_ != nullptr) {
             showPhotos();
         }
     });
@@ -108,7 +109,7 @@ void MediaThumbnail::showPhotos() {
     request.size = size_;
     request.fit = fit_;
     request.revision = item_.modified.secondsSince1970;
-    request.allowListDownloads = services_.defaults.boolValue(photosNetworkKey).value_or(true);
+    request.allowListDownloads = settings_->photosNetwork();
     photos_->setRequest(request);
 }
 

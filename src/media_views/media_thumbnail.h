@@ -11,6 +11,7 @@ class QLabel;
 
 namespace lumivex {
 
+class LumivexSettings;
 class PhotosThumbnail;
 class PhotosThumbnailCache;
 class ThumbnailImage;
@@ -23,8 +24,6 @@ class UserDefaults;
 // when it leaves the screen; the memory cache keeps it for a quick return. Main thread.
 class MediaThumbnail final : public QWidget {
 public:
-    static inline const QString photosNetworkKey = QStringLiteral("Lumivex.settings.photosNetwork");
-
     struct Services {
         ThumbnailCache& folders;
         PhotosThumbnailCache& photos;
@@ -59,6 +58,7 @@ private:
     QWidget* makePlaceholder();
 
     Services services_;
+    LumivexSettings* settings_;
     MediaItem item_;
     QString path_;
     int size_ = 0;

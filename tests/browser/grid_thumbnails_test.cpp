@@ -1,6 +1,7 @@
 #include "browser/grid_thumbnails.h"
 #include "media/photos_thumbnail_cache.h"
 #include "model/library.h"
+#include "platform/lumivex_settings.h"
 #include "platform/user_defaults.h"
 #include "support/fake_photo_image_manager.h"
 #include "support/fake_photo_library.h"
@@ -38,6 +39,7 @@ protected:
 
     QTemporaryDir temp;
     UserDefaults defaults{temp.filePath(QStringLiteral("defaults.json"))};
+    LumivexSettings settings{defaults};
     ThumbnailCache folderCache{[](const ThumbnailSource& source, const std::atomic<bool>&) {
         return source.path.endsWith(QStringLiteral("broken.jpg")) ? QImage()
                                                                   : picture(360, 240, Qt::red);
@@ -45,7 +47,7 @@ protected:
     test::FakePhotoLibrary photos;
     test::FakePhotoImageManager manager;
     PhotosThumbnailCache photosCache;
-    GridThumbnails thumbnails{{&folderCache, &photosCache, &defaults}};
+    GridThumbnails thumbnails{{&folderCache, &photosCache, &settings}};
 };
 
 TEST_F(GridThumbnailsTest, FolderThumbnailsArriveCroppedSquare) {

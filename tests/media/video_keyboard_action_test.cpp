@@ -36,24 +36,5 @@ TEST(VideoKeyboardActionTest, KeysWithOtherModifiersAreNotThePlayers) {
     EXPECT_EQ(Action::forKey(Qt::Key_J, Qt::NoModifier, 5), std::nullopt);
 }
 
-TEST(VideoKeyboardActionTest, TheSkipIntervalIsOneToThreeThousandSixHundredSeconds) {
-    QTemporaryDir folder;
-    UserDefaults defaults(folder.filePath(QStringLiteral("defaults.json")));
-    const QString key = Action::skipSecondsKey;
-    EXPECT_EQ(Action::skipInterval(defaults), 5.0);
-    for (const std::int64_t outside : {std::int64_t{0}, std::int64_t{3601}, std::int64_t{-10}}) {
-        defaults.setInteger(key, outside);
-        EXPECT_EQ(Action::skipInterval(defaults), 5.0) << outside;
-    }
-    defaults.setInteger(key, 3600);
-    EXPECT_EQ(Action::skipInterval(defaults), 3600.0);
-    defaults.setInteger(key, 1);
-    EXPECT_EQ(Action::skipInterval(defaults), 1.0);
-    defaults.setDouble(key, 10.7);
-    EXPECT_EQ(Action::skipInterval(defaults), 10.0);
-    defaults.setText(key, QStringLiteral("10"));
-    EXPECT_EQ(Action::skipInterval(defaults), 5.0);
-}
-
 }  // namespace
 }  // namespace lumivex

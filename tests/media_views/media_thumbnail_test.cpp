@@ -4,6 +4,7 @@
 #include "media/photos_thumbnail_cache.h"
 #include "media_views/photos_thumbnail.h"
 #include "media_views/thumbnail_image.h"
+#include "platform/lumivex_settings.h"
 #include "platform/user_defaults.h"
 #include "support/fake_photo_image_manager.h"
 #include "support/fake_photo_library.h"
@@ -136,7 +137,8 @@ TEST_F(MediaThumbnailTest, PhotoLibraryItemsGoThroughThePhotosViewWithTheirIdent
     ASSERT_EQ(manager.requests.size(), 1);
     EXPECT_EQ(folders.jobCount(), 0);
 
-    defaults.setBool(MediaThumbnail::photosNetworkKey, false);  // a new key: asked again
+    defaults.setBool(LumivexSettings::keyName(LumivexSettings::Key::photosNetwork),
+                     false);  // a new key: asked again
     ASSERT_EQ(manager.requests.size(), 2);
     EXPECT_FALSE(manager.requests.last().request.allowNetwork);
 

@@ -6,6 +6,7 @@
 #include "media_views/video_controls_pane.h"
 #include "media_views/video_player_host.h"
 #include "media_views/video_player_session.h"
+#include "platform/lumivex_settings.h"
 #include "platform/user_defaults.h"
 #include "support/fake_video_player.h"
 #include "view_screenshots.h"
@@ -141,11 +142,11 @@ TEST_F(VideoPlayerViewTest, KeysWinOverMenuShortcutsButNotOverTextFieldsOrDialog
 }
 
 TEST_F(VideoPlayerViewTest, TheSkipIntervalComesFromTheSettings) {
-    defaults.setInteger(VideoKeyboardAction::skipSecondsKey, 30);
+    defaults.setInteger(LumivexSettings::keyName(LumivexSettings::Key::videoSkipSeconds), 30);
     press(Qt::Key_Right);
     EXPECT_EQ(player.seekTargets, QList<double>{40});
     view().seeker()->cancel(false);
-    defaults.setInteger(VideoKeyboardAction::skipSecondsKey, 3601);
+    defaults.setInteger(LumivexSettings::keyName(LumivexSettings::Key::videoSkipSeconds), 3601);
     press(Qt::Key_Right);
     EXPECT_EQ(player.seekTargets.last(), 15);
 }
