@@ -1,0 +1,24 @@
+#include "app/update_window.h"
+
+#include "app/lumivex_update_view.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace lumivex {
+
+UpdateWindow::UpdateWindow(LumivexUpdateController& updates)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint) {
+    setWindowTitle(QStringLiteral("Dovrin 업데이트"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new LumivexUpdateView(updates, this));
+    setFixedSize(480, 410);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+}  // namespace lumivex
