@@ -50,6 +50,9 @@ void finish(const QList<Write>& writes, const QString& root);
 LibraryState load(const QString& root, const std::optional<LibraryState>& previous,
                   const Clock& clock = Date::now);
 void save(const LibraryState& state, const QString& root);
+// Whether `error` is a save's refusal of an item whose folder is no longer in the tree (removed
+// or renamed since the state was read): nothing was written, and a rescan mends the state.
+bool isMovedFolderRefusal(const Error& error);
 
 void rebindRelocatedDirectory(LibraryState& state, const QString& folder);
 MediaItem prefixed(const MediaItem& item, const QString& folder,

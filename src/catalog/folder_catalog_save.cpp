@@ -492,6 +492,12 @@ void save(const LibraryState& state, const QString& rootPath) {
                           std::move(plan.grouping.groups)};
 }
 
+bool isMovedFolderRefusal(const Error& error) {
+    const Error moved = failure(movedFolderMessage);
+    return error.domain() == moved.domain() && error.code() == moved.code() &&
+           error.description() == moved.description();
+}
+
 ReadMatch matchingReads(const LibraryState& state, const TreeReads& reads) {
     ReadMatch match;
     try {

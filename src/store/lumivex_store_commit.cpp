@@ -30,8 +30,17 @@ bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& q
         validateRoot();
         saved = savedState(std::move(state));
     } catch (const Error& error) {
-        assignLocked(true);
+        // A folder went away since the last scan and the watcher's rescan has not come yet:
+        // nothing was written, so the store stays open and the rescan the message asks for
+        // starts now. The edit itself is dropped; the user repeats it on the new listing.
+        const bool moved = FolderCatalog::isMovedFolderRefusal(error);
+        if (!moved) {
+            assignLocked(true);
+        }
         setError(saveFailure + QLatin1Char('\n') + error.description());
+        if (moved) {
+            rescan(false);
+        }
         return false;
     }
     publishCommitted(old, saved, query, actionName);

@@ -100,8 +100,11 @@ void LumivexStore::deletionFinished(const DeletionRequest& request, const Deleti
         if (saved) {
             assignLastSaved(services_.clock->now());
         }
-        if (failure) {
+        // A folder removed while the files moved needs only the rescan that follows below.
+        if (failure && !FolderCatalog::isMovedFolderRefusal(*failure)) {
             assignLocked(true);
+        }
+        if (failure) {
             setError(saveAfterDeletionFailure + QLatin1Char('\n') + failure->description());
         }
     }

@@ -139,6 +139,21 @@ TEST_F(DeletionTest, SaveFailingAfterTheMoveRemovesTheItemsLocksAndJoinsBothMess
                        "파일 접근 권한과 휴지통을 확인해주세요.")));
 }
 
+// A folder removed outside while the files were moving: the deletion's save is refused before it
+// writes anything, but the rescan that follows every deletion mends it, so nothing locks.
+TEST_F(DeletionTest, AFolderRemovedDuringTheMoveDoesNotLock) {
+    deleteSelected({QStringLiteral("a.jpg")});
+    ASSERT_TRUE(QDir(at(QStringLiteral("sub"))).removeRecursively());
+    settle();
+    EXPECT_FALSE(store->locked());
+    ASSERT_TRUE(store->error());
+    EXPECT_TRUE(store->error()->endsWith(
+        QStringLiteral("파일 폴더가 이동되었습니다. 새로고침 후 다시 시도하세요.")));
+    EXPECT_EQ(names(store->library().items.toList()), QStringList{QStringLiteral("b.jpg")});
+    EXPECT_EQ(store->deletedArchive().records.size(), 2);
+    EXPECT_TRUE(readFile(at(QStringLiteral(".lumivex/deleted.csv"))).contains("a.jpg"));
+}
+
 // An edit whose save fails while the files are moving locks the store; the deletion must then
 // not save past that lock.
 TEST_F(DeletionTest, LockSetDuringTheMoveIsHonoured) {

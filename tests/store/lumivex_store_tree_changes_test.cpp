@@ -1,0 +1,93 @@
+// Folders of an open tree that change under the store: removed or renamed outside, or never
+// writable by this user. Neither may put the library out of service.
+
+#include "store/store_fixture.h"
+
+#include "support/test_files.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace lumivex::test {
+namespace {
+
+const QString movedFolderRefusal = QStringLiteral(
+    "분류 정보를 저장하지 못했습니다. 기존 기록은 보존했습니다. 폴더를 다시 열면 중단된 저장을 "
+    "복구합니다.\n파일 폴더가 이동되었습니다. 새로고침 후 다시 시도하세요.");
+
+class TreeChangesTest : public StoreTest {
+protected:
+    void makeTree() const {
+        addPhoto(QStringLiteral("a.jpg"));
+        addPhoto(QStringLiteral("sub/x.jpg"));
+        addPhoto(QStringLiteral("keep/k.jpg"));
+    }
+    void rate(const QString& filename, int rating) {
+        store->setSelection(ids({filename}));
+        store->setRating(rating);
+    }
+    QByteArray catalogOf(const QString& folder) const {
+        return readFile(at(folder + QStringLiteral(".lumivex/lumivex.csv")));
+    }
+};
+
+// The refusal races the watcher's rescan, and its message asks for a refresh: the edit is
+// refused, the rescan starts at once, and the next key after it is saved.
+TEST_F(TreeChangesTest, AFolderRemovedOutsideRefusesOneEditWithoutLockingAndRescans) {
+    makeTree();
+    openLibrary();
+    const QByteArray rootCatalog = catalogOf(QString());
+    ASSERT_TRUE(QDir(at(QStringLiteral("sub"))).removeRecursively());
+
+    listing.holding = true;
+    const int scans = listing.folderScans;
+    rate(QStringLiteral("a.jpg"), 3);
+    EXPECT_EQ(store->error(), movedFolderRefusal);
+    EXPECT_FALSE(store->locked());
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 0);
+    EXPECT_FALSE(store->metadataHistory().canUndo());
+    EXPECT_EQ(catalogOf(QString()), rootCatalog);
+    EXPECT_FALSE(QFile::exists(at(QStringLiteral(".lumivex/folders-pending.json"))));
+    EXPECT_TRUE(store->scanning());
+    EXPECT_EQ(listing.folderScans, scans + 1) << "the rescan starts at once";
+
+    listing.holding = false;
+    listing.release();
+    settle();
+    EXPECT_FALSE(store->locked());
+    EXPECT_EQ(store->deletedArchive().records.size(), 1);
+    EXPECT_EQ(store->error(), movedFolderRefusal) << "the message stays";
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 0) << "the refused edit is not replayed";
+
+    rate(QStringLiteral("a.jpg"), 4);
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 4);
+    EXPECT_TRUE(catalogOf(QString()).contains("\"4\""));
+    EXPECT_TRUE(store->metadataHistory().canUndo());
+}
+
+TEST_F(TreeChangesTest, AFolderRenamedOutsideIsFoundAgainByTheRescan) {
+    makeTree();
+    openLibrary();
+    ASSERT_TRUE(QDir().rename(at(QStringLiteral("sub")), at(QStringLiteral("moved"))));
+
+    rate(QStringLiteral("keep/k.jpg"), 2);
+    EXPECT_FALSE(store->locked());
+    settle();
+    rate(QStringLiteral("moved/x.jpg"), 5);
+    rate(QStringLiteral("keep/k.jpg"), 2);
+    EXPECT_TRUE(catalogOf(QStringLiteral("moved/")).contains("\"5\""));
+    EXPECT_TRUE(catalogOf(QStringLiteral("keep/")).contains("\"2\""));
+}
+
+// Any other failure of a save still locks: the catalog may be half written behind its journal.
+TEST_F(TreeChangesTest, AMissingRootStillLocks) {
+    makeTree();
+    openLibrary();
+    ASSERT_TRUE(QDir(library).removeRecursively());
+    rate(QStringLiteral("a.jpg"), 3);
+    EXPECT_TRUE(store->locked());
+    EXPECT_FALSE(store->scanning());
+}
+
+}  // namespace
+}  // namespace lumivex::test
