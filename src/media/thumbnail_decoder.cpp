@@ -1,8 +1,11 @@
 #include "media/thumbnail_decoder.h"
 
 #include "media/exif_orientation.h"
+#include "media/heif_thumbnail.h"
 #include "media/video_frame.h"
+#include "model/heif_container.h"
 
+#include <QFile>
 #include <QImageReader>
 
 namespace lumivex::ThumbnailDecoder {
@@ -36,12 +39,35 @@ QImage read(QImageReader& reader, int size, const std::atomic<bool>& cancelled,
     return image;
 }
 
+// Enough of a file's start for libheif to find its brands.
+QByteArray head(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return file.read(256);
+}
+
 }  // namespace
+
+PhotoDecoding decodePhoto(const QString& path, int size, const std::atomic<bool>& cancelled,
+                          ThumbnailScaling scaling) {
+    if (size <= 0 || cancelled.load()) {
+        return {};
+    }
+    // By content, not by name: phones save HEIC under ".jpg" names too.
+    if (HeifContainer::recognizes(head(path))) {
+        return HeifThumbnail::decode(path, size, cancelled, scaling);
+    }
+    QImageReader reader(path);
+    QImage image = read(reader, size, cancelled, scaling, path);
+    const DecodeRoute route = image.isNull() ? DecodeRoute::none : DecodeRoute::wholeImage;
+    return {std::move(image), route};
+}
 
 QImage photo(const QString& path, int size, const std::atomic<bool>& cancelled,
              ThumbnailScaling scaling) {
-    QImageReader reader(path);
-    return read(reader, size, cancelled, scaling, path);
+    return decodePhoto(path, size, cancelled, scaling).image;
 }
 
 QImage photo(QIODevice* device, int size, const std::atomic<bool>& cancelled,

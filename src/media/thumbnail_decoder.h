@@ -1,5 +1,6 @@
 #pragma once
 
+#include "media/photo_decoding.h"
 #include "media/thumbnail_scaling.h"
 #include "model/library.h"
 
@@ -28,6 +29,12 @@ struct ThumbnailSource {
 // thread. Every decode returns a null image when the file cannot be read or when `cancelled` is
 // set before it finishes.
 namespace ThumbnailDecoder {
+
+// The photo shrunk to fit a square of `size` pixels (or to cover it), orientation applied, and
+// the route taken: HEIF through libheif (its own thumbnail when large enough), camera raw files
+// from their embedded previews, every other format through Qt's readers.
+PhotoDecoding decodePhoto(const QString& path, int size, const std::atomic<bool>& cancelled,
+                          ThumbnailScaling scaling = ThumbnailScaling::fit);
 
 // The photo shrunk to fit a square of `size` pixels (or to cover it, as `scaling` says) with its
 // stored orientation applied. Formats that can decode at a reduced scale (JPEG) never decode the

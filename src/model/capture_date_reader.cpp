@@ -3,6 +3,7 @@
 #include "model/capture_date_formats.h"
 #include "model/exiv2_file_source.h"
 #include "model/exiv2_process.h"
+#include "model/heif_container.h"
 #include "model/png_text.h"
 #include "model/video_asset.h"
 #include "platform/decimal_text.h"
@@ -61,8 +62,38 @@ std::optional<QString> exifText(const Exiv2::ExifData& exif, std::uint16_t tag) 
     return QString::fromStdString(found->toString());
 }
 
+// DateTimeOriginal, OffsetTimeOriginal, SubSecTimeOriginal; DateTimeDigitized and
+// OffsetTimeDigitized, whose sub-seconds are not used.
+std::optional<Date> dateOf(const Exiv2::ExifData& exif) {
+    if (std::optional<Date> original =
+            exifDate(exifText(exif, 0x9003), exifText(exif, 0x9011), exifText(exif, 0x9291))) {
+        return original;
+    }
+    return exifDate(exifText(exif, 0x9004), exifText(exif, 0x9012), std::nullopt);
+}
+
+// HEIF keeps its EXIF block in an item of the container, which libheif finds where Exiv2's own
+// container reader misses it in files written by some encoders.
+std::optional<Date> heifCaptureDate(const ReadOnlyFile& file) {
+    const std::optional<QByteArray> block = HeifContainer::exif(file);
+    if (!block) {
+        return std::nullopt;
+    }
+    try {
+        Exiv2::ExifData exif;
+        Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte*>(block->constData()),
+                                  static_cast<std::uint32_t>(block->size()));
+        return dateOf(exif);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
 std::optional<Date> exifCaptureDate(const ReadOnlyFile& file) {
     Exiv2Process::prepare();
+    if (HeifContainer::recognizes(file.head())) {
+        return heifCaptureDate(file);
+    }
     try {
         const Exiv2::Image::AutoPtr image =
             Exiv2::ImageFactory::open(Exiv2::BasicIo::AutoPtr(new Exiv2FileSource(file)));
@@ -70,17 +101,7 @@ std::optional<Date> exifCaptureDate(const ReadOnlyFile& file) {
             return std::nullopt;  // no format Exiv2 knows
         }
         image->readMetadata();
-        const Exiv2::ExifData& exif = image->exifData();
-        if (exif.empty()) {
-            return std::nullopt;
-        }
-        // DateTimeOriginal, OffsetTimeOriginal, SubSecTimeOriginal; DateTimeDigitized and
-        // OffsetTimeDigitized, whose sub-seconds are not used.
-        if (std::optional<Date> original =
-                exifDate(exifText(exif, 0x9003), exifText(exif, 0x9011), exifText(exif, 0x9291))) {
-            return original;
-        }
-        return exifDate(exifText(exif, 0x9004), exifText(exif, 0x9012), std::nullopt);
+        return dateOf(image->exifData());
     } catch (const std::exception&) {
         return std::nullopt;
     }

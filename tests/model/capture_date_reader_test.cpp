@@ -1,6 +1,7 @@
 #include "model/capture_date_reader.h"
 #include "model/capture_date_formats.h"
 #include "model/video_asset.h"
+#include "support/heif_fixtures.h"
 #include "support/media_fixtures.h"
 #include "support/test_files.h"
 #include "support/video_encoding.h"
@@ -339,4 +340,24 @@ TEST_F(CaptureDates, OnlyTheExifSubdirectoryCounts) {
     EXPECT_FALSE(CaptureDateReader::imageDate(path("a.jpg")));
     addExif(path("a.jpg"), {.original = "2020:01:01 00:00:00", .originalOffset = "+00:00"});
     EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("a.jpg"))), 1577836800.0);
+}
+
+// Phone photos: the EXIF block of a HEIC lies in an item of the ISO media container, which Exiv2
+// reads once told to; a damaged container gives no date and no crash.
+TEST_F(CaptureDates, HeicExifItem) {
+    if (!canEncodeHeif(false)) {
+        GTEST_SKIP() << "this libheif has no HEVC encoder to make the test file with";
+    }
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    const QByteArray phone =
+        heif({.image = picture, .exif = exifBlock("2024:05:01 21:00:00", "+09:00")});
+    writeFile(path("IMG_0001.HEIC"), phone);
+    EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("IMG_0001.HEIC"))), noonUTC);
+    writeFile(path("no-exif.heic"), heif({.image = picture}));
+    EXPECT_FALSE(CaptureDateReader::imageDate(path("no-exif.heic")));
+    for (const qsizetype length : {qsizetype(16), phone.size() / 2, phone.size() - 8}) {
+        writeFile(path("cut.heic"), phone.left(length));
+        EXPECT_FALSE(CaptureDateReader::imageDate(path("cut.heic"))) << length;
+    }
 }

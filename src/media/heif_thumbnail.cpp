@@ -1,0 +1,143 @@
+#include "media/heif_thumbnail.h"
+
+#include <QFile>
+
+#include <libheif/heif.h>
+
+#include <memory>
+#include <vector>
+
+namespace lumivex::HeifThumbnail {
+
+namespace {
+
+struct ContextDeleter {
+    void operator()(heif_context* context) const { heif_context_free(context); }
+};
+struct HandleDeleter {
+    void operator()(const heif_image_handle* handle) const { heif_image_handle_release(handle); }
+};
+struct ImageDeleter {
+    void operator()(const heif_image* image) const { heif_image_release(image); }
+};
+using Context = std::unique_ptr<heif_context, ContextDeleter>;
+using Handle = std::unique_ptr<heif_image_handle, HandleDeleter>;
+using Image = std::unique_ptr<heif_image, ImageDeleter>;
+
+// The size libheif reports for a handle is the one shown, rotation applied.
+QSize shownSize(const heif_image_handle* handle) {
+    return {heif_image_handle_get_width(handle), heif_image_handle_get_height(handle)};
+}
+
+// The smallest thumbnail that covers `wanted`, or none.
+Handle thumbnailCovering(const heif_image_handle* primary, QSize wanted) {
+    const int count = heif_image_handle_get_number_of_thumbnails(primary);
+    if (count <= 0) {
+        return nullptr;
+    }
+    std::vector<heif_item_id> ids(static_cast<std::size_t>(count));
+    heif_image_handle_get_list_of_thumbnail_IDs(primary, ids.data(), count);
+    Handle best;
+    for (const heif_item_id id : ids) {
+        heif_image_handle* candidate = nullptr;
+        if (heif_image_handle_get_thumbnail(primary, id, &candidate).code != heif_error_Ok) {
+            continue;
+        }
+        Handle owned(candidate);
+        const QSize size = shownSize(candidate);
+        // One pixel short is rounding, not a smaller picture.
+        const bool covers =
+            size.width() + 1 >= wanted.width() && size.height() + 1 >= wanted.height();
+        if (covers && (!best || size.width() < shownSize(best.get()).width())) {
+            best = std::move(owned);
+        }
+    }
+    return best;
+}
+
+QImage pixels(const heif_image_handle* handle) {
+    const QSize declared = shownSize(handle);
+    const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
+    if (!withinImageLimit(declared.width(), declared.height(), 4)) {
+        return {};
+    }
+    // Ten- and twelve-bit pictures come out at eight bits, as QImage holds them.
+    const std::unique_ptr<heif_decoding_options, void (*)(heif_decoding_options*)> options(
+        heif_decoding_options_alloc(), heif_decoding_options_free);
+    options->convert_hdr_to_8bit = 1;
+    heif_image* decoded = nullptr;
+    if (heif_decode_image(handle, &decoded, heif_colorspace_RGB,
+                          alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
+                          options.get())
+            .code != heif_error_Ok) {
+        return {};
+    }
+    const Image image(decoded);
+    const int width = heif_image_get_width(decoded, heif_channel_interleaved);
+    const int height = heif_image_get_height(decoded, heif_channel_interleaved);
+    int stride = 0;
+    const uint8_t* data = heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
+    if (data == nullptr || width <= 0 || height <= 0 ||
+        heif_image_get_bits_per_pixel_range(decoded, heif_channel_interleaved) != 8) {
+        return {};
+    }
+    const QImage view(data, width, height, stride,
+                      alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    return view.copy();  // the view borrows libheif's buffer, released on return
+}
+
+PhotoDecoding decodeRead(const Context& context, int size, const std::atomic<bool>& cancelled,
+                         ThumbnailScaling scaling) {
+    heif_image_handle* primaryHandle = nullptr;
+    if (heif_context_get_primary_image_handle(context.get(), &primaryHandle).code !=
+        heif_error_Ok) {
+        return {};
+    }
+    const Handle primary(primaryHandle);
+    const QSize wanted = reducedSize(shownSize(primary.get()), size, scaling);
+    const Handle thumbnail = thumbnailCovering(primary.get(), wanted);
+    if (cancelled.load()) {
+        return {};
+    }
+    QImage image = pixels(thumbnail ? thumbnail.get() : primary.get());
+    if (image.isNull() || cancelled.load()) {
+        return {};
+    }
+    const QSize shown = reducedSize(image.size(), size, scaling);
+    if (shown != image.size()) {
+        image = image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    return {image, thumbnail ? DecodeRoute::embeddedPreview : DecodeRoute::wholeImage};
+}
+
+}  // namespace
+
+PhotoDecoding decode(const QString& path, int size, const std::atomic<bool>& cancelled,
+                     ThumbnailScaling scaling) {
+    if (size <= 0 || cancelled.load()) {
+        return {};
+    }
+    const Context context(heif_context_alloc());
+    if (!context ||
+        heif_context_read_from_file(context.get(), QFile::encodeName(path).constData(), nullptr)
+                .code != heif_error_Ok) {
+        return {};
+    }
+    return decodeRead(context, size, cancelled, scaling);
+}
+
+PhotoDecoding decodeBytes(QByteArrayView bytes, int size, const std::atomic<bool>& cancelled,
+                          ThumbnailScaling scaling) {
+    if (size <= 0 || cancelled.load()) {
+        return {};
+    }
+    const Context context(heif_context_alloc());
+    if (!context || heif_context_read_from_memory_without_copy(
+                        context.get(), bytes.data(), static_cast<size_t>(bytes.size()), nullptr)
+                            .code != heif_error_Ok) {
+        return {};
+    }
+    return decodeRead(context, size, cancelled, scaling);
+}
+
+}  // namespace lumivex::HeifThumbnail

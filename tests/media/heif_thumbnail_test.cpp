@@ -1,0 +1,146 @@
+#include "media/heif_thumbnail.h"
+
+#include "media/thumbnail_decoder.h"
+#include "support/heif_fixtures.h"
+#include "support/test_files.h"
+
+#include <QImageReader>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace lumivex {
+namespace {
+
+using test::writeFile;
+
+const std::atomic<bool> goOn{false};
+
+// Red on the left, blue on the right, as stored.
+QImage halves(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width() / 2; ++x) {
+            image.setPixel(x, y, qRgb(255, 0, 0));
+        }
+    }
+    return image;
+}
+
+bool reddish(QRgb pixel) {
+    return qRed(pixel) > 200 && qBlue(pixel) < 60;
+}
+bool bluish(QRgb pixel) {
+    return qBlue(pixel) > 200 && qRed(pixel) < 60;
+}
+
+// Red on top, as a quarter turn clockwise of `halves` shows it.
+void expectRedOnTop(const QImage& image) {
+    ASSERT_FALSE(image.isNull());
+    EXPECT_TRUE(reddish(image.pixel(image.width() / 2, image.height() / 8)));
+    EXPECT_TRUE(bluish(image.pixel(image.width() / 2, image.height() * 7 / 8)));
+}
+
+class HeifThumbnailTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!test::canEncodeHeif(false)) {
+            GTEST_SKIP() << "this libheif has no HEVC encoder to make the test files with";
+        }
+    }
+
+    QString write(const QString& name, const test::HeifPicture& picture) {
+        const QString path = folder_.filePath(name);
+        writeFile(path, test::heif(picture));
+        return path;
+    }
+
+    QTemporaryDir folder_;
+};
+
+TEST_F(HeifThumbnailTest, UsesTheEmbeddedThumbnailOnlyWhenItIsLargeEnough) {
+    // Orientation 6 is stored as a rotation; both the picture and its thumbnail show turned.
+    const QString phone =
+        write(QStringLiteral("IMG_0001.HEIC"),
+              {.image = halves(QSize(400, 200)), .orientation = 6, .thumbnailSize = 160});
+
+    const PhotoDecoding small = ThumbnailDecoder::decodePhoto(phone, 144, goOn);
+    EXPECT_EQ(small.route, DecodeRoute::embeddedPreview);
+    EXPECT_EQ(small.image.size(), QSize(72, 144));
+    expectRedOnTop(small.image);
+
+    const PhotoDecoding large = ThumbnailDecoder::decodePhoto(phone, 360, goOn);
+    EXPECT_EQ(large.route, DecodeRoute::wholeImage);
+    EXPECT_EQ(large.image.size(), QSize(180, 360));
+    expectRedOnTop(large.image);
+
+    // Covering a 100-pixel square takes a 100x200 picture: the 80x160 thumbnail falls short.
+    const PhotoDecoding filled =
+        ThumbnailDecoder::decodePhoto(phone, 100, goOn, ThumbnailScaling::fill);
+    EXPECT_EQ(filled.route, DecodeRoute::wholeImage);
+    EXPECT_EQ(filled.image.size(), QSize(100, 200));
+}
+
+TEST_F(HeifThumbnailTest, DecodesHeicAndAvifWhateverTheirNames) {
+    const QString plain = write(QStringLiteral("plain.heic"), {.image = halves(QSize(300, 100))});
+    // Phones and messengers save HEIC under ".jpg" names too.
+    const QString misnamed =
+        write(QStringLiteral("misnamed.jpg"), {.image = halves(QSize(300, 100)), .orientation = 6});
+    for (const QString& path : {plain, misnamed}) {
+        const PhotoDecoding decoded = ThumbnailDecoder::decodePhoto(path, 360, goOn);
+        EXPECT_EQ(decoded.route, DecodeRoute::wholeImage);
+        EXPECT_EQ(decoded.image.size(), path == plain ? QSize(300, 100) : QSize(100, 300));
+    }
+    EXPECT_EQ(ThumbnailDecoder::photo(plain, 150, goOn).size(), QSize(150, 50));
+    if (test::canEncodeHeif(true)) {
+        const QString avif =
+            write(QStringLiteral("still.avif"), {.image = halves(QSize(300, 100)), .av1 = true});
+        const QImage image = ThumbnailDecoder::photo(avif, 150, goOn);
+        ASSERT_EQ(image.size(), QSize(150, 50));
+        EXPECT_TRUE(reddish(image.pixel(20, 25)));
+        EXPECT_TRUE(bluish(image.pixel(130, 25)));
+    }
+}
+
+TEST_F(HeifThumbnailTest, RefusesDamagedFilesAndImagesBeyondTheLimit) {
+    const QByteArray whole =
+        test::heif({.image = halves(QSize(640, 480)), .orientation = 6, .thumbnailSize = 128});
+    QByteArray garbled = whole;
+    for (qsizetype i = whole.size() / 3; i < whole.size(); i += 7) {
+        garbled[i] = static_cast<char>(garbled[i] ^ 0x5a);
+    }
+    const QList<QByteArray> damaged = {whole.left(40), whole.left(whole.size() / 2),
+                                       whole.left(whole.size() - 20), garbled};
+    for (qsizetype i = 0; i < damaged.size(); ++i) {
+        const QString path = folder_.filePath(QStringLiteral("damaged%1.heic").arg(i));
+        writeFile(path, damaged[i]);
+        for (const int size : {96, 1000}) {
+            const QImage image = ThumbnailDecoder::photo(path, size, goOn);
+            // A garbled picture may still decode as noise, but never beyond the size asked for.
+            EXPECT_LE(std::max(image.width(), image.height()), size) << i;
+        }
+        if (i < 3) {
+            EXPECT_TRUE(ThumbnailDecoder::photo(path, 1000, goOn).isNull()) << i;
+        }
+    }
+
+    const QString path = folder_.filePath(QStringLiteral("whole.heic"));
+    writeFile(path, whole);
+    const int previousLimit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(1);  // 1 MiB: the 640x480 picture's 1.2 MB is refused
+    const PhotoDecoding refused = ThumbnailDecoder::decodePhoto(path, 600, goOn);
+    const PhotoDecoding thumbnail = ThumbnailDecoder::decodePhoto(path, 96, goOn);
+    QImageReader::setAllocationLimit(previousLimit);
+    EXPECT_TRUE(refused.image.isNull());
+    EXPECT_EQ(thumbnail.route, DecodeRoute::embeddedPreview);
+    EXPECT_EQ(thumbnail.image.size(), QSize(72, 96));
+
+    const std::atomic<bool> stop{true};
+    EXPECT_TRUE(ThumbnailDecoder::photo(path, 96, stop).isNull());
+    EXPECT_TRUE(HeifThumbnail::decodeBytes(whole, 96, goOn, ThumbnailScaling::fit).image.size() ==
+                QSize(72, 96));
+}
+
+}  // namespace
+}  // namespace lumivex
