@@ -2,6 +2,7 @@
 
 #include "media/exif_orientation.h"
 #include "media/heif_thumbnail.h"
+#include "media/raw_thumbnail.h"
 #include "media/video_frame.h"
 #include "model/heif_container.h"
 
@@ -58,6 +59,9 @@ PhotoDecoding decodePhoto(const QString& path, int size, const std::atomic<bool>
     // By content, not by name: phones save HEIC under ".jpg" names too.
     if (HeifContainer::recognizes(head(path))) {
         return HeifThumbnail::decode(path, size, cancelled, scaling);
+    }
+    if (RawThumbnail::handles(path)) {
+        return RawThumbnail::decode(path, size, cancelled, scaling);
     }
     QImageReader reader(path);
     QImage image = read(reader, size, cancelled, scaling, path);

@@ -1,6 +1,7 @@
 #include "model/capture_date_reader.h"
 #include "model/capture_date_formats.h"
 #include "model/video_asset.h"
+#include "support/dng_fixtures.h"
 #include "support/heif_fixtures.h"
 #include "support/media_fixtures.h"
 #include "support/test_files.h"
@@ -360,4 +361,21 @@ TEST_F(CaptureDates, HeicExifItem) {
         writeFile(path("cut.heic"), phone.left(length));
         EXPECT_FALSE(CaptureDateReader::imageDate(path("cut.heic"))) << length;
     }
+}
+
+// Camera raw files are TIFF inside: the date sits in the EXIF directory of IFD0, whatever the
+// extension says.
+TEST_F(CaptureDates, RawFileExif) {
+    const QByteArray camera = dng({.preview = QImage(32, 24, QImage::Format_RGB32),
+                                   .original = "2024:05:01 21:00:00",
+                                   .originalOffset = "+09:00"});
+    for (const char* name : {"IMG_0001.DNG", "DSC_0001.NEF", "_MG_0001.CR2"}) {
+        writeFile(path(name), camera);
+        EXPECT_EQ(seconds(CaptureDateReader::imageDate(path(name))), noonUTC) << name;
+    }
+    writeFile(path("undated.dng"), dng({}));
+    EXPECT_FALSE(CaptureDateReader::imageDate(path("undated.dng")));
+    // Cut before its directories: no date, no crash.
+    writeFile(path("cut.dng"), camera.left(camera.size() / 2));
+    EXPECT_FALSE(CaptureDateReader::imageDate(path("cut.dng")));
 }
