@@ -74,6 +74,9 @@ public:
     explicit LumivexStore(Services services, QObject* parent = nullptr);
     ~LumivexStore() override;
 
+    // The store's time, which the views that count time (the deleted records' days) share.
+    StoreClock& clock() const { return *services_.clock; }
+
     // Published state.
     const Library& library() const { return library_; }
     const QString& root() const { return root_; }

@@ -1,0 +1,291 @@
+#include "panels/deleted_records_view.h"
+
+#include "media_views/view_style.h"
+#include "panels/deleted_record_row.h"
+#include "panels/panel_symbol.h"
+#include "panels/round_button.h"
+#include "panels/rounded_panel.h"
+#include "panels/utility_palette.h"
+#include "panels/utility_panel_header.h"
+#include "platform/text_order.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace lumivex {
+
+namespace {
+
+constexpr double tickSeconds = 60;
+constexpr qsizetype rowsPerBatch = 40;
+// Between the folded texts of one record, so that a search never matches across two of them.
+const QChar keySeparator(0x1);
+
+// Everything a search looks in: the whole relative path, the note and every stored value, also
+// of properties the archive no longer lists. Never the rating or the date.
+QString searchKey(const MediaItem& item) {
+    QStringList texts{item.filename, item.notes};
+    for (const auto& [property, values] : item.labels) {
+        texts.append(values);
+    }
+    return TextOrder::caseFoldKey(texts.join(keySeparator));
+}
+
+QStringList searchKeys(const QList<DeletedRecord>& records) {
+    QStringList keys;
+    keys.reserve(records.size());
+    for (const DeletedRecord& record : records) {
+        keys.append(searchKey(record.item));
+    }
+    return keys;
+}
+
+bool withinWindow(const DeletedRecord& record, Date now) {
+    return now.secondsSince1970 - record.deletedAt.secondsSince1970 <
+           DeletedArchive::retentionSeconds;
+}
+
+// `keys` holds one folded text per record, or is empty when the query is.
+QList<DeletedRecord> filter(const QList<DeletedRecord>& records, const QStringList& keys,
+                            const QString& query, Date now) {
+    const QString needle = query.isEmpty() ? QString() : TextOrder::caseFoldKey(query);
+    QList<DeletedRecord> kept;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        if (withinWindow(records[i], now) && (needle.isEmpty() || keys[i].contains(needle))) {
+            kept.append(records[i]);
+        }
+    }
+    std::stable_sort(kept.begin(), kept.end(), [](const DeletedRecord& a, const DeletedRecord& b) {
+        return a.deletedAt.secondsSince1970 > b.deletedAt.secondsSince1970;
+    });
+    return kept;
+}
+
+QLabel* secondaryLabel(const QString& text, double size, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setFont(ViewStyle::systemFont(size));
+    ViewStyle::setTextColour(label, UtilityPalette::secondaryText());
+    return label;
+}
+
+}  // namespace
+
+DeletedRecordsView::DeletedRecordsView(const DeletedArchive& archive, bool isPhotos,
+                                       StoreClock& clock, std::function<void()> onClose,
+                                       QWidget* parent)
+    : QWidget(parent), archive_(archive), isPhotos_(isPhotos), clock_(clock), now_(clock.now()) {
+    setFixedSize(650, 560);
+    setPalette(ViewStyle::darkPalette(palette()));
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    auto* header =
+        new UtilityPanelHeader(QStringLiteral("최근 삭제 기록"),
+                               QStringLiteral("clock.arrow.circlepath"), std::move(onClose), this);
+    header->setContentsMargins(24, 22, 24, 18);
+    column->addWidget(header);
+    column->addWidget(buildSearchRow());
+    content_ = new QStackedLayout;
+    content_->addWidget(buildList());
+    content_->addWidget(buildEmptyState());
+    column->addLayout(content_, 1);
+    column->addWidget(buildFooter(isPhotos));
+    wait_ = clock_.after(tickSeconds, [this] { tick(); });
+    refresh();
+}
+
+DeletedRecordsView::~DeletedRecordsView() = default;
+
+QList<DeletedRecord> DeletedRecordsView::matching(const QList<DeletedRecord>& records,
+                                                  const QString& search, Date now) {
+    const QString query = search.trimmed();
+    return filter(records, query.isEmpty() ? QStringList() : searchKeys(records), query, now);
+}
+
+void DeletedRecordsView::setArchive(const DeletedArchive& archive) {
+    if (archive == archive_) {
+        return;
+    }
+    archive_ = archive;
+    keys_.clear();
+    refresh();
+}
+
+QWidget* DeletedRecordsView::buildSearchRow() {
+    auto* outer = new QWidget(this);
+    auto* margins = new QHBoxLayout(outer);
+    margins->setContentsMargins(24, 0, 24, 16);
+    auto* box = new RoundedPanel(UtilityPalette::white(0.055), Qt::transparent, 9, outer);
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(13, 11, 13, 11);
+    row->setSpacing(9);
+    row->addWidget(PanelSymbol::label(QStringLiteral("magnifyingglass"), 13,
+                                      UtilityPalette::secondaryText(), box));
+    search_ = new QLineEdit(box);
+    search_->setFrame(false);
+    search_->setFont(ViewStyle::systemFont(13));
+    search_->setPlaceholderText(QStringLiteral("파일명 · 사람 · 태그 검색"));
+    search_->setAccessibleName(QStringLiteral("삭제 기록 검색"));
+    QPalette clear = search_->palette();
+    clear.setColor(QPalette::Base, Qt::transparent);
+    search_->setPalette(clear);
+    row->addWidget(search_, 1);
+    clear_ = new RoundButton(QStringLiteral("xmark.circle.fill"), 18, box);
+    clear_->setToolTip(QStringLiteral("검색 지우기"));
+    clear_->setAccessibleName(QStringLiteral("검색 지우기"));
+    connect(clear_, &QPushButton::clicked, search_, &QLineEdit::clear);
+    row->addWidget(clear_);
+    count_ = secondaryLabel(QString(), 13, box);
+    row->addWidget(count_);
+    margins->addWidget(box);
+    connect(search_, &QLineEdit::textChanged, this, &DeletedRecordsView::refresh);
+    return outer;
+}
+
+QWidget* DeletedRecordsView::buildList() {
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->viewport()->setAutoFillBackground(false);
+    rowsBox_ = new QWidget(scroll_);
+    rowsBox_->setAutoFillBackground(false);
+    rowsLayout_ = new QVBoxLayout(rowsBox_);
+    rowsLayout_->setContentsMargins(24, 0, 24, 18);
+    rowsLayout_->setSpacing(8);
+    rowsLayout_->addStretch(1);
+    scroll_->setWidget(rowsBox_);
+    connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &DeletedRecordsView::scrolled);
+    connect(scroll_->verticalScrollBar(), &QScrollBar::rangeChanged, this,
+            [this] { scrolled(scroll_->verticalScrollBar()->value()); });
+    return scroll_;
+}
+
+QWidget* DeletedRecordsView::buildEmptyState() {
+    auto* box = new QWidget(this);
+    auto* column = new QVBoxLayout(box);
+    column->setSpacing(12);
+    column->addStretch(1);
+    QColor tint = UtilityPalette::mint();
+    tint.setAlphaF(0.8f);
+    emptySymbol_ = PanelSymbol::label(QStringLiteral("checkmark.circle"), 31, tint, box);
+    column->addWidget(emptySymbol_, 0, Qt::AlignHCenter);
+    emptyTitle_ = new QLabel(box);
+    emptyTitle_->setFont(ViewStyle::systemFont(14, QFont::Medium));
+    column->addWidget(emptyTitle_, 0, Qt::AlignHCenter);
+    emptySubtitle_ =
+        secondaryLabel(QStringLiteral("사라진 항목의 별점과 속성을 잠시 보관합니다."), 12, box);
+    column->addWidget(emptySubtitle_, 0, Qt::AlignHCenter);
+    column->addStretch(1);
+    return box;
+}
+
+QWidget* DeletedRecordsView::buildFooter(bool isPhotos) {
+    auto* footer = new RoundedPanel(UtilityPalette::white(0.025), Qt::transparent, 0, this);
+    auto* row = new QHBoxLayout(footer);
+    row->setContentsMargins(24, 16, 24, 16);
+    row->setSpacing(7);
+    QColor tint = UtilityPalette::mint();
+    tint.setAlphaF(0.8f);
+    row->addWidget(PanelSymbol::label(QStringLiteral("info.circle"), 11, tint, footer));
+    footer_ =
+        secondaryLabel(QStringLiteral("분류 기록만 7일 보관 · 원본 복구는 ") +
+                           (isPhotos ? QStringLiteral("사진 폴더") : QStringLiteral("휴지통")) +
+                           QStringLiteral("에서"),
+                       11, footer);
+    row->addWidget(footer_);
+    row->addStretch(1);
+    return footer;
+}
+
+// Rows that stay keep their expansion; each row's days follow the new time.
+void DeletedRecordsView::tick() {
+    now_ = clock_.now();
+    wait_ = clock_.after(tickSeconds, [this] { tick(); });
+    refresh();
+}
+
+void DeletedRecordsView::refresh() {
+    const QString query = search_->text().trimmed();
+    if (!query.isEmpty() && keys_.size() != archive_.records.size()) {
+        keys_ = searchKeys(archive_.records);
+    }
+    shown_ = filter(archive_.records, keys_, query, now_);
+    clear_->setVisible(!search_->text().isEmpty());
+    count_->setText(QString::number(shown_.size()));
+    const bool searching = !search_->text().isEmpty();
+    PanelSymbol::set(emptySymbol_, searching ? QStringLiteral("magnifyingglass")
+                                             : QStringLiteral("checkmark.circle"));
+    emptyTitle_->setText(searching ? QStringLiteral("일치하는 기록이 없어요")
+                                   : QStringLiteral("보관 중인 삭제 기록이 없어요"));
+    emptySubtitle_->setVisible(!searching);
+    content_->setCurrentIndex(shown_.isEmpty() ? 1 : 0);
+    clearRows();
+    appendRows();
+}
+
+void DeletedRecordsView::clearRows() {
+    expanded_.clear();
+    for (DeletedRecordRow* row : rows_) {
+        if (row->isExpanded()) {
+            expanded_.insert(row->record().item.id);
+        }
+        delete row;
+    }
+    rows_.clear();
+    scroll_->verticalScrollBar()->setValue(0);
+}
+
+// The next batch of rows, made only when the list nears its end.
+void DeletedRecordsView::appendRows() {
+    const qsizetype end = std::min(shown_.size(), rows_.size() + rowsPerBatch);
+    for (qsizetype i = rows_.size(); i < end; ++i) {
+        auto* row = new DeletedRecordRow(shown_[i], archive_.categories, isPhotos_, now_, rowsBox_);
+        rowsLayout_->insertWidget(rowsLayout_->count() - 1, row);
+        row->setExpanded(expanded_.contains(shown_[i].item.id));
+        rows_.append(row);
+    }
+}
+
+void DeletedRecordsView::scrolled(int value) {
+    const QScrollBar* bar = scroll_->verticalScrollBar();
+    if (rows_.size() < shown_.size() && value >= bar->maximum() - scroll_->viewport()->height()) {
+        appendRows();
+    }
+}
+
+QString DeletedRecordsView::countText() const {
+    return count_->text();
+}
+
+bool DeletedRecordsView::showsEmptyState() const {
+    return content_->currentIndex() == 1;
+}
+
+QString DeletedRecordsView::emptyTitle() const {
+    return emptyTitle_->text();
+}
+
+QString DeletedRecordsView::footerText() const {
+    return footer_->text();
+}
+
+void DeletedRecordsView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(UtilityPalette::white(0.09), 1));
+    painter.setBrush(UtilityPalette::canvas());
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 16, 16);
+}
+
+}  // namespace lumivex
