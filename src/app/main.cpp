@@ -1,4 +1,6 @@
 #include "app/desktop_shell.h"
+#include "app/lumivex_app.h"
+#include "app/lumivex_update_controller.h"
 #include "app/photo_access.h"
 #include "browser/browser_palette.h"
 #include "browser/lumivex_view.h"
@@ -7,10 +9,8 @@
 #include "media/photos_catalog_location.h"
 #include "media/photos_thumbnail_cache.h"
 #include "media/thumbnail_cache.h"
-#include "media/video_compatibility.h"
 #include "media/xdg_photo_library.h"
 #include "platform/app_brand.h"
-#include "platform/date.h"
 #include "platform/freedesktop_trash.h"
 #include "platform/user_defaults.h"
 #include "store/lumivex_store.h"
@@ -22,7 +22,6 @@
 #include <QIcon>
 #include <QStandardPaths>
 #include <QStyleFactory>
-#include <QThreadPool>
 
 namespace {
 
@@ -31,12 +30,6 @@ using namespace lumivex;
 // Watches a library folder for the store; nothing when the folder cannot be watched.
 std::shared_ptr<void> watchFolder(const QString& folder, std::function<void()> onChange) {
     return std::shared_ptr<FolderWatcher>(FolderWatcher::create(folder, std::move(onChange)));
-}
-
-// Old converted videos go at launch, off the main thread so the window opens at once.
-void cleanVideoCache() {
-    QThreadPool::globalInstance()->start(
-        [] { VideoCompatibility::cleanup(VideoCompatibility::root(), std::nullopt, Date::now()); });
 }
 
 void setUpApplication(QApplication& app) {
@@ -84,9 +77,8 @@ int main(int argc, char** argv) {
     shell.setWindow(&window);
     PhotoAccess access(photos, &window);
     window.setPhotosSetup(photos, access.guide());
-    window.setWindowTitle(AppBrand::name());
-    window.resize(1280, 840);
-    window.show();
-    cleanVideoCache();
+    LumivexUpdateController updates(LumivexUpdateController::processEnvironment(defaults));
+    LumivexApp lumivex(store, window, updates);
+    lumivex.launch();
     return QApplication::exec();
 }

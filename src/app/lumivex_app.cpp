@@ -1,0 +1,72 @@
+#include "app/lumivex_app.h"
+
+#include "app/app_commands.h"
+#include "app/app_delegate.h"
+#include "app/lumivex_edit_commands.h"
+#include "app/lumivex_media_commands.h"
+#include "browser/lumivex_view.h"
+#include "platform/app_brand.h"
+#include "store/lumivex_store.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenuBar>
+
+namespace lumivex {
+
+LumivexApp::LumivexApp(LumivexStore& store, LumivexView& view, LumivexUpdateController& updates,
+                       QObject* parent)
+    : QObject(parent),
+      store_(store),
+      view_(view),
+      updates_(updates),
+      window_(std::make_unique<QMainWindow>()),
+      delegate_(new AppDelegate(updates, this)) {
+    window_->setWindowTitle(AppBrand::name());
+    window_->setCentralWidget(&view_);
+    window_->resize(1280, 840);
+    buildMenus();
+}
+
+// The view belongs to whoever made it: it leaves the window before the window goes.
+LumivexApp::~LumivexApp() {
+    window_->takeCentralWidget();
+    view_.setParent(nullptr);
+}
+
+void LumivexApp::buildMenus() {
+    QMenuBar& bar = *window_->menuBar();
+    commands_ = new AppCommands(
+        store_, updates_, [this] { view_.requestShortcuts(); }, bar, this);
+    const LumivexEditCommands::FocusedMetadata metadata = [this] { return focusedMetadata(); };
+    edit_ = new LumivexEditCommands(metadata, *bar.addMenu(QStringLiteral("편집")), this);
+    media_ = new LumivexMediaCommands(
+        store_, metadata, [this] { view_.requestPreview(); },
+        *bar.addMenu(QStringLiteral("미디어")), this);
+    commands_->addHelpMenu(bar);
+    // The window's own state decides whether it offers metadata actions.
+    const auto sync = [this] {
+        edit_->sync();
+        media_->sync();
+    };
+    connect(&view_.state(), &WindowState::changed, this, sync);
+    for (auto signal : {&LumivexStore::metadataHistoryChanged, &LumivexStore::scanningChanged,
+                        &LumivexStore::lockedChanged, &LumivexStore::deletingChanged,
+                        &LumivexStore::deletionRequestChanged, &LumivexStore::errorChanged,
+                        &LumivexStore::showPhotosSetupChanged, &LumivexStore::sourceChanged}) {
+        connect(&store_, signal, this, sync);
+    }
+}
+
+std::optional<MetadataEditingActions> LumivexApp::focusedMetadata() const {
+    if (QApplication::activeWindow() != window_.get()) {
+        return std::nullopt;
+    }
+    return view_.metadataEditingActions();
+}
+
+void LumivexApp::launch() {
+    delegate_->launch(*window_);
+}
+
+}  // namespace lumivex

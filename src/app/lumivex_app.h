@@ -1,0 +1,62 @@
+#pragma once
+
+#include "browser/metadata_editing_actions.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+#include <optional>
+
+class QMainWindow;
+class QWidget;
+
+namespace lumivex {
+
+class AppCommands;
+class AppDelegate;
+class LumivexEditCommands;
+class LumivexMediaCommands;
+class LumivexStore;
+class LumivexUpdateController;
+class LumivexView;
+
+// The application as a whole: the one main window around the window's content, with its menus
+// (the application menu, File, Edit, "미디어", Help) and the delegate. It
+// decides which window the menus act on: the metadata actions exist only while the main window
+// is the active window and offers them. Main thread.
+class LumivexApp final : public QObject {
+    Q_OBJECT
+
+public:
+    // Every argument must outlive the application object; `view` becomes the main window's
+    // content until then.
+    LumivexApp(LumivexStore& store, LumivexView& view, LumivexUpdateController& updates,
+               QObject* parent = nullptr);
+    ~LumivexApp() override;
+
+    QMainWindow& mainWindow() const { return *window_; }
+    AppCommands& commands() const { return *commands_; }
+    LumivexEditCommands& editCommands() const { return *edit_; }
+    LumivexMediaCommands& mediaCommands() const { return *media_; }
+    AppDelegate& delegate() const { return *delegate_; }
+
+    // Shows the main window; the launch step follows its first paint.
+    void launch();
+    // The metadata actions of the main window while it is active, else nothing.
+    std::optional<MetadataEditingActions> focusedMetadata() const;
+
+private:
+    void buildMenus();
+
+    LumivexStore& store_;
+    LumivexView& view_;
+    LumivexUpdateController& updates_;
+    std::unique_ptr<QMainWindow> window_;
+    AppDelegate* delegate_ = nullptr;
+    AppCommands* commands_ = nullptr;
+    LumivexEditCommands* edit_ = nullptr;
+    LumivexMediaCommands* media_ = nullptr;
+};
+
+}  // namespace lumivex
