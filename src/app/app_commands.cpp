@@ -11,9 +11,9 @@
 
 namespace lumivex {
 
-AppCommands::AppCommands(LumivexStore& store, LumivexUpdateController& updates,
-                         std::function<void()> showShortcuts, QMenuBar& bar, QObject* parent)
-    : QObject(parent), store_(store), updates_(updates), showShortcuts_(std::move(showShortcuts)) {
+AppCommands::AppCommands(LumivexStore& store, LumivexUpdateController& updates, Actions actions,
+                         QMenuBar& bar, QObject* parent)
+    : QObject(parent), store_(store), updates_(updates), actions_(std::move(actions)) {
     addApplicationMenu(bar);
     addFileMenu(bar);
     connect(&store_, &LumivexStore::sourceChanged, this, &AppCommands::sync);
@@ -25,6 +25,12 @@ void AppCommands::addApplicationMenu(QMenuBar& bar) {
     QMenu* menu = bar.addMenu(AppBrand::name());
     updateCheck_ = menu->addAction(QStringLiteral("업데이트 확인…"), this,
                                    [this] { updates_.requestUpdateCheck(); });
+    menu->addSeparator();
+    settings_ = menu->addAction(QStringLiteral("설정…"), this, [this] { actions_.showSettings(); });
+    settings_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    // The settings open from any of the application's windows.
+    settings_->setShortcutContext(Qt::ApplicationShortcut);
+    settings_->setMenuRole(QAction::NoRole);
     menu->addSeparator();
     quit_ = menu->addAction(AppBrand::name() + QStringLiteral(" 종료"), this, [] {
         QApplication::closeAllWindows();
@@ -57,7 +63,7 @@ void AppCommands::addFileMenu(QMenuBar& bar) {
 void AppCommands::addHelpMenu(QMenuBar& bar) {
     QMenu* menu = bar.addMenu(QStringLiteral("도움말"));
     shortcuts_ = menu->addAction(AppBrand::name() + QStringLiteral(" 단축키"), this,
-                                 [this] { showShortcuts_(); });
+                                 [this] { actions_.showShortcuts(); });
     shortcuts_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Slash));
     // Never disabled, and heard from the settings window too.
     shortcuts_->setShortcutContext(Qt::ApplicationShortcut);

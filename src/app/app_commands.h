@@ -14,7 +14,7 @@ class LumivexStore;
 class LumivexUpdateController;
 
 // The application's own menu items: the first menu, named after the application, with
-// "업데이트 확인…" and quitting; the File menu's library commands; and Help's shortcut
+// "업데이트 확인…", "설정…" and quitting; the File menu's library commands; and Help's shortcut
 // table. The File items that need a library are disabled without one. Main thread.
 class AppCommands final : public QObject {
     Q_OBJECT
@@ -22,11 +22,17 @@ class AppCommands final : public QObject {
 public:
     // Adds the application menu and the File menu to `bar`; the Help menu comes last, so it is
     // added by addHelpMenu().
-    AppCommands(LumivexStore& store, LumivexUpdateController& updates,
-                std::function<void()> showShortcuts, QMenuBar& bar, QObject* parent = nullptr);
+    struct Actions {
+        std::function<void()> showSettings;
+        std::function<void()> showShortcuts;
+    };
+
+    AppCommands(LumivexStore& store, LumivexUpdateController& updates, Actions actions,
+                QMenuBar& bar, QObject* parent = nullptr);
     void addHelpMenu(QMenuBar& bar);
 
     QAction* updateCheckAction() const { return updateCheck_; }
+    QAction* settingsAction() const { return settings_; }
     QAction* quitAction() const { return quit_; }
     QAction* openLibraryAction() const { return openLibrary_; }
     QAction* photosAction() const { return photos_; }
@@ -42,8 +48,9 @@ private:
 
     LumivexStore& store_;
     LumivexUpdateController& updates_;
-    std::function<void()> showShortcuts_;
+    Actions actions_;
     QAction* updateCheck_ = nullptr;
+    QAction* settings_ = nullptr;
     QAction* quit_ = nullptr;
     QAction* openLibrary_ = nullptr;
     QAction* photos_ = nullptr;

@@ -4,7 +4,10 @@
 #include "app/app_delegate.h"
 #include "app/lumivex_edit_commands.h"
 #include "app/lumivex_media_commands.h"
+#include "app/lumivex_update_view.h"
+#include "browser/header_toolbar.h"
 #include "browser/lumivex_view.h"
+#include "panels/lumivex_settings_view.h"
 #include "platform/app_brand.h"
 #include "store/lumivex_store.h"
 
@@ -36,8 +39,9 @@ LumivexApp::~LumivexApp() {
 
 void LumivexApp::buildMenus() {
     QMenuBar& bar = *window_->menuBar();
-    commands_ = new AppCommands(
-        store_, updates_, [this] { view_.requestShortcuts(); }, bar, this);
+    commands_ = new AppCommands(store_, updates_,
+                                {[this] { showSettings(); }, [this] { view_.requestShortcuts(); }},
+                                bar, this);
     const LumivexEditCommands::FocusedMetadata metadata = [this] { return focusedMetadata(); };
     edit_ = new LumivexEditCommands(metadata, *bar.addMenu(QStringLiteral("편집")), this);
     media_ = new LumivexMediaCommands(
@@ -63,6 +67,22 @@ std::optional<MetadataEditingActions> LumivexApp::focusedMetadata() const {
         return std::nullopt;
     }
     return view_.metadataEditingActions();
+}
+
+void LumivexApp::setSettingsWindow(std::unique_ptr<LumivexSettingsView> settings) {
+    settings_ = std::move(settings);
+    settings_->addUpdatePage(new LumivexUpdateView(updates_));
+    connect(view_.header(), &HeaderToolbar::settingsRequested, this, &LumivexApp::showSettings,
+            Qt::UniqueConnection);
+}
+
+void LumivexApp::showSettings() {
+    if (!settings_) {
+        return;
+    }
+    settings_->show();
+    settings_->raise();
+    settings_->activateWindow();
 }
 
 void LumivexApp::launch() {

@@ -17,12 +17,13 @@ class AppCommands;
 class AppDelegate;
 class LumivexEditCommands;
 class LumivexMediaCommands;
+class LumivexSettingsView;
 class LumivexStore;
 class LumivexUpdateController;
 class LumivexView;
 
 // The application as a whole: the one main window around the window's content, with its menus
-// (the application menu, File, Edit, "미디어", Help) and the delegate. It
+// (the application menu, File, Edit, "미디어", Help), the settings window and the delegate. It
 // decides which window the menus act on: the metadata actions exist only while the main window
 // is the active window and offers them. Main thread.
 class LumivexApp final : public QObject {
@@ -41,6 +42,12 @@ public:
     LumivexMediaCommands& mediaCommands() const { return *media_; }
     AppDelegate& delegate() const { return *delegate_; }
 
+    // The settings window, which gains the update page; shown by "설정…" and the window's
+    // settings button.
+    void setSettingsWindow(std::unique_ptr<LumivexSettingsView> settings);
+    LumivexSettingsView* settingsWindow() const { return settings_.get(); }
+    void showSettings();
+
     // Shows the main window; the launch step follows its first paint.
     void launch();
     // The metadata actions of the main window while it is active, else nothing.
@@ -53,6 +60,7 @@ private:
     LumivexView& view_;
     LumivexUpdateController& updates_;
     std::unique_ptr<QMainWindow> window_;
+    std::unique_ptr<LumivexSettingsView> settings_;
     AppDelegate* delegate_ = nullptr;
     AppCommands* commands_ = nullptr;
     LumivexEditCommands* edit_ = nullptr;

@@ -10,6 +10,7 @@
 #include "media/photos_thumbnail_cache.h"
 #include "media/thumbnail_cache.h"
 #include "media/xdg_photo_library.h"
+#include "panels/lumivex_settings_view.h"
 #include "platform/app_brand.h"
 #include "platform/freedesktop_trash.h"
 #include "platform/user_defaults.h"
@@ -79,6 +80,8 @@ int main(int argc, char** argv) {
     window.setPhotosSetup(photos, access.guide());
     LumivexUpdateController updates(LumivexUpdateController::processEnvironment(defaults));
     LumivexApp lumivex(store, window, updates);
+    lumivex.setSettingsWindow(std::make_unique<LumivexSettingsView>(
+        defaults, photos, access.guide(), [&store] { store.chooseLibrary(); }));
     lumivex.launch();
     return QApplication::exec();
 }

@@ -3,8 +3,12 @@
 #include "app/app_fixture.h"
 #include "app/lumivex_edit_commands.h"
 #include "app/lumivex_media_commands.h"
+#include "app/lumivex_update_view.h"
 #include "browser/header_toolbar.h"
 #include "browser/media_grid_view.h"
+#include "media_views/lumivex_photo_access_guide.h"
+#include "media_views/photo_consent_dialog.h"
+#include "panels/lumivex_settings_view.h"
 #include "support/event_loop.h"
 
 #include <QAction>
@@ -13,7 +17,9 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 
 namespace lumivex::test {
 namespace {
@@ -243,6 +249,29 @@ TEST_F(Menus, TheUpdateItemShowsTheUpdateWindowAndStartsAManualCheck) {
     EXPECT_FALSE(updates->updateWindow()->isVisible());
     app->commands().updateCheckAction()->trigger();
     EXPECT_TRUE(updates->updateWindow()->isVisible()) << "the same window again";
+}
+
+TEST_F(Menus, TheSettingsWindowHoldsTheUpdatePageAndOpensFromTheMenuAndTheHeader) {
+    makeApp();
+    PhotoConsentDialog dialog;
+    LumivexPhotoAccessGuide guide{dialog, [](PhotoConsentAnswer) {}};
+    app->setSettingsWindow(std::make_unique<LumivexSettingsView>(*defaults, photos, guide, [] {}));
+    LumivexSettingsView& settings = *app->settingsWindow();
+    ASSERT_EQ(settings.tabs()->count(), 3);
+    EXPECT_EQ(settings.tabs()->tabText(2), QStringLiteral("업데이트"));
+    EXPECT_NE(qobject_cast<LumivexUpdateView*>(settings.tabs()->widget(2)), nullptr);
+
+    press(Qt::Key_Comma, Qt::ControlModifier);
+    EXPECT_TRUE(settings.isVisible());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&settings));
+    // Heard from the settings window as well.
+    QTest::keyClick(&settings, Qt::Key_Slash, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(window->state().utilityPanel(), LumivexUtilityPanel::shortcuts);
+
+    settings.hide();
+    window->header()->settingsButton()->click();
+    EXPECT_TRUE(settings.isVisible());
 }
 
 TEST_F(Menus, ThePackagedApplicationAsksForAnUpdateCheckOnlyAfterItsFirstPaint) {
