@@ -5,6 +5,7 @@
 
 #include <QSet>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -50,6 +51,20 @@ void finish(const QList<Write>& writes, const QString& root);
 LibraryState load(const QString& root, const std::optional<LibraryState>& previous,
                   const Clock& clock = Date::now);
 void save(const LibraryState& state, const QString& root);
+// A save that writes around the folders of `unwritable` (keys), whose files keep what they hold,
+// as folders this user may not list are written around. The trial writes made before the journal
+// find the others whose metadata this user may not write (a folder of another user, a read-only
+// mount) and add them to `unwritable`; each is left out too when `mayLeaveOut` allows it, and
+// refuses the whole save with unwritableFolder() otherwise, before anything is written. The root
+// is never left out.
+void save(const LibraryState& state, const QString& root, QSet<QString>* unwritable,
+          const std::function<bool(const QString& key)>& mayLeaveOut);
+// The refusal of a change to what a folder holds that this user may not write; it names the folder.
+Error unwritableFolder(const QString& folder);
+bool isUnwritableFolderRefusal(const Error& error);
+// Whether `after` differs from `before` in what the folder `key` holds: its items, its deleted
+// records or its property schema.
+bool changesFolder(const LibraryState& before, const LibraryState& after, const QString& key);
 // Whether `error` is a save's refusal of an item whose folder is no longer in the tree (removed
 // or renamed since the state was read): nothing was written, and a rescan mends the state.
 bool isMovedFolderRefusal(const Error& error);

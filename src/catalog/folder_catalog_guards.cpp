@@ -49,6 +49,9 @@ const std::array<QLatin1StringView, 15> metadataPaths = {
 
 const QString migrationFolder = QStringLiteral(".lumivex/tree-migration-original");
 
+// Codes 2 and 3 of the domain are the tree journal's.
+constexpr int unwritableFolderCode = 4;
+
 QString folderOf(const QString& root, const QString& directory) {
     return directory.isEmpty() ? root : root + u'/' + directory;
 }
@@ -140,6 +143,18 @@ void performWrite(const Write& write, const QString& root, const Checked& checke
 
 Error failure(const QString& message) {
     return Error(QStringLiteral("Lumivex.FolderCatalog"), 1, message);
+}
+
+Error unwritableFolder(const QString& folder) {
+    return Error(QStringLiteral("Lumivex.FolderCatalog"), unwritableFolderCode,
+                 QStringLiteral("‘%1’ 폴더에 쓸 수 없어 그 안의 항목은 바꾸지 않았습니다. 폴더의 "
+                                "쓰기 권한을 확인해주세요.")
+                     .arg(folder));
+}
+
+bool isUnwritableFolderRefusal(const Error& error) {
+    return error.domain() == QStringLiteral("Lumivex.FolderCatalog") &&
+           error.code() == unwritableFolderCode;
 }
 
 void validateDirectory(const QString& path) {

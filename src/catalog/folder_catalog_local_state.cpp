@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
+#include <vector>
 
 namespace lumivex::FolderCatalog {
 
@@ -277,6 +279,43 @@ private:
 };
 
 }  // namespace
+
+bool changesFolder(const LibraryState& before, const LibraryState& after, const QString& key) {
+    const auto inFolder = [&](const QString& filename) {
+        const qsizetype slash = filename.lastIndexOf(u'/');
+        return slash < 0 ? key.isEmpty() : QStringView(filename).left(slash) == key;
+    };
+    const auto items = [&](const LibraryState& state) {
+        std::vector<const MediaItem*> share;
+        for (const MediaItem& item : state.library.items) {
+            if (inFolder(item.filename)) {
+                share.push_back(&item);
+            }
+        }
+        return share;
+    };
+    const auto records = [&](const LibraryState& state) {
+        std::vector<const DeletedRecord*> share;
+        for (const DeletedRecord& record : state.deleted.records) {
+            if (inFolder(record.item.filename)) {
+                share.push_back(&record);
+            }
+        }
+        return share;
+    };
+    const auto schema = [&](const LibraryState& state) {
+        const auto found = state.library.folderSchemas.find(key);
+        return found == state.library.folderSchemas.end()
+                   ? std::nullopt
+                   : std::optional<FolderPropertySchema>(found->second);
+    };
+    const auto same = [](const auto& a, const auto& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                          [](const auto* x, const auto* y) { return x == y || *x == *y; });
+    };
+    return schema(before) != schema(after) || !same(items(before), items(after)) ||
+           !same(records(before), records(after));
+}
 
 LibraryState localState(const LibraryState& state, const QString& path,
                         const LibraryState& existing, const QList<MediaItem>& items,

@@ -360,7 +360,7 @@ struct Plan {
 };
 
 Plan plannedWrites(const LibraryState& state, const QString& root,
-                   const std::optional<LastSave>& last) {
+                   const std::optional<LastSave>& last, const QSet<QString>& skipped) {
     CatalogCache& cache = CatalogCache::shared();
     const CatalogCache::Pass pass(cache);
     cache.prefetch(root);
@@ -377,7 +377,7 @@ Plan plannedWrites(const LibraryState& state, const QString& root,
     std::vector<const QString*> keys;
     std::vector<const QString*> folders;
     for (const QString& key : plan.order) {
-        if (plan.grouping.groups->count(key) != 0) {
+        if (plan.grouping.groups->count(key) != 0 && !skipped.contains(key)) {
             keys.push_back(&key);
             folders.push_back(&plan.folders.at(key));
         }
@@ -401,19 +401,52 @@ QString trialTarget(const QString& folder, const QString& name) {
     return FileStatus::readIfExists(metadata) ? metadata + u'/' + name : metadata;
 }
 
+bool refusedForPermissions(const Error& error) {
+    const int number = error.systemErrorNumber();
+    return number == EACCES || number == EPERM || number == EROFS;
+}
+
 // Every file the save is about to write is rehearsed before the journal commits the tree to the
 // save: a folder this user may not write, a read-only file system or a disk without room refuses
 // the save here, leaving no journal that could not be finished. The trials are held together, so
 // the room they find is there for all of them: the journal's bytes at the root, and for each
 // folder its two texts twice (its own pending write and the files that replace its old ones).
-void tryWrites(const QList<Write>& writes, const QString& root, const QByteArray& journal) {
+// With `tolerant`, a subfolder refused for permissions does not refuse the save: its key is
+// returned instead.
+QStringList tryWrites(const QList<Write>& writes, const QString& root, const QByteArray& journal,
+                      bool tolerant) {
     std::deque<AtomicFile::Trial> trials;
     trials.emplace_back(trialTarget(root, QStringLiteral("folders-pending.json")), journal.size());
+    QStringList refused;
     for (const Write& write : writes) {
         const QString folder = write.directory.isEmpty() ? root : root + u'/' + write.directory;
         const qint64 bytes = write.catalog.toUtf8().size() + write.archive.toUtf8().size();
-        trials.emplace_back(trialTarget(folder, QStringLiteral("lumivex.csv")), 2 * bytes);
+        try {
+            trials.emplace_back(trialTarget(folder, QStringLiteral("lumivex.csv")), 2 * bytes);
+        } catch (const Error& error) {
+            if (!tolerant || write.directory.isEmpty() || !refusedForPermissions(error)) {
+                throw;
+            }
+            refused.append(write.directory);
+        }
     }
+    return refused;
+}
+
+// Takes the writes of the folders the trials refused out of the plan, or refuses the save at the
+// first one the caller may not leave out; every such folder is added to `unwritable` first.
+void leaveOut(QList<Write>& writes, const QStringList& refused, const QString& root,
+              QSet<QString>& unwritable,
+              const std::function<bool(const QString& key)>& mayLeaveOut) {
+    for (const QString& key : refused) {
+        unwritable.insert(key);
+    }
+    for (const QString& key : refused) {
+        if (!mayLeaveOut(key)) {
+            throw unwritableFolder(root + u'/' + key);
+        }
+    }
+    writes.removeIf([&](const Write& write) { return refused.contains(write.directory); });
 }
 
 void writeJournal(const QByteArray& journal, const QString& root) {
@@ -467,7 +500,12 @@ std::vector<QString> unchangedSinceRead(const LibraryState& state, const Groups&
 
 }  // namespace
 
-void save(const LibraryState& state, const QString& rootPath) {
+void save(const LibraryState& state, const QString& root) {
+    save(state, root, nullptr, {});
+}
+
+void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unwritable,
+          const std::function<bool(const QString& key)>& mayLeaveOut) {
     const QString root = QDir::cleanPath(rootPath);
     validateDirectory(root);
     validateMetadata(root);
@@ -475,12 +513,18 @@ void save(const LibraryState& state, const QString& rootPath) {
     // Forgotten until this save finishes: a save that fails part way leaves memos that no longer
     // describe the lists it was given.
     const std::optional<LastSave> last = std::exchange(lastSave(), std::nullopt);
-    Plan plan = plannedWrites(state, root, last);
+    Plan plan = plannedWrites(state, root, last, unwritable ? *unwritable : QSet<QString>());
     if (!plan.writes.isEmpty()) {
-        const QByteArray journal = TreeJournal::encode(plan.writes);
-        tryWrites(plan.writes, root, journal);
-        writeJournal(journal, root);
-        finish(plan.writes, root);
+        QByteArray journal = TreeJournal::encode(plan.writes);
+        const QStringList refused = tryWrites(plan.writes, root, journal, unwritable != nullptr);
+        if (!refused.isEmpty()) {
+            leaveOut(plan.writes, refused, root, *unwritable, mayLeaveOut);
+            journal = TreeJournal::encode(plan.writes);
+        }
+        if (!plan.writes.isEmpty()) {
+            writeJournal(journal, root);
+            finish(plan.writes, root);
+        }
     }
     lastSave() = LastSave{root,
                           std::move(plan.folders),

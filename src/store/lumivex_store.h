@@ -275,11 +275,15 @@ private:
     void connectGrantedPhotos();
     void handlePhotosChange();
 
-    // Commit.
+    // Commit. A change the user asked for (an edit, undo, redo) is refused whole where it touches
+    // a folder this user may not write; upkeep (a scan's merge, a purge) writes around it.
+    enum class CommitOrigin { user, upkeep };
     bool commit(LibraryState state, const std::optional<MediaQuery>& query = std::nullopt,
-                const std::optional<QString>& actionName = std::nullopt);
+                const std::optional<QString>& actionName = std::nullopt,
+                CommitOrigin origin = CommitOrigin::user);
     void validateRoot() const;
-    LibraryState savedState(LibraryState state);
+    LibraryState savedState(LibraryState state, CommitOrigin origin);
+    void saveTree(const LibraryState& state, CommitOrigin origin);
     void publishCommitted(const LibraryState& old, const LibraryState& saved,
                           const std::optional<MediaQuery>& query,
                           const std::optional<QString>& actionName);
@@ -353,6 +357,9 @@ private:
     std::unique_ptr<PhotosChangeObserver> photosObserver_;
     std::unique_ptr<StoreClock::Wait> maintenance_;
     bool pendingRecentFolder_ = false;
+    // Folders of the open tree whose metadata this user may not write, by key: saves write
+    // around them (found by the saves' trial writes, forgotten at the next open).
+    QSet<QString> unwritableFolders_;
 
     std::optional<LibraryBrowseSnapshot> browseCache_;
     std::optional<QList<MediaItem>> visibleCache_;

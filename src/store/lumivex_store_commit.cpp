@@ -12,6 +12,9 @@ namespace {
 const QString saveFailure = QStringLiteral(
     "분류 정보를 저장하지 못했습니다. 기존 기록은 보존했습니다. 폴더를 다시 열면 중단된 저장을 "
     "복구합니다.");
+// Nothing was written, so nothing waits to be recovered.
+const QString refusedSave =
+    QStringLiteral("분류 정보를 저장하지 못했습니다. 기존 기록은 보존했습니다.");
 
 }  // namespace
 
@@ -19,7 +22,7 @@ const QString saveFailure = QStringLiteral(
 // tree back only when the folders' schemas changed, then publish, keep the query and selection
 // pointing at what exists, record the undo step and stamp the files for later undo checks.
 bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& query,
-                          const std::optional<QString>& actionName) {
+                          const std::optional<QString>& actionName, CommitOrigin origin) {
     if (source_ == LibrarySource::none || locked_) {
         return false;
     }
@@ -28,11 +31,16 @@ bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& q
     LibraryState saved;
     try {
         validateRoot();
-        saved = savedState(std::move(state));
+        saved = savedState(std::move(state), origin);
     } catch (const Error& error) {
-        // A folder went away since the last scan and the watcher's rescan has not come yet:
-        // nothing was written, so the store stays open and the rescan the message asks for
-        // starts now. The edit itself is dropped; the user repeats it on the new listing.
+        // Refused before anything was written: the store stays open. A folder that went away
+        // since the last scan, before the watcher's rescan came: the rescan the message asks for
+        // starts now, and the user repeats the edit on the new listing. A folder this user may
+        // not write: the edit is refused, the other folders stay editable.
+        if (FolderCatalog::isUnwritableFolderRefusal(error)) {
+            setError(refusedSave + QLatin1Char('\n') + error.description());
+            return false;
+        }
         const bool moved = FolderCatalog::isMovedFolderRefusal(error);
         if (!moved) {
             assignLocked(true);
@@ -55,16 +63,31 @@ void LumivexStore::validateRoot() const {
     }
 }
 
-LibraryState LumivexStore::savedState(LibraryState state) {
+LibraryState LumivexStore::savedState(LibraryState state, CommitOrigin origin) {
     if (source_ != LibrarySource::folder) {
         LibraryDisk::saveState(state, root_);
         return state;
     }
-    FolderCatalog::save(state, root_);
+    saveTree(state, origin);
     if (state.library.folderSchemas == library_.folderSchemas) {
         return state;
     }
     return FolderCatalog::load(root_, state, services_.clock->function());
+}
+
+// One folder this user may not write must not put the whole tree out of service. Upkeep leaves
+// its files as they are (its items are still shown, from the listing); a change the user makes
+// there is refused whole, so that no edit is saved in part and no undo step holds a change its
+// files lack.
+void LumivexStore::saveTree(const LibraryState& state, CommitOrigin origin) {
+    const LibraryState before{library_, deletedArchive_};
+    const auto touches = [&](const QString& key) {
+        return origin == CommitOrigin::user && FolderCatalog::changesFolder(before, state, key);
+    };
+    // Tried again when touched: its permissions may have been mended since.
+    unwritableFolders_.removeIf(touches);
+    FolderCatalog::save(state, root_, &unwritableFolders_,
+                        [&](const QString& key) { return !touches(key); });
 }
 
 void LumivexStore::publishCommitted(const LibraryState& old, const LibraryState& saved,

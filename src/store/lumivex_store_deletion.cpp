@@ -86,7 +86,7 @@ void LumivexStore::deletionFinished(const DeletionRequest& request, const Deleti
         if (!locked_) {
             try {
                 if (request.source == LibrarySource::folder) {
-                    FolderCatalog::save(updated, root_);
+                    saveTree(updated, CommitOrigin::upkeep);
                 } else {
                     LibraryDisk::saveState(updated, root_);
                 }

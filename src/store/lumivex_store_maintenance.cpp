@@ -26,7 +26,7 @@ void LumivexStore::cleanupArchivedMetadata() {
     if (reduced == deletedArchive_) {
         return;
     }
-    if (commit(LibraryState{library_, reduced})) {
+    if (commit(LibraryState{library_, reduced}, std::nullopt, std::nullopt, CommitOrigin::upkeep)) {
         resetMetadataHistory();
     }
 }

@@ -50,6 +50,7 @@ void LumivexStore::openLibrary(const QString& folder, bool rememberSelection, bo
     assignLocked(false);
     assignLastSaved(std::nullopt);
     pendingRecentFolder_ = false;
+    unwritableFolders_.clear();
     try {
         if (!StorePaths::isDirectory(root_)) {
             throw StorePaths::noSuchFile(root_);
@@ -99,7 +100,7 @@ void LumivexStore::loadState() {
     copy.deleted = copy.deleted.aligned(copy.library.categories);
     if (source_ == LibrarySource::folder) {
         if (itemsInCatalogFolders(copy.library)) {
-            FolderCatalog::save(copy, root_);
+            saveTree(copy, CommitOrigin::upkeep);
         }
     } else if (copy != loaded) {
         LibraryDisk::saveState(copy, root_);

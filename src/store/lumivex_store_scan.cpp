@@ -199,7 +199,7 @@ void LumivexStore::commitMerge(MergedScan merged) {
                             QFileInfo::exists(StorePaths::deletedFile(root_));
     LibraryState previous{library_, deletedArchive_};
     if (source_ == LibrarySource::folder || merged.state != previous || !filesExist) {
-        commit(std::move(merged.state));
+        commit(std::move(merged.state), std::nullopt, std::nullopt, CommitOrigin::upkeep);
     }
     // A replaced library of a hundred thousand items takes tens of milliseconds to free.
     QThreadPool::globalInstance()->start([previous = std::move(previous)] {});

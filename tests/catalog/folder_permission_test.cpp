@@ -217,6 +217,92 @@ TEST_F(FolderPermissionTest, ASaveIntoAReadOnlyMetadataFolderIsRefusedBeforeItsJ
     EXPECT_EQ(report.toStdString(), "a.jpg locked/c.jpg locked/deeper/d.jpg open/b.jpg");
 }
 
+// A folder the user may not write, met by a save that may write around it: the other folders are
+// written, its own files stay as they are (here: none), and the folder is reported.
+TEST_F(FolderPermissionTest, ASaveMayWriteAroundAFolderTheUserMayNotWrite) {
+    writeFile(path("shared/e.jpg"), "x");
+    LibraryState edited = rescanned(FolderCatalog::load(root, state));
+    item(edited, "a.jpg").rating = 1;
+    handOver(root);
+    restrict("shared", 0555);
+    const QString report = asUnprivilegedUser([&] {
+        QSet<QString> unwritable;
+        QStringList asked;
+        FolderCatalog::save(edited, root, &unwritable, [&](const QString& key) {
+            asked.append(key);
+            return true;
+        });
+        // Known now: a second save does not try the folder again.
+        item(edited, "open/b.jpg").rating = 2;
+        FolderCatalog::save(edited, root, &unwritable, [&](const QString& key) {
+            asked.append(key);
+            return false;
+        });
+        return asked.join(u',') + u'|' +
+               QStringList(unwritable.begin(), unwritable.end()).join(u',') + u'|' +
+               names(FolderCatalog::load(root, std::nullopt));
+    });
+    EXPECT_EQ(report.toStdString(),
+              "shared|shared|a.jpg locked/c.jpg locked/deeper/d.jpg open/b.jpg");
+    EXPECT_EQ(Tree::journalsUnder(root).join(u' ').toStdString(), "");
+    EXPECT_FALSE(QFile::exists(path("shared/.lumivex")));
+    restoreModes();
+    const LibraryState reopened = FolderCatalog::load(root, std::nullopt);
+    for (const MediaItem& each : reopened.library.items) {
+        const int expected = each.filename == u"a.jpg" ? 1 : each.filename == u"open/b.jpg" ? 2 : 3;
+        EXPECT_EQ(each.rating, expected) << each.filename.toStdString();
+    }
+}
+
+// A change to what such a folder holds is refused whole, before any folder is written, with a
+// message naming the folder; catalogs written there earlier stay as they are.
+TEST_F(FolderPermissionTest, AChangeInsideAFolderTheUserMayNotWriteIsRefusedWhole) {
+    LibraryState edited = state;
+    item(edited, "a.jpg").rating = 1;
+    item(edited, "open/b.jpg").rating = 1;
+    restrict("open/.lumivex", 0555);
+    const auto before = Tree::treeBytes(root);
+    const QString report = asUnprivilegedUser([&] {
+        QSet<QString> unwritable;
+        try {
+            FolderCatalog::save(edited, root, &unwritable, [](const QString&) { return false; });
+        } catch (const Error& error) {
+            return QStringList(unwritable.begin(), unwritable.end()).join(u',') + u'|' +
+                   (FolderCatalog::isUnwritableFolderRefusal(error) ? QStringLiteral("refused|")
+                                                                    : QStringLiteral("failed|")) +
+                   error.description();
+        }
+        return QStringLiteral("saved");
+    });
+    EXPECT_EQ(report.toStdString(),
+              "open|refused|‘" + path("open").toStdString() +
+                  "’ 폴더에 쓸 수 없어 그 안의 항목은 바꾸지 않았습니다. 폴더의 쓰기 권한을 "
+                  "확인해주세요.");
+    EXPECT_EQ(Tree::journalsUnder(root).join(u' ').toStdString(), "");
+    EXPECT_TRUE(Tree::treeBytes(root) == before) << "the refused save changed the tree";
+}
+
+TEST_F(FolderPermissionTest, AChangeOfAFolderIsTheChangeOfItsItemsRecordsOrSchema) {
+    const QString open = QStringLiteral("open");
+    LibraryState edited = state;
+    EXPECT_FALSE(FolderCatalog::changesFolder(state, edited, open));
+    item(edited, "a.jpg").rating = 5;
+    EXPECT_FALSE(FolderCatalog::changesFolder(state, edited, open));
+    EXPECT_TRUE(FolderCatalog::changesFolder(state, edited, QString()));
+    item(edited, "open/b.jpg").notes = QStringLiteral("memo");
+    EXPECT_TRUE(FolderCatalog::changesFolder(state, edited, open));
+    EXPECT_FALSE(FolderCatalog::changesFolder(state, edited, QStringLiteral("locked")));
+
+    LibraryState removed = state;
+    removed.remove({item(removed, "locked/deeper/d.jpg").id}, Date::now());
+    EXPECT_TRUE(FolderCatalog::changesFolder(state, removed, QStringLiteral("locked/deeper")));
+    EXPECT_FALSE(FolderCatalog::changesFolder(state, removed, QStringLiteral("locked")));
+
+    LibraryState reshaped = state;
+    reshaped.library.folderSchemas[open].properties.clear();
+    EXPECT_TRUE(FolderCatalog::changesFolder(state, reshaped, open));
+}
+
 // A journal left by an earlier save (a crash, or a folder that lost its write permission since)
 // that cannot be finished now: the open says why and keeps the journal for a later open.
 TEST_F(FolderPermissionTest, AJournalThatCannotBeFinishedForPermissionsIsKeptAndExplained) {

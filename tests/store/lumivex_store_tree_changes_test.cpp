@@ -4,9 +4,11 @@
 #include "store/store_fixture.h"
 
 #include "support/test_files.h"
+#include "support/unprivileged.h"
 
 #include <QDir>
 #include <QFile>
+#include <QThreadPool>
 
 namespace lumivex::test {
 namespace {
@@ -87,6 +89,55 @@ TEST_F(TreeChangesTest, AMissingRootStillLocks) {
     rate(QStringLiteral("a.jpg"), 3);
     EXPECT_TRUE(store->locked());
     EXPECT_FALSE(store->scanning());
+}
+
+// A tree opened for the first time with a folder of another user in it (the superuser's, mode
+// 755): the open writes the other folders and shows every item; an edit there is refused with the
+// folder's name, the store stays open, and edits elsewhere are saved.
+TEST_F(TreeChangesTest, AFolderTheUserMayNotWriteLeavesTheRestOfTheTreeInService) {
+    makeTree();
+    addPhoto(QStringLiteral("shared/s.jpg"));
+    handOver(temp.path());
+    setMode(at(QStringLiteral("shared")), 0555);
+    // The child has only the forking thread: no pool thread may be left waiting in it.
+    QThreadPool::globalInstance()->waitForDone();
+    const QString report = asUnprivilegedUser([&] {
+        openLibrary();
+        QStringList lines;
+        const auto note = [&](const QString& what) {
+            lines.append(what + u' ' +
+                         (store->locked() ? QStringLiteral("locked") : QStringLiteral("open")) +
+                         u' ' + QString::number(store->library().items.size()) + u' ' +
+                         QString::number(store->metadataHistory().undo().size()));
+        };
+        note(QStringLiteral("opened"));
+        rate(QStringLiteral("shared/s.jpg"), 4);
+        note(QStringLiteral("shared"));
+        lines.append(store->error().value_or(QString()));
+        lines.append(QString::number(item(QStringLiteral("shared/s.jpg")).rating));
+        rate(QStringLiteral("keep/k.jpg"), 2);
+        rate(QStringLiteral("a.jpg"), 5);
+        note(QStringLiteral("others"));
+        store->rescan(false);
+        settle();
+        note(QStringLiteral("rescanned"));
+        return lines.join(u'\n');
+    });
+    const QString refusal =
+        QStringLiteral(
+            "분류 정보를 저장하지 못했습니다. 기존 기록은 보존했습니다.\n‘%1’ 폴더에 쓸 수 없어 그 "
+            "안의 항목은 바꾸지 않았습니다. 폴더의 쓰기 권한을 확인해주세요.")
+            .arg(at(QStringLiteral("shared")));
+    EXPECT_EQ(report.toStdString(),
+              QStringList({QStringLiteral("opened open 4 0"), QStringLiteral("shared open 4 0"),
+                           refusal, QStringLiteral("0"), QStringLiteral("others open 4 2"),
+                           QStringLiteral("rescanned open 4 2")})
+                  .join(u'\n')
+                  .toStdString());
+    EXPECT_FALSE(QFile::exists(at(QStringLiteral("shared/.lumivex"))));
+    EXPECT_FALSE(QFile::exists(at(QStringLiteral(".lumivex/folders-pending.json"))));
+    EXPECT_TRUE(catalogOf(QStringLiteral("keep/")).contains("\"2\""));
+    EXPECT_TRUE(catalogOf(QString()).contains("\"5\""));
 }
 
 }  // namespace
