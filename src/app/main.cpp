@@ -2,7 +2,8 @@
 #include "app/lumivex_app.h"
 #include "app/lumivex_update_controller.h"
 #include "app/photo_access.h"
-#include "browser/browser_palette.h"
+#include "app/qt_translations.h"
+#include "browser/browser_icons.h"
 #include "browser/lumivex_view.h"
 #include "browser/media_grid_view.h"
 #include "catalog/folder_watcher.h"
@@ -10,6 +11,7 @@
 #include "media/photos_thumbnail_cache.h"
 #include "media/thumbnail_cache.h"
 #include "media/xdg_photo_library.h"
+#include "media_views/lumivex_style.h"
 #include "panels/lumivex_settings_view.h"
 #include "platform/app_brand.h"
 #include "platform/freedesktop_trash.h"
@@ -22,7 +24,6 @@
 #include <QDir>
 #include <QIcon>
 #include <QStandardPaths>
-#include <QStyleFactory>
 
 namespace {
 
@@ -34,8 +35,8 @@ std::shared_ptr<void> watchFolder(const QString& folder, std::function<void()> o
 }
 
 void setUpApplication(QApplication& app) {
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setPalette(BrowserPalette::applicationPalette());
+    LumivexStyle::install(&BrowserIcons::paint);
+    QtTranslations::install(app);
     QGuiApplication::setApplicationDisplayName(AppBrand::name());
     QGuiApplication::setDesktopFileName(QStringLiteral("lumivex"));
     app.setWindowIcon(QIcon::fromTheme(QStringLiteral("lumivex")));

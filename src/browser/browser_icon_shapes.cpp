@@ -277,6 +277,33 @@ void addMedia(Table& table) {
                  stroked(withPath(history, clockHands())));
 }
 
+// The marks of alerts: solid shapes with the sign cut out, legible at the 32-pixel alert size.
+void addAlertMarks(Table& table) {
+    const QPainterPath bang =
+        withPath(outlineOf(line({12, 8.5}, {12, 14}), 2.4), circle({12, 17.6}, 1.3));
+    const QPainterPath triangle = outlineOf(polyline({{12, 3}, {21.5, 20}, {2.5, 20}}, true), 2.5)
+                                      .united(polyline({{12, 3}, {21.5, 20}, {2.5, 20}}, true));
+    table.insert(QStringLiteral("exclamationmark.triangle.fill"),
+                 filled(triangle.subtracted(bang.translated(0, 0.6))));
+    QPainterPath octagon;
+    for (int i = 0; i < 8; ++i) {
+        const double angle = (22.5 + 45.0 * i) * std::numbers::pi / 180.0;
+        const QPointF point(12 + 10.4 * std::cos(angle), 12 + 10.4 * std::sin(angle));
+        i == 0 ? octagon.moveTo(point) : octagon.lineTo(point);
+    }
+    octagon.closeSubpath();
+    table.insert(QStringLiteral("xmark.octagon.fill"),
+                 filled(octagon.subtracted(outlineOf(cross({12, 12}, 4), 2.4))));
+    const QPainterPath info =
+        withPath(outlineOf(line({12, 11}, {12, 17}), 2.4), circle({12, 7.4}, 1.4));
+    table.insert(QStringLiteral("info.circle.fill"), filled(circle({12, 12}, 10).subtracted(info)));
+    QPainterPath hook = arc({12, 9.5}, 3.3, 160, -250);
+    hook.lineTo(12, 13.8);
+    const QPainterPath question = withPath(outlineOf(hook, 2.3), circle({12, 17.4}, 1.35));
+    table.insert(QStringLiteral("questionmark.circle.fill"),
+                 filled(circle({12, 12}, 10).subtracted(question)));
+}
+
 void addMarks(Table& table) {
     const QPainterPath check = polyline({{4, 12.5}, {9.5, 18}, {20, 6}});
     table.insert(QStringLiteral("checkmark"), stroked(check));
@@ -284,6 +311,7 @@ void addMarks(Table& table) {
                  stroked(withPath(circle({12, 12}, 9.5),
                                   polyline({{7.5, 12.3}, {10.7, 15.5}, {16.5, 8.8}}))));
     table.insert(QStringLiteral("xmark"), stroked(cross({12, 12}, 7)));
+    addAlertMarks(table);
     table.insert(QStringLiteral("xmark.circle.fill"),
                  filled(circle({12, 12}, 10).subtracted(outlineOf(cross({12, 12}, 3.8), 2.2))));
     table.insert(QStringLiteral("plus.circle"),

@@ -1,5 +1,6 @@
 #include "browser/browser_palette.h"
 
+#include "media_views/lumivex_style.h"
 #include "store/lumivex_theme.h"
 
 namespace lumivex::BrowserPalette {
@@ -54,29 +55,7 @@ QColor divider() {
 }
 
 QPalette applicationPalette() {
-    QPalette palette;
-    palette.setColor(QPalette::Window, canvas());
-    palette.setColor(QPalette::WindowText, primaryText());
-    palette.setColor(QPalette::Base, panel());
-    palette.setColor(QPalette::AlternateBase, canvas());
-    palette.setColor(QPalette::ToolTipBase, panel());
-    palette.setColor(QPalette::ToolTipText, primaryText());
-    palette.setColor(QPalette::PlaceholderText, tertiaryText());
-    palette.setColor(QPalette::Text, primaryText());
-    palette.setColor(QPalette::Button, panel().lighter(125));
-    palette.setColor(QPalette::ButtonText, primaryText());
-    palette.setColor(QPalette::BrightText, mint());
-    palette.setColor(QPalette::Highlight, mint());
-    palette.setColor(QPalette::HighlightedText, canvas());
-    palette.setColor(QPalette::Link, mint());
-    palette.setColor(QPalette::Mid, divider());
-    palette.setColor(QPalette::Dark, canvas().darker(130));
-    palette.setColor(QPalette::Light, panel().lighter(160));
-    for (const QPalette::ColorRole role :
-         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
-        palette.setColor(QPalette::Disabled, role, tertiaryText());
-    }
-    return palette;
+    return LumivexStyle::applicationPalette();
 }
 
 }  // namespace lumivex::BrowserPalette

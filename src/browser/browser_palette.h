@@ -25,7 +25,7 @@ QColor secondaryText();
 QColor tertiaryText();
 QColor divider();
 
-// The application's dark palette for the Fusion style: canvas windows, mint highlights.
+// The application's dark palette, the one LumivexStyle installs: canvas windows, mint highlights.
 QPalette applicationPalette();
 
 }  // namespace BrowserPalette

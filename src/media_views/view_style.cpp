@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QHash>
 #include <QLabel>
-#include <QPushButton>
 
 #include <cmath>
 
@@ -58,14 +57,6 @@ QPalette darkPalette(QPalette palette) {
     palette.setColor(QPalette::Base, QColor::fromRgb(44, 44, 46));
     palette.setColor(QPalette::Highlight, LumivexTheme::accent());
     return palette;
-}
-
-void makeProminent(QPushButton* button) {
-    const QColor accent = LumivexTheme::accent();
-    button->setStyleSheet(
-        QStringLiteral("QPushButton { background: %1; color: white; border-radius: 5px; "
-                       "padding: 5px 14px; } QPushButton:disabled { background: %2; }")
-            .arg(accent.name(), accent.darker(170).name()));
 }
 
 QColor mint() {

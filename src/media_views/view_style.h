@@ -5,7 +5,6 @@
 #include <QPalette>
 
 class QLabel;
-class QPushButton;
 class QWidget;
 
 namespace lumivex {
@@ -24,8 +23,6 @@ QFont headline();
 
 // The dark look the photo access screens prefer, on the theme's panel colour.
 QPalette darkPalette(QPalette palette);
-// The accent-filled look of a window's main button.
-void makeProminent(QPushButton* button);
 
 QColor mint();
 QColor orange();

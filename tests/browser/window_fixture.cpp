@@ -1,9 +1,10 @@
 #include "browser/window_fixture.h"
 
-#include "browser/browser_palette.h"
+#include "browser/browser_icons.h"
 #include "browser/grid_thumbnails.h"
 #include "browser/media_grid_view.h"
 #include "browser/store_region.h"
+#include "media_views/lumivex_style.h"
 #include "support/event_loop.h"
 #include "support/media_fixtures.h"
 #include "support/test_files.h"
@@ -43,8 +44,7 @@ LumivexView& WindowTest::makeWindow(const QStringList& arguments) {
     services.photosLegacyFolders = QStringList();
     services.photosFolder = temp.path() + QStringLiteral("/Pictures");
     store = std::make_unique<LumivexStore>(std::move(services));
-    QApplication::setStyle(QStringLiteral("Fusion"));
-    QApplication::setPalette(BrowserPalette::applicationPalette());
+    LumivexStyle::install(&BrowserIcons::paint);
     window = std::make_unique<LumivexView>(*store, *defaults);
     grid = new MediaGridView({store.get(), defaults.get(), &shell, &thumbnails, &photosThumbnails});
     window->setGrid(grid);
