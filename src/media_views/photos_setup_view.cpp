@@ -1,7 +1,6 @@
 #include "media_views/photos_setup_view.h"
 
 #include "media_views/lumivex_photo_access_guide.h"
-#include "media_views/lumivex_style.h"
 #include "media_views/view_style.h"
 #include "platform/app_brand.h"
 #include "store/lumivex_store.h"
@@ -199,8 +198,8 @@ QWidget* PhotosSetupView::buttonRow() {
     auto* later = new QPushButton(Texts::later, row);
     connect_ = new QPushButton(row);
     deniedSettings_ = new QPushButton(Texts::openSettings, row);
-    LumivexStyle::setProminent(connect_);
-    LumivexStyle::setProminent(deniedSettings_);
+    ViewStyle::makeProminent(connect_);
+    ViewStyle::makeProminent(deniedSettings_);
     layout->addWidget(later);
     layout->addStretch();
     layout->addWidget(deniedSettings_);

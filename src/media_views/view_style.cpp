@@ -1,10 +1,12 @@
 #include "media_views/view_style.h"
 
+#include "media_views/lumivex_style.h"
 #include "store/lumivex_theme.h"
 
 #include <QApplication>
 #include <QHash>
 #include <QLabel>
+#include <QPushButton>
 
 #include <cmath>
 
@@ -57,6 +59,10 @@ QPalette darkPalette(QPalette palette) {
     palette.setColor(QPalette::Base, QColor::fromRgb(44, 44, 46));
     palette.setColor(QPalette::Highlight, LumivexTheme::accent());
     return palette;
+}
+
+void makeProminent(QPushButton* button) {
+    LumivexStyle::setProminent(button);
 }
 
 QColor mint() {

@@ -5,6 +5,7 @@
 #include <QPalette>
 
 class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace lumivex {
@@ -23,6 +24,9 @@ QFont headline();
 
 // The dark look the photo access screens prefer, on the theme's panel colour.
 QPalette darkPalette(QPalette palette);
+
+// The accent-filled look of a window's main button (drawn by LumivexStyle).
+void makeProminent(QPushButton* button);
 
 QColor mint();
 QColor orange();
