@@ -87,13 +87,49 @@ QString FileSignature::identity() const {
     return FileDeletionValidation::identity(status, created);
 }
 
-CatalogCache::Pass::Pass(CatalogCache& cache) : cache_(cache) {
+CatalogCache::Pass::Pass(CatalogCache& cache, const QString& root) : cache_(cache) {
     cache_.pass_.emplace();
+    if (root.isEmpty()) {
+        return;
+    }
+    const auto found = cache_.notices_.constFind(root);
+    if (found == cache_.notices_.constEnd()) {
+        return;
+    }
+    cache_.passNotices_ = found->lock();
+    if (!cache_.passNotices_) {
+        cache_.notices_.remove(root);
+        return;
+    }
+    cache_.passMark_ = cache_.passNotices_->collect();
+    if (!cache_.passMark_) {
+        cache_.passNotices_.reset();
+    }
 }
 
 CatalogCache::Pass::~Pass() {
     cache_.pass_.reset();
     cache_.prefetched_.clear();
+    cache_.passNotices_.reset();
+    cache_.passMark_.reset();
+}
+
+void CatalogCache::watch(const std::shared_ptr<ChangeNotices>& notices) {
+    notices_.insert(notices->root(), notices);
+}
+
+bool CatalogCache::quiet(const QString& folder, const FolderEntry& entry) const {
+    return passMark_ && entry.proven && passNotices_->quietSince(folder, *entry.proven);
+}
+
+bool CatalogCache::stillKnown(const QString& folder, FolderEntry& entry) {
+    if (!quiet(folder, entry) && (!entry.settled || !stillMatches(folder, entry.signature))) {
+        return false;
+    }
+    if (passMark_) {
+        entry.proven = passMark_;
+    }
+    return true;
 }
 
 std::optional<FileSignature> CatalogCache::look(const QString& path) {
@@ -159,6 +195,7 @@ bool CatalogCache::stillMatches(const QString& folder, const Signature& known) {
         }
         return true;
     }
+    ++folderLooks_;
     const QByteArray path = QFile::encodeName(folder);
     for (size_t index = 1; index < watchedPaths.size(); ++index) {
         if (known[index] && readWatched(path, index) != known[index]) {
@@ -178,10 +215,17 @@ void CatalogCache::prefetch(const QString& root) {
     std::vector<Look> looks;
     const QString below = root + u'/';
     for (auto entry = folders_.constBegin(); entry != folders_.constEnd(); ++entry) {
-        if (entry.key() == root || entry.key().startsWith(below)) {
+        if (entry.key() != root && !entry.key().startsWith(below)) {
+            continue;
+        }
+        if (quiet(entry.key(), *entry) && pass_ && !pass_->contains(entry.key())) {
+            pass_->insert(entry.key(), entry->signature.front());
+            prefetched_.insert(entry.key(), entry->signature);
+        } else {
             looks.push_back({entry.key(), &entry->signature, {}, false});
         }
     }
+    folderLooks_ += looks.size();
     // Errors are left for the look one by one to meet, at the point where it would meet them.
     ParallelWork::forEach(looks.size(), [&](std::size_t index) {
         Look& look = looks[index];
@@ -250,29 +294,36 @@ CatalogCache::FolderRead CatalogCache::readFolder(const QString& folder) const {
     read.libraryCategories = read.state.library.categories;
     read.deletedCategories = read.state.deleted.categories;
     read.signature = signatureOf(folder);
-    read.trusted =
-        read.signature == before && read.signature[catalogIndex] && settled(read.signature, readAt);
-    if (!read.trusted) {
+    read.steady = read.signature == before && read.signature[catalogIndex];
+    read.trusted = read.steady && settled(read.signature, readAt);
+    if (!read.steady) {
         read.texts = {};
     }
     return read;
+}
+
+bool CatalogCache::vouchesFor(const FolderRead& read) const {
+    return read.trusted || (read.steady && passMark_);
 }
 
 void CatalogCache::recordRead(const QString& folder, const FolderRead& read, bool keepMemo) {
     ++folderReads_;
     prefetched_.remove(folder);
     remember(folder, read.signature);
-    if (!read.trusted) {
+    if (!vouchesFor(read)) {
         folders_.remove(folder);
         return;
     }
     // Texts that matched the files still match them while the files stay as they were.
     std::optional<Memo> memo;
     const auto known = folders_.constFind(folder);
-    if (keepMemo && known != folders_.constEnd() && known->signature == read.signature) {
+    // An entry not settled may equal a later change of the same instant.
+    if (keepMemo && known != folders_.constEnd() && known->settled && read.trusted &&
+        known->signature == read.signature) {
         memo = known->memo;
     }
-    folders_.insert(folder, {read.signature, read.libraryCategories, read.deletedCategories, memo});
+    folders_.insert(folder, {read.signature, read.libraryCategories, read.deletedCategories, memo,
+                             passMark_, read.trusted});
 }
 
 CatalogCache::Knowledge CatalogCache::knowledgeIn(const FolderEntry& entry) {
@@ -285,8 +336,8 @@ CatalogCache::Knowledge CatalogCache::knowledgeIn(const FolderEntry& entry) {
 }
 
 CatalogCache::Knowledge CatalogCache::knowledge(const QString& folder) {
-    const auto known = folders_.constFind(folder);
-    if (known != folders_.constEnd() && stillMatches(folder, known->signature)) {
+    const auto known = folders_.find(folder);
+    if (known != folders_.end() && stillKnown(folder, *known)) {
         return knowledgeIn(*known);
     }
     const LibraryState state = loadFolder(folder);
@@ -298,8 +349,8 @@ std::vector<CatalogCache::Answer> CatalogCache::knowledgeOf(
     std::vector<Answer> answers(folders.size());
     std::vector<std::size_t> unknown;
     for (std::size_t index = 0; index < folders.size(); ++index) {
-        const auto known = folders_.constFind(*folders[index]);
-        if (known != folders_.constEnd() && stillMatches(*folders[index], known->signature)) {
+        const auto known = folders_.find(*folders[index]);
+        if (known != folders_.end() && stillKnown(*folders[index], *known)) {
             answers[index].knowledge = knowledgeIn(*known);
         } else {
             unknown.push_back(index);
@@ -361,7 +412,7 @@ void CatalogCache::checkReadable(const QString& catalog, const QString& archive)
 
 const CatalogCache::Signature* CatalogCache::knownSignature(const QString& folder) const {
     const auto known = folders_.constFind(folder);
-    return known != folders_.constEnd() ? &known->signature : nullptr;
+    return known != folders_.constEnd() && known->settled ? &known->signature : nullptr;
 }
 
 void CatalogCache::forgetFolder(const QString& folder) {

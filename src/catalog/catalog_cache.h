@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalog/change_notices.h"
 #include "catalog/library_disk.h"
 #include "catalog/library_state.h"
 #include "platform/date.h"
@@ -76,10 +77,12 @@ public:
     static Signature signatureOf(const QString& folder);
 
     // While a pass lives, each path is examined once: a save plans from one look at the tree and
-    // must end its pass before it writes anything.
+    // must end its pass before it writes anything. A pass over the tree at `root` also takes in
+    // what a folder watcher of that root noticed: a folder proved since with nothing noticed of
+    // it is taken as proved, without looking at it again.
     class Pass {
     public:
-        explicit Pass(CatalogCache& cache);
+        explicit Pass(CatalogCache& cache, const QString& root = QString());
         ~Pass();
         Pass(const Pass&) = delete;
         Pass& operator=(const Pass&) = delete;
@@ -96,6 +99,9 @@ public:
 
     // A change newer than this may share its time stamp with the read that preceded it.
     static constexpr std::int64_t settleNanoseconds = 2'000'000'000;
+
+    // The notices of a watcher of the tree at `notices->root()`, consulted while it lives.
+    void watch(const std::shared_ptr<ChangeNotices>& notices);
 
     // The names of the real subfolders of `folder` (hidden names and links left out), listed
     // again only when the folder's own entries changed.
@@ -116,11 +122,17 @@ public:
         // The signatures around the read agree, name a catalog and are settled: the files
         // held `texts` throughout.
         bool trusted = false;
+        // The signatures around the read agree and name a catalog, but are not settled: only a
+        // watcher's notices can vouch that a later change moved nothing they show.
+        bool steady = false;
         LibraryDisk::StoredTexts texts;
     };
     FolderRead readFolder(const QString& folder) const;
     // A load keeps no memo: it records the ones it proves itself (keepMemo false).
     void recordRead(const QString& folder, const FolderRead& read, bool keepMemo);
+    // Whether what `read` holds is vouched for: settled, or steady within a pass whose watcher
+    // notices vouch for the tree.
+    bool vouchesFor(const FolderRead& read) const;
     // What is known of the folder's files: their property lists (library, then archive), and
     // the inputs whose texts last matched them. The files are checked for links like
     // FolderCatalog::validateMetadata does, and read again only when they changed.
@@ -161,6 +173,8 @@ public:
 
     // How many folders were read from disk since the cache was made; for diagnosis and tests.
     std::uint64_t folderReads() const { return folderReads_; }
+    // How many folders a save or load looked at on disk to prove them unchanged.
+    std::uint64_t folderLooks() const { return folderLooks_; }
     // Fixes "now" for the settle rule; tests use it to make fresh files count as settled.
     void setNowForTesting(std::optional<std::int64_t> nanoseconds) { fixedNow_ = nanoseconds; }
 
@@ -174,6 +188,10 @@ private:
         QList<Category> libraryCategories;
         QList<Category> deletedCategories;
         std::optional<Memo> memo;
+        // When the files were last found so, by a pass with watcher notices; an entry not settled
+        // holds only while those notices say nothing of the folder.
+        std::optional<ChangeNotices::Mark> proven;
+        bool settled = true;
     };
     struct Listing {
         FileSignature signature;
@@ -188,6 +206,9 @@ private:
     };
 
     static Knowledge knowledgeIn(const FolderEntry& entry);
+    // Whether the folder's files are still as the entry knows them, proving it for the pass.
+    bool stillKnown(const QString& folder, FolderEntry& entry);
+    bool quiet(const QString& folder, const FolderEntry& entry) const;
     bool stillMatches(const QString& folder, const Signature& known);
     void remember(const QString& folder, const Signature& signature);
     static bool settled(const Signature& signature, std::int64_t readAt);
@@ -198,9 +219,13 @@ private:
     QHash<QString, TreeInputs> trees_;
     std::uint64_t nextGeneration_ = 1;
     std::uint64_t folderReads_ = 0;
+    std::uint64_t folderLooks_ = 0;
     std::optional<std::int64_t> fixedNow_;
     std::optional<QHash<QString, std::optional<FileSignature>>> pass_;
     QHash<QString, Signature> prefetched_;  // per folder of the pass, as prefetch found them
+    std::shared_ptr<ChangeNotices> passNotices_;
+    std::optional<ChangeNotices::Mark> passMark_;
+    QHash<QString, std::weak_ptr<ChangeNotices>> notices_;  // by root
     QList<std::pair<QString, QString>> readable_;
 };
 

@@ -253,7 +253,7 @@ std::vector<FolderLoad> readFolders(const std::map<QString, QString>& folders,
         try {
             load.read = cache.readFolder(path);
             load.wasRead = true;
-            if (load.read.trusted) {
+            if (load.read.steady) {
                 load.identity = load.read.signature.front()->identity();
             }
             rebindRelocatedDirectory(load.read.state, path);
@@ -325,7 +325,7 @@ std::map<QString, LibraryState> takeIn(std::vector<FolderLoad>& loads, const QSt
             std::rethrow_exception(load.error);
         }
         LibraryDisk::StoredTexts& texts = load.read.texts;
-        if (load.read.trusted && texts.catalog && texts.archive) {
+        if (cache.vouchesFor(load.read) && texts.catalog && texts.archive) {
             tree.reads.emplace(
                 key,
                 ReadFolder{load.identity, load.read.libraryCategories, load.read.deletedCategories,
@@ -358,6 +358,8 @@ void freeElsewhere(std::map<QString, LibraryState>& states, std::vector<FolderLo
 
 LibraryState loadTree(const QString& root, const std::optional<LibraryState>& previous,
                       const Clock& clock, TreeReads& tree) {
+    // Notices collected before the first look vouch for what this load finds.
+    const CatalogCache::Pass pass(CatalogCache::shared(), root);
     validateMetadata(root);
     TreeJournal::finishPending(root);
     tree.folders = directories(root, &tree.leftOut);

@@ -362,7 +362,7 @@ struct Plan {
 Plan plannedWrites(const LibraryState& state, const QString& root,
                    const std::optional<LastSave>& last, const QSet<QString>& skipped) {
     CatalogCache& cache = CatalogCache::shared();
-    const CatalogCache::Pass pass(cache);
+    const CatalogCache::Pass pass(cache, root);
     cache.prefetch(root);
     Plan plan;
     plan.folders = directories(root, &plan.leftOut);

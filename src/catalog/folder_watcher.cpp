@@ -1,5 +1,8 @@
 #include "catalog/folder_watcher.h"
 
+#include "catalog/catalog_cache.h"
+#include "catalog/change_notices.h"
+
 #include <QDir>
 #include <QFile>
 #include <QList>
@@ -67,10 +70,15 @@ std::unique_ptr<FolderWatcher> FolderWatcher::create(const QString& folder,
     if (fd < 0) {
         return nullptr;
     }
+    const QString root = QDir::cleanPath(folder);
     std::unique_ptr<FolderWatcher> watcher(new FolderWatcher(fd, std::move(onChange)));
-    if (!watcher->watchRoot(QFile::encodeName(QDir::cleanPath(folder)))) {
+    watcher->notices_ = std::make_shared<ChangeNotices>(root);
+    if (!watcher->watchRoot(QFile::encodeName(root))) {
         return nullptr;
     }
+    FolderWatcher* events = watcher.get();
+    watcher->notices_->setCollector([events] { events->readEvents(); });
+    CatalogCache::shared().watch(watcher->notices_);
     return watcher;
 }
 
@@ -91,6 +99,9 @@ FolderWatcher::FolderWatcher(int inotifyFd, std::function<void()> onChange)
 }
 
 FolderWatcher::~FolderWatcher() {
+    if (notices_) {
+        notices_->close();
+    }
     notifier_.reset();
     batch_.reset();
     ::close(fd_);
@@ -120,6 +131,11 @@ int FolderWatcher::watch(const QByteArray& folder, bool followLink) {
     const std::uint32_t mask = watchedEvents | (followLink ? 0 : IN_DONT_FOLLOW);
     const int descriptor = ::inotify_add_watch(fd_, folder.constData(), mask);
     if (descriptor < 0) {
+        // A folder that vanished meanwhile left its notice in its parent; any other folder
+        // left unwatched could change unnoticed.
+        if (errno != ENOENT && errno != ENOTDIR && notices_) {
+            notices_->close();
+        }
         if (errno == ENOSPC && !warnedAboutLimit_) {
             warnedAboutLimit_ = true;
             qWarning("Folder watch limit reached under %s; raise fs.inotify.max_user_watches",
@@ -170,6 +186,7 @@ void FolderWatcher::readEvents() {
 bool FolderWatcher::handle(const struct inotify_event& event) {
     if (event.mask & IN_Q_OVERFLOW) {
         // Events were lost, folder creations among them: look for unwatched folders again.
+        notices_->noteLoss();
         watchTree(root_);
         return true;
     }
@@ -178,6 +195,10 @@ bool FolderWatcher::handle(const struct inotify_event& event) {
         return false;
     }
     const auto parent = folders_.constFind(event.wd);
+    if (parent != folders_.constEnd()) {
+        notices_->note(QFile::decodeName(parent.value()),
+                       event.len > 0 ? QFile::decodeName(event.name) : QString());
+    }
     if ((event.mask & IN_ISDIR) && event.len > 0 && parent != folders_.constEnd()) {
         const QByteArray path = childPath(parent.value(), event.name);
         if (event.mask & IN_MOVED_FROM) {

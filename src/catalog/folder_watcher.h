@@ -13,10 +13,14 @@ struct inotify_event;
 
 namespace lumivex {
 
+class ChangeNotices;
+
 // Tells its owner that something changed somewhere under a folder, without saying what: the
 // folder itself and every folder below it are watched through inotify (folders that appear are
 // added as they appear), and the events of each 0.5 second window give one call of onChange.
-// Symbolic links inside the tree are not followed. Runs on the main thread: it reads its events
+// Symbolic links inside the tree are not followed. Every event also goes to the watcher's
+// ChangeNotices, which the catalog cache consults for the root while the watcher lives, and which
+// the cache may ask to read the events already queued. Runs on the main thread: it reads its events
 // there and calls onChange there. Destroying it stops all calls, also from inside onChange.
 class FolderWatcher {
 public:
@@ -27,6 +31,8 @@ public:
 
     FolderWatcher(const FolderWatcher&) = delete;
     FolderWatcher& operator=(const FolderWatcher&) = delete;
+
+    const std::shared_ptr<ChangeNotices>& notices() const { return notices_; }
 
 private:
     FolderWatcher(int inotifyFd, std::function<void()> onChange);
@@ -47,6 +53,7 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
     std::unique_ptr<QTimer> batch_;
     bool warnedAboutLimit_ = false;
+    std::shared_ptr<ChangeNotices> notices_;
 };
 
 }  // namespace lumivex

@@ -1,0 +1,105 @@
+#include "catalog/change_notices.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+#include <atomic>
+#include <utility>
+
+namespace lumivex {
+
+namespace {
+
+std::uint64_t nextLedger() {
+    static std::atomic<std::uint64_t> ledgers{0};
+    return ++ledgers;
+}
+
+const QString metadataFolder = QStringLiteral("/.lumivex");
+
+// The folder the root names (links followed, as the watcher follows them for the root).
+std::optional<std::pair<std::uint64_t, std::uint64_t>> fileOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        return std::nullopt;
+    }
+    return std::pair<std::uint64_t, std::uint64_t>(info.st_dev, info.st_ino);
+}
+
+}  // namespace
+
+ChangeNotices::ChangeNotices(QString root)
+    : root_(std::move(root)), ledger_(nextLedger()), rootFile_(fileOf(root_)) {}
+
+// The folder's own entries changed (its signature moved), and the entry itself may have been
+// made, removed, moved or replaced: a folder of that name is not the one proved before.
+void ChangeNotices::note(const QString& folder, const QString& name) {
+    ++sequence_;
+    changed_.insert(folder, sequence_);
+    if (name.isEmpty()) {
+        placed_.insert(folder, sequence_);
+    } else {
+        placed_.insert(folder + u'/' + name, sequence_);
+    }
+}
+
+void ChangeNotices::noteLoss() {
+    lostAt_ = ++sequence_;
+}
+
+void ChangeNotices::setCollector(std::function<void()> collector) {
+    collector_ = std::move(collector);
+}
+
+void ChangeNotices::close() {
+    closed_ = true;
+    collector_ = nullptr;
+}
+
+std::optional<ChangeNotices::Mark> ChangeNotices::collect() {
+    if (collector_) {
+        collector_();
+    }
+    // A root that now names another folder (it or a folder above it moved) is no longer the
+    // watched one, and no event says so.
+    if (!closed_ && (!rootFile_ || fileOf(root_) != rootFile_)) {
+        close();
+    }
+    if (closed_) {
+        return std::nullopt;
+    }
+    return Mark{ledger_, sequence_};
+}
+
+bool ChangeNotices::placedSince(const QString& path, std::uint64_t sequence) const {
+    const auto found = placed_.constFind(path);
+    return found != placed_.constEnd() && *found > sequence;
+}
+
+bool ChangeNotices::quietSince(const QString& path, const Mark& mark) const {
+    if (closed_ || mark.ledger != ledger_ || lostAt_ > mark.sequence) {
+        return false;
+    }
+    if (sequence_ == mark.sequence) {
+        return true;
+    }
+    const auto changedSince = [&](const QString& folder) {
+        const auto found = changed_.constFind(folder);
+        return found != changed_.constEnd() && *found > mark.sequence;
+    };
+    if (changedSince(path) || changedSince(path + metadataFolder)) {
+        return false;
+    }
+    // The folder or any folder above it, up to the root, moved or replaced.
+    for (qsizetype end = path.size(); end >= root_.size(); end = path.lastIndexOf(u'/', end - 1)) {
+        if (placedSince(path.left(end), mark.sequence)) {
+            return false;
+        }
+        if (end <= root_.size()) {
+            break;
+        }
+    }
+    return true;
+}
+
+}  // namespace lumivex
