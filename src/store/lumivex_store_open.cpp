@@ -55,8 +55,12 @@ void LumivexStore::openLibrary(const QString& folder, bool rememberSelection, bo
         if (!StorePaths::isDirectory(root_)) {
             throw StorePaths::noSuchFile(root_);
         }
+        // Watching before the load lets what the load reads count as proved for the saves that
+        // follow, as long as the watcher notices nothing of a folder.
+        startWatcher();
         loadState();
     } catch (const Error& error) {
+        stopWatcher();
         failOpen(error.description());
         return;
     }
@@ -72,7 +76,6 @@ void LumivexStore::openLibrary(const QString& folder, bool rememberSelection, bo
             services_.defaults->setText(QStringLiteral("Lumivex.source"), rawValue(source_));
         }
     }
-    startWatcher();
     rescan(true);
     startMaintenance();
 }
