@@ -118,6 +118,11 @@ void CatalogCache::watch(const std::shared_ptr<ChangeNotices>& notices) {
     notices_.insert(notices->root(), notices);
 }
 
+std::shared_ptr<ChangeNotices> CatalogCache::noticesOf(const QString& root) const {
+    const auto found = notices_.constFind(root);
+    return found != notices_.constEnd() ? found->lock() : nullptr;
+}
+
 bool CatalogCache::quiet(const QString& folder, const FolderEntry& entry) const {
     return passMark_ && entry.proven && passNotices_->quietSince(folder, *entry.proven);
 }

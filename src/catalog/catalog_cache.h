@@ -102,6 +102,8 @@ public:
 
     // The notices of a watcher of the tree at `notices->root()`, consulted while it lives.
     void watch(const std::shared_ptr<ChangeNotices>& notices);
+    // The notices of a live watcher of the tree at `root`, if any.
+    std::shared_ptr<ChangeNotices> noticesOf(const QString& root) const;
 
     // The names of the real subfolders of `folder` (hidden names and links left out), listed
     // again only when the folder's own entries changed.

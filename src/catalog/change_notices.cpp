@@ -76,21 +76,20 @@ bool ChangeNotices::placedSince(const QString& path, std::uint64_t sequence) con
     return found != placed_.constEnd() && *found > sequence;
 }
 
-bool ChangeNotices::quietSince(const QString& path, const Mark& mark) const {
+bool ChangeNotices::changedSince(const QString& folder, std::uint64_t sequence) const {
+    const auto found = changed_.constFind(folder);
+    return found != changed_.constEnd() && *found > sequence;
+}
+
+// Whether the mark still counts and neither the folder nor any folder above it, up to the root,
+// was moved, replaced or removed since.
+bool ChangeNotices::heldSince(const QString& path, const Mark& mark) const {
     if (closed_ || mark.ledger != ledger_ || lostAt_ > mark.sequence) {
         return false;
     }
     if (sequence_ == mark.sequence) {
         return true;
     }
-    const auto changedSince = [&](const QString& folder) {
-        const auto found = changed_.constFind(folder);
-        return found != changed_.constEnd() && *found > mark.sequence;
-    };
-    if (changedSince(path) || changedSince(path + metadataFolder)) {
-        return false;
-    }
-    // The folder or any folder above it, up to the root, moved or replaced.
     for (qsizetype end = path.size(); end >= root_.size(); end = path.lastIndexOf(u'/', end - 1)) {
         if (placedSince(path.left(end), mark.sequence)) {
             return false;
@@ -100,6 +99,15 @@ bool ChangeNotices::quietSince(const QString& path, const Mark& mark) const {
         }
     }
     return true;
+}
+
+bool ChangeNotices::quietSince(const QString& path, const Mark& mark) const {
+    return heldSince(path, mark) && !changedSince(path, mark.sequence) &&
+           !changedSince(path + metadataFolder, mark.sequence);
+}
+
+bool ChangeNotices::entriesQuietSince(const QString& path, const Mark& mark) const {
+    return heldSince(path, mark) && !changedSince(path, mark.sequence);
 }
 
 }  // namespace lumivex

@@ -47,9 +47,13 @@ public:
     // Whether nothing was noted since `mark` of the folder at `path` (the folder's entries, its
     // metadata folder's entries, or the folder or one of its parents under the root replaced).
     bool quietSince(const QString& path, const Mark& mark) const;
+    // The same for the folder's own entries alone: its subfolders are the ones listed then.
+    bool entriesQuietSince(const QString& path, const Mark& mark) const;
 
 private:
     bool placedSince(const QString& path, std::uint64_t sequence) const;
+    bool changedSince(const QString& folder, std::uint64_t sequence) const;
+    bool heldSince(const QString& path, const Mark& mark) const;
 
     QString root_;
     std::uint64_t ledger_;

@@ -73,6 +73,9 @@ public:
         std::array<std::optional<FileSignature>, 4> signature;
         bool settled = false;
         bool listed = false;
+        // When the fields were made, by the notices of a watcher of the tree: while those say
+        // nothing of the folder, the fields still describe it.
+        std::optional<ChangeNotices::Mark> proven;
     };
     // The folders of the last fingerprinted folder tree, in fingerprint order.
     struct Tree {

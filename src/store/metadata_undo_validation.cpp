@@ -104,7 +104,8 @@ void addMetadataFiles(FolderFields& into, CatalogDigests::Findings& findings) {
 // The six fields of one folder, read afresh after `readAt`; `signature` is the folder's own.
 FolderFields folderFields(QByteArray key, const QString& path, const FileSignature& signature,
                           std::int64_t readAt, CatalogDigests::Findings& findings) {
-    FolderFields folder{std::move(key), path, {}, {signature, {}, {}, {}}, false, false};
+    FolderFields folder{std::move(key), path,  {},          {signature, {}, {}, {}},
+                        false,          false, std::nullopt};
     addField(folder.fields, folder.key);
     addField(folder.fields, signature.identity().toUtf8());
     addMetadataFiles(folder, findings);
@@ -135,6 +136,8 @@ QString persistenceStamp(const QString& root, LibrarySource source) {
     const std::int64_t readAt = digests.now();
     CatalogCache& cache = CatalogCache::shared();
     const CatalogCache::Pass pass(cache);
+    const std::shared_ptr<ChangeNotices> notices = cache.noticesOf(root);
+    const std::optional<ChangeNotices::Mark> mark = notices ? notices->collect() : std::nullopt;
     struct Folder {
         QByteArray key;
         QString path;
@@ -167,6 +170,7 @@ QString persistenceStamp(const QString& root, LibrarySource source) {
             std::rethrow_exception(folder.failure);
         }
         digests.learn(folder.findings);
+        folder.fields.proven = mark;
         hash.addData(folder.fields.fields);
         tree.folders.push_back(std::move(folder.fields));
     }
@@ -176,25 +180,36 @@ QString persistenceStamp(const QString& root, LibrarySource source) {
     return hexDigest(hash);
 }
 
-// A folder the cache still knows as the last fingerprint found it adds that fingerprint's fields
-// unread. Any other folder is examined afresh, unless its own signature moved or never settled:
-// then its subfolders may have changed, and the whole tree is fingerprinted afresh.
+// A folder the watcher's notices say nothing of since its fields were made, or that the cache
+// still knows as the last fingerprint found it, adds those fields unread. Any other folder is
+// examined afresh, unless its own signature moved or, without notices, never settled: then its
+// subfolders may have changed, and the whole tree is fingerprinted afresh.
 QString persistenceStampAfterSave(const QString& root, LibrarySource source) {
     CatalogDigests& digests = CatalogDigests::shared();
     std::optional<CatalogDigests::Tree>& tree = digests.lastTree();
     if (source != LibrarySource::folder || !tree || tree->root != root) {
         return persistenceStamp(root, source);
     }
+    const std::shared_ptr<ChangeNotices> notices = CatalogCache::shared().noticesOf(root);
+    const std::optional<ChangeNotices::Mark> mark = notices ? notices->collect() : std::nullopt;
     const std::int64_t readAt = digests.now();
     QCryptographicHash hash(QCryptographicHash::Sha256);
     for (FolderFields& folder : tree->folders) {
-        if (!stillKnown(folder)) {
+        if (mark && folder.proven && notices->quietSince(folder.path, *folder.proven)) {
+            folder.proven = mark;
+        } else if (stillKnown(folder)) {
+            folder.proven.reset();
+        } else {
             const std::optional<FileSignature> signature = FileSignature::read(folder.path);
-            if (!folder.listed || signature != folder.signature[0]) {
+            const bool listedSince =
+                folder.listed ||
+                (mark && folder.proven && notices->entriesQuietSince(folder.path, *folder.proven));
+            if (!listedSince || signature != folder.signature[0]) {
                 return persistenceStamp(root, source);
             }
             CatalogDigests::Findings findings;
             folder = folderFields(folder.key, folder.path, *signature, readAt, findings);
+            folder.proven = mark;
             digests.learn(findings);
         }
         hash.addData(folder.fields);

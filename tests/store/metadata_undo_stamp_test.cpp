@@ -1,5 +1,6 @@
 #include "catalog/catalog_cache.h"
 #include "catalog/folder_catalog.h"
+#include "catalog/folder_watcher.h"
 #include "platform/error.h"
 #include "store/catalog_digests.h"
 #include "store/metadata_undo_validation.h"
@@ -351,6 +352,36 @@ TEST_F(StampAfterSaveTest, NeverHidesAChangeFromOutside) {
     changeCatalogInPlace(QStringLiteral("a"));
     rate(2);
     EXPECT_EQ(afterSave(), fresh());
+}
+
+// With a watcher, files written moments ago need no settling: a folder the watcher noticed
+// nothing of since its fields were made adds them unread (of the tree's six files, only those of
+// the folders the save touched are read), and one it noticed is read again, even when no save came
+// between.
+TEST_F(StampAfterSaveTest, WithAWatcherFreshFilesAreTakenUnreadUntilNoticed) {
+    CatalogCache::shared().setNowForTesting(std::nullopt);
+    CatalogDigests::shared().setNowForTesting(std::nullopt);
+    const std::unique_ptr<FolderWatcher> watcher = FolderWatcher::create(root_, [] {});
+    ASSERT_NE(watcher, nullptr);
+    fresh();
+    for (const qsizetype index : {2, 2, 0, 1}) {
+        rate(index);
+        const std::uint64_t reads = CatalogDigests::shared().fileReads();
+        const QString stamp = afterSave();
+        // The two files of the folder written and of the root, whose journal came and went.
+        EXPECT_LE(CatalogDigests::shared().fileReads(), reads + 4) << index;
+        rate(index);
+        const QString again = afterSave();
+        EXPECT_EQ(again, fresh()) << index;
+        EXPECT_NE(again, stamp) << index;
+    }
+    for (const char* key : {"a", "a/b", ""}) {
+        const QString stamp = afterSave();
+        changeCatalogInPlace(QString::fromUtf8(key));
+        const QString noticed = afterSave();
+        EXPECT_NE(noticed, stamp) << key;
+        EXPECT_EQ(noticed, fresh()) << key;
+    }
 }
 
 }  // namespace
