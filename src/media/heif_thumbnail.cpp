@@ -88,6 +88,9 @@ QImage pixels(const heif_image_handle* handle) {
 
 PhotoDecoding decodeRead(const Context& context, int size, const std::atomic<bool>& cancelled,
                          ThumbnailScaling scaling) {
+    // The tiles of a phone photo decode on the calling thread: the thumbnail pool's three threads
+    // are the whole budget, and the grid keeps all of them busy with other files.
+    heif_context_set_max_decoding_threads(context.get(), 0);
     heif_image_handle* primaryHandle = nullptr;
     if (heif_context_get_primary_image_handle(context.get(), &primaryHandle).code !=
         heif_error_Ok) {

@@ -116,6 +116,9 @@ int orientationOfFlip(int flip) {
     }
 }
 
+// LibRaw's default reports every damaged file on standard error.
+void ignoreDataError(void*, const char*, const int) {}
+
 int stopWhenCancelled(void* cancelled, LibRaw_progress, int, int) {
     return static_cast<const std::atomic<bool>*>(cancelled)->load() ? 1 : 0;
 }
@@ -139,6 +142,7 @@ QImage bitmapOf(const libraw_processed_image_t& processed) {
 PhotoDecoding decodeWithLibRaw(const QString& path, int size, const std::atomic<bool>& cancelled,
                                ThumbnailScaling scaling) {
     auto raw = std::make_unique<LibRaw>();
+    raw->set_dataerror_handler(ignoreDataError, nullptr);
     if (raw->open_file(QFile::encodeName(path).constData()) != LIBRAW_SUCCESS) {
         return {};
     }
