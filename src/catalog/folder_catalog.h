@@ -59,6 +59,10 @@ void save(const LibraryState& state, const QString& root);
 // is never left out.
 void save(const LibraryState& state, const QString& root, QSet<QString>* unwritable,
           const std::function<bool(const QString& key)>& mayLeaveOut);
+// Sweeps the metadata of every folder of the tree of the temporary files that earlier writes left
+// behind (MetadataFiles::removeStaleTemporaries), folders side by side; an open does this, since
+// a folder may not be written again for a long time.
+void removeStaleTemporaries(const QString& root, Date before);
 // The refusal of a change to what a folder holds that this user may not write; it names the folder.
 Error unwritableFolder(const QString& folder);
 bool isUnwritableFolderRefusal(const Error& error);

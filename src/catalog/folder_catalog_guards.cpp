@@ -9,6 +9,7 @@
 #include "platform/atomic_file.h"
 #include "platform/directory_listing.h"
 #include "platform/file_status.h"
+#include "platform/parallel_work.h"
 
 #include <QDir>
 
@@ -263,6 +264,21 @@ void validateAncestors(const QString& directory, const QString& root) {
 QString identity(const QString& path) {
     const FileStatus status = FileStatus::read(path);
     return FileDeletionValidation::identity(status, status.created);
+}
+
+void removeStaleTemporaries(const QString& root, Date before) {
+    std::vector<QString> folders;
+    try {
+        for (auto& [key, path] : directories(root)) {
+            folders.push_back(std::move(path));
+        }
+    } catch (const Error&) {
+        return;  // the open reports a tree it cannot list; the sweep has nothing to add
+    }
+    ParallelWork::forEach(folders.size(), [&](std::size_t index) {
+        MetadataFiles::removeStaleTemporaries(folders[index], before);
+        return true;
+    });
 }
 
 void finish(const QList<Write>& writes, const QString& root) {

@@ -507,6 +507,7 @@ void save(const LibraryState& state, const QString& root) {
 void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unwritable,
           const std::function<bool(const QString& key)>& mayLeaveOut) {
     const QString root = QDir::cleanPath(rootPath);
+    const Date start = AtomicFile::fileClockNow();
     validateDirectory(root);
     validateMetadata(root);
     TreeJournal::finishPending(root);
@@ -524,6 +525,8 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
         if (!plan.writes.isEmpty()) {
             writeJournal(journal, root);
             finish(plan.writes, root);
+            // Each folder written swept its own metadata; the journal's lives at the root.
+            MetadataFiles::removeStaleTemporaries(root, start);
         }
     }
     lastSave() = LastSave{root,

@@ -194,6 +194,7 @@ void saveState(const LibraryState& state, const QString& root) {
 }
 
 void saveState(const LibraryState& state, const QString& root, const LibraryState& stored) {
+    const Date start = AtomicFile::fileClockNow();
     const PendingWrite write{state.library.catalogCSV(), state.deleted.csv()};
     // A state that would not read back must never reach the disk.
     CatalogCache::shared().checkReadable(write.catalog, write.deleted);
@@ -210,6 +211,9 @@ void saveState(const LibraryState& state, const QString& root, const LibraryStat
     } else if (deletedChanged) {
         MetadataFiles::makeFolder(MetadataFiles::folder(root));
         AtomicFile::write(deletedPath(root), deletedBytes);
+    }
+    if (catalogChanged || deletedChanged) {
+        MetadataFiles::removeStaleTemporaries(root, start);
     }
 }
 

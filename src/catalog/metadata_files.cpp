@@ -1,15 +1,20 @@
 #include "catalog/metadata_files.h"
 
+#include "platform/atomic_file.h"
 #include "platform/error.h"
 #include "platform/file_status.h"
 
 #include <QFile>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,7 +66,74 @@ int openRegularFile(const QString& path) {
     return fd;
 }
 
+// The files of a metadata folder that are written through AtomicFile, and those of its copy of a
+// first layout.
+const std::array<QStringView, 5> writtenFiles = {u"lumivex.csv", u"deleted.csv",
+                                                 u"pending-write.json", u"folders-pending.json",
+                                                 u"lumivex.backup.csv"};
+const std::array<QStringView, 2> copiedFiles = {u"lumivex.csv", u"deleted.csv"};
+
+template <std::size_t count>
+bool isTemporaryOfAny(QStringView name, const std::array<QStringView, count>& targets) {
+    return std::any_of(targets.begin(), targets.end(), [&](QStringView target) {
+        return AtomicFile::isTemporaryName(name, target);
+    });
+}
+
+// Sweeps the folder `name` of the open folder `parent`; returns its descriptor (or -1) for a
+// sweep of a folder inside it. The folder is opened without following a symbolic link, and every
+// entry is examined and removed relative to it, so nothing outside it is ever reached.
+template <std::size_t count>
+int sweep(int parent, const char* name, const std::array<QStringView, count>& targets,
+          Date before) {
+    const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return -1;
+    }
+    DIR* listing = ::fdopendir(::dup(fd));
+    if (!listing) {
+        return fd;
+    }
+    std::vector<QByteArray> stale;
+    while (const dirent* entry = ::readdir(listing)) {
+        const QByteArray entryName(entry->d_name);
+        if (!entryName.startsWith('.') ||
+            !isTemporaryOfAny(QFile::decodeName(entryName), targets)) {
+            continue;
+        }
+        struct stat info {};
+        if (::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) &&
+            Date{static_cast<double>(info.st_mtim.tv_sec) +
+                 static_cast<double>(info.st_mtim.tv_nsec) / 1e9} < before) {
+            stale.push_back(entryName);
+        }
+    }
+    ::closedir(listing);
+    for (const QByteArray& entryName : stale) {
+        ::unlinkat(fd, entryName.constData(), 0);
+    }
+    return fd;
+}
+
 }  // namespace
+
+void removeStaleTemporaries(const QString& root, Date before) {
+    const int rootFd =
+        ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (rootFd < 0) {
+        return;
+    }
+    const int metadata = sweep(rootFd, ".lumivex", writtenFiles, before);
+    if (metadata >= 0) {
+        const int copies = sweep(metadata, "tree-migration-original", copiedFiles, before);
+        if (copies >= 0) {
+            ::close(copies);
+        }
+        ::close(metadata);
+    }
+    ::close(rootFd);
+}
 
 QByteArray read(const QString& path) {
     const int fd = openRegularFile(path);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/date.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -29,6 +31,14 @@ std::optional<QByteArray> readIfPossible(const QString& path);
 void makeFolder(const QString& path);
 // Renames `source` to `destination` on the same file system; throws Error::fromErrno.
 void move(const QString& source, const QString& destination);
+
+// Removes from the metadata folder of `root` (and its copy of a first layout) the temporary files
+// that our own atomic writes of its files left behind when their removal failed: regular files
+// named as AtomicFile names the temporaries of those files, last changed before `before` (the
+// start of the save or open in progress), so that a write still under way keeps its file.
+// Nothing else is touched, and no symbolic link is followed. Failures are passed over: a
+// leftover costs only its room, and the next save or open tries again.
+void removeStaleTemporaries(const QString& root, Date before);
 
 }  // namespace MetadataFiles
 }  // namespace lumivex

@@ -10,7 +10,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
+#include <ctime>
 
 namespace lumivex::AtomicFile {
 
@@ -18,6 +20,10 @@ namespace {
 
 QMutex hookMutex;
 FaultHook faultHook;
+
+const QLatin1StringView temporaryMarker(".tmp-");
+constexpr int base = 36;
+constexpr qsizetype longestNumber = 13;  // 2^64 - 1 in base 36
 
 void reach(Stage stage, const QString& path) {
     FaultHook hook;
@@ -71,8 +77,8 @@ int createTemporary(const QString& target, QByteArray& path) {
     const QFileInfo info(target);
     int fd = -1;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name = u'.' + info.fileName() + QStringLiteral(".tmp-") +
-                             QString::number(QRandomGenerator::global()->generate64(), 36);
+        const QString name = u'.' + info.fileName() + temporaryMarker +
+                             QString::number(QRandomGenerator::global()->generate64(), base);
         path = QFile::encodeName(info.path() + u'/' + name);
         fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd >= 0 || errno != EEXIST) {
@@ -169,6 +175,27 @@ void remove(const QString& path) {
 void setFaultHook(FaultHook hook) {
     QMutexLocker locker(&hookMutex);
     faultHook = std::move(hook);
+}
+
+bool isTemporaryName(QStringView name, QStringView targetName) {
+    if (!name.startsWith(u'.') || !name.mid(1).startsWith(targetName)) {
+        return false;
+    }
+    const QStringView rest = name.mid(1 + targetName.size());
+    if (!rest.startsWith(temporaryMarker)) {
+        return false;
+    }
+    const QStringView number = rest.mid(temporaryMarker.size());
+    return !number.isEmpty() && number.size() <= longestNumber &&
+           std::all_of(number.begin(), number.end(), [](QChar c) {
+               return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z');
+           });
+}
+
+Date fileClockNow() {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    return {static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9};
 }
 
 Trial::Trial(const QString& path, qint64 bytes) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/date.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -37,6 +39,15 @@ void remove(const QString& path);
 
 // Process-wide; an empty hook turns fault injection off.
 void setFaultHook(FaultHook hook);
+
+// Whether `name` is a name write() or a Trial gives the temporary file of a target named
+// `targetName` beside it: ".", the target's name, ".tmp-" and a random number in base 36.
+bool isTemporaryName(QStringView name, QStringView targetName);
+
+// The time the file system stamps a file made now with, or a little earlier: files are stamped
+// from a clock that lags the precise one by up to a tick. A temporary file last changed before
+// this time was left by a write that began before it.
+Date fileClockNow();
 
 // A rehearsal of a later write() of `bytes` bytes to `path`: the temporary file that write would
 // make beside `path`, with room for the bytes allocated to it, kept until the trial goes. Throws

@@ -1,5 +1,7 @@
 #include "catalog/folder_catalog.h"
 #include "catalog/library_disk.h"
+#include "catalog/metadata_files.h"
+#include "platform/atomic_file.h"
 #include "platform/user_defaults.h"
 #include "store/lumivex_store.h"
 #include "store/store_paths.h"
@@ -91,6 +93,7 @@ void LumivexStore::failOpen(const QString& description) {
 }
 
 void LumivexStore::loadState() {
+    const Date start = AtomicFile::fileClockNow();
     const LibraryState loaded =
         source_ == LibrarySource::folder
             ? FolderCatalog::load(root_, std::nullopt, services_.clock->function())
@@ -110,6 +113,12 @@ void LumivexStore::loadState() {
     }
     assignLibrary(copy.library);
     assignDeletedArchive(copy.deleted.aligned(library_.categories));
+    // A folder may not be written again for a long time: what its writes left behind goes now.
+    if (source_ == LibrarySource::folder) {
+        FolderCatalog::removeStaleTemporaries(root_, start);
+    } else {
+        MetadataFiles::removeStaleTemporaries(root_, start);
+    }
 }
 
 void LumivexStore::startWatcher() {

@@ -183,4 +183,28 @@ TEST_F(AtomicFileTest, ATrialHoldsTheRoomOfAWriteAndLeavesNothingBehind) {
     EXPECT_EQ(readFile(target), QByteArrayLiteral("old"));
 }
 
+// The rule by which the catalog tells a temporary file left behind from anyone else's file.
+TEST_F(AtomicFileTest, TheNamesOfTemporaryFilesFollowOneRule) {
+    QStringList seen;
+    AtomicFile::setFaultHook([&](AtomicFile::Stage stage, const QString&) {
+        if (stage == AtomicFile::Stage::beforeRename) {
+            seen = entries();
+        }
+    });
+    for (int write = 0; write < 20; ++write) {
+        AtomicFile::write(target, QByteArrayLiteral("x"));
+        seen.removeAll(QStringLiteral("lumivex.csv"));
+        ASSERT_EQ(seen.size(), 1);
+        EXPECT_TRUE(AtomicFile::isTemporaryName(seen[0], u"lumivex.csv")) << seen[0].toStdString();
+        EXPECT_FALSE(AtomicFile::isTemporaryName(seen[0], u"deleted.csv"));
+        EXPECT_FALSE(AtomicFile::isTemporaryName(seen[0], u"vex.csv"));
+    }
+    for (const char* name : {"lumivex.csv.tmp-abc", ".lumivex.csv.tmp-", ".lumivex.csv.tmp-Abc",
+                             ".lumivex.csv.tmp-abc.txt", ".lumivex.csv.tmp-abcdefghijklmn",
+                             ".lumivex.csv-tmp-abc", "..lumivex.csv.tmp-abc"}) {
+        EXPECT_FALSE(AtomicFile::isTemporaryName(QString::fromUtf8(name), u"lumivex.csv")) << name;
+    }
+    EXPECT_TRUE(AtomicFile::isTemporaryName(u".lumivex.csv.tmp-3w5e11264sgsf", u"lumivex.csv"));
+}
+
 }  // namespace

@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace lumivex::test {
 namespace {
 
@@ -225,6 +228,29 @@ namespace lumivex::test {
 namespace {
 
 // The application's own scanner, clock and folder watcher behind the same store.
+// A folder that no save writes again keeps what an interrupted write left in it only until the
+// next open; the photo library's folder likewise.
+TEST_F(OpenTest, OpeningRemovesTheTemporariesEarlierWritesLeftBehind) {
+    makeTree();
+    openLibrary();
+    const QString leftover = at(QStringLiteral("sub/.lumivex/.lumivex.csv.tmp-5k2"));
+    const QString photosLeftover = photosMetadata + QStringLiteral("/.lumivex/.deleted.csv.tmp-x");
+    for (const QString& path : {leftover, photosLeftover}) {
+        writeFile(path, "left");
+        struct timespec old[2] = {{1, 0}, {1, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), old, 0), 0);
+    }
+    store->openLibrary(library, true, true);
+    settle();
+    EXPECT_FALSE(QFile::exists(leftover));
+
+    store->connectPhotos();
+    settle();
+    settleUntil([&] { return !store->connectingPhotos(); });
+    EXPECT_EQ(store->source(), LibrarySource::photos);
+    EXPECT_FALSE(QFile::exists(photosLeftover));
+}
+
 TEST_F(OpenTest, RunsOnTheSystemScannerClockAndWatcher) {
     makeTree();
     LumivexStore::Services services;
