@@ -115,6 +115,10 @@ TEST_F(TreeChangesTest, AFolderTheUserMayNotWriteLeavesTheRestOfTheTreeInService
         note(QStringLiteral("shared"));
         lines.append(store->error().value_or(QString()));
         lines.append(QString::number(item(QStringLiteral("shared/s.jpg")).rating));
+        // An edit of several items is refused whole when one of them lies there.
+        store->setSelection(ids({QStringLiteral("shared/s.jpg"), QStringLiteral("keep/k.jpg")}));
+        store->setRating(1);
+        note(QStringLiteral("both"));
         rate(QStringLiteral("keep/k.jpg"), 2);
         rate(QStringLiteral("a.jpg"), 5);
         note(QStringLiteral("others"));
@@ -130,8 +134,8 @@ TEST_F(TreeChangesTest, AFolderTheUserMayNotWriteLeavesTheRestOfTheTreeInService
             .arg(at(QStringLiteral("shared")));
     EXPECT_EQ(report.toStdString(),
               QStringList({QStringLiteral("opened open 4 0"), QStringLiteral("shared open 4 0"),
-                           refusal, QStringLiteral("0"), QStringLiteral("others open 4 2"),
-                           QStringLiteral("rescanned open 4 2")})
+                           refusal, QStringLiteral("0"), QStringLiteral("both open 4 0"),
+                           QStringLiteral("others open 4 2"), QStringLiteral("rescanned open 4 2")})
                   .join(u'\n')
                   .toStdString());
     EXPECT_FALSE(QFile::exists(at(QStringLiteral("shared/.lumivex"))));
