@@ -1,24 +1,26 @@
-// Kills tree saves at random moments in a child process and checks, in the parent, that the next
-// load finds every folder whole (its old or its new state) with no journal left behind.
+// Kills tree saves at random moments in a fresh child process and checks, in the parent, that the
+// next load finds every folder whole (its old or its new state) with no journal left behind.
 
 #include "catalog/folder_catalog.h"
 #include "catalog_tree.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
+#include "support/child_process.h"
+#include "support/child_step.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <functional>
+#include <cstring>
 #include <iostream>
 #include <optional>
+#include <random>
 #include <thread>
 
 using namespace lumivex;
@@ -46,71 +48,62 @@ struct ChildRun {
     std::chrono::microseconds duration{0};
 };
 
-void writeAll(int fd, const void* data, size_t size) {
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t written = ::write(fd, bytes, size);
-        if (written <= 0) {
-            return;
-        }
-        bytes += written;
-        size -= static_cast<size_t>(written);
+// The child's side: the tree at `root` loaded, or (with an edit seed) its edits saved, dying by
+// SIGKILL at fault hook call `killAtCall` when positive. It reports a byte when its work starts,
+// and its hook calls when it ends.
+QByteArray childWork(const QString& root, int killAtCall, std::optional<std::uint32_t> editSeed) {
+    std::optional<LibraryState> after;
+    if (editSeed) {
+        std::mt19937 random(*editSeed);
+        after = Tree::edited(FolderCatalog::load(root, std::nullopt), random);
     }
-}
-
-[[noreturn]] void childMain(int toParent, const std::function<void()>& work, int killAtCall) {
-    ::alarm(120);  // a child that hangs dies and fails its test instead of holding the run
     int calls = 0;
     AtomicFile::setFaultHook([&calls, killAtCall](AtomicFile::Stage, const QString&) {
         if (++calls == killAtCall) {
             ::kill(::getpid(), SIGKILL);
         }
     });
-    const char started = 's';
-    writeAll(toParent, &started, 1);
-    int status = 0;
-    try {
-        work();
-    } catch (const std::exception& error) {
-        std::cerr << "the work failed in the child: " << error.what() << '\n';
-        status = 3;
+    test::ChildStep::sendToParent(QByteArrayLiteral("s"));
+    if (after) {
+        FolderCatalog::save(*after, root);
+    } else {
+        FolderCatalog::load(root, std::nullopt);
     }
-    writeAll(toParent, &calls, sizeof calls);
-    ::_exit(status);
+    return QByteArray(reinterpret_cast<const char*>(&calls), sizeof calls);
 }
 
-// Runs `work` in a forked child, which dies by SIGKILL at its fault hook call `killAtCall` (when
+const test::ChildStep saving("tree-crash-save", [](const QStringList& arguments) {
+    return childWork(arguments[0], arguments[1].toInt(), arguments[2].toUInt());
+});
+
+const test::ChildStep loading("tree-crash-load", [](const QStringList& arguments) {
+    return childWork(arguments[0], arguments[1].toInt(), std::nullopt);
+});
+
+// Runs the save of the edits `editSeed` makes to the tree at `root` (or its load, without a
+// seed) in a fresh child, which dies by SIGKILL at its fault hook call `killAtCall` (when
 // positive) or `killAfter` after it started (when given), whichever comes first.
-ChildRun runInChild(const std::function<void()>& work, int killAtCall,
+ChildRun runInChild(const QString& root, std::optional<std::uint32_t> editSeed, int killAtCall,
                     std::optional<std::chrono::microseconds> killAfter) {
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0) {
-        ADD_FAILURE() << "pipe failed";
-        return {};
-    }
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(pipeEnds[0]);
-        childMain(pipeEnds[1], work, killAtCall);
-    }
-    ::close(pipeEnds[1]);
+    const QStringList arguments{root, QString::number(killAtCall),
+                                editSeed ? QString::number(*editSeed) : QString()};
+    test::ChildProcess child(editSeed ? saving : loading, arguments);
     ChildRun run;
     char started = 0;
-    EXPECT_EQ(::read(pipeEnds[0], &started, 1), 1) << "the child died before it started";
+    EXPECT_TRUE(child.read(&started, 1)) << "the child died before it started";
     const auto start = std::chrono::steady_clock::now();
     if (killAfter) {
         std::this_thread::sleep_for(*killAfter);
-        ::kill(pid, SIGKILL);
+        child.kill();
     }
-    const bool reported = ::read(pipeEnds[0], &run.hookCalls, sizeof run.hookCalls) ==
-                          static_cast<ssize_t>(sizeof run.hookCalls);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    const test::ChildEnd end = child.finish();
     run.duration = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - start);
-    ::close(pipeEnds[0]);
-    EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << "the child's work failed";
-    run.finished = reported && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const bool reported = end.report.size() == sizeof run.hookCalls;
+    if (reported) {
+        std::memcpy(&run.hookCalls, end.report.constData(), sizeof run.hookCalls);
+    }
+    run.finished = reported && end.finished;
     return run;
 }
 
@@ -133,22 +126,24 @@ struct Outcomes {
 
 class CrashInjectionTest : public ::testing::Test {
 protected:
-    // One interrupted save and its recovery; returns the recovered state.
-    std::optional<LibraryState> interruptAndRecover(const LibraryState& state, std::mt19937& random,
-                                                    bool byHook, Outcomes& outcomes) {
+    // One interrupted save of the edits `editSeed` makes, and its recovery; returns the
+    // recovered state.
+    std::optional<LibraryState> interruptAndRecover(const LibraryState& state,
+                                                    std::uint32_t editSeed, bool byHook,
+                                                    Outcomes& outcomes) {
+        std::mt19937 random(editSeed);
         const LibraryState after = Tree::edited(state, random);
-        const auto save = [&] { FolderCatalog::save(after, root); };
         const ChildRun run =
-            byHook ? runInChild(save, 1 + static_cast<int>(random() % (calibration.hookCalls + 2)),
+            byHook ? runInChild(root, editSeed,
+                                1 + static_cast<int>(random() % (calibration.hookCalls + 2)),
                                 std::nullopt)
-                   : runInChild(save, 0,
+                   : runInChild(root, editSeed, 0,
                                 std::chrono::microseconds(
                                     random() % (calibration.duration.count() * 6 / 5 + 1)));
         ++(run.finished ? outcomes.completed : outcomes.killed);
         if (random() % 4 == 0) {
             // The recovery itself may be interrupted; the load after it must still converge.
-            runInChild([&] { FolderCatalog::load(root, std::nullopt); },
-                       1 + static_cast<int>(random() % 16), std::nullopt);
+            runInChild(root, std::nullopt, 1 + static_cast<int>(random() % 16), std::nullopt);
         }
         std::optional<LibraryState> loaded = loadOrFail(root);
         if (!loaded) {
@@ -186,7 +181,7 @@ TEST_F(CrashInjectionTest, AKilledTreeSaveLeavesEveryFolderOldOrNewAndLosesNoRat
     // One uninterrupted save tells how long a save takes and how many writes it makes.
     std::mt19937 random(seed);
     const LibraryState first = Tree::edited(*state, random);
-    calibration = runInChild([&] { FolderCatalog::save(first, root); }, 0, std::nullopt);
+    calibration = runInChild(root, seed, 0, std::nullopt);
     ASSERT_TRUE(calibration.finished);
     state = loadOrFail(root);
     ASSERT_TRUE(state);
@@ -196,8 +191,8 @@ TEST_F(CrashInjectionTest, AKilledTreeSaveLeavesEveryFolderOldOrNewAndLosesNoRat
     Outcomes outcomes;
     for (int iteration = 0; iteration < iterations; ++iteration) {
         SCOPED_TRACE(testing::Message() << "iteration " << iteration);
-        std::mt19937 iterationRandom(seed + static_cast<std::uint32_t>(iteration) + 1);
-        state = interruptAndRecover(*state, iterationRandom, iteration % 2 == 0, outcomes);
+        state = interruptAndRecover(*state, seed + static_cast<std::uint32_t>(iteration) + 1,
+                                    iteration % 2 == 0, outcomes);
         ASSERT_TRUE(state) << "stopped at the first broken recovery";
     }
     std::cout << "seed " << seed << ": " << outcomes.killed << " saves killed, "

@@ -8,6 +8,7 @@
 #include "catalog_tree.h"
 #include "model/media_scanner.h"
 #include "platform/atomic_file.h"
+#include "support/child_step.h"
 #include "support/test_files.h"
 #include "support/unprivileged.h"
 #include "tree_fixture.h"
@@ -72,6 +73,119 @@ std::map<QString, QByteArray> filesOf(const QString& root, const QString& key, b
     return files;
 }
 
+// `base` with the media now under `root` scanned into it.
+LibraryState rescannedAt(const QString& root, LibraryState base) {
+    const QList<MediaItem> scanned = MediaScanner::scanFolder(
+        root, base.library.items.toList(), true, [] { return Date::now(); }, [] { return false; });
+    base.reconcileFolder(scanned, Date::now());
+    return base;
+}
+
+// The open of the tree at the first argument, without the superuser's rights: "opened" or the
+// refusal.
+const ChildStep opening("permission-open", [](const QStringList& arguments) {
+    return withoutRights([&] {
+        FolderCatalog::load(arguments[0], std::nullopt);
+        return QStringLiteral("opened");
+    });
+});
+
+// A folder nobody may list: the tree at the first argument, as its last open left it, opened,
+// rescanned and saved without the superuser's rights, then saved with a.jpg rated 5. Reports
+// the items of the open and of the rescan, and whether the files outside the folder stayed.
+const ChildStep unlistedFolder("permission-unlisted-folder", [](const QStringList& arguments) {
+    const QString& root = arguments[0];
+    const LibraryState state = FolderCatalog::load(root, std::nullopt);
+    return withoutRights([&] {
+        const auto othersBefore = filesOf(root, QStringLiteral("locked"), false);
+        const LibraryState opened = FolderCatalog::load(root, std::nullopt);
+        // The state of the last open still holds the folder's items.
+        LibraryState again = rescannedAt(root, FolderCatalog::load(root, state));
+        FolderCatalog::save(again, root);
+        const bool unchanged = filesOf(root, QStringLiteral("locked"), false) == othersBefore;
+        LibraryState edited = state;
+        item(edited, "a.jpg").rating = 5;
+        FolderCatalog::save(edited, root);
+        return names(opened) + u'|' + names(again) +
+               (unchanged ? QStringLiteral("|unchanged") : QStringLiteral("|changed"));
+    });
+});
+
+// The tree at the first argument as it stands (rescanned when the second is "rescan"), with the
+// ratings "file=rating" of the further arguments; read with the rights the tests run with.
+LibraryState editedTree(const QStringList& arguments) {
+    const QString& root = arguments[0];
+    LibraryState edited = FolderCatalog::load(root, std::nullopt);
+    if (arguments[1] == u"rescan") {
+        edited = rescannedAt(root, std::move(edited));
+    }
+    for (const QString& rating : arguments.mid(2)) {
+        const QStringList parts = rating.split(u'=');
+        item(edited, parts[0].toUtf8().constData()).rating = parts[1].toInt();
+    }
+    return edited;
+}
+
+// The edited tree saved without the superuser's rights. Reports "saved" or the refusal, and the
+// items the tree then opens with.
+const ChildStep editedSave("permission-edited-save", [](const QStringList& arguments) {
+    const QString& root = arguments[0];
+    const LibraryState edited = editedTree(arguments);
+    return withoutRights([&] {
+        QString refusal = QStringLiteral("saved");
+        try {
+            FolderCatalog::save(edited, root);
+        } catch (const Error& error) {
+            refusal = error.description();
+        }
+        return refusal + u'|' + names(FolderCatalog::load(root, std::nullopt));
+    });
+});
+
+// The edited tree saved without the superuser's rights by a save that may write around the
+// folders it cannot write, then saved again with open/b.jpg rated 2 by one that may not. Reports
+// the folders each save asked about, those it found unwritable, and the items the tree opens with.
+const ChildStep saveAround("permission-save-around", [](const QStringList& arguments) {
+    const QString& root = arguments[0];
+    LibraryState edited = editedTree(arguments);
+    return withoutRights([&] {
+        QSet<QString> unwritable;
+        QStringList asked;
+        FolderCatalog::save(edited, root, &unwritable, [&](const QString& key) {
+            asked.append(key);
+            return true;
+        });
+        // Known now: a second save does not try the folder again.
+        item(edited, "open/b.jpg").rating = 2;
+        FolderCatalog::save(edited, root, &unwritable, [&](const QString& key) {
+            asked.append(key);
+            return false;
+        });
+        return asked.join(u',') + u'|' +
+               QStringList(unwritable.begin(), unwritable.end()).join(u',') + u'|' +
+               names(FolderCatalog::load(root, std::nullopt));
+    });
+});
+
+// The edited tree saved without the superuser's rights by a save that may not write around an
+// unwritable folder. Reports the unwritable folders and the refusal, or "saved".
+const ChildStep saveNotAround("permission-save-not-around", [](const QStringList& arguments) {
+    const QString& root = arguments[0];
+    const LibraryState edited = editedTree(arguments);
+    return withoutRights([&] {
+        QSet<QString> unwritable;
+        try {
+            FolderCatalog::save(edited, root, &unwritable, [](const QString&) { return false; });
+        } catch (const Error& error) {
+            return QStringList(unwritable.begin(), unwritable.end()).join(u',') + u'|' +
+                   (FolderCatalog::isUnwritableFolderRefusal(error) ? QStringLiteral("refused|")
+                                                                    : QStringLiteral("failed|")) +
+                   error.description();
+        }
+        return QStringLiteral("saved");
+    });
+});
+
 // A tree of four photos in four folders, scanned and saved with every rating at 3, and handed to
 // the user the children run as.
 class FolderPermissionTest : public ::testing::Test {
@@ -98,13 +212,7 @@ protected:
     }
 
     QString path(const char* relative) const { return root + u'/' + QString::fromUtf8(relative); }
-    LibraryState rescanned(LibraryState base) const {
-        const QList<MediaItem> scanned = MediaScanner::scanFolder(
-            root, base.library.items.toList(), true, [] { return Date::now(); },
-            [] { return false; });
-        base.reconcileFolder(scanned, Date::now());
-        return base;
-    }
+    LibraryState rescanned(LibraryState base) const { return rescannedAt(root, std::move(base)); }
     // Sets a mode that TearDown puts back.
     void restrict(const char* relative, mode_t mode) {
         struct stat info {};
@@ -127,20 +235,8 @@ protected:
 TEST_F(FolderPermissionTest, AFolderThatCannotBeListedIsLeftOutOfTheOpenTheScanAndTheSave) {
     const QString locked = QStringLiteral("locked");
     const auto lockedBefore = filesOf(root, locked, true);
-    const auto othersBefore = filesOf(root, locked, false);
     restrict("locked", 0);
-    const QString report = asUnprivilegedUser([&] {
-        const LibraryState opened = FolderCatalog::load(root, std::nullopt);
-        // The state of the last open still holds the folder's items.
-        LibraryState again = rescanned(FolderCatalog::load(root, state));
-        FolderCatalog::save(again, root);
-        const bool unchanged = filesOf(root, locked, false) == othersBefore;
-        LibraryState edited = state;
-        item(edited, "a.jpg").rating = 5;
-        FolderCatalog::save(edited, root);
-        return names(opened) + u'|' + names(again) +
-               (unchanged ? QStringLiteral("|unchanged") : QStringLiteral("|changed"));
-    });
+    const QString report = asUnprivilegedUser(unlistedFolder, {root});
     EXPECT_EQ(report.toStdString(), "a.jpg open/b.jpg|a.jpg open/b.jpg|unchanged");
     restoreModes();
     EXPECT_TRUE(filesOf(root, locked, true) == lockedBefore) << "the folder's files changed";
@@ -153,12 +249,7 @@ TEST_F(FolderPermissionTest, AFolderThatCannotBeListedIsLeftOutOfTheOpenTheScanA
 }
 
 TEST_F(FolderPermissionTest, AnUnreadableCatalogInAReadableFolderStillRefusesTheOpen) {
-    const auto open = [&] {
-        return asUnprivilegedUser([&] {
-            FolderCatalog::load(root, std::nullopt);
-            return QStringLiteral("opened");
-        });
-    };
+    const auto open = [&] { return asUnprivilegedUser(opening, {root}); };
     restrict("locked/.lumivex/lumivex.csv", 0);
     EXPECT_EQ(open().toStdString(),
               "error: " + permissionDenied(path("locked/.lumivex/lumivex.csv")).toStdString());
@@ -172,18 +263,10 @@ TEST_F(FolderPermissionTest, AnUnreadableCatalogInAReadableFolderStillRefusesThe
 }
 
 // A save refused for permissions leaves no journal and every file as it was, and the library
-// opens as before; `expected` is the refusal.
-void expectCleanRefusal(const QString& root, const LibraryState& edited, const QString& expected) {
+// opens as before; `edits` are the arguments of the edited save, `expected` its refusal.
+void expectCleanRefusal(const QString& root, const QStringList& edits, const QString& expected) {
     const auto before = Tree::treeBytes(root);
-    const QString report = asUnprivilegedUser([&] {
-        QString refusal = QStringLiteral("saved");
-        try {
-            FolderCatalog::save(edited, root);
-        } catch (const Error& error) {
-            refusal = error.description();
-        }
-        return refusal + u'|' + names(FolderCatalog::load(root, std::nullopt));
-    });
+    const QString report = asUnprivilegedUser(editedSave, QStringList{root} + edits);
     const QStringList parts = report.split(u'|');
     ASSERT_EQ(parts.size(), 2) << report.toStdString();
     EXPECT_EQ(parts[0].toStdString(), expected.toStdString());
@@ -194,54 +277,33 @@ void expectCleanRefusal(const QString& root, const LibraryState& edited, const Q
 
 TEST_F(FolderPermissionTest, ASaveIntoAFolderTheUserMayNotWriteIsRefusedBeforeItsJournal) {
     writeFile(path("shared/e.jpg"), "x");
-    LibraryState edited = rescanned(FolderCatalog::load(root, state));
-    item(edited, "a.jpg").rating = 1;
     handOver(root);
     restrict("shared", 0555);
-    expectCleanRefusal(root, edited, permissionDenied(path("shared/.lumivex")));
+    expectCleanRefusal(root, {QStringLiteral("rescan"), QStringLiteral("a.jpg=1")},
+                       permissionDenied(path("shared/.lumivex")));
 }
 
 TEST_F(FolderPermissionTest, ASaveIntoAReadOnlyMetadataFolderIsRefusedBeforeItsJournal) {
-    LibraryState edited = state;
-    item(edited, "a.jpg").rating = 1;
-    item(edited, "open/b.jpg").rating = 1;
     restrict("open/.lumivex", 0555);
-    expectCleanRefusal(root, edited, permissionDenied(path("open/.lumivex/lumivex.csv")));
+    expectCleanRefusal(root, {QString(), QStringLiteral("a.jpg=1"), QStringLiteral("open/b.jpg=1")},
+                       permissionDenied(path("open/.lumivex/lumivex.csv")));
 
     // Saves that leave the folder alone go on.
-    item(edited, "open/b.jpg").rating = 3;
-    const QString report = asUnprivilegedUser([&] {
-        FolderCatalog::save(edited, root);
-        return names(FolderCatalog::load(root, std::nullopt));
-    });
-    EXPECT_EQ(report.toStdString(), "a.jpg locked/c.jpg locked/deeper/d.jpg open/b.jpg");
+    const QString report =
+        asUnprivilegedUser(editedSave, {root, QString(), QStringLiteral("a.jpg=1")});
+    EXPECT_EQ(report.toStdString(), "saved|a.jpg locked/c.jpg locked/deeper/d.jpg open/b.jpg");
+    LibraryState saved = FolderCatalog::load(root, std::nullopt);
+    EXPECT_EQ(item(saved, "a.jpg").rating, 1);
 }
 
 // A folder the user may not write, met by a save that may write around it: the other folders are
 // written, its own files stay as they are (here: none), and the folder is reported.
 TEST_F(FolderPermissionTest, ASaveMayWriteAroundAFolderTheUserMayNotWrite) {
     writeFile(path("shared/e.jpg"), "x");
-    LibraryState edited = rescanned(FolderCatalog::load(root, state));
-    item(edited, "a.jpg").rating = 1;
     handOver(root);
     restrict("shared", 0555);
-    const QString report = asUnprivilegedUser([&] {
-        QSet<QString> unwritable;
-        QStringList asked;
-        FolderCatalog::save(edited, root, &unwritable, [&](const QString& key) {
-            asked.append(key);
-            return true;
-        });
-        // Known now: a second save does not try the folder again.
-        item(edited, "open/b.jpg").rating = 2;
-        FolderCatalog::save(edited, root, &unwritable, [&](const QString& key) {
-            asked.append(key);
-            return false;
-        });
-        return asked.join(u',') + u'|' +
-               QStringList(unwritable.begin(), unwritable.end()).join(u',') + u'|' +
-               names(FolderCatalog::load(root, std::nullopt));
-    });
+    const QString report =
+        asUnprivilegedUser(saveAround, {root, QStringLiteral("rescan"), QStringLiteral("a.jpg=1")});
     EXPECT_EQ(report.toStdString(),
               "shared|shared|a.jpg locked/c.jpg locked/deeper/d.jpg open/b.jpg");
     EXPECT_EQ(Tree::journalsUnder(root).join(u' ').toStdString(), "");
@@ -257,23 +319,11 @@ TEST_F(FolderPermissionTest, ASaveMayWriteAroundAFolderTheUserMayNotWrite) {
 // A change to what such a folder holds is refused whole, before any folder is written, with a
 // message naming the folder; catalogs written there earlier stay as they are.
 TEST_F(FolderPermissionTest, AChangeInsideAFolderTheUserMayNotWriteIsRefusedWhole) {
-    LibraryState edited = state;
-    item(edited, "a.jpg").rating = 1;
-    item(edited, "open/b.jpg").rating = 1;
     restrict("open/.lumivex", 0555);
     const auto before = Tree::treeBytes(root);
-    const QString report = asUnprivilegedUser([&] {
-        QSet<QString> unwritable;
-        try {
-            FolderCatalog::save(edited, root, &unwritable, [](const QString&) { return false; });
-        } catch (const Error& error) {
-            return QStringList(unwritable.begin(), unwritable.end()).join(u',') + u'|' +
-                   (FolderCatalog::isUnwritableFolderRefusal(error) ? QStringLiteral("refused|")
-                                                                    : QStringLiteral("failed|")) +
-                   error.description();
-        }
-        return QStringLiteral("saved");
-    });
+    const QString report = asUnprivilegedUser(
+        saveNotAround,
+        {root, QString(), QStringLiteral("a.jpg=1"), QStringLiteral("open/b.jpg=1")});
     EXPECT_EQ(report.toStdString(),
               "open|refused|‘" + path("open").toStdString() +
                   "’ 폴더에 쓸 수 없어 그 안의 항목은 바꾸지 않았습니다. 폴더의 쓰기 권한을 "
@@ -317,10 +367,7 @@ TEST_F(FolderPermissionTest, AJournalThatCannotBeFinishedForPermissionsIsKeptAnd
     AtomicFile::setFaultHook({});
     restrict("open/.lumivex", 0555);
 
-    const QString report = asUnprivilegedUser([&] {
-        FolderCatalog::load(root, std::nullopt);
-        return QStringLiteral("opened");
-    });
+    const QString report = asUnprivilegedUser(opening, {root});
     const QString journal = TreeJournal::path(root);
     EXPECT_TRUE(report.startsWith(
         QStringLiteral("error: 폴더 저장 복구 파일을 마치지 못했습니다. 파일을 보존했습니다.\n") +

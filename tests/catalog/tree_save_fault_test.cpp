@@ -6,6 +6,8 @@
 #include "catalog_tree.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
+#include "support/child_process.h"
+#include "support/child_step.h"
 
 #include <QTemporaryDir>
 
@@ -13,8 +15,6 @@
 
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -52,6 +52,31 @@ struct Step {
     bool operator==(const Step&) const = default;
 };
 
+// The edits every test saves: a batch with a deletion, which makes a folder journal its two files.
+LibraryState editsTo(const LibraryState& state) {
+    std::mt19937 random(seed);
+    LibraryState after = Tree::edited(state, random);
+    while (after.deleted.records.isEmpty()) {
+        after = Tree::edited(state, random);
+    }
+    return after;
+}
+
+// A real short write in a fresh child: the system refuses to let any file grow past 4 KiB.
+const test::ChildStep limitedSave("tree-save-file-size-limit", [](const QStringList& arguments) {
+    const QString& root = arguments[0];
+    const LibraryState after = editsTo(FolderCatalog::load(root, std::nullopt));
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    try {
+        FolderCatalog::save(after, root);
+    } catch (const Error& error) {
+        return error.description().toUtf8();
+    }
+    return QByteArrayLiteral("saved");
+});
+
 class TreeSaveFaultTest : public ::testing::Test {
 protected:
     void TearDown() override { AtomicFile::setFaultHook({}); }
@@ -60,11 +85,7 @@ protected:
     void prepare(const QString& root) {
         Tree::write(Tree::syntheticState(Tree::folderKeys(8), 240, seed), root);
         state = FolderCatalog::load(root, std::nullopt);
-        std::mt19937 random(seed);
-        after = Tree::edited(state, random);
-        while (after.deleted.records.isEmpty()) {
-            after = Tree::edited(state, random);  // a deletion makes a folder journal its two files
-        }
+        after = editsTo(state);
     }
 
     // Every write stage of the save of `after`, with paths relative to `root`.
@@ -144,34 +165,7 @@ TEST_F(TreeSaveFaultTest, AWriteCutShortByTheFileSizeLimitKeepsEveryFileAsItWas)
     prepare(root);
     const auto bytesBefore = Tree::treeBytes(root);
 
-    // A real short write: the system refuses to let any file grow past 4 KiB.
-    int pipeEnds[2];
-    ASSERT_EQ(::pipe(pipeEnds), 0);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(pipeEnds[0]);
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{4096, 4096};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        QByteArray report = "saved";
-        try {
-            FolderCatalog::save(after, root);
-        } catch (const Error& error) {
-            report = error.description().toUtf8();
-        }
-        [[maybe_unused]] const ssize_t written =
-            ::write(pipeEnds[1], report.constData(), report.size());
-        ::_exit(0);
-    }
-    ::close(pipeEnds[1]);
-    QByteArray report;
-    char buffer[4096];
-    for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;) {
-        report.append(buffer, got);
-    }
-    ::close(pipeEnds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    const QByteArray report = test::runChildStep(limitedSave, {root}).report;
 
     EXPECT_EQ(report.toStdString(),
               Error::fromErrno(EFBIG, root + QStringLiteral("/.lumivex/folders-pending.json"))

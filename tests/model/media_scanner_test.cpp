@@ -2,6 +2,7 @@
 #include "model/file_deletion_validation.h"
 #include "platform/error.h"
 #include "platform/file_status.h"
+#include "support/child_step.h"
 #include "support/media_fixtures.h"
 #include "support/test_files.h"
 #include "support/unprivileged.h"
@@ -244,6 +245,30 @@ TEST_F(MediaScannerTest, ListingFailuresFailTheWholeScan) {
                  Error);
 }
 
+namespace {
+
+// Scans the folder of the first argument, then the one of the second, which must be refused,
+// without the superuser's rights; reports the names found and the refusal's error number.
+const ChildStep unlistedScan("scanner-unlisted-folders", [](const QStringList& arguments) {
+    return withoutRights([&] {
+        const auto scanOf = [](const QString& scanned) {
+            return MediaScanner::scanFolder(
+                scanned, {}, true, [] { return scanTime; }, [] { return false; });
+        };
+        QStringList names = filenames(scanOf(arguments[0]));
+        names.sort();
+        try {
+            scanOf(arguments[1]);
+            names.append(QStringLiteral("closed root listed"));
+        } catch (const Error& error) {
+            names.append(QString::number(error.systemErrorNumber()));
+        }
+        return names.join(u' ');
+    });
+});
+
+}  // namespace
+
 // A subfolder the user may not list (unreadable, or readable but not searchable) is left out with
 // everything below it, as the catalog leaves it out; the scanned folder itself must be listable.
 TEST_F(MediaScannerTest, SubfoldersThatCannotBeListedAreLeftOut) {
@@ -256,23 +281,7 @@ TEST_F(MediaScannerTest, SubfoldersThatCannotBeListedAreLeftOut) {
     setMode(root(), 0755);
     setMode(path("b/c"), 0);
     setMode(path("f"), 0444);
-    const QString folder = root();
-    const QString closed = path("b/c");
-    const QString report = asUnprivilegedUser([&] {
-        const auto scanOf = [](const QString& scanned) {
-            return MediaScanner::scanFolder(
-                scanned, {}, true, [] { return scanTime; }, [] { return false; });
-        };
-        QStringList names = filenames(scanOf(folder));
-        names.sort();
-        try {
-            scanOf(closed);
-            names.append(QStringLiteral("closed root listed"));
-        } catch (const Error& error) {
-            names.append(QString::number(error.systemErrorNumber()));
-        }
-        return names.join(u' ');
-    });
+    const QString report = asUnprivilegedUser(unlistedScan, {root(), path("b/c")});
     EXPECT_EQ(report, QStringLiteral("a.jpg b/e.jpg %1").arg(EACCES));
     setMode(path("b/c"), 0755);
     setMode(path("f"), 0755);

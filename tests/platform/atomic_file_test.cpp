@@ -1,6 +1,7 @@
 #include "platform/atomic_file.h"
 
 #include "platform/error.h"
+#include "support/child_step.h"
 #include "support/test_files.h"
 #include "support/unprivileged.h"
 
@@ -137,24 +138,13 @@ TEST_F(AtomicFileTest, RemoveUnlinksAndReportsAMissingFile) {
     EXPECT_TRUE(QFileInfo::exists(target));
 }
 
-// A trial takes the room a write would take, where the write would take it, and leaves nothing
-// behind; a folder that would refuse the write refuses the trial alike, naming the target.
-TEST_F(AtomicFileTest, ATrialHoldsTheRoomOfAWriteAndLeavesNothingBehind) {
-    AtomicFile::write(target, QByteArrayLiteral("old"));
-    {
-        const AtomicFile::Trial trial(target, 1 << 20);
-        const QStringList held = entries().filter(QStringLiteral(".lumivex.csv.tmp-"));
-        ASSERT_EQ(held.size(), 1);
-        struct stat info {};
-        ASSERT_EQ(::stat(QFile::encodeName(folder.filePath(held.first())).constData(), &info), 0);
-        EXPECT_GE(info.st_blocks * 512, 1 << 20);
-    }
-    EXPECT_EQ(entries(), QStringList{QStringLiteral("lumivex.csv")});
+namespace {
 
-    test::handOver(folder.path());
-    test::setMode(folder.path(), 0555);
-    const QString path = target;
-    const QString report = test::asUnprivilegedUser([&] {
+// Trials of writes to the file of the first argument, without the superuser's rights: one in its
+// read-only folder, then two past and within a file size limit with the folder writable.
+const test::ChildStep trials("atomic-file-trials", [](const QStringList& arguments) {
+    return test::withoutRights([&] {
+        const QString& path = arguments[0];
         QStringList results;
         const auto tryWrite = [&](qint64 bytes) {
             try {
@@ -174,6 +164,27 @@ TEST_F(AtomicFileTest, ATrialHoldsTheRoomOfAWriteAndLeavesNothingBehind) {
         tryWrite(1024);
         return results.join(u'|');
     });
+});
+
+}  // namespace
+
+// A trial takes the room a write would take, where the write would take it, and leaves nothing
+// behind; a folder that would refuse the write refuses the trial alike, naming the target.
+TEST_F(AtomicFileTest, ATrialHoldsTheRoomOfAWriteAndLeavesNothingBehind) {
+    AtomicFile::write(target, QByteArrayLiteral("old"));
+    {
+        const AtomicFile::Trial trial(target, 1 << 20);
+        const QStringList held = entries().filter(QStringLiteral(".lumivex.csv.tmp-"));
+        ASSERT_EQ(held.size(), 1);
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(folder.filePath(held.first())).constData(), &info), 0);
+        EXPECT_GE(info.st_blocks * 512, 1 << 20);
+    }
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("lumivex.csv")});
+
+    test::handOver(folder.path());
+    test::setMode(folder.path(), 0555);
+    const QString report = test::asUnprivilegedUser(trials, {target});
     test::setMode(folder.path(), 0755);
     EXPECT_EQ(report.toStdString(),
               (Error::fromErrno(EACCES, target).description() + u'|' +

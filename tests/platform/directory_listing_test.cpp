@@ -1,6 +1,7 @@
 #include "platform/directory_listing.h"
 #include "platform/error.h"
 #include "platform/media_type.h"
+#include "support/child_step.h"
 #include "support/test_files.h"
 #include "support/unprivileged.h"
 
@@ -86,6 +87,28 @@ TEST(DirectoryListing, FoldersThatCannotBeOpenedThrow) {
     EXPECT_TRUE(DirectoryListing::entries(root.path()).size() == 1);
 }
 
+namespace {
+
+// Lists four folders under the first argument without the superuser's rights; reports each
+// listing's error number and whether it counts as a refusal.
+const ChildStep listings("listing-refused-folders", [](const QStringList& arguments) {
+    return withoutRights([&] {
+        QStringList results;
+        for (const char* name : {"closed", "unsearchable", "empty-unsearchable", "unreadable"}) {
+            try {
+                DirectoryListing::entries(arguments[0] + u'/' + QString::fromUtf8(name));
+                results.append(QStringLiteral("listed"));
+            } catch (const Error& error) {
+                results.append(QString::number(error.systemErrorNumber()) +
+                               (DirectoryListing::refused(error) ? u'R' : u'-'));
+            }
+        }
+        return results.join(u' ');
+    });
+});
+
+}  // namespace
+
 // A folder that may be read but not searched names its entries but cannot tell what they are, so
 // it is refused whole, even when it holds nothing visible; only refusals count as refused.
 TEST(DirectoryListing, FoldersWithoutReadOrSearchPermissionAreRefused) {
@@ -102,20 +125,7 @@ TEST(DirectoryListing, FoldersWithoutReadOrSearchPermissionAreRefused) {
     setMode(root.filePath(QStringLiteral("unsearchable")), 0444);
     setMode(root.filePath(QStringLiteral("empty-unsearchable")), 0444);
     setMode(root.filePath(QStringLiteral("unreadable")), 0111);
-    const QString folder = root.path();
-    const QString report = asUnprivilegedUser([&] {
-        QStringList results;
-        for (const char* name : {"closed", "unsearchable", "empty-unsearchable", "unreadable"}) {
-            try {
-                DirectoryListing::entries(folder + u'/' + QString::fromUtf8(name));
-                results.append(QStringLiteral("listed"));
-            } catch (const Error& error) {
-                results.append(QString::number(error.systemErrorNumber()) +
-                               (DirectoryListing::refused(error) ? u'R' : u'-'));
-            }
-        }
-        return results.join(u' ');
-    });
+    const QString report = asUnprivilegedUser(listings, {root.path()});
     const QString refused = QString::number(EACCES) + u'R';
     EXPECT_EQ(report, QStringList({refused, refused, refused, refused}).join(u' '));
     for (const char* name : {"closed", "unsearchable", "empty-unsearchable", "unreadable"}) {

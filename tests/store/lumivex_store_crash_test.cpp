@@ -1,23 +1,22 @@
-// Kills the process at file writes throughout a run of edits, undo and redo, and during the save
-// that follows a confirmed deletion, and checks that the next opening of the folder shows each
+// Kills a child process at file writes throughout a run of edits, undo and redo, and during the
+// save that follows a confirmed deletion, and checks that the next opening of the folder shows each
 // edit whole or not at all and keeps every rating.
 
 #include "store/store_fixture.h"
 
 #include "platform/atomic_file.h"
+#include "support/child_process.h"
+#include "support/child_step.h"
 #include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
-#include <QThreadPool>
 
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 
 namespace lumivex::test {
 namespace {
@@ -31,6 +30,9 @@ struct ChildCalls {
 
 class StoreCrashTest : public StoreTest {
 protected:
+    StoreCrashTest() = default;
+    explicit StoreCrashTest(const QString& parentHome) : StoreTest(parentHome) {}
+
     // The edits the child makes: one rating over two folders, its undo and its redo, and a note.
     void edit() {
         store->setSelection(ids({QStringLiteral("a.jpg"), QStringLiteral("sub/c.png")}));
@@ -50,35 +52,16 @@ protected:
         settle();
     }
 
-    // Runs `work` in a child that dies at fault hook call `killAt` (never when 0); returns the
-    // calls of a run that was not killed and kept the store unlocked, zeros otherwise.
-    ChildCalls runChild(const std::function<void()>& work, int killAt) {
-        // The child has only the forking thread: the pool must not count on threads it lost.
-        QThreadPool::globalInstance()->waitForDone();
-        int pipeEnds[2];
-        EXPECT_EQ(::pipe(pipeEnds), 0);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            ::alarm(120);  // a child that hangs dies and fails its test instead of holding the run
-            ::close(pipeEnds[0]);
-            AtomicFile::setFaultHook([this, killAt](AtomicFile::Stage, const QString&) {
-                if (++calls_ == killAt) {
-                    ::kill(::getpid(), SIGKILL);
-                }
-            });
-            work();
-            const ChildCalls report =
-                store->locked() ? ChildCalls{} : ChildCalls{calls_, beforeDeletion_};
-            [[maybe_unused]] const auto written = ::write(pipeEnds[1], &report, sizeof report);
-            ::_exit(0);
+    // Runs `step` on this library in a fresh child that dies at fault hook call `killAt` (never
+    // when 0); returns the calls of a run that was not killed and kept the store unlocked, zeros
+    // otherwise.
+    ChildCalls runChild(const ChildStep& step, int killAt) {
+        const ChildEnd end = runChildStep(step, {home, QString::number(killAt)});
+        const QList<QByteArray> numbers = end.report.split(' ');
+        if (!end.finished || numbers.size() != 2) {
+            return {};
         }
-        ::close(pipeEnds[1]);
-        ChildCalls calls;
-        const bool reported = ::read(pipeEnds[0], &calls, sizeof calls) == sizeof calls;
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        ::close(pipeEnds[0]);
-        return reported ? calls : ChildCalls{};
+        return {numbers[0].toInt(), numbers[1].toInt()};
     }
 
     void expectNoJournal() {
@@ -122,12 +105,44 @@ protected:
         return archived != records.end() ? archived->item.rating : -1;
     }
 
-    QString trashFolder = temp.path() + QStringLiteral("/Trash");
-
-private:
+    QString trashFolder = home + QStringLiteral("/Trash");
     int calls_ = 0;
     int beforeDeletion_ = 0;
 };
+
+// The child's side: the parent's library opened afresh, then the work up to its kill point.
+class StoreCrashChild final : public StoreCrashTest {
+public:
+    explicit StoreCrashChild(const QString& parentHome) : StoreCrashTest(parentHome) {
+        trash.folder = trashFolder;
+    }
+
+    QByteArray run(bool deleting, int killAt) {
+        makeStore();
+        openLibrary();
+        AtomicFile::setFaultHook([this, killAt](AtomicFile::Stage, const QString&) {
+            if (++calls_ == killAt) {
+                ::kill(::getpid(), SIGKILL);
+            }
+        });
+        deleting ? editAndDelete() : edit();
+        if (store->locked()) {
+            return {};
+        }
+        return QByteArray::number(calls_) + ' ' + QByteArray::number(beforeDeletion_);
+    }
+
+private:
+    void TestBody() override {}
+};
+
+const ChildStep editing("store-crash-edit", [](const QStringList& arguments) {
+    return StoreCrashChild(arguments[0]).run(false, arguments[1].toInt());
+});
+
+const ChildStep deleting("store-crash-delete", [](const QStringList& arguments) {
+    return StoreCrashChild(arguments[0]).run(true, arguments[1].toInt());
+});
 
 // Every write is a kill point worth trying, but each costs two openings with flushed writes;
 // every third keeps each edit's writes covered within a few seconds.
@@ -142,11 +157,11 @@ constexpr int deletionKillPointsByDefault = 6;
 TEST_F(StoreCrashTest, EveryKilledEditIsWholeOrAbsentAfterTheNextOpening) {
     makeTree();
     openLibrary();
-    const int calls = runChild([this] { edit(); }, 0).total;
+    const int calls = runChild(editing, 0).total;
     ASSERT_GT(calls, 0) << "the edits ran without a lock in the child";
     for (int killAt = 1; killAt <= calls; killAt += stride) {
         SCOPED_TRACE(testing::Message() << "killed at write " << killAt << " of " << calls);
-        runChild([this] { edit(); }, killAt);
+        runChild(editing, killAt);
         makeStore();
         openLibrary();
         ASSERT_FALSE(store->locked()) << store->error().value_or(QString()).toStdString();
@@ -176,7 +191,7 @@ int deletionKillPoints() {
 // keeps its metadata in the deleted records, or the save went through and put it there itself.
 TEST_F(StoreCrashTest, AKilledSaveAfterADeletionKeepsTheDeletedItemsMetadata) {
     freshLibrary();
-    const ChildCalls calls = runChild([this] { editAndDelete(); }, 0);
+    const ChildCalls calls = runChild(deleting, 0);
     ASSERT_GT(calls.total, calls.beforeDeletion) << "the deletion saved nothing in the child";
     const int points = calls.total - calls.beforeDeletion;
     const int step = std::max(1, points / std::max(1, deletionKillPoints()));
@@ -184,7 +199,7 @@ TEST_F(StoreCrashTest, AKilledSaveAfterADeletionKeepsTheDeletedItemsMetadata) {
         SCOPED_TRACE(testing::Message() << "killed at write " << killAt << " of " << calls.total
                                         << ", the deletion's from " << calls.beforeDeletion + 1);
         freshLibrary();
-        runChild([this] { editAndDelete(); }, killAt);
+        runChild(deleting, killAt);
         EXPECT_FALSE(QFile::exists(at(QStringLiteral("a.jpg"))));
         makeStore();
         openLibrary();

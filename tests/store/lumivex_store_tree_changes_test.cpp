@@ -3,12 +3,12 @@
 
 #include "store/store_fixture.h"
 
+#include "support/child_step.h"
 #include "support/test_files.h"
 #include "support/unprivileged.h"
 
 #include <QDir>
 #include <QFile>
-#include <QThreadPool>
 
 namespace lumivex::test {
 namespace {
@@ -19,6 +19,9 @@ const QString movedFolderRefusal = QStringLiteral(
 
 class TreeChangesTest : public StoreTest {
 protected:
+    TreeChangesTest() = default;
+    explicit TreeChangesTest(const QString& parentHome) : StoreTest(parentHome) {}
+
     void makeTree() const {
         addPhoto(QStringLiteral("a.jpg"));
         addPhoto(QStringLiteral("sub/x.jpg"));
@@ -91,17 +94,14 @@ TEST_F(TreeChangesTest, AMissingRootStillLocks) {
     EXPECT_FALSE(store->scanning());
 }
 
-// A tree opened for the first time with a folder of another user in it (the superuser's, mode
-// 755): the open writes the other folders and shows every item; an edit there is refused with the
-// folder's name, the store stays open, and edits elsewhere are saved.
-TEST_F(TreeChangesTest, AFolderTheUserMayNotWriteLeavesTheRestOfTheTreeInService) {
-    makeTree();
-    addPhoto(QStringLiteral("shared/s.jpg"));
-    handOver(temp.path());
-    setMode(at(QStringLiteral("shared")), 0555);
-    // The child has only the forking thread: no pool thread may be left waiting in it.
-    QThreadPool::globalInstance()->waitForDone();
-    const QString report = asUnprivilegedUser([&] {
+// The child's side of the next test: the parent's tree opened for the first time by a user who
+// may not write its folder "shared", an edit there, edits elsewhere and a rescan, each followed
+// by whether the store is locked, how many items it shows and how many steps undo holds.
+class UnwritableFolderChild final : public TreeChangesTest {
+public:
+    explicit UnwritableFolderChild(const QString& parentHome) : TreeChangesTest(parentHome) {}
+
+    QString run() {
         openLibrary();
         QStringList lines;
         const auto note = [&](const QString& what) {
@@ -126,7 +126,27 @@ TEST_F(TreeChangesTest, AFolderTheUserMayNotWriteLeavesTheRestOfTheTreeInService
         settle();
         note(QStringLiteral("rescanned"));
         return lines.join(u'\n');
-    });
+    }
+
+private:
+    void TestBody() override {}
+};
+
+const ChildStep unwritableFolder("tree-changes-unwritable-folder",
+                                 [](const QStringList& arguments) {
+                                     return withoutRights(
+                                         [&] { return UnwritableFolderChild(arguments[0]).run(); });
+                                 });
+
+// A tree opened for the first time with a folder of another user in it (the superuser's, mode
+// 755): the open writes the other folders and shows every item; an edit there is refused with the
+// folder's name, the store stays open, and edits elsewhere are saved.
+TEST_F(TreeChangesTest, AFolderTheUserMayNotWriteLeavesTheRestOfTheTreeInService) {
+    makeTree();
+    addPhoto(QStringLiteral("shared/s.jpg"));
+    handOver(home);
+    setMode(at(QStringLiteral("shared")), 0555);
+    const QString report = asUnprivilegedUser(unwritableFolder, {home});
     const QString refusal =
         QStringLiteral(
             "분류 정보를 저장하지 못했습니다. 기존 기록은 보존했습니다.\n‘%1’ 폴더에 쓸 수 없어 그 "

@@ -30,10 +30,13 @@ void FakeWatchers::fire() const {
     }
 }
 
-StoreTest::StoreTest()
-    : library(temp.path() + QStringLiteral("/library")),
-      photosMetadata(temp.path() + QStringLiteral("/data/Lumivex/Photos")),
-      defaults(std::make_unique<UserDefaults>(temp.path() + QStringLiteral("/defaults.json"))) {
+StoreTest::StoreTest() : StoreTest(QString()) {}
+
+StoreTest::StoreTest(const QString& given)
+    : home(given.isEmpty() ? temp.path() : given),
+      library(home + QStringLiteral("/library")),
+      photosMetadata(home + QStringLiteral("/data/Lumivex/Photos")),
+      defaults(std::make_unique<UserDefaults>(home + QStringLiteral("/defaults.json"))) {
     makeDirectories(library);
 }
 
@@ -53,10 +56,10 @@ LumivexStore& StoreTest::makeStore(const QStringList& arguments) {
     services.clock = &clock;
     services.listing = &listing;
     services.watchers = watchers.factory();
-    services.homeFolder = temp.path();
+    services.homeFolder = home;
     services.photosMetadataFolder = photosMetadata;
     services.photosLegacyFolders = QStringList();
-    services.photosFolder = temp.path() + QStringLiteral("/Pictures");
+    services.photosFolder = home + QStringLiteral("/Pictures");
     store = std::make_unique<LumivexStore>(std::move(services));
     return *store;
 }

@@ -36,6 +36,9 @@ struct FakeWatchers {
 class StoreTest : public ::testing::Test {
 protected:
     StoreTest();
+    // A fixture over the folders of another one's `home` (its temporary folder), for a child
+    // process that works on the parent's library.
+    explicit StoreTest(const QString& home);
     ~StoreTest() override;
 
     LumivexStore& makeStore(const QStringList& arguments = {});
@@ -55,6 +58,7 @@ protected:
     QSet<QUuid> ids(const QStringList& filenames);
 
     QTemporaryDir temp;
+    QString home;  // the temporary folder, or the one given
     QString library;
     QString photosMetadata;
     std::unique_ptr<UserDefaults> defaults;

@@ -1,3 +1,4 @@
+#include "support/child_step.h"
 #include "support/test_environment.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,9 @@
 int main(int argc, char** argv) {
     lumivex::test::setTestEnvironment();
     QCoreApplication app(argc, argv);
+    if (const auto status = lumivex::test::ChildStep::runIfAsked()) {
+        return *status;
+    }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,8 @@
 #include "support/unprivileged.h"
 
 #include "platform/error.h"
+#include "support/child_process.h"
+#include "support/child_step.h"
 
 #include <QFile>
 
@@ -9,10 +11,9 @@
 #include <ftw.h>
 #include <grp.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <stdexcept>
 
 namespace lumivex::test {
 
@@ -20,36 +21,11 @@ namespace {
 
 constexpr uid_t nobody = 65534;
 
+// What a child that ran its work as an ordinary user ends its report with.
+constexpr char rightsGivenUp = '\x1e';
+
 int giveToNobody(const char* path, const struct stat*, int, FTW*) {
     return ::lchown(path, nobody, nobody);
-}
-
-void writeAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written <= 0) {
-            return;
-        }
-        data += written;
-        left -= written;
-    }
-}
-
-[[noreturn]] void runChild(int toParent, const std::function<QString()>& work) {
-    if (::geteuid() == 0 &&
-        (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)) {
-        std::_Exit(2);
-    }
-    QString report;
-    try {
-        report = work();
-    } catch (const Error& error) {
-        report = QStringLiteral("error: ") + error.description();
-    }
-    writeAll(toParent, report.toUtf8());
-    std::_Exit(0);
 }
 
 }  // namespace
@@ -65,33 +41,26 @@ void setMode(const QString& path, mode_t mode) {
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0) << path.toStdString();
 }
 
-QString asUnprivilegedUser(const std::function<QString()>& work) {
-    int ends[2];
-    if (::pipe(ends) != 0) {
-        ADD_FAILURE() << "no pipe";
-        return {};
+QString asUnprivilegedUser(const ChildStep& step, const QStringList& arguments) {
+    const ChildEnd end = runChildStep(step, arguments);
+    EXPECT_TRUE(end.finished) << "the child did not finish";
+    EXPECT_TRUE(end.report.endsWith(rightsGivenUp))
+        << "the child step did not run its work through withoutRights";
+    return QString::fromUtf8(end.report.chopped(end.report.endsWith(rightsGivenUp) ? 1 : 0));
+}
+
+QByteArray withoutRights(const std::function<QString()>& work) {
+    if (::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)) {
+        throw std::runtime_error("the child could not give the superuser's rights up");
     }
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ADD_FAILURE() << "no child";
-        return {};
+    QString report;
+    try {
+        report = work();
+    } catch (const Error& error) {
+        report = QStringLiteral("error: ") + error.description();
     }
-    if (child == 0) {
-        ::close(ends[0]);
-        runChild(ends[1], work);
-    }
-    ::close(ends[1]);
-    QByteArray report;
-    char buffer[4096];
-    for (ssize_t got; (got = ::read(ends[0], buffer, sizeof buffer)) > 0;) {
-        report.append(buffer, got);
-    }
-    ::close(ends[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << "the child did not finish: status " << status;
-    return QString::fromUtf8(report);
+    return report.toUtf8() + rightsGivenUp;
 }
 
 }  // namespace lumivex::test
