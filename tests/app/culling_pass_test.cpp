@@ -1,0 +1,355 @@
+#include "app/desktop_shell.h"
+#include "app/lumivex_app.h"
+#include "app/lumivex_update_controller.h"
+#include "app/photo_access.h"
+#include "browser/browser_area.h"
+#include "browser/deletion_alert.h"
+#include "browser/filter_bar.h"
+#include "browser/filter_picker_button.h"
+#include "browser/folder_menu_controller.h"
+#include "browser/folder_menu_row.h"
+#include "browser/header_toolbar.h"
+#include "browser/lumivex_view.h"
+#include "browser/media_grid_model.h"
+#include "browser/media_grid_view.h"
+#include "catalog/folder_catalog.h"
+#include "catalog/library_state.h"
+#include "media/photos_thumbnail_cache.h"
+#include "media/thumbnail_cache.h"
+#include "media/xdg_photo_library.h"
+#include "panels/lumivex_settings_view.h"
+#include "platform/freedesktop_trash.h"
+#include "platform/user_defaults.h"
+#include "store/lumivex_store.h"
+#include "store/scanner_listing.h"
+#include "store/system_clock.h"
+#include "support/event_loop.h"
+#include "support/media_fixtures.h"
+#include "support/temporary_trash_home.h"
+#include "support/test_files.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPromise>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace lumivex::test {
+namespace {
+
+// One run of the application, put together as main() puts it together: the user defaults in
+// the configuration folder, the freedesktop Trash, the photo library, the system clock, the
+// scanner, the desktop's dialogs, the store, the main window with its menus and the settings
+// window. Only the update feed is held (it never answers) and the folder watcher is left out,
+// so that no rescan comes at a time of its own.
+class ApplicationRun {
+public:
+    explicit ApplicationRun(const QString& home)
+        : defaults(home + QStringLiteral("/.config/Lumivex/defaults.json")),
+          photos(defaults, trash,
+                 {{QStringLiteral("pictures"), home + QStringLiteral("/Pictures")},
+                  {QStringLiteral("videos"), home + QStringLiteral("/Videos")}}),
+          listing(clock.function(), photos, photosThumbnails.assets()),
+          store(services(home)),
+          window(store, defaults) {
+        photosThumbnails.setLibrary(&photos);
+        photosThumbnails.setManager(&photos);
+        grid = new MediaGridView({&store, &defaults, &shell, &thumbnails, &photosThumbnails});
+        window.setGrid(grid);
+        shell.setWindow(&window);
+        access = std::make_unique<PhotoAccess>(photos, &window);
+        window.setPhotosSetup(photos, access->guide());
+        LumivexUpdateController::Environment environment =
+            LumivexUpdateController::processEnvironment(defaults);
+        environment.fetchReleases = [this] {
+            held.push_back(std::make_shared<QPromise<QList<LumivexRelease>>>());
+            held.back()->start();
+            return held.back()->future();
+        };
+        updates = std::make_unique<LumivexUpdateController>(environment);
+        app = std::make_unique<LumivexApp>(store, window, *updates);
+        app->setSettingsWindow(std::make_unique<LumivexSettingsView>(
+            defaults, photos, access->guide(), [this] { store.chooseLibrary(); }));
+        app->launch();
+        QMainWindow& main = app->mainWindow();
+        QApplication::setActiveWindow(&main);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&main));
+    }
+
+    ~ApplicationRun() {
+        app.reset();
+        updates.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    LumivexStore::Services services(const QString& home) {
+        LumivexStore::Services made;
+        made.arguments = {QStringLiteral("lumivex")};
+        made.defaults = &defaults;
+        made.photos = &photos;
+        made.trash = &trash;
+        made.shell = &shell;
+        made.clock = &clock;
+        made.listing = &listing;
+        made.watchers = [](const QString&, std::function<void()>) { return nullptr; };
+        made.homeFolder = home;
+        made.photosMetadataFolder = home + QStringLiteral("/.local/share/Lumivex/Photos");
+        made.photosFolder = home + QStringLiteral("/Pictures");
+        return made;
+    }
+
+    UserDefaults defaults;
+    FreedesktopTrash trash;
+    XdgPhotoLibrary photos;
+    ThumbnailCache thumbnails;
+    PhotosThumbnailCache photosThumbnails;
+    SystemClock clock;
+    ScannerListing listing;
+    DesktopShell shell;
+    LumivexStore store;
+    LumivexView window;
+    MediaGridView* grid = nullptr;
+    std::unique_ptr<PhotoAccess> access;
+    std::vector<std::shared_ptr<QPromise<QList<LumivexRelease>>>> held;
+    std::unique_ptr<LumivexUpdateController> updates;
+    std::unique_ptr<LumivexApp> app;
+};
+
+class CullingPass : public ::testing::Test {
+protected:
+    CullingPass() : trashHome(temp.path()), library(temp.path() + QStringLiteral("/Library")) {
+        const QStringList photoNames{QStringLiteral("beach.jpg"),
+                                     QStringLiteral("2024/harbour.jpg"),
+                                     QStringLiteral("2024/market.jpg"),
+                                     QStringLiteral("2024/spring/blossom.jpg"),
+                                     QStringLiteral("2024/spring/river.jpg"),
+                                     QStringLiteral("family/dinner.jpg")};
+        for (const QString& name : photoNames) {
+            writeFile(at(name), encodeImage(photoLikeImage(QSize(320, 240), qHash(name)), "JPEG"));
+        }
+        for (const QString& name :
+             {QStringLiteral("2024/waves.mp4"), QStringLiteral("family/party.mp4")}) {
+            makeDirectories(QFileInfo(at(name)).absolutePath());
+            writeVideo(at(name), VideoClip{});
+        }
+    }
+
+    QString at(const QString& relative) const { return library + QLatin1Char('/') + relative; }
+
+    void settle() {
+        // A window manager gives the focus back to the main window when the active window goes
+        // away (a closed filter menu, a dialog); the offscreen platform does not.
+        QWidget* active = QApplication::activeWindow();
+        if (run && (active == nullptr || !active->isVisible())) {
+            QApplication::setActiveWindow(&run->app->mainWindow());
+        }
+        runEventsUntil(
+            [this] {
+                return !run->store.scanning() && !run->store.deleting() &&
+                       !run->store.derivedViewsPending();
+            },
+            "the application");
+    }
+
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        // To the focused widget, or to the active window when nothing has the focus.
+        QWidget* target = QApplication::focusWidget();
+        if (target == nullptr) {
+            target = QApplication::activeWindow();
+        }
+        ASSERT_NE(target, nullptr);
+        QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
+        settle();
+    }
+
+    // Chooses the library in the folder dialog of "라이브러리 열기…" (Ctrl+O), as a user would.
+    void openThroughTheFolderDialog() {
+        QTimer::singleShot(0, [this] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->setDirectory(library);
+            dialog->selectFile(library);
+            static_cast<QDialog*>(dialog)->accept();  // as its accept button does
+        });
+        press(Qt::Key_O, Qt::ControlModifier);
+        QApplication::setActiveWindow(&run->app->mainWindow());
+    }
+
+    qsizetype row(const QString& filename) const {
+        const MediaGridModel& model = run->grid->gridModel();
+        for (qsizetype i = 0; i < model.rowCount(); ++i) {
+            if (model.item(i).filename == filename) {
+                return i;
+            }
+        }
+        return -1;
+    }
+
+    // The files the grid shows, in its order.
+    QStringList shown() const {
+        QStringList names;
+        const MediaGridModel& model = run->grid->gridModel();
+        for (qsizetype i = 0; i < model.rowCount(); ++i) {
+            names.append(model.item(i).filename);
+        }
+        return names;
+    }
+
+    void clickCard(const QString& filename, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        const qsizetype found = row(filename);
+        ASSERT_GE(found, 0) << filename.toStdString();
+        MediaGridView& grid = *run->grid;
+        grid.scrollTo(grid.model()->index(static_cast<int>(found), 0));
+        const QRect card = grid.visualRect(grid.model()->index(static_cast<int>(found), 0));
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, modifiers,
+                          card.topLeft() + QPoint(card.width() / 2, card.height() / 4));
+        settle();
+    }
+
+    void rate(const QString& filename, int rating) {
+        clickCard(filename);
+        press(Qt::Key_0 + rating);
+    }
+
+    int ratingOnScreen(const QString& filename) const {
+        const qsizetype found = row(filename);
+        return found < 0 ? -1 : run->grid->gridModel().item(found).rating;
+    }
+
+    void chooseRating(const QString& title) {
+        FlatFilterPicker* picker = run->window.browserArea()->filterBar()->ratingPicker();
+        QTest::mouseClick(picker, Qt::LeftButton);
+        ASSERT_TRUE(picker->controller().isOpen());
+        for (FolderMenuRow* choice : picker->controller().rows(0)) {
+            if (choice->text() == title) {
+                QTest::mouseClick(choice, Qt::LeftButton);
+                settle();
+                return;
+            }
+        }
+        FAIL() << "no rating choice " << title.toStdString();
+    }
+
+    QTemporaryDir temp;
+    TemporaryTrashHome trashHome;
+    QString library;
+    std::unique_ptr<ApplicationRun> run;
+};
+
+TEST_F(CullingPass, RatesFiltersSearchesDeletesUndoesAndFindsItAllAgainAfterARestart) {
+    run = std::make_unique<ApplicationRun>(trashHome.home());
+    EXPECT_EQ(run->store.source(), LibrarySource::none);
+    openThroughTheFolderDialog();
+    ASSERT_EQ(run->store.root(), library);
+    ASSERT_EQ(shown().size(), 8);
+
+    // Rating with the digit keys, one selected card at a time.
+    rate(QStringLiteral("beach.jpg"), 5);
+    rate(QStringLiteral("2024/harbour.jpg"), 4);
+    rate(QStringLiteral("2024/spring/river.jpg"), 2);
+    rate(QStringLiteral("family/party.mp4"), 3);
+    EXPECT_EQ(ratingOnScreen(QStringLiteral("beach.jpg")), 5);
+    EXPECT_EQ(ratingOnScreen(QStringLiteral("family/party.mp4")), 3);
+
+    // A rating filter, then the search field.
+    chooseRating(QStringLiteral("4점 이상"));
+    EXPECT_EQ(shown().size(), 2);
+    EXPECT_TRUE(shown().contains(QStringLiteral("beach.jpg")));
+    EXPECT_TRUE(shown().contains(QStringLiteral("2024/harbour.jpg")));
+    QTest::mouseClick(run->window.browserArea()->filterBar()->resetButton(), Qt::LeftButton);
+    settle();
+    ASSERT_EQ(shown().size(), 8);
+    QLineEdit* search = run->window.header()->findChild<QLineEdit*>();
+    ASSERT_NE(search, nullptr);
+    search->setFocus();
+    QTest::keyClicks(search, QStringLiteral("spring"));
+    settle();
+    QStringList found = shown();
+    found.sort();
+    EXPECT_EQ(found, QStringList({QStringLiteral("2024/spring/blossom.jpg"),
+                                  QStringLiteral("2024/spring/river.jpg")}));
+    QTest::keyClick(search, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(search, Qt::Key_Backspace);
+    settle();
+    EXPECT_EQ(search->text(), QString());
+    EXPECT_EQ(shown().size(), 8);
+
+    // Space previews the selected card.
+    clickCard(QStringLiteral("2024/market.jpg"));
+    press(Qt::Key_Space);
+    ASSERT_TRUE(run->window.state().preview());
+    EXPECT_EQ(run->window.state().preview()->filename, QStringLiteral("2024/market.jpg"));
+    run->window.state().setPreview(std::nullopt);
+    settle();
+
+    // Two items to the Trash.
+    clickCard(QStringLiteral("2024/market.jpg"));
+    clickCard(QStringLiteral("family/dinner.jpg"), Qt::ControlModifier);
+    ASSERT_EQ(run->store.selection().size(), 2);
+    press(Qt::Key_Delete);
+    QMessageBox* box = run->window.deletionAlert()->box();
+    ASSERT_NE(box, nullptr);
+    QPushButton* move = nullptr;
+    for (QAbstractButton* button : box->buttons()) {
+        if (button->text() == QStringLiteral("휴지통으로 이동")) {
+            move = qobject_cast<QPushButton*>(button);
+        }
+    }
+    ASSERT_NE(move, nullptr);
+    QTest::mouseClick(move, Qt::LeftButton);
+    settle();
+    EXPECT_EQ(shown().size(), 6);
+    EXPECT_FALSE(QFileInfo::exists(at(QStringLiteral("2024/market.jpg"))));
+    EXPECT_TRUE(QFileInfo::exists(trashHome.trashFiles() + QStringLiteral("/market.jpg")));
+    EXPECT_TRUE(QFileInfo::exists(trashHome.trashFiles() + QStringLiteral("/dinner.jpg")));
+
+    // A rating, and its undo.
+    rate(QStringLiteral("2024/harbour.jpg"), 1);
+    EXPECT_EQ(ratingOnScreen(QStringLiteral("2024/harbour.jpg")), 1);
+    press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(ratingOnScreen(QStringLiteral("2024/harbour.jpg")), 4);
+
+    // Quitting: the last window closes.
+    run->app->mainWindow().close();
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    EXPECT_TRUE(std::none_of(windows.begin(), windows.end(),
+                             [](const QWidget* window) { return window->isVisible(); }));
+    run.reset();
+
+    // On disk, as another reader finds it.
+    const LibraryState disk = FolderCatalog::load(library, std::nullopt);
+    QHash<QString, int> ratings;
+    for (const MediaItem& item : disk.library.items) {
+        ratings.insert(item.filename, static_cast<int>(item.rating));
+    }
+    EXPECT_EQ(ratings.size(), 6);
+    EXPECT_EQ(ratings.value(QStringLiteral("beach.jpg")), 5);
+    EXPECT_EQ(ratings.value(QStringLiteral("2024/harbour.jpg")), 4);
+    EXPECT_EQ(ratings.value(QStringLiteral("2024/spring/river.jpg")), 2);
+    EXPECT_EQ(ratings.value(QStringLiteral("family/party.mp4")), 3);
+    EXPECT_EQ(disk.deleted.records.size(), 2);
+
+    // Started again without arguments: the remembered library, every edit on screen.
+    run = std::make_unique<ApplicationRun>(trashHome.home());
+    settle();
+    EXPECT_EQ(run->store.source(), LibrarySource::folder);
+    EXPECT_EQ(run->store.root(), library);
+    EXPECT_EQ(shown().size(), 6);
+    EXPECT_EQ(ratingOnScreen(QStringLiteral("beach.jpg")), 5);
+    EXPECT_EQ(ratingOnScreen(QStringLiteral("2024/harbour.jpg")), 4);
+    EXPECT_EQ(ratingOnScreen(QStringLiteral("2024/spring/river.jpg")), 2);
+    EXPECT_EQ(ratingOnScreen(QStringLiteral("family/party.mp4")), 3);
+    EXPECT_EQ(ratingOnScreen(QStringLiteral("2024/market.jpg")), -1);
+    EXPECT_EQ(run->store.deletedArchive().records.size(), 2);
+}
+
+}  // namespace
+}  // namespace lumivex::test
