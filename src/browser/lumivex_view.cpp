@@ -10,6 +10,7 @@
 #include "browser/modal_overlay.h"
 #include "browser/sheet_slot.h"
 #include "browser/sidebar.h"
+#include "browser/window_panels.h"
 #include "media_views/photos_setup_view.h"
 #include "store/lumivex_store.h"
 
@@ -49,7 +50,7 @@ LumivexView::LumivexView(LumivexStore& store, UserDefaults& defaults, QWidget* p
     : QWidget(parent), store_(store), state_(defaults), lastQuery_(store.query()) {
     setMinimumSize(1040, 650);
     buildMainContent();
-    buildPresented();
+    buildPresented(defaults);
     watchStore();
     stateChanged();
 }
@@ -82,7 +83,7 @@ void LumivexView::buildMainContent() {
     column->addWidget(footer_);
 }
 
-void LumivexView::buildPresented() {
+void LumivexView::buildPresented(UserDefaults& defaults) {
     propertyManagerOverlay_ = new ModalOverlay(
         0.4, [this] { state_.setPropertyManager(false); }, this);
     previewOverlay_ = new ModalOverlay(
@@ -101,10 +102,13 @@ void LumivexView::buildPresented() {
         [this] { state_.setUtilityPanel(std::nullopt); });
     deletionAlert_ = new DeletionAlert(store_, this);
     errorAlert_ = new ErrorAlert(store_, this);
+    panels_ = new WindowPanels(store_, defaults, state_, *this,
+                               {previewOverlay_, utilitySheet_, durationSheet_});
 }
 
 void LumivexView::watchStore() {
     connect(&state_, &WindowState::changed, this, &LumivexView::stateChanged);
+    connect(header_, &HeaderToolbar::settingsRequested, this, &LumivexView::showSettings);
     connect(&store_, &LumivexStore::showPhotosSetupChanged, photosSetup_, &SheetSlot::sync);
     connect(&store_, &LumivexStore::rootChanged, this, &LumivexView::libraryReplaced);
     connect(&store_, &LumivexStore::sourceChanged, this, &LumivexView::libraryReplaced);
@@ -120,6 +124,7 @@ void LumivexView::watchStore() {
 void LumivexView::stateChanged() {
     const bool overlay = state_.propertyManager() || state_.preview();
     mainContent_->setEnabled(!overlay);
+    panels_->syncPreview();
     propertyManagerOverlay_->setVisible(state_.propertyManager());
     previewOverlay_->setVisible(state_.preview().has_value());
     propertyManagerOverlay_->raise();
@@ -173,6 +178,7 @@ void LumivexView::setPhotosSetup(PhotoLibrary& photos, LumivexPhotoAccessGuide& 
         return new PhotosSetupView(
             store_, photos, guide, [this] { store_.showPhotosFolder(); }, window);
     });
+    panels_->setPhotoAccess(photos, guide);
     // The store may have asked for the sheet before the window could show it.
     photosSetup_->sync();
 }
@@ -187,6 +193,10 @@ void LumivexView::requestPreview() {
     if (!selected.isEmpty()) {
         state_.setPreview(selected.first());
     }
+}
+
+void LumivexView::showSettings() {
+    panels_->showSettings();
 }
 
 void LumivexView::requestShortcuts() {

@@ -24,6 +24,7 @@ class PhotoLibrary;
 class SheetSlot;
 class Sidebar;
 class UserDefaults;
+class WindowPanels;
 
 // The content of the main window: the header, the sidebar, the browser area, the inspector
 // column and the footer, the property-manager and preview overlays over them, the sheets and
@@ -54,17 +55,22 @@ public:
     SheetSlot* photosSetupSheet() const { return photosSetup_; }
     SheetSlot* utilitySheet() const { return utilitySheet_; }
     DeletionAlert* deletionAlert() const { return deletionAlert_; }
+    // The preview, panels, video-length sheet and settings window in their places.
+    WindowPanels& panels() const { return *panels_; }
     ErrorAlert* errorAlert() const { return errorAlert_; }
 
     // The grid shown in the browser area (it follows the stored card size itself), wired to the
     // window's column count and preview; the view owns it.
     void setGrid(MediaGridView* grid);
     // The Photos setup sheet shows the setup view over `photos`, whose "사진 접근 설정 열기"
-    // goes to `guide`. Both must outlive the view.
+    // goes to `guide`; the settings window's access page asks the same. Both must outlive the
+    // view.
     void setPhotosSetup(PhotoLibrary& photos, LumivexPhotoAccessGuide& guide);
 
     // Opens the preview of the first selected item, unless something else is up.
     void requestPreview();
+    // Shows the settings window (once the photo access is set).
+    void showSettings();
     // Shows the shortcut help, unless a sheet or a deletion question is up.
     void requestShortcuts();
     // Moves the previewed item through the grid's order, selecting it alone.
@@ -81,7 +87,7 @@ protected:
 
 private:
     void buildMainContent();
-    void buildPresented();
+    void buildPresented(UserDefaults& defaults);
     void watchStore();
     void stateChanged();
     void queryChanged();
@@ -104,6 +110,7 @@ private:
     SheetSlot* utilitySheet_ = nullptr;
     DeletionAlert* deletionAlert_ = nullptr;
     ErrorAlert* errorAlert_ = nullptr;
+    WindowPanels* panels_ = nullptr;
     MediaQuery lastQuery_;
 };
 

@@ -1,0 +1,130 @@
+#include "browser/window_panels.h"
+
+#include "browser/lumivex_view.h"
+#include "browser/modal_overlay.h"
+#include "browser/sheet_slot.h"
+#include "browser/window_state.h"
+#include "media_views/video_player_session.h"
+#include "panels/deleted_records_view.h"
+#include "panels/lumivex_settings_view.h"
+#include "panels/preview_view.h"
+#include "panels/resizable_media_preview.h"
+#include "panels/shortcut_help_view.h"
+#include "panels/video_duration_sheet.h"
+#include "store/lumivex_store.h"
+
+#include <QDialog>
+
+namespace lumivex {
+
+WindowPanels::WindowPanels(LumivexStore& store, UserDefaults& defaults, WindowState& state,
+                           LumivexView& window, Slots places)
+    : QObject(&window),
+      store_(store),
+      defaults_(defaults),
+      state_(state),
+      window_(window),
+      slots_(places),
+      session_(std::make_unique<VideoPlayerSession>(defaults)),
+      services_(PreviewServices::standard(defaults, nullptr, *session_)) {
+    slots_.utility->setContentFactory(
+        [this](std::function<void()> close) { return makeUtilityPanel(std::move(close)); });
+    slots_.duration->setContentFactory([this](std::function<void()> close) {
+        return new VideoDurationSheet(
+            store_.query().videoDuration,
+            [this](const VideoDurationRange& range) { store_.selectVideoDuration(range); },
+            std::move(close));
+    });
+    connect(&store_, &LumivexStore::libraryChanged, this, &WindowPanels::libraryChanged);
+    connect(&store_, &LumivexStore::deletedArchiveChanged, this, [this] {
+        if (deleted_) {
+            deleted_->setArchive(store_.deletedArchive());
+        }
+    });
+}
+
+// The panes go before the session whose player view they may hold.
+WindowPanels::~WindowPanels() {
+    slots_.preview->setContent(nullptr);
+}
+
+void WindowPanels::setPreviewServices(PreviewServices services) {
+    services_ = std::move(services);
+}
+
+void WindowPanels::setPhotoAccess(PhotoLibrary& photos, LumivexPhotoAccessGuide& guide) {
+    services_.library = &photos;
+    delete settings_;
+    settings_ = new LumivexSettingsView(
+        defaults_, photos, guide, [this] { store_.chooseLibrary(); }, &window_);
+}
+
+void WindowPanels::showSettings() {
+    if (settings_ == nullptr) {
+        return;
+    }
+    settings_->show();
+    settings_->raise();
+    settings_->activateWindow();
+}
+
+QWidget* WindowPanels::makeUtilityPanel(std::function<void()> close) {
+    if (state_.utilityPanel() == LumivexUtilityPanel::deleted) {
+        deleted_ = new DeletedRecordsView(store_.deletedArchive(),
+                                          store_.source() == LibrarySource::photos, store_.clock(),
+                                          std::move(close));
+        return deleted_;
+    }
+    return new ShortcutHelpView(defaults_, std::move(close));
+}
+
+ResizableMediaPreview* WindowPanels::previewCard() const {
+    return card_;
+}
+
+DeletedRecordsView* WindowPanels::deletedRecords() const {
+    return deleted_;
+}
+
+PreviewView* WindowPanels::previewPane() const {
+    return card_ ? static_cast<PreviewView*>(card_->content()) : nullptr;
+}
+
+// One card while the preview is up; its pane is made again only for another item.
+void WindowPanels::syncPreview() {
+    const std::optional<MediaItem>& item = state_.preview();
+    if (!item) {
+        if (card_) {
+            slots_.preview->setContent(nullptr);
+        }
+        return;
+    }
+    if (!card_) {
+        card_ = new ResizableMediaPreview(
+            defaults_,
+            [this](GridNavigationDirection direction) { window_.movePreview(direction); },
+            [this](int rating) {
+                return state_.preview() && store_.setRating(rating, state_.preview()->id);
+            },
+            slots_.preview);
+        slots_.preview->setContent(card_);
+    }
+    if (PreviewView* pane = previewPane(); pane != nullptr && pane->item().id == item->id) {
+        pane->setItem(*item);
+        return;
+    }
+    card_->setContent(new PreviewView(*item, store_.root() + QLatin1Char('/') + item->filename,
+                                      services_, [this] { state_.setPreview(std::nullopt); }));
+}
+
+// The preview shows the library's current record of its item, and closes when the item is gone.
+void WindowPanels::libraryChanged() {
+    const std::optional<MediaItem>& shown = state_.preview();
+    if (!shown) {
+        return;
+    }
+    const MediaItem* current = store_.browseSnapshot().item(shown->id);
+    state_.setPreview(current != nullptr ? std::optional<MediaItem>(*current) : std::nullopt);
+}
+
+}  // namespace lumivex

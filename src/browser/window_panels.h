@@ -1,0 +1,72 @@
+#pragma once
+
+#include "panels/preview_services.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+namespace lumivex {
+
+class DeletedRecordsView;
+class LumivexPhotoAccessGuide;
+class LumivexSettingsView;
+class LumivexStore;
+class LumivexView;
+class ModalOverlay;
+class PhotoLibrary;
+class PreviewView;
+class ResizableMediaPreview;
+class SheetSlot;
+class UserDefaults;
+class VideoPlayerSession;
+class WindowState;
+
+// Puts the panels layer's views into the main window's places: the preview card and its pane in
+// the preview overlay (a new pane for each item, the library's current record for the same one),
+// the deleted-records and shortcut panels in the utility sheet (the archive follows each purge),
+// the video-length sheet, and the settings window the gear opens. Main thread.
+class WindowPanels final : public QObject {
+public:
+    struct Slots {
+        ModalOverlay* preview;
+        SheetSlot* utility;
+        SheetSlot* duration;
+    };
+
+    // Everything given must outlive the object.
+    WindowPanels(LumivexStore& store, UserDefaults& defaults, WindowState& state,
+                 LumivexView& window, Slots places);
+    ~WindowPanels() override;
+
+    // The preview's services; the window starts with the application's own.
+    void setPreviewServices(PreviewServices services);
+    // Makes the settings window, whose access page asks `photos` through `guide`.
+    void setPhotoAccess(PhotoLibrary& photos, LumivexPhotoAccessGuide& guide);
+    LumivexSettingsView* settings() const { return settings_; }
+    void showSettings();
+
+    // The window's state changed: the preview follows.
+    void syncPreview();
+    ResizableMediaPreview* previewCard() const;
+    PreviewView* previewPane() const;
+    DeletedRecordsView* deletedRecords() const;
+
+private:
+    QWidget* makeUtilityPanel(std::function<void()> close);
+    void libraryChanged();
+
+    LumivexStore& store_;
+    UserDefaults& defaults_;
+    WindowState& state_;
+    LumivexView& window_;
+    Slots slots_;
+    std::unique_ptr<VideoPlayerSession> session_;
+    PreviewServices services_;
+    QPointer<ResizableMediaPreview> card_;
+    QPointer<DeletedRecordsView> deleted_;
+    LumivexSettingsView* settings_ = nullptr;
+};
+
+}  // namespace lumivex
