@@ -108,7 +108,6 @@ void LumivexView::buildPresented(UserDefaults& defaults) {
 
 void LumivexView::watchStore() {
     connect(&state_, &WindowState::changed, this, &LumivexView::stateChanged);
-    connect(header_, &HeaderToolbar::settingsRequested, this, &LumivexView::showSettings);
     connect(&store_, &LumivexStore::showPhotosSetupChanged, photosSetup_, &SheetSlot::sync);
     connect(&store_, &LumivexStore::rootChanged, this, &LumivexView::libraryReplaced);
     connect(&store_, &LumivexStore::sourceChanged, this, &LumivexView::libraryReplaced);
@@ -178,7 +177,7 @@ void LumivexView::setPhotosSetup(PhotoLibrary& photos, LumivexPhotoAccessGuide& 
         return new PhotosSetupView(
             store_, photos, guide, [this] { store_.showPhotosFolder(); }, window);
     });
-    panels_->setPhotoAccess(photos, guide);
+    panels_->setPhotoLibrary(photos);
     // The store may have asked for the sheet before the window could show it.
     photosSetup_->sync();
 }
@@ -193,10 +192,6 @@ void LumivexView::requestPreview() {
     if (!selected.isEmpty()) {
         state_.setPreview(selected.first());
     }
-}
-
-void LumivexView::showSettings() {
-    panels_->showSettings();
 }
 
 void LumivexView::requestShortcuts() {

@@ -55,7 +55,7 @@ public:
     SheetSlot* photosSetupSheet() const { return photosSetup_; }
     SheetSlot* utilitySheet() const { return utilitySheet_; }
     DeletionAlert* deletionAlert() const { return deletionAlert_; }
-    // The preview, panels, video-length sheet and settings window in their places.
+    // The preview, the utility panels and the video-length sheet in their places.
     WindowPanels& panels() const { return *panels_; }
     ErrorAlert* errorAlert() const { return errorAlert_; }
 
@@ -63,14 +63,11 @@ public:
     // window's column count and preview; the view owns it.
     void setGrid(MediaGridView* grid);
     // The Photos setup sheet shows the setup view over `photos`, whose "사진 접근 설정 열기"
-    // goes to `guide`; the settings window's access page asks the same. Both must outlive the
-    // view.
+    // goes to `guide`; the preview plays the videos of `photos`. Both must outlive the view.
     void setPhotosSetup(PhotoLibrary& photos, LumivexPhotoAccessGuide& guide);
 
     // Opens the preview of the first selected item, unless something else is up.
     void requestPreview();
-    // Shows the settings window (once the photo access is set).
-    void showSettings();
     // Shows the shortcut help, unless a sheet or a deletion question is up.
     void requestShortcuts();
     // Moves the previewed item through the grid's order, selecting it alone.

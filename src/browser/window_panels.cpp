@@ -6,7 +6,6 @@
 #include "browser/window_state.h"
 #include "media_views/video_player_session.h"
 #include "panels/deleted_records_view.h"
-#include "panels/lumivex_settings_view.h"
 #include "panels/preview_view.h"
 #include "panels/resizable_media_preview.h"
 #include "panels/shortcut_help_view.h"
@@ -52,20 +51,8 @@ void WindowPanels::setPreviewServices(PreviewServices services) {
     services_ = std::move(services);
 }
 
-void WindowPanels::setPhotoAccess(PhotoLibrary& photos, LumivexPhotoAccessGuide& guide) {
+void WindowPanels::setPhotoLibrary(PhotoLibrary& photos) {
     services_.library = &photos;
-    delete settings_;
-    settings_ = new LumivexSettingsView(
-        defaults_, photos, guide, [this] { store_.chooseLibrary(); }, &window_);
-}
-
-void WindowPanels::showSettings() {
-    if (settings_ == nullptr) {
-        return;
-    }
-    settings_->show();
-    settings_->raise();
-    settings_->activateWindow();
 }
 
 QWidget* WindowPanels::makeUtilityPanel(std::function<void()> close) {

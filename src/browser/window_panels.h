@@ -10,8 +10,6 @@
 namespace lumivex {
 
 class DeletedRecordsView;
-class LumivexPhotoAccessGuide;
-class LumivexSettingsView;
 class LumivexStore;
 class LumivexView;
 class ModalOverlay;
@@ -25,8 +23,8 @@ class WindowState;
 
 // Puts the panels layer's views into the main window's places: the preview card and its pane in
 // the preview overlay (a new pane for each item, the library's current record for the same one),
-// the deleted-records and shortcut panels in the utility sheet (the archive follows each purge),
-// the video-length sheet, and the settings window the gear opens. Main thread.
+// the deleted-records and shortcut panels in the utility sheet (the archive follows each purge)
+// and the video-length sheet. Main thread.
 class WindowPanels final : public QObject {
 public:
     struct Slots {
@@ -42,10 +40,8 @@ public:
 
     // The preview's services; the window starts with the application's own.
     void setPreviewServices(PreviewServices services);
-    // Makes the settings window, whose access page asks `photos` through `guide`.
-    void setPhotoAccess(PhotoLibrary& photos, LumivexPhotoAccessGuide& guide);
-    LumivexSettingsView* settings() const { return settings_; }
-    void showSettings();
+    // The photo library whose videos the preview plays.
+    void setPhotoLibrary(PhotoLibrary& photos);
 
     // The window's state changed: the preview follows.
     void syncPreview();
@@ -66,7 +62,6 @@ private:
     PreviewServices services_;
     QPointer<ResizableMediaPreview> card_;
     QPointer<DeletedRecordsView> deleted_;
-    LumivexSettingsView* settings_ = nullptr;
 };
 
 }  // namespace lumivex

@@ -1,14 +1,10 @@
 #include "browser/window_panels.h"
-#include "browser/header_toolbar.h"
 #include "browser/modal_overlay.h"
 #include "browser/sheet_slot.h"
 #include "browser/window_fixture.h"
-#include "media_views/lumivex_photo_access_guide.h"
 #include "media_views/lumivex_video_player_view.h"
-#include "media_views/photo_consent_dialog.h"
 #include "media_views/video_player_session.h"
 #include "panels/deleted_records_view.h"
-#include "panels/lumivex_settings_view.h"
 #include "panels/preview_view.h"
 #include "panels/resizable_media_preview.h"
 #include "panels/shortcut_help_view.h"
@@ -21,7 +17,6 @@
 #include <QPromise>
 #include <QPushButton>
 #include <QTest>
-#include <QToolButton>
 
 namespace lumivex::test {
 namespace {
@@ -143,19 +138,7 @@ TEST_F(WindowPanelsTest, TheUtilityPanelsAndTheLengthSheetOpenAndCloseWithEscape
     EXPECT_EQ(store->query().kind, MediaKind::video);
 }
 
-TEST_F(WindowPanelsTest, TheGearOpensTheSettingsWindowAndAnotherLibraryClosesThePreview) {
-    PhotoConsentDialog consent;
-    LumivexPhotoAccessGuide guide(consent, [](PhotoConsentAnswer) {});
-    window->setPhotosSetup(photos, guide);
-    ASSERT_NE(panels().settings(), nullptr);
-    for (QToolButton* button : window->header()->findChildren<QToolButton*>()) {
-        if (button->accessibleName() == QStringLiteral("Dovrin 설정")) {
-            button->click();
-        }
-    }
-    EXPECT_TRUE(panels().settings()->isVisible());
-    panels().settings()->close();
-
+TEST_F(WindowPanelsTest, AnotherLibraryClosesThePreviewAndThePanel) {
     previewSelected(QStringLiteral("a.jpg"));
     window->state().setUtilityPanel(LumivexUtilityPanel::shortcuts);
     Q_EMIT store->rootChanged();
