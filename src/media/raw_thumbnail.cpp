@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace lumivex::RawThumbnail {
 
@@ -78,10 +79,44 @@ ChosenPreview embeddedPreview(const QString& path, const PreviewChoice& choose) 
     return chosen;
 }
 
+// Exiv2 hands a DNG's JPEG preview over wrapped in a TIFF of one strip, which Qt's TIFF reader
+// would decode at full size; the JPEG inside decodes at reduced scale.
+std::optional<QByteArray> jpegInsideTiff(const QByteArray& bytes) {
+    if (!bytes.startsWith("II*") && !bytes.startsWith(QByteArrayView("MM\0*", 4))) {
+        return std::nullopt;
+    }
+    try {
+        Exiv2::ExifData exif;
+        Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte*>(bytes.constData()),
+                                  static_cast<std::uint32_t>(bytes.size()));
+        const auto compression = exif.findKey(Exiv2::ExifKey("Exif.Image.Compression"));
+        const auto offsets = exif.findKey(Exiv2::ExifKey("Exif.Image.StripOffsets"));
+        const auto counts = exif.findKey(Exiv2::ExifKey("Exif.Image.StripByteCounts"));
+        if (compression == exif.end() || offsets == exif.end() || counts == exif.end() ||
+            offsets->count() != 1 || counts->count() != 1) {
+            return std::nullopt;
+        }
+        const long scheme = compression->toLong();
+        const long offset = offsets->toLong();
+        const long count = counts->toLong();
+        if ((scheme != 6 && scheme != 7) || offset < 0 || count <= 0 ||
+            offset > bytes.size() - count) {
+            return std::nullopt;
+        }
+        QByteArray jpeg = bytes.mid(offset, count);
+        if (!jpeg.startsWith("\xff\xd8")) {
+            return std::nullopt;
+        }
+        return jpeg;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
 // A preview's bytes decoded at the size wanted, turned upright by the raw file's orientation
 // (the preview's own EXIF, when it has any, is the converter's and is not trusted).
 QImage decodePreview(const QByteArray& bytes, int orientation, int size, ThumbnailScaling scaling) {
-    QByteArray data = bytes;
+    QByteArray data = jpegInsideTiff(bytes).value_or(bytes);
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);

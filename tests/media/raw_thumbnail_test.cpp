@@ -69,6 +69,21 @@ TEST_F(RawThumbnailTest, ThePreviewServesWhenItIsLargeEnoughAndIsTurnedUpright) 
     }
 }
 
+// Converters store full-size previews; one decodes at reduced scale, never whole.
+TEST_F(RawThumbnailTest, ALargePreviewIsNeverDecodedWhole) {
+    const QString camera =
+        write(QStringLiteral("large.dng"), {.preview = halves(QSize(4000, 3000))});
+    // 12 MiB is a quarter of the full preview's 46 MiB: only a reduced decode gets through.
+    const int previousLimit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(12);
+    const PhotoDecoding decoded = ThumbnailDecoder::decodePhoto(camera, 360, goOn);
+    QImageReader::setAllocationLimit(previousLimit);
+    EXPECT_EQ(decoded.route, DecodeRoute::embeddedPreview);
+    ASSERT_EQ(decoded.image.size(), QSize(360, 270));
+    EXPECT_TRUE(reddish(decoded.image.pixel(40, 135)));
+    EXPECT_TRUE(bluish(decoded.image.pixel(320, 135)));
+}
+
 // Bright on top, dark below, as the quarter-turned mosaic of the fixture shows.
 bool brightOnTop(const QImage& image) {
     const int top = qGray(image.pixel(image.width() / 2, image.height() / 8));

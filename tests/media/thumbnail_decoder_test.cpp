@@ -4,6 +4,8 @@
 #include "media/thumbnail_cache.h"
 #include "media/video_frame.h"
 #include "model/video_asset.h"
+#include "support/dng_fixtures.h"
+#include "support/heif_fixtures.h"
 #include "support/media_fixtures.h"
 #include "support/test_files.h"
 
@@ -12,6 +14,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace lumivex {
 namespace {
@@ -248,6 +252,38 @@ TEST_F(ThumbnailDecoderTest, TheCacheDecodesRealPhotosAndVideos) {
     EXPECT_EQ(photoThumbnail.size(), QSize(20, 40));
     EXPECT_TRUE(bluish(photoThumbnail.pixel(10, 5)));  // orientation 8: the right half on top
     EXPECT_EQ(videoThumbnail.size(), QSize(48, 24));
+}
+
+// The cache's one decoder serves the formats beyond Qt's readers too: a phone's HEIC and a
+// camera's DNG come back upright, and a damaged one completes with no image.
+TEST_F(ThumbnailDecoderTest, TheCacheDecodesHeicAndCameraRawFiles) {
+    writeFile(path(QStringLiteral("camera.dng")),
+              test::dng({.preview = halves(QSize(160, 120)), .orientation = 6}));
+    writeFile(path(QStringLiteral("broken.nef")), QByteArrayLiteral("II*\0garbage"));
+    QStringList names = {QStringLiteral("camera.dng"), QStringLiteral("broken.nef")};
+    if (test::canEncodeHeif(false)) {
+        writeFile(path(QStringLiteral("phone.heic")),
+                  test::heif({.image = halves(QSize(160, 120)), .orientation = 6}));
+        names.append(QStringLiteral("phone.heic"));
+    }
+    ThumbnailCache cache;
+    QObject context;
+    std::map<QString, QImage> thumbnails;
+    for (int index = 0; index < names.size(); ++index) {
+        MediaItem item;
+        item.fileIdentity = QString::number(index);
+        cache.image(path(names[index]), item, 60, &context,
+                    [&, name = names[index]](const QImage& image) { thumbnails[name] = image; });
+    }
+    ASSERT_TRUE(test::processEventsUntil(
+        [&] { return thumbnails.size() == static_cast<std::size_t>(names.size()); }));
+    EXPECT_TRUE(thumbnails[QStringLiteral("broken.nef")].isNull());
+    for (const QString& name : names.mid(0, 1) + names.mid(2)) {
+        const QImage& image = thumbnails[name];
+        ASSERT_EQ(image.size(), QSize(45, 60)) << name.toStdString();
+        EXPECT_TRUE(reddish(image.pixel(22, 6))) << name.toStdString();
+        EXPECT_TRUE(bluish(image.pixel(22, 54))) << name.toStdString();
+    }
 }
 
 }  // namespace
