@@ -7,6 +7,7 @@
 #include "browser/lumivex_view.h"
 #include "browser/media_grid_view.h"
 #include "catalog/folder_watcher.h"
+#include "inspector/inspector_slots.h"
 #include "media/photos_catalog_location.h"
 #include "media/photos_thumbnail_cache.h"
 #include "media/thumbnail_cache.h"
@@ -76,6 +77,8 @@ int main(int argc, char** argv) {
     LumivexView window(store, defaults);
     window.setGrid(new MediaGridView(
         {&store, &defaults, &shell, &ThumbnailCache::shared(), &PhotosThumbnailCache::shared()}));
+    InspectorSlots::install(window, store,
+                            {ThumbnailCache::shared(), PhotosThumbnailCache::shared(), defaults});
     shell.setWindow(&window);
     PhotoAccess access(photos, &window);
     window.setPhotosSetup(photos, access.guide());

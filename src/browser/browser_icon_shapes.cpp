@@ -372,6 +372,45 @@ void addArrows(Table& table) {
     table.insert(QStringLiteral("arrow.triangle.2.circlepath"), stroked(circlePath()));
 }
 
+// The marks of the inspector and its editors.
+void addEditorMarks(Table& table) {
+    table.insert(QStringLiteral("minus"), stroked(line({6, 12}, {18, 12})));
+    table.insert(QStringLiteral("plus"), stroked(plus({12, 12}, 7)));
+    table.insert(QStringLiteral("return"), stroked(withPath(polyline({{19, 5}, {19, 14}, {5, 14}}),
+                                                            arrowHead({5, 14}, 180, 5))));
+    QPainterPath dots;
+    for (const double x : {5.5, 12.0, 18.5}) {
+        dots.addPath(circle({x, 12}, 1.6));
+    }
+    table.insert(QStringLiteral("ellipsis"), filled(dots));
+    QPainterPath lines = line({5, 7}, {19, 7});
+    lines.addPath(line({5, 12}, {19, 12}));
+    lines.addPath(line({5, 17}, {19, 17}));
+    table.insert(QStringLiteral("line.3.horizontal"), stroked(lines));
+    QPainterPath pointer = polyline(
+        {{8, 6}, {8, 20}, {11.5, 16.5}, {14, 21.5}, {16, 20.5}, {13.5, 15.5}, {18.5, 15.5}}, true);
+    pointer.addPath(arc({8, 6}, 4, 200, -130));
+    pointer.addPath(arc({8, 6}, 6.5, 200, -130));
+    table.insert(QStringLiteral("cursorarrow.click.2"), stroked(pointer));
+    QPainterPath stack = roundedRect({4, 9, 16, 12}, 2);
+    stack.addPath(line({6, 6}, {18, 6}));
+    stack.addPath(line({8, 3}, {16, 3}));
+    table.insert(QStringLiteral("square.stack"), stroked(stack));
+    QPainterPath forward = roundedRect({3.5, 3.5, 17, 17}, 3);
+    forward.addPath(
+        withPath(line({9, 15}, {15.5, 8.5}), polyline({{10.5, 8.5}, {15.5, 8.5}, {15.5, 13.5}})));
+    table.insert(QStringLiteral("arrow.up.forward.square"), stroked(forward));
+    QPainterPath shield = polyline({{12, 3}, {19.5, 6}, {19.5, 11.5}});
+    shield.cubicTo(19.5, 16, 16, 19.5, 12, 21);
+    shield.cubicTo(8, 19.5, 4.5, 16, 4.5, 11.5);
+    shield.lineTo(4.5, 6);
+    shield.closeSubpath();
+    shield.addPath(polyline({{8.5, 12}, {11, 14.5}, {15.5, 9.5}}));
+    table.insert(QStringLiteral("checkmark.shield"), stroked(shield));
+    QPainterPath body = roundedRect({5, 11, 14, 10}, 2);
+    table.insert(QStringLiteral("lock.fill"), {arc({12, 11}, 4.5, 0, 180), body});
+}
+
 Table makeTable() {
     Table table;
     addStars(table);
@@ -380,6 +419,7 @@ Table makeTable() {
     addMarks(table);
     addControls(table);
     addArrows(table);
+    addEditorMarks(table);
     return table;
 }
 

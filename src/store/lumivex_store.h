@@ -122,6 +122,8 @@ public:
     void exportCSV();
     void reveal(const MediaItem& item);
     void showMetadataFolder();
+    // Opens a folder of the library (relative to the root, "" for the root) in the file manager.
+    void showFolder(const QString& folder);
     // Opens the photo library's folder in the file manager.
     void showPhotosFolder();
 
@@ -185,7 +187,10 @@ public:
 
     // Property edits.
     bool addCategory(const QString& name, PropertyKind kind);
-    void renameCategory(const Category& category, const QString& name);
+    // What a rename did, so that the sheet that asked decides from it rather than from an error
+    // text published earlier.
+    enum class RenameOutcome { renamed, unchanged, duplicate, failed };
+    RenameOutcome renameCategory(const Category& category, const QString& name);
     void removeCategory(const Category& category);
     void moveCategory(const Category& category, int offset);
 

@@ -52,6 +52,12 @@ void LumivexStore::showMetadataFolder() {
     }
 }
 
+void LumivexStore::showFolder(const QString& folder) {
+    if (source_ == LibrarySource::folder) {
+        services_.shell->open(folder.isEmpty() ? root_ : root_ + QLatin1Char('/') + folder);
+    }
+}
+
 void LumivexStore::showPhotosFolder() {
     services_.shell->open(services_.photosFolder);
 }

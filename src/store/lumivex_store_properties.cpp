@@ -34,6 +34,10 @@ qsizetype indexOfShown(const FolderPropertySchema& schema, const QString& key) {
     return -1;
 }
 
+LumivexStore::RenameOutcome renamedOutcome(bool saved) {
+    return saved ? LumivexStore::RenameOutcome::renamed : LumivexStore::RenameOutcome::failed;
+}
+
 bool isRatingProperty(const Library& library, const QUuid& id) {
     const qsizetype at = indexOfCategory(library.categories, id);
     return at >= 0 && library.categories[at].kind == PropertyKind::rating;
@@ -86,17 +90,18 @@ bool LumivexStore::addCategory(const QString& name, PropertyKind kind) {
     return commit(editedState(std::move(edited)), std::nullopt, QStringLiteral("속성 추가"));
 }
 
-void LumivexStore::renameCategory(const Category& category, const QString& name) {
+LumivexStore::RenameOutcome LumivexStore::renameCategory(const Category& category,
+                                                         const QString& name) {
     const QString trimmed = TextOrder::trimmed(name);
     if (isRatingProperty(library_, category.id) || trimmed.isEmpty()) {
-        return;
+        return RenameOutcome::unchanged;
     }
     const QList<Category> editable = editableProperties();
     if (std::any_of(editable.cbegin(), editable.cend(), [&](const Category& c) {
             return c.id != category.id && sameName(c.name, trimmed);
         })) {
         setError(duplicateOnRename);
-        return;
+        return RenameOutcome::duplicate;
     }
     const QString title = QStringLiteral("속성 이름 변경");
     Library edited = library_;
@@ -104,25 +109,25 @@ void LumivexStore::renameCategory(const Category& category, const QString& name)
         FolderPropertySchema& schema = edited.folderSchemas[currentFolder()];
         const qsizetype at = indexOfShown(schema, category.idText());
         if (at < 0) {
-            return;
+            return RenameOutcome::unchanged;
         }
         schema.properties[at].name = trimmed;
-        commit(editedState(std::move(edited)), std::nullopt, title);
-        return;
+        return renamedOutcome(commit(editedState(std::move(edited)), std::nullopt, title));
     }
     const qsizetype at = indexOfCategory(edited.categories, category.id);
     if (at >= 0) {
         edited.categories[at].name = trimmed;
     }
-    if (!commit(editedState(std::move(edited)), std::nullopt, title) || !query_.sortCategory ||
-        query_.sortCategory->id != category.id) {
-        return;
+    const bool saved = commit(editedState(std::move(edited)), std::nullopt, title);
+    if (!saved || !query_.sortCategory || query_.sortCategory->id != category.id) {
+        return renamedOutcome(saved);
     }
     MediaQuery query = query_;
     const qsizetype now = indexOfCategory(library_.categories, category.id);
     query.sortCategory =
         now >= 0 ? std::optional<Category>(library_.categories[now]) : std::nullopt;
     setQuery(query);
+    return RenameOutcome::renamed;
 }
 
 void LumivexStore::removeCategory(const Category& category) {

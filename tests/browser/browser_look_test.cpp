@@ -77,7 +77,17 @@ TEST(BrowserLook, EverySymbolTheWindowNamesIsDrawn) {
                                  "arrow.clockwise",
                                  "arrow.uturn.backward",
                                  "arrow.uturn.forward",
-                                 "arrow.triangle.2.circlepath"};
+                                 "arrow.triangle.2.circlepath",
+                                 "minus",
+                                 "plus",
+                                 "return",
+                                 "ellipsis",
+                                 "line.3.horizontal",
+                                 "cursorarrow.click.2",
+                                 "square.stack",
+                                 "arrow.up.forward.square",
+                                 "checkmark.shield",
+                                 "lock.fill"};
     for (const char* name : names) {
         const QPixmap pixmap = BrowserIcons::pixmap(QString::fromLatin1(name), 24, Qt::white);
         ASSERT_FALSE(pixmap.isNull()) << name;

@@ -190,15 +190,25 @@ TEST_F(EditsTest, RenamingOptionsFollowsTheFilterAndRefusesDuplicates) {
 
 TEST_F(EditsTest, RenamingAPropertyChangesOnlyTheCurrentFolder) {
     const Category people = category(QStringLiteral("사람"));
-    store->renameCategory(people, QStringLiteral("위치"));
+    using Outcome = LumivexStore::RenameOutcome;
+    EXPECT_EQ(store->renameCategory(people, QStringLiteral("위치")), Outcome::duplicate);
     EXPECT_EQ(store->error(), QStringLiteral("같은 이름의 분류가 이미 있습니다."));
-    store->renameCategory(people, QStringLiteral("Friends"));
+    EXPECT_EQ(store->renameCategory(people, QStringLiteral("   ")), Outcome::unchanged);
+    // The refusal's text stays published; the outcome says this rename went through.
+    EXPECT_EQ(store->renameCategory(people, QStringLiteral("Friends")), Outcome::renamed);
+    EXPECT_TRUE(store->error());
     EXPECT_EQ(store->undoMetadataTitle(), QStringLiteral("속성 이름 변경 실행 취소"));
     bool renamed = false;
     for (const Category& shown : store->editableProperties()) {
         renamed = renamed || shown.name == QStringLiteral("Friends");
     }
     EXPECT_TRUE(renamed);
+}
+
+TEST_F(EditsTest, AFolderOfTheLibraryOpensInTheFileManager) {
+    store->showFolder(QString());
+    store->showFolder(QStringLiteral("sub"));
+    EXPECT_EQ(shell.opened, (QStringList{library, at(QStringLiteral("sub"))}));
 }
 
 }  // namespace

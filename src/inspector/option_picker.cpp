@@ -1,0 +1,346 @@
+#include "inspector/option_picker.h"
+
+#include "browser/browser_fonts.h"
+#include "browser/browser_palette.h"
+#include "inspector/active_property.h"
+#include "inspector/flow_layout.h"
+#include "inspector/inspector_style.h"
+#include "inspector/option_list.h"
+#include "store/lumivex_store.h"
+
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace lumivex {
+
+namespace {
+
+// One held value: its text, "count/total" when not every item holds it, and a remove button.
+class OptionChip : public QWidget {
+public:
+    OptionChip(const QString& value, int count, int total, std::function<void()> remove,
+               QWidget* parent)
+        : QWidget(parent) {
+        auto* row = new QHBoxLayout(this);
+        row->setContentsMargins(7, 4, 5, 4);
+        row->setSpacing(4);
+        row->addWidget(InspectorStyle::label(value, 11, BrowserPalette::mint(), this));
+        if (count < total) {
+            row->addWidget(InspectorStyle::label(QStringLiteral("%1/%2").arg(count).arg(total), 11,
+                                                 BrowserPalette::secondaryText(), this));
+        }
+        QToolButton* button =
+            InspectorStyle::symbolButton(QStringLiteral("xmark"), 8, BrowserPalette::mint(),
+                                         QStringLiteral("선택한 파일에서 이 값 제거"), this);
+        button->setFixedSize(14, 14);
+        connect(button, &QToolButton::clicked, this, std::move(remove));
+        row->addWidget(button);
+        setProperty("chipValue", value);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        InspectorStyle::paintRounded(painter, rect(), 4, BrowserPalette::mint(0.10));
+    }
+};
+
+}  // namespace
+
+OptionPicker::OptionPicker(LumivexStore& store, ActiveProperty& active, const Category& category,
+                           QWidget* parent)
+    : QWidget(parent), store_(store), active_(active), category_(category) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    buildField();
+    column->addWidget(field_);
+    buildList();
+    column->addWidget(openPart_);
+    connect(&active_, &ActiveProperty::changed, this, &OptionPicker::activeChanged);
+    connect(list_, &OptionList::optionTapped, this, &OptionPicker::tap);
+    connect(list_, &OptionList::createTapped, this, [this] { apply(model_.createText()); });
+    connect(list_, &OptionList::menuRequested, this, &OptionPicker::showRowMenu);
+    connect(list_, &OptionList::moveRequested, this,
+            [this](const QString& option, const QString& before) {
+                store_.moveOption(option, before, category_);
+            });
+    refresh();
+    showExpanded();
+}
+
+OptionPicker::~OptionPicker() = default;
+
+void OptionPicker::buildField() {
+    field_ = new QWidget(this);
+    auto* column = new QVBoxLayout(field_);
+    column->setContentsMargins(9, 9, 9, 9);
+    column->setSpacing(7);
+    chips_ = new QWidget(field_);
+    chipLayout_ = new FlowLayout(5, chips_);
+    column->addWidget(chips_);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(8);
+    search_ = new QLineEdit(field_);
+    search_->setFrame(false);
+    search_->setFont(BrowserFonts::system(11));
+    search_->setMinimumHeight(18);
+    QPalette palette = search_->palette();
+    palette.setColor(QPalette::Base, Qt::transparent);
+    search_->setPalette(palette);
+    search_->installEventFilter(this);
+    connect(search_, &QLineEdit::textEdited, this, &OptionPicker::searchEdited);
+    connect(search_, &QLineEdit::returnPressed, this, &OptionPicker::submit);
+    row->addWidget(search_, 1);
+    chevron_ = InspectorStyle::symbolButton(QStringLiteral("chevron.down"), 9,
+                                            BrowserPalette::secondaryText(), QString(), field_);
+    connect(chevron_, &QToolButton::clicked, this, [this] {
+        if (expanded()) {
+            close();
+        } else {
+            open(true);
+        }
+    });
+    row->addWidget(chevron_);
+    column->addLayout(row);
+}
+
+void OptionPicker::buildList() {
+    openPart_ = new QWidget(this);
+    auto* column = new QVBoxLayout(openPart_);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(InspectorStyle::divider(openPart_));
+    QLabel* header =
+        InspectorStyle::label(QStringLiteral("옵션 선택 또는 생성"), 11,
+                              BrowserPalette::secondaryText(), openPart_, QFont::DemiBold);
+    header->setContentsMargins(14, 12, 14, 8);
+    column->addWidget(header);
+    list_ = new OptionList(model_, openPart_);
+    listArea_ = new QScrollArea(openPart_);
+    listArea_->setFrameShape(QFrame::NoFrame);
+    listArea_->setWidgetResizable(true);
+    listArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listArea_->setWidget(list_);
+    listArea_->viewport()->setAutoFillBackground(false);
+    list_->setAutoFillBackground(false);
+    column->addWidget(listArea_);
+    clearPart_ = new QWidget(openPart_);
+    auto* clearColumn = new QVBoxLayout(clearPart_);
+    clearColumn->setContentsMargins(0, 0, 0, 0);
+    clearColumn->setSpacing(0);
+    clearColumn->addWidget(InspectorStyle::divider(clearPart_));
+    clear_ = InspectorStyle::textButton(QStringLiteral("선택 비우기"), 11,
+                                        BrowserPalette::secondaryText(), clearPart_);
+    clear_->setContentsMargins(12, 12, 12, 12);
+    clear_->setMinimumHeight(36);
+    connect(clear_, &QToolButton::clicked, this, &OptionPicker::clear);
+    clearColumn->addWidget(clear_, 0, Qt::AlignLeft);
+    column->addWidget(clearPart_);
+}
+
+void OptionPicker::setCategory(const Category& current) {
+    category_ = current;
+}
+
+void OptionPicker::refresh() {
+    model_.setOptions(store_.propertyOptions(category_));
+    model_.setHoldings(OptionPickerModel::holdings(store_.selectedItems(), category_.idText()));
+    rebuildChips();
+    listChanged();
+}
+
+bool OptionPicker::expanded() const {
+    return active_.value() == category_.id;
+}
+
+void OptionPicker::open(bool focus) {
+    active_.set(category_.id);
+    if (focus) {
+        focusField();
+    }
+}
+
+void OptionPicker::close() {
+    active_.set(std::nullopt);
+    search_->clearFocus();
+    search_->clear();
+    model_.reset();
+    listChanged();
+}
+
+void OptionPicker::activeChanged() {
+    if (!expanded()) {
+        search_->clearFocus();
+        search_->clear();
+        model_.reset();
+        listChanged();
+    }
+    showExpanded();
+}
+
+void OptionPicker::showExpanded() {
+    const bool open = expanded();
+    openPart_->setVisible(open);
+    InspectorStyle::setSymbol(chevron_,
+                              open ? QStringLiteral("chevron.up") : QStringLiteral("chevron.down"),
+                              9, BrowserPalette::secondaryText());
+    chevron_->setToolTip(open ? QStringLiteral("옵션 목록 닫기")
+                              : QStringLiteral("옵션 목록 열기"));
+    updatePrompt();
+    update();
+}
+
+void OptionPicker::searchEdited(const QString& text) {
+    model_.setSearch(text);
+    listChanged();
+}
+
+void OptionPicker::listChanged() {
+    list_->modelChanged();
+    listArea_->setFixedHeight(OptionPickerModel::listHeight(model_.rowCount()));
+    clearPart_->setVisible(model_.holdingsOf().anyValue);
+}
+
+void OptionPicker::rebuildChips() {
+    QStringList key;
+    const QStringList held = model_.selectedLabels();
+    for (const QString& value : held) {
+        key.append(value + QLatin1Char('\n') + QString::number(model_.count(value)));
+    }
+    key.append(QString::number(model_.holdingsOf().total));
+    if (key == chipKey_) {
+        return;
+    }
+    chipKey_ = key;
+    while (QLayoutItem* item = chipLayout_->takeAt(0)) {
+        // A chip may be the one whose button asked for the edit that brought this refresh.
+        item->widget()->hide();
+        item->widget()->deleteLater();
+        delete item;
+    }
+    for (const QString& value : held) {
+        chipLayout_->addWidget(new OptionChip(
+            value, model_.count(value), model_.holdingsOf().total,
+            [this, value] { store_.removeLabel(value, category_); }, chips_));
+    }
+    chips_->setVisible(!held.isEmpty());
+    updatePrompt();
+}
+
+void OptionPicker::updatePrompt() {
+    search_->setPlaceholderText(model_.selectedLabels().isEmpty() && !expanded()
+                                    ? QStringLiteral("비어 있음")
+                                    : QStringLiteral("옵션 검색 또는 입력"));
+}
+
+void OptionPicker::focusField() {
+    search_->setFocus(Qt::OtherFocusReason);
+}
+
+void OptionPicker::moveHighlight(int offset) {
+    model_.moveHighlight(offset);
+    list_->update();
+    scrollToHighlight();
+}
+
+void OptionPicker::scrollToHighlight() {
+    if (!model_.highlighted()) {
+        return;
+    }
+    const qsizetype row = model_.rowIDs().indexOf(*model_.highlighted());
+    if (row >= 0) {
+        const QRect rect = list_->rowRect(row);
+        listArea_->verticalScrollBar()->setValue(rect.center().y() -
+                                                 listArea_->viewport()->height() / 2);
+    }
+}
+
+void OptionPicker::submit() {
+    const OptionPickerModel::Action action = model_.submit();
+    if (action.kind == OptionPickerModel::Action::Kind::apply) {
+        apply(action.value);
+    }
+}
+
+void OptionPicker::apply(const QString& value) {
+    store_.addLabel(value, category_);
+    search_->clear();
+    model_.reset();
+    listChanged();
+    if (category_.kind == PropertyKind::singleSelect) {
+        close();
+    } else {
+        focusField();
+    }
+}
+
+void OptionPicker::tap(const QString& option) {
+    const OptionPickerModel::Action action = model_.tap(option, category_.kind);
+    if (action.kind == OptionPickerModel::Action::Kind::remove) {
+        store_.removeLabel(option, category_);
+        focusField();
+    } else {
+        apply(option);
+    }
+}
+
+void OptionPicker::clear() {
+    store_.clearLabels(category_);
+    if (category_.kind == PropertyKind::singleSelect) {
+        close();
+    }
+}
+
+bool OptionPicker::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != search_) {
+        return QWidget::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::FocusIn) {
+        active_.set(category_.id);
+    } else if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Down || key == Qt::Key_Up) {
+            active_.set(category_.id);
+            moveHighlight(key == Qt::Key_Down ? 1 : -1);
+            return true;
+        }
+        if (key == Qt::Key_Escape) {
+            close();
+            return true;
+        }
+    } else if (event->type() == QEvent::ShortcutOverride) {
+        // Escape belongs to the field while it edits, not to a window shortcut.
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void OptionPicker::mousePressEvent(QMouseEvent* event) {
+    if (field_->geometry().contains(event->position().toPoint())) {
+        open(true);
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void OptionPicker::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    InspectorStyle::paintRounded(
+        painter, rect(), 6, BrowserPalette::white(0.04),
+        expanded() ? BrowserPalette::mint(0.35) : BrowserPalette::white(0.07));
+}
+
+}  // namespace lumivex

@@ -1,0 +1,174 @@
+#include "inspector/option_picker.h"
+#include "inspector/active_property.h"
+#include "inspector/inspector_fixture.h"
+#include "inspector/label_editor.h"
+#include "inspector/option_list.h"
+#include "store/lumivex_store.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QScrollArea>
+#include <QTest>
+#include <QToolButton>
+
+namespace lumivex::test {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+class OptionPickerTest : public InspectorTest {
+protected:
+    void SetUp() override {
+        InspectorTest::SetUp();
+        selectFiles({QStringLiteral("a.jpg")});
+        for (const char* option : {"Apple", "Banana"}) {
+            store->addLabel(QString::fromUtf8(option), category(QStringLiteral("태그")));
+        }
+        store->clearLabels(category(QStringLiteral("태그")));
+        selectFiles({QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")});
+    }
+
+    OptionPicker& tags() const { return picker(QStringLiteral("태그")); }
+    void type(OptionPicker& picker, const QString& text) {
+        picker.searchField()->setFocus();
+        QTest::keyClicks(picker.searchField(), text);
+    }
+    QStringList chips(OptionPicker& picker) const {
+        QStringList texts;
+        for (QLabel* label : picker.chipArea()->findChildren<QLabel*>()) {
+            if (label->isVisibleTo(picker.chipArea())) {
+                texts.append(label->text());
+            }
+        }
+        return texts;
+    }
+};
+
+TEST_F(OptionPickerTest, FocusOpensTypingFiltersAndEnterCreatesTheTrimmedText) {
+    OptionPicker& picker = tags();
+    EXPECT_FALSE(picker.expanded());
+    EXPECT_EQ(picker.searchField()->placeholderText(), QStringLiteral("비어 있음"));
+    type(picker, QStringLiteral("an"));
+    EXPECT_TRUE(picker.expanded());
+    EXPECT_EQ(picker.model().rowIDs(),
+              (QStringList{QStringLiteral("option:Banana"), QStringLiteral("create")}));
+    QTest::keyClick(picker.searchField(), Qt::Key_Down);
+    QTest::keyClick(picker.searchField(), Qt::Key_Down);
+    EXPECT_EQ(picker.model().highlighted(), QStringLiteral("create"));
+    QTest::keyClicks(picker.searchField(), QStringLiteral("x"));
+    EXPECT_FALSE(picker.model().highlighted());
+
+    picker.searchField()->clear();
+    type(picker, QStringLiteral("  pear  "));
+    QTest::keyClick(picker.searchField(), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(values(QStringLiteral("c.jpg"), QStringLiteral("태그")), QStringList{u"pear"_s});
+    EXPECT_EQ(undoTitles().last(), QStringLiteral("분류 정보 변경"));
+    // A multiple-choice picker stays open, focused, with an empty field.
+    EXPECT_TRUE(picker.expanded());
+    EXPECT_TRUE(picker.searchField()->hasFocus());
+    EXPECT_TRUE(picker.searchField()->text().isEmpty());
+}
+
+TEST_F(OptionPickerTest, ABlankEnterAppliesTheFirstOptionAndAnEqualTextTheStoredOption) {
+    OptionPicker& picker = tags();
+    type(picker, QStringLiteral("banana"));
+    QTest::keyClick(picker.searchField(), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(values(QStringLiteral("a.jpg"), QStringLiteral("태그")), QStringList{u"Banana"_s});
+    QTest::keyClick(picker.searchField(), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(values(QStringLiteral("a.jpg"), QStringLiteral("태그")),
+              (QStringList{u"Banana"_s, u"Apple"_s}));
+}
+
+TEST_F(OptionPickerTest, CountsShowOnChipsAndRowsAndATapAddsOrRemoves) {
+    store->setSelection(ids({QStringLiteral("a.jpg"), QStringLiteral("b.jpg")}));
+    store->addLabel(QStringLiteral("Apple"), category(QStringLiteral("태그")));
+    selectFiles({QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")});
+    OptionPicker& picker = tags();
+    EXPECT_EQ(chips(picker), (QStringList{u"Apple"_s, u"2/3"_s}));
+    EXPECT_EQ(picker.model().count(QStringLiteral("Apple")), 2);
+    picker.open(true);
+    picker.tap(QStringLiteral("Apple"));
+    settle();
+    EXPECT_EQ(values(QStringLiteral("c.jpg"), QStringLiteral("태그")), QStringList{u"Apple"_s});
+    EXPECT_EQ(chips(picker), QStringList{u"Apple"_s});
+    picker.tap(QStringLiteral("Apple"));
+    settle();
+    EXPECT_TRUE(values(QStringLiteral("a.jpg"), QStringLiteral("태그")).isEmpty());
+    EXPECT_TRUE(picker.expanded());
+    EXPECT_TRUE(picker.searchField()->hasFocus());
+    EXPECT_EQ(undoTitles().last(), QStringLiteral("태그 변경"));
+}
+
+TEST_F(OptionPickerTest, ASingleChoiceReplacesAndCloses) {
+    OptionPicker& place = picker(QStringLiteral("위치"));
+    store->setSelection(ids({QStringLiteral("a.jpg")}));
+    store->addLabel(QStringLiteral("A"), category(QStringLiteral("위치")));
+    selectFiles({QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")});
+    EXPECT_EQ(chips(place), (QStringList{u"A"_s, u"1/3"_s}));
+    place.open(true);
+    type(place, QStringLiteral("B"));
+    QTest::keyClick(place.searchField(), Qt::Key_Return);
+    settle();
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+        EXPECT_EQ(values(QString::fromLatin1(name), QStringLiteral("위치")), QStringList{u"B"_s});
+    }
+    EXPECT_FALSE(place.expanded());
+}
+
+TEST_F(OptionPickerTest, OnePickerIsOpenAndEscapeOrANewSelectionClosesIt) {
+    OptionPicker& picker = tags();
+    OptionPicker& people = InspectorTest::picker(QStringLiteral("사람"));
+    type(picker, QStringLiteral("Ap"));
+    people.open(true);
+    EXPECT_FALSE(picker.expanded());
+    EXPECT_TRUE(picker.searchField()->text().isEmpty());
+
+    type(picker, QStringLiteral("Ap"));
+    // Focus leaving the field does not close.
+    people.searchField()->clearFocus();
+    window->setFocus();
+    EXPECT_TRUE(picker.expanded());
+    picker.searchField()->setFocus();
+    QTest::keyClick(picker.searchField(), Qt::Key_Escape);
+    EXPECT_FALSE(picker.expanded());
+    EXPECT_TRUE(picker.searchField()->text().isEmpty());
+
+    type(picker, QStringLiteral("Ap"));
+    selectFiles({QStringLiteral("b.jpg")});
+    EXPECT_FALSE(tags().expanded());
+    EXPECT_TRUE(tags().searchField()->text().isEmpty());
+}
+
+TEST_F(OptionPickerTest, TheListIsSizedByItsRows) {
+    OptionPicker& picker = tags();
+    picker.open(true);
+    EXPECT_EQ(picker.listArea()->height(), 2 * 38 + 12);
+    type(picker, QStringLiteral("Banana"));
+    EXPECT_EQ(picker.listArea()->height(), 50);
+    picker.searchField()->clear();
+    OptionPicker& people = InspectorTest::picker(QStringLiteral("사람"));
+    people.open(true);
+    EXPECT_EQ(people.listArea()->height(), 48);
+    EXPECT_FALSE(people.clearButton()->isVisible());
+}
+
+TEST_F(OptionPickerTest, ClearEmptiesThePropertyOfTheSelectedItems) {
+    store->addLabel(QStringLiteral("Apple"), category(QStringLiteral("태그")));
+    settle();
+    OptionPicker& picker = tags();
+    picker.open(true);
+    settle();
+    ASSERT_TRUE(picker.clearButton()->isVisible());
+    picker.clearButton()->click();
+    settle();
+    EXPECT_FALSE(
+        item(QStringLiteral("a.jpg")).labels.contains(category(QStringLiteral("태그")).idText()));
+    EXPECT_TRUE(picker.expanded());
+}
+
+}  // namespace
+}  // namespace lumivex::test
