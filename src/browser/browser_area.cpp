@@ -5,6 +5,7 @@
 #include "browser/browser_palette.h"
 #include "browser/filter_bar.h"
 #include "browser/media_grid_view.h"
+#include "browser/shown_library.h"
 #include "browser/window_state.h"
 #include "store/lumivex_store.h"
 
@@ -220,7 +221,7 @@ void BrowserArea::refreshHeading() {
 
 QString BrowserArea::sortTitle(SortOrder order) const {
     if (order == SortOrder::rating) {
-        const std::optional<Category> rating = store_.library().ratingProperty();
+        const std::optional<Category> rating = ShownLibrary::ratingProperty(store_);
         return rating ? rating->name : QStringLiteral("별점");
     }
     return rawValue(order);
@@ -231,7 +232,7 @@ void BrowserArea::refreshSortMenu() {
     sort_->setText(query.sortCategory ? query.sortCategory->name : sortTitle(query.sort));
     QMenu* menu = sort_->menu();
     menu->clear();
-    const bool hasRating = store_.library().ratingProperty().has_value();
+    const bool hasRating = ShownLibrary::ratingProperty(store_).has_value();
     const QIcon check =
         BrowserIcons::icon(QStringLiteral("checkmark"), BrowserPalette::primaryText());
     for (const SortOrder order : allSortOrders) {
@@ -249,7 +250,7 @@ void BrowserArea::refreshSortMenu() {
         });
     }
     menu->addSeparator();
-    for (const Category& property : store_.folderScope().library.tagProperties()) {
+    for (const Category& property : ShownLibrary::tagProperties(store_)) {
         QAction* action = menu->addAction(property.name);
         if (query.sortCategory && query.sortCategory->id == property.id) {
             action->setIcon(check);

@@ -5,6 +5,7 @@
 #include "browser/browser_palette.h"
 #include "browser/filter_bar_choices.h"
 #include "browser/filter_picker_button.h"
+#include "browser/shown_library.h"
 #include "browser/window_state.h"
 #include "store/lumivex_store.h"
 
@@ -122,7 +123,7 @@ void FilterBar::refreshPickers() {
                                    });
         row_->addWidget(folderPicker_);
     }
-    const bool rating = store_.library().ratingProperty().has_value();
+    const bool rating = ShownLibrary::ratingProperty(store_).has_value();
     ratingPicker_->setVisible(rating);
     if (rating) {
         ratingPicker_->setContents(ratingTitle(query), QStringLiteral("star.fill"), ratingOptions(),
@@ -135,7 +136,7 @@ void FilterBar::refreshPickers() {
     }
     const LumivexStore::FolderScope& scope = store_.folderScope();
     QHash<QUuid, FlatFilterPicker*> kept;
-    for (const Category& property : scope.library.tagProperties()) {
+    for (const Category& property : ShownLibrary::tagProperties(store_)) {
         FlatFilterPicker* picker = propertyPickers_.take(property.id);
         if (!picker) {
             picker = new FlatFilterPicker(kindPicker_->parentWidget());
@@ -163,7 +164,7 @@ void FilterBar::refreshChips() {
     qDeleteAll(chips_);
     chips_.clear();
     const QList<FilterBarChoices::Chip> chips =
-        FilterBarChoices::chips(store_.query(), store_.folderScope().library.tagProperties());
+        FilterBarChoices::chips(store_.query(), ShownLibrary::tagProperties(store_));
     for (const FilterBarChoices::Chip& chip : chips) {
         QPushButton* button = makeChip(chip.title, kindPicker_->parentWidget());
         connect(button, &QPushButton::clicked, this,

@@ -4,6 +4,7 @@
 #include "browser/browser_icons.h"
 #include "browser/browser_palette.h"
 #include "browser/filter_bar_choices.h"
+#include "browser/shown_library.h"
 #include "browser/sidebar_rows.h"
 #include "browser/window_state.h"
 #include "model/video_duration_preset.h"
@@ -222,7 +223,7 @@ void Sidebar::addLibrarySection() {
     } else {
         sections_->addWidget(section);
     }
-    if (store_.library().ratingProperty()) {
+    if (ShownLibrary::ratingProperty(store_)) {
         addRow(layout, QStringLiteral("아직 별점 없음"), QStringLiteral("star"),
                snapshot.unratedCount, query.unratedOnly, [s] {
                    s->selectMediaKind(std::nullopt);
@@ -244,7 +245,7 @@ void Sidebar::addPropertySections() {
     const QList<Category> editable = store_.editableProperties();
     const MediaQuery& query = store_.query();
     LumivexStore* s = &store_;
-    for (const Category& property : scope.library.tagProperties()) {
+    for (const Category& property : ShownLibrary::tagProperties(store_)) {
         auto* section = new QWidget;
         auto* layout = new QVBoxLayout(section);
         layout->setContentsMargins(0, 0, 0, 0);

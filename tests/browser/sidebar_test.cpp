@@ -1,4 +1,7 @@
 #include "browser/sidebar.h"
+#include "browser/browser_area.h"
+#include "browser/filter_bar.h"
+#include "browser/filter_picker_button.h"
 #include "browser/header_toolbar.h"
 #include "browser/sidebar_rows.h"
 #include "browser/window_fixture.h"
@@ -26,7 +29,29 @@ TEST_F(SidebarTest, WithoutLibraryNothingCanBeEditedOrRefreshed) {
     EXPECT_EQ(sidebar->sourceDetail()->text(), QStringLiteral("보관함을 선택하세요"));
     EXPECT_FALSE(sidebar->addPropertyButton()->isEnabled());
     EXPECT_FALSE(sidebar->editPropertiesButton()->isEnabled());
-    EXPECT_NE(sidebar->row(QStringLiteral("아직 분류 없음")), nullptr);
+    EXPECT_TRUE(sidebar->addPropertyButton()->isVisibleTo(sidebar));
+    EXPECT_TRUE(sidebar->editPropertiesButton()->isVisibleTo(sidebar));
+    // The store's default library is no library of the user's: no rating, no properties.
+    EXPECT_EQ(sidebar->rowTitles(),
+              (QStringList{QStringLiteral("전체 미디어"), QStringLiteral("사진"),
+                           QStringLiteral("영상"), QStringLiteral("아직 분류 없음")}));
+    for (const QString& property :
+         {QStringLiteral("사람"), QStringLiteral("위치"), QStringLiteral("태그")}) {
+        for (const QLabel* label : sidebar->findChildren<QLabel*>()) {
+            EXPECT_FALSE(label->isVisibleTo(sidebar) && label->text() == property);
+        }
+    }
+    for (const QToolButton* button : sidebar->findChildren<QToolButton*>()) {
+        EXPECT_NE(button->toolTip(), QStringLiteral("분류 이름 변경"));
+    }
+    FilterBar* bar = window->browserArea()->filterBar();
+    EXPECT_TRUE(bar->kindPicker()->isVisibleTo(bar));
+    EXPECT_FALSE(bar->ratingPicker()->isVisibleTo(bar));
+    EXPECT_FALSE(bar->folderPicker()->isVisibleTo(bar));
+    for (const Category& property : store->library().tagProperties()) {
+        EXPECT_EQ(bar->propertyPicker(property.id), nullptr) << property.name.toStdString();
+    }
+    screenshot(QStringLiteral("first-start"));
     HeaderToolbar* header = window->header();
     EXPECT_FALSE(header->refreshButton()->isEnabled());
     const QList<QAction*> entries = header->libraryMenu()->actions();
