@@ -12,6 +12,7 @@ PhotoAccess::PhotoAccess(XdgPhotoLibrary& photos, QWidget* window)
       guide_(std::make_unique<LumivexPhotoAccessGuide>(
           *consent_, [&photos](PhotoConsentAnswer answer) { photos.recordConsent(answer); })) {
     photos_.setConsentPrompt(consent_.get());
+    guide_->setLibrary(&photos_);
 }
 
 PhotoAccess::~PhotoAccess() {

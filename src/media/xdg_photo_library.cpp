@@ -123,6 +123,14 @@ void XdgPhotoLibrary::recordConsent(PhotoConsentAnswer answer) {
     }
 }
 
+QStringList XdgPhotoLibrary::folders() const {
+    QStringList paths;
+    for (const PhotoRoot& root : roots_) {
+        paths.append(root.path);
+    }
+    return paths;
+}
+
 PhotoAuthorizationStatus XdgPhotoLibrary::authorizationStatus() const {
     const bool readable = std::any_of(roots_.begin(), roots_.end(), [](const PhotoRoot& root) {
         return isReadableFolder(root.path);

@@ -47,6 +47,7 @@ public:
     // Keeps the user's answer, given through the prompt or the access settings.
     void recordConsent(PhotoConsentAnswer answer);
 
+    QStringList folders() const override;
     PhotoAuthorizationStatus authorizationStatus() const override;
     QFuture<PhotoAuthorizationStatus> requestAuthorization() override;
     QList<PhotoAsset> fetchAssets(const QStringList& localIdentifiers) const override;

@@ -1,7 +1,9 @@
 #include "media_views/lumivex_access_settings_view.h"
 
 #include "media_views/lumivex_photo_access_guide.h"
+#include "media_views/photo_folder_note.h"
 #include "media_views/view_style.h"
+#include "platform/app_brand.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -17,7 +19,7 @@ namespace {
 namespace Texts {
 const QString librarySection = QStringLiteral("사진 보관함");
 const QString notDetermined = QStringLiteral("아직 요청하지 않음");
-const QString restricted = QStringLiteral("이 컴퓨터에서 사진 접근 제한됨");
+const QString restricted = QStringLiteral("사진 폴더와 동영상 폴더 없음");
 const QString denied = QStringLiteral("사진 접근 꺼짐");
 const QString authorized = QStringLiteral("전체 사진 접근 허용됨");
 const QString limited = QStringLiteral("선택한 사진만 허용됨");
@@ -27,16 +29,16 @@ const QString libraryNote = QStringLiteral(
     "옮깁니다.");
 const QString request = QStringLiteral("사진 접근 요청");
 const QString openSettings = QStringLiteral("사진 접근 설정 열기");
-const QString restrictedNote = QStringLiteral(
-    "기기 관리 또는 사용 제한이 적용되어 있을 수 있습니다. 이 컴퓨터의 관리자에게 확인해 주세요.");
 const QString foldersSection = QStringLiteral("사진·영상 폴더");
 const QString foldersNote = QStringLiteral(
     "원하는 폴더만 직접 선택해 연결하세요. 폴더 사용에는 사진 보관함 권한이 필요하지 않습니다.");
 const QString chooseFolder = QStringLiteral("연결할 폴더 선택…");
 const QString recordsSection = QStringLiteral("내 기록");
-const QString recordsNote = QStringLiteral(
-    "별점·분류·메모는 원본과 별도로 이 컴퓨터의 CSV에 저장합니다. Dovrin는 전체 디스크 접근이나 "
-    "손쉬운 사용 권한을 요청하지 않습니다.");
+QString recordsNote() {
+    return QStringLiteral("별점·분류·메모는 원본과 별도로 이 컴퓨터의 CSV에 저장합니다. ") +
+           AppBrand::nameWith(KoreanParticle::Particle::topic) +
+           QStringLiteral(" 전체 디스크 접근이나 손쉬운 사용 권한을 요청하지 않습니다.");
+}
 }  // namespace Texts
 
 QGroupBox* section(const QString& title) {
@@ -101,7 +103,7 @@ QWidget* LumivexAccessSettingsView::librarySection() {
     addLeft(box, requestButton_);
     auto* openSettings = new QPushButton(Texts::openSettings);
     addLeft(box, openSettings);
-    restrictedNote_ = note(Texts::restrictedNote, ViewStyle::caption(), true);
+    restrictedNote_ = note(QString(), ViewStyle::caption(), true);
     box->layout()->addWidget(restrictedNote_);
     connect(requestButton_, &QPushButton::clicked, this, &LumivexAccessSettingsView::request);
     connect(openSettings, &QPushButton::clicked, &guide_, &LumivexPhotoAccessGuide::show);
@@ -119,7 +121,7 @@ QWidget* LumivexAccessSettingsView::foldersSection() {
 
 QWidget* LumivexAccessSettingsView::recordsSection() {
     QGroupBox* box = section(Texts::recordsSection);
-    box->layout()->addWidget(note(Texts::recordsNote, ViewStyle::caption(), true));
+    box->layout()->addWidget(note(Texts::recordsNote(), ViewStyle::caption(), true));
     return box;
 }
 
@@ -163,7 +165,9 @@ void LumivexAccessSettingsView::refresh() {
     status_->setText(statusText(authorization_));
     requestButton_->setVisible(authorization_ == PhotoAuthorizationStatus::notDetermined);
     requestButton_->setEnabled(!requesting_);
-    restrictedNote_->setVisible(authorization_ == PhotoAuthorizationStatus::restricted);
+    const bool restricted = authorization_ == PhotoAuthorizationStatus::restricted;
+    restrictedNote_->setText(restricted ? PhotoFolderNote::missing(photos_.folders()) : QString());
+    restrictedNote_->setVisible(restricted);
 }
 
 }  // namespace lumivex

@@ -6,11 +6,13 @@
 #include <functional>
 #include <memory>
 
+class QLabel;
 class QWidget;
 
 namespace lumivex {
 
 class PhotoConsentPrompt;
+class PhotoLibrary;
 enum class PhotoConsentAnswer;
 
 // Leads the user to the photo access setting: opens the in-app access question (this system has
@@ -32,6 +34,10 @@ public:
                             QObject* parent = nullptr);
     ~LumivexPhotoAccessGuide() override;
 
+    // The library whose status the guide reads before it asks: while its folders are missing the
+    // panel names them and the access question is not asked. Must outlive the guide.
+    void setLibrary(const PhotoLibrary* photos) { photos_ = photos; }
+
     // Hides the panel, opens the access question and shows the panel again a moment later.
     // Each call restarts the placement; a placement it replaces never shows the panel.
     void show();
@@ -46,11 +52,18 @@ Q_SIGNALS:
 
 private:
     void makePanel();
+    QWidget* headingRow();
+    bool foldersMissing() const;
     void place();
 
     PhotoConsentPrompt& settings_;
     RecordConsent record_;
+    const PhotoLibrary* photos_ = nullptr;
     std::unique_ptr<QWidget> panel_;
+    QLabel* symbol_ = nullptr;
+    QLabel* heading_ = nullptr;
+    QLabel* steps_ = nullptr;
+    QLabel* hint_ = nullptr;
     QTimer placement_;
 };
 

@@ -15,7 +15,8 @@ namespace {
 namespace Texts {
 const QString title = QStringLiteral("사진 접근");
 QString question() {
-    return AppBrand::name() + QStringLiteral("가 사진 보관함에 접근하도록 허용할까요?");
+    return AppBrand::nameWith(KoreanParticle::Particle::subject) +
+           QStringLiteral(" 사진 보관함에 접근하도록 허용할까요?");
 }
 const QString explanation = QStringLiteral(
     "전체 접근을 허용하면 사진 폴더와 동영상 폴더를, 사진 폴더만 허용하면 사진 폴더만 불러옵니다. "

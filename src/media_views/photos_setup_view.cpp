@@ -1,6 +1,7 @@
 #include "media_views/photos_setup_view.h"
 
 #include "media_views/lumivex_photo_access_guide.h"
+#include "media_views/photo_folder_note.h"
 #include "media_views/view_style.h"
 #include "platform/app_brand.h"
 #include "store/lumivex_store.h"
@@ -36,8 +37,6 @@ const QString folderInstead =
 const QString limited = QStringLiteral(
     "현재 선택한 사진에만 접근할 수 있어요. 전체 보관함을 보려면 사진 접근 설정에서 접근 범위를 "
     "바꿔주세요.");
-const QString restricted =
-    QStringLiteral("이 컴퓨터에서 사진 접근이 제한되어 있습니다. 사진 접근 설정을 확인해주세요.");
 QString denied() {
     return QStringLiteral("사진 접근이 꺼져 있어요. 사진 접근 설정에서 ") + AppBrand::name() +
            QStringLiteral(" 접근을 허용해주세요.");
@@ -248,7 +247,7 @@ void PhotosSetupView::refresh() {
     if (authorization_ == PhotoAuthorizationStatus::limited) {
         note = Texts::limited;
     } else if (authorization_ == PhotoAuthorizationStatus::restricted) {
-        note = Texts::restricted;
+        note = PhotoFolderNote::missing(photos_.folders());
     } else if (denied) {
         note = Texts::denied();
     } else if (permitted) {

@@ -12,4 +12,8 @@ const QString& AppBrand::version() {
     return value;
 }
 
+QString AppBrand::nameWith(KoreanParticle::Particle particle) {
+    return KoreanParticle::attach(name(), particle);
+}
+
 }  // namespace lumivex

@@ -70,6 +70,9 @@ public:
 
     virtual ~PhotoLibrary() = default;
 
+    // The folders the library is made of, whether they exist or not, so that a screen can name
+    // the ones it misses while access is restricted for want of them.
+    virtual QStringList folders() const { return {}; }
     // The status for read-write access; never asks the user.
     virtual PhotoAuthorizationStatus authorizationStatus() const = 0;
     // Asks the user when the status is not determined, else answers the status as it stands. The

@@ -2,6 +2,9 @@
 #include "media_views/lumivex_access_settings_view.h"
 #include "media_views/lumivex_photo_access_guide.h"
 #include "media_views/photo_consent_dialog.h"
+#include "media_views/photo_folder_note.h"
+#include "media_views/photos_setup_view.h"
+#include "store/store_fixture.h"
 #include "support/fake_photo_library.h"
 #include "view_screenshots.h"
 
@@ -133,12 +136,11 @@ protected:
 };
 
 TEST_F(AccessSettingsTest, EachStatusShowsItsTextAndOnlyTheButtonsItAllows) {
-    const QString restrictedNote = QStringLiteral(
-        "기기 관리 또는 사용 제한이 적용되어 있을 수 있습니다. 이 컴퓨터의 관리자에게 확인해 "
-        "주세요.");
+    library.folderPaths = {QStringLiteral("/home/u/Pictures"), QStringLiteral("/home/u/Videos")};
+    const QString restrictedNote = PhotoFolderNote::missing(library.folderPaths);
     const std::pair<int, QString> expected[] = {
         {0, QStringLiteral("아직 요청하지 않음")},
-        {1, QStringLiteral("이 컴퓨터에서 사진 접근 제한됨")},
+        {1, QStringLiteral("사진 폴더와 동영상 폴더 없음")},
         {2, QStringLiteral("사진 접근 꺼짐")},
         {3, QStringLiteral("전체 사진 접근 허용됨")},
         {4, QStringLiteral("선택한 사진만 허용됨")},
@@ -180,6 +182,78 @@ TEST_F(AccessSettingsTest, TheStatusIsReadAgainAfterAnAnswerInTheAccessQuestion)
     QTest::mouseClick(dialog.button(PhotoConsentAnswer::allowAll), Qt::LeftButton);
     EXPECT_TRUE(test::processEventsUntil(
         [&] { return status(*view) == QStringLiteral("전체 사진 접근 허용됨"); }));
+}
+
+// Without the Pictures and Videos folders no consent gives access: the guide, the page and the
+// setup sheet name the folders instead of asking, and read the status again when the application
+// becomes active, so creating a folder is seen on return.
+class MissingFoldersTest : public test::StoreTest {
+protected:
+    PhotoConsentDialog dialog;
+    LumivexPhotoAccessGuide guide{dialog, [](PhotoConsentAnswer) {}};
+    const QStringList folders{QStringLiteral("/home/사용자/Pictures"),
+                              QStringLiteral("/home/사용자/Videos")};
+
+    void SetUp() override {
+        photos.status = Status::restricted;
+        photos.folderPaths = folders;
+        guide.setLibrary(&photos);
+    }
+    static void becomeActive() {
+        Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive);
+        Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
+    }
+    static bool namesEvery(const QString& text, const QStringList& paths) {
+        return std::all_of(paths.begin(), paths.end(),
+                           [&](const QString& path) { return text.contains(path); });
+    }
+};
+
+TEST_F(MissingFoldersTest, TheGuideNamesTheFoldersAndAsksNoQuestion) {
+    guide.show();
+    EXPECT_FALSE(dialog.isVisible());
+    QWidget* panel = guide.panel();
+    EXPECT_TRUE(test::processEventsUntil([&] { return panel->isVisible(); }));
+    const QString steps = panel->findChild<QLabel*>(QStringLiteral("steps"))->text();
+    EXPECT_TRUE(namesEvery(steps, folders)) << steps.toStdString();
+    EXPECT_TRUE(showsText(*panel, PhotoFolderNote::heading()));
+    test::saveScreenshot(*panel, QStringLiteral("access-guide-missing-folders"));
+
+    // Once a folder exists the same guide asks the question again.
+    photos.status = Status::notDetermined;
+    guide.show();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(panel->findChild<QLabel*>(QStringLiteral("steps"))->text().contains(folders[0]));
+    dialog.close();
+}
+
+TEST_F(MissingFoldersTest, TheAccessPageNamesTheFoldersUntilOneAppears) {
+    LumivexAccessSettingsView view(photos, guide, [] {});
+    view.show();
+    EXPECT_TRUE(showsText(view, PhotoFolderNote::missing(folders)));
+    EXPECT_FALSE(shows(view, buttonTitled(view, QStringLiteral("사진 접근 요청"))));
+    photos.status = Status::notDetermined;
+    becomeActive();
+    EXPECT_FALSE(showsText(view, PhotoFolderNote::missing(folders)));
+    EXPECT_TRUE(shows(view, buttonTitled(view, QStringLiteral("사진 접근 요청"))));
+}
+
+TEST_F(MissingFoldersTest, TheSetupSheetNamesTheFoldersAndOffersNoConnection) {
+    makeStore();
+    store->setShowPhotosSetup(true);
+    PhotosSetupView sheet(*store, photos, guide, [] {});
+    sheet.show();
+    const QString note = sheet.findChild<QLabel*>(QStringLiteral("note"))->text();
+    EXPECT_TRUE(namesEvery(note, folders)) << note.toStdString();
+    EXPECT_FALSE(shows(sheet, buttonTitled(sheet, QStringLiteral("사진 접근 허용하고 연결"))));
+    test::saveScreenshot(sheet, QStringLiteral("photos-setup-missing-folders"));
+    QTest::mouseClick(buttonTitled(sheet, QStringLiteral("사진 접근 설정 열기")), Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+
+    photos.status = Status::notDetermined;
+    becomeActive();
+    EXPECT_TRUE(shows(sheet, buttonTitled(sheet, QStringLiteral("사진 접근 허용하고 연결"))));
+    EXPECT_FALSE(sheet.findChild<QLabel*>(QStringLiteral("note"))->isVisibleTo(&sheet));
 }
 
 }  // namespace

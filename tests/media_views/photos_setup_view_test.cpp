@@ -2,6 +2,7 @@
 
 #include "media_views/lumivex_photo_access_guide.h"
 #include "media_views/photo_consent_dialog.h"
+#include "media_views/photo_folder_note.h"
 #include "store/store_fixture.h"
 #include "view_screenshots.h"
 
@@ -107,9 +108,7 @@ TEST_F(PhotosSetupViewTest, EachStatusShowsItsNoteAndButtons) {
     saveScreenshot(*sheet, QStringLiteral("photos-setup-limited"));
 
     show(Status::restricted);
-    EXPECT_EQ(note(),
-              QStringLiteral(
-                  "이 컴퓨터에서 사진 접근이 제한되어 있습니다. 사진 접근 설정을 확인해주세요."));
+    EXPECT_EQ(note(), PhotoFolderNote::missing({}));
     EXPECT_EQ(sheet->mainButton()->text(), QStringLiteral("사진 접근 설정 열기"));
     EXPECT_FALSE(visibleButtons().contains(QStringLiteral("보관함 연결")));
 

@@ -17,6 +17,7 @@ namespace lumivex::test {
 class FakePhotoLibrary final : public PhotoLibrary {
 public:
     PhotoAuthorizationStatus status = PhotoAuthorizationStatus::authorized;
+    QStringList folderPaths;
     // What a request made while the status is not determined answers; none holds the request
     // until answerAuthorization.
     std::optional<PhotoAuthorizationStatus> authorizationAnswer;
@@ -44,6 +45,7 @@ public:
     void triggerChange();
     int observerCount() const;
 
+    QStringList folders() const override { return folderPaths; }
     PhotoAuthorizationStatus authorizationStatus() const override { return status; }
     QFuture<PhotoAuthorizationStatus> requestAuthorization() override;
     QList<PhotoAsset> fetchAssets(const QStringList& localIdentifiers) const override;
