@@ -36,12 +36,12 @@ namespace ThumbnailDecoder {
 PhotoDecoding decodePhoto(const QString& path, int size, const std::atomic<bool>& cancelled,
                           ThumbnailScaling scaling = ThumbnailScaling::fit);
 
-// The photo shrunk to fit a square of `size` pixels (or to cover it, as `scaling` says) with its
-// stored orientation applied. Formats that can decode at a reduced scale (JPEG) never decode the
-// full image; the reader's allocation limit refuses images whose declared size is absurd.
+// The picture of `decodePhoto`. Formats that can decode at a reduced scale (JPEG, the JPEG
+// previews of raw files) never decode the full image; the reader's allocation limit refuses
+// images whose declared size is absurd, in every format.
 QImage photo(const QString& path, int size, const std::atomic<bool>& cancelled,
              ThumbnailScaling scaling = ThumbnailScaling::fit);
-// The same for image bytes read from `device`.
+// The same for image bytes read from `device`, through Qt's readers only.
 QImage photo(QIODevice* device, int size, const std::atomic<bool>& cancelled,
              ThumbnailScaling scaling = ThumbnailScaling::fit);
 

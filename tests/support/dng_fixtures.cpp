@@ -102,11 +102,11 @@ QByteArray serialize(QList<Entry> ifd, quint32 offset) {
 
 // Bright on the left half, dark on the right, in every colour of the mosaic.
 QByteArray mosaic(QSize size) {
-    QByteArray data;
-    data.reserve(size.width() * size.height() * 2);
+    QByteArray data(qsizetype(size.width()) * size.height() * 2, Qt::Uninitialized);
+    char* sample = data.data();
     for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x) {
-            data += le16(x < size.width() / 2 ? 50000 : 2000);
+        for (int x = 0; x < size.width(); ++x, sample += 2) {
+            qToLittleEndian<quint16>(x < size.width() / 2 ? 50000 : 2000, sample);
         }
     }
     return data;
