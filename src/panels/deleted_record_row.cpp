@@ -93,9 +93,6 @@ DeletedRecordRow::DeletedRecordRow(const DeletedRecord& record, const QList<Cate
     column->setSpacing(0);
     summary_ = buildSummary();
     column->addWidget(summary_);
-    details_ = buildDetails();
-    details_->setVisible(false);
-    column->addWidget(details_);
     refreshClock();
 }
 
@@ -283,9 +280,16 @@ QWidget* DeletedRecordRow::buildDetails() {
     return box;
 }
 
+// The details are made at the first expansion: most rows are never opened.
 void DeletedRecordRow::setExpanded(bool expanded) {
     expanded_ = expanded;
-    details_->setVisible(expanded);
+    if (expanded && details_ == nullptr) {
+        details_ = buildDetails();
+        layout()->addWidget(details_);
+    }
+    if (details_ != nullptr) {
+        details_->setVisible(expanded);
+    }
     PanelSymbol::set(chevron_,
                      expanded ? QStringLiteral("chevron.up") : QStringLiteral("chevron.down"));
     summary_->setAccessibleDescription(expanded ? QStringLiteral("펼침") : QStringLiteral("접힘"));

@@ -35,6 +35,7 @@ public:
     QString badgeText() const;
     bool badgeIsUrgent() const;
     QWidget* summary() const { return summary_; }
+    // Null until the row is first expanded.
     QWidget* details() const { return details_; }
 
 private:

@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QVBoxLayout>
+#include <QtConcurrent>
 
 #include <algorithm>
 
@@ -26,7 +27,8 @@ namespace lumivex {
 namespace {
 
 constexpr double tickSeconds = 60;
-constexpr qsizetype rowsPerBatch = 40;
+// About a screen and a half of rows; more are made as the list nears its end.
+constexpr qsizetype rowsPerBatch = 8;
 // Between the folded texts of one record, so that a search never matches across two of them.
 const QChar keySeparator(0x1);
 
@@ -40,7 +42,7 @@ QString searchKey(const MediaItem& item) {
     return TextOrder::caseFoldKey(texts.join(keySeparator));
 }
 
-QStringList searchKeys(const QList<DeletedRecord>& records) {
+QStringList foldedKeys(const QList<DeletedRecord>& records) {
     QStringList keys;
     keys.reserve(records.size());
     for (const DeletedRecord& record : records) {
@@ -54,18 +56,19 @@ bool withinWindow(const DeletedRecord& record, Date now) {
            DeletedArchive::retentionSeconds;
 }
 
-// `keys` holds one folded text per record, or is empty when the query is.
-QList<DeletedRecord> filter(const QList<DeletedRecord>& records, const QStringList& keys,
-                            const QString& query, Date now) {
+// The positions of the records to show, latest deletion first; `keys` holds one folded text per
+// record, or is empty when the query is.
+QList<qsizetype> filter(const QList<DeletedRecord>& records, const QStringList& keys,
+                        const QString& query, Date now) {
     const QString needle = query.isEmpty() ? QString() : TextOrder::caseFoldKey(query);
-    QList<DeletedRecord> kept;
+    QList<qsizetype> kept;
     for (qsizetype i = 0; i < records.size(); ++i) {
         if (withinWindow(records[i], now) && (needle.isEmpty() || keys[i].contains(needle))) {
-            kept.append(records[i]);
+            kept.append(i);
         }
     }
-    std::stable_sort(kept.begin(), kept.end(), [](const DeletedRecord& a, const DeletedRecord& b) {
-        return a.deletedAt.secondsSince1970 > b.deletedAt.secondsSince1970;
+    std::stable_sort(kept.begin(), kept.end(), [&records](qsizetype a, qsizetype b) {
+        return records[a].deletedAt.secondsSince1970 > records[b].deletedAt.secondsSince1970;
     });
     return kept;
 }
@@ -101,14 +104,36 @@ DeletedRecordsView::DeletedRecordsView(const DeletedArchive& archive, bool isPho
     column->addWidget(buildFooter(isPhotos));
     wait_ = clock_.after(tickSeconds, [this] { tick(); });
     refresh();
+    prepareKeys();
 }
 
+// The worker holds its own copy of the records: a panel that closes leaves it to finish unread.
 DeletedRecordsView::~DeletedRecordsView() = default;
+
+void DeletedRecordsView::prepareKeys() {
+    keys_.clear();
+    pendingKeys_ = QtConcurrent::run([records = archive_.records] { return foldedKeys(records); });
+}
+
+// The keys of the current archive; made here when the worker has not finished them yet.
+const QStringList& DeletedRecordsView::searchKeys() {
+    if (keys_.size() != archive_.records.size()) {
+        keys_ = pendingKeys_.isFinished() && pendingKeys_.resultCount() > 0
+                    ? pendingKeys_.result()
+                    : foldedKeys(archive_.records);
+    }
+    return keys_;
+}
 
 QList<DeletedRecord> DeletedRecordsView::matching(const QList<DeletedRecord>& records,
                                                   const QString& search, Date now) {
     const QString query = search.trimmed();
-    return filter(records, query.isEmpty() ? QStringList() : searchKeys(records), query, now);
+    QList<DeletedRecord> shown;
+    for (const qsizetype i :
+         filter(records, query.isEmpty() ? QStringList() : foldedKeys(records), query, now)) {
+        shown.append(records[i]);
+    }
+    return shown;
 }
 
 void DeletedRecordsView::setArchive(const DeletedArchive& archive) {
@@ -116,7 +141,7 @@ void DeletedRecordsView::setArchive(const DeletedArchive& archive) {
         return;
     }
     archive_ = archive;
-    keys_.clear();
+    prepareKeys();
     refresh();
 }
 
@@ -217,10 +242,7 @@ void DeletedRecordsView::tick() {
 
 void DeletedRecordsView::refresh() {
     const QString query = search_->text().trimmed();
-    if (!query.isEmpty() && keys_.size() != archive_.records.size()) {
-        keys_ = searchKeys(archive_.records);
-    }
-    shown_ = filter(archive_.records, keys_, query, now_);
+    shown_ = filter(archive_.records, query.isEmpty() ? QStringList() : searchKeys(), query, now_);
     clear_->setVisible(!search_->text().isEmpty());
     count_->setText(QString::number(shown_.size()));
     const bool searching = !search_->text().isEmpty();
@@ -250,9 +272,10 @@ void DeletedRecordsView::clearRows() {
 void DeletedRecordsView::appendRows() {
     const qsizetype end = std::min(shown_.size(), rows_.size() + rowsPerBatch);
     for (qsizetype i = rows_.size(); i < end; ++i) {
-        auto* row = new DeletedRecordRow(shown_[i], archive_.categories, isPhotos_, now_, rowsBox_);
+        const DeletedRecord& record = archive_.records[shown_[i]];
+        auto* row = new DeletedRecordRow(record, archive_.categories, isPhotos_, now_, rowsBox_);
         rowsLayout_->insertWidget(rowsLayout_->count() - 1, row);
-        row->setExpanded(expanded_.contains(shown_[i].item.id));
+        row->setExpanded(expanded_.contains(record.item.id));
         rows_.append(row);
     }
 }

@@ -3,6 +3,7 @@
 #include "catalog/deleted_archive.h"
 #include "store/store_clock.h"
 
+#include <QFuture>
 #include <QSet>
 #include <QUuid>
 #include <QWidget>
@@ -44,7 +45,6 @@ public:
     QPushButton* clearButton() const { return clear_; }
     QString countText() const;
     QList<DeletedRecordRow*> rows() const { return rows_; }
-    const QList<DeletedRecord>& shown() const { return shown_; }
     bool showsEmptyState() const;
     QString emptyTitle() const;
     QString footerText() const;
@@ -60,6 +60,8 @@ private:
     QWidget* buildFooter(bool isPhotos);
     void tick();
     void refresh();
+    void prepareKeys();
+    const QStringList& searchKeys();
     void clearRows();
     void appendRows();
     void scrolled(int value);
@@ -68,10 +70,12 @@ private:
     bool isPhotos_;
     StoreClock& clock_;
     Date now_;
-    // The folded texts each record is searched in, made at the first search.
+    // The folded texts each record is searched in, made off the main thread when the panel opens
+    // (or at the first search, when that comes first).
     QStringList keys_;
+    QFuture<QStringList> pendingKeys_;
     std::unique_ptr<StoreClock::Wait> wait_;
-    QList<DeletedRecord> shown_;
+    QList<qsizetype> shown_;  // positions in the archive
     QList<DeletedRecordRow*> rows_;
     QSet<QUuid> expanded_;
     QLineEdit* search_ = nullptr;

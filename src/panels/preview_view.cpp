@@ -62,7 +62,8 @@ PreviewView::PreviewView(const MediaItem& item, const QString& path, PreviewServ
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    column->addWidget(buildHeader());
+    header_ = buildHeader();
+    column->addWidget(header_);
     auto* divider = new QWidget(this);
     divider->setFixedHeight(1);
     divider->setAutoFillBackground(true);
@@ -71,8 +72,10 @@ PreviewView::PreviewView(const MediaItem& item, const QString& path, PreviewServ
     divider->setPalette(line);
     column->addWidget(divider);
     column->addWidget(buildContent(), 1);
-    column->addWidget(buildFooter());
+    footer_ = buildFooter();
+    column->addWidget(footer_);
     connect(settings_, &LumivexSettings::videoSkipSecondsChanged, this, &PreviewView::refreshHint);
+
     refreshHeader();
     refreshHint();
 }
@@ -238,12 +241,15 @@ PreviewView::VideoState PreviewView::videoState() const {
     return loadError_ ? VideoState::failed : VideoState::preparing;
 }
 
-// The pane's own size in device pixels: a smaller pane never decodes the photo larger.
+// The picture's area in device pixels, from the pane's own size (the layout may not have placed
+// the picture yet): a smaller pane never decodes the photo larger, and one layout pass asks once.
 void PreviewView::requestPhoto() {
     if (isVideo() || !active_) {
         return;
     }
-    const QSize area = thumbnail_->size();
+    const int margins = 2 * 20;
+    const QSize area(width() - margins, height() - header_->sizeHint().height() -
+                                            footer_->sizeHint().height() - 1 - margins);
     const int side =
         static_cast<int>(std::ceil(std::max(area.width(), area.height()) * devicePixelRatioF()));
     if (side <= 0 || (photoSize_ > 0 && side <= photoSize_)) {

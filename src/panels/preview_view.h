@@ -103,6 +103,8 @@ private:
     std::optional<QString> loadError_;
     int photoSize_ = 0;
 
+    QWidget* header_ = nullptr;
+    QWidget* footer_ = nullptr;
     QLabel* rating_ = nullptr;
     QPushButton* open_ = nullptr;
     QPushButton* close_ = nullptr;

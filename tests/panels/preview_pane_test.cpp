@@ -172,10 +172,13 @@ TEST_F(PreviewPaneTest, APhotoIsDecodedAtThePanesSizeNeverLarger) {
     EXPECT_EQ(pane->hintText(), QString());
     EXPECT_EQ(pane->ratingText(), QStringLiteral("\u2606 \u2013"));
     EXPECT_GT(pane->requestedPhotoSize(), 0);
-    EXPECT_LE(pane->requestedPhotoSize(), 500);
+    EXPECT_LE(pane->requestedPhotoSize(), 460);  // the pane less its margins
     const int first = pane->requestedPhotoSize();
     pane->resize(400, 300);  // smaller: nothing new is decoded
     EXPECT_EQ(pane->requestedPhotoSize(), first);
+    pane->resize(900, 700);
+    EXPECT_GT(pane->requestedPhotoSize(), first);
+    EXPECT_LE(pane->requestedPhotoSize(), 860);
     photo.rating = 4;
     pane->setItem(photo);
     EXPECT_EQ(pane->ratingText(), QStringLiteral("\u2605 4"));

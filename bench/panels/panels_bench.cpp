@@ -1,0 +1,366 @@
+// The preview and the deleted-records panel on the offscreen platform, each beside a reference
+// measured in the same run.
+//
+// previewPhoto24MP: a 24-megapixel JPEG from the pane's creation at 1240 x 800 to its first paint
+// with the decoded picture, beside a bare QImageReader decode of the same file scaled to the size
+// the pane asked for (ratio = pane / reader).
+//
+// previewNextPhoto24MP: "." in the preview card, which replaces the pane with the next item's,
+// to that pane's first paint with its picture, beside the same bare decode.
+//
+// previewVideoFirstFrame/h264 and /av1Copied: a pane of a local video to the first frame its
+// player hands the picture, beside the media layer's own first-frame read of the same file
+// (VideoFrame::grab at the pane's size). For the AV1 clip the copy already exists.
+//
+// deletedRecordsOpen/10000 and deletedRecordsKeystroke10k: the panel with 10,000 records, made,
+// shown and painted (deletedRecordsOpen/0: the same without a record); one character typed into its
+// search field and the panel painted again. Both are reported against one 60 Hz frame (16.7 ms).
+
+#include "media/photos_thumbnail_cache.h"
+#include "media/qt_video_player.h"
+#include "media/thumbnail_cache.h"
+#include "media/thumbnail_decoder.h"
+#include "media/video_frame.h"
+#include "media_views/lumivex_video_player_view.h"
+#include "media_views/media_thumbnail.h"
+#include "media_views/video_player_session.h"
+#include "panels/deleted_records_view.h"
+#include "panels/preview_view.h"
+#include "panels/resizable_media_preview.h"
+#include "platform/user_defaults.h"
+#include "support/manual_clock.h"
+#include "support/video_encoding.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QLineEdit>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVideoFrame>
+#include <QVideoSink>
+#include <QVideoWidget>
+#include <QtConcurrent>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace lumivex;
+
+namespace {
+
+constexpr double frameMilliseconds = 1000.0 / 60.0;
+const QSize paneSize(1240, 800);
+
+struct Fixture {
+    QTemporaryDir temp;
+    UserDefaults defaults{temp.filePath(QStringLiteral("defaults.json"))};
+    VideoPlayerSession session{defaults};
+    QString photoA = temp.filePath(QStringLiteral("a.jpg"));
+    QString photoB = temp.filePath(QStringLiteral("b.jpg"));
+    QString h264 = temp.filePath(QStringLiteral("h264.mp4"));
+    QString av1 = temp.filePath(QStringLiteral("av1.mp4"));
+    QString cache = temp.filePath(QStringLiteral("cache"));
+
+    Fixture() {
+        writePhoto(photoA, 1);
+        writePhoto(photoB, 2);
+        test::writeEncodedClip(h264, {test::PictureCodec::h264, 1280, 720, 30, 30});
+        test::writeEncodedClip(av1, {test::PictureCodec::av1, 1280, 720, 30, 30});
+    }
+
+    // A camera-like picture: gradients under fine noise, which JPEG cannot flatten away.
+    static void writePhoto(const QString& path, quint32 seed) {
+        QImage image(6000, 4000, QImage::Format_RGB32);
+        QRandomGenerator random(seed);
+        for (int y = 0; y < image.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const int noise = static_cast<int>(random.bounded(24));
+                row[x] =
+                    qRgb((x / 24 + noise) & 0xff, (y / 16 + noise) & 0xff, (x + y) / 40 & 0xff);
+            }
+        }
+        QImageWriter writer(path, "jpeg");
+        writer.setQuality(90);
+        writer.write(image);
+    }
+
+    PreviewServices services(ThumbnailCache& folders) {
+        PreviewServices made = PreviewServices::standard(defaults, nullptr, session);
+        made.folders = &folders;
+        made.prepareVideo = [this](const QString& path,
+                                   VideoCompatibility::ProgressHandler progress) {
+            return VideoCompatibility::playbackURL(path, cache, std::move(progress));
+        };
+        return made;
+    }
+};
+
+std::unique_ptr<Fixture> shared;
+
+Fixture& fixture() {
+    if (!shared) {
+        shared = std::make_unique<Fixture>();
+    }
+    return *shared;
+}
+
+MediaItem item(const QString& filename, MediaKind kind) {
+    MediaItem made;
+    made.id = QUuid::createUuid();
+    made.filename = filename;
+    made.fileIdentity = QStringLiteral("1:1:0.0");
+    made.kind = kind;
+    return made;
+}
+
+void waitUntil(const std::function<bool()>& done) {
+    QElapsedTimer limit;
+    limit.start();
+    while (!done() && limit.elapsed() < 30000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+}
+
+// The bare decode the pane is measured against: the reader told to scale to the requested size.
+double readerMilliseconds(const QString& path, int longerSide) {
+    QElapsedTimer timer;
+    timer.start();
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    QSize size = reader.size();
+    size.scale(longerSide, longerSide, Qt::KeepAspectRatio);
+    reader.setScaledSize(size);
+    const QImage image = reader.read();
+    benchmark::DoNotOptimize(image.constBits());
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+void paint(QWidget& widget) {
+    QImage target(widget.size(), QImage::Format_ARGB32_Premultiplied);
+    widget.render(&target);
+    benchmark::DoNotOptimize(target.constBits());
+}
+
+void report(benchmark::State& state, double measured, double reference, const char* name) {
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["ms"] = measured / runs;
+    state.counters[name] = reference / runs;
+    state.counters["ratio"] = measured / reference;
+}
+
+void previewPhoto24MP(benchmark::State& state) {
+    Fixture& f = fixture();
+    double pane = 0;
+    double reader = 0;
+    double waiting = 0;
+    double decoder = 0;
+    double worker = 0;
+    std::atomic<int> decodes = 0;
+    for (auto _ : state) {
+        // Nothing kept from the run before.
+        ThumbnailCache folders(
+            [&decodes](const ThumbnailSource& source, const std::atomic<bool>& cancelled) {
+                ++decodes;
+                return ThumbnailDecoder::decode(source, cancelled);
+            });
+        QElapsedTimer timer;
+        timer.start();
+        PreviewView view(item(QStringLiteral("a.jpg"), MediaKind::photo), f.photoA,
+                         f.services(folders), [] {});
+        view.resize(paneSize);
+        view.show();
+        const double built = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        waitUntil([&] { return view.thumbnail()->layer() == MediaThumbnail::Layer::image; });
+        const double ready = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        paint(view);
+        pane += static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        waiting += ready - built;
+        reader += readerMilliseconds(f.photoA, view.requestedPhotoSize());
+        QElapsedTimer direct;
+        direct.start();
+        const std::atomic<bool> cancelled = false;
+        benchmark::DoNotOptimize(
+            ThumbnailDecoder::photo(f.photoA, view.requestedPhotoSize(), cancelled).constBits());
+        decoder += static_cast<double>(direct.nsecsElapsed()) / 1e6;
+        QElapsedTimer hop;
+        hop.start();
+        const int side = view.requestedPhotoSize();
+        QFuture<double> offMain =
+            QtConcurrent::run([&f, side] { return readerMilliseconds(f.photoA, side); });
+        waitUntil([&] { return offMain.isFinished(); });
+        worker += static_cast<double>(hop.nsecsElapsed()) / 1e6;
+        state.counters["decodedSide"] = view.requestedPhotoSize();
+    }
+    report(state, pane, reader, "readerMs");
+    state.counters["decodeWaitMs"] = waiting / static_cast<double>(state.iterations());
+    state.counters["decoderOnMainMs"] = decoder / static_cast<double>(state.iterations());
+    state.counters["readerOnWorkerMs"] = worker / static_cast<double>(state.iterations());
+    state.counters["ratioToWorker"] = pane / worker;
+    state.counters["decodesPerPreview"] = decodes.load() / static_cast<double>(state.iterations());
+}
+BENCHMARK(previewPhoto24MP)->Iterations(8)->Unit(benchmark::kMillisecond);
+
+void previewNextPhoto24MP(benchmark::State& state) {
+    Fixture& f = fixture();
+    QWidget window;
+    window.resize(1280, 840);
+    // A cache of its own for each pane, so that no decode is kept from an earlier move.
+    std::vector<std::unique_ptr<ThumbnailCache>> caches;
+    int shown = 0;
+    ResizableMediaPreview* card = nullptr;
+    auto showItem = [&](int n) {
+        const QString name = n % 2 == 0 ? QStringLiteral("a.jpg") : QStringLiteral("b.jpg");
+        caches.push_back(std::make_unique<ThumbnailCache>());
+        card->setContent(new PreviewView(item(name, MediaKind::photo),
+                                         n % 2 == 0 ? f.photoA : f.photoB,
+                                         f.services(*caches.back()), [] {}));
+    };
+    UserDefaults& defaults = f.defaults;
+    defaults.setDouble(QStringLiteral("Lumivex.settings.previewWidth"), 1240);
+    defaults.setDouble(QStringLiteral("Lumivex.settings.previewHeight"), 800);
+    card = new ResizableMediaPreview(
+        defaults, [&](GridNavigationDirection) { showItem(++shown); }, [](int) { return false; },
+        &window);
+    window.show();
+    card->show();
+    showItem(0);
+    window.activateWindow();
+    static_cast<void>(QTest::qWaitForWindowActive(&window));
+    double pane = 0;
+    double reader = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        QTest::keyClick(&window, Qt::Key_Period);
+        auto* view = static_cast<PreviewView*>(card->content());
+        waitUntil([&] { return view->thumbnail()->layer() == MediaThumbnail::Layer::image; });
+        paint(*view);
+        pane += static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        reader +=
+            readerMilliseconds(shown % 2 == 0 ? f.photoA : f.photoB, view->requestedPhotoSize());
+    }
+    report(state, pane, reader, "readerMs");
+}
+BENCHMARK(previewNextPhoto24MP)->Iterations(8)->Unit(benchmark::kMillisecond);
+
+void previewVideoFirstFrame(benchmark::State& state, bool av1) {
+    Fixture& f = fixture();
+    const QString path = av1 ? f.av1 : f.h264;
+    if (av1) {
+        QFuture<QString> copy = VideoCompatibility::playbackURL(path, f.cache, {});
+        waitUntil([&] { return copy.isFinished(); });
+    }
+    auto* widget = f.session.view().findChild<QVideoWidget*>();
+    double pane = 0;
+    double reader = 0;
+    for (auto _ : state) {
+        ThumbnailCache folders;
+        bool framed = false;
+        const QMetaObject::Connection frames =
+            QObject::connect(widget->videoSink(), &QVideoSink::videoFrameChanged,
+                             [&](const QVideoFrame& frame) { framed = framed || frame.isValid(); });
+        QElapsedTimer timer;
+        timer.start();
+        {
+            PreviewView view(item(QStringLiteral("clip.mp4"), MediaKind::video), path,
+                             f.services(folders), [] {});
+            view.resize(paneSize);
+            view.show();
+            waitUntil([&] { return framed; });
+            pane += static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        }
+        QObject::disconnect(frames);
+        QElapsedTimer own;
+        own.start();
+        const std::atomic<bool> cancelled = false;
+        const QImage frame = VideoFrame::grab(path, 0, paneSize.width(), cancelled);
+        benchmark::DoNotOptimize(frame.constBits());
+        reader += static_cast<double>(own.nsecsElapsed()) / 1e6;
+    }
+    report(state, pane, reader, "mediaFirstFrameMs");
+}
+BENCHMARK_CAPTURE(previewVideoFirstFrame, h264, false)
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(previewVideoFirstFrame, av1Copied, true)
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+
+DeletedArchive archiveOf(int count) {
+    DeletedArchive archive;
+    Category people{
+        QUuid::createUuid(), QStringLiteral("사람"), PropertyKind::multiSelect, {}, std::nullopt};
+    archive.categories = {people};
+    for (int i = 0; i < count; ++i) {
+        MediaItem made =
+            item(QStringLiteral("%1/Trip %2/IMG_%3.JPG").arg(2020 + i % 5).arg(i % 40).arg(i),
+                 MediaKind::photo);
+        made.rating = i % 6;
+        made.notes = i % 7 == 0 ? QStringLiteral("바닷가에서 찍은 사진 %1").arg(i) : QString();
+        made.labels.insert_or_assign(
+            people.idText(),
+            QStringList{QStringLiteral("민수"), QStringLiteral("지영%1").arg(i % 9)});
+        archive.records.append({made, Date{1800000000.0 - i * 30.0}});
+    }
+    return archive;
+}
+
+void deletedRecordsOpen(benchmark::State& state) {
+    const DeletedArchive archive = archiveOf(static_cast<int>(state.range(0)));
+    test::ManualClock clock{Date{1800000000.0}};
+    double total = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        DeletedRecordsView view(archive, false, clock, [] {});
+        view.show();
+        paint(view);
+        total += static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    }
+    state.counters["ms"] = total / static_cast<double>(state.iterations());
+    state.counters["ofFrame"] = total / static_cast<double>(state.iterations()) / frameMilliseconds;
+}
+// With no record: what the panel's own widgets cost, against which the records' share shows.
+BENCHMARK(deletedRecordsOpen)->Arg(0)->Arg(10000)->Iterations(20)->Unit(benchmark::kMillisecond);
+
+void deletedRecordsKeystroke10k(benchmark::State& state) {
+    const DeletedArchive archive = archiveOf(10000);
+    test::ManualClock clock{Date{1800000000.0}};
+    DeletedRecordsView view(archive, false, clock, [] {});
+    view.show();
+    paint(view);
+    const QStringList typed{QStringLiteral("t"),      QStringLiteral("tr"), QStringLiteral("tri"),
+                            QStringLiteral("trip 1"), QStringLiteral("민"), QStringLiteral("")};
+    double total = 0;
+    qsizetype next = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        view.searchField()->setText(typed[next++ % typed.size()]);
+        paint(view);
+        total += static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    }
+    state.counters["ms"] = total / static_cast<double>(state.iterations());
+    state.counters["ofFrame"] = total / static_cast<double>(state.iterations()) / frameMilliseconds;
+}
+BENCHMARK(deletedRecordsKeystroke10k)->Iterations(60)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    shared.reset();
+    return 0;
+}
