@@ -225,7 +225,6 @@ void CatalogCache::prefetch(const QString& root) {
         }
         if (quiet(entry.key(), *entry) && pass_ && !pass_->contains(entry.key())) {
             pass_->insert(entry.key(), entry->signature.front());
-            prefetched_.insert(entry.key(), entry->signature);
         } else {
             looks.push_back({entry.key(), &entry->signature, {}, false});
         }
@@ -382,13 +381,14 @@ std::vector<CatalogCache::Answer> CatalogCache::knowledgeOf(
 
 std::uint64_t CatalogCache::generation(const QString& root, const LibraryState& state) {
     TreeInputs& tree = trees_[root];
-    if (tree.generation == 0 || tree.categories != state.library.categories ||
-        tree.catalogProperties != state.library.catalogProperties ||
-        tree.deletedCategories != state.deleted.categories ||
-        tree.folderSchemas != state.library.folderSchemas) {
-        tree = {state.library.categories, state.library.folderSchemas,
-                state.library.catalogProperties, state.deleted.categories, nextGeneration_++};
-    }
+    const bool same = tree.generation != 0 && tree.categories == state.library.categories &&
+                      tree.catalogProperties == state.library.catalogProperties &&
+                      tree.deletedCategories == state.deleted.categories &&
+                      tree.folderSchemas == state.library.folderSchemas;
+    // Equal inputs are taken over too, so that the next state, which mostly shares them, compares
+    // by address.
+    tree = {state.library.categories, state.library.folderSchemas, state.library.catalogProperties,
+            state.deleted.categories, same ? tree.generation : nextGeneration_++};
     return tree.generation;
 }
 

@@ -201,7 +201,7 @@ private:
     };
     struct TreeInputs {
         QList<Category> categories;
-        std::map<QString, FolderPropertySchema> folderSchemas;
+        SharedMap<QString, FolderPropertySchema> folderSchemas;
         QList<Category> catalogProperties;
         QList<Category> deletedCategories;
         std::uint64_t generation = 0;

@@ -17,6 +17,15 @@ std::uint64_t nextLedger() {
 
 const QString metadataFolder = QStringLiteral("/.lumivex");
 
+// A few saves' worth of notes are looked through one by one; a mark older than those, or a folder
+// proved before a burst of changes, is looked up in the tables instead.
+constexpr std::size_t keptNotes = 256;
+
+// Whether `path` is `prefix` or lies below it.
+bool within(QStringView path, QStringView prefix) {
+    return path.startsWith(prefix) && (path.size() == prefix.size() || path[prefix.size()] == u'/');
+}
+
 // The folder the root names (links followed, as the watcher follows them for the root).
 std::optional<std::pair<std::uint64_t, std::uint64_t>> fileOf(const QString& path) {
     struct stat info {};
@@ -40,6 +49,10 @@ void ChangeNotices::note(const QString& folder, const QString& name) {
         placed_.insert(folder, sequence_);
     } else {
         placed_.insert(folder + u'/' + name, sequence_);
+    }
+    latest_.push_back({sequence_, folder, name});
+    if (latest_.size() > keptNotes) {
+        latest_.pop_front();
     }
 }
 
@@ -101,7 +114,34 @@ bool ChangeNotices::heldSince(const QString& path, const Mark& mark) const {
     return true;
 }
 
+// The note names the folder's own entries or its metadata folder's, or makes, moves or removes
+// the folder or one above it.
+bool ChangeNotices::affects(const Note& note, QStringView path) const {
+    const QStringView folder = note.folder;
+    if (folder == path || (folder.size() == path.size() + metadataFolder.size() &&
+                           folder.startsWith(path) && folder.endsWith(metadataFolder))) {
+        return true;
+    }
+    if (note.name.isEmpty()) {
+        return within(path, folder);
+    }
+    return within(path, folder) && path.size() > folder.size() &&
+           within(path.sliced(folder.size() + 1), note.name);
+}
+
 bool ChangeNotices::quietSince(const QString& path, const Mark& mark) const {
+    if (closed_ || mark.ledger != ledger_ || lostAt_ > mark.sequence) {
+        return false;
+    }
+    if (!latest_.empty() && latest_.front().sequence <= mark.sequence + 1) {
+        for (auto note = latest_.rbegin(); note != latest_.rend() && note->sequence > mark.sequence;
+             ++note) {
+            if (affects(*note, path)) {
+                return false;
+            }
+        }
+        return true;
+    }
     return heldSince(path, mark) && !changedSince(path, mark.sequence) &&
            !changedSince(path + metadataFolder, mark.sequence);
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -62,6 +63,14 @@ private:
     std::optional<std::pair<std::uint64_t, std::uint64_t>> rootFile_;  // device and inode
     bool closed_ = false;
     std::function<void()> collector_;
+    struct Note {
+        std::uint64_t sequence;
+        QString folder;
+        QString name;
+    };
+    bool affects(const Note& note, QStringView path) const;
+
+    std::deque<Note> latest_;                // the newest notes, oldest first
     QHash<QString, std::uint64_t> changed_;  // folders whose entries changed
     QHash<QString, std::uint64_t> placed_;   // paths created, removed, moved or replaced
 };

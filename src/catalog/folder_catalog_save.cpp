@@ -312,17 +312,23 @@ std::optional<QSet<QString>> changedSince(const LastSave& last, const LibrarySta
         return std::nullopt;
     }
     QSet<QString> changed;
-    for (qsizetype index = 0; !items.sharesAllItemsWith(last.items) && index < items.size();
-         ++index) {
-        const MediaItem& item = items[index];
-        if (&item == &last.items[index]) {
-            continue;  // the very item the last save had: the lists share its storage
+    for (qsizetype chunk = 0; !items.sharesAllItemsWith(last.items) && chunk < items.chunkCount();
+         ++chunk) {
+        if (items.sharesChunkWith(last.items, chunk)) {
+            continue;  // the very items the last save had: the lists share their storage
         }
-        if (!sameText(item.filename, last.items[index].filename)) {
-            return std::nullopt;
-        }
-        if (!sameItem(item, last.items[index])) {
-            changed.insert(folderKeyOf(item.filename).toString());
+        const qsizetype end = std::min(items.size(), (chunk + 1) * MediaItems::chunkCapacity);
+        for (qsizetype index = chunk * MediaItems::chunkCapacity; index < end; ++index) {
+            const MediaItem& item = items[index];
+            if (&item == &last.items[index]) {
+                continue;
+            }
+            if (!sameText(item.filename, last.items[index].filename)) {
+                return std::nullopt;
+            }
+            if (!sameItem(item, last.items[index])) {
+                changed.insert(folderKeyOf(item.filename).toString());
+            }
         }
     }
     for (qsizetype index = 0;
