@@ -3,6 +3,7 @@
 // the whole viewport with every thumbnail on screen cached, at the top and deep in the grid.
 // The frame of a 60 Hz display (16.7 ms) is the reference.
 
+#include "bench_cleanup.h"
 #include "browser/grid_thumbnails.h"
 #include "browser/media_grid_model.h"
 #include "browser/media_grid_view.h"
@@ -68,8 +69,13 @@ struct OpenGrid : bench::SyntheticStore {
     }
 };
 
+// Made on first use and dropped after the last benchmark, while the application still lives.
 OpenGrid& openGrid() {
-    static const std::unique_ptr<OpenGrid> instance = std::make_unique<OpenGrid>();
+    static std::unique_ptr<OpenGrid> instance;
+    if (!instance) {
+        instance = std::make_unique<OpenGrid>();
+        bench::releaseBeforeExit([] { instance.reset(); });
+    }
     return *instance;
 }
 

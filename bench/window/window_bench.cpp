@@ -8,6 +8,10 @@
 //
 // windowRatingKey100k: a digit key on the grid with one card selected, to the window's redraw.
 //
+// windowRatingKeys: twenty digit keys on twenty cards right after an open, on a tree written
+// more than 2 s before and on one written just before, each key timed from the key to the card
+// repainted with its file saved, in wall and main-thread processor time, beside the tree load.
+//
 // windowSearchKeystroke100k: one character typed into the search field, then the filter, the
 // sort, the selection pruning, every region's redraw and a full repaint of the grid's viewport.
 
@@ -23,14 +27,19 @@
 #include "synthetic_store.h"
 
 #include <QApplication>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QTest>
+#include <QThread>
 
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <algorithm>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -183,6 +192,86 @@ void windowRatingKey100k(benchmark::State& state) {
     }
 }
 BENCHMARK(windowRatingKey100k)->Iterations(20)->Unit(benchmark::kMillisecond);
+
+// Main-thread processor time in milliseconds.
+double threadMilliseconds() {
+    struct timespec time {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
+    return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_nsec) / 1e6;
+}
+
+// Gives every metadata file of the tree the present time, as if the tree had just been written.
+void touchMetadata(const QString& root) {
+    QDirIterator files(root, {QStringLiteral("lumivex.csv"), QStringLiteral("deleted.csv")},
+                       QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        ::utimensat(AT_FDCWD, QFile::encodeName(files.next()).constData(), nullptr, 0);
+    }
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// Twenty digit keys on twenty different cards through the window, each from the key to the card
+// repainted with its folder's files saved, right after the library was opened on a tree written
+// more than 2 s before (argument 0) or just before (1). Wall and main-thread processor time of the
+// first key, of keys 2-7 and of the rest, with the tree load alone measured in the same run.
+void windowRatingKeys(benchmark::State& state) {
+    Window& w = window();
+    const bool fresh = state.range(0) == 1;
+    double loadMs = 0;
+    std::vector<double> wallMs;
+    std::vector<double> cpuMs;
+    for (auto _ : state) {
+        loadMs = millisecondsOf(
+            [&] { benchmark::DoNotOptimize(FolderCatalog::load(w.root, std::nullopt)); });
+        if (fresh) {
+            touchMetadata(w.root);
+        } else {
+            QThread::msleep(2100);
+        }
+        w.store->openLibrary(w.root, false, false);
+        while (w.store->derivedViewsPending()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents,
+                                            5);
+        }
+        drain(*w.view);
+        w.grid->setFocus();
+        const QList<QUuid> cards = w.store->visibleOrder().first(20);
+        wallMs.clear();
+        cpuMs.clear();
+        for (const QUuid& card : cards) {
+            w.store->setSelection({card});
+            drain(*w.view);
+            const auto item =
+                std::find_if(w.store->library().items.begin(), w.store->library().items.end(),
+                             [&](const MediaItem& candidate) { return candidate.id == card; });
+            const int rating = static_cast<int>((item->rating + 1) % 6);
+            const double cpuStart = threadMilliseconds();
+            wallMs.push_back(millisecondsOf([&] {
+                QTest::keyClick(w.grid, Qt::Key(Qt::Key_0 + rating));
+                drain(*w.view);
+                w.grid->viewport()->repaint();
+            }));
+            cpuMs.push_back(threadMilliseconds() - cpuStart);
+        }
+    }
+    const auto slice = [](const std::vector<double>& all, std::size_t from, std::size_t to) {
+        return std::vector<double>(all.begin() + from, all.begin() + to);
+    };
+    state.counters["tree_load_ms"] = loadMs;
+    state.counters["first_wall_ms"] = wallMs[0];
+    state.counters["first_cpu_ms"] = cpuMs[0];
+    state.counters["keys2to7_wall_max_ms"] =
+        *std::max_element(wallMs.begin() + 1, wallMs.begin() + 7);
+    state.counters["keys2to7_cpu_max_ms"] = *std::max_element(cpuMs.begin() + 1, cpuMs.begin() + 7);
+    state.counters["steady_wall_median_ms"] = median(slice(wallMs, 7, wallMs.size()));
+    state.counters["steady_cpu_median_ms"] = median(slice(cpuMs, 7, cpuMs.size()));
+    state.counters["steady_wall_max_ms"] = *std::max_element(wallMs.begin() + 7, wallMs.end());
+}
+BENCHMARK(windowRatingKeys)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void windowSearchKeystroke100k(benchmark::State& state) {
     Window& w = window();
