@@ -102,6 +102,9 @@ public:
 
     // The notices of a watcher of the tree at `notices->root()`, consulted while it lives.
     void watch(const std::shared_ptr<ChangeNotices>& notices);
+    // The mark of the pass under way when watcher notices vouch for its tree, and those notices.
+    const std::optional<ChangeNotices::Mark>& passMark() const { return passMark_; }
+    const ChangeNotices* passNotices() const { return passNotices_.get(); }
     // The notices of a live watcher of the tree at `root`, if any.
     std::shared_ptr<ChangeNotices> noticesOf(const QString& root) const;
 

@@ -42,8 +42,11 @@ ChangeNotices::ChangeNotices(QString root)
 
 // The folder's own entries changed (its signature moved), and the entry itself may have been
 // made, removed, moved or replaced: a folder of that name is not the one proved before.
-void ChangeNotices::note(const QString& folder, const QString& name) {
+void ChangeNotices::note(const QString& folder, const QString& name, bool reshapes) {
     ++sequence_;
+    if (reshapes) {
+        reshapedAt_ = sequence_;
+    }
     changed_.insert(folder, sequence_);
     if (name.isEmpty()) {
         placed_.insert(folder, sequence_);
@@ -144,6 +147,11 @@ bool ChangeNotices::quietSince(const QString& path, const Mark& mark) const {
     }
     return heldSince(path, mark) && !changedSince(path, mark.sequence) &&
            !changedSince(path + metadataFolder, mark.sequence);
+}
+
+bool ChangeNotices::shapeHeldSince(const Mark& mark) const {
+    return !closed_ && mark.ledger == ledger_ && lostAt_ <= mark.sequence &&
+           reshapedAt_ <= mark.sequence;
 }
 
 bool ChangeNotices::entriesQuietSince(const QString& path, const Mark& mark) const {

@@ -30,7 +30,8 @@ public:
 
     // From the watcher: something happened to the entry `name` of `folder` (to `folder` itself
     // when `name` is empty).
-    void note(const QString& folder, const QString& name);
+    // `reshapes` when a folder was made, moved or removed, or the folder itself changed.
+    void note(const QString& folder, const QString& name, bool reshapes);
     // From the watcher: events were lost. Proofs made before are void; the watcher has looked
     // for unwatched folders again, so later ones hold.
     void noteLoss();
@@ -48,6 +49,9 @@ public:
     // Whether nothing was noted since `mark` of the folder at `path` (the folder's entries, its
     // metadata folder's entries, or the folder or one of its parents under the root replaced).
     bool quietSince(const QString& path, const Mark& mark) const;
+    // Whether no folder of the tree was made, moved, removed or changed itself since `mark`: the
+    // tree's folders are the ones listed then.
+    bool shapeHeldSince(const Mark& mark) const;
     // The same for the folder's own entries alone: its subfolders are the ones listed then.
     bool entriesQuietSince(const QString& path, const Mark& mark) const;
 
@@ -60,6 +64,7 @@ private:
     std::uint64_t ledger_;
     std::uint64_t sequence_ = 0;
     std::uint64_t lostAt_ = 0;
+    std::uint64_t reshapedAt_ = 0;
     std::optional<std::pair<std::uint64_t, std::uint64_t>> rootFile_;  // device and inode
     bool closed_ = false;
     std::function<void()> collector_;

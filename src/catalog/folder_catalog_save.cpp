@@ -287,6 +287,8 @@ struct LastSave {
     MediaItems items;
     QList<DeletedRecord> records;
     std::shared_ptr<const Groups> groups;
+    // When its pass took its look at the tree, if watcher notices vouched for it.
+    std::optional<ChangeNotices::Mark> mark;
 };
 
 std::optional<LastSave>& lastSave() {
@@ -363,17 +365,34 @@ struct Plan {
     QStringList order;
     Grouping grouping;
     QList<Write> writes;
+    std::optional<ChangeNotices::Mark> mark;
 };
 
-Plan plannedWrites(const LibraryState& state, const QString& root,
-                   const std::optional<LastSave>& last, const QSet<QString>& skipped) {
+// The folders of the last save when the watcher saw no folder made, moved or removed since, else
+// the tree listed again.
+bool sameShape(const CatalogCache& cache, const QString& root,
+               const std::optional<LastSave>& last) {
+    return last && last->root == root && last->mark && cache.passMark() &&
+           cache.passNotices()->shapeHeldSince(*last->mark);
+}
+
+Plan plannedWrites(const LibraryState& state, const QString& root, std::optional<LastSave>& last,
+                   const QSet<QString>& skipped) {
     CatalogCache& cache = CatalogCache::shared();
     const CatalogCache::Pass pass(cache, root);
     cache.prefetch(root);
     Plan plan;
-    plan.folders = directories(root, &plan.leftOut);
+    plan.mark = cache.passMark();
+    const bool held = sameShape(cache, root, last);
+    if (held) {
+        plan.folders = std::move(last->folders);
+        plan.leftOut = std::move(last->leftOut);
+    } else {
+        plan.folders = directories(root, &plan.leftOut);
+    }
     const LastSave* sameFolders =
-        last && last->root == root && last->folders == plan.folders && last->leftOut == plan.leftOut
+        last && last->root == root &&
+                (held || (last->folders == plan.folders && last->leftOut == plan.leftOut))
             ? &*last
             : nullptr;
     plan.order = sameFolders ? sameFolders->order : saveOrder(plan.folders);
@@ -519,7 +538,7 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
     TreeJournal::finishPending(root);
     // Forgotten until this save finishes: a save that fails part way leaves memos that no longer
     // describe the lists it was given.
-    const std::optional<LastSave> last = std::exchange(lastSave(), std::nullopt);
+    std::optional<LastSave> last = std::exchange(lastSave(), std::nullopt);
     Plan plan = plannedWrites(state, root, last, unwritable ? *unwritable : QSet<QString>());
     if (!plan.writes.isEmpty()) {
         QByteArray journal = TreeJournal::encode(plan.writes);
@@ -542,7 +561,8 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
                           state.library.catalogDirectories,
                           state.library.items,
                           state.deleted.records,
-                          std::move(plan.grouping.groups)};
+                          std::move(plan.grouping.groups),
+                          plan.mark};
 }
 
 bool isMovedFolderRefusal(const Error& error) {
@@ -584,7 +604,8 @@ void rememberLoad(const LibraryState& state, const TreeReads& reads, const ReadM
                           state.library.catalogDirectories,
                           state.library.items,
                           state.deleted.records,
-                          match.groups};
+                          match.groups,
+                          std::nullopt};
 }
 
 }  // namespace lumivex::FolderCatalog

@@ -197,7 +197,8 @@ bool FolderWatcher::handle(const struct inotify_event& event) {
     const auto parent = folders_.constFind(event.wd);
     if (parent != folders_.constEnd()) {
         notices_->note(QFile::decodeName(parent.value()),
-                       event.len > 0 ? QFile::decodeName(event.name) : QString());
+                       event.len > 0 ? QFile::decodeName(event.name) : QString(),
+                       (event.mask & IN_ISDIR) != 0 || event.len == 0);
     }
     if ((event.mask & IN_ISDIR) && event.len > 0 && parent != folders_.constEnd()) {
         const QByteArray path = childPath(parent.value(), event.name);

@@ -12,6 +12,12 @@
 namespace lumivex::ParallelWork {
 
 void forEach(std::size_t count, const std::function<bool(std::size_t)>& work) {
+    if (count <= 1) {
+        if (count == 1) {
+            work(0);  // no crew to wake for one piece of work
+        }
+        return;
+    }
     std::atomic<std::size_t> next{0};
     std::atomic<std::size_t> end{count};
     const auto run = [&] {

@@ -241,6 +241,8 @@ TEST_F(NoticedSave, OutsideChangesOfEveryKindBetweenKeysAreSavedAsWithAColdCache
     key(QStringLiteral("a/q.jpg"), [&] { ASSERT_TRUE(QDir().rename(at("b/d"), at("b/c"))); });
     EXPECT_FALSE(steps.back().refusal.has_value());
     key(QStringLiteral("q.jpg"), [&] { editCatalog(at("b/c")); });
+    key(QStringLiteral("b/p.jpg"), [&] { makeDirectories(at("a/new")); });
+    key(QStringLiteral("a/b/q.jpg"), [&] { ASSERT_TRUE(QDir(at("a/new")).removeRecursively()); });
     expectSameAsColdSaves();
 }
 
@@ -282,8 +284,8 @@ TEST(ChangeNoticesTest, AFolderIsQuietUntilItsEntriesItsMetadataOrAFolderAboveIt
     ChangeNotices notices(root);
     const ChangeNotices::Mark mark = *notices.collect();
     const QString folder = root + QStringLiteral("/a/b");
-    notices.note(root + QStringLiteral("/c"), QStringLiteral("x.jpg"));
-    notices.note(root + QStringLiteral("/a/bb"), QString());
+    notices.note(root + QStringLiteral("/c"), QStringLiteral("x.jpg"), false);
+    notices.note(root + QStringLiteral("/a/bb"), QString(), true);
     EXPECT_TRUE(notices.quietSince(folder, mark));
     for (const auto& [where, name] : std::vector<std::pair<QString, QString>>{
              {folder, QStringLiteral("new.jpg")},
@@ -293,7 +295,7 @@ TEST(ChangeNoticesTest, AFolderIsQuietUntilItsEntriesItsMetadataOrAFolderAboveIt
              {folder, QString()}}) {
         ChangeNotices fresh(root);
         const ChangeNotices::Mark before = *fresh.collect();
-        fresh.note(where, name);
+        fresh.note(where, name, name.isEmpty());
         EXPECT_FALSE(fresh.quietSince(folder, before)) << where.toStdString();
         EXPECT_TRUE(fresh.quietSince(folder, *fresh.collect()));
     }
