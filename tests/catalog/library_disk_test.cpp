@@ -2,6 +2,8 @@
 #include "model/catalog_error.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
+#include "support/child_process.h"
+#include "support/child_step.h"
 #include "support/test_files.h"
 
 #include <QDir>
@@ -13,7 +15,9 @@
 
 #include <cerrno>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace lumivex {
 namespace {
@@ -326,6 +330,60 @@ TEST_F(LibraryDiskTest, FailedWriteLeavesEveryFileAsItWas) {
     log.failing = file(QStringLiteral(".lumivex/pending-write.json"));
     EXPECT_EQ(thrownBy([&] { LibraryDisk::saveState(next, root); }).systemErrorNumber(), ENOSPC);
     EXPECT_EQ(snapshot(), before);
+}
+
+// The state a killed save was writing over sampleState(): both files change, so the save goes
+// through the journal, and a stored item leaves the catalog, so the backup is written too.
+LibraryState killedSaveTarget() {
+    LibraryState next = sampleState();
+    next.library.items[0].rating = 5;
+    next.library.items.removeLast();
+    next.deleted.records[0].deletedAt = Date{7.5};
+    return next;
+}
+
+// The save of killedSaveTarget() into the folder of the first argument, in a fresh child that
+// dies by SIGKILL at fault hook call number the second argument (never when 0); reports its
+// hook calls.
+const test::ChildStep killedSave("library-disk-killed-save", [](const QStringList& arguments) {
+    const int killAt = arguments[1].toInt();
+    int calls = 0;
+    AtomicFile::setFaultHook([&](AtomicFile::Stage, const QString&) {
+        if (++calls == killAt) {
+            ::kill(::getpid(), SIGKILL);
+        }
+    });
+    LibraryDisk::saveState(killedSaveTarget(), arguments[0]);
+    return QByteArray::number(calls);
+});
+
+// A folder of its own with no tree journal over it (the photo library's metadata): a save
+// killed at any write leaves the next load the state before or after it, never one file of each.
+TEST_F(LibraryDiskTest, ASaveKilledAtAnyWriteLoadsWholeBeforeOrAfter) {
+    const LibraryState before = sampleState();
+    const LibraryState after = killedSaveTarget();
+    LibraryDisk::saveState(before, root);
+    const test::ChildEnd whole = test::runChildStep(killedSave, {root, QStringLiteral("0")});
+    ASSERT_TRUE(whole.finished);
+    ASSERT_EQ(LibraryDisk::loadState(root), after);
+    const int calls = whole.report.toInt();
+    ASSERT_GE(calls, 10) << "a journal, two files, a backup and the journal's removal";
+
+    int foundBefore = 0;
+    for (int killAt = 1; killAt <= calls; ++killAt) {
+        SCOPED_TRACE(testing::Message() << "killed at write stage " << killAt << " of " << calls);
+        ASSERT_TRUE(QDir(root).removeRecursively());
+        LibraryDisk::saveState(before, root);
+        EXPECT_TRUE(test::runChildStep(killedSave, {root, QString::number(killAt)}).killed);
+        const LibraryState loaded = LibraryDisk::loadState(root);
+        EXPECT_TRUE(loaded == before || loaded == after)
+            << "the catalog holds " << loaded.library.items.size() << " items and the deleted "
+            << "records " << loaded.deleted.records.size();
+        EXPECT_FALSE(exists(QStringLiteral(".lumivex/pending-write.json")));
+        foundBefore += loaded == before ? 1 : 0;
+    }
+    EXPECT_GT(foundBefore, 0) << "no kill came before the journal";
+    EXPECT_LT(foundBefore, calls) << "no kill came after the journal";
 }
 
 TEST_F(LibraryDiskTest, UnreadableCatalogIsRefusedAndNeverReplaced) {

@@ -211,6 +211,29 @@ TEST_F(ThumbnailDecoderTest, HonoursTheVideoRotationAndFitsOrFillsTheBox) {
         QSize(32, 64));
 }
 
+// Sizes alone cannot tell a quarter turn one way from the other: the left half of the picture
+// is red and its right half blue, so a clockwise turn puts red on top of the thumbnail.
+TEST_F(ThumbnailDecoderTest, TurnsAVideoThumbnailTheWayItsRotationSays) {
+    const auto isRed = [](QRgb pixel) { return qRed(pixel) > 160 && qBlue(pixel) < 100; };
+    const auto isBlue = [](QRgb pixel) { return qBlue(pixel) > 160 && qRed(pixel) < 100; };
+    for (const int rotation : {90, 270}) {
+        SCOPED_TRACE(rotation);
+        const QString clip = path(QStringLiteral("turned%1.mp4").arg(rotation));
+        test::writeVideo(clip, {.frames = 2,
+                                .width = 96,
+                                .height = 48,
+                                .clockwiseRotation = rotation,
+                                .redLeftBlueRight = true});
+        const QImage thumbnail = ThumbnailDecoder::decode(
+            {clip, MediaKind::video, 0.0, 64, ThumbnailScaling::fit}, goOn);
+        ASSERT_EQ(thumbnail.size(), QSize(32, 64));
+        const QRgb top = thumbnail.pixel(16, 12);
+        const QRgb bottom = thumbnail.pixel(16, 52);
+        EXPECT_TRUE(rotation == 90 ? isRed(top) && isBlue(bottom) : isBlue(top) && isRed(bottom))
+            << std::hex << "top " << top << ", bottom " << bottom;
+    }
+}
+
 TEST_F(ThumbnailDecoderTest, AVideoWithoutFramesGivesNothing) {
     writeFile(path(QStringLiteral("junk.mp4")), QByteArray(4096, 'x'));
     writeFile(path(QStringLiteral("empty.mp4")), QByteArray());

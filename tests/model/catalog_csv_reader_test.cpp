@@ -208,7 +208,11 @@ TEST(CatalogCSVReader, RefusesBadItemCells) {
                 << column << ": " << text.toStdString();
         }
     }
+    // A row one field short of the header or one field over it, the meta row as an item row.
     EXPECT_TRUE(catalogRefused(with([](Rows& rows) { rows[item].removeLast(); })));
+    EXPECT_TRUE(catalogRefused(with([](Rows& rows) { rows[item].append(QString()); })));
+    EXPECT_TRUE(catalogRefused(with([](Rows& rows) { rows[1].append(QString()); })));
+    EXPECT_TRUE(catalogRefused(with([](Rows& rows) { rows[1].removeLast(); })));
     EXPECT_TRUE(catalogRefused(with([](Rows& rows) {
         rows.append(rows[item]);
         rows.last()[0] = QStringLiteral("other.jpg");

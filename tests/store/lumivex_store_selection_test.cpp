@@ -1,6 +1,7 @@
 #include <QDir>
 #include "store/grid_navigation.h"
 #include "store/store_fixture.h"
+#include "support/test_files.h"
 
 namespace lumivex::test {
 namespace {
@@ -82,6 +83,26 @@ TEST_F(SelectionTest, ArrowsMoveOneSelectedItemAndRatingKeysNeedAVisibleItem) {
     EXPECT_FALSE(store->moveSingleSelection(GridNavigationDirection::left, 2));
     EXPECT_FALSE(store->setSingleSelectionRating(1));
     EXPECT_FALSE(store->selectedRating()) << "mixed ratings";
+}
+
+// A digit key rates the one selected item only while the grid shows it: a query set since the
+// selection may have hidden it, and a key the user cannot see act must change nothing.
+TEST_F(SelectionTest, ARatingKeyLeavesASelectedItemTheQueryHidesAlone) {
+    store->setRating(2, order[1]);
+    store->select(order[0], Qt::NoModifier);
+    MediaQuery query = store->query();
+    query.minimumRating = 1;
+    store->setQuery(query);
+    ASSERT_EQ(store->selection(), QSet<QUuid>{order[0]});
+    ASSERT_FALSE(store->visibleOrder().contains(order[0]));
+    const QByteArray catalog = readFile(at(QStringLiteral(".lumivex/lumivex.csv")));
+
+    EXPECT_FALSE(store->setSingleSelectionRating(3));
+    for (const MediaItem& each : store->library().items) {
+        EXPECT_EQ(each.rating, each.id == order[1] ? 2 : 0) << each.filename.toStdString();
+    }
+    EXPECT_EQ(store->metadataHistory().undo().size(), 1) << "only the rating set up above";
+    EXPECT_EQ(readFile(at(QStringLiteral(".lumivex/lumivex.csv"))), catalog);
 }
 
 TEST_F(SelectionTest, CommitPrunesHiddenItems) {

@@ -81,6 +81,23 @@ Frame greyFrame(const AVCodecContext& context, int index) {
     return frame;
 }
 
+// Red left of the middle and blue right of it, in BT.601 studio range.
+Frame halvesFrame(const AVCodecContext& context, int index) {
+    Frame frame = greyFrame(context, index);
+    constexpr std::array<std::array<std::uint8_t, 3>, 2> sides{{{81, 90, 240}, {41, 240, 110}}};
+    for (int plane = 0; plane < 3; ++plane) {
+        const int rows = plane == 0 ? context.height : context.height / 2;
+        const int columns = plane == 0 ? context.width : context.width / 2;
+        for (int row = 0; row < rows; ++row) {
+            std::uint8_t* line = frame->data[plane] + row * frame->linesize[plane];
+            std::memset(line, sides[0][plane], static_cast<std::size_t>(columns / 2));
+            std::memset(line + columns / 2, sides[1][plane],
+                        static_cast<std::size_t>(columns - columns / 2));
+        }
+    }
+    return frame;
+}
+
 void setExif(Exiv2::ExifData& exif, std::uint16_t tag, const std::optional<std::string>& text) {
     if (text) {
         const Exiv2::AsciiValue value(*text);
@@ -240,7 +257,9 @@ void writeVideo(const QString& path, const VideoClip& clip) {
         auto* matrix = reinterpret_cast<std::int32_t*>(
             av_stream_new_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, 9 * sizeof(std::int32_t)));
         check(matrix != nullptr, "no display matrix");
-        av_display_rotation_set(matrix, -clip.clockwiseRotation);
+        // The setter takes the clockwise angle, though the getter reports the counterclockwise
+        // one: 90 here is the matrix a phone writes for a portrait clip (0 1 -1 0).
+        av_display_rotation_set(matrix, clip.clockwiseRotation);
     }
     stream->time_base = encoder->time_base;
     AVDictionary* options = nullptr;
@@ -257,7 +276,9 @@ void writeVideo(const QString& path, const VideoClip& clip) {
     av_dict_free(&options);
     check(header >= 0, "cannot write header");
     for (int index = 0; index < clip.frames; ++index) {
-        writePackets(output, encoder.get(), stream, greyFrame(*encoder, index).get());
+        const Frame frame =
+            clip.redLeftBlueRight ? halvesFrame(*encoder, index) : greyFrame(*encoder, index);
+        writePackets(output, encoder.get(), stream, frame.get());
     }
     writePackets(output, encoder.get(), stream, nullptr);
     check(av_write_trailer(output) >= 0, "cannot write trailer");

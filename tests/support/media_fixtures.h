@@ -49,13 +49,15 @@ QByteArray png(const QList<PngTextChunk>& chunks);
 quint32 crc32(QByteArrayView bytes);
 
 // Frame n of a clip is uniformly grey at luma 64 + 16 * n (modulo 256), so a test can tell which
-// frame a reader took.
+// frame a reader took; or, for a test of which way a picture turns, red in its left half and blue
+// in its right.
 struct VideoClip {
     int frames = 5;
     int framesPerSecond = 10;
     int width = 64;
     int height = 64;
     int clockwiseRotation = 0;  // the display rotation stored with the stream (0, 90, 180, 270)
+    bool redLeftBlueRight = false;
     std::optional<std::string> creationTime = std::nullopt;  // the container's "creation_time"
     std::optional<std::string> quickTimeCreationDate =
         std::nullopt;  // "com.apple.quicktime.creationdate"
