@@ -1,5 +1,6 @@
 #include "media/ffmpeg_handles.h"
 
+#include "model/ffmpeg_allocation_cap.h"
 #include "platform/error.h"
 
 #include <QFile>
@@ -45,6 +46,7 @@ void fail(const char* what) {
 }
 
 Input openInput(const QString& path, bool readStreamInfo) {
+    FFmpegAllocationCap::apply();
     const QByteArray encoded = QFile::encodeName(path);
     AVFormatContext* context = nullptr;
     check(avformat_open_input(&context, encoded.constData(), nullptr, nullptr), "open");

@@ -1,6 +1,7 @@
 #include "media/video_frame.h"
 
 #include "media/ffmpeg_handles.h"
+#include "model/ffmpeg_allocation_cap.h"
 
 #include <QFile>
 #include <QTransform>
@@ -31,6 +32,7 @@ int interrupted(void* cancelled) {
 }
 
 Input openInput(const QString& path, const std::atomic<bool>& cancelled) {
+    FFmpegAllocationCap::apply();
     AVFormatContext* context = avformat_alloc_context();
     if (context == nullptr) {
         return nullptr;

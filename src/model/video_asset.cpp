@@ -1,5 +1,6 @@
 #include "model/video_asset.h"
 
+#include "model/ffmpeg_allocation_cap.h"
 #include "platform/error.h"
 #include "platform/read_only_file.h"
 
@@ -93,6 +94,7 @@ const AVInputFormat* knownFormat(QByteArrayView head) {
 }  // namespace
 
 VideoAsset::VideoAsset(const QString& path) {
+    FFmpegAllocationCap::apply();
     try {
         cursor_ = std::make_unique<Cursor>(path);
     } catch (const Error&) {

@@ -1,6 +1,8 @@
 #include "model/capture_date_reader.h"
 #include "model/capture_date_formats.h"
 #include "model/video_asset.h"
+#include "support/child_process.h"
+#include "support/child_step.h"
 #include "support/dng_fixtures.h"
 #include "support/heif_fixtures.h"
 #include "support/media_fixtures.h"
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <exiv2/exiv2.hpp>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <cstdlib>
 #include <ctime>
@@ -207,6 +210,38 @@ TEST_F(CaptureDates, VideoDurationAndCreationTime) {
     VideoAsset junk(path("junk.mp4"));
     EXPECT_FALSE(junk.duration());
     EXPECT_FALSE(CaptureDateReader::videoDate(junk));
+}
+
+// Reads a video's length and date in a fresh process and reports how far its peak memory rose, in
+// KiB.
+const ChildStep videoFactsMemory("video-facts-memory", [](const QStringList& arguments) {
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    VideoAsset asset(arguments[0]);
+    (void)asset.duration();
+    (void)CaptureDateReader::videoDate(asset);
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    return QByteArray::number(static_cast<qint64>(after.ru_maxrss - before.ru_maxrss));
+});
+
+// 800 bytes whose metadata "keys" box declares 250 million keys: the demuxer would zero 2 GB for
+// them before finding the file too short. The file must fail to open instead.
+TEST_F(CaptureDates, AVideoDeclaringGigabytesOfMetadataKeysIsNotAllocated) {
+    writeVideo(path("phone.mov"), {.frames = 2,
+                                   .width = 16,
+                                   .height = 16,
+                                   .quickTimeCreationDate = "2024-05-01T21:00:00+0900"});
+    QByteArray bytes = readFile(path("phone.mov"));
+    const qsizetype keys = bytes.indexOf("keys");
+    ASSERT_GT(keys, 0);
+    qToBigEndian<quint32>(0x0F000002, bytes.data() + keys + 8);
+    writeFile(path("bomb.mov"), bytes);
+
+    const ChildEnd end = runChildStep(videoFactsMemory, {path("bomb.mov")});
+    ASSERT_TRUE(end.finished);
+    EXPECT_LT(end.report.toLongLong(), 256 * 1024) << "KiB more at the peak";
+    EXPECT_FALSE(VideoAsset(path("bomb.mov")).isOpen());
 }
 
 TEST_F(CaptureDates, QuickTimeDateComesFirst) {
