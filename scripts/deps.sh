@@ -17,6 +17,8 @@ packages=(
   # Qt's own Korean texts: the file dialog and the standard buttons.
   qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
+  # The release build's allocator.
+  libjemalloc-dev
   clang-14 libclang-rt-14-dev
 )
 
