@@ -13,10 +13,16 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <cstdlib>
 
 namespace lumivex {
 
 namespace {
+
+constexpr int wheelNotch = 40;  // pixels the row moves per notch of a wheel
 
 QPushButton* makeChip(const QString& title, QWidget* parent) {
     auto* chip = new QPushButton(title, parent);
@@ -39,6 +45,7 @@ QPushButton* makeChip(const QString& title, QWidget* parent) {
 FilterBar::FilterBar(LumivexStore& store, WindowState& state, QWidget* parent)
     : StoreRegion(store, state, parent) {
     auto* scroll = new QScrollArea(this);
+    scroll_ = scroll;
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -51,6 +58,7 @@ FilterBar::FilterBar(LumivexStore& store, WindowState& state, QWidget* parent)
     scroll->setWidget(content);
     content->setAutoFillBackground(false);
     scroll->viewport()->setAutoFillBackground(false);
+    scroll->viewport()->installEventFilter(this);
     auto* outer = new QHBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
@@ -91,12 +99,34 @@ QPushButton* FilterBar::chip(const QString& title) const {
     return nullptr;
 }
 
+bool FilterBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != scroll_->viewport() || event->type() != QEvent::Wheel) {
+        return StoreRegion::eventFilter(watched, event);
+    }
+    const auto* wheel = static_cast<QWheelEvent*>(event);
+    const auto larger = [](QPoint delta) {
+        return std::abs(delta.x()) >= std::abs(delta.y()) ? delta.x() : delta.y();
+    };
+    // A touchpad gives pixels; a wheel gives eighths of a degree, 120 to a notch.
+    const int step = wheel->pixelDelta().isNull() ? larger(wheel->angleDelta()) * wheelNotch / 120
+                                                  : larger(wheel->pixelDelta());
+    QScrollBar* bar = scroll_->horizontalScrollBar();
+    bar->setValue(bar->value() - step);
+    return true;
+}
+
 void FilterBar::refresh() {
     while (row_->count() > 0) {
         delete row_->takeAt(0);
     }
     refreshPickers();
     refreshChips();
+    // Buttons keep their whole width; what does not fit scrolls.
+    for (int i = 0; i < row_->count(); ++i) {
+        if (QWidget* widget = row_->itemAt(i)->widget()) {
+            widget->setSizePolicy(QSizePolicy::Fixed, widget->sizePolicy().verticalPolicy());
+        }
+    }
     row_->addStretch(1);
 }
 

@@ -6,6 +6,7 @@
 #include <QUuid>
 
 class QHBoxLayout;
+class QScrollArea;
 class QPushButton;
 
 namespace lumivex {
@@ -31,14 +32,20 @@ public:
     QStringList chipTitles() const;
     QPushButton* chip(const QString& title) const;
     QPushButton* resetButton() const { return resetButton_; }
+    // The scroll view that holds the row; it shows no scroll bar.
+    QScrollArea* scrollArea() const { return scroll_; }
 
 protected:
     void refresh() override;
+    // The row scrolls sideways under the wheel too: with no bar shown, the wheel is the only way
+    // to reach a button that does not fit.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void refreshPickers();
     void refreshChips();
 
+    QScrollArea* scroll_ = nullptr;
     QHBoxLayout* row_ = nullptr;
     FlatFilterPicker* kindPicker_ = nullptr;
     FolderFilterPicker* folderPicker_ = nullptr;

@@ -5,8 +5,12 @@
 #include "browser/folder_menu_row.h"
 #include "browser/window_fixture.h"
 
+#include <QApplication>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace lumivex::test {
 namespace {
@@ -134,6 +138,64 @@ TEST_F(FilterBarTest, PropertyPickersFilterByValueOrEmptiness) {
     EXPECT_EQ(bar->chipTitles(), QStringList{people.name + QStringLiteral(": 비어 있음")});
     choose(bar->propertyPicker(people.id), QStringLiteral("모든 ") + people.name);
     EXPECT_TRUE(store->query().emptyFacets.isEmpty());
+}
+
+// With many filters the row is wider than the window: every button keeps its width, and the
+// vertical wheel and a sideways swipe scroll the row until the reset button is on screen whole.
+TEST_F(FilterBarTest, TheWheelScrollsAWideRowToItsResetButton) {
+    const QList<Category> properties = store->library().tagProperties();
+    ASSERT_GE(properties.size(), 2);
+    store->setSelection({item(QStringLiteral("trip/b.jpg")).id});
+    store->addLabel(QStringLiteral("제주도 한라산 등반 여행"), properties[0]);
+    settle();
+    store->selectFolderFilter(QStringLiteral("trip"));
+    MediaQuery query = store->query();
+    query.unratedOnly = true;
+    query.unclassifiedOnly = true;
+    query.facets[properties[0].idText()] = QStringLiteral("제주도 한라산 등반 여행");
+    query.emptyFacets.insert(properties[1].idText());
+    store->setQuery(query);
+    store->selectVideoDuration(VideoDurationRange{60, 180, false});
+    settle();
+    QPushButton* reset = bar->resetButton();
+    ASSERT_TRUE(reset->isVisibleTo(bar));
+    EXPECT_EQ(reset->width(), reset->sizeHint().width());
+    for (QPushButton* chip : bar->findChildren<QPushButton*>()) {
+        if (chip->isVisibleTo(bar)) {
+            EXPECT_GE(chip->width(), chip->sizeHint().width()) << chip->text().toStdString();
+        }
+    }
+    QWidget* viewport = bar->scrollArea()->viewport();
+    const auto onScreen = [&] {
+        const QRect where(reset->mapTo(viewport, QPoint(0, 0)), reset->size());
+        return viewport->rect().contains(where);
+    };
+    ASSERT_FALSE(onScreen()) << "the row must be wider than the bar for this test";
+    screenshot(QStringLiteral("filter-bar-many-filters"));
+
+    const QPoint at = viewport->rect().center();
+    const auto turn = [&](QPoint angle) {
+        QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), angle, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &wheel);
+    };
+    for (int notch = 0; notch < 40 && !onScreen(); ++notch) {
+        turn(QPoint(0, -120));
+    }
+    EXPECT_TRUE(onScreen());
+    screenshot(QStringLiteral("filter-bar-scrolled"));
+    // A sideways swipe moves the row as well, back towards its start.
+    QScrollBar* scrollBar = bar->scrollArea()->horizontalScrollBar();
+    const int end = scrollBar->value();
+    turn(QPoint(120, 0));
+    EXPECT_LT(scrollBar->value(), end);
+    turn(QPoint(-120, 0));
+    EXPECT_EQ(scrollBar->value(), end);
+
+    QTest::mouseClick(reset, Qt::LeftButton);
+    settle();
+    EXPECT_FALSE(store->query().unratedOnly);
+    EXPECT_TRUE(store->query().facets.empty());
 }
 
 }  // namespace
