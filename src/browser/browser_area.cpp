@@ -4,6 +4,7 @@
 #include "browser/browser_icons.h"
 #include "browser/browser_palette.h"
 #include "browser/filter_bar.h"
+#include "browser/library_scope_label.h"
 #include "browser/media_grid_view.h"
 #include "browser/shown_library.h"
 #include "browser/window_state.h"
@@ -24,7 +25,6 @@ namespace lumivex {
 namespace {
 
 // The other platform's words, as a Linux user reads them.
-const QString photoLibraryScope = QStringLiteral("사진 보관함");
 const QString selectAllShortcut = QStringLiteral("Ctrl+A");
 
 QLabel* textLabel(const QFont& font, const QColor& color, QWidget* parent) {
@@ -41,35 +41,6 @@ QString borderedSheet() {
         .arg(BrowserPalette::white(0.08).name(QColor::HexArgb),
              BrowserPalette::primaryText().name(QColor::HexArgb),
              BrowserPalette::tertiaryText().name(QColor::HexArgb));
-}
-
-// The open library and its folder scope on one line; nothing without a library.
-QString scopeText(LumivexStore& store) {
-    if (store.source() == LibrarySource::none) {
-        return {};
-    }
-    if (store.source() == LibrarySource::photos) {
-        return photoLibraryScope;
-    }
-    const QString name = QDir(store.root()).dirName();
-    const std::optional<QString>& folder = store.query().folderPath;
-    if (!folder) {
-        return name + QStringLiteral(" · 하위 폴더 포함");
-    }
-    if (folder->isEmpty()) {
-        return name + QStringLiteral(" · 이 폴더만");
-    }
-    return name + QStringLiteral(" › ") +
-           QString(*folder).replace(QLatin1Char('/'), QStringLiteral(" › "));
-}
-
-// The library's place: the photo library, or the root with the folder filter's path.
-QString scopeHelp(LumivexStore& store) {
-    if (store.source() == LibrarySource::photos) {
-        return photoLibraryScope;
-    }
-    const std::optional<QString>& folder = store.query().folderPath;
-    return folder && !folder->isEmpty() ? store.root() + QLatin1Char('/') + *folder : store.root();
 }
 
 template <typename Change>
@@ -115,25 +86,32 @@ QWidget* BrowserArea::makeHeading() {
     titles->setSpacing(6);
     title_ = textLabel(BrowserFonts::system(24, QFont::DemiBold), BrowserPalette::primaryText(),
                        heading);
-    scope_ = textLabel(BrowserFonts::system(10), BrowserPalette::secondaryText(), heading);
+    scope_ = new LibraryScopeLabel(store_, heading);
     count_ = textLabel(BrowserFonts::system(13, QFont::Normal, BrowserFonts::Design::monospaced),
                        BrowserPalette::secondaryText(), heading);
-    count_->setContentsMargins(0, 0, 0, 4);
     auto* titleRow = new QHBoxLayout;
     titleRow->setSpacing(8);
-    titleRow->addWidget(title_, 0, Qt::AlignBottom);
-    titleRow->addWidget(count_, 0, Qt::AlignBottom);
+    titleRow->addWidget(title_, 0, Qt::AlignTop);
+    titleRow->addWidget(count_, 0, Qt::AlignTop);
     titles->addLayout(titleRow);
     titles->addWidget(scope_);
     row->addLayout(titles);
     row->addStretch(1);
+    auto* controlColumn = new QVBoxLayout;
+    controlColumn->setSpacing(0);
+    auto* controls = new QHBoxLayout;
+    controls->setSpacing(8);
+    controlColumn->addSpacing(0);
+    controlColumn->addLayout(controls);
+    controlColumn->addStretch(1);
+    row->addLayout(controlColumn);
     selectAll_ = new QPushButton(QStringLiteral("전체 선택"), heading);
     selectAll_->setIcon(
         BrowserIcons::icon(QStringLiteral("checkmark.circle"), BrowserPalette::primaryText()));
     selectAll_->setFont(BrowserFonts::system(12));
     selectAll_->setStyleSheet(borderedSheet());
     connect(selectAll_, &QPushButton::clicked, this, [this] { store_.selectAllVisible(); });
-    row->addWidget(selectAll_);
+    controls->addWidget(selectAll_);
     progress_ = new QWidget(heading);
     auto* progressRow = new QHBoxLayout(progress_);
     progressRow->setContentsMargins(0, 0, 0, 0);
@@ -146,14 +124,14 @@ QWidget* BrowserArea::makeHeading() {
         textLabel(BrowserFonts::system(12), BrowserPalette::secondaryText(), progress_);
     deleting->setText(QStringLiteral("삭제 중…"));
     progressRow->addWidget(deleting);
-    row->addWidget(progress_);
+    controls->addWidget(progress_);
     delete_ = new QPushButton(heading);
     delete_->setIcon(BrowserIcons::icon(QStringLiteral("trash"), BrowserPalette::primaryText()));
     delete_->setFont(BrowserFonts::system(12));
     delete_->setStyleSheet(borderedSheet());
     delete_->setToolTip(QStringLiteral("선택한 항목 삭제 · Delete"));
     connect(delete_, &QPushButton::clicked, this, [this] { store_.requestDeletion(std::nullopt); });
-    row->addWidget(delete_);
+    controls->addWidget(delete_);
     sort_ = new QToolButton(heading);
     sort_->setPopupMode(QToolButton::InstantPopup);
     sort_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -163,13 +141,35 @@ QWidget* BrowserArea::makeHeading() {
         BrowserIcons::icon(QStringLiteral("arrow.up.arrow.down"), BrowserPalette::primaryText()));
     sort_->setMenu(new QMenu(sort_));
     sort_->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0; }"));
-    row->addWidget(sort_);
+    controls->addWidget(sort_);
     direction_ = new QToolButton(heading);
     direction_->setAutoRaise(true);
     connect(direction_, &QToolButton::clicked, this,
             [this] { writeQuery(store_, [](MediaQuery& q) { q.ascending = !q.ascending; }); });
-    row->addWidget(direction_);
+    controls->addWidget(direction_);
+    alignOnTitleBaseline(controlColumn);
     return heading;
+}
+
+// The heading's texts stand on the title's first baseline: the count beside it and the buttons,
+// whose own text is centred in them, are moved down by what their baselines lack.
+void BrowserArea::alignOnTitleBaseline(QVBoxLayout* controlColumn) {
+    const auto baseline = [](const QWidget* widget, std::optional<int> height) {
+        const QFontMetrics metrics(widget->font());
+        return (height.value_or(metrics.height()) - metrics.height()) / 2 + metrics.ascent();
+    };
+    const int title = baseline(title_, std::nullopt);
+    count_->setContentsMargins(0, std::max(0, title - baseline(count_, std::nullopt)), 0, 0);
+    int rowHeight = 0;
+    for (const QWidget* control : {static_cast<QWidget*>(selectAll_), static_cast<QWidget*>(sort_),
+                                   static_cast<QWidget*>(delete_)}) {
+        rowHeight = std::max(rowHeight, control->sizeHint().height());
+    }
+    const int buttons = baseline(selectAll_, rowHeight);
+    if (QSpacerItem* spacer = controlColumn->itemAt(0)->spacerItem()) {
+        spacer->changeSize(0, std::max(0, title - buttons), QSizePolicy::Minimum,
+                           QSizePolicy::Fixed);
+    }
 }
 
 void BrowserArea::setGrid(MediaGridView* grid) {
@@ -198,10 +198,7 @@ void BrowserArea::refreshHeading() {
     title_->setText(query.kind == MediaKind::photo   ? QStringLiteral("사진")
                     : query.kind == MediaKind::video ? QStringLiteral("영상")
                                                      : QStringLiteral("전체 미디어"));
-    const QString scope = scopeText(store_);
-    scope_->setText(scope);
-    scope_->setToolTip(scopeHelp(store_));
-    scope_->setVisible(!scope.isEmpty());
+    scope_->refresh();
     const qsizetype visible = store_.visiblePositions().size();
     count_->setText(QString::number(visible));
     selectAll_->setEnabled(visible > 0 && !store_.locked() && !store_.deleting() &&

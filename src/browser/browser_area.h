@@ -8,10 +8,12 @@ class QLabel;
 class QPushButton;
 class QStackedLayout;
 class QToolButton;
+class QVBoxLayout;
 
 namespace lumivex {
 
 class FilterBar;
+class LibraryScopeLabel;
 class MediaGridView;
 
 // The wide middle column: the heading row (kind title, count, library scope, select-all,
@@ -34,6 +36,7 @@ public:
     FilterBar* filterBar() const { return filterBar_; }
     QLabel* titleLabel() const { return title_; }
     QLabel* countLabel() const { return count_; }
+    LibraryScopeLabel* scopeLabel() const { return scope_; }
     QPushButton* selectAllButton() const { return selectAll_; }
     QPushButton* deleteButton() const { return delete_; }
     QToolButton* sortButton() const { return sort_; }
@@ -44,13 +47,14 @@ protected:
 
 private:
     QWidget* makeHeading();
+    void alignOnTitleBaseline(QVBoxLayout* controlColumn);
     void refreshHeading();
     void refreshSortMenu();
     void refreshContent();
     QString sortTitle(SortOrder order) const;
 
     QLabel* title_ = nullptr;
-    QLabel* scope_ = nullptr;
+    LibraryScopeLabel* scope_ = nullptr;
     QLabel* count_ = nullptr;
     QPushButton* selectAll_ = nullptr;
     QWidget* progress_ = nullptr;

@@ -4,6 +4,7 @@
 #include "browser/browser_icons.h"
 #include "browser/browser_palette.h"
 #include "browser/filter_bar_choices.h"
+#include "browser/filter_chip.h"
 #include "browser/filter_picker_button.h"
 #include "browser/shown_library.h"
 #include "browser/window_state.h"
@@ -23,22 +24,6 @@ namespace lumivex {
 namespace {
 
 constexpr int wheelNotch = 40;  // pixels the row moves per notch of a wheel
-
-QPushButton* makeChip(const QString& title, QWidget* parent) {
-    auto* chip = new QPushButton(title, parent);
-    chip->setFont(BrowserFonts::system(11));
-    chip->setIcon(BrowserIcons::icon(QStringLiteral("xmark"), BrowserPalette::mint()));
-    chip->setIconSize(QSize(8, 8));
-    chip->setLayoutDirection(Qt::RightToLeft);
-    chip->setCursor(Qt::PointingHandCursor);
-    chip->setFocusPolicy(Qt::NoFocus);
-    chip->setStyleSheet(
-        QStringLiteral("QPushButton { color: %1; background: %2; border: none;"
-                       " border-radius: 14px; padding: 7px 10px; }")
-            .arg(BrowserPalette::mint().name(), BrowserPalette::mint(0.1).name(QColor::HexArgb)));
-    chip->setFixedHeight(28);
-    return chip;
-}
 
 }  // namespace
 
@@ -196,7 +181,7 @@ void FilterBar::refreshChips() {
     const QList<FilterBarChoices::Chip> chips =
         FilterBarChoices::chips(store_.query(), ShownLibrary::tagProperties(store_));
     for (const FilterBarChoices::Chip& chip : chips) {
-        QPushButton* button = makeChip(chip.title, kindPicker_->parentWidget());
+        QPushButton* button = new FilterChip(chip.title, kindPicker_->parentWidget());
         connect(button, &QPushButton::clicked, this,
                 [this, remove = chip.remove] { remove(store_); });
         row_->addWidget(button);

@@ -1,0 +1,97 @@
+#include "browser/browser_area.h"
+#include "browser/browser_palette.h"
+#include "browser/filter_chip.h"
+#include "browser/library_scope_label.h"
+#include "browser/window_fixture.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace lumivex::test {
+namespace {
+
+using HeadingLookTest = WindowTest;
+
+// The columns of `image` holding a pixel close to the accent colour.
+QList<bool> accentColumns(const QImage& image) {
+    QList<bool> columns(image.width(), false);
+    const QColor mint = BrowserPalette::mint();
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.green() - mint.green()) < 40 && std::abs(c.red() - mint.red()) < 40 &&
+                c.green() > 150) {
+                columns[x] = true;
+            }
+        }
+    }
+    return columns;
+}
+
+TEST(FilterChipLook, TheMarkStandsSixPointsAfterTheTitle) {
+    FilterChip chip(QStringLiteral("별점 없음"));
+    chip.resize(chip.sizeHint());
+    const QList<bool> columns = accentColumns(chip.grab().toImage());
+    const int last = static_cast<int>(columns.lastIndexOf(true));
+    ASSERT_GT(last, 0);
+    // The mark: the last run of painted columns; the gap before it: the empty run before that.
+    int markStart = last;
+    while (markStart > 0 && columns[markStart - 1]) {
+        --markStart;
+    }
+    int textEnd = markStart - 1;
+    while (textEnd > 0 && !columns[textEnd]) {
+        --textEnd;
+    }
+    EXPECT_GE(markStart - textEnd - 1, FilterChip::markSpacing - 1);
+    EXPECT_LE(markStart - textEnd - 1, FilterChip::markSpacing + 2);
+    EXPECT_GE(last - markStart + 1, FilterChip::markSize);
+    EXPECT_EQ(chip.width() - 1 - last, 10 - 1);  // the padding after the mark, anti-aliasing aside
+}
+
+TEST_F(HeadingLookTest, TheScopeLineShowsTheLibrarysSymbol) {
+    addPhoto(QStringLiteral("a.jpg"));
+    makeWindow();
+    LibraryScopeLabel* scope = window->browserArea()->scopeLabel();
+    EXPECT_FALSE(scope->isVisibleTo(window.get()));
+    openLibrary();
+    EXPECT_TRUE(scope->isVisibleTo(window.get()));
+    EXPECT_EQ(scope->symbol(), QStringLiteral("folder"));
+    EXPECT_EQ(scope->text(), QStringLiteral("library · 하위 폴더 포함"));
+    EXPECT_EQ(scope->toolTip(), library);
+    // The symbol is drawn before the text.
+    const QImage image = scope->grab().toImage();
+    int painted = 0;
+    for (int x = 0; x < 11; ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            painted += image.pixelColor(x, y).lightness() > 80 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(painted, 10);
+}
+
+// The count and the buttons stand on the title's first baseline.
+TEST_F(HeadingLookTest, TheHeadingsTextsShareTheTitlesBaseline) {
+    addPhoto(QStringLiteral("a.jpg"));
+    openLibrary();
+    selectFiles({QStringLiteral("a.jpg")});
+    settle();
+    BrowserArea* area = window->browserArea();
+    const auto baseline = [area](const QWidget* widget) {
+        const QFontMetrics metrics(widget->font());
+        const QRect box = widget->contentsRect();
+        return widget->mapTo(area, box.topLeft()).y() + (box.height() - metrics.height()) / 2 +
+               metrics.ascent();
+    };
+    const int title = baseline(area->titleLabel());
+    EXPECT_NEAR(baseline(area->countLabel()), title, 1);
+    EXPECT_NEAR(baseline(area->selectAllButton()), title, 1);
+    ASSERT_TRUE(area->deleteButton()->isVisible());
+    EXPECT_NEAR(baseline(area->deleteButton()), title, 1);
+    EXPECT_NEAR(baseline(area->sortButton()), title, 1);
+    screenshot(QStringLiteral("heading-selected-card"));
+}
+
+}  // namespace
+}  // namespace lumivex::test
