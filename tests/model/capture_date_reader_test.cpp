@@ -414,3 +414,38 @@ TEST_F(CaptureDates, RawFileExif) {
     writeFile(path("cut.dng"), camera.left(camera.size() / 2));
     EXPECT_FALSE(CaptureDateReader::imageDate(path("cut.dng")));
 }
+
+namespace {
+
+QByteArray box(const char* type, const QByteArray& content) {
+    QByteArray bytes(4, '\0');
+    qToBigEndian<quint32>(static_cast<quint32>(content.size() + 8), bytes.data());
+    return bytes + QByteArray(type, 4) + content;
+}
+
+// A TIFF structure holding one directory of EXIF fields, as a CR3's "CMT2" box holds them.
+QByteArray exifDirectory(const std::string& original, const std::string& offset) {
+    Exiv2::ExifData exif;
+    const Exiv2::AsciiValue date(original);
+    const Exiv2::AsciiValue zone(offset);
+    exif.add(Exiv2::ExifKey(0x9003, "Image"), &date);
+    exif.add(Exiv2::ExifKey(0x9011, "Image"), &zone);
+    Exiv2::Blob blob;
+    Exiv2::ExifParser::encode(blob, Exiv2::littleEndian, exif);
+    return QByteArray(reinterpret_cast<const char*>(blob.data()),
+                      static_cast<qsizetype>(blob.size()));
+}
+
+}  // namespace
+
+// Canon's CR3 is ISO media: its EXIF fields lie in TIFF structures inside the "moov" box.
+TEST_F(CaptureDates, Cr3ExifBoxes) {
+    const QByteArray canon = QByteArray::fromHex("85c0b687820f11e08111f4ce462b6a48");
+    const QByteArray file =
+        box("ftyp", QByteArrayLiteral("crx ") + QByteArray::fromHex("00000001") +
+                        QByteArrayLiteral("crx isom")) +
+        box("moov",
+            box("uuid", canon + box("CMT2", exifDirectory("2024:05:01 21:00:00", "+09:00"))));
+    writeFile(path("IMG_0001.CR3"), file);
+    EXPECT_EQ(seconds(CaptureDateReader::imageDate(path("IMG_0001.CR3"))), noonUTC);
+}
