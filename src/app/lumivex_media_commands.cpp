@@ -120,7 +120,9 @@ void LumivexMediaCommands::sync() {
         selectAll_->setEnabled(snapshot.canSelectAll);
     } else {
         selectAll_->setText(QStringLiteral("현재 목록 전체 선택"));
-        selectAll_->setEnabled(enabled && !store_.visibleOrder().isEmpty());
+        // Views still built off the main thread are not waited for: they signal when ready.
+        selectAll_->setEnabled(enabled && !store_.derivedViewsPending() &&
+                               !store_.visibleOrder().isEmpty());
     }
 }
 

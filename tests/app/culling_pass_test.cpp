@@ -1,7 +1,5 @@
-#include "app/desktop_shell.h"
-#include "app/lumivex_app.h"
-#include "app/lumivex_update_controller.h"
-#include "app/photo_access.h"
+#include "application_run.h"
+
 #include "browser/browser_area.h"
 #include "browser/deletion_alert.h"
 #include "browser/filter_bar.h"
@@ -14,27 +12,16 @@
 #include "browser/media_grid_view.h"
 #include "catalog/folder_catalog.h"
 #include "catalog/library_state.h"
-#include "media/photos_thumbnail_cache.h"
-#include "media/thumbnail_cache.h"
-#include "media/xdg_photo_library.h"
-#include "panels/lumivex_settings_view.h"
-#include "platform/freedesktop_trash.h"
-#include "platform/user_defaults.h"
-#include "store/lumivex_store.h"
-#include "store/scanner_listing.h"
-#include "store/system_clock.h"
 #include "support/event_loop.h"
 #include "support/media_fixtures.h"
 #include "support/temporary_trash_home.h"
 #include "support/test_files.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
-#include <QPromise>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -44,84 +31,6 @@
 
 namespace lumivex::test {
 namespace {
-
-// One run of the application, put together as main() puts it together: the user defaults in
-// the configuration folder, the freedesktop Trash, the photo library, the system clock, the
-// scanner, the desktop's dialogs, the store, the main window with its menus and the settings
-// window. Only the update feed is held (it never answers) and the folder watcher is left out,
-// so that no rescan comes at a time of its own.
-class ApplicationRun {
-public:
-    explicit ApplicationRun(const QString& home)
-        : defaults(home + QStringLiteral("/.config/Lumivex/defaults.json")),
-          photos(defaults, trash,
-                 {{QStringLiteral("pictures"), home + QStringLiteral("/Pictures")},
-                  {QStringLiteral("videos"), home + QStringLiteral("/Videos")}}),
-          listing(clock.function(), photos, photosThumbnails.assets()),
-          store(services(home)),
-          window(store, defaults) {
-        photosThumbnails.setLibrary(&photos);
-        photosThumbnails.setManager(&photos);
-        grid = new MediaGridView({&store, &defaults, &shell, &thumbnails, &photosThumbnails});
-        window.setGrid(grid);
-        shell.setWindow(&window);
-        access = std::make_unique<PhotoAccess>(photos, &window);
-        window.setPhotosSetup(photos, access->guide());
-        LumivexUpdateController::Environment environment =
-            LumivexUpdateController::processEnvironment(defaults);
-        environment.fetchReleases = [this] {
-            held.push_back(std::make_shared<QPromise<QList<LumivexRelease>>>());
-            held.back()->start();
-            return held.back()->future();
-        };
-        updates = std::make_unique<LumivexUpdateController>(environment);
-        app = std::make_unique<LumivexApp>(store, window, *updates);
-        app->setSettingsWindow(std::make_unique<LumivexSettingsView>(
-            defaults, photos, access->guide(), [this] { store.chooseLibrary(); }));
-        app->launch();
-        QMainWindow& main = app->mainWindow();
-        QApplication::setActiveWindow(&main);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&main));
-    }
-
-    ~ApplicationRun() {
-        app.reset();
-        updates.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    LumivexStore::Services services(const QString& home) {
-        LumivexStore::Services made;
-        made.arguments = {QStringLiteral("lumivex")};
-        made.defaults = &defaults;
-        made.photos = &photos;
-        made.trash = &trash;
-        made.shell = &shell;
-        made.clock = &clock;
-        made.listing = &listing;
-        made.watchers = [](const QString&, std::function<void()>) { return nullptr; };
-        made.homeFolder = home;
-        made.photosMetadataFolder = home + QStringLiteral("/.local/share/Lumivex/Photos");
-        made.photosFolder = home + QStringLiteral("/Pictures");
-        return made;
-    }
-
-    UserDefaults defaults;
-    FreedesktopTrash trash;
-    XdgPhotoLibrary photos;
-    ThumbnailCache thumbnails;
-    PhotosThumbnailCache photosThumbnails;
-    SystemClock clock;
-    ScannerListing listing;
-    DesktopShell shell;
-    LumivexStore store;
-    LumivexView window;
-    MediaGridView* grid = nullptr;
-    std::unique_ptr<PhotoAccess> access;
-    std::vector<std::shared_ptr<QPromise<QList<LumivexRelease>>>> held;
-    std::unique_ptr<LumivexUpdateController> updates;
-    std::unique_ptr<LumivexApp> app;
-};
 
 class CullingPass : public ::testing::Test {
 protected:
@@ -142,6 +51,17 @@ protected:
         }
     }
 
+    // Starts the application without arguments, its window the active one.
+    void start() {
+        ApplicationRun::Options options;
+        options.home = trashHome.home();
+        run = std::make_unique<ApplicationRun>(options);
+        run->launch();
+        QMainWindow& main = run->app->mainWindow();
+        QApplication::setActiveWindow(&main);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    }
+
     QString at(const QString& relative) const { return library + QLatin1Char('/') + relative; }
 
     void settle() {
@@ -153,8 +73,8 @@ protected:
         }
         runEventsUntil(
             [this] {
-                return !run->store.scanning() && !run->store.deleting() &&
-                       !run->store.derivedViewsPending();
+                return !run->store->scanning() && !run->store->deleting() &&
+                       !run->store->derivedViewsPending();
             },
             "the application");
     }
@@ -225,7 +145,7 @@ protected:
     }
 
     void chooseRating(const QString& title) {
-        FlatFilterPicker* picker = run->window.browserArea()->filterBar()->ratingPicker();
+        FlatFilterPicker* picker = run->window->browserArea()->filterBar()->ratingPicker();
         QTest::mouseClick(picker, Qt::LeftButton);
         ASSERT_TRUE(picker->controller().isOpen());
         for (FolderMenuRow* choice : picker->controller().rows(0)) {
@@ -245,10 +165,10 @@ protected:
 };
 
 TEST_F(CullingPass, RatesFiltersSearchesDeletesUndoesAndFindsItAllAgainAfterARestart) {
-    run = std::make_unique<ApplicationRun>(trashHome.home());
-    EXPECT_EQ(run->store.source(), LibrarySource::none);
+    start();
+    EXPECT_EQ(run->store->source(), LibrarySource::none);
     openThroughTheFolderDialog();
-    ASSERT_EQ(run->store.root(), library);
+    ASSERT_EQ(run->store->root(), library);
     ASSERT_EQ(shown().size(), 8);
 
     // Rating with the digit keys, one selected card at a time.
@@ -264,10 +184,10 @@ TEST_F(CullingPass, RatesFiltersSearchesDeletesUndoesAndFindsItAllAgainAfterARes
     EXPECT_EQ(shown().size(), 2);
     EXPECT_TRUE(shown().contains(QStringLiteral("beach.jpg")));
     EXPECT_TRUE(shown().contains(QStringLiteral("2024/harbour.jpg")));
-    QTest::mouseClick(run->window.browserArea()->filterBar()->resetButton(), Qt::LeftButton);
+    QTest::mouseClick(run->window->browserArea()->filterBar()->resetButton(), Qt::LeftButton);
     settle();
     ASSERT_EQ(shown().size(), 8);
-    QLineEdit* search = run->window.header()->findChild<QLineEdit*>();
+    QLineEdit* search = run->window->header()->findChild<QLineEdit*>();
     ASSERT_NE(search, nullptr);
     search->setFocus();
     QTest::keyClicks(search, QStringLiteral("spring"));
@@ -285,17 +205,17 @@ TEST_F(CullingPass, RatesFiltersSearchesDeletesUndoesAndFindsItAllAgainAfterARes
     // Space previews the selected card.
     clickCard(QStringLiteral("2024/market.jpg"));
     press(Qt::Key_Space);
-    ASSERT_TRUE(run->window.state().preview());
-    EXPECT_EQ(run->window.state().preview()->filename, QStringLiteral("2024/market.jpg"));
-    run->window.state().setPreview(std::nullopt);
+    ASSERT_TRUE(run->window->state().preview());
+    EXPECT_EQ(run->window->state().preview()->filename, QStringLiteral("2024/market.jpg"));
+    run->window->state().setPreview(std::nullopt);
     settle();
 
     // Two items to the Trash.
     clickCard(QStringLiteral("2024/market.jpg"));
     clickCard(QStringLiteral("family/dinner.jpg"), Qt::ControlModifier);
-    ASSERT_EQ(run->store.selection().size(), 2);
+    ASSERT_EQ(run->store->selection().size(), 2);
     press(Qt::Key_Delete);
-    QMessageBox* box = run->window.deletionAlert()->box();
+    QMessageBox* box = run->window->deletionAlert()->box();
     ASSERT_NE(box, nullptr);
     QPushButton* move = nullptr;
     for (QAbstractButton* button : box->buttons()) {
@@ -338,17 +258,17 @@ TEST_F(CullingPass, RatesFiltersSearchesDeletesUndoesAndFindsItAllAgainAfterARes
     EXPECT_EQ(disk.deleted.records.size(), 2);
 
     // Started again without arguments: the remembered library, every edit on screen.
-    run = std::make_unique<ApplicationRun>(trashHome.home());
+    start();
     settle();
-    EXPECT_EQ(run->store.source(), LibrarySource::folder);
-    EXPECT_EQ(run->store.root(), library);
+    EXPECT_EQ(run->store->source(), LibrarySource::folder);
+    EXPECT_EQ(run->store->root(), library);
     EXPECT_EQ(shown().size(), 6);
     EXPECT_EQ(ratingOnScreen(QStringLiteral("beach.jpg")), 5);
     EXPECT_EQ(ratingOnScreen(QStringLiteral("2024/harbour.jpg")), 4);
     EXPECT_EQ(ratingOnScreen(QStringLiteral("2024/spring/river.jpg")), 2);
     EXPECT_EQ(ratingOnScreen(QStringLiteral("family/party.mp4")), 3);
     EXPECT_EQ(ratingOnScreen(QStringLiteral("2024/market.jpg")), -1);
-    EXPECT_EQ(run->store.deletedArchive().records.size(), 2);
+    EXPECT_EQ(run->store->deletedArchive().records.size(), 2);
 }
 
 }  // namespace
