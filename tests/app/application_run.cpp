@@ -1,6 +1,7 @@
 #include "application_run.h"
 
 #include "browser/media_grid_view.h"
+#include "inspector/inspector_slots.h"
 #include "panels/lumivex_settings_view.h"
 #include "store/scanner_listing.h"
 #include "support/held_listing.h"
@@ -37,6 +38,7 @@ ApplicationRun::ApplicationRun(Options given)
     window = std::make_unique<LumivexView>(*store, defaults);
     grid = new MediaGridView({store.get(), &defaults, &shell, &thumbnails, &photosThumbnails});
     window->setGrid(grid);
+    InspectorSlots::install(*window, *store, {thumbnails, photosThumbnails, defaults});
     shell.setWindow(window.get());
     access = std::make_unique<PhotoAccess>(photos, window.get());
     window->setPhotosSetup(photos, access->guide());
