@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <string>
 #include <vector>
 
@@ -22,11 +21,8 @@ namespace {
 
 constexpr int reportDescriptor = 3;
 
-std::string ownProgram() {
-    char path[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string();
-}
+// This program as the running process has it, even when its file was replaced since it started.
+constexpr char ownProgram[] = "/proc/self/exe";
 
 // This process's environment with the step to run in place of any step of its own.
 std::vector<std::string> childEnvironment(const char* step, const QStringList& arguments) {
@@ -78,7 +74,7 @@ ChildProcess::ChildProcess(const ChildStep& step, const QStringList& arguments, 
     for (const QString& argument : arguments) {
         EXPECT_FALSE(argument.contains(QChar(0x1f))) << "a child step's argument holds U+001F";
     }
-    std::string program = ownProgram();
+    std::string program = ownProgram;
     std::vector<std::string> environment = childEnvironment(step_, arguments);
     std::vector<char*> envp = pointersTo(environment);
     std::vector<char*> argv{program.data(), nullptr};
