@@ -23,6 +23,8 @@ namespace {
 constexpr int scrollBarExtent = 10;
 constexpr int scrollBarSliderMinimum = 28;
 constexpr double buttonRadius = 6.0;
+constexpr int buttonExtraWidth = 8;
+constexpr int buttonMinimumHeight = 28;
 constexpr char prominentProperty[] = "lumivexProminent";
 
 QColor withAlpha(QColor colour, double alpha) {
@@ -193,6 +195,7 @@ int LumivexStyle::styleHint(StyleHint hint, const QStyleOption* option, const QW
                             QStyleHintReturn* returnData) const {
     switch (hint) {
         case SH_ScrollBar_ContextMenu:
+        case SH_DialogButtonBox_ButtonsHaveIcons:
             return 0;
         case SH_ScrollBar_MiddleClickAbsolutePosition:
         case SH_ScrollBar_LeftClickAbsolutePosition:
@@ -200,6 +203,17 @@ int LumivexStyle::styleHint(StyleHint hint, const QStyleOption* option, const QW
         default:
             return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
+}
+
+// Push buttons get room around their text, as the rounded shape needs.
+QSize LumivexStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
+                                     const QSize& size, const QWidget* widget) const {
+    QSize result = QProxyStyle::sizeFromContents(type, option, size, widget);
+    if (type == CT_PushButton) {
+        result += QSize(buttonExtraWidth, 0);
+        result.setHeight(std::max(result.height(), buttonMinimumHeight));
+    }
+    return result;
 }
 
 QRect LumivexStyle::subControlRect(ComplexControl control, const QStyleOptionComplex* option,
