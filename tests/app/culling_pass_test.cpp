@@ -10,8 +10,14 @@
 #include "browser/lumivex_view.h"
 #include "browser/media_grid_model.h"
 #include "browser/media_grid_view.h"
+#include "browser/sheet_slot.h"
+#include "browser/sidebar.h"
 #include "catalog/folder_catalog.h"
 #include "catalog/library_state.h"
+#include "inspector/category_sheet.h"
+#include "inspector/inspector_view.h"
+#include "inspector/label_editor.h"
+#include "inspector/option_picker.h"
 #include "support/event_loop.h"
 #include "support/media_fixtures.h"
 #include "support/temporary_trash_home.h"
@@ -19,6 +25,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -144,8 +151,16 @@ protected:
         return found < 0 ? -1 : run->grid->gridModel().item(found).rating;
     }
 
-    void chooseRating(const QString& title) {
-        FlatFilterPicker* picker = run->window->browserArea()->filterBar()->ratingPicker();
+    // Korean text comes through the input method, as a committed string.
+    static void type(QWidget* field, const QString& text) {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QApplication::sendEvent(field, &event);
+    }
+
+    // Chooses the row titled `title` in a filter picker's menu.
+    void choose(FlatFilterPicker* picker, const QString& title) {
+        ASSERT_NE(picker, nullptr);
         QTest::mouseClick(picker, Qt::LeftButton);
         ASSERT_TRUE(picker->controller().isOpen());
         for (FolderMenuRow* choice : picker->controller().rows(0)) {
@@ -155,8 +170,34 @@ protected:
                 return;
             }
         }
-        FAIL() << "no rating choice " << title.toStdString();
+        QStringList titles;
+        for (FolderMenuRow* choice : picker->controller().rows(0)) {
+            titles.append(choice->text());
+        }
+        FAIL() << "no choice " << title.toStdString() << " among "
+               << titles.join(u'|').toStdString();
     }
+
+    std::optional<Category> property(const QString& name) const {
+        for (const Category& category : run->store->library().categories) {
+            if (category.name == name) {
+                return category;
+            }
+        }
+        return std::nullopt;
+    }
+
+    QStringList values(const QString& filename, const Category& category) const {
+        for (const MediaItem& item : run->store->library().items) {
+            if (item.filename == filename) {
+                const QString key = category.id.toString(QUuid::WithoutBraces).toUpper();
+                return item.labels.contains(key) ? item.labels.at(key) : QStringList();
+            }
+        }
+        return {};
+    }
+
+    InspectorView& inspector() const { return *run->window->findChild<InspectorView*>(); }
 
     QTemporaryDir temp;
     TemporaryTrashHome trashHome;
@@ -179,11 +220,44 @@ TEST_F(CullingPass, RatesFiltersSearchesDeletesUndoesAndFindsItAllAgainAfterARes
     EXPECT_EQ(ratingOnScreen(QStringLiteral("beach.jpg")), 5);
     EXPECT_EQ(ratingOnScreen(QStringLiteral("family/party.mp4")), 3);
 
+    // A property of the library, and a value for two cards.
+    QTest::mouseClick(run->window->sidebar()->addPropertyButton(), Qt::LeftButton);
+    settle();
+    auto* sheet = qobject_cast<CategorySheet*>(run->window->categorySheet()->dialog());
+    ASSERT_NE(sheet, nullptr);
+    type(sheet->nameField(), QStringLiteral("장소"));
+    QTest::keyClick(sheet->nameField(), Qt::Key_Return);
+    settle();
+    const std::optional<Category> place = property(QStringLiteral("장소"));
+    ASSERT_TRUE(place);
+    clickCard(QStringLiteral("beach.jpg"));
+    clickCard(QStringLiteral("2024/harbour.jpg"), Qt::ControlModifier);
+    LabelEditor* editor = inspector().labelEditor(place->id);
+    ASSERT_NE(editor, nullptr);
+    QLineEdit* value = editor->picker()->searchField();
+    value->setFocus();
+    type(value, QStringLiteral("바다"));
+    QTest::keyClick(value, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(values(QStringLiteral("beach.jpg"), *place), QStringList{QStringLiteral("바다")});
+    EXPECT_EQ(values(QStringLiteral("2024/harbour.jpg"), *place),
+              QStringList{QStringLiteral("바다")});
+    EXPECT_TRUE(values(QStringLiteral("2024/market.jpg"), *place).isEmpty());
+
     // A rating filter, then the search field.
-    chooseRating(QStringLiteral("4점 이상"));
+    choose(run->window->browserArea()->filterBar()->ratingPicker(), QStringLiteral("4점 이상"));
     EXPECT_EQ(shown().size(), 2);
     EXPECT_TRUE(shown().contains(QStringLiteral("beach.jpg")));
     EXPECT_TRUE(shown().contains(QStringLiteral("2024/harbour.jpg")));
+    QTest::mouseClick(run->window->browserArea()->filterBar()->resetButton(), Qt::LeftButton);
+    settle();
+    ASSERT_EQ(shown().size(), 8);
+    choose(run->window->browserArea()->filterBar()->propertyPicker(place->id),
+           QStringLiteral("바다 (2)"));
+    QStringList seaside = shown();
+    seaside.sort();
+    EXPECT_EQ(seaside,
+              QStringList({QStringLiteral("2024/harbour.jpg"), QStringLiteral("beach.jpg")}));
     QTest::mouseClick(run->window->browserArea()->filterBar()->resetButton(), Qt::LeftButton);
     settle();
     ASSERT_EQ(shown().size(), 8);
@@ -202,13 +276,19 @@ TEST_F(CullingPass, RatesFiltersSearchesDeletesUndoesAndFindsItAllAgainAfterARes
     EXPECT_EQ(search->text(), QString());
     EXPECT_EQ(shown().size(), 8);
 
-    // Space previews the selected card.
+    // Space previews the selected card; "." moves the preview to the next card in the grid.
     clickCard(QStringLiteral("2024/market.jpg"));
+    const QStringList order = shown();
     press(Qt::Key_Space);
     ASSERT_TRUE(run->window->state().preview());
     EXPECT_EQ(run->window->state().preview()->filename, QStringLiteral("2024/market.jpg"));
-    run->window->state().setPreview(std::nullopt);
-    settle();
+    press(Qt::Key_Period);
+    const QString next = order.value(order.indexOf(QStringLiteral("2024/market.jpg")) + 1);
+    ASSERT_TRUE(run->window->state().preview());
+    EXPECT_EQ(run->window->state().preview()->filename, next);
+    EXPECT_EQ(run->store->selection(), QSet<QUuid>({run->window->state().preview()->id}));
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(run->window->state().preview());
 
     // Two items to the Trash.
     clickCard(QStringLiteral("2024/market.jpg"));
@@ -269,6 +349,14 @@ TEST_F(CullingPass, RatesFiltersSearchesDeletesUndoesAndFindsItAllAgainAfterARes
     EXPECT_EQ(ratingOnScreen(QStringLiteral("family/party.mp4")), 3);
     EXPECT_EQ(ratingOnScreen(QStringLiteral("2024/market.jpg")), -1);
     EXPECT_EQ(run->store->deletedArchive().records.size(), 2);
+    const std::optional<Category> kept = property(QStringLiteral("장소"));
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(values(QStringLiteral("beach.jpg"), *kept), QStringList{QStringLiteral("바다")});
+    clickCard(QStringLiteral("beach.jpg"));
+    LabelEditor* shownEditor = inspector().labelEditor(kept->id);
+    ASSERT_NE(shownEditor, nullptr);
+    EXPECT_TRUE(shownEditor->isVisibleTo(&inspector()));
+    EXPECT_NE(run->window->browserArea()->filterBar()->propertyPicker(kept->id), nullptr);
 }
 
 }  // namespace
