@@ -23,9 +23,7 @@ WindowPanels::WindowPanels(LumivexStore& store, UserDefaults& defaults, WindowSt
       defaults_(defaults),
       state_(state),
       window_(window),
-      slots_(places),
-      session_(std::make_unique<VideoPlayerSession>(defaults)),
-      services_(PreviewServices::standard(defaults, nullptr, *session_)) {
+      slots_(places) {
     slots_.utility->setContentFactory(
         [this](std::function<void()> close) { return makeUtilityPanel(std::move(close)); });
     slots_.duration->setContentFactory([this](std::function<void()> close) {
@@ -52,7 +50,19 @@ void WindowPanels::setPreviewServices(PreviewServices services) {
 }
 
 void WindowPanels::setPhotoLibrary(PhotoLibrary& photos) {
-    services_.library = &photos;
+    library_ = &photos;
+    if (services_) {
+        services_->library = &photos;
+    }
+}
+
+// The player view and its multimedia start with the first preview, not with the window.
+const PreviewServices& WindowPanels::services() {
+    if (!services_) {
+        session_ = std::make_unique<VideoPlayerSession>(defaults_);
+        services_ = PreviewServices::standard(defaults_, library_, *session_);
+    }
+    return *services_;
 }
 
 QWidget* WindowPanels::makeUtilityPanel(std::function<void()> close) {
@@ -101,7 +111,7 @@ void WindowPanels::syncPreview() {
         return;
     }
     card_->setContent(new PreviewView(*item, store_.root() + QLatin1Char('/') + item->filename,
-                                      services_, [this] { state_.setPreview(std::nullopt); }));
+                                      services(), [this] { state_.setPreview(std::nullopt); }));
 }
 
 // The preview shows the library's current record of its item, and closes when the item is gone.

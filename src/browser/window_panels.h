@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 namespace lumivex {
 
@@ -38,7 +39,8 @@ public:
                  LumivexView& window, Slots places);
     ~WindowPanels() override;
 
-    // The preview's services; the window starts with the application's own.
+    // The preview's services; without a call the window makes the application's own at the first
+    // preview.
     void setPreviewServices(PreviewServices services);
     // The photo library whose videos the preview plays.
     void setPhotoLibrary(PhotoLibrary& photos);
@@ -58,8 +60,11 @@ private:
     WindowState& state_;
     LumivexView& window_;
     Slots slots_;
+    const PreviewServices& services();
+
     std::unique_ptr<VideoPlayerSession> session_;
-    PreviewServices services_;
+    std::optional<PreviewServices> services_;
+    PhotoLibrary* library_ = nullptr;
     QPointer<ResizableMediaPreview> card_;
     QPointer<DeletedRecordsView> deleted_;
 };
