@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QStyleFactory>
 #include <QStyleOption>
+#include <QTabBar>
 
 #include <algorithm>
 
@@ -113,7 +114,8 @@ QPalette LumivexStyle::standardPalette() const {
 
 void LumivexStyle::polish(QWidget* widget) {
     QProxyStyle::polish(widget);
-    if (qobject_cast<QScrollBar*>(widget) || qobject_cast<QAbstractButton*>(widget)) {
+    if (qobject_cast<QScrollBar*>(widget) || qobject_cast<QAbstractButton*>(widget) ||
+        qobject_cast<QTabBar*>(widget)) {
         widget->setAttribute(Qt::WA_Hover);
     }
 }
@@ -373,13 +375,47 @@ void LumivexStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
         case PE_FrameFocusRect:
             drawFocusRing(option, painter, widget);
             return;
+        case PE_FrameTabWidget:
+            drawTabFrame(option, painter);
+            return;
+        case PE_FrameTabBarBase:
+            return;
         default:
             QProxyStyle::drawPrimitive(element, option, painter, widget);
     }
 }
 
+// Tabs are pills: the chosen one filled with the button colour, the others bare until hovered.
+void LumivexStyle::drawTab(const QStyleOption* option, QPainter* painter) const {
+    const bool selected = option->state & State_Selected;
+    const bool hovered = (option->state & State_MouseOver) && (option->state & State_Enabled);
+    if (!selected && !hovered) {
+        return;
+    }
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(selected ? option->palette.color(QPalette::Button) : white(0.05));
+    painter->drawRoundedRect(QRectF(option->rect).adjusted(2, 3, -2, -3), buttonRadius,
+                             buttonRadius);
+    painter->restore();
+}
+
+void LumivexStyle::drawTabFrame(const QStyleOption* option, QPainter* painter) const {
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(QPen(white(0.08), 1));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRoundedRect(QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+    painter->restore();
+}
+
 void LumivexStyle::drawControl(ControlElement element, const QStyleOption* option,
                                QPainter* painter, const QWidget* widget) const {
+    if (element == CE_TabBarTabShape) {
+        drawTab(option, painter);
+        return;
+    }
     const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
     if (element == CE_PushButtonLabel && button && accentButton(option, widget)) {
         QStyleOptionButton accent = *button;

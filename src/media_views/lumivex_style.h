@@ -70,6 +70,8 @@ private:
     void drawButtonPanel(const QStyleOption* option, QPainter* painter,
                          const QWidget* widget) const;
     void drawFocusRing(const QStyleOption* option, QPainter* painter, const QWidget* widget) const;
+    void drawTab(const QStyleOption* option, QPainter* painter) const;
+    void drawTabFrame(const QStyleOption* option, QPainter* painter) const;
     bool accentButton(const QStyleOption* option, const QWidget* widget) const;
     QIcon alertIcon(const QString& symbol, const QColor& colour) const;
 
