@@ -10,9 +10,12 @@
 
 namespace lumivex::bench {
 
-SyntheticStore::SyntheticStore() {
+SyntheticStore::SyntheticStore(const std::function<void(Library&)>& shape) {
     LibraryState state;
     state.library = syntheticLibrary();
+    if (shape) {
+        shape(state.library);
+    }
     QSet<QString> folders;
     for (const MediaItem& item : state.library.items) {
         folders.insert(item.folder());

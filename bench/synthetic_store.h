@@ -11,6 +11,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 namespace lumivex::bench {
@@ -28,7 +29,8 @@ struct SyntheticStore {
     test::HeldListing listing{photos};
     std::unique_ptr<LumivexStore> store;
 
-    SyntheticStore();
+    // `shape` may change the library before it is written.
+    explicit SyntheticStore(const std::function<void(Library&)>& shape = {});
     void open();
 };
 

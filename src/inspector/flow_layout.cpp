@@ -62,9 +62,16 @@ QList<QRect> FlowLayout::positions(int width, int* height) const {
 }
 
 int FlowLayout::heightForWidth(int width) const {
-    int height = 0;
-    positions(width, &height);
-    return height;
+    if (width != cachedWidth_) {
+        positions(width, &cachedHeight_);
+        cachedWidth_ = width;
+    }
+    return cachedHeight_;
+}
+
+void FlowLayout::invalidate() {
+    cachedWidth_ = -1;
+    QLayout::invalidate();
 }
 
 QSize FlowLayout::sizeHint() const {

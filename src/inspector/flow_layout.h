@@ -22,6 +22,7 @@ public:
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
     void setGeometry(const QRect& rect) override;
+    void invalidate() override;
     Qt::Orientations expandingDirections() const override { return {}; }
 
     // Where each item goes for `width`, and the total height.
@@ -30,6 +31,9 @@ public:
 private:
     int spacing_;
     QList<QLayoutItem*> items_;
+    // Asked again and again while the window lays out; kept until an item changes.
+    mutable int cachedWidth_ = -1;
+    mutable int cachedHeight_ = 0;
 };
 
 }  // namespace lumivex

@@ -222,6 +222,8 @@ void OptionPicker::rebuildChips() {
         return;
     }
     chipKey_ = key;
+    // Hidden while it fills, so the window lays the chips out once rather than per chip.
+    chips_->hide();
     while (QLayoutItem* item = chipLayout_->takeAt(0)) {
         // A chip may be the one whose button asked for the edit that brought this refresh.
         item->widget()->hide();
