@@ -54,8 +54,12 @@ InspectorView::InspectorView(Services services, QWidget* parent)
         connect(&store_, signal, this, &InspectorView::scheduleRefresh);
     }
     connect(&store_, &LumivexStore::selectionChanged, this, [this] {
-        // A new selection starts with every picker closed.
-        active_->set(std::nullopt);
+        // A new selection starts with every picker closed; an edit that publishes the same
+        // selection again leaves them be.
+        if (store_.selection() != shownSelection_) {
+            shownSelection_ = store_.selection();
+            active_->set(std::nullopt);
+        }
         scheduleRefresh();
     });
 }

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QPointer>
+#include <QSet>
 #include <QUuid>
 
 #include <functional>
@@ -99,6 +100,7 @@ private:
     NotesEditor* notes_ = nullptr;
     QToolButton* reveal_ = nullptr;
     MediaItem revealed_;
+    QSet<QUuid> shownSelection_;
 };
 
 }  // namespace lumivex

@@ -94,6 +94,9 @@ void OptionPicker::buildField() {
     search_->setFrame(false);
     search_->setFont(BrowserFonts::system(11));
     search_->setMinimumHeight(18);
+    // Focus opens the picker, so only a click gives it: the window moving focus on its own
+    // (an overlay closing, the grid disabled and enabled again) must not open a list.
+    search_->setFocusPolicy(Qt::ClickFocus);
     QPalette palette = search_->palette();
     palette.setColor(QPalette::Base, Qt::transparent);
     search_->setPalette(palette);

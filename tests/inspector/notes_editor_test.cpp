@@ -87,6 +87,31 @@ TEST_F(NotesEditorTest, ADraftTheUserChangedSurvivesAnUndoAndIsStoredForItsOwnIt
     EXPECT_EQ(item(QStringLiteral("b.jpg")).notes, QString());
 }
 
+TEST_F(NotesEditorTest, ASelectionChangedInsideAStoreSignalStoresTheDraftAfterTheSignal) {
+    type(QStringLiteral("y"));
+    NotesEditor* editor = inspector().notesEditor();
+    bool once = false;
+    // A rating saved while another observer of the store changes the selection in its handler.
+    QObject::connect(store.get(), &LumivexStore::libraryChanged, window.get(), [&] {
+        if (!once) {
+            once = true;
+            store->setSelection(ids({QStringLiteral("b.jpg")}));
+            EXPECT_EQ(item(QStringLiteral("a.jpg")).notes, QStringLiteral("x"));
+        }
+    });
+    store->setRating(5);
+    settle();
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).notes, QStringLiteral("xy"));
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 5);
+    EXPECT_NE(inspector().notesEditor(), editor);
+}
+
+TEST_F(NotesEditorTest, AWindowClosedWithAChangedDraftCallsNoStoreFromItsDestructor) {
+    type(QStringLiteral("y"));
+    window.reset();
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).notes, QStringLiteral("x"));
+}
+
 TEST_F(NotesEditorTest, TheFieldIsThreeToSixLinesHigh) {
     const int three = notes().field()->height();
     type(QStringLiteral("\n2\n3\n4\n5\n6"));
