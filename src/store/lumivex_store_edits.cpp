@@ -26,8 +26,12 @@ void LumivexStore::updateSelected(const QString& actionName,
         return;
     }
     Library edited = library_;
+    // One card selected, as when culling: comparing identifiers costs less than hashing each.
+    const std::optional<QUuid> only =
+        selection_.size() == 1 ? std::optional<QUuid>(*selection_.cbegin()) : std::nullopt;
     for (qsizetype i = 0; i < edited.items.size(); ++i) {
-        if (!selection_.contains(edited.items.at(i).id)) {
+        const QUuid& id = edited.items.at(i).id;
+        if (only ? id != *only : !selection_.contains(id)) {
             continue;
         }
         MediaItem item = edited.items.at(i);
