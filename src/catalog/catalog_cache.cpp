@@ -9,6 +9,7 @@
 #include "platform/parallel_work.h"
 #include "platform/utf8.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 
 #include <fcntl.h>
@@ -303,7 +304,38 @@ CatalogCache::FolderRead CatalogCache::readFolder(const QString& folder) const {
     if (!read.steady) {
         read.texts = {};
     }
+    // Hashed here, on the reading thread, so that the first undo fingerprint after a load need
+    // not read every catalog again.
+    if (read.trusted) {
+        if (read.texts.catalog) {
+            read.catalogDigest =
+                QCryptographicHash::hash(*read.texts.catalog, QCryptographicHash::Sha256);
+        }
+        if (read.texts.archive) {
+            read.archiveDigest =
+                QCryptographicHash::hash(*read.texts.archive, QCryptographicHash::Sha256);
+        }
+    }
     return read;
+}
+
+QByteArray CatalogCache::digestOf(const QString& path, const FileSignature& signature) const {
+    static const QString catalogName = QStringLiteral("/.lumivex/lumivex.csv");
+    static const QString archiveName = QStringLiteral("/.lumivex/deleted.csv");
+    const bool catalog = path.endsWith(catalogName);
+    if (!catalog && !path.endsWith(archiveName)) {
+        return {};
+    }
+    const auto entry =
+        folders_.constFind(path.chopped((catalog ? catalogName : archiveName).size()));
+    if (entry == folders_.constEnd() || !entry->settled) {
+        return {};
+    }
+    const std::optional<FileSignature>& known = entry->signature[catalog ? catalogIndex : 3];
+    if (!known || *known != signature) {
+        return {};
+    }
+    return catalog ? entry->catalogDigest : entry->archiveDigest;
 }
 
 bool CatalogCache::vouchesFor(const FolderRead& read) const {
@@ -327,7 +359,7 @@ void CatalogCache::recordRead(const QString& folder, const FolderRead& read, boo
         memo = known->memo;
     }
     folders_.insert(folder, {read.signature, read.libraryCategories, read.deletedCategories, memo,
-                             passMark_, read.trusted});
+                             passMark_, read.trusted, read.catalogDigest, read.archiveDigest});
 }
 
 CatalogCache::Knowledge CatalogCache::knowledgeIn(const FolderEntry& entry) {

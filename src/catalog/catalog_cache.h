@@ -131,6 +131,9 @@ public:
         // watcher's notices can vouch that a later change moved nothing they show.
         bool steady = false;
         LibraryDisk::StoredTexts texts;
+        // The SHA-256 of the two files' bytes, when trusted.
+        QByteArray catalogDigest;
+        QByteArray archiveDigest;
     };
     FolderRead readFolder(const QString& folder) const;
     // A load keeps no memo: it records the ones it proves itself (keepMemo false).
@@ -168,6 +171,11 @@ public:
     // writes.
     void checkReadable(const QString& catalog, const QString& archive);
 
+    // The SHA-256 of the catalog or deleted-records file at `path` as the last settled read of its
+    // folder found it, while `signature` is the one that read was bound to; empty otherwise. It
+    // only reads the cache, and may run beside other such calls while the cache is left alone.
+    QByteArray digestOf(const QString& path, const FileSignature& signature) const;
+
     // The signatures that what the cache knows of `folder` is bound to, as signatureOf gives
     // them: the last load or save found the folder so, settled. Nothing when it knows nothing.
     // Valid until the cache next changes.
@@ -197,6 +205,8 @@ private:
         // holds only while those notices say nothing of the folder.
         std::optional<ChangeNotices::Mark> proven;
         bool settled = true;
+        QByteArray catalogDigest;
+        QByteArray archiveDigest;
     };
     struct Listing {
         FileSignature signature;

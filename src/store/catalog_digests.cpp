@@ -49,6 +49,10 @@ QByteArray CatalogDigests::digest(const QString& path, const FileSignature& sign
     if (known != known_.constEnd() && known->signature == signature) {
         return known->digest;
     }
+    // What the catalog's last settled read of the file hashed, bound to the same signature.
+    if (QByteArray read = CatalogCache::shared().digestOf(path, signature); !read.isEmpty()) {
+        return read;
+    }
     const std::int64_t readAt = now();
     const QByteArray digest = QCryptographicHash::hash(readWhole(path), QCryptographicHash::Sha256);
     const std::optional<FileSignature> after = FileSignature::read(path);

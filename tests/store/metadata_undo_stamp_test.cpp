@@ -384,5 +384,28 @@ TEST_F(StampAfterSaveTest, WithAWatcherFreshFilesAreTakenUnreadUntilNoticed) {
     }
 }
 
+// A load hashes what it reads: the first fingerprint after it reads no catalog file again and
+// equals one read afresh, and a file changed since the load, even keeping its size and
+// modification time, is read again.
+TEST_F(StampAfterSaveTest, TheFirstStampAfterALoadReadsOnlyWhatChangedSince) {
+    const auto coldStamp = [&] {
+        CatalogCache::shared().clear();
+        CatalogDigests::shared().clear();
+        return fresh();
+    };
+    for (const bool change : {false, true}) {
+        CatalogCache::shared().clear();
+        CatalogDigests::shared().clear();
+        FolderCatalog::load(root_, std::nullopt);
+        if (change) {
+            changeCatalogInPlace(QStringLiteral("a"));
+        }
+        const std::uint64_t reads = CatalogDigests::shared().fileReads();
+        const QString stamp = fresh();
+        EXPECT_EQ(CatalogDigests::shared().fileReads(), reads + (change ? 1 : 0)) << change;
+        EXPECT_EQ(stamp, coldStamp()) << change;
+    }
+}
+
 }  // namespace
 }  // namespace lumivex
