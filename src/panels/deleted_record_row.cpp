@@ -182,10 +182,12 @@ QWidget* DeletedRecordRow::buildSummary() {
 
     auto* trailing = new QVBoxLayout;
     trailing->setSpacing(7);
-    badge_ = text(QString(), 10, button, QFont::Medium);
-    badge_->setContentsMargins(7, 4, 7, 4);
-    badge_->setAutoFillBackground(false);
-    trailing->addWidget(badge_, 0, Qt::AlignRight);
+    auto* capsule = new RoundedPanel(UtilityPalette::white(0.045), Qt::transparent, 9, button);
+    auto* capsuleLayout = new QHBoxLayout(capsule);
+    capsuleLayout->setContentsMargins(7, 4, 7, 4);
+    badge_ = text(QString(), 10, capsule, QFont::Medium);
+    capsuleLayout->addWidget(badge_);
+    trailing->addWidget(capsule, 0, Qt::AlignRight);
     auto* dateRow = new QHBoxLayout;
     dateRow->setSpacing(4);
     QLabel* day = text(dayText(record_.deletedAt), 10, button);
