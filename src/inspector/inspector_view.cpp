@@ -53,6 +53,10 @@ InspectorView::InspectorView(Services services, QWidget* parent)
                         &LumivexStore::rootChanged, &LumivexStore::sourceChanged}) {
         connect(&store_, signal, this, &InspectorView::scheduleRefresh);
     }
+    // An opened picker's list grows below the field: bring it into view once it is laid out.
+    connect(active_, &ActiveProperty::changed, this, [this] {
+        QMetaObject::invokeMethod(this, &InspectorView::showActivePicker, Qt::QueuedConnection);
+    });
     connect(&store_, &LumivexStore::selectionChanged, this, [this] {
         // A new selection starts with every picker closed; an edit that publishes the same
         // selection again leaves them be.
@@ -326,6 +330,20 @@ void InspectorView::finishNotes() {
     notes_->hide();
     notes_->deleteLater();
     notes_ = nullptr;
+}
+
+void InspectorView::showActivePicker() {
+    if (!active_->value()) {
+        return;
+    }
+    if (LabelEditor* editor = labelEditor(*active_->value())) {
+        // The scroll range follows the content's new height only once its layout has run.
+        scroll_->widget()->layout()->activate();
+        scroll_->widget()->resize(
+            scroll_->widget()->width(),
+            scroll_->widget()->layout()->totalHeightForWidth(scroll_->widget()->width()));
+        scroll_->ensureWidgetVisible(editor, 0, 20);
+    }
 }
 
 void InspectorView::showEvent(QShowEvent* event) {

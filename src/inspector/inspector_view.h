@@ -76,6 +76,7 @@ private:
     void refreshSummary(const MediaItems& selected);
     void refreshSections();
     void refreshNotes(const MediaItems& selected);
+    void showActivePicker();
     // Lets the notes editor store a changed draft and drops it.
     void finishNotes();
 
