@@ -107,7 +107,7 @@ void LumivexVideoPlayerView::stopKeyboardMonitoring() {
         qApp->removeEventFilter(this);
         monitoring_ = false;
     }
-    handledOverride_.reset();
+    claim_.reset();
 }
 
 void LumivexVideoPlayerView::showEvent(QShowEvent*) {
@@ -146,22 +146,7 @@ bool LumivexVideoPlayerView::eventFilter(QObject* watched, QEvent* event) {
         handleMousePress(static_cast<const QMouseEvent&>(*event));
         return false;
     }
-    const auto& key = static_cast<const QKeyEvent&>(*event);
-    if (type == QEvent::KeyPress && handledOverride_ == key.key()) {
-        handledOverride_.reset();
-        return true;
-    }
-    handledOverride_.reset();
-    if (!handleKey(key)) {
-        return false;
-    }
-    if (type == QEvent::ShortcutOverride) {
-        // Taking the override keeps a menu shortcut from matching; the press that follows is
-        // ours too.
-        event->accept();
-        handledOverride_ = key.key();
-    }
-    return true;
+    return claim_.filter(*event, [this](const QKeyEvent& key) { return handleKey(key); });
 }
 
 bool LumivexVideoPlayerView::handleKey(const QKeyEvent& key) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/video_player.h"
+#include "media_views/shortcut_override_claim.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -8,7 +9,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QKeyEvent;
 class QMouseEvent;
@@ -74,8 +74,7 @@ private:
     bool monitoring_ = false;
     double lastControlsReveal_ = 0;
     QTimer controlsHideTimer_;
-    // The key whose ShortcutOverride was handled; its press that follows is swallowed.
-    std::optional<int> handledOverride_;
+    ShortcutOverrideClaim claim_;
 };
 
 }  // namespace lumivex

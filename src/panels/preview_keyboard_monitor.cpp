@@ -59,7 +59,7 @@ void PreviewKeyboardMonitor::stop() {
         monitoring_ = false;
     }
     needsInitialFocus_ = false;
-    handledOverride_.reset();
+    claim_.reset();
 }
 
 // Deferred by one turn of the event loop, which checks again that the claim still makes sense.
@@ -100,22 +100,7 @@ bool PreviewKeyboardMonitor::eventFilter(QObject* watched, QEvent* event) {
     if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !accepts(watched)) {
         return false;
     }
-    const auto& key = static_cast<const QKeyEvent&>(*event);
-    if (type == QEvent::KeyPress && handledOverride_ == key.key()) {
-        handledOverride_.reset();
-        return true;
-    }
-    handledOverride_.reset();
-    if (!handle(key)) {
-        return false;
-    }
-    if (type == QEvent::ShortcutOverride) {
-        // Taking the override keeps a menu shortcut from matching; the press that follows is
-        // ours too.
-        event->accept();
-        handledOverride_ = key.key();
-    }
-    return true;
+    return claim_.filter(*event, [this](const QKeyEvent& key) { return handle(key); });
 }
 
 bool PreviewKeyboardMonitor::handle(const QKeyEvent& key) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "media_views/shortcut_override_claim.h"
 #include "store/grid_navigation.h"
 
 #include <QObject>
@@ -7,7 +8,6 @@
 #include <QWidget>
 
 #include <functional>
-#include <optional>
 
 class QKeyEvent;
 
@@ -50,7 +50,7 @@ private:
     RateAction onRate_;
     bool monitoring_ = false;
     bool needsInitialFocus_ = false;
-    std::optional<int> handledOverride_;
+    ShortcutOverrideClaim claim_;
 };
 
 }  // namespace lumivex
