@@ -7,21 +7,6 @@ namespace {
 constexpr Qt::KeyboardModifiers counted =
     Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 
-std::optional<GridNavigationDirection> arrow(int key) {
-    switch (key) {
-        case Qt::Key_Left:
-            return GridNavigationDirection::left;
-        case Qt::Key_Right:
-            return GridNavigationDirection::right;
-        case Qt::Key_Down:
-            return GridNavigationDirection::down;
-        case Qt::Key_Up:
-            return GridNavigationDirection::up;
-        default:
-            return std::nullopt;
-    }
-}
-
 }  // namespace
 
 std::optional<GridKeyboardAction> GridKeyboardAction::resolve(int key, const QString& text,
@@ -39,7 +24,7 @@ std::optional<GridKeyboardAction> GridKeyboardAction::resolve(int key, const QSt
         if (selectionCount != 1) {
             return std::nullopt;
         }
-        if (const auto direction = arrow(key)) {
+        if (const auto direction = arrowDirection(key)) {
             return GridKeyboardAction{Kind::move, *direction};
         }
         if (text.size() == 1 && text.front() >= u'0' && text.front() <= u'5') {

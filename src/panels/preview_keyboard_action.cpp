@@ -27,18 +27,7 @@ std::optional<int> rating(const QString& characters, Qt::KeyboardModifiers modif
 std::optional<GridNavigationDirection> move(int key, Qt::KeyboardModifiers modifiers) {
     const Qt::KeyboardModifiers pressed = modifiers & held;
     if (pressed == Qt::ControlModifier) {
-        switch (key) {
-            case Qt::Key_Left:
-                return GridNavigationDirection::left;
-            case Qt::Key_Right:
-                return GridNavigationDirection::right;
-            case Qt::Key_Down:
-                return GridNavigationDirection::down;
-            case Qt::Key_Up:
-                return GridNavigationDirection::up;
-            default:
-                return std::nullopt;
-        }
+        return arrowDirection(key);
     }
     if (pressed == Qt::KeyboardModifiers()) {
         if (key == Qt::Key_Comma) {

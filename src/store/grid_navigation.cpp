@@ -1,8 +1,25 @@
 #include "store/grid_navigation.h"
 
+#include <Qt>
+
 #include <algorithm>
 
 namespace lumivex {
+
+std::optional<GridNavigationDirection> arrowDirection(int key) {
+    switch (key) {
+        case Qt::Key_Left:
+            return GridNavigationDirection::left;
+        case Qt::Key_Right:
+            return GridNavigationDirection::right;
+        case Qt::Key_Down:
+            return GridNavigationDirection::down;
+        case Qt::Key_Up:
+            return GridNavigationDirection::up;
+        default:
+            return std::nullopt;
+    }
+}
 
 qsizetype gridTarget(qsizetype index, qsizetype count, qsizetype columns,
                      GridNavigationDirection direction) {
