@@ -1,6 +1,7 @@
 #include "media/heif_thumbnail.h"
 
 #include "media/thumbnail_decoder.h"
+#include "red_blue_halves.h"
 #include "support/heif_fixtures.h"
 #include "support/test_files.h"
 
@@ -12,30 +13,14 @@
 namespace lumivex {
 namespace {
 
+using test::bluish;
+using test::redBlueHalves;
+using test::reddish;
 using test::writeFile;
 
 const std::atomic<bool> goOn{false};
 
-// Red on the left, blue on the right, as stored.
-QImage halves(QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width() / 2; ++x) {
-            image.setPixel(x, y, qRgb(255, 0, 0));
-        }
-    }
-    return image;
-}
-
-bool reddish(QRgb pixel) {
-    return qRed(pixel) > 200 && qBlue(pixel) < 60;
-}
-bool bluish(QRgb pixel) {
-    return qBlue(pixel) > 200 && qRed(pixel) < 60;
-}
-
-// Red on top, as a quarter turn clockwise of `halves` shows it.
+// Red on top, as a quarter turn clockwise of `redBlueHalves` shows it.
 void expectRedOnTop(const QImage& image) {
     ASSERT_FALSE(image.isNull());
     EXPECT_TRUE(reddish(image.pixel(image.width() / 2, image.height() / 8)));
@@ -63,7 +48,7 @@ TEST_F(HeifThumbnailTest, UsesTheEmbeddedThumbnailOnlyWhenItIsLargeEnough) {
     // Orientation 6 is stored as a rotation; both the picture and its thumbnail show turned.
     const QString phone =
         write(QStringLiteral("IMG_0001.HEIC"),
-              {.image = halves(QSize(400, 200)), .orientation = 6, .thumbnailSize = 160});
+              {.image = redBlueHalves(QSize(400, 200)), .orientation = 6, .thumbnailSize = 160});
 
     const PhotoDecoding small = ThumbnailDecoder::decodePhoto(phone, 144, goOn);
     EXPECT_EQ(small.route, DecodeRoute::embeddedPreview);
@@ -83,10 +68,11 @@ TEST_F(HeifThumbnailTest, UsesTheEmbeddedThumbnailOnlyWhenItIsLargeEnough) {
 }
 
 TEST_F(HeifThumbnailTest, DecodesHeicAndAvifWhateverTheirNames) {
-    const QString plain = write(QStringLiteral("plain.heic"), {.image = halves(QSize(300, 100))});
+    const QString plain =
+        write(QStringLiteral("plain.heic"), {.image = redBlueHalves(QSize(300, 100))});
     // Phones and messengers save HEIC under ".jpg" names too.
-    const QString misnamed =
-        write(QStringLiteral("misnamed.jpg"), {.image = halves(QSize(300, 100)), .orientation = 6});
+    const QString misnamed = write(QStringLiteral("misnamed.jpg"),
+                                   {.image = redBlueHalves(QSize(300, 100)), .orientation = 6});
     for (const QString& path : {plain, misnamed}) {
         const PhotoDecoding decoded = ThumbnailDecoder::decodePhoto(path, 360, goOn);
         EXPECT_EQ(decoded.route, DecodeRoute::wholeImage);
@@ -94,8 +80,8 @@ TEST_F(HeifThumbnailTest, DecodesHeicAndAvifWhateverTheirNames) {
     }
     EXPECT_EQ(ThumbnailDecoder::photo(plain, 150, goOn).size(), QSize(150, 50));
     if (test::canEncodeHeif(true)) {
-        const QString avif =
-            write(QStringLiteral("still.avif"), {.image = halves(QSize(300, 100)), .av1 = true});
+        const QString avif = write(QStringLiteral("still.avif"),
+                                   {.image = redBlueHalves(QSize(300, 100)), .av1 = true});
         const QImage image = ThumbnailDecoder::photo(avif, 150, goOn);
         ASSERT_EQ(image.size(), QSize(150, 50));
         EXPECT_TRUE(reddish(image.pixel(20, 25)));
@@ -104,8 +90,8 @@ TEST_F(HeifThumbnailTest, DecodesHeicAndAvifWhateverTheirNames) {
 }
 
 TEST_F(HeifThumbnailTest, RefusesDamagedFilesAndImagesBeyondTheLimit) {
-    const QByteArray whole =
-        test::heif({.image = halves(QSize(640, 480)), .orientation = 6, .thumbnailSize = 128});
+    const QByteArray whole = test::heif(
+        {.image = redBlueHalves(QSize(640, 480)), .orientation = 6, .thumbnailSize = 128});
     QByteArray garbled = whole;
     for (qsizetype i = whole.size() / 3; i < whole.size(); i += 7) {
         garbled[i] = static_cast<char>(garbled[i] ^ 0x5a);

@@ -1,6 +1,7 @@
 #include "media/raw_thumbnail.h"
 
 #include "media/thumbnail_decoder.h"
+#include "red_blue_halves.h"
 #include "support/dng_fixtures.h"
 #include "support/test_files.h"
 
@@ -12,28 +13,12 @@
 namespace lumivex {
 namespace {
 
+using test::bluish;
+using test::redBlueHalves;
+using test::reddish;
 using test::writeFile;
 
 const std::atomic<bool> goOn{false};
-
-// Red on the left, blue on the right, as stored.
-QImage halves(QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width() / 2; ++x) {
-            image.setPixel(x, y, qRgb(255, 0, 0));
-        }
-    }
-    return image;
-}
-
-bool reddish(QRgb pixel) {
-    return qRed(pixel) > 200 && qBlue(pixel) < 60;
-}
-bool bluish(QRgb pixel) {
-    return qBlue(pixel) > 200 && qRed(pixel) < 60;
-}
 
 class RawThumbnailTest : public ::testing::Test {
 protected:
@@ -58,7 +43,7 @@ TEST_F(RawThumbnailTest, TellsRawFilesByTheirNames) {
 
 TEST_F(RawThumbnailTest, ThePreviewServesWhenItIsLargeEnoughAndIsTurnedUpright) {
     const QString camera = write(QStringLiteral("IMG_0001.dng"),
-                                 {.preview = halves(QSize(320, 240)), .orientation = 6});
+                                 {.preview = redBlueHalves(QSize(320, 240)), .orientation = 6});
     for (const auto scaling : {ThumbnailScaling::fit, ThumbnailScaling::fill}) {
         const PhotoDecoding small = ThumbnailDecoder::decodePhoto(camera, 144, goOn, scaling);
         EXPECT_EQ(small.route, DecodeRoute::embeddedPreview);
@@ -72,7 +57,7 @@ TEST_F(RawThumbnailTest, ThePreviewServesWhenItIsLargeEnoughAndIsTurnedUpright) 
 // Converters store full-size previews; one decodes at reduced scale, never whole.
 TEST_F(RawThumbnailTest, ALargePreviewIsNeverDecodedWhole) {
     const QString camera =
-        write(QStringLiteral("large.dng"), {.preview = halves(QSize(4000, 3000))});
+        write(QStringLiteral("large.dng"), {.preview = redBlueHalves(QSize(4000, 3000))});
     // 12 MiB is a quarter of the full preview's 46 MiB: only a reduced decode gets through.
     const int previousLimit = QImageReader::allocationLimit();
     QImageReader::setAllocationLimit(12);
@@ -102,7 +87,7 @@ TEST_F(RawThumbnailTest, WithoutALargeEnoughPreviewTheSensorIsDevelopedAtHalfSiz
     // A 16-pixel preview cannot serve a 360-pixel thumbnail; the sensor is developed instead.
     const QString tiny =
         write(QStringLiteral("tiny.dng"),
-              {.preview = halves(QSize(16, 12)), .orientation = 6, .sensor = QSize(96, 64)});
+              {.preview = redBlueHalves(QSize(16, 12)), .orientation = 6, .sensor = QSize(96, 64)});
     EXPECT_EQ(ThumbnailDecoder::decodePhoto(tiny, 360, goOn).route, DecodeRoute::reducedRaw);
     EXPECT_EQ(ThumbnailDecoder::decodePhoto(tiny, 12, goOn).route, DecodeRoute::embeddedPreview);
 
@@ -118,8 +103,8 @@ TEST_F(RawThumbnailTest, WithoutALargeEnoughPreviewTheSensorIsDevelopedAtHalfSiz
 }
 
 TEST_F(RawThumbnailTest, DamagedFilesGiveNoThumbnailAndNoCrash) {
-    const QByteArray whole =
-        test::dng({.preview = halves(QSize(320, 240)), .orientation = 6, .sensor = {96, 64}});
+    const QByteArray whole = test::dng(
+        {.preview = redBlueHalves(QSize(320, 240)), .orientation = 6, .sensor = {96, 64}});
     QByteArray garbled = whole;
     for (qsizetype i = 8; i < whole.size(); i += 5) {
         garbled[i] = static_cast<char>(garbled[i] ^ 0xa5);

@@ -4,6 +4,7 @@
 #include "media/thumbnail_cache.h"
 #include "media/video_frame.h"
 #include "model/video_asset.h"
+#include "red_blue_halves.h"
 #include "support/dng_fixtures.h"
 #include "support/heif_fixtures.h"
 #include "support/media_fixtures.h"
@@ -20,7 +21,10 @@
 namespace lumivex {
 namespace {
 
+using test::bluish;
 using test::encodeImage;
+using test::redBlueHalves;
+using test::reddish;
 using test::writeFile;
 
 const std::atomic<bool> goOn{false};
@@ -32,29 +36,11 @@ protected:
     QTemporaryDir folder_;
 };
 
-// Red on the left, blue on the right, as stored.
-QImage halves(QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width() / 2; ++x) {
-            image.setPixel(x, y, qRgb(255, 0, 0));
-        }
-    }
-    return image;
-}
-
-bool reddish(QRgb pixel) {
-    return qRed(pixel) > 200 && qBlue(pixel) < 60;
-}
-bool bluish(QRgb pixel) {
-    return qBlue(pixel) > 200 && qRed(pixel) < 60;
-}
-
 TEST_F(ThumbnailDecoderTest, AppliesTheExifOrientation) {
     // Orientation 6: the stored picture is shown turned a quarter clockwise, so its left half
     // ends up on top.
-    writeFile(path(QStringLiteral("turned.jpg")), encodeImage(halves(QSize(80, 40)), "jpeg"));
+    writeFile(path(QStringLiteral("turned.jpg")),
+              encodeImage(redBlueHalves(QSize(80, 40)), "jpeg"));
     test::setOrientation(path(QStringLiteral("turned.jpg")), 6);
 
     const QImage full = ThumbnailDecoder::photo(path(QStringLiteral("turned.jpg")), 360, goOn);
@@ -70,7 +56,7 @@ TEST_F(ThumbnailDecoderTest, AppliesTheExifOrientation) {
 
 TEST_F(ThumbnailDecoderTest, DecodesALargeJpegAtReducedSize) {
     const QString photo = path(QStringLiteral("large.jpg"));
-    writeFile(photo, encodeImage(halves(QSize(4000, 3000)), "jpeg", 80));
+    writeFile(photo, encodeImage(redBlueHalves(QSize(4000, 3000)), "jpeg", 80));
     // 12 MiB is a quarter of the full picture's 46 MiB: only a reduced decode gets through.
     const int previousLimit = QImageReader::allocationLimit();
     QImageReader::setAllocationLimit(12);
@@ -85,7 +71,7 @@ TEST_F(ThumbnailDecoderTest, DecodesALargeJpegAtReducedSize) {
 }
 
 TEST_F(ThumbnailDecoderTest, ShrinksButNeverEnlarges) {
-    writeFile(path(QStringLiteral("wide.png")), encodeImage(halves(QSize(300, 100)), "png"));
+    writeFile(path(QStringLiteral("wide.png")), encodeImage(redBlueHalves(QSize(300, 100)), "png"));
     EXPECT_EQ(ThumbnailDecoder::photo(path(QStringLiteral("wide.png")), 360, goOn).size(),
               QSize(300, 100));
     EXPECT_EQ(ThumbnailDecoder::photo(path(QStringLiteral("wide.png")), 144, goOn).size(),
@@ -95,14 +81,14 @@ TEST_F(ThumbnailDecoderTest, ShrinksButNeverEnlarges) {
 
 TEST_F(ThumbnailDecoderTest, FillingCoversTheBoxButNeverEnlarges) {
     const QString wide = path(QStringLiteral("wide.png"));
-    writeFile(wide, encodeImage(halves(QSize(300, 100)), "png"));
+    writeFile(wide, encodeImage(redBlueHalves(QSize(300, 100)), "png"));
     EXPECT_EQ(ThumbnailDecoder::photo(wide, 50, goOn, ThumbnailScaling::fill).size(),
               QSize(150, 50));
     EXPECT_EQ(ThumbnailDecoder::photo(wide, 144, goOn, ThumbnailScaling::fill).size(),
               QSize(300, 100));
     // Orientation 6 turns the stored 80x40 picture upright.
     const QString turned = path(QStringLiteral("turned.jpg"));
-    writeFile(turned, encodeImage(halves(QSize(80, 40)), "jpeg"));
+    writeFile(turned, encodeImage(redBlueHalves(QSize(80, 40)), "jpeg"));
     test::setOrientation(turned, 6);
     const QImage filled = ThumbnailDecoder::photo(turned, 20, goOn, ThumbnailScaling::fill);
     ASSERT_EQ(filled.size(), QSize(20, 40));
@@ -117,14 +103,14 @@ TEST_F(ThumbnailDecoderTest, DecodesWebPAndTiffUpright) {
     {
         QImageWriter writer(tiff, "tiff");
         writer.setTransformation(QImageIOHandler::TransformationRotate90);
-        ASSERT_TRUE(writer.write(halves(QSize(400, 200))));
+        ASSERT_TRUE(writer.write(redBlueHalves(QSize(400, 200))));
     }
     // Qt's WebP reader ignores the EXIF block; the decoder reads the orientation itself.
     const QString webp = path(QStringLiteral("download.webp"));
-    writeFile(webp, encodeImage(halves(QSize(400, 200)), "webp", 100));
+    writeFile(webp, encodeImage(redBlueHalves(QSize(400, 200)), "webp", 100));
     test::setOrientation(webp, 6);
     const QString plainWebp = path(QStringLiteral("plain.webp"));
-    writeFile(plainWebp, encodeImage(halves(QSize(400, 200)), "webp", 100));
+    writeFile(plainWebp, encodeImage(redBlueHalves(QSize(400, 200)), "webp", 100));
 
     for (const QString& turned : {tiff, webp}) {
         const QImage image = ThumbnailDecoder::photo(turned, 144, goOn);
@@ -141,7 +127,7 @@ TEST_F(ThumbnailDecoderTest, DecodesWebPAndTiffUpright) {
 }
 
 TEST_F(ThumbnailDecoderTest, UnreadableFilesGiveNoImage) {
-    const QByteArray jpeg = encodeImage(halves(QSize(64, 64)), "jpeg");
+    const QByteArray jpeg = encodeImage(redBlueHalves(QSize(64, 64)), "jpeg");
     writeFile(path(QStringLiteral("empty.jpg")), QByteArray());
     writeFile(path(QStringLiteral("text.jpg")), QByteArrayLiteral("not a picture at all"));
     writeFile(path(QStringLiteral("header.jpg")), jpeg.left(20));
@@ -161,7 +147,7 @@ TEST_F(ThumbnailDecoderTest, UnreadableFilesGiveNoImage) {
 }
 
 TEST_F(ThumbnailDecoderTest, ACancelledDecodeGivesNothing) {
-    writeFile(path(QStringLiteral("a.png")), encodeImage(halves(QSize(8, 8)), "png"));
+    writeFile(path(QStringLiteral("a.png")), encodeImage(redBlueHalves(QSize(8, 8)), "png"));
     const std::atomic<bool> stop{true};
     EXPECT_TRUE(ThumbnailDecoder::photo(path(QStringLiteral("a.png")), 360, stop).isNull());
     EXPECT_TRUE(ThumbnailDecoder::decode(
@@ -251,7 +237,8 @@ TEST_F(ThumbnailDecoderTest, AVideoWithoutFramesGivesNothing) {
 }
 
 TEST_F(ThumbnailDecoderTest, TheCacheDecodesRealPhotosAndVideos) {
-    writeFile(path(QStringLiteral("turned.jpg")), encodeImage(halves(QSize(80, 40)), "jpeg"));
+    writeFile(path(QStringLiteral("turned.jpg")),
+              encodeImage(redBlueHalves(QSize(80, 40)), "jpeg"));
     test::setOrientation(path(QStringLiteral("turned.jpg")), 8);
     test::writeVideo(path(QStringLiteral("clip.mp4")), {.frames = 4, .width = 96, .height = 48});
     MediaItem photo;
@@ -281,12 +268,12 @@ TEST_F(ThumbnailDecoderTest, TheCacheDecodesRealPhotosAndVideos) {
 // camera's DNG come back upright, and a damaged one completes with no image.
 TEST_F(ThumbnailDecoderTest, TheCacheDecodesHeicAndCameraRawFiles) {
     writeFile(path(QStringLiteral("camera.dng")),
-              test::dng({.preview = halves(QSize(160, 120)), .orientation = 6}));
+              test::dng({.preview = redBlueHalves(QSize(160, 120)), .orientation = 6}));
     writeFile(path(QStringLiteral("broken.nef")), QByteArrayLiteral("II*\0garbage"));
     QStringList names = {QStringLiteral("camera.dng"), QStringLiteral("broken.nef")};
     if (test::canEncodeHeif(false)) {
         writeFile(path(QStringLiteral("phone.heic")),
-                  test::heif({.image = halves(QSize(160, 120)), .orientation = 6}));
+                  test::heif({.image = redBlueHalves(QSize(160, 120)), .orientation = 6}));
         names.append(QStringLiteral("phone.heic"));
     }
     ThumbnailCache cache;
