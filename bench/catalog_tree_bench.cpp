@@ -3,6 +3,7 @@
 // Each figure comes with its reference from the same run (a raw read of every catalog byte for
 // the load, the load for the saves): absolute times on shared machines swing threefold.
 
+#include "bench_run.h"
 #include "catalog/catalog_cache.h"
 #include "catalog/folder_catalog.h"
 #include "synthetic_library.h"
@@ -27,6 +28,7 @@
 #include <unistd.h>
 
 using namespace lumivex;
+using lumivex::bench::millisecondsOf;
 
 namespace {
 
@@ -34,14 +36,6 @@ namespace {
 // left to settle after each write so that the measurements show the steady state.
 void settle() {
     std::this_thread::sleep_for(std::chrono::milliseconds(2100));
-}
-
-template <typename Work>
-double millisecondsOf(Work&& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-        .count();
 }
 
 std::int64_t readFile(const std::string& path, std::vector<char>& buffer) {

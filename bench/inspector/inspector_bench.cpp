@@ -12,6 +12,7 @@
 // 50 folders, end to end with its save. The reference is a full load of the tree; the counter
 // `folders_written` counts the catalogs the save replaced.
 
+#include "bench_run.h"
 #include "browser/lumivex_view.h"
 #include "browser/store_region.h"
 #include "catalog/folder_catalog.h"
@@ -30,7 +31,6 @@
 
 #include <QApplication>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
 
@@ -39,6 +39,7 @@
 #include <memory>
 
 using namespace lumivex;
+using lumivex::bench::millisecondsOf;
 
 namespace {
 
@@ -119,13 +120,6 @@ Inspector& inspector() {
         shared = std::make_unique<Inspector>();
     }
     return *shared;
-}
-
-double millisecondsOf(const std::function<void()>& work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
 // Alternates between two selections so that every iteration is a change.
@@ -273,13 +267,5 @@ BENCHMARK(inspectorAddValue5000)->Iterations(5)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    shared.reset();
-    return 0;
+    return bench::runInApplication<QApplication>(argc, argv, [] { shared.reset(); });
 }

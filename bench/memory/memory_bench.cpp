@@ -8,6 +8,7 @@
 // LUMIVEX_MEMORY_TREE naming a folder, the tree is written there when the folder is empty and kept,
 // so that runs after the first reuse it.
 
+#include "bench_run.h"
 #include "browser/lumivex_view.h"
 #include "browser/media_grid_view.h"
 #include "browser/store_region.h"
@@ -24,7 +25,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -39,6 +39,7 @@
 #include <string>
 
 using namespace lumivex;
+using lumivex::bench::millisecondsOf;
 
 namespace {
 
@@ -127,13 +128,6 @@ struct Window {
         grid->viewport()->repaint();
     }
 };
-
-double millisecondsOf(const std::function<void()>& work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
 
 // Counters in KiB per item are the whole process's resident memory divided by the items, not
 // growths: "before" with the window shown on no library, "opened" with the library open, its first

@@ -16,6 +16,7 @@
 // shown and painted (deletedRecordsOpen/0: the same without a record); one character typed into its
 // search field and the panel painted again. Both are reported against one 60 Hz frame (16.7 ms).
 
+#include "bench_run.h"
 #include "media/photos_thumbnail_cache.h"
 #include "media/qt_video_player.h"
 #include "media/thumbnail_cache.h"
@@ -354,13 +355,5 @@ BENCHMARK(deletedRecordsKeystroke10k)->Iterations(60)->Unit(benchmark::kMillisec
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    shared.reset();
-    return 0;
+    return bench::runInApplication<QApplication>(argc, argv, [] { shared.reset(); });
 }

@@ -15,6 +15,7 @@
 // windowSearchKeystroke100k: one character typed into the search field, then the filter, the
 // sort, the selection pruning, every region's redraw and a full repaint of the grid's viewport.
 
+#include "bench_run.h"
 #include "browser/header_toolbar.h"
 #include "browser/lumivex_view.h"
 #include "browser/media_grid_view.h"
@@ -45,6 +46,7 @@
 #include <vector>
 
 using namespace lumivex;
+using lumivex::bench::millisecondsOf;
 
 namespace {
 
@@ -113,13 +115,6 @@ Window& window() {
         shared = std::make_unique<Window>();
     }
     return *shared;
-}
-
-double millisecondsOf(const std::function<void()>& work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
 // Opens the library again and runs the event loop until the store's views are built and the
@@ -313,13 +308,5 @@ BENCHMARK(storeSearchQuery100k)->Iterations(40)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    TimedApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    shared.reset();
-    return 0;
+    return bench::runInApplication<TimedApplication>(argc, argv, [] { shared.reset(); });
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <functional>
+
+namespace lumivex::bench {
+
+// The wall time `work` takes, in milliseconds.
+template <typename Work>
+double millisecondsOf(Work&& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+// Runs the benchmarks named on the command line in an `Application` (a QApplication) of their
+// own, on the offscreen platform unless one is chosen. `release` lets go of what the benchmarks
+// kept (widgets, above all) while the application still lives.
+template <typename Application>
+int runInApplication(int argc, char** argv, const std::function<void()>& release) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    Application app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    release();
+    return 0;
+}
+
+}  // namespace lumivex::bench
