@@ -6,13 +6,9 @@
 #include "catalog/folder_catalog.h"
 #include "media_tree.h"
 #include "platform/atomic_file.h"
-#include "platform/user_defaults.h"
 #include "store/lumivex_store.h"
-#include "support/fake_photo_library.h"
-#include "support/fake_shell.h"
-#include "support/fake_trash.h"
-#include "support/manual_clock.h"
 #include "tree_walk.h"
+#include "unwatched_store_services.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -50,30 +46,12 @@ void ensureApplication() {
 }
 
 // A store with the real scanner and no folder watcher, opened on `root` once its first scan ended.
-struct ScannedStore {
-    QTemporaryDir folder;
-    UserDefaults defaults{folder.path() + QStringLiteral("/defaults.json")};
-    test::FakePhotoLibrary photos;
-    test::FakeTrash trash;
-    test::FakeShell shell;
-    test::ManualClock clock;
+struct ScannedStore : bench::UnwatchedStoreServices {
     std::unique_ptr<LumivexStore> store;
 
     explicit ScannedStore(const QString& root) {
         ensureApplication();
-        LumivexStore::Services services;
-        services.defaults = &defaults;
-        services.photos = &photos;
-        services.trash = &trash;
-        services.shell = &shell;
-        services.clock = &clock;
-        services.watchers = [](const QString&, std::function<void()>) {
-            return std::shared_ptr<void>();
-        };
-        services.homeFolder = folder.path();
-        services.photosMetadataFolder = folder.path() + QStringLiteral("/photos");
-        services.photosLegacyFolders = QStringList();
-        store = std::make_unique<LumivexStore>(std::move(services));
+        store = std::make_unique<LumivexStore>(services());
         const Clock::time_point start = Clock::now();
         store->openLibrary(root, false, false);
         openSeconds = std::chrono::duration<double>(Clock::now() - start).count();

@@ -16,12 +16,8 @@
 #include "media/photos_thumbnail_cache.h"
 #include "media/thumbnail_cache.h"
 #include "media_tree.h"
-#include "platform/user_defaults.h"
 #include "store/lumivex_store.h"
-#include "support/fake_photo_library.h"
-#include "support/fake_shell.h"
-#include "support/fake_trash.h"
-#include "support/manual_clock.h"
+#include "unwatched_store_services.h"
 
 #include <QApplication>
 #include <QDir>
@@ -77,13 +73,7 @@ double residentBytes() {
 }
 
 // The window the application shows, on a store with the real scanner and no folder watcher.
-struct Window {
-    QTemporaryDir folder;
-    UserDefaults defaults{folder.path() + QStringLiteral("/defaults.json")};
-    test::FakePhotoLibrary photos;
-    test::FakeTrash trash;
-    test::FakeShell shell;
-    test::ManualClock clock;
+struct Window : bench::UnwatchedStoreServices {
     std::unique_ptr<LumivexStore> store;
     ThumbnailCache thumbnails;
     PhotosThumbnailCache photosThumbnails;
@@ -91,19 +81,7 @@ struct Window {
     MediaGridView* grid = nullptr;
 
     Window() {
-        LumivexStore::Services services;
-        services.defaults = &defaults;
-        services.photos = &photos;
-        services.trash = &trash;
-        services.shell = &shell;
-        services.clock = &clock;
-        services.watchers = [](const QString&, std::function<void()>) {
-            return std::shared_ptr<void>();
-        };
-        services.homeFolder = folder.path();
-        services.photosMetadataFolder = folder.path() + QStringLiteral("/photos");
-        services.photosLegacyFolders = QStringList();
-        store = std::make_unique<LumivexStore>(std::move(services));
+        store = std::make_unique<LumivexStore>(services());
         view = std::make_unique<LumivexView>(*store, defaults);
         grid = new MediaGridView({store.get(), &defaults, &shell, &thumbnails, &photosThumbnails});
         view->setGrid(grid);
