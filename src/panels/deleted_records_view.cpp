@@ -12,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -304,11 +303,7 @@ QString DeletedRecordsView::footerText() const {
 }
 
 void DeletedRecordsView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(UtilityPalette::white(0.09), 1));
-    painter.setBrush(UtilityPalette::canvas());
-    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 16, 16);
+    UtilityPalette::paintPanelBackground(*this);
 }
 
 }  // namespace lumivex

@@ -9,7 +9,6 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -158,11 +157,7 @@ QLabel* ShortcutHelpView::row(QVBoxLayout* rows, const QString& title, const QSt
 }
 
 void ShortcutHelpView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(UtilityPalette::white(0.09), 1));
-    painter.setBrush(UtilityPalette::canvas());
-    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 16, 16);
+    UtilityPalette::paintPanelBackground(*this);
 }
 
 }  // namespace lumivex

@@ -2,6 +2,9 @@
 
 #include "store/lumivex_theme.h"
 
+#include <QPainter>
+#include <QWidget>
+
 namespace lumivex::UtilityPalette {
 
 QColor canvas() {
@@ -28,6 +31,14 @@ QColor secondaryText() {
 
 QColor tertiaryText() {
     return white(0.33);
+}
+
+void paintPanelBackground(QWidget& panel) {
+    QPainter painter(&panel);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(white(0.09), 1));
+    painter.setBrush(canvas());
+    painter.drawRoundedRect(QRectF(panel.rect()).adjusted(0.5, 0.5, -0.5, -0.5), 16, 16);
 }
 
 }  // namespace lumivex::UtilityPalette
