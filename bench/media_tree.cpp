@@ -8,6 +8,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QThreadPool>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <stdexcept>
@@ -45,6 +49,20 @@ LibraryState writeMediaTree(const QString& root) {
         throw std::runtime_error("the media tree does not match its library");
     }
     return loaded;
+}
+
+void writeMediaTreeElsewhere(const QString& root) {
+    QThreadPool::globalInstance()->waitForDone();  // the child has only the forking thread
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        writeMediaTree(root);
+        ::_exit(0);
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+        throw std::runtime_error("the media tree was not written");
+    }
 }
 
 }  // namespace lumivex::bench

@@ -20,6 +20,9 @@ struct MediaTree {
 
 // Writes the synthetic library into `root` as MediaTree does and gives the state a load gives.
 LibraryState writeMediaTree(const QString& root);
+// The same in a child process, so that nothing of its making stays in this one. Throws when the
+// child fails.
+void writeMediaTreeElsewhere(const QString& root);
 
 // Files younger than the coarsest time stamp step are read again on every save; a tree is left to
 // settle after each write so that the measurements show the steady state.

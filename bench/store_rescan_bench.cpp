@@ -14,13 +14,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QThreadPool>
 
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -185,28 +182,13 @@ double allocatedBytes() {
     return static_cast<double>(info.uordblks + info.hblkhd);
 }
 
-// Writes the media tree in a child process, so that nothing of its making stays in this one.
-void writeMediaTreeElsewhere(const QString& root) {
-    QThreadPool::globalInstance()->waitForDone();  // the child has only the forking thread
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        bench::writeMediaTree(root);
-        ::_exit(0);
-    }
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0) {
-        throw std::runtime_error("the media tree was not written");
-    }
-}
-
 // The whole process's resident memory with the library open and twenty rating steps recorded,
 // per item; meaningful when run alone (--benchmark_filter=storeUndoHistoryMemory), as every
 // other benchmark's tree stays in memory.
 void storeUndoHistoryMemory(benchmark::State& state) {
     for (auto _ : state) {
         QTemporaryDir media;
-        writeMediaTreeElsewhere(media.path());
+        bench::writeMediaTreeElsewhere(media.path());
         const double before = residentBytes();
         ScannedStore opened(media.path());
         ::malloc_trim(0);

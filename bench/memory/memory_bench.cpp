@@ -27,8 +27,6 @@
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <fstream>
 #include <memory>
 #include <stdexcept>
@@ -41,19 +39,6 @@ namespace {
 
 // The folder the child wrote the media tree into; set once in main() before the application.
 QString mediaTree;
-
-void writeMediaTreeElsewhere(const QString& root) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        bench::writeMediaTree(root);
-        ::_exit(0);
-    }
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0) {
-        throw std::runtime_error("the media tree was not written");
-    }
-}
 
 // A field of /proc/self/status in bytes: "VmRSS" (all resident pages), "RssFile" (those of mapped
 // files: code, fonts).
@@ -159,7 +144,7 @@ int main(int argc, char** argv) {
     QTemporaryDir made;
     mediaTree = qEnvironmentVariable("LUMIVEX_MEMORY_TREE", made.path());
     if (QDir(mediaTree).isEmpty()) {
-        writeMediaTreeElsewhere(mediaTree);
+        bench::writeMediaTreeElsewhere(mediaTree);
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
