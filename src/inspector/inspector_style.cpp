@@ -44,6 +44,13 @@ QToolButton* symbolButton(const QString& symbol, int size, const QColor& colour,
     return button;
 }
 
+QLabel* symbolLabel(const QString& symbol, int size, const QColor& colour, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setPixmap(BrowserIcons::pixmap(symbol, size, colour, parent->devicePixelRatioF()));
+    label->setProperty("symbol", symbol);
+    return label;
+}
+
 void setSymbol(QToolButton* button, const QString& symbol, int size, const QColor& colour) {
     button->setIcon(BrowserIcons::icon(symbol, colour));
     button->setIconSize(QSize(size, size));

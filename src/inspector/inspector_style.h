@@ -29,6 +29,8 @@ QToolButton* symbolButton(const QString& symbol, int size, const QColor& colour,
 // A borderless text button.
 QToolButton* textButton(const QString& text, double size, const QColor& colour,
                         QWidget* parent = nullptr);
+// A label showing a drawn symbol, named by its "symbol" property.
+QLabel* symbolLabel(const QString& symbol, int size, const QColor& colour, QWidget* parent);
 void setSymbol(QToolButton* button, const QString& symbol, int size, const QColor& colour);
 
 // A 1 px line in the divider colour.

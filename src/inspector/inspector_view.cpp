@@ -1,7 +1,6 @@
 #include "inspector/inspector_view.h"
 
 #include "browser/browser_fonts.h"
-#include "browser/browser_icons.h"
 #include "browser/browser_palette.h"
 #include "inspector/active_property.h"
 #include "inspector/inspector_style.h"
@@ -22,17 +21,6 @@
 #include <QVBoxLayout>
 
 namespace lumivex {
-
-namespace {
-
-QLabel* symbolLabel(const QString& symbol, int size, const QColor& colour, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setPixmap(BrowserIcons::pixmap(symbol, size, colour, parent->devicePixelRatioF()));
-    label->setProperty("symbol", symbol);
-    return label;
-}
-
-}  // namespace
 
 InspectorView::InspectorView(Services services, QWidget* parent)
     : StoreRegion(services.store, services.state, parent),
@@ -95,8 +83,8 @@ QWidget* InspectorView::buildEmptyState() {
     auto* empty = new QWidget(this);
     auto* column = new QVBoxLayout(empty);
     column->addStretch(1);
-    QLabel* icon = symbolLabel(QStringLiteral("cursorarrow.click.2"), 30,
-                               BrowserPalette::secondaryText(), empty);
+    QLabel* icon = InspectorStyle::symbolLabel(QStringLiteral("cursorarrow.click.2"), 30,
+                                               BrowserPalette::secondaryText(), empty);
     column->addWidget(icon, 0, Qt::AlignHCenter);
     column->addSpacing(8);
     column->addWidget(InspectorStyle::label(QStringLiteral("파일을 선택하세요"), 14,
@@ -143,8 +131,8 @@ void InspectorView::buildContent() {
     banner_ = new QWidget(content);
     auto* banner = new QHBoxLayout(banner_);
     banner->setContentsMargins(0, 0, 0, 0);
-    banner->addWidget(
-        symbolLabel(QStringLiteral("square.stack"), 12, BrowserPalette::secondaryText(), banner_));
+    banner->addWidget(InspectorStyle::symbolLabel(QStringLiteral("square.stack"), 12,
+                                                  BrowserPalette::secondaryText(), banner_));
     banner->addWidget(InspectorStyle::label(QStringLiteral("선택한 파일을 함께 편집합니다"), 11,
                                             BrowserPalette::secondaryText(), banner_));
     banner->addStretch(1);
@@ -191,8 +179,8 @@ QWidget* InspectorView::buildFooter() {
     column->addWidget(InspectorStyle::divider(footer));
     auto* row = new QHBoxLayout;
     row->setContentsMargins(16, 16, 16, 16);
-    row->addWidget(
-        symbolLabel(QStringLiteral("checkmark.shield"), 11, BrowserPalette::mint(), footer));
+    row->addWidget(InspectorStyle::symbolLabel(QStringLiteral("checkmark.shield"), 11,
+                                               BrowserPalette::mint(), footer));
     row->addWidget(InspectorStyle::label(QStringLiteral("분류와 별점은 자동 저장됩니다"), 10,
                                          BrowserPalette::secondaryText(), footer));
     row->addStretch(1);

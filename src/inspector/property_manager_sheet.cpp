@@ -44,13 +44,6 @@ protected:
     }
 };
 
-QLabel* symbolLabel(const QString& symbol, int size, const QColor& colour, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setPixmap(BrowserIcons::pixmap(symbol, size, colour, parent->devicePixelRatioF()));
-    label->setProperty("symbol", symbol);
-    return label;
-}
-
 }  // namespace
 
 PropertyManagerSheet::PropertyManagerSheet(LumivexStore& store, WindowState& state,
@@ -131,7 +124,7 @@ QWidget* PropertyManagerSheet::makeRow(const Category& category, qsizetype posit
     auto* line = new QHBoxLayout(row);
     line->setContentsMargins(12, 12, 12, 12);
     line->setSpacing(12);
-    QLabel* icon = symbolLabel(category.symbol(), 14, BrowserPalette::mint(), row);
+    QLabel* icon = InspectorStyle::symbolLabel(category.symbol(), 14, BrowserPalette::mint(), row);
     icon->setFixedWidth(20);
     icon->setAlignment(Qt::AlignCenter);
     line->addWidget(icon);
@@ -144,8 +137,8 @@ QWidget* PropertyManagerSheet::makeRow(const Category& category, qsizetype posit
     line->addLayout(texts);
     line->addStretch(1);
     if (category.kind == PropertyKind::rating) {
-        QLabel* lock =
-            symbolLabel(QStringLiteral("lock.fill"), 11, BrowserPalette::secondaryText(), row);
+        QLabel* lock = InspectorStyle::symbolLabel(QStringLiteral("lock.fill"), 11,
+                                                   BrowserPalette::secondaryText(), row);
         lock->setToolTip(
             QStringLiteral("별점은 항상 맨 위에 표시되며 이름 변경·이동·삭제할 수 없습니다"));
         line->addWidget(lock);
