@@ -117,6 +117,11 @@ void MediaThumbnail::load() {
     if (isPhotosItem() || ticket_) {
         return;
     }
+    // No size asked yet (a pane not laid out): nothing to decode, so no trip through the pool.
+    if (size_ <= 0) {
+        finish(QImage());
+        return;
+    }
     const QImage cached = services_.folders.cachedImage(path_, item_, size_);
     if (!cached.isNull()) {
         finish(cached);

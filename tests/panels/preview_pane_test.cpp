@@ -1,7 +1,9 @@
 #include "media/photos_thumbnail_cache.h"
 #include "media/qt_video_player.h"
 #include "media/thumbnail_cache.h"
+#include "media/thumbnail_decoder.h"
 #include "media_views/media_thumbnail.h"
+#include "media_views/thumbnail_image.h"
 #include "media_views/video_player_session.h"
 #include "media_views/view_screenshots.h"
 #include "panels/preview_view.h"
@@ -16,10 +18,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QImageReader>
 #include <QPromise>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <atomic>
+#include <mutex>
 
 namespace lumivex {
 namespace {
@@ -182,6 +188,43 @@ TEST_F(PreviewPaneTest, APhotoIsDecodedAtThePanesSizeNeverLarger) {
     photo.rating = 4;
     pane->setItem(photo);
     EXPECT_EQ(pane->ratingText(), QStringLiteral("\u2605 4"));
+}
+
+// The pane shows exactly what a bare reader scaled to the pane's picture gives, made by one decode
+// at that size: the whole picture is never decoded for a smaller pane.
+TEST_F(PreviewPaneTest, APhotoIsTheBareScaledDecodeFromOneReducedDecode) {
+    const QString path = temp.filePath(QStringLiteral("wide.jpg"));
+    const QSize full(3000, 2000);
+    ASSERT_TRUE(test::photoLikeImage(full, 7).save(path, "jpeg", 90));
+    std::mutex lock;
+    QList<int> asked;
+    ThumbnailCache recording(
+        [&](const ThumbnailSource& source, const std::atomic<bool>& cancelled) {
+            {
+                const std::scoped_lock held(lock);
+                asked.append(source.size);
+            }
+            return ThumbnailDecoder::decode(source, cancelled);
+        });
+    services.folders = &recording;
+    auto pane = open(item(QStringLiteral("wide.jpg"), MediaKind::photo), {1240, 800});
+    test::runEventsUntil([&] { return pane->thumbnail()->layer() == MediaThumbnail::Layer::image; },
+                         "the photo");
+    const int side = pane->requestedPhotoSize();
+    {
+        const std::scoped_lock held(lock);
+        EXPECT_EQ(asked, QList<int>{side});
+    }
+    EXPECT_LT(side, full.width());
+
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    reader.setScaledSize(full.scaled(side, side, Qt::KeepAspectRatio));
+    const QImage bare = reader.read();
+    const QImage shown = pane->thumbnail()->image().image();
+    EXPECT_EQ(shown.size(), bare.size());
+    EXPECT_EQ(shown.format(), bare.format());
+    EXPECT_TRUE(shown == bare);
 }
 
 // An AV1 clip encoded here plays through its MPEG-4 copy in Qt's own player.
