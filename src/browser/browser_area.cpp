@@ -209,9 +209,12 @@ void BrowserArea::refreshHeading() {
     const qsizetype selected = store_.selection().size();
     delete_->setVisible(!store_.deleting() && selected > 0);
     delete_->setText(QString::number(selected) + QStringLiteral("개 삭제"));
-    direction_->setIcon(BrowserIcons::icon(
-        query.ascending ? QStringLiteral("arrow.up") : QStringLiteral("arrow.down"),
-        BrowserPalette::primaryText()));
+    if (shownAscending_ != query.ascending) {
+        shownAscending_ = query.ascending;
+        direction_->setIcon(BrowserIcons::icon(
+            query.ascending ? QStringLiteral("arrow.up") : QStringLiteral("arrow.down"),
+            BrowserPalette::primaryText()));
+    }
     direction_->setToolTip(query.ascending ? QStringLiteral("오름차순")
                                            : QStringLiteral("내림차순"));
 }
@@ -227,6 +230,12 @@ QString BrowserArea::sortTitle(SortOrder order) const {
 void BrowserArea::refreshSortMenu() {
     const MediaQuery& query = store_.query();
     sort_->setText(query.sortCategory ? query.sortCategory->name : sortTitle(query.sort));
+    SortMenuInputs inputs{query.sort, query.sortCategory, ShownLibrary::ratingProperty(store_),
+                          store_.source(), ShownLibrary::tagProperties(store_)};
+    if (shownSortMenu_ == inputs) {
+        return;
+    }
+    shownSortMenu_ = std::move(inputs);
     QMenu* menu = sort_->menu();
     menu->clear();
     const bool hasRating = ShownLibrary::ratingProperty(store_).has_value();

@@ -2,7 +2,11 @@
 
 #include "browser/empty_state.h"
 #include "browser/store_region.h"
+#include "model/library.h"
+#include "model/library_source.h"
 #include "model/sort_order.h"
+
+#include <optional>
 
 class QLabel;
 class QPushButton;
@@ -46,6 +50,17 @@ protected:
     void refresh() override;
 
 private:
+    // What the sort menu is made from: it is made again only when one of these changes.
+    struct SortMenuInputs {
+        SortOrder sort = SortOrder::captured;
+        std::optional<Category> sortCategory;
+        std::optional<Category> rating;
+        LibrarySource source = LibrarySource::none;
+        QList<Category> properties;
+
+        bool operator==(const SortMenuInputs&) const = default;
+    };
+
     QWidget* makeHeading();
     void alignOnTitleBaseline(QVBoxLayout* controlColumn);
     void refreshHeading();
@@ -68,6 +83,8 @@ private:
     EmptyState* emptyState_ = nullptr;
     BrowserContent content_ = BrowserContent::grid;
     bool contentKnown_ = false;
+    std::optional<bool> shownAscending_;
+    std::optional<SortMenuInputs> shownSortMenu_;
 };
 
 }  // namespace lumivex

@@ -100,7 +100,43 @@ bool FilterBar::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
+FilterBar::Inputs FilterBar::inputs() {
+    Inputs inputs;
+    inputs.filters = store_.query();
+    inputs.filters.search.clear();
+    inputs.filters.sort = SortOrder::captured;
+    inputs.filters.sortCategory.reset();
+    inputs.filters.ascending = false;
+    inputs.source = store_.source();
+    inputs.rating = ShownLibrary::ratingProperty(store_).has_value();
+    inputs.properties = ShownLibrary::tagProperties(store_);
+    const auto& labels = store_.folderScope().snapshot.labels;
+    for (const Category& property : inputs.properties) {
+        const auto found = labels.find(property.id);
+        inputs.values.append(found == labels.end() ? QList<std::pair<QString, qsizetype>>()
+                                                   : found->second);
+    }
+    return inputs;
+}
+
+// Every commit publishes the library and the query again, and a search keystroke changes the
+// query; neither need touch the row while its inputs stay the same.
+bool FilterBar::unchanged(const Inputs& inputs) {
+    const bool folders = inputs.source == LibrarySource::folder;
+    const bool same = shown_ && *shown_ == inputs &&
+                      (!folders || store_.browseSnapshot().folderTree == shownFolders_);
+    if (!same) {
+        shown_ = inputs;
+        shownFolders_ =
+            folders ? store_.browseSnapshot().folderTree : std::vector<FolderFilterNode>();
+    }
+    return same;
+}
+
 void FilterBar::refresh() {
+    if (unchanged(inputs())) {
+        return;
+    }
     while (row_->count() > 0) {
         delete row_->takeAt(0);
     }

@@ -1,9 +1,15 @@
 #pragma once
 
 #include "browser/store_region.h"
+#include "model/folder_filter_node.h"
+#include "model/library_source.h"
+#include "model/media_query.h"
 
 #include <QHash>
 #include <QUuid>
+
+#include <optional>
+#include <vector>
 
 class QHBoxLayout;
 class QScrollArea;
@@ -42,6 +48,19 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Everything the row shows is made from these; an equal set leaves every button as it is.
+    struct Inputs {
+        MediaQuery filters;  // the query without its search text and sort
+        LibrarySource source = LibrarySource::none;
+        bool rating = false;
+        QList<Category> properties;
+        QList<QList<std::pair<QString, qsizetype>>> values;  // per property, its values' counts
+
+        bool operator==(const Inputs&) const = default;
+    };
+
+    Inputs inputs();
+    bool unchanged(const Inputs& inputs);
     void refreshPickers();
     void refreshChips();
 
@@ -53,6 +72,8 @@ private:
     QHash<QUuid, FlatFilterPicker*> propertyPickers_;
     QList<QPushButton*> chips_;
     QPushButton* resetButton_ = nullptr;
+    std::optional<Inputs> shown_;
+    std::vector<FolderFilterNode> shownFolders_;
 };
 
 }  // namespace lumivex

@@ -65,6 +65,8 @@ public:
     QWidget* anchor() const { return anchor_; }
 
     bool isOpen() const { return !levels_.isEmpty(); }
+    // The rows the menu opens with.
+    const QList<Entry>& rootEntries() const { return rootEntries_; }
     qsizetype levelCount() const { return levels_.size(); }
     QWidget* panel(qsizetype depth) const;
     QList<FolderMenuRow*> rows(qsizetype depth) const;

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QPainter>
 
+#include <utility>
+
 namespace lumivex {
 
 namespace {
@@ -53,12 +55,18 @@ LibraryScopeLabel::LibraryScopeLabel(LumivexStore& store, QWidget* parent)
 
 void LibraryScopeLabel::refresh() {
     const LibrarySource source = store_.source();
-    text_ = source == LibrarySource::none ? QString() : scopeText(store_);
-    symbol_ = source == LibrarySource::photos   ? QStringLiteral("icloud")
-              : source == LibrarySource::folder ? QStringLiteral("folder")
-                                                : QString();
+    QString text = source == LibrarySource::none ? QString() : scopeText(store_);
+    QString symbol = source == LibrarySource::photos   ? QStringLiteral("icloud")
+                     : source == LibrarySource::folder ? QStringLiteral("folder")
+                                                       : QString();
     setToolTip(source == LibrarySource::none ? QString() : scopeHelp(store_));
     setVisible(source != LibrarySource::none);
+    // The heading is laid out again only when the label's size may have changed.
+    if (text == text_ && symbol == symbol_) {
+        return;
+    }
+    text_ = std::move(text);
+    symbol_ = std::move(symbol);
     updateGeometry();
     update();
 }

@@ -1,8 +1,18 @@
 #include "browser/media_grid_model.h"
 
+#include "model/library_browse_snapshot.h"
 #include "store/lumivex_store.h"
 
+#include <utility>
+
 namespace lumivex {
+
+namespace {
+
+// Beyond this many changed items one signal over every row is cheaper than one per row.
+constexpr std::size_t rowSignalLimit = 256;
+
+}  // namespace
 
 MediaGridModel::MediaGridModel(LumivexStore& store, QObject* parent)
     : QAbstractListModel(parent), store_(store) {
@@ -55,6 +65,9 @@ std::optional<qsizetype> MediaGridModel::row(const QUuid& id) const {
 }
 
 void MediaGridModel::reload() {
+    if (followEdit()) {
+        return;
+    }
     beginResetModel();
     // Empty while the store builds the views of a library just opened; they come with a reload.
     if (store_.derivedViewsPending()) {
@@ -72,6 +85,41 @@ void MediaGridModel::reload() {
     root_ = store_.root();
     rows_.reset();
     endResetModel();
+}
+
+// Every commit publishes the library and the query again. When the store's visible positions are
+// still the very list the rows were made from (it keeps them only while the snapshot followed
+// an edit that moved no item in or out of the order) and only items changed in place, the rows
+// stay and just the changed cards are told to repaint.
+bool MediaGridModel::followEdit() {
+    if (store_.derivedViewsPending() || shown_.isEmpty() || root_ != store_.root()) {
+        return false;
+    }
+    const QList<qsizetype>& positions = store_.visiblePositions();
+    if (positions.size() != positions_.size() || positions.constData() != positions_.constData() ||
+        hasRatingProperty_ != store_.library().ratingProperty().has_value() ||
+        categories_ != store_.library().categories) {
+        return false;
+    }
+    const MediaItems& items = store_.browseSnapshot().items;
+    const auto changes = LibraryBrowseSnapshot::itemChanges(shown_, items);
+    if (!changes) {
+        return false;
+    }
+    // The changes point into the rows' previous items, which must live while they are read.
+    const MediaItems previous = std::exchange(shown_, items);
+    selection_ = store_.selection();
+    if (changes->size() > rowSignalLimit) {
+        Q_EMIT dataChanged(index(0), index(static_cast<int>(positions_.size()) - 1));
+        return true;
+    }
+    for (const LibraryBrowseSnapshot::ItemChange& change : *changes) {
+        if (const std::optional<qsizetype> shownRow = row(change.after->id)) {
+            Q_EMIT dataChanged(index(static_cast<int>(*shownRow)),
+                               index(static_cast<int>(*shownRow)));
+        }
+    }
+    return true;
 }
 
 void MediaGridModel::selectionUpdated() {

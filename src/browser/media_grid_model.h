@@ -19,7 +19,8 @@ class LumivexStore;
 // draws besides its item: whether it is selected, the library's properties and whether it has a
 // rating property. Follows the store's change signals; a reset costs no work per item (the rows
 // are the store's positions in the browse snapshot's shared items, the rows of positions are laid
-// out only when asked for). Main thread.
+// out only when asked for). An edit that changed items in place and kept the visible order
+// updates only the changed items' rows instead of resetting the model. Main thread.
 class MediaGridModel final : public QAbstractListModel {
     Q_OBJECT
 
@@ -43,6 +44,7 @@ public:
 
 private:
     void reload();
+    bool followEdit();
     void selectionUpdated();
 
     LumivexStore& store_;

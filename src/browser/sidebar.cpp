@@ -3,11 +3,9 @@
 #include "browser/browser_fonts.h"
 #include "browser/browser_icons.h"
 #include "browser/browser_palette.h"
-#include "browser/filter_bar_choices.h"
-#include "browser/shown_library.h"
+#include "browser/sidebar_plan.h"
 #include "browser/sidebar_rows.h"
 #include "browser/window_state.h"
-#include "model/video_duration_preset.h"
 #include "store/lumivex_store.h"
 #include "store/store_paths.h"
 
@@ -44,13 +42,6 @@ QString plainButtonSheet(const QColor& color) {
                "QPushButton { color: %1; border: none; text-align: left; padding: 0 10px; }"
                " QPushButton:disabled { color: %2; }")
         .arg(color.name(QColor::HexArgb), BrowserPalette::tertiaryText().name(QColor::HexArgb));
-}
-
-template <typename Change>
-void writeQuery(LumivexStore& store, Change change) {
-    MediaQuery query = store.query();
-    change(query);
-    store.setQuery(query);
 }
 
 }  // namespace
@@ -131,32 +122,30 @@ void Sidebar::clearRows() {
     }
 }
 
+// Counts and highlights change with every edit and filter; the sections' rows, titles and
+// buttons only when properties, values or the kind filter do. Rows of the same plan shape take
+// the new counts in place, so an edit repaints the rows whose count changed and nothing else.
 void Sidebar::refresh() {
     shownQuery_ = store_.query();
-    clearRows();
-    addLibrarySection();
-    addPropertySections();
-    const bool open = store_.source() != LibrarySource::none;
-    addProperty_ = new QPushButton(QStringLiteral("속성 추가"));
-    addProperty_->setIcon(
-        BrowserIcons::icon(QStringLiteral("plus.circle"), BrowserPalette::mint()));
-    addProperty_->setFont(BrowserFonts::system(12, QFont::Medium));
-    addProperty_->setStyleSheet(plainButtonSheet(BrowserPalette::mint()));
-    addProperty_->setEnabled(open);
-    connect(addProperty_, &QPushButton::clicked, this,
-            [this] { state_.openCategorySheet(std::nullopt); });
-    editProperties_ = new QPushButton(QStringLiteral("속성 편집"));
-    editProperties_->setIcon(
-        BrowserIcons::icon(QStringLiteral("slider.horizontal.3"), BrowserPalette::secondaryText()));
-    editProperties_->setFont(BrowserFonts::system(12));
-    editProperties_->setStyleSheet(plainButtonSheet(BrowserPalette::secondaryText()));
-    editProperties_->setEnabled(open);
-    connect(editProperties_, &QPushButton::clicked, this,
-            [this] { state_.setPropertyManager(true); });
-    sections_->addWidget(addProperty_);
-    sections_->addWidget(editProperties_);
-    sections_->addStretch(1);
+    SidebarPlan plan = SidebarPlan::of(store_, state_);
+    if (shownPlan_ && shownPlan_->sameShape(plan)) {
+        qsizetype next = 0;
+        for (const SidebarPlan::Section& section : plan.sections) {
+            for (const SidebarPlan::Row& row : section.rows) {
+                rows_[next++]->setState(row.count, row.selected);
+            }
+        }
+    } else {
+        clearRows();
+        for (const SidebarPlan::Section& section : plan.sections) {
+            addSection(section);
+        }
+        addPropertyButtons();
+    }
+    shownPlan_ = std::move(plan);
     const LibrarySource source = store_.source();
+    addProperty_->setEnabled(source != LibrarySource::none);
+    editProperties_->setEnabled(source != LibrarySource::none);
     sourceDetail_->setText(source == LibrarySource::none ? QStringLiteral("보관함을 선택하세요")
                            : source == LibrarySource::photos
                                ? QStringLiteral("현재: ") + photoLibraryTitle
@@ -164,98 +153,38 @@ void Sidebar::refresh() {
     refreshPopover();
 }
 
-NavRow* Sidebar::addRow(QVBoxLayout* layout, const QString& title, const QString& icon,
-                        std::optional<qsizetype> count, bool selected,
-                        std::function<void()> action) {
-    auto* row = new NavRow(title, icon, count, selected);
-    connect(row, &NavRow::clicked, this, std::move(action));
-    layout->addWidget(row);
-    rows_.append(row);
-    return row;
+void Sidebar::addPropertyButtons() {
+    addProperty_ = new QPushButton(QStringLiteral("속성 추가"));
+    addProperty_->setIcon(
+        BrowserIcons::icon(QStringLiteral("plus.circle"), BrowserPalette::mint()));
+    addProperty_->setFont(BrowserFonts::system(12, QFont::Medium));
+    addProperty_->setStyleSheet(plainButtonSheet(BrowserPalette::mint()));
+    connect(addProperty_, &QPushButton::clicked, this,
+            [this] { state_.openCategorySheet(std::nullopt); });
+    editProperties_ = new QPushButton(QStringLiteral("속성 편집"));
+    editProperties_->setIcon(
+        BrowserIcons::icon(QStringLiteral("slider.horizontal.3"), BrowserPalette::secondaryText()));
+    editProperties_->setFont(BrowserFonts::system(12));
+    editProperties_->setStyleSheet(plainButtonSheet(BrowserPalette::secondaryText()));
+    connect(editProperties_, &QPushButton::clicked, this,
+            [this] { state_.setPropertyManager(true); });
+    sections_->addWidget(addProperty_);
+    sections_->addWidget(editProperties_);
+    sections_->addStretch(1);
 }
 
-void Sidebar::addLibrarySection() {
+void Sidebar::addSection(const SidebarPlan::Section& plan) {
     auto* section = new QWidget;
     auto* layout = new QVBoxLayout(section);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(5);
-    layout->addWidget(sectionTitle(QStringLiteral("라이브러리"), section));
-    const LibraryBrowseSnapshot& snapshot = store_.browseSnapshot();
-    const MediaQuery& query = store_.query();
-    LumivexStore* s = &store_;
-    const auto clearFlags = [s] {
-        writeQuery(*s, [](MediaQuery& q) { q.unratedOnly = false; });
-        writeQuery(*s, [](MediaQuery& q) { q.unclassifiedOnly = false; });
-    };
-    addRow(layout, QStringLiteral("전체 미디어"), QStringLiteral("square.grid.2x2"),
-           snapshot.items.size(), !query.kind && !query.unratedOnly && !query.unclassifiedOnly,
-           [s, clearFlags] {
-               s->selectMediaKind(std::nullopt);
-               clearFlags();
-           });
-    addRow(layout, QStringLiteral("사진"), QStringLiteral("photo"), snapshot.photoCount,
-           query.kind == MediaKind::photo, [s, clearFlags] {
-               s->selectMediaKind(MediaKind::photo);
-               clearFlags();
-           });
-    addRow(layout, QStringLiteral("영상"), QStringLiteral("play.rectangle"), snapshot.videoCount,
-           query.kind == MediaKind::video && !query.videoDuration, [s, clearFlags] {
-               s->selectMediaKind(MediaKind::video);
-               clearFlags();
-           });
-    if (query.kind == MediaKind::video) {
-        auto* lengths = new QVBoxLayout;
-        lengths->setContentsMargins(18, 0, 0, 0);
-        lengths->setSpacing(2);
-        layout->addLayout(lengths);
-        sections_->addWidget(section);
-        for (const VideoDurationPreset preset : allVideoDurationPresets) {
-            const VideoDurationRange presetRange = range(preset);
-            addRow(lengths, title(preset), QStringLiteral("clock"), store_.videoCount(preset),
-                   query.videoDuration == presetRange,
-                   [s, presetRange] { s->selectVideoDuration(presetRange); });
-        }
-        NavRow* custom = addRow(lengths, FilterBarChoices::customDurationTitle(query),
-                                QStringLiteral("slider.horizontal.3"), std::nullopt,
-                                FilterBarChoices::customDurationSelected(query),
-                                [this] { state_.setDurationSheet(true); });
-        custom->setToolTip(custom->text());
+    layout->setSpacing(plan.spacing);
+    if (plan.property.isNull()) {
+        layout->addWidget(sectionTitle(plan.title, section));
     } else {
-        sections_->addWidget(section);
-    }
-    if (ShownLibrary::ratingProperty(store_)) {
-        addRow(layout, QStringLiteral("아직 별점 없음"), QStringLiteral("star"),
-               snapshot.unratedCount, query.unratedOnly, [s] {
-                   s->selectMediaKind(std::nullopt);
-                   writeQuery(*s, [](MediaQuery& q) { q.unratedOnly = true; });
-                   writeQuery(*s, [](MediaQuery& q) { q.unclassifiedOnly = false; });
-                   writeQuery(*s, [](MediaQuery& q) { q.minimumRating = 0; });
-               });
-    }
-    addRow(layout, QStringLiteral("아직 분류 없음"), QStringLiteral("tag"),
-           snapshot.unclassifiedCount, query.unclassifiedOnly, [s] {
-               s->selectMediaKind(std::nullopt);
-               writeQuery(*s, [](MediaQuery& q) { q.unclassifiedOnly = true; });
-               writeQuery(*s, [](MediaQuery& q) { q.unratedOnly = false; });
-           });
-}
-
-void Sidebar::addPropertySections() {
-    const LumivexStore::FolderScope& scope = store_.folderScope();
-    const QList<Category> editable = store_.editableProperties();
-    const MediaQuery& query = store_.query();
-    LumivexStore* s = &store_;
-    for (const Category& property : ShownLibrary::tagProperties(store_)) {
-        auto* section = new QWidget;
-        auto* layout = new QVBoxLayout(section);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->setSpacing(6);
         auto* header = new QHBoxLayout;
-        header->addWidget(sectionTitle(property.name, section));
+        header->addWidget(sectionTitle(plan.title, section));
         header->addStretch(1);
-        const bool renamable = std::any_of(editable.begin(), editable.end(),
-                                           [&](const Category& c) { return c.id == property.id; });
-        if (renamable) {
+        if (plan.renamable) {
             auto* rename = new QToolButton(section);
             rename->setAutoRaise(true);
             rename->setIcon(
@@ -263,37 +192,41 @@ void Sidebar::addPropertySections() {
             rename->setIconSize(QSize(10, 10));
             rename->setToolTip(QStringLiteral("분류 이름 변경"));
             connect(rename, &QToolButton::clicked, this,
-                    [this, property] { state_.openCategorySheet(property); });
+                    [this, property = *plan.renamable] { state_.openCategorySheet(property); });
             header->addWidget(rename);
         }
         layout->addLayout(header);
-        const auto found = scope.snapshot.labels.find(property.id);
-        if (found == scope.snapshot.labels.end() || found->second.isEmpty()) {
-            auto* hint = new QLabel(QStringLiteral("파일을 선택해 직접 지정하세요"), section);
-            hint->setFont(BrowserFonts::system(11));
-            hint->setStyleSheet(QStringLiteral("color: %1; padding: 4px 10px;")
-                                    .arg(BrowserPalette::tertiaryText().name(QColor::HexArgb)));
-            layout->addWidget(hint);
-        } else {
-            const QString key = property.idText();
-            for (const auto& [value, count] : found->second) {
-                const auto current = query.facets.find(key);
-                const bool selected = current != query.facets.end() && current->second == value;
-                addRow(layout, value, property.symbol(), count, selected, [s, key, value = value] {
-                    writeQuery(*s, [&](MediaQuery& q) { q.emptyFacets.remove(key); });
-                    writeQuery(*s, [&](MediaQuery& q) {
-                        const auto chosen = q.facets.find(key);
-                        if (chosen != q.facets.end() && chosen->second == value) {
-                            q.facets.erase(chosen);
-                        } else {
-                            q.facets[key] = value;
-                        }
-                    });
-                });
-            }
-        }
-        sections_->addWidget(section);
     }
+    if (plan.hint) {
+        auto* hint = new QLabel(QStringLiteral("파일을 선택해 직접 지정하세요"), section);
+        hint->setFont(BrowserFonts::system(11));
+        hint->setStyleSheet(QStringLiteral("color: %1; padding: 4px 10px;")
+                                .arg(BrowserPalette::tertiaryText().name(QColor::HexArgb)));
+        layout->addWidget(hint);
+    }
+    QVBoxLayout* lengths = nullptr;
+    for (const SidebarPlan::Row& row : plan.rows) {
+        if (!row.nested) {
+            lengths = nullptr;
+        } else if (!lengths) {
+            lengths = new QVBoxLayout;
+            lengths->setContentsMargins(18, 0, 0, 0);
+            lengths->setSpacing(2);
+            layout->addLayout(lengths);
+        }
+        addRow(lengths ? lengths : layout, row);
+    }
+    sections_->addWidget(section);
+}
+
+void Sidebar::addRow(QVBoxLayout* layout, const SidebarPlan::Row& plan) {
+    auto* row = new NavRow(plan.title, plan.icon, plan.count, plan.selected);
+    if (!plan.count) {
+        row->setToolTip(plan.title);
+    }
+    connect(row, &NavRow::clicked, this, plan.action);
+    layout->addWidget(row);
+    rows_.append(row);
 }
 
 QWidget* Sidebar::makeSourceButton() {

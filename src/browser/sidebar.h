@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/sidebar_plan.h"
 #include "browser/store_region.h"
 #include "model/media_query.h"
 
@@ -39,11 +40,9 @@ protected:
 private:
     void queryChanged();
     void clearRows();
-    void addLibrarySection();
-    void addDurationRows();
-    void addPropertySections();
-    NavRow* addRow(QVBoxLayout* layout, const QString& title, const QString& icon,
-                   std::optional<qsizetype> count, bool selected, std::function<void()> action);
+    void addSection(const SidebarPlan::Section& plan);
+    void addRow(QVBoxLayout* layout, const SidebarPlan::Row& plan);
+    void addPropertyButtons();
     QWidget* makeSourceButton();
     void refreshPopover();
     void buildPopover();
@@ -57,6 +56,7 @@ private:
     QLabel* sourceDetail_ = nullptr;
     QFrame* popover_ = nullptr;
     MediaQuery shownQuery_;
+    std::optional<SidebarPlan> shownPlan_;
 };
 
 }  // namespace lumivex

@@ -20,6 +20,15 @@ NavRow::NavRow(const QString& title, const QString& icon, std::optional<qsizetyp
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
+void NavRow::setState(std::optional<qsizetype> count, bool selected) {
+    if (count == count_ && selected == selected_) {
+        return;
+    }
+    count_ = count;
+    selected_ = selected;
+    update();
+}
+
 QSize NavRow::sizeHint() const {
     return {160, fontMetrics().height() + 18};
 }

@@ -18,6 +18,8 @@ public:
     const QString& icon() const { return icon_; }
     std::optional<qsizetype> count() const { return count_; }
     bool selected() const { return selected_; }
+    // Repaints only when the count or the highlight changed.
+    void setState(std::optional<qsizetype> count, bool selected);
     QSize sizeHint() const override;
 
 protected:

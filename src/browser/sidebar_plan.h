@@ -1,0 +1,49 @@
+#pragma once
+
+#include "model/library.h"
+
+#include <QString>
+#include <QUuid>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace lumivex {
+
+class LumivexStore;
+class WindowState;
+
+// What the sidebar's sections show for the store's present state: the library's kinds with the
+// length rows and one section per property with its values, each row with its count, highlight
+// and click. Two plans of the same shape differ only in counts and highlights, which the shown
+// rows can take in place, so an edit that changes a count rebuilds no widget. Main thread.
+struct SidebarPlan {
+    struct Row {
+        QString title;
+        QString icon;
+        std::optional<qsizetype> count;  // none: the custom length row
+        bool selected = false;
+        bool nested = false;  // a length row under "영상"
+        std::function<void()> action;
+
+        bool sameShape(const Row& other) const;
+    };
+    struct Section {
+        QString title;
+        QUuid property;                     // null for the library section
+        std::optional<Category> renamable;  // the property, when its name can be changed here
+        bool hint = false;                  // a property with no values yet
+        int spacing = 0;
+        std::vector<Row> rows;
+
+        bool sameShape(const Section& other) const;
+    };
+
+    static SidebarPlan of(LumivexStore& store, WindowState& state);
+    bool sameShape(const SidebarPlan& other) const;
+
+    std::vector<Section> sections;
+};
+
+}  // namespace lumivex
