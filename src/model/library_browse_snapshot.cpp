@@ -172,31 +172,42 @@ void addFolder(QHash<QString, QString>& folders, const QString& folder, const QS
 
 }  // namespace
 
-LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLevelOnly)
-    : items(shownItems(library, topLevelOnly)) {
+LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLevelOnly,
+                                             Purpose purpose)
+    : items(shownItems(library, topLevelOnly)), purpose_(purpose) {
+    const bool querying = purpose == Purpose::query;
     positions.reserve(items.size());
-    queryKeys.folderOfItem.reserve(static_cast<size_t>(items.size()));
     QHash<QString, QString> folders;
     QHash<QString, QHash<QString, qsizetype>> rawValueCounts;
-    FolderKeys folderKeys(queryKeys.folders);
+    QStringList countedFolders;
+    QStringList& folderKeyList = querying ? queryKeys.folders : countedFolders;
+    FolderKeys folderKeys(folderKeyList);
+    if (querying) {
+        queryKeys.folderOfItem.reserve(static_cast<size_t>(items.size()));
+    }
     for (qsizetype i = 0; i < items.size(); ++i) {
         const MediaItem& shown = items.at(i);
         positions.insert(shown.id, static_cast<std::uint32_t>(i));
         countItem(shown, 1);
         const QString folder = shown.folder();
-        queryKeys.folderOfItem.push_back(folderKeys.index(folder));
-        addFolder(folders, folder, queryKeys.folders[queryKeys.folderOfItem.back()]);
+        const std::uint32_t folderIndex = folderKeys.index(folder);
+        addFolder(folders, folder, folderKeyList[folderIndex]);
         for (const auto& [key, values] : shown.labels) {
             QHash<QString, qsizetype>& counts = rawValueCounts[key];
             for (const QString& value : values) {
                 ++counts[value];
             }
         }
-        queryKeys.searchTexts.addItem(shown);
+        if (querying) {
+            queryKeys.folderOfItem.push_back(folderIndex);
+            queryKeys.searchTexts.addItem(shown);
+        }
     }
-    queryKeys.searchTexts.finish();
     videoCount = items.size() - photoCount;
-    queryKeys.nameRanks = nameRanks(items);
+    if (querying) {
+        queryKeys.searchTexts.finish();
+        queryKeys.nameRanks = nameRanks(items);
+    }
 
     folderPaths = folders.values();
     TextOrder::sortLocalizedStandard(folderPaths);
@@ -276,7 +287,9 @@ bool LibraryBrowseSnapshot::follow(const std::vector<ItemChange>& changes,
         }
     }
     videoCount = items.size() - photoCount;
-    queryKeys.searchTexts.replaceEntries(searched);
+    if (purpose_ == Purpose::query) {
+        queryKeys.searchTexts.replaceEntries(searched);
+    }
     followLabels(deltas, tagProperties);
     if (items.sharesAllItemsWith(before)) {
         items = after;
@@ -305,6 +318,12 @@ void LibraryBrowseSnapshot::followLabels(const QHash<QString, QHash<QString, qsi
         for (auto& [option, count] : labels[property.id]) {
             count += changed->value(TextOrder::nfc(option), 0);
         }
+    }
+}
+
+void LibraryBrowseSnapshot::sharePositionsWith(const LibraryBrowseSnapshot& other) {
+    if (!positions.isSharedWith(other.positions) && items == other.items) {
+        positions = other.positions;
     }
 }
 

@@ -27,6 +27,11 @@ namespace lumivex {
 struct LibraryBrowseSnapshot {
     using OptionCount = std::pair<QString, qsizetype>;
 
+    // What the snapshot is for: the browse query, which needs every key, or only the counts and
+    // option lists of a scope that is never searched or sorted, which leaves `queryKeys` empty
+    // (the search texts alone are about as large as the items' own texts).
+    enum class Purpose { query, counts };
+
     // Per shown item, in the order of `items`: the keys MediaQuery uses instead of the item's
     // texts, so a search keystroke does no normalisation, case folding or collation.
     struct QueryKeys {
@@ -43,7 +48,8 @@ struct LibraryBrowseSnapshot {
         const MediaItem* after = nullptr;
     };
 
-    LibraryBrowseSnapshot(const Library& library, bool topLevelOnly);
+    LibraryBrowseSnapshot(const Library& library, bool topLevelOnly,
+                          Purpose purpose = Purpose::query);
 
     // The items that differ between two item lists, or nothing when the lists differ in more
     // than items changed in place (items added, removed, moved, renamed, made unavailable).
@@ -71,8 +77,15 @@ struct LibraryBrowseSnapshot {
 
     // The shown item with this identifier (the lookup by identifier), or null.
     const MediaItem* item(const QUuid& id) const;
+    // Takes the other snapshot's table of positions when both show equal items, so that two
+    // snapshots of one list keep one table. Following an edit never changes the table.
+    void sharePositionsWith(const LibraryBrowseSnapshot& other);
+
+    Purpose purpose() const { return purpose_; }
 
 private:
+    Purpose purpose_ = Purpose::query;
+
     // Adds the item to the counts (`sign` 1) or takes it out (-1).
     void countItem(const MediaItem& item, int sign);
     void followLabels(const QHash<QString, QHash<QString, qsizetype>>& deltas,

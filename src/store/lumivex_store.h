@@ -249,6 +249,9 @@ private:
     void invalidateBrowseCache();
     bool followBrowseCache(const Library& previous,
                            const std::vector<LibraryBrowseSnapshot::ItemChange>& changes);
+    // The folder scope's snapshot takes the browse snapshot's positions when both show the same
+    // items (the whole library, subfolders included).
+    void sharePositions();
     bool followFolderScope(const Library& previous,
                            const std::vector<LibraryBrowseSnapshot::ItemChange>& changes);
     bool topLevelOnly() const;

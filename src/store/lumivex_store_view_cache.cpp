@@ -129,6 +129,12 @@ void LumivexStore::startDueViewBuild() {
     }
 }
 
+void LumivexStore::sharePositions() {
+    if (browseCache_ && folderScopeCache_) {
+        folderScopeCache_->snapshot.sharePositionsWith(*browseCache_);
+    }
+}
+
 bool LumivexStore::followBrowseCache(
     const Library& previous, const std::vector<LibraryBrowseSnapshot::ItemChange>& changes) {
     return browseCache_->follow(changes, library_.tagProperties(), previous.items, library_.items);
@@ -173,7 +179,7 @@ LumivexStore::FolderScope LumivexStore::makeFolderScope(const Library& library,
         }
         scope = FolderCatalog::displayLibrary(library, folders);
     }
-    LibraryBrowseSnapshot snapshot(scope, false);
+    LibraryBrowseSnapshot snapshot(scope, false, LibraryBrowseSnapshot::Purpose::counts);
     return FolderScope{std::move(scope), std::move(snapshot)};
 }
 
@@ -243,6 +249,7 @@ void LumivexStore::installViewBuild() {
             editableCache_ = std::move(built->editable);
         }
     }
+    sharePositions();
     postReadyNotice();
 }
 

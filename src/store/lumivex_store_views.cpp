@@ -9,6 +9,7 @@ const LibraryBrowseSnapshot& LumivexStore::browseSnapshot() {
     awaitViewBuild();
     if (!browseCache_) {
         browseCache_.emplace(library_, topLevelOnly());
+        sharePositions();
     }
     return *browseCache_;
 }
@@ -140,6 +141,7 @@ const LumivexStore::FolderScope& LumivexStore::folderScope() {
     awaitViewBuild();
     if (!folderScopeCache_) {
         folderScopeCache_.emplace(makeFolderScope(library_, source_, query_.folderPath));
+        sharePositions();
     }
     return *folderScopeCache_;
 }

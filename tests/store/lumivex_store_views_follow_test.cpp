@@ -45,7 +45,13 @@ protected:
         }
         const Library scope = FolderCatalog::displayLibrary(shown, folders);
         EXPECT_EQ(store->folderScope().library, scope);
-        expectSameSnapshot(store->folderScope().snapshot, LibraryBrowseSnapshot(scope, false));
+        const LibraryBrowseSnapshot& scopeSnapshot = store->folderScope().snapshot;
+        expectSameSnapshot(
+            scopeSnapshot,
+            LibraryBrowseSnapshot(scope, false, LibraryBrowseSnapshot::Purpose::counts));
+        // A scope of the whole library keeps no second table of positions.
+        EXPECT_EQ(scopeSnapshot.positions.isSharedWith(store->browseSnapshot().positions),
+                  scopeSnapshot.items == store->browseSnapshot().items);
         EXPECT_EQ(store->editableProperties(),
                   FolderCatalog::displayLibrary(shown, QSet<QString>{path.value_or(QString())})
                       .categories);

@@ -6,9 +6,9 @@
 
 namespace lumivex::test {
 
-// Expects two browse snapshots to hold the same values in every field.
-inline void expectSameSnapshot(const LibraryBrowseSnapshot& actual,
-                               const LibraryBrowseSnapshot& expected) {
+// Expects two browse snapshots to hold the same items, positions, counts and option lists.
+inline void expectSameCounts(const LibraryBrowseSnapshot& actual,
+                             const LibraryBrowseSnapshot& expected) {
     EXPECT_EQ(actual.items, expected.items);
     EXPECT_EQ(actual.positions, expected.positions);
     EXPECT_EQ(actual.photoCount, expected.photoCount);
@@ -19,6 +19,13 @@ inline void expectSameSnapshot(const LibraryBrowseSnapshot& actual,
     EXPECT_EQ(actual.folderPaths, expected.folderPaths);
     EXPECT_EQ(actual.folderTree, expected.folderTree);
     EXPECT_EQ(actual.labels, expected.labels);
+}
+
+// Expects two browse snapshots to hold the same values in every field.
+inline void expectSameSnapshot(const LibraryBrowseSnapshot& actual,
+                               const LibraryBrowseSnapshot& expected) {
+    expectSameCounts(actual, expected);
+    EXPECT_EQ(actual.purpose(), expected.purpose());
     EXPECT_EQ(actual.queryKeys.folders, expected.queryKeys.folders);
     EXPECT_EQ(actual.queryKeys.folderOfItem, expected.queryKeys.folderOfItem);
     EXPECT_TRUE(actual.queryKeys.searchTexts == expected.queryKeys.searchTexts);
