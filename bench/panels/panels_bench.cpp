@@ -253,6 +253,39 @@ void previewPhoto24MP(benchmark::State& state) {
 }
 BENCHMARK(previewPhoto24MP)->Iterations(8)->Unit(benchmark::kMillisecond);
 
+// The same pane on a cache whose three decode threads are busy with the grid: the thumbnails of
+// two screens of 24-megapixel photos asked for just before, as after opening a folder.
+void previewPhoto24MPBehindGrid(benchmark::State& state) {
+    Fixture& f = fixture();
+    constexpr int gridThumbnails = 24;
+    Timed pane;
+    Timed reader;
+    for (auto _ : state) {
+        ThumbnailCache folders;
+        QObject grid;
+        for (int n = 0; n < gridThumbnails; ++n) {
+            // A size of its own for each, so that no two share a decode.
+            folders.image(n % 2 == 0 ? f.photoA : f.photoB, item(QString(), MediaKind::photo),
+                          300 + n, &grid, [](const QImage&) {});
+        }
+        std::optional<PreviewView> view;
+        pane += timed([&] {
+            view.emplace(item(QStringLiteral("a.jpg"), MediaKind::photo), f.photoA,
+                         f.services(folders), [] {});
+            view->resize(paneSize);
+            view->show();
+            waitUntil([&] { return view->thumbnail()->layer() == MediaThumbnail::Layer::image; });
+            paint(*view);
+        });
+        const int side = view->requestedPhotoSize();
+        view.reset();
+        reader += timed([&] { readerMilliseconds(f.photoA, side); });
+    }
+    report(state, pane.wall, reader.wall, "readerMs");
+    state.counters["mainCpuMs"] = pane.processor / static_cast<double>(state.iterations());
+}
+BENCHMARK(previewPhoto24MPBehindGrid)->Iterations(4)->Unit(benchmark::kMillisecond);
+
 void previewNextPhoto24MP(benchmark::State& state) {
     Fixture& f = fixture();
     QWidget window;

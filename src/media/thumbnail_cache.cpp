@@ -11,7 +11,7 @@ namespace lumivex {
 
 ThumbnailCache::ThumbnailCache(Decoder decode, QObject* parent)
     : QObject(parent), decode_(std::move(decode)), cache_(countLimit, costLimit) {
-    pool_.setMaxThreadCount(maximumConcurrentDecodes);
+    pool_.setMaxThreadCount(maximumConcurrentDecodes + 1);
 }
 
 ThumbnailCache::~ThumbnailCache() {
@@ -41,7 +41,7 @@ QImage ThumbnailCache::cachedImage(const QString& path, const MediaItem& item, i
 }
 
 ThumbnailTicket ThumbnailCache::image(const QString& path, const MediaItem& item, int size,
-                                      const QObject* context, Handler done) {
+                                      const QObject* context, Handler done, Turn turn) {
     ThumbnailTicket ticket{key(path, item, size), 0};
     if (const std::optional<QImage> cached = cache_.find(ticket.key)) {
         done(*cached);
@@ -56,8 +56,25 @@ ThumbnailTicket ThumbnailCache::image(const QString& path, const MediaItem& item
         pending_.push_back(job);
     }
     job->waiters.emplace(ticket.client, Waiter{context, std::move(done)});
+    promote(job, turn);
     startNext();
     return ticket;
+}
+
+// First jobs stand before every queued one, so the queue's head is always the next to start.
+void ThumbnailCache::promote(const JobPointer& job, Turn turn) {
+    if (turn == Turn::queued || job->turn == Turn::first) {
+        return;
+    }
+    job->turn = Turn::first;
+    const auto queued = std::find(pending_.begin(), pending_.end(), job);
+    if (queued != pending_.end()) {
+        pending_.erase(queued);
+        const auto afterFirst =
+            std::find_if(pending_.begin(), pending_.end(),
+                         [](const auto& other) { return other->turn == Turn::queued; });
+        pending_.insert(afterFirst, job);
+    }
 }
 
 void ThumbnailCache::cancel(const ThumbnailTicket& ticket) {
@@ -87,8 +104,12 @@ void ThumbnailCache::forget(const JobPointer& job) {
 }
 
 void ThumbnailCache::startNext() {
-    while (running_ < maximumConcurrentDecodes && !pending_.empty()) {
+    while (!pending_.empty()) {
         const JobPointer job = pending_.front();
+        const int slots = maximumConcurrentDecodes + (job->turn == Turn::first ? 1 : 0);
+        if (running_ >= slots) {
+            return;
+        }
         pending_.pop_front();
         if (hasWaiters(*job)) {
             start(job);

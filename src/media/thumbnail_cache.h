@@ -29,13 +29,18 @@ struct ThumbnailTicket {
 // The thumbnails of folder-library items: decoded on a private pool of at most three threads,
 // kept in a memory cache bounded by count and bytes. All callers asking for one key share one
 // decode, and a decode nobody waits for any more is never started (or is abandoned when it has
-// started). Lives on the main thread: every call and every result happens there.
+// started). A request that goes first (the picture the user opened) passes every queued one and
+// has a fourth thread of its own, so it never waits for the grid's decodes. Lives on the main
+// thread: every call and every result happens there.
 class ThumbnailCache final : public QObject {
     Q_OBJECT
 
 public:
     using Decoder = std::function<QImage(const ThumbnailSource&, const std::atomic<bool>&)>;
     using Handler = std::function<void(const QImage&)>;
+
+    // In turn behind the requests before it, or first, at once.
+    enum class Turn { queued, first };
 
     static constexpr int maximumConcurrentDecodes = 3;
     static constexpr std::int64_t countLimit = 1000;
@@ -60,7 +65,7 @@ public:
     // `context` (required) is destroyed first, which also counts as withdrawing. A thumbnail the
     // memory cache holds is handed to `done` before this returns, and nothing is queued.
     ThumbnailTicket image(const QString& path, const MediaItem& item, int size,
-                          const QObject* context, Handler done);
+                          const QObject* context, Handler done, Turn turn = Turn::queued);
 
     // Withdraws one caller; its handler is not called. A decode left with nobody waiting is
     // dropped from the queue, or told to stop when it runs.
@@ -82,10 +87,12 @@ private:
         ThumbnailSource source;
         std::map<quint64, Waiter> waiters;
         std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
+        Turn turn = Turn::queued;
     };
     using JobPointer = std::shared_ptr<Job>;
 
     static bool hasWaiters(Job& job);
+    void promote(const JobPointer& job, Turn turn);
     void startNext();
     void start(const JobPointer& job);
     void complete(const JobPointer& job, const QImage& image);

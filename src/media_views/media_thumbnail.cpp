@@ -130,15 +130,17 @@ void MediaThumbnail::load() {
     loadedImage_ = QImage();
     loaded_ = false;
     const QString key = key_;
-    const ThumbnailTicket ticket =
-        services_.folders.image(path_, item_, size_, this, [this, key](const QImage& image) {
+    const ThumbnailTicket ticket = services_.folders.image(
+        path_, item_, size_, this,
+        [this, key](const QImage& image) {
             // A withdrawn ticket never answers; the key check keeps a late answer for an older
             // key out all the same.
             if (key == key_) {
                 ticket_.reset();
                 finish(image);
             }
-        });
+        },
+        turn_);
     // The cache may have answered before image() returned; the ticket is then already spent.
     if (!loaded_) {
         ticket_ = ticket;

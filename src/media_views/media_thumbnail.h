@@ -36,6 +36,8 @@ public:
     // The item and its file; `size` is the pixel size of the longer side wanted, `fit` whether
     // the whole image fits the frame (else it fills it and is cropped). A new key loads again.
     void setItem(const MediaItem& item, const QString& path, int size, bool fit);
+    // Whether a folder item's decode waits its turn in the cache or goes first (the preview).
+    void setTurn(ThumbnailCache::Turn turn) { turn_ = turn; }
 
     enum class Layer { photos, image, placeholder, spinner };
     Layer layer() const;
@@ -63,6 +65,7 @@ private:
     QString path_;
     int size_ = 0;
     bool fit_ = false;
+    ThumbnailCache::Turn turn_ = ThumbnailCache::Turn::queued;
     QString key_;
     QImage loadedImage_;
     bool loaded_ = false;

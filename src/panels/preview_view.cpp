@@ -149,6 +149,8 @@ QWidget* PreviewView::buildContent() {
     photoLayout->setContentsMargins(20, 20, 20, 20);
     thumbnail_ =
         new MediaThumbnail({*services_.folders, *services_.photos, *services_.defaults}, photoPage);
+    // The picture the user asked to see passes the grid's thumbnails still waiting.
+    thumbnail_->setTurn(ThumbnailCache::Turn::first);
     photoLayout->addWidget(thumbnail_);
     content_->addWidget(photoPage);
 

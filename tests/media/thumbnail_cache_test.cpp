@@ -34,9 +34,11 @@ struct Caller {
     std::optional<QImage> result;
     ThumbnailTicket ticket;
 
-    void ask(ThumbnailCache& cache, const QString& path, int size = 360) {
-        ticket = cache.image(path, item(path), size, &context,
-                             [this](const QImage& image) { result = image; });
+    void ask(ThumbnailCache& cache, const QString& path, int size = 360,
+             ThumbnailCache::Turn turn = ThumbnailCache::Turn::queued) {
+        ticket = cache.image(
+            path, item(path), size, &context, [this](const QImage& image) { result = image; },
+            turn);
     }
 };
 
@@ -97,6 +99,49 @@ TEST(ThumbnailCache, RunsAtMostThreeDecodesStartedInRequestOrder) {
         ASSERT_TRUE(caller.result.has_value());
         EXPECT_EQ(caller.result->size(), QSize(360, 180));
     }
+}
+
+// The preview's picture neither waits for the three running grid decodes nor for those queued.
+TEST(ThumbnailCache, AFirstRequestStartsAtOnceAndPassesTheQueue) {
+    using Turn = ThumbnailCache::Turn;
+    HeldDecoder held;
+    ThumbnailCache cache(held.decoder());
+    std::array<Caller, 5> grid;
+    for (int index = 0; index < 5; ++index) {
+        grid[index].ask(cache, pathOf(index));
+    }
+    ASSERT_TRUE(processEventsUntil([&] { return held.started().size() == 3; }));
+
+    Caller preview;
+    preview.ask(cache, pathOf(9), 1200, Turn::first);
+    ASSERT_TRUE(processEventsUntil([&] { return held.started().size() == 4; }));
+    EXPECT_EQ(held.started().last(), pathOf(9));
+    EXPECT_EQ(cache.running(), 4);
+
+    // A second first request waits for a free thread, then passes the queue (and takes the
+    // queued grid request of its key along); a queued one never takes the fourth thread.
+    Caller next;
+    next.ask(cache, pathOf(4), 360, Turn::first);
+    Caller later;
+    later.ask(cache, pathOf(5));
+    held.release(pathOf(9));
+    ASSERT_TRUE(processEventsUntil([&] { return held.started().size() == 5; }));
+    EXPECT_EQ(held.started().last(), pathOf(4));
+    held.release(pathOf(4));
+    ASSERT_TRUE(processEventsUntil([&] { return next.result && grid[4].result; }));
+    EXPECT_EQ(cache.running(), 3);  // the grid's three again; the fourth stays free
+    EXPECT_EQ(held.started().size(), 5);
+    held.release(pathOf(0));
+    ASSERT_TRUE(processEventsUntil([&] { return held.started().size() == 6; }));
+    EXPECT_EQ(held.started().last(), pathOf(3));
+
+    for (int index = 0; index < 6; ++index) {
+        held.release(pathOf(index));
+    }
+    ASSERT_TRUE(processEventsUntil([&] { return cache.running() == 0; }));
+    EXPECT_EQ(held.peak(), 4);
+    EXPECT_EQ(cache.decodeCount(), 7);
+    EXPECT_TRUE(preview.result && later.result);
 }
 
 TEST(ThumbnailCache, SharesOneDecodeAmongCallersOfOneKeyAndCachesIt) {
