@@ -4,6 +4,7 @@
 #include "platform/error.h"
 
 #include <QSet>
+#include <QStringList>
 
 #include <functional>
 #include <map>
@@ -63,6 +64,9 @@ void save(const LibraryState& state, const QString& root, QSet<QString>* unwrita
 // behind (MetadataFiles::removeStaleTemporaries), folders side by side; an open does this, since
 // a folder may not be written again for a long time.
 void removeStaleTemporaries(const QString& root, Date before);
+// The same over the folders (keys) a load found, a library's catalog folders: it lists nothing
+// through the cache, so it may run on any thread.
+void removeStaleTemporaries(const QString& root, const QStringList& folders, Date before);
 // The refusal of a change to what a folder holds that this user may not write; it names the folder.
 Error unwritableFolder(const QString& folder);
 bool isUnwritableFolderRefusal(const Error& error);

@@ -267,16 +267,21 @@ QString identity(const QString& path) {
 }
 
 void removeStaleTemporaries(const QString& root, Date before) {
-    std::vector<QString> folders;
+    QStringList folders;
     try {
-        for (auto& [key, path] : directories(root)) {
-            folders.push_back(std::move(path));
+        for (const auto& [key, path] : directories(root)) {
+            folders.append(key);
         }
     } catch (const Error&) {
         return;  // the open reports a tree it cannot list; the sweep has nothing to add
     }
-    ParallelWork::forEach(folders.size(), [&](std::size_t index) {
-        MetadataFiles::removeStaleTemporaries(folders[index], before);
+    removeStaleTemporaries(root, folders, before);
+}
+
+void removeStaleTemporaries(const QString& root, const QStringList& folders, Date before) {
+    ParallelWork::forEach(size_t(folders.size()), [&](std::size_t index) {
+        const QString& key = folders[qsizetype(index)];
+        MetadataFiles::removeStaleTemporaries(key.isEmpty() ? root : root + u'/' + key, before);
         return true;
     });
 }

@@ -324,15 +324,14 @@ MediaScanner::~MediaScanner() {
     }
 }
 
-QFuture<QList<MediaItem>> MediaScanner::scan(const QString& folder,
-                                             const QList<MediaItem>& previous,
+QFuture<QList<MediaItem>> MediaScanner::scan(const QString& folder, const MediaItems& previous,
                                              bool includeSubfolders) {
     scans_.removeIf([](const QFuture<QList<MediaItem>>& scan) { return scan.isFinished(); });
     return scans_.emplace_back(QtConcurrent::run(
         pool_.get(),
         [clock = clock_, folder, previous, includeSubfolders](QPromise<QList<MediaItem>>& promise) {
             try {
-                promise.addResult(scanFolder(folder, previous, includeSubfolders, clock,
+                promise.addResult(scanFolder(folder, previous.toList(), includeSubfolders, clock,
                                              [&promise] { return promise.isCanceled(); }));
             } catch (const Cancelled&) {
                 // The future is already cancelled; it carries no result.

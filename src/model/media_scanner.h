@@ -35,7 +35,7 @@ public:
     // Scans on the worker thread. The future holds the full list, or the first error met (an
     // Error, rethrown by waitForFinished and result), or is cancelled and holds nothing when the
     // caller cancelled it; cancellation takes effect before the next folder or entry.
-    QFuture<QList<MediaItem>> scan(const QString& folder, const QList<MediaItem>& previous,
+    QFuture<QList<MediaItem>> scan(const QString& folder, const MediaItems& previous,
                                    bool includeSubfolders);
 
     // The scan itself, on the calling thread and as many more as the machine has cores, which list

@@ -356,6 +356,9 @@ private:
     // Counted up at every commit and every assignment of the library or the archive, so that a
     // merge made off the main thread is committed only over the state and files it was made from.
     std::uint64_t stateVersion_ = 0;
+    // The open's sweep of stale temporaries; the first merge after it waits for it, so that the
+    // watcher's notices of what it removed come before that merge's save.
+    QFuture<void> sweep_;
     std::shared_ptr<void> watcher_;
     std::unique_ptr<StoreClock::Wait> debounce_;
     QUuid generation_;

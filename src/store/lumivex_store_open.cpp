@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 #include <QPointer>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace lumivex {
 
@@ -17,14 +18,25 @@ const QString openFailure =
     QStringLiteral("라이브러리를 열지 못했습니다. 기존 분류 정보는 덮어쓰지 않습니다.");
 
 // Whether every item lies in a folder that has its own catalog, so that writing the tree back
-// cannot move an item's metadata into another folder's files.
+// cannot move an item's metadata into another folder's files. A folder's items lie together, so
+// only the first of each run is looked up.
 bool itemsInCatalogFolders(const Library& library) {
     const QSet<QString> folders(library.catalogDirectories.begin(),
                                 library.catalogDirectories.end());
+    QStringView checked;
+    bool anyChecked = false;
     for (const MediaItem& item : library.items) {
-        if (!folders.contains(item.folder())) {
+        const qsizetype slash = item.filename.lastIndexOf(u'/');
+        const QStringView folder =
+            slash < 0 ? QStringView() : QStringView(item.filename).left(slash);
+        if (anyChecked && folder == checked) {
+            continue;
+        }
+        if (!folders.contains(folder.toString())) {
             return false;
         }
+        checked = folder;
+        anyChecked = true;
     }
     return true;
 }
@@ -113,9 +125,13 @@ void LumivexStore::loadState() {
     }
     assignLibrary(copy.library);
     assignDeletedArchive(copy.deleted.aligned(library_.categories));
-    // A folder may not be written again for a long time: what its writes left behind goes now.
+    // A folder may not be written again for a long time: what its writes left behind goes now,
+    // on a worker, since the sweep looks into every folder of the tree. Only files last changed
+    // before the open are taken, so the saves that follow keep theirs.
     if (source_ == LibrarySource::folder) {
-        FolderCatalog::removeStaleTemporaries(root_, start);
+        sweep_ = QtConcurrent::run([root = root_, folders = library_.catalogDirectories, start] {
+            FolderCatalog::removeStaleTemporaries(root, folders, start);
+        });
     } else {
         MetadataFiles::removeStaleTemporaries(root_, start);
     }

@@ -51,8 +51,7 @@ void LumivexStore::rescan(bool resetHistory) {
     QFuture<QList<MediaItem>> future =
         source_ == LibrarySource::photos
             ? services_.listing->scanPhotos()
-            : services_.listing->scanFolder(root_, library_.items.toList(),
-                                            library_.includeSubfolders);
+            : services_.listing->scanFolder(root_, library_.items, library_.includeSubfolders);
     if (scanWatcher_) {
         scanWatcher_->disconnect(this);
         scanWatcher_->deleteLater();
@@ -141,7 +140,8 @@ void LumivexStore::mergeScan(const ScanContext& context, QList<MediaItem> scanne
             });
     watcher->setFuture(QtConcurrent::run([merged = std::move(loaded), scanned = std::move(scanned),
                                           published = LibraryState{library_, deletedArchive_},
-                                          folder, now]() mutable {
+                                          folder, now, sweep = sweep_]() mutable {
+        sweep.waitForFinished();
         if (folder) {
             merged.state.reconcileFolder(scanned, now);
         } else {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/library.h"
+#include "model/media_items.h"
 
 #include <QFuture>
 #include <QList>
@@ -15,8 +16,9 @@ class MediaListing {
 public:
     virtual ~MediaListing() = default;
 
-    virtual QFuture<QList<MediaItem>> scanFolder(const QString& folder,
-                                                 const QList<MediaItem>& previous,
+    // `previous` shares the library's chunks: the copy of a large library is made on the
+    // listing's own thread, not on the caller's.
+    virtual QFuture<QList<MediaItem>> scanFolder(const QString& folder, const MediaItems& previous,
                                                  bool includeSubfolders) = 0;
     virtual QFuture<QList<MediaItem>> scanPhotos() = 0;
 };

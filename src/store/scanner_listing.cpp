@@ -6,7 +6,7 @@ ScannerListing::ScannerListing(Clock clock, const PhotoLibrary& photos, PhotoAss
     : photos_(photos), assets_(assets), scanner_(std::move(clock)) {}
 
 QFuture<QList<MediaItem>> ScannerListing::scanFolder(const QString& folder,
-                                                     const QList<MediaItem>& previous,
+                                                     const MediaItems& previous,
                                                      bool includeSubfolders) {
     return scanner_.scan(folder, previous, includeSubfolders);
 }

@@ -13,7 +13,7 @@ public:
     // `photos` and `assets` must outlive the listing.
     ScannerListing(Clock clock, const PhotoLibrary& photos, PhotoAssetTable& assets);
 
-    QFuture<QList<MediaItem>> scanFolder(const QString& folder, const QList<MediaItem>& previous,
+    QFuture<QList<MediaItem>> scanFolder(const QString& folder, const MediaItems& previous,
                                          bool includeSubfolders) override;
     QFuture<QList<MediaItem>> scanPhotos() override;
 

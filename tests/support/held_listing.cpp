@@ -4,13 +4,12 @@
 
 namespace lumivex::test {
 
-QFuture<QList<MediaItem>> HeldListing::scanFolder(const QString& folder,
-                                                  const QList<MediaItem>& previous,
+QFuture<QList<MediaItem>> HeldListing::scanFolder(const QString& folder, const MediaItems& previous,
                                                   bool subfolders) {
     ++folderScans;
     includeSubfolders.append(subfolders);
     return start([folder, previous, subfolders] {
-        return MediaScanner::scanFolder(folder, previous, subfolders, Date::now,
+        return MediaScanner::scanFolder(folder, previous.toList(), subfolders, Date::now,
                                         [] { return false; });
     });
 }

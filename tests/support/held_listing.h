@@ -26,7 +26,7 @@ public:
     int photoScans = 0;
     QList<bool> includeSubfolders;  // the flag of every folder scan
 
-    QFuture<QList<MediaItem>> scanFolder(const QString& folder, const QList<MediaItem>& previous,
+    QFuture<QList<MediaItem>> scanFolder(const QString& folder, const MediaItems& previous,
                                          bool includeSubfolders) override;
     QFuture<QList<MediaItem>> scanPhotos() override;
 
