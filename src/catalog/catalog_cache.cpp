@@ -306,7 +306,7 @@ CatalogCache::FolderRead CatalogCache::readFolder(const QString& folder) const {
     }
     // Hashed here, on the reading thread, so that the first undo fingerprint after a load need
     // not read every catalog again.
-    if (read.trusted) {
+    if (read.steady) {
         if (read.texts.catalog) {
             read.catalogDigest =
                 QCryptographicHash::hash(*read.texts.catalog, QCryptographicHash::Sha256);
@@ -326,9 +326,9 @@ QByteArray CatalogCache::digestOf(const QString& path, const FileSignature& sign
     if (!catalog && !path.endsWith(archiveName)) {
         return {};
     }
-    const auto entry =
-        folders_.constFind(path.chopped((catalog ? catalogName : archiveName).size()));
-    if (entry == folders_.constEnd() || !entry->settled) {
+    const QString folder = path.chopped((catalog ? catalogName : archiveName).size());
+    const auto entry = folders_.constFind(folder);
+    if (entry == folders_.constEnd() || !(entry->settled || quiet(folder, *entry))) {
         return {};
     }
     const std::optional<FileSignature>& known = entry->signature[catalog ? catalogIndex : 3];
@@ -429,6 +429,13 @@ void CatalogCache::rememberUnchanged(const QString& folder, std::uint64_t genera
     const auto known = folders_.find(folder);
     if (known != folders_.end()) {
         known->memo = Memo{generation, std::move(inputs)};
+    }
+}
+
+void CatalogCache::forgetUnchanged(const QString& folder) {
+    const auto known = folders_.find(folder);
+    if (known != folders_.end()) {
+        known->memo.reset();
     }
 }
 

@@ -61,11 +61,17 @@ public:
         MediaItems items;
         QList<DeletedRecord> records;
     };
+    // The lists the memos of one save or load point to. A later save that keeps the grouping
+    // moves it on to its own lists once no folder whose share changed keeps a memo on it, so the
+    // memos of the folders it never visits follow without being touched one by one.
+    struct Basis {
+        std::shared_ptr<const Lists> lists;
+    };
     // Inputs of one folder's texts besides the tree-wide ones: the folder identity and its share
     // of the lists.
     struct FolderInputs {
         QString identity;
-        std::shared_ptr<const Lists> lists;
+        std::shared_ptr<const Basis> basis;
         std::shared_ptr<const FolderShare> share;
     };
 
@@ -131,7 +137,7 @@ public:
         // watcher's notices can vouch that a later change moved nothing they show.
         bool steady = false;
         LibraryDisk::StoredTexts texts;
-        // The SHA-256 of the two files' bytes, when trusted.
+        // The SHA-256 of the two files' bytes, when steady.
         QByteArray catalogDigest;
         QByteArray archiveDigest;
     };
@@ -164,6 +170,8 @@ public:
     std::uint64_t generation(const QString& root, const LibraryState& state);
     // Records that the texts made from these inputs equal the folder's files.
     void rememberUnchanged(const QString& folder, std::uint64_t generation, FolderInputs inputs);
+    // Drops that record, keeping what is known of the files.
+    void forgetUnchanged(const QString& folder);
 
     // Throws what Library::fromCatalogCSV or DeletedArchive::fromCSV throws for these texts, in
     // that order. The readers are strict functions of the text, so a pair that read back once is
@@ -171,9 +179,10 @@ public:
     // writes.
     void checkReadable(const QString& catalog, const QString& archive);
 
-    // The SHA-256 of the catalog or deleted-records file at `path` as the last settled read of its
-    // folder found it, while `signature` is the one that read was bound to; empty otherwise. It
-    // only reads the cache, and may run beside other such calls while the cache is left alone.
+    // The SHA-256 of the catalog or deleted-records file at `path` as the last read of its folder
+    // found it, while `signature` is the one that read was bound to and the read was settled or
+    // the pass's notices say nothing of the folder since; empty otherwise. It only reads the
+    // cache, and may run beside other such calls while the cache is left alone.
     QByteArray digestOf(const QString& path, const FileSignature& signature) const;
 
     // The signatures that what the cache knows of `folder` is bound to, as signatureOf gives

@@ -158,4 +158,26 @@ bool ChangeNotices::entriesQuietSince(const QString& path, const Mark& mark) con
     return heldSince(path, mark) && !changedSince(path, mark.sequence);
 }
 
+// With no folder made, moved or removed since the mark, a note affects only the folder it was
+// noted in, or the folder whose metadata folder it was noted in.
+std::optional<QSet<QString>> ChangeNotices::foldersNotedSince(const Mark& mark) const {
+    if (!shapeHeldSince(mark)) {
+        return std::nullopt;
+    }
+    QSet<QString> folders;
+    if (sequence_ == mark.sequence) {
+        return folders;
+    }
+    if (latest_.empty() || latest_.front().sequence > mark.sequence + 1) {
+        return std::nullopt;
+    }
+    for (auto note = latest_.rbegin(); note != latest_.rend() && note->sequence > mark.sequence;
+         ++note) {
+        folders.insert(note->folder.endsWith(metadataFolder)
+                           ? note->folder.chopped(metadataFolder.size())
+                           : note->folder);
+    }
+    return folders;
+}
+
 }  // namespace lumivex

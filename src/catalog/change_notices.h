@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <cstdint>
@@ -54,6 +55,10 @@ public:
     bool shapeHeldSince(const Mark& mark) const;
     // The same for the folder's own entries alone: its subfolders are the ones listed then.
     bool entriesQuietSince(const QString& path, const Mark& mark) const;
+    // While the tree's shape held since `mark`, the folders that are not quiet since then, found
+    // from the notes instead of asked one by one; nothing when the notes cannot tell (the shape
+    // changed, events were lost, or more happened than the notes keep).
+    std::optional<QSet<QString>> foldersNotedSince(const Mark& mark) const;
 
 private:
     bool placedSince(const QString& path, std::uint64_t sequence) const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalog/change_notices.h"
 #include "catalog/library_state.h"
 #include "platform/error.h"
 
@@ -117,6 +118,8 @@ struct TreeReads {
     std::map<QString, QString> folders;
     QSet<QString> leftOut;
     std::map<QString, ReadFolder> reads;
+    // When the load took its look, if a watcher's notices vouched for the tree.
+    std::optional<ChangeNotices::Mark> mark;
 };
 
 // A load that leaves its reads in `reads` instead of proving its own result against them, for a

@@ -361,6 +361,7 @@ LibraryState loadTree(const QString& root, const std::optional<LibraryState>& pr
     // Notices collected before the first look vouch for what this load finds.
     const CatalogCache::Pass pass(CatalogCache::shared(), root);
     validateMetadata(root);
+    tree.mark = CatalogCache::shared().passMark();
     TreeJournal::finishPending(root);
     tree.folders = directories(root, &tree.leftOut);
     const QStringList plainKeys = plainOrder(tree.folders);

@@ -106,26 +106,36 @@ Groups groupByFolder(const LibraryState& state, const std::map<QString, QString>
 }
 
 // Deepest folders first, so a parent is written only after its subfolders.
-QStringList saveOrder(const std::map<QString, QString>& folders) {
+template <typename Keys>
+QStringList inSaveOrder(const Keys& keys) {
     struct Entry {
         qsizetype depth;
         QString key;
     };
     std::vector<Entry> entries;
-    entries.reserve(folders.size());
-    for (const auto& [key, path] : folders) {
+    entries.reserve(keys.size());
+    for (const QString& key : keys) {
         entries.push_back({QStringView(key).split(u'/', Qt::SkipEmptyParts).size(), key});
     }
     std::sort(entries.begin(), entries.end(),
               [](const Entry& a, const Entry& b) { return TextOrder::plainLess(a.key, b.key); });
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry& a, const Entry& b) { return a.depth > b.depth; });
-    QStringList keys;
-    keys.reserve(qsizetype(entries.size()));
+    QStringList ordered;
+    ordered.reserve(qsizetype(entries.size()));
     for (Entry& entry : entries) {
-        keys.append(std::move(entry.key));
+        ordered.append(std::move(entry.key));
     }
-    return keys;
+    return ordered;
+}
+
+QStringList saveOrder(const std::map<QString, QString>& folders) {
+    QStringList keys;
+    keys.reserve(qsizetype(folders.size()));
+    for (const auto& [key, path] : folders) {
+        keys.append(key);
+    }
+    return inSaveOrder(keys);
 }
 
 bool sameText(const QString& a, const QString& b) {
@@ -144,19 +154,20 @@ bool sameItem(const MediaItem& a, const MediaItem& b) {
 
 bool sameInputs(const CatalogCache::FolderInputs& known, const LibraryState& state,
                 const Group& group) {
-    if (!known.lists || !known.share || known.share->items.size() != group.items.size() ||
+    if (!known.basis || !known.share || known.share->items.size() != group.items.size() ||
         known.share->records.size() != group.records.size()) {
         return false;
     }
+    const CatalogCache::Lists& lists = *known.basis->lists;
     for (size_t i = 0; i < group.items.size(); ++i) {
-        const MediaItem& before = known.lists->items[known.share->items[i]];
+        const MediaItem& before = lists.items[known.share->items[i]];
         const MediaItem& item = state.library.items[group.items[i]];
         if (&before != &item && !sameItem(before, item)) {
             return false;
         }
     }
     for (size_t i = 0; i < group.records.size(); ++i) {
-        const DeletedRecord& before = known.lists->records[known.share->records[i]];
+        const DeletedRecord& before = lists.records[known.share->records[i]];
         const DeletedRecord& record = state.deleted.records[group.records[i]];
         if (before.deletedAt != record.deletedAt || !sameItem(before.item, record.item)) {
             return false;
@@ -198,8 +209,9 @@ void render(const LibraryState& state, Rendering& rendering) {
 // already hold its share of `state`.
 class FolderPlanner {
 public:
-    FolderPlanner(const LibraryState& state, std::uint64_t generation)
-        : state_(state), generation_(generation) {}
+    FolderPlanner(const LibraryState& state, std::uint64_t generation,
+                  std::shared_ptr<const CatalogCache::Basis> basis)
+        : state_(state), generation_(generation), basis_(std::move(basis)) {}
 
     // `mayDiffer` is false when the folder's share of the state is the one of the last finished
     // save, whose memos hold exactly that share.
@@ -220,7 +232,7 @@ public:
             (!mayDiffer || sameInputs(known.unchangedInputs, state_, *group))) {
             // The memo moves to this save's equal lists, so that the lists it held, often a whole
             // library the store has since replaced, can go.
-            cache.rememberUnchanged(folder, generation_, {folderIdentity, lists(), group});
+            cache.rememberUnchanged(folder, generation_, {folderIdentity, basis_, group});
             return;
         }
         renderings_.push_back({&key,
@@ -249,9 +261,11 @@ public:
             }
             if (rendering.unchanged) {
                 cache.rememberUnchanged(*rendering.folder, generation_,
-                                        {rendering.identity, lists(), rendering.group});
+                                        {rendering.identity, basis_, rendering.group});
                 continue;
             }
+            // Whether it is written or left out, its files no longer hold what the memo says.
+            cache.forgetUnchanged(*rendering.folder);
             cache.checkReadable(rendering.texts.catalog, rendering.texts.archive);
             writes.append(Write{*rendering.key, rendering.identity, rendering.texts.catalog,
                                 rendering.texts.archive});
@@ -260,18 +274,9 @@ public:
     }
 
 private:
-    // Made once per save, when the first memo needs them.
-    const std::shared_ptr<const CatalogCache::Lists>& lists() {
-        if (!lists_) {
-            lists_ = std::make_shared<const CatalogCache::Lists>(
-                CatalogCache::Lists{state_.library.items, state_.deleted.records});
-        }
-        return lists_;
-    }
-
     const LibraryState& state_;
     std::uint64_t generation_;
-    std::shared_ptr<const CatalogCache::Lists> lists_;
+    std::shared_ptr<const CatalogCache::Basis> basis_;
     std::vector<Rendering> renderings_;
 };
 
@@ -289,6 +294,12 @@ struct LastSave {
     std::shared_ptr<const Groups> groups;
     // When its pass took its look at the tree, if watcher notices vouched for it.
     std::optional<ChangeNotices::Mark> mark;
+    // The lists its memos point to and the tree-wide inputs they were made with. Every folder of
+    // the groups but the unproven ones (skipped, written or left without a memo) had a memo on
+    // them, its files proved at the mark or quiet since their own proof.
+    std::shared_ptr<CatalogCache::Basis> basis;
+    std::uint64_t generation = 0;
+    QSet<QString> unproven;
 };
 
 std::optional<LastSave>& lastSave() {
@@ -366,6 +377,8 @@ struct Plan {
     Grouping grouping;
     QList<Write> writes;
     std::optional<ChangeNotices::Mark> mark;
+    std::shared_ptr<CatalogCache::Basis> basis;
+    std::uint64_t generation = 0;
 };
 
 // The folders of the last save when the watcher saw no folder made, moved or removed since, else
@@ -376,11 +389,69 @@ bool sameShape(const CatalogCache& cache, const QString& root,
            cache.passNotices()->shapeHeldSince(*last->mark);
 }
 
+std::shared_ptr<CatalogCache::Basis> basisOf(const LibraryState& state) {
+    return std::make_shared<CatalogCache::Basis>(
+        CatalogCache::Basis{std::make_shared<const CatalogCache::Lists>(
+            CatalogCache::Lists{state.library.items, state.deleted.records})});
+}
+
+// The key of the tree folder at `path`, when it lies in the tree at `root`.
+std::optional<QString> keyOf(const QString& path, const QString& root) {
+    if (path == root) {
+        return QString();
+    }
+    if (path.size() > root.size() + 1 && path.startsWith(root) && path[root.size()] == u'/') {
+        return path.mid(root.size() + 1);
+    }
+    return std::nullopt;
+}
+
+// When the last save left every folder but its unproven ones proved and the watcher saw the
+// tree keep its shape since, the folders this save must look at, in save order: those whose share
+// changed, those noticed since, and the last save's unproven ones. Every other folder's files
+// still hold what its memo says, so it is passed without a look. Nothing when that cannot be
+// told and every folder must be proved.
+std::optional<QStringList> foldersToProve(const Plan& plan, const LastSave& last,
+                                          const QSet<QString>& skipped, const QString& root) {
+    const CatalogCache& cache = CatalogCache::shared();
+    if (!plan.grouping.changed || !last.basis || last.generation != plan.generation) {
+        return std::nullopt;
+    }
+    const std::optional<QSet<QString>> noticed = cache.passNotices()->foldersNotedSince(*last.mark);
+    if (!noticed) {
+        return std::nullopt;
+    }
+    QSet<QString> keys = *plan.grouping.changed;
+    keys.unite(last.unproven);
+    for (const QString& folder : *noticed) {
+        if (std::optional<QString> key = keyOf(folder, root)) {
+            keys.insert(std::move(*key));
+        }
+    }
+    keys.removeIf([&](const QString& key) {
+        return plan.grouping.groups->count(key) == 0 || skipped.contains(key);
+    });
+    return inSaveOrder(keys);
+}
+
+// The memos of the folders whose share changed are dropped; every memo left on the last save's
+// lists then holds for this save's equal shares too, so the lists move on at once. A save that
+// fails after this leaves memos that hold for either.
+void moveBasis(const Plan& plan, const LibraryState& state, LastSave& last) {
+    CatalogCache& cache = CatalogCache::shared();
+    for (const QString& key : *plan.grouping.changed) {
+        const auto folder = plan.folders.find(key);
+        if (folder != plan.folders.end()) {
+            cache.forgetUnchanged(folder->second);
+        }
+    }
+    last.basis->lists = basisOf(state)->lists;
+}
+
 Plan plannedWrites(const LibraryState& state, const QString& root, std::optional<LastSave>& last,
                    const QSet<QString>& skipped) {
     CatalogCache& cache = CatalogCache::shared();
     const CatalogCache::Pass pass(cache, root);
-    cache.prefetch(root);
     Plan plan;
     plan.mark = cache.passMark();
     const bool held = sameShape(cache, root, last);
@@ -388,6 +459,7 @@ Plan plannedWrites(const LibraryState& state, const QString& root, std::optional
         plan.folders = std::move(last->folders);
         plan.leftOut = std::move(last->leftOut);
     } else {
+        cache.prefetch(root);
         plan.folders = directories(root, &plan.leftOut);
     }
     const LastSave* sameFolders =
@@ -397,11 +469,23 @@ Plan plannedWrites(const LibraryState& state, const QString& root, std::optional
             : nullptr;
     plan.order = sameFolders ? sameFolders->order : saveOrder(plan.folders);
     plan.grouping = grouping(state, plan.folders, plan.leftOut, sameFolders);
+    plan.generation = cache.generation(root, state);
+    std::optional<QStringList> proving =
+        held ? foldersToProve(plan, *last, skipped, root) : std::nullopt;
+    if (proving) {
+        moveBasis(plan, state, *last);
+        plan.basis = last->basis;
+    } else {
+        if (held) {
+            cache.prefetch(root);
+        }
+        plan.basis = basisOf(state);
+    }
     const std::optional<QSet<QString>>& changed = plan.grouping.changed;
-    FolderPlanner planner(state, cache.generation(root, state));
+    FolderPlanner planner(state, plan.generation, plan.basis);
     std::vector<const QString*> keys;
     std::vector<const QString*> folders;
-    for (const QString& key : plan.order) {
+    for (const QString& key : proving ? *proving : plan.order) {
         if (plan.grouping.groups->count(key) != 0 && !skipped.contains(key)) {
             keys.push_back(&key);
             folders.push_back(&plan.folders.at(key));
@@ -410,7 +494,9 @@ Plan plannedWrites(const LibraryState& state, const QString& root, std::optional
     std::vector<CatalogCache::Answer> answers = cache.knowledgeOf(folders);
     for (std::size_t index = 0; index < keys.size(); ++index) {
         const QString& key = *keys[index];
-        const bool mayDiffer = !changed || changed->contains(key);
+        // An unproven folder's memo, if any, may be older than the last save's lists.
+        const bool mayDiffer =
+            !changed || changed->contains(key) || (last && last->unproven.contains(key));
         const std::shared_ptr<const Group> share(plan.grouping.groups,
                                                  &plan.grouping.groups->at(key));
         planner.add(key, *folders[index], share, mayDiffer, std::move(answers[index]));
@@ -539,7 +625,12 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
     // Forgotten until this save finishes: a save that fails part way leaves memos that no longer
     // describe the lists it was given.
     std::optional<LastSave> last = std::exchange(lastSave(), std::nullopt);
-    Plan plan = plannedWrites(state, root, last, unwritable ? *unwritable : QSet<QString>());
+    const QSet<QString> skipped = unwritable ? *unwritable : QSet<QString>();
+    Plan plan = plannedWrites(state, root, last, skipped);
+    QSet<QString> unproven = skipped;
+    for (const Write& write : plan.writes) {
+        unproven.insert(write.directory);
+    }
     if (!plan.writes.isEmpty()) {
         QByteArray journal = TreeJournal::encode(plan.writes);
         const QStringList refused = tryWrites(plan.writes, root, journal, unwritable != nullptr);
@@ -562,7 +653,10 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
                           state.library.items,
                           state.deleted.records,
                           std::move(plan.grouping.groups),
-                          plan.mark};
+                          plan.mark,
+                          std::move(plan.basis),
+                          plan.generation,
+                          std::move(unproven)};
 }
 
 bool isMovedFolderRefusal(const Error& error) {
@@ -590,12 +684,16 @@ void rememberLoad(const LibraryState& state, const TreeReads& reads, const ReadM
     }
     CatalogCache& cache = CatalogCache::shared();
     const std::uint64_t generation = cache.generation(reads.root, state);
-    const auto lists = std::make_shared<const CatalogCache::Lists>(
-        CatalogCache::Lists{state.library.items, state.deleted.records});
+    std::shared_ptr<CatalogCache::Basis> basis = basisOf(state);
+    QSet<QString> unproven;
+    for (const auto& [key, group] : *match.groups) {
+        unproven.insert(key);
+    }
     for (const QString& key : match.folders) {
         const std::shared_ptr<const Group> share(match.groups, &match.groups->at(key));
         cache.rememberUnchanged(reads.folders.at(key), generation,
-                                {reads.reads.at(key).identity, lists, share});
+                                {reads.reads.at(key).identity, basis, share});
+        unproven.remove(key);
     }
     lastSave() = LastSave{reads.root,
                           reads.folders,
@@ -605,7 +703,10 @@ void rememberLoad(const LibraryState& state, const TreeReads& reads, const ReadM
                           state.library.items,
                           state.deleted.records,
                           match.groups,
-                          std::nullopt};
+                          reads.mark,
+                          std::move(basis),
+                          generation,
+                          std::move(unproven)};
 }
 
 }  // namespace lumivex::FolderCatalog

@@ -62,10 +62,11 @@ public:
     // Takes in what the lookups found, counting each file read.
     void learn(const Findings& findings);
 
-    // What one folder gave the last fingerprint of its tree: its six framed fields and the
-    // signatures they were made from (the folder, ".lumivex", then the two catalog files; absent
-    // ones empty). `settled` tells whether every one of them was settled when read, `listed`
-    // whether the folder's own one was, so that it vouches for the folder's subfolders.
+    // What one folder gave the last fingerprint of its tree: its six framed fields, their
+    // SHA-256, and the signatures they were made from (the folder, ".lumivex", then the two
+    // catalog files; absent ones empty). `settled` tells whether every one of them was settled
+    // when read, `listed` whether the folder's own one was, so that it vouches for the folder's
+    // subfolders.
     struct FolderFields {
         QByteArray key;
         QString path;
@@ -73,14 +74,17 @@ public:
         std::array<std::optional<FileSignature>, 4> signature;
         bool settled = false;
         bool listed = false;
-        // When the fields were made, by the notices of a watcher of the tree: while those say
-        // nothing of the folder, the fields still describe it.
-        std::optional<ChangeNotices::Mark> proven;
     };
-    // The folders of the last fingerprinted folder tree, in fingerprint order.
+    // The folders of the last fingerprinted folder tree, in fingerprint order, with the digests
+    // of their fields one after the other, which the fingerprint hashes.
     struct Tree {
         QString root;
         std::vector<FolderFields> folders;
+        QByteArray digests;
+        QHash<QString, std::size_t> positions;  // by folder path
+        // When every folder's fields were found so by the notices of a watcher of the tree:
+        // while those say nothing of a folder, its fields still describe it.
+        std::optional<ChangeNotices::Mark> mark;
     };
     const std::optional<Tree>& lastTree() const { return tree_; }
     std::optional<Tree>& lastTree() { return tree_; }

@@ -44,10 +44,6 @@ void addField(QByteArray& fields, QByteArrayView bytes) {
     fields.append(bytes);
 }
 
-QString hexDigest(const QCryptographicHash& hash) {
-    return QString::fromLatin1(hash.result().toHex());
-}
-
 // The folders in the order of the UTF-8 bytes of their canonically composed relative paths.
 std::vector<std::pair<QByteArray, QString>> foldersInOrder(const QString& root,
                                                            LibrarySource source) {
@@ -104,8 +100,7 @@ void addMetadataFiles(FolderFields& into, CatalogDigests::Findings& findings) {
 // The six fields of one folder, read afresh after `readAt`; `signature` is the folder's own.
 FolderFields folderFields(QByteArray key, const QString& path, const FileSignature& signature,
                           std::int64_t readAt, CatalogDigests::Findings& findings) {
-    FolderFields folder{std::move(key), path,  {},          {signature, {}, {}, {}},
-                        false,          false, std::nullopt};
+    FolderFields folder{std::move(key), path, {}, {signature, {}, {}, {}}, false, false};
     addField(folder.fields, folder.key);
     addField(folder.fields, signature.identity().toUtf8());
     addMetadataFiles(folder, findings);
@@ -114,6 +109,16 @@ FolderFields folderFields(QByteArray key, const QString& path, const FileSignatu
         folder.signature.begin(), folder.signature.end(),
         [&](const std::optional<FileSignature>& file) { return !file || file->settledAt(readAt); });
     return folder;
+}
+
+QByteArray digestOf(const QByteArray& fields) {
+    return QCryptographicHash::hash(fields, QCryptographicHash::Sha256);
+}
+
+// The fingerprint hashes the digests of the folders' fields in fingerprint order, so that a
+// change of one folder costs the hash of that folder's fields and of the digests alone.
+QString stampOf(const QByteArray& digests) {
+    return QString::fromLatin1(digestOf(digests).toHex());
 }
 
 // Whether the catalog cache's knowledge of the folder is bound to the very signatures the
@@ -127,28 +132,44 @@ bool stillKnown(const FolderFields& folder) {
            std::equal(folder.signature.begin(), folder.signature.end(), known->begin());
 }
 
-}  // namespace
+// The folder at `position` of the tree examined afresh, with the signature of the folder itself
+// read just now.
+void refresh(CatalogDigests::Tree& tree, std::size_t position, const FileSignature& signature,
+             std::int64_t readAt) {
+    FolderFields& folder = tree.folders[position];
+    CatalogDigests::Findings findings;
+    folder = folderFields(folder.key, folder.path, signature, readAt, findings);
+    CatalogDigests::shared().learn(findings);
+    const QByteArray digest = digestOf(folder.fields);
+    std::copy(digest.begin(), digest.end(),
+              tree.digests.begin() + qsizetype(position) * digest.size());
+}
 
 // One look at each folder serves both the tree walk and the folder's identity. The folders are
-// examined side by side; the first failure in fingerprint order is the one thrown.
-QString persistenceStamp(const QString& root, LibrarySource source) {
+// examined side by side; the first failure in fingerprint order is the one thrown. With
+// `byNotices`, a catalog read that was not settled counts while the watcher noticed nothing of its
+// folder since, as the catalog cache's own passes count it.
+QString stampTree(const QString& root, LibrarySource source, bool byNotices) {
     CatalogDigests& digests = CatalogDigests::shared();
     const std::int64_t readAt = digests.now();
     CatalogCache& cache = CatalogCache::shared();
-    const CatalogCache::Pass pass(cache);
+    const CatalogCache::Pass pass(cache, byNotices ? root : QString());
     const std::shared_ptr<ChangeNotices> notices = cache.noticesOf(root);
-    const std::optional<ChangeNotices::Mark> mark = notices ? notices->collect() : std::nullopt;
+    const std::optional<ChangeNotices::Mark> mark = byNotices ? cache.passMark()
+                                                    : notices ? notices->collect()
+                                                              : std::nullopt;
     struct Folder {
         QByteArray key;
         QString path;
         std::optional<FileSignature> signature;
         FolderFields fields;
+        QByteArray digest;
         CatalogDigests::Findings findings;
         std::exception_ptr failure;
     };
     std::vector<Folder> folders;
     for (auto& [key, path] : foldersInOrder(root, source)) {
-        folders.push_back({std::move(key), path, cache.look(path), {}, {}, nullptr});
+        folders.push_back({std::move(key), path, cache.look(path), {}, {}, {}, nullptr});
     }
     ParallelWork::forEach(folders.size(), [&](std::size_t index) {
         Folder& folder = folders[index];
@@ -158,63 +179,100 @@ QString persistenceStamp(const QString& root, LibrarySource source) {
             }
             folder.fields = folderFields(std::move(folder.key), folder.path, *folder.signature,
                                          readAt, folder.findings);
+            folder.digest = digestOf(folder.fields.fields);
         } catch (...) {
             folder.failure = std::current_exception();
         }
         return true;
     });
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    CatalogDigests::Tree tree{root, {}};
+    CatalogDigests::Tree tree{root, {}, {}, {}, mark};
     for (Folder& folder : folders) {
         if (folder.failure) {
             std::rethrow_exception(folder.failure);
         }
         digests.learn(folder.findings);
-        folder.fields.proven = mark;
-        hash.addData(folder.fields.fields);
+        tree.digests.append(folder.digest);
+        tree.positions.insert(folder.path, tree.folders.size());
         tree.folders.push_back(std::move(folder.fields));
     }
+    QString stamp = stampOf(tree.digests);
     if (source == LibrarySource::folder) {
         digests.lastTree() = std::move(tree);
     }
-    return hexDigest(hash);
+    return stamp;
 }
 
-// A folder the watcher's notices say nothing of since its fields were made, or that the cache
-// still knows as the last fingerprint found it, adds those fields unread. Any other folder is
-// examined afresh, unless its own signature moved or, without notices, never settled: then its
-// subfolders may have changed, and the whole tree is fingerprinted afresh.
+// While the tree kept its shape since the last fingerprint's mark, only the folders the watcher
+// noticed since are examined again: the others' fields still describe them. False when the
+// notices cannot tell.
+bool refreshNoticed(CatalogDigests::Tree& tree, const ChangeNotices& notices, std::int64_t readAt) {
+    const std::optional<QSet<QString>> noticed = notices.foldersNotedSince(*tree.mark);
+    if (!noticed) {
+        return false;
+    }
+    for (const QString& path : *noticed) {
+        const auto position = tree.positions.constFind(path);
+        if (position == tree.positions.constEnd()) {
+            continue;  // a folder the fingerprint leaves out, such as a metadata folder's own
+        }
+        const std::optional<FileSignature> signature = FileSignature::read(path);
+        if (!signature) {
+            throw Error::fromErrno(ENOENT, path);
+        }
+        refresh(tree, *position, *signature, readAt);
+    }
+    return true;
+}
+
+// Every folder is passed on its own: quiet since the mark, or, without notices, known to the
+// catalog cache as the last fingerprint found it; any other is examined afresh, so that with
+// notices every folder is proved at the new mark. False when a folder's own signature moved while
+// its subfolders may have changed: then the whole tree must be walked again.
+bool refreshEach(CatalogDigests::Tree& tree, const ChangeNotices* notices,
+                 const std::optional<ChangeNotices::Mark>& mark, std::int64_t readAt) {
+    const bool noticed = mark && tree.mark;
+    for (std::size_t position = 0; position < tree.folders.size(); ++position) {
+        const FolderFields& folder = tree.folders[position];
+        if (noticed ? notices->quietSince(folder.path, *tree.mark) : !mark && stillKnown(folder)) {
+            continue;
+        }
+        const std::optional<FileSignature> signature = FileSignature::read(folder.path);
+        const bool listedSince =
+            folder.listed || (noticed && notices->entriesQuietSince(folder.path, *tree.mark));
+        if (!listedSince || signature != folder.signature[0]) {
+            return false;
+        }
+        refresh(tree, position, *signature, readAt);
+    }
+    return true;
+}
+
+}  // namespace
+
+QString persistenceStamp(const QString& root, LibrarySource source) {
+    return stampTree(root, source, false);
+}
+
+// Takes the last fingerprint's fields of every folder that the watcher noticed nothing of since,
+// or, without notices, that the catalog cache still knows as that fingerprint found it; the
+// others are examined afresh.
 QString persistenceStampAfterSave(const QString& root, LibrarySource source) {
     CatalogDigests& digests = CatalogDigests::shared();
     std::optional<CatalogDigests::Tree>& tree = digests.lastTree();
-    if (source != LibrarySource::folder || !tree || tree->root != root) {
-        return persistenceStamp(root, source);
+    const bool byNotices = source == LibrarySource::folder;
+    if (!byNotices || !tree || tree->root != root) {
+        return stampTree(root, source, byNotices);
     }
     const std::shared_ptr<ChangeNotices> notices = CatalogCache::shared().noticesOf(root);
     const std::optional<ChangeNotices::Mark> mark = notices ? notices->collect() : std::nullopt;
     const std::int64_t readAt = digests.now();
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    for (FolderFields& folder : tree->folders) {
-        if (mark && folder.proven && notices->quietSince(folder.path, *folder.proven)) {
-            folder.proven = mark;
-        } else if (stillKnown(folder)) {
-            folder.proven.reset();
-        } else {
-            const std::optional<FileSignature> signature = FileSignature::read(folder.path);
-            const bool listedSince =
-                folder.listed ||
-                (mark && folder.proven && notices->entriesQuietSince(folder.path, *folder.proven));
-            if (!listedSince || signature != folder.signature[0]) {
-                return persistenceStamp(root, source);
-            }
-            CatalogDigests::Findings findings;
-            folder = folderFields(folder.key, folder.path, *signature, readAt, findings);
-            folder.proven = mark;
-            digests.learn(findings);
-        }
-        hash.addData(folder.fields);
+    const bool refreshed = (mark && tree->mark && refreshNoticed(*tree, *notices, readAt)) ||
+                           refreshEach(*tree, notices.get(), mark, readAt);
+    if (!refreshed) {
+        return stampTree(root, source, true);
     }
-    return hexDigest(hash);
+    tree->mark = mark;
+    return stampOf(tree->digests);
 }
 
 }  // namespace lumivex::MetadataUndoValidation

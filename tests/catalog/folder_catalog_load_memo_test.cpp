@@ -183,8 +183,9 @@ TEST_F(LoadMemo, ASaveOfAnEqualStateMovesTheMemosToItsOwnLists) {
     FolderCatalog::save(equal, root);
     for (const char* key : folderKeys) {
         const CatalogCache::Knowledge known = CatalogCache::shared().knowledge(folder(root, key));
-        ASSERT_TRUE(known.unchangedInputs.lists) << key;
-        EXPECT_EQ(&known.unchangedInputs.lists->items.at(0), &equal.library.items.at(0)) << key;
+        ASSERT_TRUE(known.unchangedInputs.basis) << key;
+        EXPECT_EQ(&known.unchangedInputs.basis->lists->items.at(0), &equal.library.items.at(0))
+            << key;
     }
     EXPECT_EQ(CatalogCache::shared().folderReads(), readsBefore);
 }
@@ -213,9 +214,9 @@ TEST_F(LoadMemo, AStateChangedAfterTheLoadIsProvenAgainstWhatTheLoadRead) {
     for (const char* key : folderKeys) {
         const CatalogCache::Knowledge known = CatalogCache::shared().knowledge(folder(root, key));
         const bool changed = QByteArray(key) == "a" || QByteArray(key) == "b";
-        EXPECT_EQ(known.unchangedInputs.lists != nullptr, !changed) << key;
-        if (known.unchangedInputs.lists) {
-            EXPECT_EQ(&known.unchangedInputs.lists->items.at(0), &state.library.items.at(0));
+        EXPECT_EQ(known.unchangedInputs.basis != nullptr, !changed) << key;
+        if (known.unchangedInputs.basis) {
+            EXPECT_EQ(&known.unchangedInputs.basis->lists->items.at(0), &state.library.items.at(0));
         }
     }
     const std::uint64_t readsBefore = CatalogCache::shared().folderReads();
