@@ -110,7 +110,8 @@ VideoPlaybackPreparation::VideoPlaybackPreparation(const QString& video, const Q
                                                    Clock clock)
     : video_(video),
       root_(QDir::cleanPath(root)),
-      progress_(std::move(progress)),
+      // Without a handler the progress reports go nowhere; the copy is made all the same.
+      progress_(progress ? std::move(progress) : [](double) {}),
       converter_(std::move(converter)),
       clock_(std::move(clock)),
       control_(std::make_shared<ConversionControl>()) {

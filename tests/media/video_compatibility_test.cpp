@@ -285,6 +285,16 @@ TEST_F(VideoCompatibilityTest, AnEmptyCopyIsMadeAgain) {
     EXPECT_GT(QFileInfo(copyOf(source)).size(), 0);
 }
 
+TEST_F(VideoCompatibilityTest, ACopyAskedForWithoutAProgressHandlerIsMadeAllTheSame) {
+    const QString source = av1Clip();
+    const auto converter = realConversion();
+    const QFuture<QString> future =
+        VideoCompatibility::playbackURL(source, cache(), {}, converter, [this] { return now; });
+    settle(future);
+    EXPECT_EQ(future.result(), copyOf(source));
+    EXPECT_EQ(converter->calls, 1);
+}
+
 TEST_F(VideoCompatibilityTest, ASourceChangedDuringItsConversionLeavesNothingBehind) {
     const QString source = av1Clip();
     onProgress = [&](double fraction) {
