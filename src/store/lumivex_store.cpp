@@ -132,6 +132,7 @@ void LumivexStore::setQuery(const MediaQuery& query) {
     if (!(query == query_)) {
         visibleCache_.reset();
         visiblePositionsCache_.reset();
+        visibleRanksCache_.reset();
         visibleOrderCache_.reset();
     }
     query_ = query;

@@ -266,6 +266,7 @@ private:
                                                   const std::optional<QString>& folderPath);
     // The identifiers among `ids` (and `extra`) that the query shows, in its order.
     QList<QUuid> visibleAmong(const QSet<QUuid>& ids, const std::optional<QUuid>& extra);
+    const std::vector<std::int32_t>& visibleRanks();
 
     // Start-up.
     void restore();
@@ -377,6 +378,9 @@ private:
     // Where the visible items stand in the snapshot: the order without copying the items.
     std::optional<QList<qsizetype>> visiblePositionsCache_;
     std::optional<QList<QUuid>> visibleOrderCache_;
+    // Per snapshot position, its place in the visible positions or -1; made from and dropped
+    // with `visiblePositionsCache_`.
+    std::optional<std::vector<std::int32_t>> visibleRanksCache_;
     std::optional<MediaItems> selectedCache_;
     std::optional<FolderScope> folderScopeCache_;
     std::optional<Library> editorScopeCache_;

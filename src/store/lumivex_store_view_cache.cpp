@@ -74,6 +74,8 @@ bool LumivexStore::topLevelOnly() const {
 void LumivexStore::libraryAssigned(const Library& previous) {
     visibleCache_.reset();
     std::optional<QList<qsizetype>> positions = std::exchange(visiblePositionsCache_, std::nullopt);
+    std::optional<std::vector<std::int32_t>> ranks =
+        std::exchange(visibleRanksCache_, std::nullopt);
     std::optional<QList<QUuid>> order = std::exchange(visibleOrderCache_, std::nullopt);
     selectedCache_.reset();
     editorScopeCache_.reset();
@@ -95,6 +97,7 @@ void LumivexStore::libraryAssigned(const Library& previous) {
                })) {
         // The snapshot followed and no changed item moved in or out of the visible order.
         visiblePositionsCache_ = std::move(positions);
+        visibleRanksCache_ = std::move(ranks);
         visibleOrderCache_ = std::move(order);
     }
     if (!changes || !followFolderScope(previous, *changes)) {
@@ -110,6 +113,7 @@ void LumivexStore::invalidateBrowseCache() {
     browseCache_.reset();
     visibleCache_.reset();
     visiblePositionsCache_.reset();
+    visibleRanksCache_.reset();
     visibleOrderCache_.reset();
     selectedCache_.reset();
     folderScopeCache_.reset();

@@ -88,7 +88,45 @@ const MediaItems& LumivexStore::selectedItems() {
     return *selectedCache_;
 }
 
+const std::vector<std::int32_t>& LumivexStore::visibleRanks() {
+    if (!visibleRanksCache_) {
+        const QList<qsizetype>& positions = visiblePositions();
+        std::vector<std::int32_t> ranks(static_cast<std::size_t>(browseSnapshot().items.size()),
+                                        -1);
+        for (qsizetype rank = 0; rank < positions.size(); ++rank) {
+            ranks[static_cast<std::size_t>(positions[rank])] = static_cast<std::int32_t>(rank);
+        }
+        visibleRanksCache_ = std::move(ranks);
+    }
+    return *visibleRanksCache_;
+}
+
 QList<QUuid> LumivexStore::visibleAmong(const QSet<QUuid>& ids, const std::optional<QUuid>& extra) {
+    // A few items among a visible order kept across edits: each is placed through the ranks, made
+    // once per order, instead of walking every visible item at every commit.
+    if (visiblePositionsCache_ && ids.size() * 16 < visiblePositionsCache_->size()) {
+        const LibraryBrowseSnapshot& snapshot = browseSnapshot();
+        const std::vector<std::int32_t>& ranks = visibleRanks();
+        std::vector<std::pair<std::int32_t, QUuid>> placed;
+        const auto place = [&](const QUuid& id) {
+            const auto found = snapshot.positions.constFind(id);
+            if (found != snapshot.positions.cend() && ranks[*found] >= 0) {
+                placed.emplace_back(ranks[*found], id);
+            }
+        };
+        for (const QUuid& id : ids) {
+            place(id);
+        }
+        if (extra && !ids.contains(*extra)) {
+            place(*extra);
+        }
+        std::sort(placed.begin(), placed.end());
+        QList<QUuid> visible;
+        for (const auto& [rank, id] : placed) {
+            visible.append(id);
+        }
+        return visible;
+    }
     if (visibleOrderCache_) {
         QList<QUuid> visible;
         for (const QUuid& id : *visibleOrderCache_) {

@@ -144,6 +144,33 @@ TEST_F(SelectionTest, AHiddenAnchorMovesToTheFirstVisibleSelectedItem) {
     EXPECT_EQ(store->selection(), expected);
 }
 
+// Among many visible items a commit that keeps the visible order places the few selected items
+// through the order's ranks: the pruning and the anchor must come out as a walk of the order
+// gives them. (Items hidden by a new query stay selected until the next commit.)
+TEST_F(StoreTest, ACommitPrunesAFewSelectedItemsAmongManyAsTheVisibleOrderHasThem) {
+    for (int i = 0; i < 150; ++i) {
+        addPhoto(QStringLiteral("p%1.jpg").arg(i, 3, 10, QLatin1Char('0')));
+    }
+    openLibrary();
+    const QList<QUuid> order = store->visibleOrder();
+    ASSERT_EQ(order.size(), 150);
+    store->setRating(3, order[50]);
+    store->setRating(1, order[42]);
+    store->select(order[60], Qt::NoModifier);
+    store->select(order[40], Qt::ControlModifier);
+    store->select(order[42], Qt::ControlModifier);
+    store->select(order[50], Qt::ControlModifier);  // the anchor, about to be pruned
+    MediaQuery query = store->query();
+    query.unratedOnly = true;
+    store->setQuery(query);
+    ASSERT_EQ(store->visibleOrder().size(), 148);
+    store->setNotes(QStringLiteral("메모"), order[60]);  // the query reads no notes
+    EXPECT_EQ(store->selection(), (QSet<QUuid>{order[40], order[60]}));
+    // The anchor moved to the first visible selected item, order[40]: a range reaches from it.
+    store->select(order[43], Qt::ShiftModifier);
+    EXPECT_EQ(store->selection(), (QSet<QUuid>{order[40], order[41], order[43], order[60]}));
+}
+
 TEST_F(SelectionTest, LockedStoreStillSelectsButMovesNothing) {
     store->select(order[0], Qt::NoModifier);
     QDir(library).removeRecursively();
