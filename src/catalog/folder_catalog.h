@@ -141,7 +141,12 @@ ReadMatch matchingReads(const LibraryState& state, const TreeReads& reads);
 void rememberLoad(const LibraryState& state, const TreeReads& reads, const ReadMatch& match);
 
 // Per-folder property shaping for display and edit.
+// The library as the chosen folders show it (every folder when none are given): their items,
+// and the properties they declare or hold values in, merged.
 Library displayLibrary(const Library& library, const std::optional<QSet<QString>>& folders);
+// The same for a caller that already has `kept`, the available items of `folders` (each folder
+// once) in library order, so that nothing walks the whole library.
+Library displayLibrary(const Library& library, const QStringList& folders, MediaItems kept);
 PropertyKind selectionKind(const Category& category, const QString& folder, const Library& library);
 Library applyingLabel(const QString& value, const QSet<QUuid>& ids, const Category& category,
                       const Library& library);

@@ -14,6 +14,7 @@ namespace {
 struct MergedShape {
     std::optional<PropertyKind> kind;
     QStringList options;
+    QSet<QString> keys;  // the NFC forms of `options`
 };
 
 bool holdsText(const QStringList& list, const QString& text) {
@@ -74,6 +75,23 @@ QSet<QString> rootLevelIDs(const Library& library) {
     return result;
 }
 
+// Adds the options not yet held, compared as canonically equivalent texts. Folders mostly
+// declare one property's options alike, so an option equal to the held one at its own place is
+// passed without normalising it.
+void mergeOptions(MergedShape& shape, const QStringList& options) {
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        const QString& option = options[i];
+        if (i < shape.options.size() && shape.options[i] == option) {
+            continue;
+        }
+        const QString key = TextOrder::nfc(option);
+        if (!shape.keys.contains(key)) {
+            shape.keys.insert(key);
+            shape.options.append(option);
+        }
+    }
+}
+
 // Kinds and options as the chosen folders declare them; multiple choice in any folder wins.
 QHash<QString, MergedShape> mergedShapes(const Library& library, QStringList chosen,
                                          QSet<QString>& active) {
@@ -94,11 +112,7 @@ QHash<QString, MergedShape> mergedShapes(const Library& library, QStringList cho
             if (shape.kind != PropertyKind::multiSelect) {
                 shape.kind = property.kind;
             }
-            for (const QString& option : property.options) {
-                if (!holdsText(shape.options, option)) {
-                    shape.options.append(option);
-                }
-            }
+            mergeOptions(shape, property.options);
         }
     }
     return shapes;
@@ -179,24 +193,31 @@ Library displayLibrary(const Library& library, const std::optional<QSet<QString>
     for (const QString& folder : std::as_const(chosen)) {
         chosenKeys.insert(TextOrder::nfc(folder));
     }
-
     // Taken from a copy, the kept items share the library's chunks up to the first one left out:
     // a scope of every folder holds no second list of the library's items.
     MediaItems kept = library.items;
-    QSet<QString> active;
     kept.removeIf([&](const MediaItem& item) {
-        if (!item.available || !chosenKeys.contains(TextOrder::nfc(item.folder()))) {
-            return true;
-        }
+        return !item.available || !chosenKeys.contains(TextOrder::nfc(item.folder()));
+    });
+    return displayLibrary(library, chosen, std::move(kept));
+}
+
+Library displayLibrary(const Library& library, const QStringList& folders, MediaItems kept) {
+    if (library.folderSchemas.empty()) {
+        return library;
+    }
+    QSet<QString> active;
+    for (const MediaItem& item : std::as_const(kept)) {
         for (const auto& [key, values] : item.labels) {
             if (!values.isEmpty()) {
                 active.insert(key);
             }
         }
-        return false;
-    });
-    QHash<QString, MergedShape> shapes = mergedShapes(library, chosen, active);
-    if (chosenKeys.contains(QString())) {
+    }
+    QHash<QString, MergedShape> shapes = mergedShapes(library, folders, active);
+    const bool rootChosen = std::any_of(folders.cbegin(), folders.cend(),
+                                        [](const QString& folder) { return folder.isEmpty(); });
+    if (rootChosen) {
         const QSet<QString> rootLevel = rootLevelIDs(library);
         for (const Category& category : library.categories) {
             if (rootLevel.contains(category.idText())) {
@@ -207,8 +228,8 @@ Library displayLibrary(const Library& library, const std::optional<QSet<QString>
     }
 
     QList<Category> displayed = displayedCategories(library.categories, active, shapes, kept);
-    if (chosen.size() == 1) {
-        if (const FolderPropertySchema* schema = schemaOf(library, chosen.first())) {
+    if (folders.size() == 1) {
+        if (const FolderPropertySchema* schema = schemaOf(library, folders.first())) {
             orderByFolder(displayed, *schema);
         }
     }

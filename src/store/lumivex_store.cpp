@@ -148,6 +148,7 @@ void LumivexStore::setQuery(const MediaQuery& query) {
 void LumivexStore::setSelection(const QSet<QUuid>& selection) {
     selection_ = selection;
     selectedCache_.reset();
+    selectedFoldersCache_.reset();
     editorScopeCache_.reset();
     Q_EMIT selectionChanged();
 }

@@ -9,6 +9,7 @@
 #include "model/media_query.h"
 #include "model/recent_folder_history.h"
 #include "platform/photo_library.h"
+#include "store/folder_members.h"
 #include "store/grid_navigation.h"
 #include "store/metadata_undo_history.h"
 #include "store/metadata_undo_validation.h"
@@ -264,6 +265,10 @@ private:
                                        const std::optional<QString>& folderPath);
     static QList<Category> makeEditableProperties(const Library& library, LibrarySource source,
                                                   const std::optional<QString>& folderPath);
+    // The folders of the selected items, each spelling once, and the display library of those
+    // folders made from their own items.
+    const QStringList& selectedFolders();
+    Library selectionScope();
     // The identifiers among `ids` (and `extra`) that the query shows, in its order.
     QList<QUuid> visibleAmong(const QSet<QUuid>& ids, const std::optional<QUuid>& extra);
     const std::vector<std::int32_t>& visibleRanks();
@@ -382,6 +387,10 @@ private:
     // with `visiblePositionsCache_`.
     std::optional<std::vector<std::int32_t>> visibleRanksCache_;
     std::optional<MediaItems> selectedCache_;
+    // The folders of the selected items, each spelling once; dropped with the selected items.
+    std::optional<QStringList> selectedFoldersCache_;
+    // The browse snapshot's items by folder; made again with each new snapshot.
+    std::optional<FolderMembers> folderMembersCache_;
     std::optional<FolderScope> folderScopeCache_;
     std::optional<Library> editorScopeCache_;
     // The editable properties of a folder library: same inputs as the folder scope.

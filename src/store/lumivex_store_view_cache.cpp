@@ -78,6 +78,7 @@ void LumivexStore::libraryAssigned(const Library& previous) {
         std::exchange(visibleRanksCache_, std::nullopt);
     std::optional<QList<QUuid>> order = std::exchange(visibleOrderCache_, std::nullopt);
     selectedCache_.reset();
+    selectedFoldersCache_.reset();
     editorScopeCache_.reset();
     ++browseGeneration_;
     ++scopeGeneration_;
@@ -116,6 +117,7 @@ void LumivexStore::invalidateBrowseCache() {
     visibleRanksCache_.reset();
     visibleOrderCache_.reset();
     selectedCache_.reset();
+    selectedFoldersCache_.reset();
     folderScopeCache_.reset();
     editorScopeCache_.reset();
     editableCache_.reset();
@@ -244,6 +246,7 @@ void LumivexStore::installViewBuild() {
     watcher->deleteLater();
     if (built->browse && built->browseGeneration == browseGeneration_ && !browseCache_) {
         browseCache_ = std::move(built->browse);
+        folderMembersCache_.reset();
     }
     if (built->scope && built->scopeGeneration == scopeGeneration_) {
         if (!folderScopeCache_) {

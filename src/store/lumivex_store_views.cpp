@@ -1,4 +1,5 @@
 #include "catalog/folder_catalog.h"
+#include "platform/text_order.h"
 #include "store/lumivex_store.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@ const LibraryBrowseSnapshot& LumivexStore::browseSnapshot() {
     if (!browseCache_) {
         browseCache_.emplace(library_, topLevelOnly());
         sharePositions();
+        folderMembersCache_.reset();
     }
     return *browseCache_;
 }
@@ -187,16 +189,52 @@ const LumivexStore::FolderScope& LumivexStore::folderScope() {
 const Library& LumivexStore::editorScope() {
     if (!editorScopeCache_) {
         if (source_ == LibrarySource::folder && !selection_.isEmpty()) {
-            QSet<QString> folders;
-            for (const MediaItem& item : selectedItems()) {
-                folders.insert(item.folder());
-            }
-            editorScopeCache_ = FolderCatalog::displayLibrary(library_, folders);
+            editorScopeCache_ = selectionScope();
         } else {
             editorScopeCache_ = folderScope().library;
         }
     }
     return *editorScopeCache_;
+}
+
+// The shown items of a folder library are its available items, in library order: the kept items
+// of the selected folders are the snapshot's items of those folders.
+Library LumivexStore::selectionScope() {
+    const QStringList& folders = selectedFolders();
+    const LibraryBrowseSnapshot& snapshot = browseSnapshot();
+    if (!folderMembersCache_) {
+        folderMembersCache_.emplace(snapshot);
+    }
+    QSet<QString> keys;
+    for (const QString& folder : folders) {
+        keys.insert(TextOrder::nfc(folder));
+    }
+    const std::vector<std::uint32_t> places = folderMembersCache_->places(keys);
+    MediaItems kept;
+    kept.reserve(static_cast<qsizetype>(places.size()));
+    for (const std::uint32_t place : places) {
+        kept.append(snapshot.items[place]);
+    }
+    return FolderCatalog::displayLibrary(library_, folders, std::move(kept));
+}
+
+const QStringList& LumivexStore::selectedFolders() {
+    if (!selectedFoldersCache_) {
+        // Views into the selected items' names, which the selection cache keeps alive meanwhile.
+        QSet<QStringView> seen;
+        QStringList folders;
+        for (const MediaItem& item : selectedItems()) {
+            const qsizetype slash = item.filename.lastIndexOf(u'/');
+            const QStringView folder =
+                slash < 0 ? QStringView() : QStringView(item.filename).left(slash);
+            if (!seen.contains(folder)) {
+                seen.insert(folder);
+                folders.append(folder.toString());
+            }
+        }
+        selectedFoldersCache_ = std::move(folders);
+    }
+    return *selectedFoldersCache_;
 }
 
 QStringList LumivexStore::propertyOptions(const Category& category) {
@@ -214,8 +252,8 @@ QStringList LumivexStore::propertyOptions(const Category& category) {
 QSet<PropertyKind> LumivexStore::propertySelectionKinds(const Category& category) {
     if (source_ == LibrarySource::folder && !selectedItems().isEmpty()) {
         QSet<PropertyKind> kinds;
-        for (const MediaItem& item : selectedItems()) {
-            kinds.insert(FolderCatalog::selectionKind(category, item.folder(), library_));
+        for (const QString& folder : selectedFolders()) {
+            kinds.insert(FolderCatalog::selectionKind(category, folder, library_));
         }
         return kinds;
     }
@@ -237,11 +275,8 @@ std::optional<QSet<QString>> LumivexStore::optionFolders() {
     if (source_ != LibrarySource::folder) {
         return std::nullopt;
     }
-    QSet<QString> folders;
-    for (const MediaItem& item : selectedItems()) {
-        folders.insert(item.folder());
-    }
-    return folders;
+    const QStringList& folders = selectedFolders();
+    return QSet<QString>(folders.cbegin(), folders.cend());
 }
 
 std::optional<std::int64_t> LumivexStore::selectedRating() {

@@ -8,6 +8,7 @@
 
 using namespace lumivex;
 using namespace lumivex::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -113,6 +114,53 @@ TEST_F(FolderShaping, PropertiesNoFolderDeclaresBelongToTheRoot) {
     EXPECT_EQ(shown(rootOnly, fresh)->options, texts({"n"}));
     EXPECT_EQ(shown(rootOnly, tag), nullptr);
     EXPECT_EQ(shown(FolderCatalog::displayLibrary(library, folders({"a"})), fresh), nullptr);
+}
+
+// Each canonically distinct option once, in the spelling met first, folders taken in plain order:
+// what a look through the options gathered so far finds for each one.
+TEST_F(FolderShaping, OptionsMergeOncePerCanonicalTextInTheSpellingMetFirst) {
+    const QString composed = QStringLiteral("caf\u00e9");
+    const QString decomposed = QStringLiteral("cafe\u0301");
+    FolderPropertySchema& a = library.folderSchemas.at(QStringLiteral("a"));
+    a.properties[1].options = QStringList{u"x"_s, u"y"_s, composed};
+    FolderPropertySchema& b = library.folderSchemas.at(QStringLiteral("b"));
+    b.properties[0].options = QStringList{u"x"_s, decomposed, u"z"_s, u"y"_s, u"z"_s};
+    const Category cTag =
+        property(QStringLiteral("Tag"), PropertyKind::multiSelect, texts({"y", "x", "w"}));
+    library.folderSchemas.at(QStringLiteral("c")) =
+        FolderPropertySchema{{cTag}, {{cTag.idText(), tag.idText()}}};
+
+    EXPECT_EQ(shown(FolderCatalog::displayLibrary(library, folders({"c", "b", "a"})), tag)->options,
+              (QStringList{u"x"_s, u"y"_s, composed, u"z"_s, u"w"_s}));
+    EXPECT_EQ(shown(FolderCatalog::displayLibrary(library, folders({"b"})), tag)->options,
+              (QStringList{u"x"_s, decomposed, u"z"_s, u"y"_s}));
+    EXPECT_EQ(shown(FolderCatalog::displayLibrary(library, folders({"b", "c"})), tag)->options,
+              (QStringList{u"x"_s, decomposed, u"z"_s, u"y"_s, u"w"_s}));
+}
+
+// The kept items given by a caller that found them without the walk give the walk's library.
+TEST_F(FolderShaping, GivenKeptItemsGiveWhatTheWalkGives) {
+    MediaItem missing = mediaItem(QStringLiteral("a/missing.jpg"));
+    missing.available = false;
+    library.items.append(missing);
+    library.items.append(mediaItem(QStringLiteral("a/4.jpg")));
+    library.items[0] = labelled(library.items[0], tag, texts({"x", "y"}));
+    const Category fresh =
+        property(QStringLiteral("New"), PropertyKind::singleSelect, texts({"n"}));
+    library.categories.append(fresh);
+    for (const auto& chosen : {folders({"a"}), folders({"a", "b"}), folders({"", "c"}),
+                               folders({"b", "c", "nowhere"}), folders({})}) {
+        MediaItems kept;
+        for (const MediaItem& item : library.items) {
+            if (item.available && chosen.contains(item.folder())) {
+                kept.append(item);
+            }
+        }
+        const QStringList list(chosen.cbegin(), chosen.cend());
+        EXPECT_EQ(FolderCatalog::displayLibrary(library, list, kept),
+                  FolderCatalog::displayLibrary(library, chosen))
+            << list.join(u',').toStdString();
+    }
 }
 
 TEST_F(FolderShaping, SelectionKindFollowsTheFoldersOwnCopy) {
