@@ -266,8 +266,12 @@ QString persistenceStampAfterSave(const QString& root, LibrarySource source) {
     const std::shared_ptr<ChangeNotices> notices = CatalogCache::shared().noticesOf(root);
     const std::optional<ChangeNotices::Mark> mark = notices ? notices->collect() : std::nullopt;
     const std::int64_t readAt = digests.now();
-    const bool refreshed = (mark && tree->mark && refreshNoticed(*tree, *notices, readAt)) ||
-                           refreshEach(*tree, notices.get(), mark, readAt);
+    // Fields proved by another watcher, or by none while one watches now, are all examined again,
+    // side by side and with what the catalog cache knows from the same watcher.
+    const bool sameLedger = mark && tree->mark && tree->mark->ledger == mark->ledger;
+    const bool refreshed =
+        (sameLedger && refreshNoticed(*tree, *notices, readAt)) ||
+        ((sameLedger || !mark) && refreshEach(*tree, notices.get(), mark, readAt));
     if (!refreshed) {
         return stampTree(root, source, true);
     }

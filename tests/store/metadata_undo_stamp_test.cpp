@@ -420,20 +420,22 @@ TEST_F(StampAfterSaveTest, WithAWatcherTheFirstStampAfterALoadOfAFreshTreeReadsO
     CatalogDigests::shared().setNowForTesting(std::nullopt);
     CatalogCache::shared().clear();
     CatalogDigests::shared().clear();
-    const std::unique_ptr<FolderWatcher> watcher = FolderWatcher::create(root_, [] {});
-    ASSERT_NE(watcher, nullptr);
-    state_ = FolderCatalog::load(root_, std::nullopt);
-    rate(1);
-    std::uint64_t reads = CatalogDigests::shared().fileReads();
-    const QString stamp = afterSave();
-    // The two files of the folder written and of the root, whose journal came and went.
-    EXPECT_LE(CatalogDigests::shared().fileReads(), reads + 4);
-    reads = CatalogDigests::shared().fileReads();
-    EXPECT_EQ(fresh(), stamp);
-    EXPECT_GE(CatalogDigests::shared().fileReads(), reads + 3);
-    CatalogCache::shared().clear();
-    CatalogDigests::shared().clear();
-    EXPECT_EQ(fresh(), stamp);
+    // The second time, the fields the last stamp kept were proved by a watcher now gone.
+    for (int open = 0; open < 2; ++open) {
+        const std::unique_ptr<FolderWatcher> watcher = FolderWatcher::create(root_, [] {});
+        ASSERT_NE(watcher, nullptr);
+        state_ = FolderCatalog::load(root_, std::nullopt);
+        rate(1);
+        std::uint64_t reads = CatalogDigests::shared().fileReads();
+        const QString stamp = afterSave();
+        // The two files of the folder written and of the root, whose journal came and went.
+        EXPECT_LE(CatalogDigests::shared().fileReads(), reads + 4) << open;
+        reads = CatalogDigests::shared().fileReads();
+        EXPECT_EQ(fresh(), stamp) << open;
+        EXPECT_GE(CatalogDigests::shared().fileReads(), reads + 3) << open;
+        CatalogCache::shared().clear();
+        EXPECT_EQ(fresh(), stamp) << open;
+    }
 }
 
 // Events the watcher lost void what its notices vouched for: a catalog changed in place while
