@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <unordered_map>
 #include <vector>
 
 namespace lumivex::FolderCatalog {
@@ -53,6 +54,102 @@ QStringList folderOrder(QStringList keys) {
     return keys;
 }
 
+// The item with its file name taken from the folder's own to the tree's.
+MediaItem placed(const MediaItem& item, const QString& folder) {
+    validatePath(item.filename);
+    MediaItem result = item;
+    if (!folder.isEmpty()) {
+        result.filename = folder + u'/' + item.filename;
+    }
+    return result;
+}
+
+// Folders mostly share their properties' identifiers with the merged view; labels that map
+// onto themselves stay shared rather than being rebuilt.
+bool mapsOntoItself(const Labels& labels, const std::map<QString, QString>& mapping) {
+    return std::all_of(labels.begin(), labels.end(), [&](const auto& entry) {
+        const auto mapped = mapping.find(entry.first);
+        return mapped != mapping.end() && mapped->second == entry.first;
+    });
+}
+
+// The labels under the merged view's property keys.
+Labels relabelled(const Labels& labels, const std::map<QString, QString>& mapping) {
+    if (mapsOntoItself(labels, mapping)) {
+        return labels;
+    }
+    Labels result;
+    for (const auto& [key, values] : labels) {
+        const auto mapped = mapping.find(key);
+        if (mapped != mapping.end()) {
+            result[mapped->second] = values;
+        }
+    }
+    return result;
+}
+
+// Relabelled labels, one map per distinct combination across the tree. The items of a library
+// carry one of a few thousand combinations; a map made per item amid the load's temporaries, only
+// to be dropped once the items' labels are pooled, left the heap sparse.
+class RelabelledPool {
+public:
+    MediaItem prefixed(const MediaItem& item, const QString& folder,
+                       const std::map<QString, QString>& mapping) {
+        MediaItem result = placed(item, folder);
+        result.labels = relabel(item.labels, mapping);
+        return result;
+    }
+
+private:
+    Labels relabel(const Labels& labels, const std::map<QString, QString>& mapping) {
+        if (mapsOntoItself(labels, mapping)) {
+            return labels;
+        }
+        // Found by a hash of the mapped keys and their values, independent of their order, so
+        // that nothing is built to look a combination up.
+        size_t hash = 0;
+        size_t count = 0;
+        for (const auto& [key, values] : labels) {
+            const auto mapped = mapping.find(key);
+            if (mapped != mapping.end()) {
+                hash += qHashMulti(0, mapped->second, values);
+                ++count;
+            }
+        }
+        const auto [first, last] = pool_.equal_range(hash);
+        for (auto found = first; found != last; ++found) {
+            if (holds(found->second, labels, mapping, count)) {
+                return found->second;
+            }
+        }
+        Labels result = relabelled(labels, mapping);
+        pool_.emplace(hash, result);
+        return result;
+    }
+
+    // Whether `candidate` is what relabelling `labels` makes. Keys that map onto one key make
+    // fewer entries than `count`, and such labels are never matched, only built.
+    static bool holds(const Labels& candidate, const Labels& labels,
+                      const std::map<QString, QString>& mapping, size_t count) {
+        if (candidate.size() != count) {
+            return false;
+        }
+        for (const auto& [key, values] : labels) {
+            const auto mapped = mapping.find(key);
+            if (mapped == mapping.end()) {
+                continue;
+            }
+            const auto found = candidate.find(mapped->second);
+            if (found == candidate.end() || found->second != values) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    std::unordered_multimap<size_t, Labels> pool_;
+};
+
 Library transientLibrary(const QList<Category>& categories, const QList<MediaItem>& items) {
     return Library::withContents(categories, items);
 }
@@ -82,12 +179,13 @@ void joinItems(Joined& joined, const std::map<QString, LibraryState>& states,
     for (const auto& [key, state] : states) {
         keys.append(key);
     }
+    RelabelledPool pool;
     for (const QString& key : folderOrder(keys)) {
         const LibraryState& state = states.at(key);
         const auto mapping = mergeCategories(state.library, joined.display, preferred);
         joined.schemas[key] = {state.library.categories, mapping};
         for (const MediaItem& item : state.library.items) {
-            MediaItem local = prefixed(item, key, mapping);
+            MediaItem local = pool.prefixed(item, key, mapping);
             const QByteArray itemKeyText = itemKey(local);
             if (local.available) {
                 joined.items.insert_or_assign(itemKeyText, std::move(local));
@@ -102,13 +200,14 @@ void joinRecords(Joined& joined, const std::map<QString, LibraryState>& states,
                  const QStringList& plainKeys, const std::optional<LibraryState>& previous) {
     const QList<Category> preferred = previous ? previous->deleted.categories : QList<Category>();
     joined.deletedCategories = joined.display;
+    RelabelledPool pool;
     for (const QString& key : plainKeys) {
         const DeletedArchive& archive = states.at(key).deleted;
         const auto mapping =
             mergeCategories(transientLibrary(archive.categories, itemsOf(archive.records)),
                             joined.deletedCategories, preferred);
         for (const DeletedRecord& record : archive.records) {
-            DeletedRecord local{prefixed(record.item, key, mapping), record.deletedAt};
+            DeletedRecord local{pool.prefixed(record.item, key, mapping), record.deletedAt};
             joined.records.insert_or_assign(itemKey(local.item), std::move(local));
         }
     }
@@ -446,28 +545,8 @@ void rebindRelocatedDirectory(LibraryState& state, const QString& folder) {
 
 MediaItem prefixed(const MediaItem& item, const QString& folder,
                    const std::map<QString, QString>& mapping) {
-    validatePath(item.filename);
-    MediaItem result = item;
-    if (!folder.isEmpty()) {
-        result.filename = folder + u'/' + item.filename;
-    }
-    // Folders mostly share their properties' identifiers with the merged view; labels that map
-    // onto themselves stay shared rather than being rebuilt.
-    const bool sameKeys =
-        std::all_of(item.labels.begin(), item.labels.end(), [&](const auto& entry) {
-            const auto mapped = mapping.find(entry.first);
-            return mapped != mapping.end() && mapped->second == entry.first;
-        });
-    if (sameKeys) {
-        return result;
-    }
-    result.labels.clear();
-    for (const auto& [key, values] : item.labels) {
-        const auto mapped = mapping.find(key);
-        if (mapped != mapping.end()) {
-            result.labels[mapped->second] = values;
-        }
-    }
+    MediaItem result = placed(item, folder);
+    result.labels = relabelled(item.labels, mapping);
     return result;
 }
 

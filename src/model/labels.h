@@ -60,4 +60,7 @@ private:
     SharedMap<QString, QStringList> values_;
 };
 
+// A hash of the keys and values, for finding equal labels among many without building a text.
+size_t qHash(const Labels& labels, size_t seed = 0);
+
 }  // namespace lumivex

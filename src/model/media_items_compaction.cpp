@@ -34,13 +34,7 @@ public:
         if (labels.empty()) {
             return {};  // the reader may have left an empty map behind
         }
-        size_t hash = labels.size();
-        for (const auto& [key, values] : labels) {
-            hash = qHashMulti(hash, key, values.size());
-            for (const QString& value : values) {
-                hash = qHashMulti(hash, value);
-            }
-        }
+        const size_t hash = qHash(labels);
         const auto [first, last] = labels_.equal_range(hash);
         for (auto found = first; found != last; ++found) {
             if (found->second == labels) {

@@ -115,6 +115,71 @@ TEST_F(FolderCatalogLoad, NamesEqualUnderFullCaseFoldingMergeAndEachFolderKeepsI
     EXPECT_EQ(sub.items[0].labels.at(subStreet.idText()), QStringList{QStringLiteral("Berlin")});
 }
 
+// Folders with their own identifiers for the same properties: the values of each item and record
+// come back under the merged identifiers, whichever combinations the folders hold (the same one
+// in two folders, values swapped between properties, a property only one folder has).
+TEST_F(FolderCatalogLoad, ValuesOfFoldersWithTheirOwnIdentifiersComeBackUnderTheMergedOnes) {
+    const QString x = QStringLiteral("엄마");
+    const QString y = QStringLiteral("바다");
+    const auto folderWith = [&](const char* key, const QList<Labels>& combinations,
+                                const Category& people, const Category& place) {
+        Library library = Library::withContents({people, place}, {});
+        DeletedArchive archive;
+        archive.categories = library.categories;
+        for (int i = 0; i < combinations.size(); ++i) {
+            library.items.append(treeItem(QStringLiteral("i%1.jpg").arg(i), 0, combinations[i]));
+            MediaItem gone = treeItem(QStringLiteral("gone%1.jpg").arg(i), 0, combinations[i]);
+            gone.available = false;
+            archive.records.append({gone, Date{1700000000.0}});
+        }
+        writeFolder(folder(key), library, archive);
+    };
+    const Category people = property(QStringLiteral("사람"), PropertyKind::multiSelect, {x, y});
+    const Category place = property(QStringLiteral("장소"), PropertyKind::multiSelect, {x, y});
+    const Category otherPeople =
+        property(QStringLiteral("사람"), PropertyKind::multiSelect, {x, y});
+    const Category otherPlace = property(QStringLiteral("장소"), PropertyKind::multiSelect, {x, y});
+    const Category mood = property(QStringLiteral("기분"), PropertyKind::multiSelect, {x});
+    writeFolder(root, Library::withContents({people, place}, {}));
+    const auto two = [](const Category& a, const QStringList& av, const Category& b,
+                        const QStringList& bv) {
+        return Labels{{a.idText(), av}, {b.idText(), bv}};
+    };
+    folderWith("a", {two(people, {x}, place, {y}), two(people, {y}, place, {x})}, people, place);
+    folderWith("b",
+               {two(otherPeople, {x}, otherPlace, {y}), two(otherPeople, {y}, otherPlace, {x}),
+                two(otherPeople, {x, y}, otherPlace, {x}),
+                two(otherPeople, {y, x}, otherPlace, {x}), Labels{{otherPeople.idText(), {x}}}},
+               otherPeople, otherPlace);
+    Library withMood = Library::withContents({otherPeople, mood}, {});
+    withMood.items.append(
+        treeItem(QStringLiteral("m.jpg"), 0, {{otherPeople.idText(), {y}}, {mood.idText(), {x}}}));
+    writeFolder(folder("c"), withMood);
+
+    const LibraryState state = FolderCatalog::load(root, std::nullopt);
+    const QString moodKey =
+        state.library.folderSchemas.at(QStringLiteral("c")).displayIDs.at(mood.idText());
+    QHash<QString, Labels> expected{
+        {QStringLiteral("a/i0.jpg"), two(people, {x}, place, {y})},
+        {QStringLiteral("a/i1.jpg"), two(people, {y}, place, {x})},
+        {QStringLiteral("b/i0.jpg"), two(people, {x}, place, {y})},
+        {QStringLiteral("b/i1.jpg"), two(people, {y}, place, {x})},
+        {QStringLiteral("b/i2.jpg"), two(people, {x, y}, place, {x})},
+        {QStringLiteral("b/i3.jpg"), two(people, {y, x}, place, {x})},
+        {QStringLiteral("b/i4.jpg"), Labels{{people.idText(), {x}}}},
+        {QStringLiteral("c/m.jpg"), Labels{{people.idText(), {y}}, {moodKey, {x}}}}};
+    ASSERT_EQ(state.library.items.size(), expected.size());
+    for (const MediaItem& item : state.library.items) {
+        EXPECT_EQ(item.labels, expected.value(item.filename)) << item.filename.toStdString();
+    }
+    ASSERT_EQ(state.deleted.records.size(), 7);
+    for (const DeletedRecord& record : state.deleted.records) {
+        QString shown = record.item.filename;
+        shown.replace(QStringLiteral("gone"), QStringLiteral("i"));
+        EXPECT_EQ(record.item.labels, expected.value(shown)) << shown.toStdString();
+    }
+}
+
 TEST_F(FolderCatalogLoad, ASubfolderCatalogWinsOverAnOlderRootCatalogAndIdsStayUnique) {
     MediaItem old = treeItem(QStringLiteral("sub/x.jpg"), 1);
     MediaItem own = treeItem(QStringLiteral("x.jpg"), 5);
