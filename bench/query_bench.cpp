@@ -56,8 +56,8 @@ void BM_SnapshotFollow(benchmark::State& state) {
         }
         state.ResumeTiming();
         const auto changes = LibraryBrowseSnapshot::itemChanges(before.items, edited.items);
-        const bool ok =
-            followed.follow(*changes, edited.tagProperties(), before.items, edited.items);
+        const bool ok = followed.follow(*changes, before.tagProperties(), edited.tagProperties(),
+                                        before.items, edited.items);
         if (!ok) {
             state.SkipWithError("the edit was not followed");
             return;

@@ -148,6 +148,9 @@ Library displayLibrary(const Library& library, const std::optional<QSet<QString>
 // once) in library order, so that nothing walks the whole library.
 Library displayLibrary(const Library& library, const QStringList& folders, MediaItems kept);
 PropertyKind selectionKind(const Category& category, const QString& folder, const Library& library);
+// The identifiers of the library's categories that no folder declares (created since the load):
+// displayLibrary shows them with their own options where it shows the root folder.
+QSet<QString> rootLevelProperties(const Library& library);
 Library applyingLabel(const QString& value, const QSet<QUuid>& ids, const Category& category,
                       const Library& library);
 

@@ -162,6 +162,10 @@ QList<Category> displayedCategories(const QList<Category>& categories, const QSe
 
 }  // namespace
 
+QSet<QString> rootLevelProperties(const Library& library) {
+    return rootLevelIDs(library);
+}
+
 PropertyKind selectionKind(const Category& category, const QString& folder,
                            const Library& library) {
     const FolderPropertySchema* schema = schemaOf(library, folder);

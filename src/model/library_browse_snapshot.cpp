@@ -114,43 +114,62 @@ void addValues(ValueDeltas& deltas, const Labels& labels, int sign) {
     }
 }
 
-// Per property identifier text, the values of the lists that changed, before and after.
-using TouchedValues = QHash<QString, QSet<QString>>;
+// Per property identifier text, the values the changed lists gained (as spelled, in item order)
+// and the normal forms of those they lost.
+struct ValueMoves {
+    QHash<QString, QStringList> gained;
+    QHash<QString, QSet<QString>> lost;
+};
 
-void touchValues(TouchedValues& touched, const Labels& before, const Labels& after) {
-    const auto touch = [&touched](const Labels& labels, const Labels& other) {
-        for (const auto& [key, values] : labels) {
-            const auto found = other.find(key);
-            if (found == other.end() || found->second != values) {
-                for (const QString& value : values) {
-                    touched[key].insert(value);
-                }
+void noteMoves(ValueMoves& moves, const Labels& before, const Labels& after) {
+    const QStringList none;
+    const auto listOf = [&none](const Labels& labels, const QString& key) -> const QStringList& {
+        const auto found = labels.find(key);
+        return found == labels.end() ? none : found->second;
+    };
+    const auto note = [&](const QString& key) {
+        const QStringList& old = listOf(before, key);
+        const QStringList& now = listOf(after, key);
+        if (old == now) {
+            return;
+        }
+        for (const QString& value : now) {
+            if (!old.contains(value)) {
+                moves.gained[key].append(value);
+            }
+        }
+        for (const QString& value : old) {
+            if (!now.contains(value)) {
+                moves.lost[key].insert(TextOrder::nfc(value));
             }
         }
     };
-    touch(before, after);
-    touch(after, before);
-}
-
-// Whether every touched value is declared by its property, so that the property's option list
-// (declared options, then the undeclared values in use, each in the spelling met first) stays.
-bool declaredOnly(const TouchedValues& touched, const QList<Category>& tagProperties) {
-    for (const Category& property : tagProperties) {
-        const auto values = touched.constFind(property.idText());
-        if (values == touched.constEnd()) {
-            continue;
-        }
-        QSet<QString> declared;
-        for (const QString& option : property.options) {
-            declared.insert(TextOrder::nfc(option));
-        }
-        for (const QString& value : *values) {
-            if (!declared.contains(TextOrder::nfc(value))) {
-                return false;
-            }
+    for (const auto& [key, values] : before) {
+        note(key);
+    }
+    for (const auto& [key, values] : after) {
+        if (before.find(key) == before.end()) {
+            note(key);
         }
     }
-    return true;
+}
+
+bool sameProperties(const QList<Category>& a, const QList<Category>& b) {
+    return a.size() == b.size() &&
+           std::equal(a.cbegin(), a.cend(), b.cbegin(),
+                      [](const Category& x, const Category& y) { return x.id == y.id; });
+}
+
+// Inserts an undeclared value where the localized order of the undeclared values puts it; those
+// values are distinct in normal form, so the order is strict and a sort would put it there too.
+void insertUndeclared(QList<LibraryBrowseSnapshot::OptionCount>& list, qsizetype declared,
+                      const QString& value) {
+    const TextOrder::SortKey key(value);
+    const auto place = std::upper_bound(list.begin() + declared, list.end(), key,
+                                        [](const TextOrder::SortKey& k, const auto& entry) {
+                                            return k < TextOrder::SortKey(entry.first);
+                                        });
+    list.insert(place, {value, 0});
 }
 
 // Adds the folder and its ancestors, keyed by NFC and spelled as first seen.
@@ -170,11 +189,97 @@ void addFolder(QHash<QString, QString>& folders, const QString& folder, const QS
     }
 }
 
+// The option list of `now` after the edit, put into `followed` when it changed: the declared
+// options (a superset of those of `previous`), then the undeclared values in use in the localized
+// order, each spelled as first met in item order. False when the list cannot be told from the
+// old one: an undeclared value was taken from an item (it may have gone out of use, or another
+// spelling may now come first), or it was given in another spelling.
+bool followOptions(const std::map<QUuid, QList<LibraryBrowseSnapshot::OptionCount>>& labels,
+                   const Category& previous, const Category& now, const ValueMoves& moves,
+                   const ValueDeltas& deltas,
+                   std::map<QUuid, QList<LibraryBrowseSnapshot::OptionCount>>& followed) {
+    const QString key = now.idText();
+    const auto old = labels.find(now.id);
+    const auto gained = moves.gained.constFind(key);
+    const auto lost = moves.lost.constFind(key);
+    const auto delta = deltas.constFind(key);
+    const bool regrouped = previous.options != now.options || gained != moves.gained.cend() ||
+                           lost != moves.lost.cend();
+    if (old == labels.end()) {
+        return false;
+    }
+    if (!regrouped && delta == deltas.cend()) {
+        return true;
+    }
+    QList<LibraryBrowseSnapshot::OptionCount> list;
+    if (!regrouped) {
+        list = old->second;
+    } else {
+        QHash<QString, qsizetype> counts;
+        for (const auto& [option, count] : old->second) {
+            counts.insert(TextOrder::nfc(option), count);
+        }
+        QSet<QString> declared;
+        for (const QString& option : now.options) {
+            declared.insert(TextOrder::nfc(option));
+            list.append({option, counts.value(TextOrder::nfc(option), 0)});
+        }
+        for (const QString& option : previous.options) {
+            if (!declared.contains(TextOrder::nfc(option))) {
+                return false;
+            }
+        }
+        // The first spelling each normal form was given in.
+        QHash<QString, QString> given;
+        QSet<QString> mixed;
+        QStringList order;
+        if (gained != moves.gained.cend()) {
+            for (const QString& value : *gained) {
+                const QString form = TextOrder::nfc(value);
+                const auto first = given.constFind(form);
+                if (first == given.constEnd()) {
+                    given.insert(form, value);
+                    order.append(form);
+                } else if (*first != value) {
+                    mixed.insert(form);
+                }
+            }
+        }
+        const qsizetype declaredCount = list.size();
+        for (qsizetype i = previous.options.size(); i < old->second.size(); ++i) {
+            const auto& entry = old->second[i];
+            const QString form = TextOrder::nfc(entry.first);
+            if (declared.contains(form)) {
+                continue;
+            }
+            if ((lost != moves.lost.cend() && lost->contains(form)) || mixed.contains(form) ||
+                given.value(form, entry.first) != entry.first) {
+                return false;
+            }
+            list.append(entry);
+        }
+        for (const QString& form : std::as_const(order)) {
+            if (!counts.contains(form) && !declared.contains(form)) {
+                insertUndeclared(list, declaredCount, given.value(form));
+            }
+        }
+    }
+    if (delta != deltas.cend()) {
+        for (auto& [option, count] : list) {
+            count += delta->value(TextOrder::nfc(option), 0);
+        }
+    }
+    followed.emplace(now.id, std::move(list));
+    return true;
+}
+
 }  // namespace
 
 LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLevelOnly,
                                              Purpose purpose)
-    : items(shownItems(library, topLevelOnly)), purpose_(purpose) {
+    : items(shownItems(library, topLevelOnly)),
+      showsEveryItem(items.size() == library.items.size()),
+      purpose_(purpose) {
     const bool querying = purpose == Purpose::query;
     positions.reserve(items.size());
     QHash<QString, QString> folders;
@@ -252,18 +357,23 @@ std::optional<std::vector<LibraryBrowseSnapshot::ItemChange>> LibraryBrowseSnaps
 }
 
 bool LibraryBrowseSnapshot::follow(const std::vector<ItemChange>& changes,
+                                   const QList<Category>& previousProperties,
                                    const QList<Category>& tagProperties, const MediaItems& before,
                                    const MediaItems& after) {
+    if (!sameProperties(previousProperties, tagProperties)) {
+        return false;
+    }
     std::vector<std::pair<qsizetype, const ItemChange*>> shown;
-    // The option lists take the values of every item, the counts those of the shown ones.
-    TouchedValues touched;
+    // The option lists take the values of every item of the library, the counts those of the
+    // shown ones. A snapshot that shows every item was made from a library of those items only.
+    ValueMoves moves;
     ValueDeltas deltas;
     for (const ItemChange& change : changes) {
         const bool relabelled = !(change.before->labels == change.after->labels);
-        if (relabelled) {
-            touchValues(touched, change.before->labels, change.after->labels);
-        }
         const auto found = positions.constFind(change.after->id);
+        if (relabelled && (found != positions.constEnd() || !showsEveryItem)) {
+            noteMoves(moves, change.before->labels, change.after->labels);
+        }
         if (found == positions.constEnd()) {
             continue;
         }
@@ -273,8 +383,12 @@ bool LibraryBrowseSnapshot::follow(const std::vector<ItemChange>& changes,
             addValues(deltas, change.after->labels, 1);
         }
     }
-    if (!declaredOnly(touched, tagProperties)) {
-        return false;
+    std::map<QUuid, QList<OptionCount>> followed;
+    for (qsizetype i = 0; i < tagProperties.size(); ++i) {
+        if (!followOptions(labels, previousProperties[i], tagProperties[i], moves, deltas,
+                           followed)) {
+            return false;
+        }
     }
     std::sort(shown.begin(), shown.end());
     std::vector<std::pair<qsizetype, const MediaItem*>> searched;
@@ -290,7 +404,9 @@ bool LibraryBrowseSnapshot::follow(const std::vector<ItemChange>& changes,
     if (purpose_ == Purpose::query) {
         queryKeys.searchTexts.replaceEntries(searched);
     }
-    followLabels(deltas, tagProperties);
+    for (auto& [id, list] : followed) {
+        labels[id] = std::move(list);
+    }
     if (items.sharesAllItemsWith(before)) {
         items = after;
     } else {
@@ -306,19 +422,6 @@ void LibraryBrowseSnapshot::countItem(const MediaItem& item, int sign) {
     countDuration(videoDurationCounts, item, sign);
     unratedCount += item.rating == 0 ? sign : 0;
     unclassifiedCount += item.isUnclassified() ? sign : 0;
-}
-
-void LibraryBrowseSnapshot::followLabels(const QHash<QString, QHash<QString, qsizetype>>& deltas,
-                                         const QList<Category>& tagProperties) {
-    for (const Category& property : tagProperties) {
-        const auto changed = deltas.constFind(property.idText());
-        if (changed == deltas.constEnd()) {
-            continue;
-        }
-        for (auto& [option, count] : labels[property.id]) {
-            count += changed->value(TextOrder::nfc(option), 0);
-        }
-    }
 }
 
 void LibraryBrowseSnapshot::sharePositionsWith(const LibraryBrowseSnapshot& other) {

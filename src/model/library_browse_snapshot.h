@@ -56,12 +56,15 @@ struct LibraryBrowseSnapshot {
     // Chunks the lists share are not looked at.
     static std::optional<std::vector<ItemChange>> itemChanges(const MediaItems& before,
                                                               const MediaItems& after);
-    // Brings the snapshot of the library whose items were `before` up to date with the library
-    // whose items are `after`, which has the same properties (`tagProperties`) and differs only
-    // by `changes`. Returns false and changes nothing when a changed value is not among its
-    // property's declared options: the option lists may change, so the snapshot must be built.
-    bool follow(const std::vector<ItemChange>& changes, const QList<Category>& tagProperties,
-                const MediaItems& before, const MediaItems& after);
+    // Brings the snapshot of the library whose items were `before` and whose properties were
+    // `previousProperties` up to date with the library whose items are `after` and whose
+    // properties are `tagProperties`: the same properties in the same order, each declaring at
+    // least the options it declared before, and items that differ only by `changes`. Returns
+    // false and changes nothing when that does not hold, or when an undeclared value may have
+    // gone out of use with no count to tell: the snapshot must then be built.
+    bool follow(const std::vector<ItemChange>& changes, const QList<Category>& previousProperties,
+                const QList<Category>& tagProperties, const MediaItems& before,
+                const MediaItems& after);
 
     MediaItems items;
     QHash<QUuid, std::uint32_t> positions;  // a library holds far fewer than 2^32 items
@@ -74,6 +77,8 @@ struct LibraryBrowseSnapshot {
     std::vector<FolderFilterNode> folderTree;
     std::map<QUuid, QList<OptionCount>> labels;
     QueryKeys queryKeys;
+    // Whether every item of the library is shown, so that the counts are the values' whole use.
+    bool showsEveryItem = false;
 
     // The shown item with this identifier (the lookup by identifier), or null.
     const MediaItem* item(const QUuid& id) const;
@@ -88,8 +93,6 @@ private:
 
     // Adds the item to the counts (`sign` 1) or takes it out (-1).
     void countItem(const MediaItem& item, int sign);
-    void followLabels(const QHash<QString, QHash<QString, qsizetype>>& deltas,
-                      const QList<Category>& tagProperties);
 };
 
 }  // namespace lumivex

@@ -254,7 +254,8 @@ private:
     // items (the whole library, subfolders included).
     void sharePositions();
     bool followFolderScope(const Library& previous,
-                           const std::vector<LibraryBrowseSnapshot::ItemChange>& changes);
+                           const std::vector<LibraryBrowseSnapshot::ItemChange>& changes,
+                           const QSet<QString>& grownOptions);
     bool topLevelOnly() const;
     void startViewBuild();
     void startDueViewBuild();

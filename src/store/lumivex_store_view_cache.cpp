@@ -13,18 +13,57 @@ namespace {
 
 // What of an item decides the properties a display library shows: the properties it carries
 // values in, and those it carries several values in.
-std::pair<QStringList, QStringList> valueShape(const MediaItem& item) {
-    QStringList used;
-    QStringList several;
+std::pair<QSet<QString>, QSet<QString>> valueShape(const MediaItem& item) {
+    QSet<QString> used;
+    QSet<QString> several;
     for (const auto& [key, values] : item.labels) {
         if (!values.isEmpty()) {
-            used.append(key);
+            used.insert(key);
         }
         if (values.size() > 1) {
-            several.append(key);
+            several.insert(key);
         }
     }
     return {used, several};
+}
+
+// Whether a display library that shows `shown` shows them alike after the item's values changed:
+// a property the item starts to use is shown already, and one it starts to hold several values in
+// is shown as multiple choice already. A property the item stops using may leave the display or
+// turn single-choice, which only a build can tell.
+bool keepsDisplay(const QList<Category>& shown, const MediaItem& before, const MediaItem& after) {
+    if (before.labels == after.labels) {
+        return true;
+    }
+    const auto [usedBefore, severalBefore] = valueShape(before);
+    const auto [usedAfter, severalAfter] = valueShape(after);
+    if (!usedAfter.contains(usedBefore) || !severalAfter.contains(severalBefore)) {
+        return false;
+    }
+    const auto shownAs = [&shown](const QString& key, bool multiple) {
+        return std::any_of(shown.cbegin(), shown.cend(), [&](const Category& category) {
+            return category.idText() == key &&
+                   (!multiple || category.kind == PropertyKind::multiSelect);
+        });
+    };
+    for (const QString& key : usedAfter - usedBefore) {
+        if (!shownAs(key, false)) {
+            return false;
+        }
+    }
+    for (const QString& key : severalAfter - severalBefore) {
+        if (!shownAs(key, true)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool keepsDisplay(const QList<Category>& shown,
+                  const std::vector<LibraryBrowseSnapshot::ItemChange>& changes) {
+    return std::all_of(changes.cbegin(), changes.cend(), [&](const auto& change) {
+        return keepsDisplay(shown, *change.before, *change.after);
+    });
 }
 
 // Whether the query keeps and orders the changed item as before: every field it reads of the
@@ -47,9 +86,32 @@ bool sameForQuery(const MediaItem& before, const MediaItem& after, const MediaQu
     return read == before;
 }
 
-bool sameProperties(const Library& a, const Library& b) {
-    return a.categories == b.categories && a.includeSubfolders == b.includeSubfolders &&
-           a.folderSchemas == b.folderSchemas && a.catalogProperties == b.catalogProperties;
+// The properties whose declared options changed, when that is all that differs between the two
+// libraries' properties; nothing when anything else differs.
+std::optional<QSet<QString>> grownOptions(const Library& before, const Library& after) {
+    if (before.includeSubfolders != after.includeSubfolders ||
+        !(before.folderSchemas == after.folderSchemas) ||
+        before.catalogProperties != after.catalogProperties ||
+        before.categories.size() != after.categories.size()) {
+        return std::nullopt;
+    }
+    QSet<QString> grown;
+    for (qsizetype i = 0; i < before.categories.size(); ++i) {
+        const Category& old = before.categories[i];
+        Category now = after.categories[i];
+        if (old.options == now.options) {
+            if (!(old == now)) {
+                return std::nullopt;
+            }
+            continue;
+        }
+        grown.insert(now.idText());
+        now.options = old.options;
+        if (!(old == now)) {
+            return std::nullopt;
+        }
+    }
+    return grown;
 }
 
 }  // namespace
@@ -87,7 +149,8 @@ void LumivexStore::libraryAssigned(const Library& previous) {
         return;
     }
     std::optional<std::vector<LibraryBrowseSnapshot::ItemChange>> changes;
-    if (sameProperties(previous, library_)) {
+    const std::optional<QSet<QString>> grown = grownOptions(previous, library_);
+    if (grown) {
         changes = LibraryBrowseSnapshot::itemChanges(previous.items, library_.items);
     }
     if (!changes || (browseCache_ && !followBrowseCache(previous, *changes))) {
@@ -101,7 +164,7 @@ void LumivexStore::libraryAssigned(const Library& previous) {
         visibleRanksCache_ = std::move(ranks);
         visibleOrderCache_ = std::move(order);
     }
-    if (!changes || !followFolderScope(previous, *changes)) {
+    if (!changes || !followFolderScope(previous, *changes, *grown)) {
         folderScopeCache_.reset();
         editableCache_.reset();
     }
@@ -143,28 +206,34 @@ void LumivexStore::sharePositions() {
 
 bool LumivexStore::followBrowseCache(
     const Library& previous, const std::vector<LibraryBrowseSnapshot::ItemChange>& changes) {
-    return browseCache_->follow(changes, library_.tagProperties(), previous.items, library_.items);
+    return browseCache_->follow(changes, previous.tagProperties(), library_.tagProperties(),
+                                previous.items, library_.items);
 }
 
-// A display library's properties depend on which properties its items carry values in, so the
-// scope follows only edits that keep that for every changed item.
-bool LumivexStore::followFolderScope(
-    const Library& previous, const std::vector<LibraryBrowseSnapshot::ItemChange>& changes) {
+// A display library takes its properties' options from the folders' schemas, which the edit left
+// alone, except for the properties no folder declares; its properties also depend on which ones
+// its items carry values in.
+bool LumivexStore::followFolderScope(const Library& previous,
+                                     const std::vector<LibraryBrowseSnapshot::ItemChange>& changes,
+                                     const QSet<QString>& grownOptions) {
     const bool displayed = source_ == LibrarySource::folder && !library_.folderSchemas.empty();
-    if (displayed) {
-        for (const LibraryBrowseSnapshot::ItemChange& change : changes) {
-            if (!(change.before->labels == change.after->labels) &&
-                valueShape(*change.before) != valueShape(*change.after)) {
-                return false;
-            }
-        }
+    if (displayed && grownOptions.intersects(FolderCatalog::rootLevelProperties(library_))) {
+        return false;
+    }
+    if (displayed && editableCache_ && !keepsDisplay(*editableCache_, changes)) {
+        editableCache_.reset();
     }
     if (!folderScopeCache_) {
         return true;
     }
     FolderScope& scope = *folderScopeCache_;
-    if (!scope.snapshot.follow(changes, scope.library.tagProperties(), previous.items,
-                               library_.items)) {
+    if (displayed && !keepsDisplay(scope.library.categories, changes)) {
+        return false;
+    }
+    const QList<Category> previousProperties = scope.library.tagProperties();
+    if (!scope.snapshot.follow(changes, previousProperties,
+                               displayed ? previousProperties : library_.tagProperties(),
+                               previous.items, library_.items)) {
         return false;
     }
     // A display library holds exactly the items its snapshot shows, all of them available.

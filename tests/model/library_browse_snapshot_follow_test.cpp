@@ -53,7 +53,20 @@ void edit(Library& library, std::mt19937& random) {
     const QString places = library.categories[2].idText();
     const QStringList declared{QStringLiteral("엄마"), QStringLiteral("아빠"), decomposed};
     const int count = 1 + static_cast<int>(random() % 3);
-    const auto kind = random() % 8;
+    const auto kind = random() % 11;
+    if (kind == 8) {
+        // A new option declared and applied, as an added value does: it may have been in use
+        // undeclared already, in this or another spelling.
+        const QString option = random() % 2 ? QStringLiteral("새 %1").arg(random() % 4)
+                                            : QStringLiteral("산 %1").arg(random() % 3);
+        if (!library.categories[2].options.contains(option)) {
+            library.categories[2].options.append(option);
+        }
+        for (int n = 0; n < count; ++n) {
+            library.items[static_cast<qsizetype>(random() % 1300)].labels[places].append(option);
+        }
+        return;
+    }
     for (int n = 0; n < count; ++n) {
         MediaItem& item = library.items[static_cast<qsizetype>(random() % 1300)];
         switch (kind) {
@@ -83,6 +96,10 @@ void edit(Library& library, std::mt19937& random) {
                     random() % 2 ? QStringLiteral("우연")
                                  : QStringLiteral("우연").normalized(QString::NormalizationForm_D)};
                 break;
+            case 9:
+                // A value no item held yet, never declared: it joins the undeclared ones in order.
+                item.labels[places].append(QStringLiteral("곳 %1").arg(random() % 40));
+                break;
             default:
                 item.labels[people] = {};
                 break;
@@ -107,9 +124,9 @@ QList<MediaQuery> sampleQueries(const Library& library) {
 
 }  // namespace
 
-// Random edits of ratings, values (declared, canonically equivalent, undeclared), notes and
-// lengths: a followed snapshot equals one built afresh, field by field and in what queries show;
-// a snapshot that refuses to follow is left as it was.
+// Random edits of ratings, values (declared, canonically equivalent, undeclared, new), options
+// declared since, notes and lengths: a followed snapshot equals one built afresh, field by field
+// and in what queries show; a snapshot that refuses to follow is left as it was.
 TEST(LibraryBrowseSnapshotFollow, FollowsRandomEditsExactlyAsABuild) {
     using Purpose = LibraryBrowseSnapshot::Purpose;
     for (const auto& [topLevelOnly, purpose] :
@@ -127,7 +144,8 @@ TEST(LibraryBrowseSnapshotFollow, FollowsRandomEditsExactlyAsABuild) {
                 LibraryBrowseSnapshot::itemChanges(before.items, library.items);
             ASSERT_TRUE(changes.has_value());
             const LibraryBrowseSnapshot built(library, topLevelOnly, purpose);
-            if (!snapshot.follow(*changes, library.tagProperties(), before.items, library.items)) {
+            if (!snapshot.follow(*changes, before.tagProperties(), library.tagProperties(),
+                                 before.items, library.items)) {
                 expectSameSnapshot(snapshot, LibraryBrowseSnapshot(before, topLevelOnly, purpose));
                 snapshot = built;
                 ++refused;
