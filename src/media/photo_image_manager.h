@@ -19,6 +19,8 @@ struct PhotoImageRequest {
     int pixelSize = 0;
     bool fit = true;
     bool allowNetwork = false;
+    // The picture the user opened: answered before the list's thumbnails waiting.
+    bool first = false;
 
     bool operator==(const PhotoImageRequest&) const = default;
 };

@@ -78,7 +78,8 @@ void PhotosThumbnailLoader::load(const Request& request) {
             }
         });
     };
-    const PhotoImageRequest wanted{request.size, request.fit, request.allowsNetwork()};
+    const PhotoImageRequest wanted{request.size, request.fit, request.allowsNetwork(),
+                                   request.first};
     inFlight_ = manager->requestImage(*asset, wanted, onResult, onProgress);
     Q_EMIT changed();
 }

@@ -27,6 +27,7 @@ public:
         bool fit = false;     // true: the whole image inside the box; false: the box filled
         double revision = 0;  // the item's modification time, so an edited asset is asked again
         bool allowListDownloads = true;
+        bool first = false;  // the preview's picture, asked before the grid's (not in the key)
 
         // Fitted images (inspector, preview) may always download; list thumbnails only when the
         // user allows it.

@@ -104,14 +104,18 @@ XdgPhotoLibrary::XdgPhotoLibrary(UserDefaults& defaults, Trash& trash, QList<Pho
       roots_(std::move(roots)),
       consent_(storedConsent(defaults)),
       facts_(std::make_unique<PhotoFileFacts>()),
-      decoders_(std::make_unique<QThreadPool>()) {
+      decoders_(std::make_unique<QThreadPool>()),
+      firstDecoder_(std::make_unique<QThreadPool>()) {
     decoders_->setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
+    firstDecoder_->setMaxThreadCount(1);
 }
 
 XdgPhotoLibrary::~XdgPhotoLibrary() {
     // Decodes still queued or running refer to this library.
-    decoders_->clear();
-    decoders_->waitForDone();
+    for (QThreadPool* pool : {decoders_.get(), firstDecoder_.get()}) {
+        pool->clear();
+        pool->waitForDone();
+    }
 }
 
 void XdgPhotoLibrary::recordConsent(PhotoConsentAnswer answer) {

@@ -88,6 +88,8 @@ private:
     std::map<PhotoImageRequestId, std::shared_ptr<std::atomic<bool>>> imageRequests_;
     PhotoImageRequestId nextImageRequest_ = 1;
     std::unique_ptr<QThreadPool> decoders_;
+    // One thread for the requests that go first, so that they never wait behind the grid's.
+    std::unique_ptr<QThreadPool> firstDecoder_;
 };
 
 }  // namespace lumivex

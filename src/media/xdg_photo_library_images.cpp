@@ -47,7 +47,8 @@ PhotoImageRequestId XdgPhotoLibrary::requestImage(const PhotoAsset& asset,
     if (path) {
         source = sourceOf(*path, asset, request);
     }
-    decoders_->start([this, id, source, cancelled, onResult = std::move(onResult)] {
+    QThreadPool& pool = request.first ? *firstDecoder_ : *decoders_;
+    pool.start([this, id, source, cancelled, onResult = std::move(onResult)] {
         if (!cancelled->load()) {
             PhotoImageDelivery delivery;
             if (source) {

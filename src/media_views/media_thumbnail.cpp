@@ -110,6 +110,7 @@ void MediaThumbnail::showPhotos() {
     request.fit = fit_;
     request.revision = item_.modified.secondsSince1970;
     request.allowListDownloads = settings_->photosNetwork();
+    request.first = turn_ == ThumbnailCache::Turn::first;
     photos_->setRequest(request);
 }
 

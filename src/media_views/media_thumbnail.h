@@ -36,7 +36,8 @@ public:
     // The item and its file; `size` is the pixel size of the longer side wanted, `fit` whether
     // the whole image fits the frame (else it fills it and is cropped). A new key loads again.
     void setItem(const MediaItem& item, const QString& path, int size, bool fit);
-    // Whether a folder item's decode waits its turn in the cache or goes first (the preview).
+    // Whether the decode waits its turn behind the grid's or goes first (the preview); set before
+    // the item.
     void setTurn(ThumbnailCache::Turn turn) { turn_ = turn; }
 
     enum class Layer { photos, image, placeholder, spinner };

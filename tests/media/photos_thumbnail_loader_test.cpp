@@ -183,6 +183,17 @@ TEST_F(PhotosThumbnailLoaderTest, ListDownloadsOffAskWithoutNetworkAccess) {
     EXPECT_EQ(manager_.cancellations, QList<PhotoImageRequestId>{manager_.requests[0].id});
 }
 
+// The preview's request goes first at the manager, and shares the grid's cached image all the
+// same: going first changes when the picture comes, not which.
+TEST_F(PhotosThumbnailLoaderTest, AFirstRequestSaysSoAndKeepsItsKey) {
+    PhotosThumbnailLoader::Request first = request(QStringLiteral("P/1"), 1200, true);
+    first.first = true;
+    EXPECT_EQ(first.key(), request(QStringLiteral("P/1"), 1200, true).key());
+    loader_.load(first);
+    ASSERT_EQ(manager_.requests.size(), 1);
+    EXPECT_EQ(manager_.requests[0].request, (PhotoImageRequest{1200, true, true, true}));
+}
+
 TEST_F(PhotosThumbnailLoaderTest, LateAnswersOfAnOlderRequestAreDropped) {
     manager_.scripts[QStringLiteral("P/1")] = {{0.5}, {final(picture(360, Qt::red))}};
     loader_.load(request(QStringLiteral("P/1")));

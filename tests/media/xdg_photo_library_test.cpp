@@ -365,6 +365,33 @@ TEST_F(XdgPhotoLibraryTest, ImagesAreDecodedAtTheRequestedSizeOffTheMainThread) 
     EXPECT_EQ(decoded, 1);
 }
 
+// The preview's picture is not queued behind the thumbnails a grid of the library asked for: asked
+// last, it comes among the first few answers instead of last (each request as costly as the next).
+TEST_F(XdgPhotoLibraryTest, AFirstRequestIsAnsweredBeforeTheQueuedThumbnails) {
+    makeDirectories(path(QStringLiteral("Pictures")));
+    ASSERT_TRUE(
+        test::photoLikeImage({2400, 1600}, 3).save(path(QStringLiteral("Pictures/big.jpg"))));
+    auto photos = library(PhotoConsentAnswer::allowAll);
+    const PhotoAsset asset = all(*photos).first();
+    std::mutex mutex;
+    QList<int> answered;
+    const auto collect = [&](const PhotoImageDelivery& delivery) {
+        std::lock_guard lock(mutex);
+        answered.append(delivery.image.width());
+    };
+    constexpr int queued = 48;
+    for (int index = 1; index <= queued; ++index) {
+        photos->requestImage(asset, {200 + index, true, false}, collect, {});
+    }
+    photos->requestImage(asset, {200, true, false, true}, collect, {});
+    EXPECT_TRUE(spinUntil([&] {
+        std::lock_guard lock(mutex);
+        return answered.size() == queued + 1;
+    }));
+    std::lock_guard lock(mutex);
+    EXPECT_LT(answered.indexOf(200), queued / 2);
+}
+
 TEST_F(XdgPhotoLibraryTest, VideosGiveAFrameThatFitsOrFillsTheBox) {
     test::writeVideo(path(QStringLiteral("Videos/wide.mp4")),
                      {.frames = 4, .width = 96, .height = 48});
