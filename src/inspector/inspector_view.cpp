@@ -8,6 +8,7 @@
 #include "inspector/label_editor.h"
 #include "inspector/notes_editor.h"
 #include "inspector/rating_editor.h"
+#include "inspector/selection_holdings.h"
 #include "inspector/selection_storage_location_view.h"
 #include "store/lumivex_store.h"
 
@@ -25,7 +26,8 @@ namespace lumivex {
 InspectorView::InspectorView(Services services, QWidget* parent)
     : StoreRegion(services.store, services.state, parent),
       services_(std::move(services)),
-      active_(new ActiveProperty(this)) {
+      active_(new ActiveProperty(this)),
+      holdings_(std::make_unique<SelectionHoldings>(store_)) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -230,6 +232,7 @@ void InspectorView::refresh() {
     refreshSummary(selected);
     location_->refresh();
     refreshSections();
+    holdings_->release();
     refreshNotes(selected);
 }
 
@@ -271,7 +274,7 @@ void InspectorView::refreshSections() {
         } else if (rating) {
             section = new RatingEditor(store_, category);
         } else {
-            section = new LabelEditor(store_, *active_, category);
+            section = new LabelEditor(store_, *active_, *holdings_, category);
         }
         kept.insert(category.id, section);
         order.append(category.id);

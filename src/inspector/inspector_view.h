@@ -9,6 +9,7 @@
 #include <QUuid>
 
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QScrollArea;
@@ -21,6 +22,7 @@ class ActiveProperty;
 class LabelEditor;
 class NotesEditor;
 class RatingEditor;
+class SelectionHoldings;
 class SelectionStorageLocationView;
 
 // The column on the right of the main window: what is selected, where its classification is
@@ -82,6 +84,7 @@ private:
 
     Services services_;
     ActiveProperty* active_;
+    std::unique_ptr<SelectionHoldings> holdings_;
     QLabel* count_ = nullptr;
     QToolButton* properties_ = nullptr;
     QWidget* empty_ = nullptr;

@@ -11,8 +11,8 @@
 
 namespace lumivex {
 
-LabelEditor::LabelEditor(LumivexStore& store, ActiveProperty& active, const Category& category,
-                         QWidget* parent)
+LabelEditor::LabelEditor(LumivexStore& store, ActiveProperty& active, SelectionHoldings& holdings,
+                         const Category& category, QWidget* parent)
     : QWidget(parent), store_(store), category_(category) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -27,7 +27,7 @@ LabelEditor::LabelEditor(LumivexStore& store, ActiveProperty& active, const Cate
     note_ = InspectorStyle::label(QStringLiteral("단일은 바꾸고, 다중은 추가해요."), 10,
                                   BrowserPalette::secondaryText(), this);
     column->addWidget(note_);
-    picker_ = new OptionPicker(store, active, category, this);
+    picker_ = new OptionPicker(store, active, holdings, category, this);
     column->addWidget(picker_);
     refresh();
 }

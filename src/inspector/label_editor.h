@@ -11,6 +11,7 @@ namespace lumivex {
 class ActiveProperty;
 class LumivexStore;
 class OptionPicker;
+class SelectionHoldings;
 
 // The section of one single- or multiple-choice property: its name, whether it is single or
 // multiple choice for the selected items (or "폴더별 설정" with a note when their folders
@@ -19,8 +20,8 @@ class LabelEditor : public QWidget {
     Q_OBJECT
 
 public:
-    LabelEditor(LumivexStore& store, ActiveProperty& active, const Category& category,
-                QWidget* parent = nullptr);
+    LabelEditor(LumivexStore& store, ActiveProperty& active, SelectionHoldings& holdings,
+                const Category& category, QWidget* parent = nullptr);
 
     // The property as the editor scope now has it, and the store's state read again.
     void setCategory(const Category& category);

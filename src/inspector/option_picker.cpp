@@ -3,9 +3,10 @@
 #include "browser/browser_fonts.h"
 #include "browser/browser_palette.h"
 #include "inspector/active_property.h"
-#include "inspector/flow_layout.h"
 #include "inspector/inspector_style.h"
+#include "inspector/option_chips.h"
 #include "inspector/option_list.h"
+#include "inspector/selection_holdings.h"
 #include "store/lumivex_store.h"
 
 #include <QDialog>
@@ -22,43 +23,9 @@
 
 namespace lumivex {
 
-namespace {
-
-// One held value: its text, "count/total" when not every item holds it, and a remove button.
-class OptionChip : public QWidget {
-public:
-    OptionChip(const QString& value, int count, int total, std::function<void()> remove,
-               QWidget* parent)
-        : QWidget(parent) {
-        auto* row = new QHBoxLayout(this);
-        row->setContentsMargins(7, 4, 5, 4);
-        row->setSpacing(4);
-        row->addWidget(InspectorStyle::label(value, 11, BrowserPalette::mint(), this));
-        if (count < total) {
-            row->addWidget(InspectorStyle::label(QStringLiteral("%1/%2").arg(count).arg(total), 11,
-                                                 BrowserPalette::secondaryText(), this));
-        }
-        QToolButton* button =
-            InspectorStyle::symbolButton(QStringLiteral("xmark"), 8, BrowserPalette::mint(),
-                                         QStringLiteral("선택한 파일에서 이 값 제거"), this);
-        button->setFixedSize(14, 14);
-        connect(button, &QToolButton::clicked, this, std::move(remove));
-        row->addWidget(button);
-        setProperty("chipValue", value);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        InspectorStyle::paintRounded(painter, rect(), 4, BrowserPalette::mint(0.10));
-    }
-};
-
-}  // namespace
-
-OptionPicker::OptionPicker(LumivexStore& store, ActiveProperty& active, const Category& category,
-                           QWidget* parent)
-    : QWidget(parent), store_(store), active_(active), category_(category) {
+OptionPicker::OptionPicker(LumivexStore& store, ActiveProperty& active, SelectionHoldings& holdings,
+                           const Category& category, QWidget* parent)
+    : QWidget(parent), store_(store), active_(active), holdings_(holdings), category_(category) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -85,8 +52,9 @@ void OptionPicker::buildField() {
     auto* column = new QVBoxLayout(field_);
     column->setContentsMargins(9, 9, 9, 9);
     column->setSpacing(7);
-    chips_ = new QWidget(field_);
-    chipLayout_ = new FlowLayout(5, chips_);
+    chips_ = new OptionChips(field_);
+    connect(chips_, &OptionChips::removeRequested, this,
+            [this](const QString& value) { store_.removeLabel(value, category_); });
     column->addWidget(chips_);
     auto* row = new QHBoxLayout;
     row->setSpacing(8);
@@ -157,7 +125,7 @@ void OptionPicker::setCategory(const Category& current) {
 
 void OptionPicker::refresh() {
     model_.setOptions(store_.propertyOptions(category_));
-    model_.setHoldings(OptionPickerModel::holdings(store_.selectedItems(), category_.idText()));
+    model_.setHoldings(holdings_.of(category_.idText()));
     rebuildChips();
     listChanged();
 }
@@ -215,29 +183,13 @@ void OptionPicker::listChanged() {
 }
 
 void OptionPicker::rebuildChips() {
-    QStringList key;
     const QStringList held = model_.selectedLabels();
+    QList<OptionChips::Chip> chips;
+    chips.reserve(held.size());
     for (const QString& value : held) {
-        key.append(value + QLatin1Char('\n') + QString::number(model_.count(value)));
+        chips.append({value, model_.count(value), model_.holdingsOf().total});
     }
-    key.append(QString::number(model_.holdingsOf().total));
-    if (key == chipKey_) {
-        return;
-    }
-    chipKey_ = key;
-    // Hidden while it fills, so the window lays the chips out once rather than per chip.
-    chips_->hide();
-    while (QLayoutItem* item = chipLayout_->takeAt(0)) {
-        // A chip may be the one whose button asked for the edit that brought this refresh.
-        item->widget()->hide();
-        item->widget()->deleteLater();
-        delete item;
-    }
-    for (const QString& value : held) {
-        chipLayout_->addWidget(new OptionChip(
-            value, model_.count(value), model_.holdingsOf().total,
-            [this, value] { store_.removeLabel(value, category_); }, chips_));
-    }
+    chips_->setChips(std::move(chips));
     chips_->setVisible(!held.isEmpty());
     updatePrompt();
 }

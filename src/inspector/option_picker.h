@@ -16,9 +16,10 @@ class QToolButton;
 namespace lumivex {
 
 class ActiveProperty;
-class FlowLayout;
 class LumivexStore;
+class OptionChips;
 class OptionList;
+class SelectionHoldings;
 
 // The values of one single- or multiple-choice property for all selected items, edited like a
 // combo box: chips of the values held, a field that searches or creates, and while open the list
@@ -30,8 +31,8 @@ class OptionPicker : public QWidget {
     Q_OBJECT
 
 public:
-    OptionPicker(LumivexStore& store, ActiveProperty& active, const Category& category,
-                 QWidget* parent = nullptr);
+    OptionPicker(LumivexStore& store, ActiveProperty& active, SelectionHoldings& holdings,
+                 const Category& category, QWidget* parent = nullptr);
     ~OptionPicker() override;
 
     // The property as the editor scope now has it; every store call uses it.
@@ -61,7 +62,7 @@ public:
     OptionList* list() const { return list_; }
     QScrollArea* listArea() const { return listArea_; }
     QToolButton* clearButton() const { return clear_; }
-    QWidget* chipArea() const { return chips_; }
+    OptionChips* chips() const { return chips_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -83,12 +84,11 @@ private:
 
     LumivexStore& store_;
     ActiveProperty& active_;
+    SelectionHoldings& holdings_;
     Category category_;
     OptionPickerModel model_;
-    QStringList chipKey_;
     QWidget* field_ = nullptr;
-    QWidget* chips_ = nullptr;
-    FlowLayout* chipLayout_ = nullptr;
+    OptionChips* chips_ = nullptr;
     QLineEdit* search_ = nullptr;
     QToolButton* chevron_ = nullptr;
     QWidget* openPart_ = nullptr;

@@ -20,21 +20,20 @@ QString OptionPickerModel::optionRow(const QString& option) {
     return optionPrefix + option;
 }
 
-OptionPickerModel::Holdings OptionPickerModel::holdings(const MediaItems& selected,
-                                                        const QString& key) {
-    Holdings result;
-    result.total = static_cast<int>(selected.size());
+QHash<QString, OptionPickerModel::Holdings> OptionPickerModel::holdings(
+    const MediaItems& selected) {
+    QHash<QString, Holdings> result;
+    const int total = static_cast<int>(selected.size());
     for (const MediaItem& item : selected) {
-        const auto entry = item.labels.find(key);
-        if (entry == item.labels.end() || entry->second.isEmpty()) {
-            continue;
-        }
-        result.anyValue = true;
-        const QStringList& values = entry->second;
-        for (qsizetype i = 0; i < values.size(); ++i) {
-            // A value listed twice on one item still counts that item once.
-            if (!values.first(i).contains(values[i])) {
-                ++result.counts[values[i]];
+        for (const auto& [key, values] : item.labels) {
+            Holdings& held = result[key];
+            held.total = total;
+            held.anyValue = held.anyValue || !values.isEmpty();
+            for (qsizetype i = 0; i < values.size(); ++i) {
+                // A value listed twice on one item still counts that item once.
+                if (!values.first(i).contains(values[i])) {
+                    ++held.counts[values[i]];
+                }
             }
         }
     }

@@ -18,13 +18,15 @@ class MediaItems;
 // logic; main thread.
 class OptionPickerModel {
 public:
-    // How the selected items hold one property's values, counted in one pass over them.
+    // How the selected items hold one property's values.
     struct Holdings {
         QHash<QString, int> counts;  // value → number of items holding it
         int total = 0;               // the selected items
         bool anyValue = false;       // some item holds a non-empty list for the property
     };
-    static Holdings holdings(const MediaItems& selected, const QString& key);
+    // The holdings of every property the selected items have an entry for, by property key,
+    // counted in one pass over them.
+    static QHash<QString, Holdings> holdings(const MediaItems& selected);
 
     // What an input asks of the store.
     struct Action {

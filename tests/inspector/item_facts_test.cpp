@@ -2,8 +2,6 @@
 #include "inspector/flow_layout.h"
 #include "model/media_item.h"
 
-#include <QWidget>
-
 #include <gtest/gtest.h>
 
 namespace lumivex {
@@ -35,22 +33,18 @@ TEST(ItemFacts, SizesUseDecimalUnitsAndCarryIntoTheNextUnit) {
 }
 
 TEST(FlowLayout, ItemsWrapAndOneWiderThanTheRowStandsAlone) {
-    QWidget parent;
-    auto* layout = new FlowLayout(5, &parent);
-    for (const int width : {100, 100, 300, 40}) {
-        auto* child = new QWidget(&parent);
-        child->setFixedSize(width, 20);
-        layout->addWidget(child);
-    }
+    const FlowLayout layout(5);
+    const QList<QSize> sizes{{100, 20}, {100, 20}, {300, 20}, {40, 20}};
     int height = 0;
-    const QList<QRect> placed = layout->positions(210, &height);
+    const QList<QRect> placed = layout.positions(sizes, 210, &height);
     EXPECT_EQ(placed[0], QRect(0, 0, 100, 20));
     EXPECT_EQ(placed[1], QRect(105, 0, 100, 20));
     EXPECT_EQ(placed[2], QRect(0, 25, 300, 20));
     EXPECT_EQ(placed[3], QRect(0, 50, 40, 20));
     EXPECT_EQ(height, 70);
-    EXPECT_EQ(layout->heightForWidth(210), 70);
-    EXPECT_EQ(layout->heightForWidth(1000), 20);
+    EXPECT_EQ(layout.sizeThatFits(sizes, 1000), QSize(1000, 20));
+    EXPECT_EQ(layout.sizeThatFits(sizes, std::nullopt), QSize(260, 70));
+    EXPECT_EQ(layout.sizeThatFits({}, 210), QSize(210, 0));
 }
 
 }  // namespace

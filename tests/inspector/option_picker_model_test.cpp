@@ -83,7 +83,7 @@ TEST(OptionPickerModel, CountsComeFromOnePassAndDecideWhatATapDoes) {
                               holding(QStringLiteral("other"), {QStringLiteral("A")})};
     OptionPickerModel model =
         pickerOver({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-    model.setHoldings(OptionPickerModel::holdings(selected, key));
+    model.setHoldings(OptionPickerModel::holdings(selected).value(key));
     EXPECT_EQ(model.count(QStringLiteral("A")), 2);
     EXPECT_EQ(model.count(QStringLiteral("B")), 1);
     EXPECT_EQ(model.holdingsOf().total, 3);
@@ -92,7 +92,7 @@ TEST(OptionPickerModel, CountsComeFromOnePassAndDecideWhatATapDoes) {
     EXPECT_EQ(model.tap(QStringLiteral("A"), PropertyKind::multiSelect).kind, Action::Kind::apply);
 
     const MediaItems all{holding(key, {QStringLiteral("A")}), holding(key, {QStringLiteral("A")})};
-    model.setHoldings(OptionPickerModel::holdings(all, key));
+    model.setHoldings(OptionPickerModel::holdings(all).value(key));
     EXPECT_EQ(model.tap(QStringLiteral("A"), PropertyKind::multiSelect),
               (Action{Action::Kind::remove, QStringLiteral("A")}));
     EXPECT_EQ(model.tap(QStringLiteral("A"), PropertyKind::singleSelect).kind, Action::Kind::apply);
@@ -100,12 +100,13 @@ TEST(OptionPickerModel, CountsComeFromOnePassAndDecideWhatATapDoes) {
 
 TEST(OptionPickerModel, EmptyValueListsHoldNothing) {
     const QString key = QStringLiteral("K");
-    const auto held = OptionPickerModel::holdings(MediaItems{holding(key, {})}, key);
+    const auto held = OptionPickerModel::holdings(MediaItems{holding(key, {})}).value(key);
     EXPECT_FALSE(held.anyValue);
     EXPECT_TRUE(held.counts.isEmpty());
-    EXPECT_TRUE(
-        OptionPickerModel::holdings(MediaItems{holding(key, {QStringLiteral("stray")})}, key)
-            .anyValue);
+    EXPECT_EQ(held.total, 1);
+    EXPECT_TRUE(OptionPickerModel::holdings(MediaItems{holding(key, {QStringLiteral("stray")})})
+                    .value(key)
+                    .anyValue);
 }
 
 TEST(OptionPickerModel, TheListIsThirtyEightARowWithinItsBounds) {

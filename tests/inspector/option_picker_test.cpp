@@ -2,6 +2,7 @@
 #include "inspector/active_property.h"
 #include "inspector/inspector_fixture.h"
 #include "inspector/label_editor.h"
+#include "inspector/option_chips.h"
 #include "inspector/option_list.h"
 #include "store/lumivex_store.h"
 
@@ -35,13 +36,7 @@ protected:
         QTest::keyClicks(picker.searchField(), text);
     }
     QStringList chips(OptionPicker& picker) const {
-        QStringList texts;
-        for (QLabel* label : picker.chipArea()->findChildren<QLabel*>()) {
-            if (label->isVisibleTo(picker.chipArea())) {
-                texts.append(label->text());
-            }
-        }
-        return texts;
+        return picker.chips()->isVisibleTo(&picker) ? picker.chips()->texts() : QStringList();
     }
 };
 
@@ -100,6 +95,32 @@ TEST_F(OptionPickerTest, CountsShowOnChipsAndRowsAndATapAddsOrRemoves) {
     EXPECT_TRUE(values(QStringLiteral("a.jpg"), QStringLiteral("태그")).isEmpty());
     EXPECT_TRUE(picker.expanded());
     EXPECT_TRUE(picker.searchField()->hasFocus());
+    EXPECT_EQ(undoTitles().last(), QStringLiteral("태그 변경"));
+}
+
+// The chips are painted in one view: a press on a chip's mark removes its value from every
+// selected item; a press anywhere else on the chips opens the picker like the rest of the field.
+TEST_F(OptionPickerTest, AChipsMarkRemovesItsValueAndAPressBesideItOpensThePicker) {
+    store->setSelection(ids({QStringLiteral("a.jpg"), QStringLiteral("b.jpg")}));
+    store->addLabel(QStringLiteral("Apple"), category(QStringLiteral("태그")));
+    store->addLabel(QStringLiteral("Banana"), category(QStringLiteral("태그")));
+    selectFiles({QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")});
+    OptionPicker& picker = tags();
+    OptionChips& chips = *picker.chips();
+    ASSERT_EQ(chips.texts(), (QStringList{u"Apple"_s, u"2/3"_s, u"Banana"_s, u"2/3"_s}));
+    const QRect mark = chips.markRect(0);
+    ASSERT_TRUE(chips.rect().contains(mark));
+
+    QTest::mouseClick(&chips, Qt::LeftButton, {}, mark.center());
+    settle();
+    EXPECT_EQ(values(QStringLiteral("a.jpg"), QStringLiteral("태그")), QStringList{u"Banana"_s});
+    EXPECT_EQ(values(QStringLiteral("b.jpg"), QStringLiteral("태그")), QStringList{u"Banana"_s});
+    EXPECT_EQ(undoTitles().last(), QStringLiteral("태그 변경"));
+    EXPECT_EQ(chips.texts(), (QStringList{u"Banana"_s, u"2/3"_s}));
+    EXPECT_FALSE(picker.expanded());
+
+    QTest::mouseClick(&chips, Qt::LeftButton, {}, QPoint(8, chips.markRect(0).center().y()));
+    EXPECT_TRUE(picker.expanded());
     EXPECT_EQ(undoTitles().last(), QStringLiteral("태그 변경"));
 }
 
