@@ -132,11 +132,46 @@ void orderByFolder(QList<Category>& displayed, const FolderPropertySchema& schem
     });
 }
 
+// The property keys the kept items hold values in, and those one item holds several values in.
+struct HeldKeys {
+    QSet<QString> active;
+    QSet<QString> several;
+};
+
+// One pass over the items' values. The items of a library carry few property keys, so a key is
+// looked for among those already met rather than hashed for every item.
+HeldKeys heldKeys(const MediaItems& kept) {
+    QStringList keys;
+    QList<bool> several;
+    for (const MediaItem& item : kept) {
+        for (const auto& [key, values] : item.labels) {
+            if (values.isEmpty()) {
+                continue;
+            }
+            qsizetype index = keys.indexOf(key);
+            if (index < 0) {
+                index = keys.size();
+                keys.append(key);
+                several.append(false);
+            }
+            several[index] = several[index] || values.size() > 1;
+        }
+    }
+    HeldKeys held;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        held.active.insert(keys[i]);
+        if (several[i]) {
+            held.several.insert(keys[i]);
+        }
+    }
+    return held;
+}
+
 // The active categories in library order, shaped as the chosen folders declare them. Values of
 // several options on one item need multiple choice, whatever a folder says.
 QList<Category> displayedCategories(const QList<Category>& categories, const QSet<QString>& active,
                                     const QHash<QString, MergedShape>& shapes,
-                                    const MediaItems& kept) {
+                                    const QSet<QString>& severalValues) {
     QList<Category> displayed;
     for (const Category& category : categories) {
         const QString id = category.idText();
@@ -147,12 +182,7 @@ QList<Category> displayedCategories(const QList<Category>& categories, const QSe
         const MergedShape shape = shapes.value(id);
         shown.options = shape.options;
         shown.kind = shape.kind.value_or(shown.kind);
-        const bool severalValues =
-            std::any_of(kept.cbegin(), kept.cend(), [&](const MediaItem& item) {
-                const auto values = item.labels.find(id);
-                return values != item.labels.end() && values->second.size() > 1;
-            });
-        if (shown.kind == PropertyKind::singleSelect && severalValues) {
+        if (shown.kind == PropertyKind::singleSelect && severalValues.contains(id)) {
             shown.kind = PropertyKind::multiSelect;
         }
         displayed.append(std::move(shown));
@@ -210,14 +240,8 @@ Library displayLibrary(const Library& library, const QStringList& folders, Media
     if (library.folderSchemas.empty()) {
         return library;
     }
-    QSet<QString> active;
-    for (const MediaItem& item : std::as_const(kept)) {
-        for (const auto& [key, values] : item.labels) {
-            if (!values.isEmpty()) {
-                active.insert(key);
-            }
-        }
-    }
+    HeldKeys held = heldKeys(kept);
+    QSet<QString>& active = held.active;
     QHash<QString, MergedShape> shapes = mergedShapes(library, folders, active);
     const bool rootChosen = std::any_of(folders.cbegin(), folders.cend(),
                                         [](const QString& folder) { return folder.isEmpty(); });
@@ -231,7 +255,8 @@ Library displayLibrary(const Library& library, const QStringList& folders, Media
         }
     }
 
-    QList<Category> displayed = displayedCategories(library.categories, active, shapes, kept);
+    QList<Category> displayed =
+        displayedCategories(library.categories, active, shapes, held.several);
     if (folders.size() == 1) {
         if (const FolderPropertySchema* schema = schemaOf(library, folders.first())) {
             orderByFolder(displayed, *schema);
