@@ -254,7 +254,7 @@ void InspectorView::refreshSummary(const MediaItems& selected) {
 }
 
 void InspectorView::refreshSections() {
-    const QList<Category>& scope = store_.editorScope().categories;
+    const QList<Category>& scope = store_.editorProperties();
     QHash<QUuid, QWidget*> kept;
     QList<QUuid> order;
     for (const Category& category : scope) {

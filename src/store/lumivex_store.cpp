@@ -139,6 +139,7 @@ void LumivexStore::setQuery(const MediaQuery& query) {
     if (oldFolder != query_.folderPath) {
         folderScopeCache_.reset();
         editorScopeCache_.reset();
+        editorPropertiesCache_.reset();
         editableCache_.reset();
         ++scopeGeneration_;
     }
@@ -150,6 +151,7 @@ void LumivexStore::setSelection(const QSet<QUuid>& selection) {
     selectedCache_.reset();
     selectedFoldersCache_.reset();
     editorScopeCache_.reset();
+    editorPropertiesCache_.reset();
     Q_EMIT selectionChanged();
 }
 

@@ -153,6 +153,9 @@ public:
     };
     const FolderScope& folderScope();
     const Library& editorScope();
+    // The editor scope's properties: what the inspector offers for the selection. Kept across
+    // an edit that changes no item's set of properties with values (or with several values).
+    const QList<Category>& editorProperties();
     QStringList propertyOptions(const Category& category);
     QSet<PropertyKind> propertySelectionKinds(const Category& category);
     QList<Category> editableProperties();
@@ -394,6 +397,7 @@ private:
     std::optional<FolderMembers> folderMembersCache_;
     std::optional<FolderScope> folderScopeCache_;
     std::optional<Library> editorScopeCache_;
+    std::optional<QList<Category>> editorPropertiesCache_;
     // The editable properties of a folder library: same inputs as the folder scope.
     std::optional<QList<Category>> editableCache_;
     ViewBuildWatcher* viewBuild_ = nullptr;

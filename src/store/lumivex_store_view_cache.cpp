@@ -142,6 +142,8 @@ void LumivexStore::libraryAssigned(const Library& previous) {
     selectedCache_.reset();
     selectedFoldersCache_.reset();
     editorScopeCache_.reset();
+    std::optional<QList<Category>> editorProperties =
+        std::exchange(editorPropertiesCache_, std::nullopt);
     ++browseGeneration_;
     ++scopeGeneration_;
     if (!browseCache_ && !folderScopeCache_ && !editableCache_) {
@@ -168,6 +170,15 @@ void LumivexStore::libraryAssigned(const Library& previous) {
         folderScopeCache_.reset();
         editableCache_.reset();
     }
+    // The editor scope's properties come from the library's properties (options included) and
+    // from which of them the items of the selection's folders carry values in, and several in.
+    if (changes && grown->isEmpty() &&
+        std::all_of(changes->cbegin(), changes->cend(), [](const auto& change) {
+            return change.before->labels == change.after->labels ||
+                   valueShape(*change.before) == valueShape(*change.after);
+        })) {
+        editorPropertiesCache_ = std::move(editorProperties);
+    }
 }
 
 // After an assignment of the source nothing can follow. The library that comes with a new source
@@ -183,6 +194,7 @@ void LumivexStore::invalidateBrowseCache() {
     selectedFoldersCache_.reset();
     folderScopeCache_.reset();
     editorScopeCache_.reset();
+    editorPropertiesCache_.reset();
     editableCache_.reset();
     ++browseGeneration_;
     ++scopeGeneration_;

@@ -237,6 +237,13 @@ const QStringList& LumivexStore::selectedFolders() {
     return *selectedFoldersCache_;
 }
 
+const QList<Category>& LumivexStore::editorProperties() {
+    if (!editorPropertiesCache_) {
+        editorPropertiesCache_ = editorScope().categories;
+    }
+    return *editorPropertiesCache_;
+}
+
 QStringList LumivexStore::propertyOptions(const Category& category) {
     const auto& labels = browseSnapshot().labels;
     const auto found = labels.find(category.id);

@@ -55,6 +55,16 @@ protected:
         EXPECT_EQ(store->editableProperties(),
                   FolderCatalog::displayLibrary(shown, QSet<QString>{path.value_or(QString())})
                       .categories);
+        QSet<QString> selectedFolders;
+        for (const MediaItem& item : shown.items) {
+            if (store->selection().contains(item.id)) {
+                selectedFolders.insert(item.folder());
+            }
+        }
+        EXPECT_EQ(store->editorProperties(),
+                  selectedFolders.isEmpty()
+                      ? scope.categories
+                      : FolderCatalog::displayLibrary(shown, selectedFolders).categories);
         QList<QUuid> order;
         for (const qsizetype position : store->query().positions(browse)) {
             order.append(browse.items[position].id);
