@@ -2,6 +2,8 @@
 
 #include "catalog/folder_catalog.h"
 #include "catalog/library_disk.h"
+#include "catalog/metadata_files.h"
+#include "model/csv_codec.h"
 #include "model/file_deletion_validation.h"
 #include "platform/directory_listing.h"
 #include "platform/error.h"
@@ -440,18 +442,95 @@ void CatalogCache::forgetUnchanged(const QString& folder) {
 }
 
 void CatalogCache::checkReadable(const QString& catalog, const QString& archive) {
+    readBack(catalog, archive);
+}
+
+std::shared_ptr<const LibraryState> CatalogCache::readBack(const QString& catalog,
+                                                           const QString& archive) {
     constexpr qsizetype remembered = 8;
-    for (const auto& [knownCatalog, knownArchive] : readable_) {
-        if (knownCatalog == catalog && knownArchive == archive) {
-            return;
+    for (const Readable& known : readable_) {
+        if (known.catalog == catalog && known.archive == archive) {
+            return known.state;
         }
     }
-    Library::fromCatalogCSV(catalog);
-    DeletedArchive::fromCSV(archive);
+    Library library = Library::fromCatalogCSV(catalog);
+    auto state = std::make_shared<const LibraryState>(
+        LibraryState{std::move(library), DeletedArchive::fromCSV(archive)});
     if (readable_.size() == remembered) {
         readable_.removeFirst();
     }
-    readable_.append({catalog, archive});
+    readable_.append({catalog, archive, state});
+    return state;
+}
+
+namespace {
+
+QByteArray sha256(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+}  // namespace
+
+// The files are read as a load reads them, but only compared: what they hold is known.
+void CatalogCache::recordWritten(const QString& folder, const QString& catalog,
+                                 const QString& archive, std::uint64_t generation,
+                                 FolderInputs inputs) {
+    folders_.remove(folder);
+    if (!passMark_) {
+        return;
+    }
+    try {
+        const Signature before = signatureOf(folder);
+        FolderCatalog::validateMetadata(folder);
+        const QString metadata = folder + QStringLiteral("/.lumivex/");
+        const QByteArray catalogBytes = catalog.toUtf8();
+        const QByteArray archiveBytes = archive.toUtf8();
+        if (FileSignature::read(metadata + QStringLiteral("pending-write.json")) ||
+            MetadataFiles::readIfPossible(metadata + QStringLiteral("lumivex.csv")) !=
+                catalogBytes ||
+            MetadataFiles::readIfPossible(metadata + QStringLiteral("deleted.csv")) !=
+                archiveBytes ||
+            signatureOf(folder) != before) {
+            return;
+        }
+        // As a read decodes the bytes, which a text with no UTF-8 form would not survive.
+        const std::shared_ptr<const LibraryState> state =
+            readBack(CSVCodec::text(catalogBytes), CSVCodec::text(archiveBytes));
+        const QList<Category>& categories = state->library.categories;
+        folders_.insert(folder, {before, categories, state->deleted.aligned(categories).categories,
+                                 Memo{generation, std::move(inputs)}, passMark_, false,
+                                 sha256(catalogBytes), sha256(archiveBytes)});
+    } catch (const Error&) {
+        folders_.remove(folder);
+    }
+}
+
+bool CatalogCache::reprove(const QString& folder) {
+    const auto known = folders_.find(folder);
+    if (!passMark_ || known == folders_.end() || known->catalogDigest.isEmpty() ||
+        known->archiveDigest.isEmpty()) {
+        return false;
+    }
+    try {
+        const Signature before = signatureOf(folder);
+        FolderCatalog::validateMetadata(folder);
+        const QString metadata = folder + QStringLiteral("/.lumivex/");
+        const std::optional<QByteArray> catalog =
+            MetadataFiles::readIfPossible(metadata + QStringLiteral("lumivex.csv"));
+        const std::optional<QByteArray> archive =
+            MetadataFiles::readIfPossible(metadata + QStringLiteral("deleted.csv"));
+        if (FileSignature::read(metadata + QStringLiteral("pending-write.json")) || !catalog ||
+            !archive || sha256(*catalog) != known->catalogDigest ||
+            sha256(*archive) != known->archiveDigest || signatureOf(folder) != before) {
+            return false;
+        }
+        known->signature = before;
+        known->proven = passMark_;
+        known->settled = false;
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
 }
 
 const CatalogCache::Signature* CatalogCache::knownSignature(const QString& folder) const {

@@ -178,6 +178,19 @@ public:
     // not parsed again: a save checks the same texts when it plans, before it writes and when it
     // writes.
     void checkReadable(const QString& catalog, const QString& archive);
+    // What those readers make of the texts, or their throw; remembered the same way.
+    std::shared_ptr<const LibraryState> readBack(const QString& catalog, const QString& archive);
+
+    // After a save wrote `catalog` and `archive` into the folder, within a pass whose notices
+    // vouch for the tree: the files are read back, and when they hold exactly those texts, with
+    // the signatures around the read agreeing, the folder is known as a read would know it, proved
+    // at the pass's mark, with `inputs` as the inputs whose texts match its files.
+    void recordWritten(const QString& folder, const QString& catalog, const QString& archive,
+                       std::uint64_t generation, FolderInputs inputs);
+    // Within such a pass, a folder whose metadata folder only the save's own journal changed: its
+    // two files are read again, and when their digests are the ones known, what is known of the
+    // folder holds at the pass's mark. False when it could not be proved so.
+    bool reprove(const QString& folder);
 
     // The SHA-256 of the catalog or deleted-records file at `path` as the last read of its folder
     // found it, while `signature` is the one that read was bound to and the read was settled or
@@ -250,7 +263,12 @@ private:
     std::shared_ptr<ChangeNotices> passNotices_;
     std::optional<ChangeNotices::Mark> passMark_;
     QHash<QString, std::weak_ptr<ChangeNotices>> notices_;  // by root
-    QList<std::pair<QString, QString>> readable_;
+    struct Readable {
+        QString catalog;
+        QString archive;
+        std::shared_ptr<const LibraryState> state;
+    };
+    QList<Readable> readable_;
 };
 
 }  // namespace lumivex

@@ -134,9 +134,9 @@ void performWrite(const Write& write, const QString& root, const Checked& checke
     if (holdsTreeCatalog(stored)) {
         keepMigrationOriginals(folder);
     }
-    LibraryState state{Library::fromCatalogCSV(write.catalog),
-                       DeletedArchive::fromCSV(write.archive)};
-    LibraryDisk::saveState(state, folder, stored);
+    const std::shared_ptr<const LibraryState> state =
+        CatalogCache::shared().readBack(write.catalog, write.archive);
+    LibraryDisk::saveState(*state, folder, stored);
     CatalogCache::shared().forgetFolder(folder);
 }
 

@@ -266,6 +266,7 @@ public:
             }
             // Whether it is written or left out, its files no longer hold what the memo says.
             cache.forgetUnchanged(*rendering.folder);
+            written_.insert(*rendering.key, {rendering.identity, basis_, rendering.group});
             cache.checkReadable(rendering.texts.catalog, rendering.texts.archive);
             writes.append(Write{*rendering.key, rendering.identity, rendering.texts.catalog,
                                 rendering.texts.archive});
@@ -273,11 +274,15 @@ public:
         return writes;
     }
 
+    // The inputs of each folder's texts that writes() gave, by key.
+    const QHash<QString, CatalogCache::FolderInputs>& written() const { return written_; }
+
 private:
     const LibraryState& state_;
     std::uint64_t generation_;
     std::shared_ptr<const CatalogCache::Basis> basis_;
     std::vector<Rendering> renderings_;
+    QHash<QString, CatalogCache::FolderInputs> written_;
 };
 
 // The grouping of the last save of a tree that finished, with the lists and folders it was made
@@ -379,6 +384,7 @@ struct Plan {
     std::optional<ChangeNotices::Mark> mark;
     std::shared_ptr<CatalogCache::Basis> basis;
     std::uint64_t generation = 0;
+    QHash<QString, CatalogCache::FolderInputs> inputs;  // of the writes, by key
 };
 
 // The folders of the last save when the watcher saw no folder made, moved or removed since, else
@@ -502,7 +508,34 @@ Plan plannedWrites(const LibraryState& state, const QString& root, std::optional
         planner.add(key, *folders[index], share, mayDiffer, std::move(answers[index]));
     }
     plan.writes = planner.writes();
+    plan.inputs = planner.written();
     return plan;
+}
+
+// The folders the save wrote, and the root whose metadata folder held its journal, are proved
+// again at a mark taken after the writes, so that the next save and stamp need not read them.
+// When the watcher noticed nothing else since the save's own mark, every other folder was quiet
+// until then too, and the later mark becomes the save's.
+void proveWrites(Plan& plan, const QString& root) {
+    CatalogCache& cache = CatalogCache::shared();
+    const CatalogCache::Pass pass(cache, root);
+    if (!cache.passMark() || !plan.mark) {
+        return;
+    }
+    QSet<QString> touched{root};
+    bool rootWritten = false;
+    for (const Write& write : plan.writes) {
+        const QString folder = write.directory.isEmpty() ? root : root + u'/' + write.directory;
+        cache.recordWritten(folder, write.catalog, write.archive, plan.generation,
+                            plan.inputs.value(write.directory));
+        touched.insert(folder);
+        rootWritten = rootWritten || write.directory.isEmpty();
+    }
+    const bool rootProved = rootWritten || cache.reprove(root);
+    const std::optional<QSet<QString>> noticed = cache.passNotices()->foldersNotedSince(*plan.mark);
+    if (rootProved && noticed && touched.contains(*noticed)) {
+        plan.mark = cache.passMark();
+    }
 }
 
 // Where a trial of the writes into `folder`'s metadata takes place: the metadata folder, or the
@@ -643,6 +676,7 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
             finish(plan.writes, root);
             // Each folder written swept its own metadata; the journal's lives at the root.
             MetadataFiles::removeStaleTemporaries(root, start);
+            proveWrites(plan, root);
         }
     }
     lastSave() = LastSave{root,

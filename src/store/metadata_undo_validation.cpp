@@ -253,29 +253,40 @@ QString persistenceStamp(const QString& root, LibrarySource source) {
     return stampTree(root, source, false);
 }
 
+namespace {
+
+// Brings the last fingerprint's fields up to date; false when the tree must be fingerprinted
+// afresh. Within a pass over the tree, the catalog cache's digests of the files a save wrote
+// count as they do in the stamp of a whole tree.
+bool refreshAfterSave(CatalogDigests::Tree& tree, const QString& root) {
+    CatalogCache& cache = CatalogCache::shared();
+    const CatalogCache::Pass pass(cache, root);
+    const std::shared_ptr<ChangeNotices> notices = cache.noticesOf(root);
+    const std::optional<ChangeNotices::Mark> mark = cache.passMark();
+    const std::int64_t readAt = CatalogDigests::shared().now();
+    // Fields proved by another watcher, or by none while one watches now, are all examined again,
+    // side by side and with what the catalog cache knows from the same watcher.
+    const bool sameLedger = mark && tree.mark && tree.mark->ledger == mark->ledger;
+    const bool refreshed =
+        (sameLedger && refreshNoticed(tree, *notices, readAt)) ||
+        ((sameLedger || !mark) && refreshEach(tree, notices.get(), mark, readAt));
+    if (refreshed) {
+        tree.mark = mark;
+    }
+    return refreshed;
+}
+
+}  // namespace
+
 // Takes the last fingerprint's fields of every folder that the watcher noticed nothing of since,
 // or, without notices, that the catalog cache still knows as that fingerprint found it; the
 // others are examined afresh.
 QString persistenceStampAfterSave(const QString& root, LibrarySource source) {
-    CatalogDigests& digests = CatalogDigests::shared();
-    std::optional<CatalogDigests::Tree>& tree = digests.lastTree();
+    std::optional<CatalogDigests::Tree>& tree = CatalogDigests::shared().lastTree();
     const bool byNotices = source == LibrarySource::folder;
-    if (!byNotices || !tree || tree->root != root) {
+    if (!byNotices || !tree || tree->root != root || !refreshAfterSave(*tree, root)) {
         return stampTree(root, source, byNotices);
     }
-    const std::shared_ptr<ChangeNotices> notices = CatalogCache::shared().noticesOf(root);
-    const std::optional<ChangeNotices::Mark> mark = notices ? notices->collect() : std::nullopt;
-    const std::int64_t readAt = digests.now();
-    // Fields proved by another watcher, or by none while one watches now, are all examined again,
-    // side by side and with what the catalog cache knows from the same watcher.
-    const bool sameLedger = mark && tree->mark && tree->mark->ledger == mark->ledger;
-    const bool refreshed =
-        (sameLedger && refreshNoticed(*tree, *notices, readAt)) ||
-        ((sameLedger || !mark) && refreshEach(*tree, notices.get(), mark, readAt));
-    if (!refreshed) {
-        return stampTree(root, source, true);
-    }
-    tree->mark = mark;
     return stampOf(tree->digests);
 }
 
