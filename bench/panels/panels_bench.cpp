@@ -3,7 +3,12 @@
 //
 // previewPhoto24MP: a 24-megapixel JPEG from the pane's creation at 1240 x 800 to its first paint
 // with the decoded picture, beside a bare QImageReader decode of the same file scaled to the size
-// the pane asked for (ratio = pane / reader).
+// the pane asked for (ratio = pane / reader). Beside them: the same bare decode on a pool thread,
+// and processor times (the pane's decode on its thread against the bare decode; what the pane
+// cost the main thread, which sleeps in its event loop while the decode runs).
+//
+// previewPhoto24MPBehindGrid: the same pane while two screens of grid thumbnails wait in the
+// same cache, as just after a folder opened.
 //
 // previewNextPhoto24MP: "." in the preview card, which replaces the pane with the next item's,
 // to that pane's first paint with its picture, beside the same bare decode.
