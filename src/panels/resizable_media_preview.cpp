@@ -114,9 +114,13 @@ void ResizableMediaPreview::setContent(QWidget* content) {
     if (content_ != nullptr) {
         content_->setParent(this);
         content_->lower();
+    }
+    // Sized before it is shown: a pane asks for its picture at the size it first shows at, so the
+    // next item's photo is asked for once, at the card's size.
+    relayout();
+    if (content_ != nullptr) {
         content_->show();
     }
-    relayout();
 }
 
 QSizeF ResizableMediaPreview::available() const {

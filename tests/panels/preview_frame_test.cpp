@@ -135,6 +135,20 @@ TEST_F(PreviewFrameTest, EdgeHandlesLeaveTheCornersFreeAndNeverVanish) {
     EXPECT_EQ(card->handle(Edge::left)->height(), 1);
 }
 
+// The next item's pane is shown at the card's size from the start, so it never asks for a smaller
+// picture first.
+TEST_F(PreviewFrameTest, ContentIsFirstShownAtTheCardsSize) {
+    struct Probe : QWidget {
+        QSize shownAt;
+        void showEvent(QShowEvent*) override { shownAt = size(); }
+    };
+    window.show();
+    card->show();
+    auto* next = new Probe;
+    card->setContent(next);
+    EXPECT_EQ(next->shownAt, QSize(850, 620));
+}
+
 TEST(PreviewKeyboardAction, OnlyPlainDigitsZeroToFiveRate) {
     using PreviewKeyboardAction::rating;
     EXPECT_EQ(rating(QStringLiteral("0"), {}, false, false), 0);
