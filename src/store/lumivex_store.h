@@ -260,6 +260,11 @@ private:
                            const std::vector<LibraryBrowseSnapshot::ItemChange>& changes,
                            const QSet<QString>& grownOptions);
     bool topLevelOnly() const;
+    // Whether the views of `previous` can follow to `next` instead of being built again.
+    static bool viewsCanFollow(const Library& previous, const Library& next);
+    static std::shared_ptr<ViewBuild> buildViews(const Library& library, LibrarySource source,
+                                                 const std::optional<QString>& folderPath);
+    bool installMergeViews();
     void startViewBuild();
     void startDueViewBuild();
     void postReadyNotice();
@@ -401,6 +406,8 @@ private:
     // The editable properties of a folder library: same inputs as the folder scope.
     std::optional<QList<Category>> editableCache_;
     ViewBuildWatcher* viewBuild_ = nullptr;
+    // Views a scan's merge built for the library it commits, while that commit runs.
+    std::shared_ptr<ViewBuild> mergeViews_;
     bool readyNotice_ = false;  // derivedViewsReady() is posted and not yet emitted
     bool buildDue_ = false;     // a build starts at the next turn unless a library comes first
     // Counted up when the inputs of the browse snapshot or of the scopes change, so that a build

@@ -29,10 +29,12 @@ QSet<QUuid> recordIDs(const DeletedArchive& archive) {
 
 // A scan joined with the tree read back, and, for a folder tree, what the read found and which
 // folders' files already hold what a save of the joined state writes.
+// Views the window reads are built beside a merge whose library they cannot follow to.
 struct LumivexStore::MergedScan {
     LibraryState state;
     std::shared_ptr<FolderCatalog::TreeReads> reads;
     FolderCatalog::ReadMatch match;
+    std::shared_ptr<ViewBuild> views;
 };
 
 void LumivexStore::rescan(bool resetHistory) {
@@ -125,7 +127,7 @@ void LumivexStore::mergeScan(const ScanContext& context, QList<MediaItem> scanne
         }
     }
     const bool folder = context.source == LibrarySource::folder;
-    MergedScan loaded{{library_, deletedArchive_}, nullptr, {}};
+    MergedScan loaded{{library_, deletedArchive_}, nullptr, {}, nullptr};
     if (folder) {
         loaded.reads = std::make_shared<FolderCatalog::TreeReads>();
         loaded.state =
@@ -140,7 +142,8 @@ void LumivexStore::mergeScan(const ScanContext& context, QList<MediaItem> scanne
             });
     watcher->setFuture(QtConcurrent::run([merged = std::move(loaded), scanned = std::move(scanned),
                                           published = LibraryState{library_, deletedArchive_},
-                                          folder, now, sweep = sweep_]() mutable {
+                                          folder, now, sweep = sweep_, source = context.source,
+                                          folderPath = query_.folderPath]() mutable {
         sweep.waitForFinished();
         if (folder) {
             merged.state.reconcileFolder(scanned, now);
@@ -151,6 +154,8 @@ void LumivexStore::mergeScan(const ScanContext& context, QList<MediaItem> scanne
         // and the merge's copies are freed here instead of on the main thread.
         if (merged.state == published) {
             merged.state = std::move(published);
+        } else if (!viewsCanFollow(published.library, merged.state.library)) {
+            merged.views = buildViews(merged.state.library, source, folderPath);
         }
         if (folder) {
             merged.match = FolderCatalog::matchingReads(merged.state, *merged.reads);
@@ -199,7 +204,10 @@ void LumivexStore::commitMerge(MergedScan merged) {
                             QFileInfo::exists(StorePaths::deletedFile(root_));
     LibraryState previous{library_, deletedArchive_};
     if (source_ == LibrarySource::folder || merged.state != previous || !filesExist) {
+        mergeViews_ = std::move(merged.views);
         commit(std::move(merged.state), std::nullopt, std::nullopt, CommitOrigin::upkeep);
+        // Views the commit did not take are freed by a worker.
+        QThreadPool::globalInstance()->start([views = std::move(mergeViews_)] {});
     }
     // A replaced library of a hundred thousand items takes tens of milliseconds to free.
     QThreadPool::globalInstance()->start([previous = std::move(previous)] {});

@@ -2,6 +2,7 @@
 #include "store/lumivex_store.h"
 #include "store/query_reconciliation.h"
 
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
@@ -116,14 +117,61 @@ std::optional<QSet<QString>> grownOptions(const Library& before, const Library& 
 
 }  // namespace
 
-// The views one build makes off the main thread, each with the generation it was started for.
+// The views one build makes off the main thread, each with the generation it was started for,
+// and the inputs they were made from.
 struct LumivexStore::ViewBuild {
     std::uint64_t browseGeneration = 0;
     std::uint64_t scopeGeneration = 0;
+    Library library;
+    LibrarySource source = LibrarySource::none;
+    std::optional<QString> folderPath;
+    bool topLevelOnly = false;
     std::optional<LibraryBrowseSnapshot> browse;
     std::optional<FolderScope> scope;
     std::optional<QList<Category>> editable;
 };
+
+bool LumivexStore::viewsCanFollow(const Library& previous, const Library& next) {
+    return grownOptions(previous, next).has_value() &&
+           LibraryBrowseSnapshot::itemChanges(previous.items, next.items).has_value();
+}
+
+// The parts run side by side, on the calling thread and two workers.
+std::shared_ptr<LumivexStore::ViewBuild> LumivexStore::buildViews(
+    const Library& library, LibrarySource source, const std::optional<QString>& folderPath) {
+    auto build = std::make_shared<ViewBuild>();
+    build->library = library;
+    build->source = source;
+    build->folderPath = folderPath;
+    build->topLevelOnly = source == LibrarySource::folder && !library.includeSubfolders;
+    QFuture<void> scopeWork =
+        QtConcurrent::run([&] { build->scope = makeFolderScope(library, source, folderPath); });
+    QFuture<void> editableWork = QtConcurrent::run(
+        [&] { build->editable = makeEditableProperties(library, source, folderPath); });
+    build->browse.emplace(library, build->topLevelOnly);
+    scopeWork.waitForFinished();
+    editableWork.waitForFinished();
+    return build;
+}
+
+// Views a scan's merge built beside it, installed when the library it committed is the one they
+// were built for and the query still asks for the same folder. This happens only where the
+// library is assigned, when the views would be dropped anyway, so no reference the store handed
+// out outlives its view any sooner than it would have.
+bool LumivexStore::installMergeViews() {
+    const std::shared_ptr<ViewBuild> built = std::move(mergeViews_);
+    if (!built || built->source != source_ || built->folderPath != query_.folderPath ||
+        built->topLevelOnly != topLevelOnly() || !(built->library == library_)) {
+        return false;
+    }
+    // The views they replace are freed by a worker.
+    QThreadPool::globalInstance()->start(
+        [browse = std::exchange(browseCache_, std::move(built->browse)),
+         scope = std::exchange(folderScopeCache_, std::move(built->scope))] {});
+    editableCache_ = source_ == LibrarySource::folder ? std::move(built->editable) : std::nullopt;
+    sharePositions();
+    return true;
+}
 
 bool LumivexStore::topLevelOnly() const {
     return source_ == LibrarySource::folder && !library_.includeSubfolders;
@@ -146,6 +194,9 @@ void LumivexStore::libraryAssigned(const Library& previous) {
         std::exchange(editorPropertiesCache_, std::nullopt);
     ++browseGeneration_;
     ++scopeGeneration_;
+    if (installMergeViews()) {
+        return;
+    }
     if (!browseCache_ && !folderScopeCache_ && !editableCache_) {
         startViewBuild();
         return;
@@ -286,18 +337,11 @@ QList<Category> LumivexStore::makeEditableProperties(const Library& library, Lib
 void LumivexStore::startViewBuild() {
     buildDue_ = false;
     delete std::exchange(viewBuild_, nullptr);
-    auto build = std::make_shared<ViewBuild>();
-    build->browseGeneration = browseGeneration_;
-    build->scopeGeneration = scopeGeneration_;
-    auto work = [build, library = library_, source = source_, folderPath = query_.folderPath,
-                 topLevelOnly = topLevelOnly()] {
-        QFuture<void> scopeWork =
-            QtConcurrent::run([&] { build->scope = makeFolderScope(library, source, folderPath); });
-        QFuture<void> editableWork = QtConcurrent::run(
-            [&] { build->editable = makeEditableProperties(library, source, folderPath); });
-        build->browse.emplace(library, topLevelOnly);
-        scopeWork.waitForFinished();
-        editableWork.waitForFinished();
+    auto work = [library = library_, source = source_, folderPath = query_.folderPath,
+                 browseGeneration = browseGeneration_, scopeGeneration = scopeGeneration_] {
+        std::shared_ptr<ViewBuild> build = buildViews(library, source, folderPath);
+        build->browseGeneration = browseGeneration;
+        build->scopeGeneration = scopeGeneration;
         return build;
     };
     viewBuild_ = new ViewBuildWatcher(this);

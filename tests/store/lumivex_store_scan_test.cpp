@@ -4,12 +4,11 @@
 #include "catalog/folder_catalog.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
+#include "store/held_pool.h"
 #include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSemaphore>
-#include <QThreadPool>
 
 #include <cerrno>
 
@@ -209,32 +208,6 @@ TEST_F(ScanTest, FolderScanAlwaysCommits) {
     ASSERT_TRUE(store->lastSaved());
     EXPECT_GT(*store->lastSaved(), *first);
 }
-
-// Holds every thread of the global pool, so that work given to it waits until release().
-class HeldPool {
-public:
-    HeldPool() : pool_(*QThreadPool::globalInstance()), threads_(pool_.maxThreadCount()) {
-        pool_.waitForDone();
-        pool_.setMaxThreadCount(1);
-        pool_.start([this] { gate_.acquire(); });
-    }
-    ~HeldPool() { release(); }
-
-    void release() {
-        if (held_) {
-            held_ = false;
-            gate_.release();
-            pool_.waitForDone();
-            pool_.setMaxThreadCount(threads_);
-        }
-    }
-
-private:
-    QThreadPool& pool_;
-    int threads_;
-    QSemaphore gate_;
-    bool held_ = true;
-};
 
 TEST_F(ScanTest, AnEditWhileTheScanMergesIsKeptAndMergedByAFollowUpScan) {
     makeTree();

@@ -1,8 +1,11 @@
+#include "catalog/catalog_cache.h"
 #include "catalog/folder_catalog.h"
+#include "store/held_pool.h"
 #include "store/query_reconciliation.h"
 #include "store/store_fixture.h"
 #include "support/snapshot_equality.h"
 
+#include <QFile>
 #include <QSignalSpy>
 
 #include <random>
@@ -134,6 +137,34 @@ TEST_F(FollowTest, RandomEditsLeaveTheViewsAsABuildWouldMakeThem) {
             ADD_FAILURE() << "round " << round;
         }
     }
+}
+
+// A scan whose merge the views cannot follow to (files added and removed) has them built beside
+// the merge and installed with its commit; built for a folder filter the user left while the
+// merge ran, they are not installed. Either way the views equal a build.
+TEST_F(FollowTest, AScanTheViewsCannotFollowLeavesThemAsABuildWouldMakeThem) {
+    store->selectFolderFilter(QStringLiteral("x"));
+    expectViewsAsBuilt();
+    addPhoto(QStringLiteral("x/new.jpg"));
+    addPhoto(QStringLiteral("n/q.jpg"));
+    ASSERT_TRUE(QFile::remove(at(QStringLiteral("z/p3.jpg"))));
+    store->rescan(false);
+    settle();
+    EXPECT_EQ(store->library().items.size(), 17);
+    expectViewsAsBuilt();
+
+    addPhoto(QStringLiteral("z/later.jpg"));
+    listing.holding = true;
+    store->rescan(false);
+    HeldPool pool;
+    const std::uint64_t reads = CatalogCache::shared().folderReads();
+    listing.release();
+    settleUntil([&] { return CatalogCache::shared().folderReads() > reads; });
+    store->selectFolderFilter(QStringLiteral("z"));
+    pool.release();
+    settle();
+    EXPECT_EQ(store->library().items.size(), 18);
+    expectViewsAsBuilt();
 }
 
 }  // namespace
