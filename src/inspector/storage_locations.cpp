@@ -9,10 +9,28 @@
 
 namespace lumivex::StorageLocations {
 
+// Items of one folder mostly stand together in browse order: a run of them is counted by
+// comparing names, and only each run is looked up.
 QList<Folder> folders(const MediaItems& selected) {
     QHash<QString, int> counts;
+    QStringView run;
+    int length = 0;
     for (const MediaItem& item : selected) {
-        ++counts[item.folder()];
+        const qsizetype slash = item.filename.lastIndexOf(u'/');
+        const QStringView folder =
+            slash < 0 ? QStringView() : QStringView(item.filename).left(slash);
+        if (length > 0 && folder == run) {
+            ++length;
+            continue;
+        }
+        if (length > 0) {
+            counts[run.toString()] += length;
+        }
+        run = folder;
+        length = 1;
+    }
+    if (length > 0) {
+        counts[run.toString()] += length;
     }
     QList<Folder> result;
     result.reserve(counts.size());

@@ -221,12 +221,19 @@ Library LumivexStore::selectionScope() {
 const QStringList& LumivexStore::selectedFolders() {
     if (!selectedFoldersCache_) {
         // Views into the selected items' names, which the selection cache keeps alive meanwhile.
+        // Items of one folder mostly stand together, so an item of the previous one's folder
+        // is passed without a lookup.
         QSet<QStringView> seen;
         QStringList folders;
+        QStringView previous;
         for (const MediaItem& item : selectedItems()) {
             const qsizetype slash = item.filename.lastIndexOf(u'/');
             const QStringView folder =
                 slash < 0 ? QStringView() : QStringView(item.filename).left(slash);
+            if (!folders.isEmpty() && folder == previous) {
+                continue;
+            }
+            previous = folder;
             if (!seen.contains(folder)) {
                 seen.insert(folder);
                 folders.append(folder.toString());

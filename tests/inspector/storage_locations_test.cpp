@@ -22,9 +22,10 @@ MediaItems itemsAt(const QStringList& filenames) {
 TEST(StorageLocations, FoldersComeOnceTheRootFirstThenInNumericOrder) {
     const auto folders = StorageLocations::folders(
         itemsAt({QStringLiteral("b10/x.jpg"), QStringLiteral("b9/y.jpg"), QStringLiteral("z.jpg"),
-                 QStringLiteral("b9/w.jpg"), QStringLiteral("A/v.jpg")}));
+                 QStringLiteral("b9/w.jpg"), QStringLiteral("A/v.jpg"), QStringLiteral("A/u.jpg"),
+                 QStringLiteral("A/t.jpg")}));
     EXPECT_EQ(folders, (QList<Folder>{{QString(), 1},
-                                      {QStringLiteral("A"), 1},
+                                      {QStringLiteral("A"), 3},
                                       {QStringLiteral("b9"), 2},
                                       {QStringLiteral("b10"), 1}}));
 }
