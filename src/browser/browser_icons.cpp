@@ -4,6 +4,7 @@
 #include "browser/browser_palette.h"
 
 #include <QHash>
+#include <QImage>
 #include <QPainter>
 #include <QRectF>
 
@@ -63,12 +64,15 @@ QPixmap pixmap(const QString& name, int pixelSize, const QColor& color, qreal de
         return *found;
     }
     const int side = std::max(1, qRound(pixelSize * devicePixelRatio));
-    QPixmap result(side, side);
-    result.fill(Qt::transparent);
+    // Painted on an image that goes once copied: a painted image or pixmap keeps its paint engine
+    // and the engine's buffers for as long as it lives, some ten kilobytes per cached icon.
+    QImage canvas(side, side, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
     {
-        QPainter painter(&result);
+        QPainter painter(&canvas);
         paint(painter, name, QRectF(0, 0, side, side), color);
     }
+    QPixmap result = QPixmap::fromImage(canvas.copy());
     result.setDevicePixelRatio(devicePixelRatio);
     made.insert(key, result);
     return result;
