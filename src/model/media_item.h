@@ -23,6 +23,7 @@ struct MediaItem {
     QString filename;  // relative to the library root, "/" between components
     QString fileIdentity;
     MediaKind kind = MediaKind::photo;
+    bool available = true;  // beside `kind`, so that the two share one word of the item
     std::int64_t size = 0;
     Date modified;
     Date added;
@@ -31,7 +32,6 @@ struct MediaItem {
     std::int64_t rating = 0;
     Labels labels;
     QString notes;
-    bool available = true;
 
     // "m:ss" or "h:mm:ss"; "사진" or "—" when there is no usable length.
     QString durationText() const;
