@@ -26,10 +26,23 @@ void LumivexStore::updateSelected(const QString& actionName,
         return;
     }
     Library edited = library_;
-    // One card selected, as when culling: comparing identifiers costs less than hashing each.
+    // One card selected, as when culling: a browse snapshot already built over every item, whose
+    // table of positions then holds each identifier once, says where it is, and that place is
+    // checked against the library; otherwise comparing identifiers costs less than hashing each.
     const std::optional<QUuid> only =
         selection_.size() == 1 ? std::optional<QUuid>(*selection_.cbegin()) : std::nullopt;
-    for (qsizetype i = 0; i < edited.items.size(); ++i) {
+    const bool indexed = browseCache_ && browseCache_->positions.size() == edited.items.size();
+    const qsizetype hint = only && indexed ? browseCache_->positions.value(*only, -1) : -1;
+    const bool placed =
+        hint >= 0 && hint < edited.items.size() && edited.items.at(hint).id == *only;
+    if (placed) {
+        MediaItem item = edited.items.at(hint);
+        change(item);
+        if (item != edited.items.at(hint)) {
+            edited.items[hint] = std::move(item);
+        }
+    }
+    for (qsizetype i = 0; !placed && i < edited.items.size(); ++i) {
         const QUuid& id = edited.items.at(i).id;
         if (only ? id != *only : !selection_.contains(id)) {
             continue;

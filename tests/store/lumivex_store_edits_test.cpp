@@ -90,6 +90,33 @@ TEST_F(EditsTest, RatingByItemChecksItsInput) {
     EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 5) << "the menu commands clamp";
 }
 
+// A rating key edits the one selected item, which the browse snapshot places when it is built,
+// and no other item.
+TEST_F(EditsTest, TheOneSelectedItemAndNoOtherIsRatedWithOrWithoutTheSnapshot) {
+    QHash<QUuid, std::int64_t> expected;
+    for (const MediaItem& item : store->library().items) {
+        expected.insert(item.id, item.rating);
+    }
+    for (const bool built : {false, true}) {
+        for (qsizetype index = 0; index < store->library().items.size(); ++index) {
+            const MediaItem& chosen = store->library().items.at(index);
+            if (!chosen.available) {
+                continue;
+            }
+            const QUuid id = chosen.id;
+            store->setSelection({id});
+            if (built) {
+                ASSERT_TRUE(store->browseSnapshot().positions.contains(id));
+            }
+            expected[id] = (expected[id] + 1) % 6;
+            store->setRating(int(expected[id]));
+            for (const MediaItem& item : store->library().items) {
+                EXPECT_EQ(item.rating, expected.value(item.id)) << item.filename.toStdString();
+            }
+        }
+    }
+}
+
 TEST_F(EditsTest, NotesAreStoredAsTyped) {
     const QUuid id = item(QStringLiteral("a.jpg")).id;
     store->setNotes(QStringLiteral(" two\nlines "), id);
