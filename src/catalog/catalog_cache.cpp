@@ -110,6 +110,16 @@ CatalogCache::Pass::Pass(CatalogCache& cache, const QString& root) : cache_(cach
     }
 }
 
+CatalogCache::Pass::Pass(CatalogCache& cache, std::shared_ptr<ChangeNotices> notices,
+                         const std::optional<ChangeNotices::Mark>& mark)
+    : cache_(cache) {
+    cache_.pass_.emplace();
+    if (notices && mark) {
+        cache_.passNotices_ = std::move(notices);
+        cache_.passMark_ = mark;
+    }
+}
+
 CatalogCache::Pass::~Pass() {
     cache_.pass_.reset();
     cache_.prefetched_.clear();

@@ -89,6 +89,9 @@ public:
     class Pass {
     public:
         explicit Pass(CatalogCache& cache, const QString& root = QString());
+        // A pass over reads made after the notices were collected at `mark`.
+        Pass(CatalogCache& cache, std::shared_ptr<ChangeNotices> notices,
+             const std::optional<ChangeNotices::Mark>& mark);
         ~Pass();
         Pass(const Pass&) = delete;
         Pass& operator=(const Pass&) = delete;

@@ -38,6 +38,8 @@ struct Write {
 // with everything below them, their keys added to `leftOut`: their files are neither read nor
 // written, and their items are neither missing nor deleted.
 std::map<QString, QString> directories(const QString& root, QSet<QString>* leftOut = nullptr);
+// The same listing made without the cache's memory of listings, so that it may run on any thread.
+std::map<QString, QString> listedDirectories(const QString& root, QSet<QString>* leftOut = nullptr);
 // Whether the folder `key` is one of `leftOut` or lies below one.
 bool isLeftOut(QStringView key, const QSet<QString>& leftOut);
 Error failure(const QString& message);
@@ -126,6 +128,22 @@ struct TreeReads {
 // caller that goes on to change the state first and proves that one (a rescan's merge).
 LibraryState load(const QString& root, const std::optional<LibraryState>& previous,
                   const Clock& clock, TreeReads& reads);
+
+// A load for a rescan's merge that reads and joins the tree off the main thread. Begun on the main
+// thread, where the folder watcher's notices are collected, so that what the reads find counts as
+// proved from that moment on; read on any thread, touching no cache; taken in on the main thread,
+// where the cache learns what a load there would have taught it. Nothing is begun while a tree
+// journal waits: only a load on the main thread finishes one.
+struct DetachedLoad;
+std::shared_ptr<DetachedLoad> beginDetachedLoad(const QString& root);
+// What load(root, previous, clock, reads) gives, read on the calling thread. Nothing when a tree
+// journal appeared meanwhile or the read failed: takeIn throws the failure.
+std::optional<LibraryState> readDetached(DetachedLoad& load,
+                                         const std::optional<LibraryState>& previous,
+                                         const Clock& clock, TreeReads& reads);
+// On the main thread, before any other save or load: the folders read go into the cache as a load
+// takes them in (in plain order, up to the first that failed), then the failure is thrown.
+void takeIn(DetachedLoad& load);
 
 // The folders whose files, as read, hold exactly the texts a save of `state` writes there, and
 // the grouping of `state` by folder they were found with (none when a save of `state` would be

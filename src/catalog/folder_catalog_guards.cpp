@@ -164,7 +164,10 @@ void validateDirectory(const QString& path) {
     }
 }
 
-std::map<QString, QString> directories(const QString& root, QSet<QString>* leftOut) {
+namespace {
+
+std::map<QString, QString> treeFolders(const QString& root, QSet<QString>* leftOut,
+                                       const std::function<QStringList(const QString&)>& list) {
     validateDirectory(root);
     std::map<QString, QString> result{{QString(), root}};
     QList<std::pair<QString, QString>> work{{QString(), root}};
@@ -172,7 +175,7 @@ std::map<QString, QString> directories(const QString& root, QSet<QString>* leftO
         const auto [key, path] = work[next];
         QStringList names;
         try {
-            names = CatalogCache::shared().subfolders(path);
+            names = list(path);
         } catch (const Error& error) {
             if (key.isEmpty() || !DirectoryListing::refused(error)) {
                 throw;
@@ -191,6 +194,23 @@ std::map<QString, QString> directories(const QString& root, QSet<QString>* leftO
         }
     }
     return result;
+}
+
+}  // namespace
+
+std::map<QString, QString> directories(const QString& root, QSet<QString>* leftOut) {
+    return treeFolders(root, leftOut,
+                       [](const QString& path) { return CatalogCache::shared().subfolders(path); });
+}
+
+// A folder that vanished is refused as the cache's listing refuses it, before it is listed.
+std::map<QString, QString> listedDirectories(const QString& root, QSet<QString>* leftOut) {
+    return treeFolders(root, leftOut, [](const QString& path) {
+        if (!FileSignature::read(path)) {
+            throw Error::fromErrno(ENOENT, path);
+        }
+        return DirectoryListing::subfolders(path);
+    });
 }
 
 bool isLeftOut(QStringView key, const QSet<QString>& leftOut) {

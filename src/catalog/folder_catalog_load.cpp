@@ -455,17 +455,10 @@ void freeElsewhere(std::map<QString, LibraryState>& states, std::vector<FolderLo
     });
 }
 
-LibraryState loadTree(const QString& root, const std::optional<LibraryState>& previous,
-                      const Clock& clock, TreeReads& tree) {
-    // Notices collected before the first look vouch for what this load finds.
-    const CatalogCache::Pass pass(CatalogCache::shared(), root);
-    validateMetadata(root);
-    tree.mark = CatalogCache::shared().passMark();
-    TreeJournal::finishPending(root);
-    tree.folders = directories(root, &tree.leftOut);
-    const QStringList plainKeys = plainOrder(tree.folders);
-    std::vector<FolderLoad> loads = readFolders(tree.folders, plainKeys);
-    std::map<QString, LibraryState> states = takeIn(loads, plainKeys, tree);
+// Every folder's state joined into one, in the order a load makes.
+LibraryState joinedTree(const std::map<QString, LibraryState>& states, const QStringList& plainKeys,
+                        const std::optional<LibraryState>& previous, const Clock& clock,
+                        const QString& root, const QSet<QString>& leftOut) {
     Joined joined;
     joinItems(joined, states, previous, clock());
     joinRecords(joined, states, plainKeys, previous);
@@ -483,10 +476,36 @@ LibraryState loadTree(const QString& root, const std::optional<LibraryState>& pr
     result.library.catalogProperties = joined.display;
     result.deleted.categories = joined.deletedCategories;
     if (previous) {
-        keepOrphans(result, *previous, used, tree.leftOut);
+        keepOrphans(result, *previous, used, leftOut);
     }
+    return result;
+}
+
+LibraryState loadTree(const QString& root, const std::optional<LibraryState>& previous,
+                      const Clock& clock, TreeReads& tree) {
+    // Notices collected before the first look vouch for what this load finds.
+    const CatalogCache::Pass pass(CatalogCache::shared(), root);
+    validateMetadata(root);
+    tree.mark = CatalogCache::shared().passMark();
+    TreeJournal::finishPending(root);
+    tree.folders = directories(root, &tree.leftOut);
+    const QStringList plainKeys = plainOrder(tree.folders);
+    std::vector<FolderLoad> loads = readFolders(tree.folders, plainKeys);
+    std::map<QString, LibraryState> states = takeIn(loads, plainKeys, tree);
+    LibraryState result = joinedTree(states, plainKeys, previous, clock, root, tree.leftOut);
     freeElsewhere(states, loads);
     return result;
+}
+
+// The items' texts copied afresh once the temporaries of the reads are gone (see load()).
+void compact(LibraryState& state) {
+    MediaItems packed = state.library.items.compacted();
+    std::swap(state.library.items, packed);
+    ParallelWork::elsewhere([&] { packed = MediaItems(); });
+}
+
+bool journalWaits(const QString& root) {
+    return FileSignature::read(TreeJournal::path(root)).has_value();
 }
 
 }  // namespace
@@ -499,10 +518,93 @@ LibraryState load(const QString& rootPath, const std::optional<LibraryState>& pr
     tree = TreeReads();
     tree.root = QDir::cleanPath(rootPath);
     LibraryState result = loadTree(tree.root, previous, clock, tree);
-    MediaItems packed = result.library.items.compacted();
-    std::swap(result.library.items, packed);
-    ParallelWork::elsewhere([&] { packed = MediaItems(); });
+    compact(result);
     return result;
+}
+
+struct DetachedLoad {
+    QString root;
+    std::shared_ptr<ChangeNotices> notices;
+    std::optional<ChangeNotices::Mark> mark;
+    std::map<QString, QString> folders;
+    QStringList keys;
+    std::vector<FolderLoad> loads;
+    std::size_t taken = 0;  // the loads a load would have taken in, in plain order
+    std::exception_ptr failure;
+};
+
+std::shared_ptr<DetachedLoad> beginDetachedLoad(const QString& rootPath) {
+    auto load = std::make_shared<DetachedLoad>();
+    load->root = QDir::cleanPath(rootPath);
+    if (journalWaits(load->root)) {
+        return nullptr;
+    }
+    load->notices = CatalogCache::shared().noticesOf(load->root);
+    if (load->notices) {
+        load->mark = load->notices->collect();
+    }
+    return load;
+}
+
+// As loadTree, with the cache's part left to takeIn: a read is vouched for as the cache would
+// vouch for it within a pass that began with the notices collected.
+std::optional<LibraryState> readDetached(DetachedLoad& load,
+                                         const std::optional<LibraryState>& previous,
+                                         const Clock& clock, TreeReads& tree) {
+    tree = TreeReads();
+    tree.root = load.root;
+    tree.mark = load.mark;
+    try {
+        validateMetadata(tree.root);
+        if (journalWaits(tree.root)) {
+            return std::nullopt;
+        }
+        tree.folders = listedDirectories(tree.root, &tree.leftOut);
+        load.folders = tree.folders;
+        load.keys = plainOrder(tree.folders);
+        load.loads = readFolders(tree.folders, load.keys);
+        std::map<QString, LibraryState> states;
+        for (const QString& key : std::as_const(load.keys)) {
+            FolderLoad& folder = load.loads[load.taken++];
+            if (folder.error) {
+                std::rethrow_exception(folder.error);
+            }
+            CatalogCache::FolderRead& read = folder.read;
+            LibraryDisk::StoredTexts& texts = read.texts;
+            if ((read.trusted || (read.steady && load.mark)) && texts.catalog && texts.archive) {
+                tree.reads.emplace(
+                    key, ReadFolder{folder.identity, read.libraryCategories, read.deletedCategories,
+                                    std::move(*texts.catalog), std::move(*texts.archive)});
+            }
+            states.emplace(key, std::move(read.state));
+        }
+        LibraryState result =
+            joinedTree(states, load.keys, previous, clock, tree.root, tree.leftOut);
+        states.clear();
+        compact(result);
+        return result;
+    } catch (...) {
+        load.failure = std::current_exception();
+        return std::nullopt;
+    }
+}
+
+void takeIn(DetachedLoad& load) {
+    CatalogCache& cache = CatalogCache::shared();
+    {
+        const CatalogCache::Pass pass(cache, load.notices, load.mark);
+        for (std::size_t index = 0; index < load.taken; ++index) {
+            FolderLoad& folder = load.loads[index];
+            if (folder.wasRead) {
+                takeHome(folder);
+                cache.recordRead(load.folders.at(load.keys[qsizetype(index)]), folder.read, false);
+            }
+        }
+    }
+    ParallelWork::elsewhere([&] { load.loads.clear(); });
+    if (load.failure) {
+        std::rethrow_exception(load.failure);
+    }
 }
 
 LibraryState load(const QString& rootPath, const std::optional<LibraryState>& previous,

@@ -29,12 +29,15 @@ QSet<QUuid> recordIDs(const DeletedArchive& archive) {
 
 // A scan joined with the tree read back, and, for a folder tree, what the read found and which
 // folders' files already hold what a save of the joined state writes.
-// Views the window reads are built beside a merge whose library they cannot follow to.
+// Views the window reads are built beside a merge whose library they cannot follow to. A tree
+// read back off the main thread comes with what the cache is to take in.
 struct LumivexStore::MergedScan {
     LibraryState state;
     std::shared_ptr<FolderCatalog::TreeReads> reads;
     FolderCatalog::ReadMatch match;
     std::shared_ptr<ViewBuild> views;
+    std::shared_ptr<FolderCatalog::DetachedLoad> detached;
+    bool merged = true;  // false when the read found a tree journal waiting
 };
 
 void LumivexStore::rescan(bool resetHistory) {
@@ -116,8 +119,9 @@ void LumivexStore::scanFinished(const ScanContext& context, ScanWatcher* watcher
     endScan(context);
 }
 
-// The tree is read back here, on the main thread like every catalog read; joining the listing
-// with it takes a worker, so that the window stays responsive on a large library.
+// The tree is read back on a worker, where the listing is then joined with it, so that the window
+// stays responsive on a large library; the catalog's cache takes in what was read when the merge
+// comes back. Only a tree journal left waiting is finished here, by a load on the main thread.
 void LumivexStore::mergeScan(const ScanContext& context, QList<MediaItem> scanned) {
     if (metadataHistory_.canUndo() || metadataHistory_.canRedo()) {
         const QString stamp = MetadataUndoValidation::persistenceStamp(root_, source_);
@@ -127,11 +131,14 @@ void LumivexStore::mergeScan(const ScanContext& context, QList<MediaItem> scanne
         }
     }
     const bool folder = context.source == LibrarySource::folder;
-    MergedScan loaded{{library_, deletedArchive_}, nullptr, {}, nullptr};
+    MergedScan loaded{{library_, deletedArchive_}, nullptr, {}, nullptr, nullptr};
     if (folder) {
         loaded.reads = std::make_shared<FolderCatalog::TreeReads>();
-        loaded.state =
-            FolderCatalog::load(root_, loaded.state, services_.clock->function(), *loaded.reads);
+        loaded.detached = FolderCatalog::beginDetachedLoad(root_);
+        if (!loaded.detached) {
+            loaded.state = FolderCatalog::load(root_, loaded.state, services_.clock->function(),
+                                               *loaded.reads);
+        }
     }
     const Date now = services_.clock->now();
     auto* watcher = new MergeWatcher(this);
@@ -145,6 +152,15 @@ void LumivexStore::mergeScan(const ScanContext& context, QList<MediaItem> scanne
                                           folder, now, sweep = sweep_, source = context.source,
                                           folderPath = query_.folderPath]() mutable {
         sweep.waitForFinished();
+        if (merged.detached) {
+            std::optional<LibraryState> read = FolderCatalog::readDetached(
+                *merged.detached, merged.state, [now] { return now; }, *merged.reads);
+            if (!read) {
+                merged.merged = false;
+                return std::move(merged);
+            }
+            merged.state = std::move(*read);
+        }
         if (folder) {
             merged.state.reconcileFolder(scanned, now);
         } else {
@@ -191,6 +207,13 @@ void LumivexStore::mergeFinished(const ScanContext& context, std::uint64_t state
 }
 
 void LumivexStore::commitMerge(MergedScan merged) {
+    if (merged.detached) {
+        FolderCatalog::takeIn(*merged.detached);  // throws what the read met
+    }
+    if (!merged.merged) {
+        scanAgain_ = true;  // a tree journal appeared: the next scan finishes it first
+        return;
+    }
     if (merged.reads) {
         // Proven off the main thread against the files the merge read, so that the save passes
         // every folder the merge left as it was.

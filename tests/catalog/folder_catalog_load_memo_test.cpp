@@ -1,5 +1,6 @@
 #include "catalog/catalog_cache.h"
 #include "catalog/folder_catalog.h"
+#include "catalog/tree_journal.h"
 #include "support/test_files.h"
 #include "tree_fixture.h"
 
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <thread>
 
 namespace lumivex {
 namespace {
@@ -231,6 +233,91 @@ TEST_F(LoadMemo, AStateChangedAfterTheLoadIsProvenAgainstWhatTheLoadRead) {
     expectSameFiles();
     const Library a = Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder(root, "a"))));
     EXPECT_EQ(a.items.size(), 3);
+}
+
+// A rescan's load read on another thread and taken in on this one gives what a load here gives:
+// the same state and reads, the same proof for the save after it, which writes what a save without
+// memos writes; a folder that cannot be read fails it with the same error, after the same folders
+// reached the cache; a tree journal waiting leaves it to a load here.
+TEST_F(LoadMemo, ALoadReadOnAnotherThreadGivesWhatALoadHereGives) {
+    copyTree();
+    CatalogCache::shared().clear();
+    CatalogCache::shared().setNowForTesting(settledNow);
+    const LibraryState previous = FolderCatalog::load(root, std::nullopt);
+    const Clock clock = [] { return Date{1'700'000'000.0}; };
+    FolderCatalog::TreeReads hereReads;
+    const LibraryState here = FolderCatalog::load(root, previous, clock, hereReads);
+    CatalogCache::shared().clear();
+    const std::shared_ptr<FolderCatalog::DetachedLoad> detached =
+        FolderCatalog::beginDetachedLoad(root);
+    ASSERT_TRUE(detached);
+    FolderCatalog::TreeReads reads;
+    std::optional<LibraryState> elsewhere;
+    std::thread([&] {
+        elsewhere = FolderCatalog::readDetached(*detached, previous, clock, reads);
+    }).join();
+    const std::uint64_t readsBefore = CatalogCache::shared().folderReads();
+    FolderCatalog::takeIn(*detached);
+    EXPECT_EQ(CatalogCache::shared().folderReads(), readsBefore + std::size(folderKeys));
+    ASSERT_TRUE(elsewhere);
+    EXPECT_EQ(*elsewhere, here);
+    EXPECT_EQ(reads.folders, hereReads.folders);
+    EXPECT_EQ(reads.leftOut, hereReads.leftOut);
+    ASSERT_EQ(reads.reads.size(), hereReads.reads.size());
+    for (const auto& [key, read] : hereReads.reads) {
+        const FolderCatalog::ReadFolder& other = reads.reads.at(key);
+        EXPECT_EQ(other.identity, read.identity);
+        EXPECT_EQ(other.libraryCategories, read.libraryCategories);
+        EXPECT_EQ(other.deletedCategories, read.deletedCategories);
+        EXPECT_EQ(other.catalog, read.catalog);
+        EXPECT_EQ(other.archive, read.archive);
+    }
+
+    LibraryState state = *elsewhere;
+    editRating(state, QStringLiteral("b/p.jpg"), 5);
+    FolderCatalog::rememberLoad(state, reads, FolderCatalog::matchingReads(state, reads));
+    const std::uint64_t readsTakenIn = CatalogCache::shared().folderReads();
+    FolderCatalog::save(state, root);
+    EXPECT_EQ(CatalogCache::shared().folderReads(), readsTakenIn);
+    CatalogCache::shared().clear();
+    CatalogCache::shared().setNowForTesting(std::nullopt);
+    LibraryState plain = FolderCatalog::load(copy, std::nullopt);
+    editRating(plain, QStringLiteral("b/p.jpg"), 5);
+    CatalogCache::shared().clear();
+    FolderCatalog::save(plain, copy);
+    expectSameFiles();
+
+    writeFile(folder(root, "a/b") + QStringLiteral("/.lumivex/lumivex.csv"), "no catalog\n");
+    CatalogCache::shared().clear();
+    std::optional<QString> hereFailure;
+    const std::uint64_t hereStart = CatalogCache::shared().folderReads();
+    try {
+        FolderCatalog::load(root, std::nullopt);
+    } catch (const Error& error) {
+        hereFailure = error.description();
+    }
+    const std::uint64_t hereCount = CatalogCache::shared().folderReads() - hereStart;
+    CatalogCache::shared().clear();
+    const std::shared_ptr<FolderCatalog::DetachedLoad> failing =
+        FolderCatalog::beginDetachedLoad(root);
+    ASSERT_TRUE(failing);
+    std::thread([&] {
+        elsewhere = FolderCatalog::readDetached(*failing, std::nullopt, clock, reads);
+    }).join();
+    EXPECT_FALSE(elsewhere);
+    const std::uint64_t before = CatalogCache::shared().folderReads();
+    std::optional<QString> failure;
+    try {
+        FolderCatalog::takeIn(*failing);
+    } catch (const Error& error) {
+        failure = error.description();
+    }
+    ASSERT_TRUE(hereFailure);
+    EXPECT_EQ(failure, hereFailure);
+    EXPECT_EQ(CatalogCache::shared().folderReads() - before, hereCount);
+
+    writeFile(TreeJournal::path(root), "{}");
+    EXPECT_FALSE(FolderCatalog::beginDetachedLoad(root));
 }
 
 }  // namespace
