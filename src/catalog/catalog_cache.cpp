@@ -458,14 +458,17 @@ void CatalogCache::checkReadable(const QString& catalog, const QString& archive)
 std::shared_ptr<const LibraryState> CatalogCache::readBack(const QString& catalog,
                                                            const QString& archive) {
     constexpr qsizetype remembered = 8;
+    QMutexLocker locker(&readableMutex_);
     for (const Readable& known : readable_) {
         if (known.catalog == catalog && known.archive == archive) {
             return known.state;
         }
     }
+    locker.unlock();
     Library library = Library::fromCatalogCSV(catalog);
     auto state = std::make_shared<const LibraryState>(
         LibraryState{std::move(library), DeletedArchive::fromCSV(archive)});
+    locker.relock();
     if (readable_.size() == remembered) {
         readable_.removeFirst();
     }

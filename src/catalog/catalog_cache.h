@@ -6,6 +6,7 @@
 #include "platform/date.h"
 
 #include <QHash>
+#include <QMutex>
 #include <QStringList>
 
 #include <cstdint>
@@ -181,7 +182,8 @@ public:
     // not parsed again: a save checks the same texts when it plans, before it writes and when it
     // writes.
     void checkReadable(const QString& catalog, const QString& archive);
-    // What those readers make of the texts, or their throw; remembered the same way.
+    // What those readers make of the texts, or their throw; remembered the same way. These two
+    // are the members that folder writes running side by side may call.
     std::shared_ptr<const LibraryState> readBack(const QString& catalog, const QString& archive);
 
     // After a save wrote `catalog` and `archive` into the folder, within a pass whose notices
@@ -271,6 +273,7 @@ private:
         QString archive;
         std::shared_ptr<const LibraryState> state;
     };
+    QMutex readableMutex_;
     QList<Readable> readable_;
 };
 

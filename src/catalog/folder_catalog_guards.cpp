@@ -15,6 +15,8 @@
 
 #include <array>
 #include <cerrno>
+#include <exception>
+#include <functional>
 #include <vector>
 
 namespace lumivex::FolderCatalog {
@@ -137,7 +139,17 @@ void performWrite(const Write& write, const QString& root, const Checked& checke
     const std::shared_ptr<const LibraryState> state =
         CatalogCache::shared().readBack(write.catalog, write.archive);
     LibraryDisk::saveState(*state, folder, stored);
-    CatalogCache::shared().forgetFolder(folder);
+}
+
+qsizetype depthOf(const QString& directory) {
+    return QStringView(directory).split(u'/', Qt::SkipEmptyParts).size();
+}
+
+// What the cache knew of the folders written (or maybe written) no longer holds.
+void forgetWritten(const QList<Write>& writes, const QString& root) {
+    for (const Write& write : writes) {
+        CatalogCache::shared().forgetFolder(folderOf(root, write.directory));
+    }
 }
 
 }  // namespace
@@ -306,15 +318,54 @@ void removeStaleTemporaries(const QString& root, const QStringList& folders, Dat
     });
 }
 
+// The folders are checked, then written, side by side: each write touches only its own folder,
+// and most of its time is spent waiting for the disk to flush, which several writes share. Still
+// no folder is written before the deeper folders listed ahead of it (the save lists them deepest
+// first), so a parent is written after its subfolders, as one by one. The first failure in the
+// journal's order is thrown; folders after it may have been written meanwhile, which finishing
+// the journal, left in place, does alike.
 void finish(const QList<Write>& writes, const QString& root) {
-    std::vector<Checked> checked;
-    checked.reserve(size_t(writes.size()));
-    for (const Write& write : writes) {
-        checked.push_back(validateWrite(write, root));
+    std::vector<Checked> checked(size_t(writes.size()));
+    std::vector<std::exception_ptr> failures(size_t(writes.size()));
+    // Runs `step` for the writes from `first` up to `end` side by side.
+    const auto forEachFolder = [&](qsizetype first, qsizetype end,
+                                   const std::function<void(qsizetype)>& step) {
+        ParallelWork::forEach(size_t(end - first), [&](std::size_t offset) {
+            const qsizetype index = first + qsizetype(offset);
+            try {
+                step(index);
+            } catch (...) {
+                failures[size_t(index)] = std::current_exception();
+                return false;
+            }
+            return true;
+        });
+        for (const std::exception_ptr& failure : failures) {
+            if (failure) {
+                std::rethrow_exception(failure);
+            }
+        }
+    };
+    forEachFolder(0, writes.size(), [&](qsizetype index) {
+        checked[size_t(index)] = validateWrite(writes[index], root);
+    });
+    try {
+        for (qsizetype first = 0; first < writes.size();) {
+            const qsizetype depth = depthOf(writes[first].directory);
+            qsizetype end = first + 1;
+            while (end < writes.size() && depthOf(writes[end].directory) == depth) {
+                ++end;
+            }
+            forEachFolder(first, end, [&](qsizetype index) {
+                performWrite(writes[index], root, checked[size_t(index)]);
+            });
+            first = end;
+        }
+    } catch (...) {
+        forgetWritten(writes, root);
+        throw;
     }
-    for (qsizetype index = 0; index < writes.size(); ++index) {
-        performWrite(writes[index], root, checked[size_t(index)]);
-    }
+    forgetWritten(writes, root);
     AtomicFile::remove(TreeJournal::path(root));
 }
 

@@ -20,6 +20,8 @@ namespace {
 
 QMutex hookMutex;
 FaultHook faultHook;
+// Writes may run side by side; their hook calls are made one at a time.
+QMutex callMutex;
 
 const QLatin1StringView temporaryMarker(".tmp-");
 constexpr int base = 36;
@@ -32,6 +34,7 @@ void reach(Stage stage, const QString& path) {
         hook = faultHook;
     }
     if (hook) {
+        QMutexLocker locker(&callMutex);
         hook(stage, path);
     }
 }

@@ -28,6 +28,7 @@ enum class Stage {
 
 // Called at every stage with the target path. A test hook may throw (the operation then fails
 // as if the system had failed there, and cleans up) or end the process to simulate a crash.
+// Calls are made one at a time, also when writes run on several threads.
 using FaultHook = std::function<void(Stage stage, const QString& path)>;
 
 // Replaces the file at `path` with `bytes`, creating missing parent folders. On failure the
