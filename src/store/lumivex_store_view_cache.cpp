@@ -280,7 +280,9 @@ bool LumivexStore::followFolderScope(const Library& previous,
                                      const std::vector<LibraryBrowseSnapshot::ItemChange>& changes,
                                      const QSet<QString>& grownOptions) {
     const bool displayed = source_ == LibrarySource::folder && !library_.folderSchemas.empty();
-    if (displayed && grownOptions.intersects(FolderCatalog::rootLevelProperties(library_))) {
+    // The root-level properties walk every folder's schema: only an edit that grew options asks.
+    if (displayed && !grownOptions.isEmpty() &&
+        grownOptions.intersects(FolderCatalog::rootLevelProperties(library_))) {
         return false;
     }
     if (displayed && editableCache_ && !keepsDisplay(*editableCache_, changes)) {
