@@ -20,22 +20,34 @@ QString OptionPickerModel::optionRow(const QString& option) {
     return optionPrefix + option;
 }
 
+// The items carry few property keys: a key is looked for among those met so far rather than
+// hashed for every item.
 QHash<QString, OptionPickerModel::Holdings> OptionPickerModel::holdings(
     const MediaItems& selected) {
-    QHash<QString, Holdings> result;
+    QStringList keys;
+    QList<Holdings> held;
     const int total = static_cast<int>(selected.size());
     for (const MediaItem& item : selected) {
         for (const auto& [key, values] : item.labels) {
-            Holdings& held = result[key];
-            held.total = total;
-            held.anyValue = held.anyValue || !values.isEmpty();
+            qsizetype index = keys.indexOf(key);
+            if (index < 0) {
+                index = keys.size();
+                keys.append(key);
+                held.append({{}, total, false});
+            }
+            Holdings& property = held[index];
+            property.anyValue = property.anyValue || !values.isEmpty();
             for (qsizetype i = 0; i < values.size(); ++i) {
                 // A value listed twice on one item still counts that item once.
                 if (!values.first(i).contains(values[i])) {
-                    ++held.counts[values[i]];
+                    ++property.counts[values[i]];
                 }
             }
         }
+    }
+    QHash<QString, Holdings> result;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        result.insert(keys[i], std::move(held[i]));
     }
     return result;
 }
