@@ -5,6 +5,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -12,10 +13,12 @@ namespace lumivex {
 
 struct MediaItem;
 
-// The searched texts of many entries, already case-folded, kept end to end in one buffer so that
-// a search scans them in one pass instead of one call per text. Each text ends with U+0000, so a
-// search text without U+0000 never matches across two texts or two entries. Built once, then
-// read only; safe to read from any thread.
+// The searched texts of many entries, already case-folded, kept end to end so that a search scans
+// them in one pass instead of one call per text. Each text ends with U+0000, so a search text
+// without U+0000 never matches across two texts or two entries. An entry's own texts (file name
+// and notes) lie in one buffer; its values are one of the distinct combinations of values, each
+// kept once in a second buffer, since most items of a library carry one of a few. Built once,
+// then read only; safe to read from any thread.
 class SearchTextIndex {
 public:
     // Adds an entry for the item: the case-fold keys of its file name, its notes and every value
@@ -27,30 +30,49 @@ public:
     // the index had been built with them; one pass over the texts.
     void replaceEntries(const std::vector<std::pair<qsizetype, const MediaItem*>>& entries);
 
-    qsizetype entryCount() const { return static_cast<qsizetype>(starts_.size()); }
+    qsizetype entryCount() const { return static_cast<qsizetype>(own_.starts.size()); }
     // Marks, for every entry one of whose texts contains `foldedNeedle`, its element of `hits`
     // (resized to entryCount()). The needle must not hold U+0000; an empty needle marks all.
     void markMatches(QStringView foldedNeedle, std::vector<char>& hits) const;
-    // The texts of one entry, each followed by U+0000.
-    QStringView entryTexts(qsizetype entry) const;
+    // The texts of one entry, each followed by U+0000: its own, then its values.
+    QString entryTexts(qsizetype entry) const;
 
-    bool operator==(const SearchTextIndex&) const = default;
+    // Equal when every entry holds the same texts, however the combinations are numbered.
+    bool operator==(const SearchTextIndex& other) const;
 
 private:
-    void addText(QStringView foldedText);
+    // Texts end to end, each entry's beginning at its start.
+    struct Buffer {
+        QString texts;
+        std::vector<std::uint32_t> starts;  // a library's texts stay far below 2^32 units
+
+        QStringView entry(std::size_t index) const;
+        void squeeze();
+    };
+
+    // The combination of the item's values, added when new.
+    std::uint32_t combinationOf(const MediaItem& item);
+    void indexCombinations();
+    void releaseBuildRoom();
     // Appends the entries [from, to) of `source`.
     void appendEntries(const SearchTextIndex& source, qsizetype from, qsizetype to);
     void countUnits(QStringView texts, int sign);
     static std::size_t bucketOf(QChar unit);
     // The place in `needle` of its unit that occurs least often in the texts.
     qsizetype rarestUnit(QStringView needle) const;
-    // The position of the next occurrence of `needle` at or after `from`, or -1.
-    qsizetype find(QStringView needle, qsizetype rarest, qsizetype from) const;
+    // Marks the entries of `buffer` one of whose texts contains `needle`.
+    static void markIn(const Buffer& buffer, QStringView needle, qsizetype rarest,
+                       std::vector<char>& hits);
 
-    QString texts_;
-    std::vector<std::uint32_t> starts_;      // a library's texts stay far below 2^32 units
-    QHash<QString, QString> foldedValues_;   // while building
-    std::vector<std::uint32_t> unitCounts_;  // how often the units of each bucket occur
+    Buffer own_;                                // per entry: its file name and notes
+    std::vector<std::uint32_t> combinationOf_;  // per entry: its combination of values
+    Buffer combinations_;                       // each distinct combination's values once
+    std::vector<std::uint32_t> unitCounts_;     // how often the units of each bucket occur in both
+    // While building: the combinations by a hash of their texts, the folded form of each value,
+    // and one item's folded values.
+    std::unordered_multimap<std::size_t, std::uint32_t> combinationsByHash_;
+    QHash<QString, QString> foldedValues_;
+    QString scratch_;
 };
 
 }  // namespace lumivex

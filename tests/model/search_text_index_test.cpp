@@ -160,4 +160,45 @@ TEST(SearchTextIndex, EntriesHoldTheirTextsEachEndedByAZero) {
     EXPECT_EQ(hits, (std::vector<char>{1, 1}));
 }
 
+// Values are kept once per combination: an entry given other values is found by those alone,
+// entries left on its old combination still by theirs, exactly as in a fresh build.
+TEST(SearchTextIndex, ReplacedEntriesAreFoundByTheirNewValuesOnly) {
+    const QString sea = QStringLiteral("바다");
+    const QString hill = QStringLiteral("산");
+    const QList<MediaItem> items{item(QStringLiteral("a.jpg"), QString(), {sea, hill}),
+                                 item(QStringLiteral("b.jpg"), QString(), {sea, hill}),
+                                 item(QStringLiteral("c.jpg"), QStringLiteral("메모")),
+                                 item(QStringLiteral("d.jpg"), QString(), {hill})};
+    SearchTextIndex index;
+    for (const MediaItem& each : items) {
+        index.addItem(each);
+    }
+    index.finish();
+    const MediaItem a = item(QStringLiteral("a.jpg"), QString(), {QStringLiteral("하늘")});
+    const MediaItem c = item(QStringLiteral("c.jpg"), QString(), {sea, hill});
+    const MediaItem d = item(QStringLiteral("d.jpg"), QString(), {QStringLiteral("새 값")});
+    index.replaceEntries({{0, &a}, {2, &c}, {3, &d}});
+
+    SearchTextIndex built;
+    for (const MediaItem* each : {&a, &items[1], &c, &d}) {
+        built.addItem(*each);
+    }
+    built.finish();
+    EXPECT_TRUE(index == built);
+    EXPECT_EQ(index.entryTexts(2), QStringView(u"c.jpg\u0000\u0000바다\u0000산\u0000", 12));
+    const auto hitsOf = [](const SearchTextIndex& searched, QStringView needle) {
+        std::vector<char> hits;
+        searched.markMatches(needle, hits);
+        return hits;
+    };
+    EXPECT_EQ(hitsOf(index, sea), (std::vector<char>{0, 1, 1, 0}));
+    EXPECT_EQ(hitsOf(index, hill), (std::vector<char>{0, 1, 1, 0}));
+    EXPECT_EQ(hitsOf(index, u"하늘"), (std::vector<char>{1, 0, 0, 0}));
+    EXPECT_EQ(hitsOf(index, u"메모"), (std::vector<char>{0, 0, 0, 0}));
+    for (const QStringView needle : {QStringView(u"새"), QStringView(u"jpg"), QStringView(u"d.j"),
+                                     QStringView(u"값"), QStringView(u"x")}) {
+        EXPECT_EQ(hitsOf(index, needle), hitsOf(built, needle)) << needle.toString().toStdString();
+    }
+}
+
 }  // namespace
