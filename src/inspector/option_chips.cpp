@@ -58,6 +58,23 @@ int OptionChips::textWidth(const QString& text) {
     return width;
 }
 
+int OptionChips::countWidth(const Chip& chip) {
+    if (chip.count >= chip.total) {
+        return 0;
+    }
+    const qint64 key = (static_cast<qint64>(chip.count) << 32) | static_cast<quint32>(chip.total);
+    const auto found = measuredCounts_.constFind(key);
+    if (found != measuredCounts_.constEnd()) {
+        return *found;
+    }
+    if (measuredCounts_.size() >= measuredLimit) {
+        measuredCounts_.clear();
+    }
+    const int width = QFontMetrics(font_).horizontalAdvance(countText(chip)) + partSpacing;
+    measuredCounts_.insert(key, width);
+    return width;
+}
+
 void OptionChips::setChips(QList<Chip> chips) {
     if (chips == chips_) {
         return;
@@ -68,8 +85,7 @@ void OptionChips::setChips(QList<Chip> chips) {
     const int height = std::max(textHeight_, markSize) + 2 * verticalInset;
     for (const Chip& chip : std::as_const(chips_)) {
         const int value = textWidth(chip.value);
-        const QString count = countText(chip);
-        const int counted = count.isEmpty() ? 0 : textWidth(count) + partSpacing;
+        const int counted = countWidth(chip);
         textWidths_.append({value, counted});
         sizes_.append({leftInset + value + partSpacing + counted + markSize + rightInset, height});
     }

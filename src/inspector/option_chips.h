@@ -58,6 +58,7 @@ protected:
 private:
     static QString countText(const Chip& chip);
     int textWidth(const QString& text);
+    int countWidth(const Chip& chip);
     const QList<QRect>& placed() const;
     std::optional<qsizetype> markAt(QPoint point) const;
     void setHovered(std::optional<qsizetype> index);
@@ -69,8 +70,10 @@ private:
     QList<QSize> sizes_;
     // Per chip: where its value's text, and its count's text when shown, end within it.
     QList<std::pair<int, int>> textWidths_;
-    // Measuring shapes the text; a value is measured once while this view lives.
+    // Measuring shapes the text; a value, and a count of a total, is measured once while this
+    // view lives.
     QHash<QString, int> measured_;
+    QHash<qint64, int> measuredCounts_;
     mutable int placedWidth_ = -1;
     mutable QList<QRect> placed_;
     mutable int placedHeight_ = 0;

@@ -183,19 +183,18 @@ void OptionPicker::listChanged() {
 }
 
 void OptionPicker::rebuildChips() {
-    const QStringList held = model_.selectedLabels();
+    const int total = model_.holdingsOf().total;
     QList<OptionChips::Chip> chips;
-    chips.reserve(held.size());
-    for (const QString& value : held) {
-        chips.append({value, model_.count(value), model_.holdingsOf().total});
+    for (const auto& [option, count] : model_.selectedLabels()) {
+        chips.append({option, count, total});
     }
+    chips_->setVisible(!chips.isEmpty());
     chips_->setChips(std::move(chips));
-    chips_->setVisible(!held.isEmpty());
     updatePrompt();
 }
 
 void OptionPicker::updatePrompt() {
-    search_->setPlaceholderText(model_.selectedLabels().isEmpty() && !expanded()
+    search_->setPlaceholderText(chips_->chips().isEmpty() && !expanded()
                                     ? QStringLiteral("비어 있음")
                                     : QStringLiteral("옵션 검색 또는 입력"));
 }

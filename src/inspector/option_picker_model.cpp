@@ -93,11 +93,11 @@ QStringList OptionPickerModel::rowIDs() const {
     return rows;
 }
 
-QStringList OptionPickerModel::selectedLabels() const {
-    QStringList held;
+QList<std::pair<QString, int>> OptionPickerModel::selectedLabels() const {
+    QList<std::pair<QString, int>> held;
     for (const QString& option : options_) {
-        if (holdings_.counts.value(option) > 0) {
-            held.append(option);
+        if (const int count = holdings_.counts.value(option); count > 0) {
+            held.append({option, count});
         }
     }
     return held;

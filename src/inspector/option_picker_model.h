@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 namespace lumivex {
 
@@ -59,8 +60,8 @@ public:
     bool canCreate() const;
     QStringList rowIDs() const;
     qsizetype rowCount() const { return matches_.size() + (canCreate() ? 1 : 0); }
-    // The options the selected items hold, in option order.
-    QStringList selectedLabels() const;
+    // The options the selected items hold, in option order, with how many hold each.
+    QList<std::pair<QString, int>> selectedLabels() const;
 
     // Arrow keys: wraps at both ends; with no highlight Down takes the first row, Up the last.
     void moveHighlight(int offset);

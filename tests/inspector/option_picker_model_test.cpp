@@ -87,7 +87,8 @@ TEST(OptionPickerModel, CountsComeFromOnePassAndDecideWhatATapDoes) {
     EXPECT_EQ(model.count(QStringLiteral("A")), 2);
     EXPECT_EQ(model.count(QStringLiteral("B")), 1);
     EXPECT_EQ(model.holdingsOf().total, 3);
-    EXPECT_EQ(model.selectedLabels(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+    EXPECT_EQ(model.selectedLabels(),
+              (QList<std::pair<QString, int>>{{QStringLiteral("A"), 2}, {QStringLiteral("B"), 1}}));
     // Two of three hold A: a tap adds it to the third, whatever the kind.
     EXPECT_EQ(model.tap(QStringLiteral("A"), PropertyKind::multiSelect).kind, Action::Kind::apply);
 
