@@ -2,6 +2,7 @@
 
 #include "catalog/catalog_cache.h"
 #include "catalog/change_notices.h"
+#include "platform/parallel_work.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <utility>
+#include <vector>
 
 namespace lumivex {
 
@@ -62,6 +65,37 @@ void appendSubfolders(const QByteArray& folder, bool followLink, QList<QByteArra
     ::closedir(listing);
 }
 
+std::uint32_t maskFor(bool followLink) {
+    return watchedEvents | (followLink ? 0 : IN_DONT_FOLLOW);
+}
+
+// The watch descriptor, or the error as a negative number.
+int addWatch(int inotifyFd, const QByteArray& folder, bool followLink) {
+    const int descriptor = ::inotify_add_watch(inotifyFd, folder.constData(), maskFor(followLink));
+    return descriptor >= 0 ? descriptor : -errno;
+}
+
+// The watches of one subtree, made on a worker.
+struct SubtreeWatches {
+    std::vector<std::pair<int, QByteArray>> folders;
+    std::vector<int> failures;  // the error of each folder that could not be watched
+};
+
+// Each folder is watched before it is listed, as FolderWatcher::watchTree does.
+void watchSubtree(int inotifyFd, const QByteArray& top, SubtreeWatches& into) {
+    QList<QByteArray> pending{top};
+    while (!pending.isEmpty()) {
+        const QByteArray next = pending.takeLast();
+        const int descriptor = addWatch(inotifyFd, next, false);
+        if (descriptor < 0) {
+            into.failures.push_back(-descriptor);
+            continue;
+        }
+        into.folders.emplace_back(descriptor, next);
+        appendSubfolders(next, false, pending);
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<FolderWatcher> FolderWatcher::create(const QString& folder,
@@ -107,10 +141,30 @@ FolderWatcher::~FolderWatcher() {
     ::close(fd_);
 }
 
+// The subtrees below the root are watched side by side: one system call and one listing per
+// folder add up on a large tree, and the open waits for them. Events are read only afterwards, on
+// this thread, when every watch is known.
 bool FolderWatcher::watchRoot(const QByteArray& root) {
     root_ = root;
-    watchTree(root_);
-    return !folders_.isEmpty();
+    if (watch(root_, true) < 0) {
+        return false;
+    }
+    QList<QByteArray> top;
+    appendSubfolders(root_, true, top);
+    std::vector<SubtreeWatches> subtrees(static_cast<std::size_t>(top.size()));
+    ParallelWork::forEach(subtrees.size(), [&](std::size_t index) {
+        watchSubtree(fd_, top[static_cast<qsizetype>(index)], subtrees[index]);
+        return true;
+    });
+    for (const SubtreeWatches& subtree : subtrees) {
+        for (const auto& [descriptor, folder] : subtree.folders) {
+            folders_.insert(descriptor, folder);
+        }
+        for (const int error : subtree.failures) {
+            noteFailure(error);
+        }
+    }
+    return true;
 }
 
 // Each folder is watched before it is listed, so a subfolder made in between shows up either
@@ -128,23 +182,26 @@ void FolderWatcher::watchTree(const QByteArray& folder) {
 }
 
 int FolderWatcher::watch(const QByteArray& folder, bool followLink) {
-    const std::uint32_t mask = watchedEvents | (followLink ? 0 : IN_DONT_FOLLOW);
-    const int descriptor = ::inotify_add_watch(fd_, folder.constData(), mask);
+    const int descriptor = addWatch(fd_, folder, followLink);
     if (descriptor < 0) {
-        // A folder that vanished meanwhile left its notice in its parent; any other folder
-        // left unwatched could change unnoticed.
-        if (errno != ENOENT && errno != ENOTDIR && notices_) {
-            notices_->close();
-        }
-        if (errno == ENOSPC && !warnedAboutLimit_) {
-            warnedAboutLimit_ = true;
-            qWarning("Folder watch limit reached under %s; raise fs.inotify.max_user_watches",
-                     root_.constData());
-        }
+        noteFailure(-descriptor);
         return -1;
     }
     folders_.insert(descriptor, folder);
     return descriptor;
+}
+
+void FolderWatcher::noteFailure(int error) {
+    // A folder that vanished meanwhile left its notice in its parent; any other folder left
+    // unwatched could change unnoticed.
+    if (error != ENOENT && error != ENOTDIR && notices_) {
+        notices_->close();
+    }
+    if (error == ENOSPC && !warnedAboutLimit_) {
+        warnedAboutLimit_ = true;
+        qWarning("Folder watch limit reached under %s; raise fs.inotify.max_user_watches",
+                 root_.constData());
+    }
 }
 
 // A folder that moved out of the tree must not keep reporting; one that moved within the tree

@@ -40,6 +40,7 @@ private:
     bool watchRoot(const QByteArray& root);
     void watchTree(const QByteArray& folder);
     int watch(const QByteArray& folder, bool followLink);
+    void noteFailure(int error);
     void forgetTree(const QByteArray& folder);
     void readEvents();
     // Whether the event counts as a change; keeps the watched folders in step with the tree.

@@ -1,5 +1,6 @@
 #include "catalog/folder_watcher.h"
 
+#include "catalog/change_notices.h"
 #include "support/test_files.h"
 
 #include <QDir>
@@ -78,6 +79,30 @@ TEST_F(FolderWatcherTest, ABurstOfChangesGivesOneCall) {
     ASSERT_TRUE(waitForCalls(1));
     spinFor(quietMilliseconds);
     EXPECT_EQ(calls, 1);
+}
+
+// The folders below the root are watched side by side at the start: every one of a wide, deep
+// tree is watched, and a change in any of them is noted.
+TEST_F(FolderWatcherTest, WatchesEveryFolderOfAWideDeepTreeFromTheStart) {
+    QStringList deepest;
+    for (int top = 0; top < 12; ++top) {
+        const QString path = root + QStringLiteral("/t%1/a/b/.lumivex").arg(top);
+        makeDirectories(path);
+        deepest.append(path);
+    }
+    startWatching();
+    const std::shared_ptr<ChangeNotices> notices = watcher->notices();
+    const std::optional<ChangeNotices::Mark> mark = notices->collect();
+    ASSERT_TRUE(mark);
+    for (const QString& path : deepest) {
+        EXPECT_TRUE(notices->quietSince(path, *mark));
+        writeFile(path + QStringLiteral("/lumivex.csv"), "x");
+    }
+    ASSERT_TRUE(notices->collect());
+    for (const QString& path : deepest) {
+        EXPECT_FALSE(notices->quietSince(path, *mark)) << path.toStdString();
+    }
+    EXPECT_TRUE(notices->quietSince(root, *mark));
 }
 
 TEST_F(FolderWatcherTest, NoticesChangesInFoldersThatAppearLater) {
