@@ -1,7 +1,9 @@
 #include "media/thumbnail_cache.h"
 #include "media/thumbnail_decoder.h"
+#include "media/video_frame.h"
 #include "model/library.h"
 #include "support/media_fixtures.h"
+#include "support/video_encoding.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -14,6 +16,7 @@
 
 #include <sys/resource.h>
 
+#include <atomic>
 #include <fstream>
 
 namespace {
@@ -141,6 +144,22 @@ void thumbnailDecoderOneThreadJpeg24MP(benchmark::State& state) {
                 processorSeconds(RUSAGE_SELF) - processorBefore);
 }
 BENCHMARK(thumbnailDecoderOneThreadJpeg24MP)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A video's grid thumbnail: one frame of a 1280 x 720 H.264 clip (thirty frames, its middle one
+// second in), read and shrunk on one thread, one clip after another. The decoder's frame buffers
+// are allocated and freed at every grab, so what the allocator does with freed pages shows here.
+void videoFrameGrab720p(benchmark::State& state) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("clip.mp4"));
+    test::writeEncodedClip(path, {test::PictureCodec::h264, 1280, 720, 30, 30});
+    const std::atomic<bool> cancelled{false};
+    const double processorBefore = processorSeconds(RUSAGE_SELF);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(VideoFrame::grab(path, 0.5, thumbnailSize, cancelled).width());
+    }
+    reportRates(state, 1, 1, processorSeconds(RUSAGE_SELF) - processorBefore);
+}
+BENCHMARK(videoFrameGrab720p)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The reference: vipsthumbnail on one thread over the same files, when it is installed.
 void vipsthumbnailOneThreadJpeg24MP(benchmark::State& state) {

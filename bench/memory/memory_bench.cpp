@@ -9,6 +9,9 @@
 // so that runs after the first reuse it.
 
 #include "bench_run.h"
+#if LUMIVEX_JEMALLOC
+#include "app/allocator_options.h"
+#endif
 #include "browser/lumivex_view.h"
 #include "browser/media_grid_view.h"
 #include "browser/store_region.h"
@@ -28,6 +31,7 @@
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
+#include <sys/resource.h>
 #include <ctime>
 #include <fstream>
 #include <memory>
@@ -62,8 +66,23 @@ double threadMilliseconds() {
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
+// The processor time of every thread of the process so far, in milliseconds.
+double processMilliseconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
 double residentBytes() {
     return statusBytes("VmRSS");
+}
+
+// After a second with no event handled: pages the allocator hands back by a thread of its own
+// some time after they were freed are gone by then, as they are from a user's idle application.
+double residentAfterIdle() {
+    QThread::msleep(1100);
+    return residentBytes();
 }
 
 // The window the application shows, on a store with the real scanner and no folder watcher.
@@ -73,6 +92,8 @@ struct Window : bench::UnwatchedStoreServices {
     PhotosThumbnailCache photosThumbnails;
     std::unique_ptr<LumivexView> view;
     MediaGridView* grid = nullptr;
+    double releasing = 0;  // ms spent handing freed pages back, and how often
+    int releases = 0;
 
     Window() {
         store = std::make_unique<LumivexStore>(services());
@@ -81,6 +102,15 @@ struct Window : bench::UnwatchedStoreServices {
         view->setGrid(grid);
         view->resize(1280, 840);
         view->show();
+#if LUMIVEX_JEMALLOC
+        // As the application does when it settles.
+        for (auto signal : {&LumivexStore::derivedViewsReady, &LumivexStore::lastSavedChanged}) {
+            QObject::connect(store.get(), signal, [this] {
+                releasing += millisecondsOf([] { AllocatorOptions::releaseFreedPages(); });
+                ++releases;
+            });
+        }
+#endif
         settle();
     }
 
@@ -103,7 +133,8 @@ struct Window : bench::UnwatchedStoreServices {
 
 // Counters in KiB per item are the whole process's resident memory divided by the items, not
 // growths: "before" with the window shown on no library, "opened" with the library open, its first
-// scan merged and its views built, "edited" after twenty rating edits; "trimmed" after a further
+// scan merged and its views built, "edited" after twenty rating edits; "idle" the same a second
+// later with no event handled; "trimmed" after a further
 // malloc_trim(0), which only the system allocator heeds; "of files" the pages of mapped files among
 // the last and "anonymous" the rest (heap, stacks, relocated library data); "before of files" the
 // pages of mapped files before the open. The open's wall time is the open call
@@ -117,14 +148,17 @@ void windowResidentMemory(benchmark::State& state) {
         const double before = residentBytes();
         const double beforeFiles = statusBytes("RssFile");
         const double openStart = threadMilliseconds();
+        const double processBefore = processMilliseconds();
         const double openCall =
             millisecondsOf([&] { window.store->openLibrary(root, false, false); });
         const double views = millisecondsOf([&] { window.settle(); });
         const double openProcessor = threadMilliseconds() - openStart;
+        const double processOpen = processMilliseconds() - processBefore;
         // The store hands replaced libraries and views to the global pool to be freed; the figures
         // are of the settled process, after those tasks, which the open's time does not wait for.
         QThreadPool::globalInstance()->waitForDone();
         const double opened = residentBytes();
+        const double openedIdle = residentAfterIdle();
         ::malloc_trim(0);
         const double openedTrimmed = residentBytes();
         for (int step = 0; step < 20; ++step) {
@@ -134,6 +168,7 @@ void windowResidentMemory(benchmark::State& state) {
         }
         QThreadPool::globalInstance()->waitForDone();
         const double edited = residentBytes();
+        const double editedIdle = residentAfterIdle();
         ::malloc_trim(0);
         const double editedTrimmed = residentBytes();
         if (window.store->locked() || window.store->library().items.size() != items) {
@@ -143,6 +178,8 @@ void windowResidentMemory(benchmark::State& state) {
         state.counters["opened KiB/item"] = opened / 1024 / items;
         state.counters["opened trimmed KiB/item"] = openedTrimmed / 1024 / items;
         state.counters["edited KiB/item"] = edited / 1024 / items;
+        state.counters["edited idle KiB/item"] = editedIdle / 1024 / items;
+        state.counters["opened idle KiB/item"] = openedIdle / 1024 / items;
         state.counters["edited trimmed KiB/item"] = editedTrimmed / 1024 / items;
         state.counters["of files KiB/item"] = statusBytes("RssFile") / 1024 / items;
         state.counters["anonymous KiB/item"] = statusBytes("RssAnon") / 1024 / items;
@@ -152,6 +189,9 @@ void windowResidentMemory(benchmark::State& state) {
         state.counters["open call ms"] = openCall;
         state.counters["open to views ms"] = openCall + views;
         state.counters["open to views main-thread CPU ms"] = openProcessor;
+        state.counters["open process CPU ms"] = processOpen;
+        state.counters["release ms"] = window.releasing;
+        state.counters["releases"] = window.releases;
         state.counters["load alone ms"] = millisecondsOf(
             [&] { benchmark::DoNotOptimize(FolderCatalog::load(root, std::nullopt)); });
     }

@@ -1,5 +1,6 @@
 #include "app/lumivex_app.h"
 
+#include "app/allocator_options.h"
 #include "app/app_commands.h"
 #include "app/app_delegate.h"
 #include "app/lumivex_edit_commands.h"
@@ -29,6 +30,12 @@ LumivexApp::LumivexApp(LumivexStore& store, LumivexView& view, LumivexUpdateCont
     window_->setCentralWidget(&view_);
     window_->resize(1280, 840);
     buildMenus();
+    // The moments the application settles: what it freed on the way (the open's and the scan's
+    // temporaries, a save's buffers) goes back to the system now rather than a quarter second
+    // later.
+    for (auto signal : {&LumivexStore::derivedViewsReady, &LumivexStore::lastSavedChanged}) {
+        connect(&store_, signal, this, &AllocatorOptions::releaseFreedPages);
+    }
 }
 
 // The view belongs to whoever made it: it leaves the window before the window goes.
