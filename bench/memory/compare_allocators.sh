@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the resident memory benchmark once per allocator, in turn, ROUNDS times over, with the load
 # average before each run: the system allocator as it comes, with two arenas, and Debian's jemalloc
-# and mimalloc preloaded with their options for handing freed pages back at once.
+# and mimalloc preloaded with their options for handing freed pages back at once, and the program
+# as linked, with its own options and with decay 0.
 # Usage: bench/memory/compare_allocators.sh BUILD-DIR [ROUNDS]
 set -euo pipefail
 
@@ -39,5 +40,7 @@ for _ in $(seq "$rounds"); do
     MIMALLOC_DECOMMIT_DELAY=0
   if [[ -x "$shipped_bench" && "$shipped_bench" != "$system_bench" ]]; then
     run shipped "$shipped_bench"
+    # The same program with every freed page handed back at once, its options before these.
+    run decay0 "$shipped_bench" MALLOC_CONF=background_thread:false,dirty_decay_ms:0,muzzy_decay_ms:0
   fi
 done
