@@ -371,29 +371,62 @@ QString freshText(const QString& text) {
     return text.isEmpty() ? text : QString(text.constData(), text.size());
 }
 
-QList<Category> freshCategories(const QList<Category>& categories) {
-    QList<Category> copies;
-    copies.reserve(categories.size());
-    for (const Category& category : categories) {
-        Category copy{category.id, freshText(category.name), category.kind, {}, std::nullopt};
-        copy.options.reserve(category.options.size());
-        for (const QString& option : category.options) {
-            copy.options.append(freshText(option));
+// The texts and option lists of a load's folders, each copied once: the folders of a tree mostly
+// declare the same properties with the same options, and each folder's copy of them stays.
+class HomeCopies {
+public:
+    QList<Category> categories(const QList<Category>& categories) {
+        QList<Category> copies;
+        copies.reserve(categories.size());
+        for (const Category& category : categories) {
+            Category copy{category.id, text(category.name), category.kind,
+                          options(category.options), std::nullopt};
+            if (category.iconName) {
+                copy.iconName = text(*category.iconName);
+            }
+            copies.append(std::move(copy));
         }
-        if (category.iconName) {
-            copy.iconName = freshText(*category.iconName);
-        }
-        copies.append(std::move(copy));
+        return copies;
     }
-    return copies;
-}
+
+private:
+    QString text(const QString& text) {
+        if (text.isEmpty()) {
+            return text;
+        }
+        const auto found = texts_.constFind(text);
+        if (found != texts_.constEnd()) {
+            return *found;
+        }
+        const QString copy = freshText(text);
+        texts_.insert(copy, copy);
+        return copy;
+    }
+
+    QStringList options(const QStringList& options) {
+        const auto found = options_.constFind(options);
+        if (found != options_.constEnd()) {
+            return *found;
+        }
+        QStringList copy;
+        copy.reserve(options.size());
+        for (const QString& option : options) {
+            copy.append(text(option));
+        }
+        options_.insert(copy, copy);
+        return copy;
+    }
+
+    QHash<QString, QString> texts_;
+    QHash<QStringList, QStringList> options_;
+};
 
 // What outlives the load of a folder is copied on this thread: kept where a worker made it, a few
 // blocks would hold on to each worker's heap, and the pages of its freed temporaries with them.
-void takeHome(FolderLoad& load) {
+void takeHome(FolderLoad& load, HomeCopies& copies) {
     CatalogCache::FolderRead& read = load.read;
     const auto copyList = [&](QList<Category>& list, const QList<Category>* same) {
-        QList<Category> copy = same && list == *same ? *same : freshCategories(list);
+        QList<Category> copy = same && list == *same ? *same : copies.categories(list);
         std::swap(list, copy);
         load.replacedLists.push_back(std::move(copy));
     };
@@ -413,11 +446,12 @@ std::map<QString, LibraryState> takeIn(std::vector<FolderLoad>& loads, const QSt
                                        TreeReads& tree) {
     CatalogCache& cache = CatalogCache::shared();
     std::map<QString, LibraryState> states;
+    HomeCopies copies;
     for (qsizetype index = 0; index < keys.size(); ++index) {
         FolderLoad& load = loads[size_t(index)];
         const QString& key = keys[index];
         if (load.wasRead) {
-            takeHome(load);
+            takeHome(load, copies);
             cache.recordRead(tree.folders.at(key), load.read, false);
         }
         if (load.error) {
@@ -593,10 +627,11 @@ void takeIn(DetachedLoad& load) {
     CatalogCache& cache = CatalogCache::shared();
     {
         const CatalogCache::Pass pass(cache, load.notices, load.mark);
+        HomeCopies copies;
         for (std::size_t index = 0; index < load.taken; ++index) {
             FolderLoad& folder = load.loads[index];
             if (folder.wasRead) {
-                takeHome(folder);
+                takeHome(folder, copies);
                 cache.recordRead(load.folders.at(load.keys[qsizetype(index)]), folder.read, false);
             }
         }
