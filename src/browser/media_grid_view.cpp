@@ -41,6 +41,9 @@ MediaGridView::MediaGridView(Services services, QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setAutoFillBackground(false);
+    // Every paint fills its whole region; and only an opaque widget has its pixels moved on a
+    // scroll rather than all painted again.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     thumbnailTimer_.setSingleShot(true);
     thumbnailTimer_.setInterval(thumbnailPause);
     connect(&thumbnailTimer_, &QTimer::timeout, this, &MediaGridView::requestThumbnails);
@@ -109,8 +112,10 @@ void MediaGridView::resizeEvent(QResizeEvent* event) {
     relayout();
 }
 
-void MediaGridView::scrollContentsBy(int, int) {
-    viewport()->update();
+// Cards sit at whole pixels and paint the same wherever they are, so the pixels already on screen
+// are moved and only the rows that come into view are painted.
+void MediaGridView::scrollContentsBy(int dx, int dy) {
+    viewport()->scroll(dx, dy);
     thumbnailTimer_.start();
 }
 
