@@ -1,5 +1,6 @@
 #include "browser/media_card_chrome.h"
 
+#include "browser/browser_icons.h"
 #include "browser/browser_palette.h"
 #include "browser/media_card_layout.h"
 
@@ -40,6 +41,17 @@ QColor borderColor(bool selected) {
     return selected ? BrowserPalette::mint() : BrowserPalette::white(0.055);
 }
 
+QString surfaceKey(bool selected, bool placeholder,
+                   const std::optional<MediaCardChrome::Glyph>& glyph) {
+    QString key = QString::number((selected ? 2 : 0) + (placeholder ? 1 : 0));
+    if (glyph) {
+        key += QLatin1Char('\0') + glyph->name + QLatin1Char('\0') +
+               QString::number(glyph->color.rgba(), 16) + QLatin1Char('\0') +
+               QString::number(glyph->side);
+    }
+    return key;
+}
+
 QPixmap pixmapOf(QImage image, qreal ratio) {
     QPixmap pixmap = QPixmap::fromImage(std::move(image));
     pixmap.setDevicePixelRatio(ratio);
@@ -55,7 +67,13 @@ MediaCardChrome::Cache& MediaCardChrome::cache(QSizeF size, qreal ratio) {
     return *cache_;
 }
 
-QPixmap MediaCardChrome::makeSurface(const Cache& made, bool selected, bool placeholder) const {
+QRectF MediaCardChrome::glyphBox(const QRectF& card, double side) {
+    const QPointF centre = MediaCardLayout(card).thumbnail().center();
+    return {centre.x() - side / 2, centre.y() - side / 2, side, side};
+}
+
+QPixmap MediaCardChrome::makeSurface(const Cache& made, bool selected, bool placeholder,
+                                     const std::optional<Glyph>& glyph) const {
     QImage image((made.size * made.ratio).toSize(), QImage::Format_RGB32);
     image.fill(BrowserPalette::canvas());
     QPainter painter(&image);
@@ -67,6 +85,10 @@ QPixmap MediaCardChrome::makeSurface(const Cache& made, bool selected, bool plac
         painter.fillPath(card.intersected(squareShape(made.size)), BrowserPalette::white(0.035));
     }
     painter.fillPath(borderShape(made.size, selected), borderColor(selected));
+    if (glyph) {
+        BrowserIcons::paint(painter, glyph->name,
+                            glyphBox(QRectF(QPointF(0, 0), made.size), glyph->side), glyph->color);
+    }
     painter.end();
     return pixmapOf(std::move(image), made.ratio);
 }
@@ -84,14 +106,24 @@ QPixmap MediaCardChrome::makeEdges(const Cache& made, bool selected) const {
     return pixmapOf(std::move(image), made.ratio);
 }
 
+// The symbol's edges are smoothed against the device's pixel grid: it comes from the cache only
+// where the card starts on a whole device pixel, as it always does at whole ratios.
 void MediaCardChrome::paintSurface(QPainter& painter, const QRectF& card, bool selected,
-                                   bool placeholder) {
+                                   bool placeholder, const std::optional<Glyph>& glyph) {
     Cache& made = cache(card.size(), painter.device()->devicePixelRatioF());
-    QPixmap& surface = made.surfaces[(selected ? 2 : 0) + (placeholder ? 1 : 0)];
+    const QTransform& transform = painter.deviceTransform();
+    const QPointF device = transform.map(card.topLeft());
+    const bool cached =
+        glyph && transform.type() <= QTransform::TxScale && device == QPointF(device.toPoint());
+    QPixmap& surface =
+        made.surfaces[surfaceKey(selected, placeholder, cached ? glyph : std::nullopt)];
     if (surface.isNull()) {
-        surface = makeSurface(made, selected, placeholder);
+        surface = makeSurface(made, selected, placeholder, cached ? glyph : std::nullopt);
     }
     painter.drawPixmap(card.topLeft(), surface);
+    if (glyph && !cached) {
+        BrowserIcons::paint(painter, glyph->name, glyphBox(card, glyph->side), glyph->color);
+    }
 }
 
 void MediaCardChrome::paintThumbnailEdges(QPainter& painter, const QRectF& card, bool selected) {

@@ -75,16 +75,15 @@ void MediaCardDelegate::paintThumbnail(QPainter& painter, const MediaCardLayout&
     const QRectF square = layout.thumbnail();
     const qreal ratio = painter.device()->devicePixelRatioF();
     const QPixmap pixmap = thumbnails_.square(item, model.root(), qRound(square.width() * ratio));
-    chrome_.paintSurface(painter, layout.card(), selected, pixmap.isNull());
     if (pixmap.isNull()) {
         const bool video = item.kind == MediaKind::video;
-        const double icon = std::min(36.0, square.width() / 4);
         const double dim = thumbnails_.failed(item, model.root()) ? 0.1 : 0.18;
-        BrowserIcons::paint(
-            painter, video ? QStringLiteral("video") : QStringLiteral("photo"),
-            QRectF(square.center().x() - icon / 2, square.center().y() - icon / 2, icon, icon),
-            BrowserPalette::white(dim));
+        chrome_.paintSurface(
+            painter, layout.card(), selected, true,
+            MediaCardChrome::Glyph{video ? QStringLiteral("video") : QStringLiteral("photo"),
+                                   BrowserPalette::white(dim), std::min(36.0, square.width() / 4)});
     } else {
+        chrome_.paintSurface(painter, layout.card(), selected, false);
         painter.drawPixmap(square.topLeft(), pixmap);
         chrome_.paintThumbnailEdges(painter, layout.card(), selected);
     }
