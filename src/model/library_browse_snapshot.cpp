@@ -1,6 +1,7 @@
 #include "model/library_browse_snapshot.h"
 
 #include "model/video_duration_range.h"
+#include "platform/parallel_work.h"
 #include "platform/text_order.h"
 
 #include <QSet>
@@ -290,29 +291,45 @@ LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLev
     if (querying) {
         queryKeys.folderOfItem.reserve(static_cast<size_t>(items.size()));
     }
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const MediaItem& shown = items.at(i);
-        positions.insert(shown.id, static_cast<std::uint32_t>(i));
-        countItem(shown, 1);
-        const QString folder = shown.folder();
-        const std::uint32_t folderIndex = folderKeys.index(folder);
-        addFolder(folders, folder, folderKeyList[folderIndex]);
-        for (const auto& [key, values] : shown.labels) {
-            QHash<QString, qsizetype>& counts = rawValueCounts[key];
-            for (const QString& value : values) {
-                ++counts[value];
+    const auto countAll = [&] {
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const MediaItem& shown = items.at(i);
+            positions.insert(shown.id, static_cast<std::uint32_t>(i));
+            countItem(shown, 1);
+            const QString folder = shown.folder();
+            const std::uint32_t folderIndex = folderKeys.index(folder);
+            addFolder(folders, folder, folderKeyList[folderIndex]);
+            for (const auto& [key, values] : shown.labels) {
+                QHash<QString, qsizetype>& counts = rawValueCounts[key];
+                for (const QString& value : values) {
+                    ++counts[value];
+                }
+            }
+            if (querying) {
+                queryKeys.folderOfItem.push_back(folderIndex);
             }
         }
-        if (querying) {
-            queryKeys.folderOfItem.push_back(folderIndex);
-            queryKeys.searchTexts.addItem(shown);
-        }
+    };
+    if (querying) {
+        // The search texts and the name order read only the items, each in a part of its own:
+        // on a large library each costs about what the counts do, and the window waits for all.
+        ParallelWork::forEach(3, [&](std::size_t part) {
+            if (part == 0) {
+                countAll();
+            } else if (part == 1) {
+                for (const MediaItem& shown : std::as_const(items)) {
+                    queryKeys.searchTexts.addItem(shown);
+                }
+                queryKeys.searchTexts.finish();
+            } else {
+                queryKeys.nameRanks = nameRanks(items);
+            }
+            return true;
+        });
+    } else {
+        countAll();
     }
     videoCount = items.size() - photoCount;
-    if (querying) {
-        queryKeys.searchTexts.finish();
-        queryKeys.nameRanks = nameRanks(items);
-    }
 
     folderPaths = folders.values();
     TextOrder::sortLocalizedStandard(folderPaths);

@@ -1,6 +1,7 @@
 #include "model/library_browse_snapshot.h"
 #include "model/property_options.h"
 
+#include "platform/text_order.h"
 #include "query_fixtures.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +79,65 @@ TEST(LibraryBrowseSnapshot, CountsShownItemsOnly) {
     ASSERT_NE(snapshot.item(mother.id), nullptr);
     EXPECT_EQ(*snapshot.item(mother.id), mother);
     EXPECT_EQ(snapshot.item(gone.id), nullptr);
+}
+
+// The browse query's snapshot makes its search texts and name order beside its counts; the counts
+// must be those of a snapshot that makes nothing else, and the keys those made item by item.
+TEST(LibraryBrowseSnapshot, QueryKeysMadeBesideTheCountsMatchOnesMadeAlone) {
+    Library library;
+    const QString people = library.categories[1].idText();
+    library.categories[1].options = {QStringLiteral("엄마")};
+    const QStringList names = {QStringLiteral("사진"), QStringLiteral("IMG_"),
+                               QStringLiteral("img "), QStringLiteral("Ä"),
+                               QStringLiteral("A\u0308")};
+    for (int i = 0; i < 600; ++i) {
+        const QString folder = QStringLiteral("폴더%1/하위%2/").arg(i % 7).arg(i % 3);
+        MediaItem item = i % 5 == 0 ? video(folder + names[i % names.size()] +
+                                                QString::number(i % 40) + QStringLiteral(".mov"),
+                                            i * 7.5)
+                                    : photo(folder + names[i % names.size()] +
+                                            QString::number(i % 40) + QStringLiteral(".jpg"));
+        item.rating = i % 6;
+        item.notes = i % 4 == 0 ? QStringLiteral("메모 %1").arg(i % 9) : QString();
+        if (i % 3 != 0) {
+            item.labels[people] = {i % 2 == 0 ? QStringLiteral("엄마")
+                                              : QStringLiteral("친구%1").arg(i % 11)};
+        }
+        item.available = i % 17 != 0;
+        library.items.append(item);
+    }
+    const LibraryBrowseSnapshot query(library, false);
+    const LibraryBrowseSnapshot counts(library, false, LibraryBrowseSnapshot::Purpose::counts);
+    EXPECT_EQ(query.items.size(), counts.items.size());
+    EXPECT_EQ(query.positions, counts.positions);
+    EXPECT_EQ(query.photoCount, counts.photoCount);
+    EXPECT_EQ(query.videoCount, counts.videoCount);
+    EXPECT_EQ(query.videoDurationCounts, counts.videoDurationCounts);
+    EXPECT_EQ(query.unratedCount, counts.unratedCount);
+    EXPECT_EQ(query.unclassifiedCount, counts.unclassifiedCount);
+    EXPECT_EQ(query.folderPaths, counts.folderPaths);
+    EXPECT_EQ(query.labels, counts.labels);
+
+    SearchTextIndex texts;
+    for (const MediaItem& item : std::as_const(query.items)) {
+        texts.addItem(item);
+    }
+    texts.finish();
+    EXPECT_TRUE(query.queryKeys.searchTexts == texts);
+    ASSERT_EQ(query.queryKeys.nameRanks.size(), static_cast<size_t>(query.items.size()));
+    ASSERT_EQ(query.queryKeys.folderOfItem.size(), static_cast<size_t>(query.items.size()));
+    for (qsizetype i = 0; i < query.items.size(); ++i) {
+        EXPECT_EQ(query.queryKeys.folders[query.queryKeys.folderOfItem[static_cast<size_t>(i)]],
+                  TextOrder::nfc(query.items[i].folder()));
+    }
+    for (qsizetype i = 1; i < query.items.size(); ++i) {
+        const TextOrder::SortKey before(query.items[i - 1].filename);
+        const TextOrder::SortKey now(query.items[i].filename);
+        const auto rankBefore = query.queryKeys.nameRanks[static_cast<size_t>(i - 1)];
+        const auto rank = query.queryKeys.nameRanks[static_cast<size_t>(i)];
+        EXPECT_EQ(before.compare(now) < 0, rankBefore < rank) << i;
+        EXPECT_EQ(before.compare(now) == 0, rankBefore == rank) << i;
+    }
 }
 
 TEST(LibraryBrowseSnapshot, FolderPathsAndTreeWithAncestors) {
