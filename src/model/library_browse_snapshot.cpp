@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <vector>
 
@@ -66,6 +67,31 @@ QHash<QString, QHash<QString, qsizetype>> normalizedCounts(
 }
 
 // Each file name's place in the localized standard order; canonically equivalent names share one.
+// Each tag property's options with the number of shown items holding each.
+std::map<QUuid, QList<LibraryBrowseSnapshot::OptionCount>> optionCounts(const Library& library,
+                                                                        const MediaItems& shown) {
+    QHash<QString, QHash<QString, qsizetype>> rawValueCounts;
+    for (const MediaItem& item : shown) {
+        for (const auto& [key, values] : item.labels) {
+            QHash<QString, qsizetype>& counts = rawValueCounts[key];
+            for (const QString& value : values) {
+                ++counts[value];
+            }
+        }
+    }
+    const auto valueCounts = normalizedCounts(rawValueCounts);
+    std::map<QUuid, QList<LibraryBrowseSnapshot::OptionCount>> labels;
+    for (const Category& property : library.tagProperties()) {
+        const QHash<QString, qsizetype> counts = valueCounts.value(property.idText());
+        QList<LibraryBrowseSnapshot::OptionCount> options;
+        for (const QString& option : library.options(property)) {
+            options.append({option, counts.value(TextOrder::nfc(option), 0)});
+        }
+        labels[property.id] = std::move(options);
+    }
+    return labels;
+}
+
 std::vector<std::uint32_t> nameRanks(const MediaItems& items) {
     // Made before the sort keys, so the keys' room is the last taken and the first handed back.
     std::vector<std::uint32_t> ranks(static_cast<size_t>(items.size()), 0);
@@ -284,66 +310,50 @@ LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLev
     const bool querying = purpose == Purpose::query;
     positions.reserve(items.size());
     QHash<QString, QString> folders;
-    QHash<QString, QHash<QString, qsizetype>> rawValueCounts;
     QStringList countedFolders;
     QStringList& folderKeyList = querying ? queryKeys.folders : countedFolders;
     FolderKeys folderKeys(folderKeyList);
     if (querying) {
         queryKeys.folderOfItem.reserve(static_cast<size_t>(items.size()));
     }
-    const auto countAll = [&] {
+    // The parts read only the items and each fills members of its own, so they run side by side:
+    // on a large library the window waits for the slowest.
+    std::vector<std::function<void()>> parts;
+    parts.emplace_back([&] {
         for (qsizetype i = 0; i < items.size(); ++i) {
-            const MediaItem& shown = items.at(i);
-            positions.insert(shown.id, static_cast<std::uint32_t>(i));
+            positions.insert(items.at(i).id, static_cast<std::uint32_t>(i));
+        }
+    });
+    parts.emplace_back([&] {
+        for (const MediaItem& shown : std::as_const(items)) {
             countItem(shown, 1);
             const QString folder = shown.folder();
             const std::uint32_t folderIndex = folderKeys.index(folder);
             addFolder(folders, folder, folderKeyList[folderIndex]);
-            for (const auto& [key, values] : shown.labels) {
-                QHash<QString, qsizetype>& counts = rawValueCounts[key];
-                for (const QString& value : values) {
-                    ++counts[value];
-                }
-            }
             if (querying) {
                 queryKeys.folderOfItem.push_back(folderIndex);
             }
         }
-    };
+    });
+    parts.emplace_back([&] { labels = optionCounts(library, items); });
     if (querying) {
-        // The search texts and the name order read only the items, each in a part of its own:
-        // on a large library each costs about what the counts do, and the window waits for all.
-        ParallelWork::forEach(3, [&](std::size_t part) {
-            if (part == 0) {
-                countAll();
-            } else if (part == 1) {
-                for (const MediaItem& shown : std::as_const(items)) {
-                    queryKeys.searchTexts.addItem(shown);
-                }
-                queryKeys.searchTexts.finish();
-            } else {
-                queryKeys.nameRanks = nameRanks(items);
+        parts.emplace_back([&] {
+            for (const MediaItem& shown : std::as_const(items)) {
+                queryKeys.searchTexts.addItem(shown);
             }
-            return true;
+            queryKeys.searchTexts.finish();
         });
-    } else {
-        countAll();
+        parts.emplace_back([&] { queryKeys.nameRanks = nameRanks(items); });
     }
+    ParallelWork::forEach(parts.size(), [&parts](std::size_t part) {
+        parts[part]();
+        return true;
+    });
     videoCount = items.size() - photoCount;
 
     folderPaths = folders.values();
     TextOrder::sortLocalizedStandard(folderPaths);
     folderTree = FolderFilterNode::tree(folderPaths);
-
-    const auto valueCounts = normalizedCounts(rawValueCounts);
-    for (const Category& property : library.tagProperties()) {
-        const QHash<QString, qsizetype> counts = valueCounts.value(property.idText());
-        QList<OptionCount> options;
-        for (const QString& option : library.options(property)) {
-            options.append({option, counts.value(TextOrder::nfc(option), 0)});
-        }
-        labels[property.id] = std::move(options);
-    }
 }
 
 std::optional<std::vector<LibraryBrowseSnapshot::ItemChange>> LibraryBrowseSnapshot::itemChanges(
