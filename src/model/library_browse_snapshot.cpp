@@ -338,9 +338,7 @@ LibraryBrowseSnapshot::LibraryBrowseSnapshot(const Library& library, bool topLev
     parts.emplace_back([&] { labels = optionCounts(library, items); });
     if (querying) {
         parts.emplace_back([&] {
-            for (const MediaItem& shown : std::as_const(items)) {
-                queryKeys.searchTexts.addItem(shown);
-            }
+            queryKeys.searchTexts.addItems(items);
             queryKeys.searchTexts.finish();
         });
         parts.emplace_back([&] { queryKeys.nameRanks = nameRanks(items); });

@@ -1,6 +1,8 @@
 #include "model/search_text_index.h"
 
 #include "model/media_item.h"
+#include "model/media_items.h"
+#include "platform/parallel_work.h"
 #include "platform/text_order.h"
 
 #include <algorithm>
@@ -47,10 +49,28 @@ void SearchTextIndex::Buffer::squeeze() {
 }
 
 void SearchTextIndex::addItem(const MediaItem& item) {
+    addOwnTexts(item);
+    combinationOf_.push_back(combinationOf(item));
+}
+
+// The own texts fill `own_` only, the values everything else that building touches.
+void SearchTextIndex::addItems(const MediaItems& items) {
+    ParallelWork::forEach(2, [&](std::size_t part) {
+        for (const MediaItem& item : items) {
+            if (part == 0) {
+                addOwnTexts(item);
+            } else {
+                combinationOf_.push_back(combinationOf(item));
+            }
+        }
+        return true;
+    });
+}
+
+void SearchTextIndex::addOwnTexts(const MediaItem& item) {
     own_.starts.push_back(static_cast<std::uint32_t>(own_.texts.size()));
     addText(own_.texts, TextOrder::caseFoldKey(item.filename));
     addText(own_.texts, TextOrder::caseFoldKey(item.notes));
-    combinationOf_.push_back(combinationOf(item));
 }
 
 std::uint32_t SearchTextIndex::combinationOf(const MediaItem& item) {

@@ -12,6 +12,7 @@
 namespace lumivex {
 
 struct MediaItem;
+class MediaItems;
 
 // The searched texts of many entries, already case-folded, kept end to end so that a search scans
 // them in one pass instead of one call per text. Each text ends with U+0000, so a search text
@@ -24,6 +25,9 @@ public:
     // Adds an entry for the item: the case-fold keys of its file name, its notes and every value
     // it carries. Values repeat across items, so each distinct one is folded once per index.
     void addItem(const MediaItem& item);
+    // Adds an entry for each item, as addItem would one by one; the entries' own texts and their
+    // values are made side by side.
+    void addItems(const MediaItems& items);
     // Releases the room that building reserved beyond what the texts need.
     void finish();
     // Replaces the entries at these places (ascending, each once) by those of the items, as if
@@ -51,6 +55,7 @@ private:
     };
 
     // The combination of the item's values, added when new.
+    void addOwnTexts(const MediaItem& item);
     std::uint32_t combinationOf(const MediaItem& item);
     void indexCombinations();
     void releaseBuildRoom();
