@@ -157,6 +157,9 @@ ReadMatch matchingReads(const LibraryState& state, const TreeReads& reads);
 // becomes the lists of the last save, so that the first save passes such folders as a later
 // save would. Valid while the cache still holds what the load read: before any save or load.
 void rememberLoad(const LibraryState& state, const TreeReads& reads, const ReadMatch& match);
+// Within a pass over `root`: the folders of the tree as the last save or load listed them, while
+// the pass's watcher saw no folder made, moved or removed since; else the tree listed afresh.
+std::map<QString, QString> heldDirectories(const QString& root);
 
 // Per-folder property shaping for display and edit.
 // The library as the chosen folders show it (every folder when none are given): their items,

@@ -699,6 +699,14 @@ bool isMovedFolderRefusal(const Error& error) {
            error.description() == moved.description();
 }
 
+std::map<QString, QString> heldDirectories(const QString& root) {
+    const std::optional<LastSave>& last = lastSave();
+    if (sameShape(CatalogCache::shared(), QDir::cleanPath(root), last)) {
+        return last->folders;
+    }
+    return directories(root);
+}
+
 ReadMatch matchingReads(const LibraryState& state, const TreeReads& reads) {
     ReadMatch match;
     try {

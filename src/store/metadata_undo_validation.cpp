@@ -44,7 +44,8 @@ void addField(QByteArray& fields, QByteArrayView bytes) {
     fields.append(bytes);
 }
 
-// The folders in the order of the UTF-8 bytes of their canonically composed relative paths.
+// The folders in the order of the UTF-8 bytes of their canonically composed relative paths. Within
+// a pass whose watcher saw the tree keep its shape since the last save, that save's listing serves.
 std::vector<std::pair<QByteArray, QString>> foldersInOrder(const QString& root,
                                                            LibrarySource source) {
     std::vector<std::pair<QByteArray, QString>> folders;
@@ -52,7 +53,7 @@ std::vector<std::pair<QByteArray, QString>> foldersInOrder(const QString& root,
         folders.emplace_back(QByteArray(), root);
         return folders;
     }
-    for (const auto& [key, path] : FolderCatalog::directories(root)) {
+    for (const auto& [key, path] : FolderCatalog::heldDirectories(root)) {
         folders.emplace_back(key.normalized(QString::NormalizationForm_C).toUtf8(), path);
     }
     std::sort(folders.begin(), folders.end());
@@ -145,10 +146,9 @@ void refresh(CatalogDigests::Tree& tree, std::size_t position, const FileSignatu
               tree.digests.begin() + qsizetype(position) * digest.size());
 }
 
-// One look at each folder serves both the tree walk and the folder's identity. The folders are
-// examined side by side; the first failure in fingerprint order is the one thrown. With
-// `byNotices`, a catalog read that was not settled counts while the watcher noticed nothing of its
-// folder since, as the catalog cache's own passes count it.
+// The folders are looked at and examined side by side; the first failure in fingerprint order is
+// the one thrown. With `byNotices`, a catalog read that was not settled counts while the watcher
+// noticed nothing of its folder since, as the catalog cache's own passes count it.
 QString stampTree(const QString& root, LibrarySource source, bool byNotices) {
     CatalogDigests& digests = CatalogDigests::shared();
     const std::int64_t readAt = digests.now();
@@ -169,11 +169,12 @@ QString stampTree(const QString& root, LibrarySource source, bool byNotices) {
     };
     std::vector<Folder> folders;
     for (auto& [key, path] : foldersInOrder(root, source)) {
-        folders.push_back({std::move(key), path, cache.look(path), {}, {}, {}, nullptr});
+        folders.push_back({std::move(key), path, {}, {}, {}, {}, nullptr});
     }
     ParallelWork::forEach(folders.size(), [&](std::size_t index) {
         Folder& folder = folders[index];
         try {
+            folder.signature = FileSignature::read(folder.path);
             if (!folder.signature) {
                 throw Error::fromErrno(ENOENT, folder.path);
             }

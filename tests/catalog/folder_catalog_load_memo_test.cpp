@@ -1,11 +1,13 @@
 #include "catalog/catalog_cache.h"
 #include "catalog/folder_catalog.h"
+#include "catalog/folder_watcher.h"
 #include "catalog/tree_journal.h"
 #include "support/test_files.h"
 #include "tree_fixture.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -109,6 +111,8 @@ protected:
             EXPECT_EQ(neutral(root), neutral(copy)) << key;
         }
     }
+
+    void detachedLoadEditSave(const std::function<void(const QString&)>& between);
 
     QTemporaryDir dir;
     QString root;
@@ -233,6 +237,72 @@ TEST_F(LoadMemo, AStateChangedAfterTheLoadIsProvenAgainstWhatTheLoadRead) {
     expectSameFiles();
     const Library a = Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder(root, "a"))));
     EXPECT_EQ(a.items.size(), 3);
+}
+
+// Under a watcher, a rescan's load read on another thread and taken in, then an edit saved
+// after `between` changed the files from outside; the same edit and change on the copy saved with
+// nothing remembered. Both saves must write the same files, or both be refused as a moved folder
+// and write nothing.
+void LoadMemo::detachedLoadEditSave(const std::function<void(const QString&)>& between) {
+    ASSERT_TRUE(QDir(copy).removeRecursively());
+    copyTree();
+    CatalogCache::shared().clear();
+    CatalogCache::shared().setNowForTesting(std::nullopt);
+    const std::unique_ptr<FolderWatcher> watcher = FolderWatcher::create(root, [] {});
+    ASSERT_NE(watcher, nullptr);
+    const LibraryState previous = FolderCatalog::load(root, std::nullopt);
+    const std::shared_ptr<FolderCatalog::DetachedLoad> detached =
+        FolderCatalog::beginDetachedLoad(root);
+    ASSERT_TRUE(detached);
+    FolderCatalog::TreeReads reads;
+    std::optional<LibraryState> elsewhere;
+    const Clock clock = [] { return Date{1'700'000'000.0}; };
+    std::thread([&] {
+        elsewhere = FolderCatalog::readDetached(*detached, previous, clock, reads);
+    }).join();
+    FolderCatalog::takeIn(*detached);
+    ASSERT_TRUE(elsewhere);
+    FolderCatalog::rememberLoad(*elsewhere, reads, FolderCatalog::matchingReads(*elsewhere, reads));
+    const auto editAndSave = [&](LibraryState state, const QString& tree) {
+        editRating(state, QStringLiteral("b/p.jpg"), 5);
+        between(tree);
+        try {
+            FolderCatalog::save(state, tree);
+        } catch (const Error& error) {
+            EXPECT_TRUE(FolderCatalog::isMovedFolderRefusal(error))
+                << error.description().toStdString();
+            return false;
+        }
+        return true;
+    };
+    const bool saved = editAndSave(*elsewhere, root);
+    CatalogCache::shared().clear();
+    const LibraryState plain = FolderCatalog::load(copy, std::nullopt);
+    CatalogCache::shared().clear();
+    EXPECT_EQ(editAndSave(plain, copy), saved);
+    CatalogCache::shared().clear();
+    if (saved) {
+        expectSameFiles();
+        return;
+    }
+    // Refused: the files the copy was made from are still as they were, byte for byte.
+    for (const char* key : folderKeys) {
+        if (QFileInfo::exists(folder(root, key)) && QFileInfo::exists(folder(copy, key))) {
+            EXPECT_EQ(catalogOf(folder(root, key)), catalogOf(folder(copy, key))) << key;
+            EXPECT_EQ(archiveOf(folder(root, key)), archiveOf(folder(copy, key))) << key;
+        }
+    }
+}
+
+TEST_F(LoadMemo, AWatchedLoadTakenInSavesACatalogChangedInPlaceAsWithoutMemos) {
+    detachedLoadEditSave([](const QString& tree) { editOutside(folder(tree, "a/b")); });
+    detachedLoadEditSave([](const QString& tree) { editOutside(folder(tree, "b")); });
+}
+
+TEST_F(LoadMemo, AWatchedLoadTakenInRefusesAFolderRenamedBeforeTheSaveAsWithoutMemos) {
+    detachedLoadEditSave([](const QString& tree) {
+        ASSERT_TRUE(QDir().rename(folder(tree, "b/c"), tree + QStringLiteral("/b/d")));
+    });
 }
 
 // A rescan's load read on another thread and taken in on this one gives what a load here gives:

@@ -16,6 +16,7 @@
 
 #include <unistd.h>
 #include <cstdlib>
+#include <functional>
 
 namespace lumivex {
 namespace {
@@ -435,6 +436,42 @@ TEST_F(StampAfterSaveTest, WithAWatcherTheFirstStampAfterALoadOfAFreshTreeReadsO
         EXPECT_GE(CatalogDigests::shared().fileReads(), reads + 3) << open;
         CatalogCache::shared().clear();
         EXPECT_EQ(fresh(), stamp) << open;
+    }
+}
+
+// With a watcher, a stamp that walks the tree right after a save takes that save's listing only
+// while the watcher saw the tree keep its shape: a folder renamed, made or removed since the save
+// is listed afresh, and the stamp equals one taken with nothing remembered.
+TEST_F(StampAfterSaveTest, WithAWatcherAFolderMovedSinceTheSaveIsListedAfresh) {
+    CatalogCache::shared().setNowForTesting(std::nullopt);
+    CatalogDigests::shared().setNowForTesting(std::nullopt);
+    const std::unique_ptr<FolderWatcher> watcher = FolderWatcher::create(root_, [] {});
+    ASSERT_NE(watcher, nullptr);
+    state_ = FolderCatalog::load(root_, std::nullopt);
+    const auto rename = [&](const char* from, const char* to) {
+        ASSERT_TRUE(QDir().rename(root_ + QString::fromUtf8(from), root_ + QString::fromUtf8(to)));
+    };
+    // Each change is undone after its stamp, so that the next save finds the items' folders.
+    struct Change {
+        const char* name;
+        std::function<void()> make;
+        std::function<void()> undo;
+    };
+    const QString made = root_ + QStringLiteral("/a/new");
+    const std::vector<Change> changes{
+        {"nothing", [] {}, [] {}},
+        {"renamed", [&] { rename("/a/b", "/a/c"); }, [&] { rename("/a/c", "/a/b"); }},
+        {"made", [&] { makeDirectories(made); }, [] {}},
+        {"removed", [&] { ASSERT_TRUE(QDir(made).removeRecursively()); }, [] {}},
+    };
+    for (const Change& change : changes) {
+        rate(0);
+        CatalogDigests::shared().clear();  // no fields kept: the stamp walks the tree
+        change.make();
+        QString stamp;
+        ASSERT_NO_THROW(stamp = afterSave()) << change.name;
+        EXPECT_EQ(stamp, fresh()) << change.name;
+        change.undo();
     }
 }
 
