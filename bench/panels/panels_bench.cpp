@@ -244,6 +244,22 @@ void reportProcessor(benchmark::State& state, const TimedDecoder& decodes, const
     state.counters["decodesPerPreview"] = decodes.count() / runs;
 }
 
+// The pane of photo A made, shown, its picture decoded and painted; `side` is the size it asked
+// for.
+Timed timedPhotoPane(Fixture& f, ThumbnailCache& folders, int& side) {
+    std::optional<PreviewView> view;
+    const Timed spent = timed([&] {
+        view.emplace(item(QStringLiteral("a.jpg"), MediaKind::photo), f.photoA, f.services(folders),
+                     [] {});
+        view->resize(paneSize);
+        view->show();
+        waitUntil([&] { return view->thumbnail()->layer() == MediaThumbnail::Layer::image; });
+        paint(*view);
+    });
+    side = view->requestedPhotoSize();
+    return spent;
+}
+
 void previewPhoto24MP(benchmark::State& state) {
     Fixture& f = fixture();
     Timed pane;
@@ -257,17 +273,8 @@ void previewPhoto24MP(benchmark::State& state) {
     for (auto _ : state) {
         // Nothing kept from the run before.
         ThumbnailCache folders(decodes.decoder());
-        std::optional<PreviewView> view;
-        pane += timed([&] {
-            view.emplace(item(QStringLiteral("a.jpg"), MediaKind::photo), f.photoA,
-                         f.services(folders), [] {});
-            view->resize(paneSize);
-            view->show();
-            waitUntil([&] { return view->thumbnail()->layer() == MediaThumbnail::Layer::image; });
-            paint(*view);
-        });
-        const int side = view->requestedPhotoSize();
-        view.reset();
+        int side = 0;
+        pane += timedPhotoPane(f, folders, side);
         reader += timed([&] { readerMilliseconds(f.photoA, side); });
         onWorker += bench::millisecondsOf([&] {
             std::atomic<bool> done = false;
@@ -303,17 +310,8 @@ void previewPhoto24MPBehindGrid(benchmark::State& state) {
             folders.image(n % 2 == 0 ? f.photoA : f.photoB, item(QString(), MediaKind::photo),
                           300 + n, &grid, [](const QImage&) {});
         }
-        std::optional<PreviewView> view;
-        pane += timed([&] {
-            view.emplace(item(QStringLiteral("a.jpg"), MediaKind::photo), f.photoA,
-                         f.services(folders), [] {});
-            view->resize(paneSize);
-            view->show();
-            waitUntil([&] { return view->thumbnail()->layer() == MediaThumbnail::Layer::image; });
-            paint(*view);
-        });
-        const int side = view->requestedPhotoSize();
-        view.reset();
+        int side = 0;
+        pane += timedPhotoPane(f, folders, side);
         reader += timed([&] { readerMilliseconds(f.photoA, side); });
     }
     report(state, pane.wall, reader.wall, "readerMs");
