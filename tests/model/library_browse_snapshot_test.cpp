@@ -4,6 +4,8 @@
 #include "platform/text_order.h"
 #include "query_fixtures.h"
 
+#include "support/snapshot_equality.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -108,15 +110,7 @@ TEST(LibraryBrowseSnapshot, QueryKeysMadeBesideTheCountsMatchOnesMadeAlone) {
     }
     const LibraryBrowseSnapshot query(library, false);
     const LibraryBrowseSnapshot counts(library, false, LibraryBrowseSnapshot::Purpose::counts);
-    EXPECT_EQ(query.items.size(), counts.items.size());
-    EXPECT_EQ(query.positions, counts.positions);
-    EXPECT_EQ(query.photoCount, counts.photoCount);
-    EXPECT_EQ(query.videoCount, counts.videoCount);
-    EXPECT_EQ(query.videoDurationCounts, counts.videoDurationCounts);
-    EXPECT_EQ(query.unratedCount, counts.unratedCount);
-    EXPECT_EQ(query.unclassifiedCount, counts.unclassifiedCount);
-    EXPECT_EQ(query.folderPaths, counts.folderPaths);
-    EXPECT_EQ(query.labels, counts.labels);
+    test::expectSameCounts(query, counts);
 
     SearchTextIndex texts;
     for (const MediaItem& item : std::as_const(query.items)) {
