@@ -265,15 +265,40 @@ Library displayLibrary(const Library& library, const QStringList& folders, Media
     return Library::withContents(std::move(displayed), std::move(kept));
 }
 
+namespace {
+
+// The folder gains its own copy of a property it does not declare, so its catalog can hold the
+// value.
+void declareInFolder(Library& library, const QString& folder, const Category& category) {
+    const auto key = schemaKey(library, folder);
+    const QString id = category.idText();
+    if (!key || declares(std::as_const(library.folderSchemas).at(*key), id)) {
+        return;
+    }
+    FolderPropertySchema& schema = library.folderSchemas.at(*key);
+    const Category copy{QUuid::createUuid(), category.name, category.kind, {}, category.iconName};
+    schema.properties.append(copy);
+    schema.displayIDs[copy.idText()] = id;
+}
+
+}  // namespace
+
 Library applyingLabel(const QString& value, const QSet<QUuid>& ids, const Category& category,
                       const Library& library) {
     OptionText::validate(value);
     const auto own = std::find_if(library.categories.cbegin(), library.categories.cend(),
                                   [&](const Category& c) { return c.id == category.id; });
-    const bool targeted = std::any_of(library.items.cbegin(), library.items.cend(),
-                                      [&](const MediaItem& item) { return ids.contains(item.id); });
     if (category.kind == PropertyKind::rating || value.isEmpty() ||
-        own == library.categories.cend() || !targeted) {
+        own == library.categories.cend()) {
+        return library;
+    }
+    std::vector<qsizetype> chosen;
+    for (qsizetype i = 0; i < library.items.size(); ++i) {
+        if (ids.contains(library.items.at(i).id)) {
+            chosen.push_back(i);
+        }
+    }
+    if (chosen.empty()) {
         return library;
     }
     Library result = library;
@@ -281,27 +306,19 @@ Library applyingLabel(const QString& value, const QSet<QUuid>& ids, const Catego
     if (!holdsText(options, value)) {
         options.append(value);
     }
-
     const QString id = category.idText();
-    for (const MediaItem& item : std::as_const(result.items)) {
-        const auto key = ids.contains(item.id) ? schemaKey(result, item.folder()) : std::nullopt;
-        if (!key || declares(result.folderSchemas.at(*key), id)) {
-            continue;
+    // A folder's items lie together, so its schema is looked at once per run of them.
+    QString folder;
+    PropertyKind kind = category.kind;
+    for (qsizetype i = 0; i < qsizetype(chosen.size()); ++i) {
+        const QString itemFolder = result.items.at(chosen[i]).folder();
+        if (i == 0 || itemFolder != folder) {
+            folder = itemFolder;
+            declareInFolder(result, folder, category);
+            kind = selectionKind(category, folder, result);
         }
-        // The folder gains its own copy, so its catalog can hold the value.
-        FolderPropertySchema& schema = result.folderSchemas.at(*key);
-        const Category copy{
-            QUuid::createUuid(), category.name, category.kind, {}, category.iconName};
-        schema.properties.append(copy);
-        schema.displayIDs[copy.idText()] = id;
-    }
-    for (qsizetype i = 0; i < result.items.size(); ++i) {
-        if (!ids.contains(result.items.at(i).id)) {
-            continue;  // read only: chunks without a chosen item stay shared
-        }
-        MediaItem& item = result.items[i];
-        QStringList& values = item.labels[id];
-        if (selectionKind(category, item.folder(), result) == PropertyKind::singleSelect) {
+        QStringList& values = result.items[chosen[i]].labels[id];
+        if (kind == PropertyKind::singleSelect) {
             values = QStringList{value};
         } else if (!holdsText(values, value)) {
             values.append(value);
