@@ -3,6 +3,7 @@
 #include "catalog/change_notices.h"
 #include "catalog/library_state.h"
 #include "platform/error.h"
+#include "platform/small_text_set.h"
 
 #include <QSet>
 #include <QStringList>
@@ -86,6 +87,20 @@ MediaItem prefixed(const MediaItem& item, const QString& folder,
 
 // Display property merge.
 void normalize(LibraryState& state);
+
+// The normal forms of the options of a merged list's properties, by position, kept while the list
+// takes in the folders of a load one after another: a folder's options are then looked up instead
+// of compared with every option merged before them. Meanwhile options are only appended.
+struct MergedOptionForms {
+    struct Entry {
+        SmallTextSet forms;
+        qsizetype counted = 0;
+    };
+    std::vector<Entry> entries;
+};
+std::map<QString, QString> mergeCategories(const Library& library, QList<Category>& merged,
+                                           const QList<Category>& preferred,
+                                           MergedOptionForms& forms);
 std::map<QString, QString> mergeCategories(const Library& library, QList<Category>& merged,
                                            const QList<Category>& preferred);
 

@@ -180,9 +180,10 @@ void joinItems(Joined& joined, const std::map<QString, LibraryState>& states,
         keys.append(key);
     }
     RelabelledPool pool;
+    MergedOptionForms forms;
     for (const QString& key : folderOrder(keys)) {
         const LibraryState& state = states.at(key);
-        const auto mapping = mergeCategories(state.library, joined.display, preferred);
+        const auto mapping = mergeCategories(state.library, joined.display, preferred, forms);
         joined.schemas[key] = {state.library.categories, mapping};
         for (const MediaItem& item : state.library.items) {
             MediaItem local = pool.prefixed(item, key, mapping);
@@ -201,11 +202,12 @@ void joinRecords(Joined& joined, const std::map<QString, LibraryState>& states,
     const QList<Category> preferred = previous ? previous->deleted.categories : QList<Category>();
     joined.deletedCategories = joined.display;
     RelabelledPool pool;
+    MergedOptionForms forms;
     for (const QString& key : plainKeys) {
         const DeletedArchive& archive = states.at(key).deleted;
         const auto mapping =
             mergeCategories(transientLibrary(archive.categories, itemsOf(archive.records)),
-                            joined.deletedCategories, preferred);
+                            joined.deletedCategories, preferred, forms);
         for (const DeletedRecord& record : archive.records) {
             DeletedRecord local{pool.prefixed(record.item, key, mapping), record.deletedAt};
             joined.records.insert_or_assign(itemKey(local.item), std::move(local));
@@ -304,8 +306,10 @@ void keepOrphans(LibraryState& result, const LibraryState& previous, QSet<QUuid>
             categories.append(category);
         }
     }
-    const auto mapping = mergeCategories(transientLibrary(categories, orphans),
-                                         result.deleted.categories, previous.library.categories);
+    MergedOptionForms forms;
+    const auto mapping =
+        mergeCategories(transientLibrary(categories, orphans), result.deleted.categories,
+                        previous.library.categories, forms);
     const auto claim = [&](const MediaItem& item) {
         if (!isOrphan(item)) {
             return false;

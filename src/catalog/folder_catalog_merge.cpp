@@ -46,6 +46,19 @@ Category newDisplay(const Category& property, const QList<Category>& merged,
     return copy;
 }
 
+// The forms of merged[index], brought up to the options appended since they were last looked at.
+MergedOptionForms::Entry& formsOf(MergedOptionForms& forms, const Category& display,
+                                  qsizetype index) {
+    if (qsizetype(forms.entries.size()) <= index) {
+        forms.entries.resize(std::size_t(index) + 1);
+    }
+    MergedOptionForms::Entry& entry = forms.entries[std::size_t(index)];
+    for (; entry.counted < display.options.size(); ++entry.counted) {
+        entry.forms.insert(TextOrder::nfc(display.options[entry.counted]));
+    }
+    return entry;
+}
+
 }  // namespace
 
 void normalize(LibraryState& state) {
@@ -61,7 +74,8 @@ void normalize(LibraryState& state) {
 }
 
 std::map<QString, QString> mergeCategories(const Library& library, QList<Category>& merged,
-                                           const QList<Category>& preferred) {
+                                           const QList<Category>& preferred,
+                                           MergedOptionForms& forms) {
     std::map<QString, QString> mapping;
     QSet<QUuid> claimed;
     for (const Category& property : library.categories) {
@@ -76,16 +90,21 @@ std::map<QString, QString> mergeCategories(const Library& library, QList<Categor
         }
         claimed.insert(display.id);
         mapping[property.idText()] = display.idText();
+        MergedOptionForms::Entry& held = formsOf(forms, display, index);
         for (const QString& option : library.options(property)) {
-            const bool held = std::any_of(
-                display.options.cbegin(), display.options.cend(),
-                [&](const QString& o) { return TextOrder::canonicallyEqual(o, option); });
-            if (!held) {
+            if (held.forms.insert(TextOrder::nfc(option))) {
                 display.options.append(option);
+                ++held.counted;
             }
         }
     }
     return mapping;
+}
+
+std::map<QString, QString> mergeCategories(const Library& library, QList<Category>& merged,
+                                           const QList<Category>& preferred) {
+    MergedOptionForms forms;
+    return mergeCategories(library, merged, preferred, forms);
 }
 
 }  // namespace lumivex::FolderCatalog

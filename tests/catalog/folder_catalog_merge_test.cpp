@@ -138,3 +138,32 @@ TEST(FolderCatalogNormalize, OneRatingFirstAndTheArchiveAligned) {
     EXPECT_EQ(state.deleted.categories, (QList<Category>{tag, archivedRating}));
     EXPECT_TRUE(state.deleted.records[0].item.labels.empty());
 }
+
+TEST(FolderCatalogMerge, FormsKeptAcrossFoldersMergeAsFreshComparisonsDo) {
+    const QString composed = QStringLiteral("caf\u00e9");
+    const QString decomposed = QStringLiteral("cafe\u0301");
+    const QList<Library> folders{
+        libraryOf({property(QStringLiteral("Tags"), PropertyKind::multiSelect,
+                            texts({"a", "b"}) + QStringList{composed})}),
+        libraryOf({property(QStringLiteral("tags"), PropertyKind::multiSelect,
+                            QStringList{decomposed, QStringLiteral("c"), QStringLiteral("a")}),
+                   property(QStringLiteral("Place"), PropertyKind::singleSelect, texts({"x"}))}),
+        libraryOf({property(QStringLiteral("Place"), PropertyKind::singleSelect,
+                            texts({"y", "x", "y"}))}),
+    };
+    const QList<Category> start{
+        property(QStringLiteral("Tags"), PropertyKind::multiSelect, texts({"b", "z"}))};
+    QList<Category> kept = start;
+    QList<Category> fresh = start;
+    FolderCatalog::MergedOptionForms forms;
+    for (const Library& folder : folders) {
+        FolderCatalog::mergeCategories(folder, kept, {}, forms);
+        FolderCatalog::mergeCategories(folder, fresh, {});
+    }
+    ASSERT_EQ(kept.size(), 2);
+    EXPECT_EQ(kept[0].options,
+              (texts({"b", "z", "a"}) + QStringList{composed, QStringLiteral("c")}));
+    EXPECT_EQ(kept[1].options, texts({"x", "y"}));
+    EXPECT_EQ(kept[0].options, fresh[0].options);
+    EXPECT_EQ(kept[1].options, fresh[1].options);
+}
