@@ -455,9 +455,26 @@ void CatalogCache::checkReadable(const QString& catalog, const QString& archive)
     readBack(catalog, archive);
 }
 
+namespace {
+
+constexpr qsizetype rememberedReadBacks = 8;
+
+}  // namespace
+
+CatalogCache::ReadBackHold::ReadBackHold(CatalogCache& cache) : cache_(cache) {
+    const QMutexLocker locker(&cache_.readableMutex_);
+    ++cache_.readBackHolds_;
+}
+
+CatalogCache::ReadBackHold::~ReadBackHold() {
+    const QMutexLocker locker(&cache_.readableMutex_);
+    if (--cache_.readBackHolds_ == 0 && cache_.readable_.size() > rememberedReadBacks) {
+        cache_.readable_.remove(0, cache_.readable_.size() - rememberedReadBacks);
+    }
+}
+
 std::shared_ptr<const LibraryState> CatalogCache::readBack(const QString& catalog,
                                                            const QString& archive) {
-    constexpr qsizetype remembered = 8;
     QMutexLocker locker(&readableMutex_);
     for (const Readable& known : readable_) {
         if (known.catalog == catalog && known.archive == archive) {
@@ -469,8 +486,8 @@ std::shared_ptr<const LibraryState> CatalogCache::readBack(const QString& catalo
     auto state = std::make_shared<const LibraryState>(
         LibraryState{std::move(library), DeletedArchive::fromCSV(archive)});
     locker.relock();
-    if (readable_.size() == remembered) {
-        readable_.removeFirst();
+    if (readBackHolds_ == 0 && readable_.size() >= rememberedReadBacks) {
+        readable_.remove(0, readable_.size() - rememberedReadBacks + 1);
     }
     readable_.append({catalog, archive, state});
     return state;
@@ -485,9 +502,8 @@ QByteArray sha256(const QByteArray& bytes) {
 }  // namespace
 
 // The files are read as a load reads them, but only compared: what they hold is known.
-void CatalogCache::recordWritten(const QString& folder, const QString& catalog,
-                                 const QString& archive, std::uint64_t generation,
-                                 FolderInputs inputs) {
+void CatalogCache::recordWritten(const QString& folder, const WrittenTexts& texts,
+                                 std::uint64_t generation, FolderInputs inputs) {
     folders_.remove(folder);
     if (!passMark_) {
         return;
@@ -496,23 +512,25 @@ void CatalogCache::recordWritten(const QString& folder, const QString& catalog,
         const Signature before = signatureOf(folder);
         FolderCatalog::validateMetadata(folder);
         const QString metadata = folder + QStringLiteral("/.lumivex/");
-        const QByteArray catalogBytes = catalog.toUtf8();
-        const QByteArray archiveBytes = archive.toUtf8();
         if (FileSignature::read(metadata + QStringLiteral("pending-write.json")) ||
             MetadataFiles::readIfPossible(metadata + QStringLiteral("lumivex.csv")) !=
-                catalogBytes ||
+                texts.catalogBytes ||
             MetadataFiles::readIfPossible(metadata + QStringLiteral("deleted.csv")) !=
-                archiveBytes ||
+                texts.archiveBytes ||
             signatureOf(folder) != before) {
             return;
         }
-        // As a read decodes the bytes, which a text with no UTF-8 form would not survive.
+        // As a read decodes the bytes, which a text with no UTF-8 form would not survive; a text
+        // of valid UTF-16 decodes back to itself.
+        const bool exact = texts.catalog.isValidUtf16() && texts.archive.isValidUtf16();
         const std::shared_ptr<const LibraryState> state =
-            readBack(CSVCodec::text(catalogBytes), CSVCodec::text(archiveBytes));
+            exact
+                ? readBack(texts.catalog, texts.archive)
+                : readBack(CSVCodec::text(texts.catalogBytes), CSVCodec::text(texts.archiveBytes));
         const QList<Category>& categories = state->library.categories;
         folders_.insert(folder, {before, categories, state->deleted.aligned(categories).categories,
                                  Memo{generation, std::move(inputs)}, passMark_, false,
-                                 sha256(catalogBytes), sha256(archiveBytes)});
+                                 texts.catalogDigest, texts.archiveDigest});
     } catch (const Error&) {
         folders_.remove(folder);
     }

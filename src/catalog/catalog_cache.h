@@ -185,13 +185,35 @@ public:
     // What those readers make of the texts, or their throw; remembered the same way. These two
     // are the members that folder writes running side by side may call.
     std::shared_ptr<const LibraryState> readBack(const QString& catalog, const QString& archive);
+    // While a hold lives, readBack remembers every pair it reads rather than the last few: a save
+    // of many folders meets each folder's pair again after reading all the others.
+    class ReadBackHold {
+    public:
+        explicit ReadBackHold(CatalogCache& cache);
+        ~ReadBackHold();
+        ReadBackHold(const ReadBackHold&) = delete;
+        ReadBackHold& operator=(const ReadBackHold&) = delete;
 
-    // After a save wrote `catalog` and `archive` into the folder, within a pass whose notices
-    // vouch for the tree: the files are read back, and when they hold exactly those texts, with
-    // the signatures around the read agreeing, the folder is known as a read would know it, proved
-    // at the pass's mark, with `inputs` as the inputs whose texts match its files.
-    void recordWritten(const QString& folder, const QString& catalog, const QString& archive,
-                       std::uint64_t generation, FolderInputs inputs);
+    private:
+        CatalogCache& cache_;
+    };
+
+    // The two texts a save writes into one folder, with their UTF-8 bytes and those bytes'
+    // SHA-256, taken where the texts were made so that proving the write does not redo them.
+    struct WrittenTexts {
+        QString catalog;
+        QString archive;
+        QByteArray catalogBytes;
+        QByteArray archiveBytes;
+        QByteArray catalogDigest;
+        QByteArray archiveDigest;
+    };
+    // After a save wrote `texts` into the folder, within a pass whose notices vouch for the tree:
+    // the files are read back, and when they hold exactly those texts, with the signatures around
+    // the read agreeing, the folder is known as a read would know it, proved at the pass's mark,
+    // with `inputs` as the inputs whose texts match its files.
+    void recordWritten(const QString& folder, const WrittenTexts& texts, std::uint64_t generation,
+                       FolderInputs inputs);
     // Within such a pass, a folder whose metadata folder only the save's own journal changed: its
     // two files are read again, and when their digests are the ones known, what is known of the
     // folder holds at the pass's mark. False when it could not be proved so.
@@ -275,6 +297,7 @@ private:
     };
     QMutex readableMutex_;
     QList<Readable> readable_;
+    int readBackHolds_ = 0;  // guarded by readableMutex_
 };
 
 }  // namespace lumivex

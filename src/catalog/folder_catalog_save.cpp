@@ -9,6 +9,7 @@
 #include "platform/parallel_work.h"
 #include "platform/text_order.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QHash>
 #include <QSet>
@@ -185,21 +186,40 @@ struct Rendering {
     std::shared_ptr<const Group> group;
     QList<Category> libraryCategories;
     QList<Category> deletedCategories;
-    FolderTexts texts;
+    CatalogCache::WrittenTexts texts;
     bool unchanged = false;
     std::exception_ptr failure;
+    // What checking that the texts read back threw, for a folder that is to be written.
+    std::exception_ptr unreadable;
 };
 
+// A folder to be written has its texts read back here, beside the others, rather than one by one
+// when the writes are planned; the reads are held for the checks that follow.
 void render(const LibraryState& state, Rendering& rendering) {
     try {
-        rendering.texts = folderTexts(state, *rendering.key, rendering.identity, *rendering.group,
-                                      rendering.libraryCategories, rendering.deletedCategories);
+        FolderTexts texts = folderTexts(state, *rendering.key, rendering.identity, *rendering.group,
+                                        rendering.libraryCategories, rendering.deletedCategories);
+        const QByteArray catalogBytes = texts.catalog.toUtf8();
+        const QByteArray archiveBytes = texts.archive.toUtf8();
         const QString metadata = *rendering.folder + QStringLiteral("/.lumivex/");
         rendering.unchanged =
             MetadataFiles::readIfPossible(metadata + QStringLiteral("lumivex.csv")) ==
-                rendering.texts.catalog.toUtf8() &&
-            MetadataFiles::readIfPossible(metadata + QStringLiteral("deleted.csv")) ==
-                rendering.texts.archive.toUtf8();
+                catalogBytes &&
+            MetadataFiles::readIfPossible(metadata + QStringLiteral("deleted.csv")) == archiveBytes;
+        if (rendering.unchanged) {
+            return;
+        }
+        rendering.texts = {std::move(texts.catalog),
+                           std::move(texts.archive),
+                           catalogBytes,
+                           archiveBytes,
+                           QCryptographicHash::hash(catalogBytes, QCryptographicHash::Sha256),
+                           QCryptographicHash::hash(archiveBytes, QCryptographicHash::Sha256)};
+        try {
+            CatalogCache::shared().checkReadable(rendering.texts.catalog, rendering.texts.archive);
+        } catch (...) {
+            rendering.unreadable = std::current_exception();
+        }
     } catch (...) {
         rendering.failure = std::current_exception();
     }
@@ -243,6 +263,7 @@ public:
                                std::move(known.deletedCategories),
                                {},
                                false,
+                               nullptr,
                                nullptr});
     }
 
@@ -267,15 +288,20 @@ public:
             // Whether it is written or left out, its files no longer hold what the memo says.
             cache.forgetUnchanged(*rendering.folder);
             written_.insert(*rendering.key, {rendering.identity, basis_, rendering.group});
-            cache.checkReadable(rendering.texts.catalog, rendering.texts.archive);
+            if (rendering.unreadable) {
+                std::rethrow_exception(rendering.unreadable);
+            }
             writes.append(Write{*rendering.key, rendering.identity, rendering.texts.catalog,
                                 rendering.texts.archive});
+            texts_.insert(*rendering.key, std::move(rendering.texts));
         }
         return writes;
     }
 
     // The inputs of each folder's texts that writes() gave, by key.
     const QHash<QString, CatalogCache::FolderInputs>& written() const { return written_; }
+    // Those texts with their bytes, by key.
+    QHash<QString, CatalogCache::WrittenTexts> takeTexts() { return std::move(texts_); }
 
 private:
     const LibraryState& state_;
@@ -283,6 +309,7 @@ private:
     std::shared_ptr<const CatalogCache::Basis> basis_;
     std::vector<Rendering> renderings_;
     QHash<QString, CatalogCache::FolderInputs> written_;
+    QHash<QString, CatalogCache::WrittenTexts> texts_;
 };
 
 // The grouping of the last save of a tree that finished, with the lists and folders it was made
@@ -385,6 +412,7 @@ struct Plan {
     std::shared_ptr<CatalogCache::Basis> basis;
     std::uint64_t generation = 0;
     QHash<QString, CatalogCache::FolderInputs> inputs;  // of the writes, by key
+    QHash<QString, CatalogCache::WrittenTexts> texts;   // of the writes, by key
 };
 
 // The folders of the last save when the watcher saw no folder made, moved or removed since, else
@@ -509,6 +537,7 @@ Plan plannedWrites(const LibraryState& state, const QString& root, std::optional
     }
     plan.writes = planner.writes();
     plan.inputs = planner.written();
+    plan.texts = planner.takeTexts();
     return plan;
 }
 
@@ -526,7 +555,7 @@ void proveWrites(Plan& plan, const QString& root) {
     bool rootWritten = false;
     for (const Write& write : plan.writes) {
         const QString folder = write.directory.isEmpty() ? root : root + u'/' + write.directory;
-        cache.recordWritten(folder, write.catalog, write.archive, plan.generation,
+        cache.recordWritten(folder, plan.texts.value(write.directory), plan.generation,
                             plan.inputs.value(write.directory));
         touched.insert(folder);
         rootWritten = rootWritten || write.directory.isEmpty();
@@ -557,14 +586,16 @@ bool refusedForPermissions(const Error& error) {
 // folder its two texts twice (its own pending write and the files that replace its old ones).
 // With `tolerant`, a subfolder refused for permissions does not refuse the save: its key is
 // returned instead.
-QStringList tryWrites(const QList<Write>& writes, const QString& root, const QByteArray& journal,
-                      bool tolerant) {
+QStringList tryWrites(const QList<Write>& writes,
+                      const QHash<QString, CatalogCache::WrittenTexts>& texts, const QString& root,
+                      const QByteArray& journal, bool tolerant) {
     std::deque<AtomicFile::Trial> trials;
     trials.emplace_back(trialTarget(root, QStringLiteral("folders-pending.json")), journal.size());
     QStringList refused;
     for (const Write& write : writes) {
         const QString folder = write.directory.isEmpty() ? root : root + u'/' + write.directory;
-        const qint64 bytes = write.catalog.toUtf8().size() + write.archive.toUtf8().size();
+        const CatalogCache::WrittenTexts written = texts.value(write.directory);
+        const qint64 bytes = written.catalogBytes.size() + written.archiveBytes.size();
         try {
             trials.emplace_back(trialTarget(folder, QStringLiteral("lumivex.csv")), 2 * bytes);
         } catch (const Error& error) {
@@ -659,6 +690,7 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
     // describe the lists it was given.
     std::optional<LastSave> last = std::exchange(lastSave(), std::nullopt);
     const QSet<QString> skipped = unwritable ? *unwritable : QSet<QString>();
+    const CatalogCache::ReadBackHold hold(CatalogCache::shared());
     Plan plan = plannedWrites(state, root, last, skipped);
     QSet<QString> unproven = skipped;
     for (const Write& write : plan.writes) {
@@ -666,7 +698,8 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
     }
     if (!plan.writes.isEmpty()) {
         QByteArray journal = TreeJournal::encode(plan.writes);
-        const QStringList refused = tryWrites(plan.writes, root, journal, unwritable != nullptr);
+        const QStringList refused =
+            tryWrites(plan.writes, plan.texts, root, journal, unwritable != nullptr);
         if (!refused.isEmpty()) {
             leaveOut(plan.writes, refused, root, *unwritable, mayLeaveOut);
             journal = TreeJournal::encode(plan.writes);

@@ -76,8 +76,9 @@ Library olderJsonLibrary(const QString& path) {
 // Writes a journalled pair of texts: the deleted records first, then the catalog with its
 // backup, and only then drops the journal, so a crash anywhere leaves the journal to redo it.
 void finish(const PendingWrite& write, const QString& root) {
-    const Library library = Library::fromCatalogCSV(write.catalog);
-    DeletedArchive::fromCSV(write.deleted);
+    const std::shared_ptr<const LibraryState> state =
+        CatalogCache::shared().readBack(write.catalog, write.deleted);
+    const Library& library = state->library;
     MetadataFiles::makeFolder(MetadataFiles::folder(root));
     AtomicFile::write(deletedPath(root), write.deleted.toUtf8());
     save(library, root, itemIDs(library));
