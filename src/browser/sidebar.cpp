@@ -5,6 +5,7 @@
 #include "browser/browser_palette.h"
 #include "browser/sidebar_plan.h"
 #include "browser/sidebar_rows.h"
+#include "browser/sidebar_section.h"
 #include "browser/window_state.h"
 #include "store/lumivex_store.h"
 #include "store/store_paths.h"
@@ -16,8 +17,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace lumivex {
@@ -27,15 +26,6 @@ namespace {
 // The other platform's words, as a Linux user reads them.
 const QString photoLibraryTitle = QStringLiteral("사진 보관함");
 const QString switcherHelp = QStringLiteral("사진 보관함 또는 내 폴더 선택");
-
-QLabel* sectionTitle(const QString& title, QWidget* parent) {
-    auto* label = new QLabel(title, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(BrowserFonts::system(10, QFont::DemiBold));
-    label->setStyleSheet(QStringLiteral("color: %1; padding: 0 10px 4px 10px;")
-                             .arg(BrowserPalette::secondaryText().name(QColor::HexArgb)));
-    return label;
-}
 
 QString plainButtonSheet(const QColor& color) {
     return QStringLiteral(
@@ -96,9 +86,11 @@ void Sidebar::queryChanged() {
 }
 
 NavRow* Sidebar::row(const QString& title) const {
-    for (NavRow* row : rows_) {
-        if (row->text() == title) {
-            return row;
+    for (const SidebarSection* section : shown_) {
+        for (NavRow* row : section->rows()) {
+            if (row->text() == title) {
+                return row;
+            }
         }
     }
     return nullptr;
@@ -106,14 +98,16 @@ NavRow* Sidebar::row(const QString& title) const {
 
 QStringList Sidebar::rowTitles() const {
     QStringList titles;
-    for (const NavRow* row : rows_) {
-        titles.append(row->text());
+    for (const SidebarSection* section : shown_) {
+        for (const NavRow* row : section->rows()) {
+            titles.append(row->text());
+        }
     }
     return titles;
 }
 
-void Sidebar::clearRows() {
-    rows_.clear();
+void Sidebar::clearSections() {
+    shown_.clear();
     while (QLayoutItem* item = sections_->takeAt(0)) {
         if (QWidget* widget = item->widget()) {
             widget->deleteLater();
@@ -122,27 +116,35 @@ void Sidebar::clearRows() {
     }
 }
 
-// Counts and highlights change with every edit and filter; the sections' rows, titles and
-// buttons only when properties, values or the kind filter do. Rows of the same plan shape take
-// the new counts in place, so an edit repaints the rows whose count changed and nothing else.
-void Sidebar::refresh() {
-    shownQuery_ = store_.query();
-    SidebarPlan plan = SidebarPlan::of(store_, state_);
-    if (shownPlan_ && shownPlan_->sameShape(plan)) {
-        qsizetype next = 0;
+// Counts and highlights change with every edit and filter, a property's values with edits, and
+// the sections themselves only when properties or their names do. A section whose heading stays
+// follows its new rows in place; another is made again in its place.
+void Sidebar::showSections(const SidebarPlan& plan) {
+    if (static_cast<qsizetype>(plan.sections.size()) != shown_.size()) {
+        clearSections();
         for (const SidebarPlan::Section& section : plan.sections) {
-            for (const SidebarPlan::Row& row : section.rows) {
-                rows_[next++]->setState(row.count, row.selected);
-            }
-        }
-    } else {
-        clearRows();
-        for (const SidebarPlan::Section& section : plan.sections) {
-            addSection(section);
+            shown_.append(new SidebarSection(section, state_));
+            sections_->addWidget(shown_.constLast());
         }
         addPropertyButtons();
+        return;
     }
-    shownPlan_ = std::move(plan);
+    for (qsizetype i = 0; i < shown_.size(); ++i) {
+        if (shown_[i]->follow(plan.sections[i])) {
+            continue;
+        }
+        SidebarSection* old = shown_[i];
+        shown_[i] = new SidebarSection(plan.sections[i], state_);
+        sections_->insertWidget(static_cast<int>(i), shown_[i]);
+        sections_->removeWidget(old);
+        old->hide();
+        old->deleteLater();
+    }
+}
+
+void Sidebar::refresh() {
+    shownQuery_ = store_.query();
+    showSections(SidebarPlan::of(store_, state_));
     const LibrarySource source = store_.source();
     addProperty_->setEnabled(source != LibrarySource::none);
     editProperties_->setEnabled(source != LibrarySource::none);
@@ -171,62 +173,6 @@ void Sidebar::addPropertyButtons() {
     sections_->addWidget(addProperty_);
     sections_->addWidget(editProperties_);
     sections_->addStretch(1);
-}
-
-void Sidebar::addSection(const SidebarPlan::Section& plan) {
-    auto* section = new QWidget;
-    auto* layout = new QVBoxLayout(section);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(plan.spacing);
-    if (plan.property.isNull()) {
-        layout->addWidget(sectionTitle(plan.title, section));
-    } else {
-        auto* header = new QHBoxLayout;
-        header->addWidget(sectionTitle(plan.title, section));
-        header->addStretch(1);
-        if (plan.renamable) {
-            auto* rename = new QToolButton(section);
-            rename->setAutoRaise(true);
-            rename->setIcon(
-                BrowserIcons::icon(QStringLiteral("pencil"), BrowserPalette::secondaryText()));
-            rename->setIconSize(QSize(10, 10));
-            rename->setToolTip(QStringLiteral("분류 이름 변경"));
-            connect(rename, &QToolButton::clicked, this,
-                    [this, property = *plan.renamable] { state_.openCategorySheet(property); });
-            header->addWidget(rename);
-        }
-        layout->addLayout(header);
-    }
-    if (plan.hint) {
-        auto* hint = new QLabel(QStringLiteral("파일을 선택해 직접 지정하세요"), section);
-        hint->setFont(BrowserFonts::system(11));
-        hint->setStyleSheet(QStringLiteral("color: %1; padding: 4px 10px;")
-                                .arg(BrowserPalette::tertiaryText().name(QColor::HexArgb)));
-        layout->addWidget(hint);
-    }
-    QVBoxLayout* lengths = nullptr;
-    for (const SidebarPlan::Row& row : plan.rows) {
-        if (!row.nested) {
-            lengths = nullptr;
-        } else if (!lengths) {
-            lengths = new QVBoxLayout;
-            lengths->setContentsMargins(18, 0, 0, 0);
-            lengths->setSpacing(2);
-            layout->addLayout(lengths);
-        }
-        addRow(lengths ? lengths : layout, row);
-    }
-    sections_->addWidget(section);
-}
-
-void Sidebar::addRow(QVBoxLayout* layout, const SidebarPlan::Row& plan) {
-    auto* row = new NavRow(plan.title, plan.icon, plan.count, plan.selected);
-    if (!plan.count) {
-        row->setToolTip(plan.title);
-    }
-    connect(row, &NavRow::clicked, this, plan.action);
-    layout->addWidget(row);
-    rows_.append(row);
 }
 
 QWidget* Sidebar::makeSourceButton() {

@@ -12,6 +12,7 @@ class QVBoxLayout;
 namespace lumivex {
 
 class NavRow;
+class SidebarSection;
 class SourceOption;
 
 // The left column: the library's kinds with the length rows, one section per property with its
@@ -39,9 +40,8 @@ protected:
 
 private:
     void queryChanged();
-    void clearRows();
-    void addSection(const SidebarPlan::Section& plan);
-    void addRow(QVBoxLayout* layout, const SidebarPlan::Row& plan);
+    void clearSections();
+    void showSections(const SidebarPlan& plan);
     void addPropertyButtons();
     QWidget* makeSourceButton();
     void refreshPopover();
@@ -49,14 +49,13 @@ private:
     void addRecentFolders(QVBoxLayout* layout);
 
     QVBoxLayout* sections_ = nullptr;
-    QList<NavRow*> rows_;
+    QList<SidebarSection*> shown_;
     QPushButton* addProperty_ = nullptr;
     QPushButton* editProperties_ = nullptr;
     QPushButton* source_ = nullptr;
     QLabel* sourceDetail_ = nullptr;
     QFrame* popover_ = nullptr;
     MediaQuery shownQuery_;
-    std::optional<SidebarPlan> shownPlan_;
 };
 
 }  // namespace lumivex

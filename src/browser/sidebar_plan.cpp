@@ -125,17 +125,10 @@ bool SidebarPlan::Row::sameShape(const Row& other) const {
            count.has_value() == other.count.has_value() && nested == other.nested;
 }
 
-bool SidebarPlan::Section::sameShape(const Section& other) const {
-    return title == other.title && property == other.property && renamable == other.renamable &&
-           hint == other.hint && spacing == other.spacing &&
-           std::equal(rows.begin(), rows.end(), other.rows.begin(), other.rows.end(),
-                      [](const Row& a, const Row& b) { return a.sameShape(b); });
-}
-
-bool SidebarPlan::sameShape(const SidebarPlan& other) const {
-    return std::equal(sections.begin(), sections.end(), other.sections.begin(),
-                      other.sections.end(),
-                      [](const Section& a, const Section& b) { return a.sameShape(b); });
+bool SidebarPlan::Section::sameHeading(const Section& other) const {
+    return title == other.title && property == other.property &&
+           renamable.has_value() == other.renamable.has_value() && hint == other.hint &&
+           spacing == other.spacing;
 }
 
 SidebarPlan SidebarPlan::of(LumivexStore& store, WindowState& state) {

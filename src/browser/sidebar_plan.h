@@ -16,8 +16,9 @@ class WindowState;
 
 // What the sidebar's sections show for the store's present state: the library's kinds with the
 // length rows and one section per property with its values, each row with its count, highlight
-// and click. Two plans of the same shape differ only in counts and highlights, which the shown
-// rows can take in place, so an edit that changes a count rebuilds no widget. Main thread.
+// and click. Rows of the same shape differ only in counts and highlights, which a shown row can
+// take in place, so an edit that changes a count or adds a value rebuilds no shown row. Main
+// thread.
 struct SidebarPlan {
     struct Row {
         QString title;
@@ -37,11 +38,12 @@ struct SidebarPlan {
         int spacing = 0;
         std::vector<Row> rows;
 
-        bool sameShape(const Section& other) const;
+        // The same title, property, rename button, hint and spacing: the section's rows can
+        // follow the other's in place. The property's options are not compared.
+        bool sameHeading(const Section& other) const;
     };
 
     static SidebarPlan of(LumivexStore& store, WindowState& state);
-    bool sameShape(const SidebarPlan& other) const;
 
     std::vector<Section> sections;
 };

@@ -4,6 +4,7 @@
 #include "browser/filter_picker_button.h"
 #include "browser/header_toolbar.h"
 #include "browser/sidebar_rows.h"
+#include "browser/sidebar_section.h"
 #include "browser/window_fixture.h"
 
 #include <QFrame>
@@ -13,6 +14,13 @@
 #include <QScrollArea>
 #include <QTest>
 #include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <vector>
 
 namespace lumivex::test {
 namespace {
@@ -21,6 +29,39 @@ using SidebarTest = WindowTest;
 
 QList<SourceOption*> options(const QFrame* popover) {
     return popover->findChildren<SourceOption*>();
+}
+
+// A row as the sidebar lays it out: title, count, highlight and place from the top.
+struct LaidOutRow {
+    QString title;
+    std::optional<qsizetype> count;
+    bool selected = false;
+    int top = 0;
+
+    bool operator==(const LaidOutRow&) const = default;
+};
+
+void PrintTo(const LaidOutRow& row, std::ostream* out) {
+    *out << row.title.toStdString() << " " << row.count.value_or(-1) << (row.selected ? " *" : "")
+         << " @" << row.top;
+}
+
+// The rows a person sees, top to bottom by their geometry, so that a row left in the wrong
+// place of its layout or a removed row still shown is told apart from the plan's order.
+std::vector<LaidOutRow> laidOutRows(QWidget* sidebar) {
+    for (int turn = 0; turn < 8; ++turn) {
+        QCoreApplication::sendPostedEvents();
+    }
+    std::vector<LaidOutRow> rows;
+    for (const NavRow* row : sidebar->findChildren<NavRow*>()) {
+        if (row->isVisibleTo(sidebar)) {
+            rows.push_back(
+                {row->text(), row->count(), row->selected(), row->mapTo(sidebar, QPoint()).y()});
+        }
+    }
+    std::sort(rows.begin(), rows.end(),
+              [](const LaidOutRow& a, const LaidOutRow& b) { return a.top < b.top; });
+    return rows;
 }
 
 TEST_F(SidebarTest, WithoutLibraryNothingCanBeEditedOrRefreshed) {
@@ -140,6 +181,134 @@ TEST_F(SidebarTest, PropertyValuesSelectReplaceAndDeselect) {
     QTest::mouseClick(sidebar->row(QStringLiteral("산")), Qt::LeftButton);
     settle();
     EXPECT_TRUE(store->query().facets.empty());
+}
+
+// Edits that change a property's values update the shown section in place; what it shows must
+// be what a sidebar made afresh shows, and rows whose value stays keep their widget.
+TEST_F(SidebarTest, ValuesFollowedInPlaceShowWhatAFreshSidebarShows) {
+    for (const QString& name : {QStringLiteral("a.jpg"), QStringLiteral("b.jpg"),
+                                QStringLiteral("c.jpg"), QStringLiteral("d.jpg")}) {
+        addPhoto(name);
+    }
+    openLibrary();
+    const auto tags = [this] { return store->library().tagProperties().constLast(); };
+    const auto label = [&](const QString& file, const QString& value) {
+        selectFiles({file});
+        store->addLabel(value, tags());
+    };
+    label(QStringLiteral("a.jpg"), QStringLiteral("바다"));
+    label(QStringLiteral("b.jpg"), QStringLiteral("산"));
+    label(QStringLiteral("c.jpg"), QStringLiteral("산"));
+    settle();
+    Sidebar* sidebar = window->sidebar();
+    const auto expectFresh = [&](const char* step) {
+        settle();
+        Sidebar fresh(*store, window->state());
+        fresh.show();
+        fresh.refreshIfStale();
+        EXPECT_EQ(laidOutRows(sidebar), laidOutRows(&fresh)) << step;
+        EXPECT_EQ(sidebar->rowTitles(), fresh.rowTitles()) << step;
+    };
+    NavRow* mountain = sidebar->row(QStringLiteral("산"));
+    NavRow* all = sidebar->row(QStringLiteral("전체 미디어"));
+
+    label(QStringLiteral("d.jpg"), QStringLiteral("하늘"));
+    expectFresh("added");
+    ASSERT_NE(sidebar->row(QStringLiteral("하늘")), nullptr);
+    EXPECT_EQ(sidebar->row(QStringLiteral("산")), mountain);
+    EXPECT_EQ(sidebar->row(QStringLiteral("전체 미디어")), all);
+
+    store->renameOption(QStringLiteral("바다"), QStringLiteral("강"), tags());
+    expectFresh("renamed");
+    EXPECT_EQ(sidebar->row(QStringLiteral("바다")), nullptr);
+    EXPECT_EQ(sidebar->row(QStringLiteral("산")), mountain);
+
+    store->moveOption(QStringLiteral("하늘"), QStringLiteral("강"), tags());
+    expectFresh("moved");
+
+    selectFiles({QStringLiteral("b.jpg")});
+    store->removeLabel(QStringLiteral("산"), tags());
+    expectFresh("one use removed");
+    EXPECT_EQ(sidebar->row(QStringLiteral("산")), mountain);
+
+    store->deleteOption(QStringLiteral("하늘"), tags());
+    expectFresh("deleted");
+    EXPECT_EQ(sidebar->row(QStringLiteral("하늘")), nullptr);
+    EXPECT_EQ(sidebar->row(QStringLiteral("산")), mountain);
+
+    // A kept row still filters by its value, and its highlight follows.
+    QTest::mouseClick(mountain, Qt::LeftButton);
+    expectFresh("filtered");
+    EXPECT_EQ(store->query().facets.at(tags().idText()), QStringLiteral("산"));
+    EXPECT_TRUE(mountain->selected());
+    selectFiles({QStringLiteral("c.jpg")});
+    store->renameOption(QStringLiteral("산"), QStringLiteral("언덕"), tags());
+    expectFresh("renamed while filtered");
+    EXPECT_TRUE(sidebar->row(QStringLiteral("언덕"))->selected());
+}
+
+// Rows moved, added, removed and replaced, against a section made afresh from the same plan;
+// a plan the section cannot follow changes nothing and leaves it to be made again.
+TEST_F(SidebarTest, ASectionFollowsAnyChangeOfItsRowsAsAFreshSectionShowsIt) {
+    makeWindow();
+    const QUuid property = QUuid::createUuid();
+    // Titles and the highlighted one as "a,b,c" and "b".
+    const auto plan = [&](const char* titles, const char* selected = "") {
+        SidebarPlan::Section section{QStringLiteral("태그"), property, std::nullopt, false, 6, {}};
+        const QStringList names = QString::fromLatin1(titles).split(u',', Qt::SkipEmptyParts);
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            section.rows.push_back({names[i], QStringLiteral("tag"), i + 1,
+                                    names[i] == QLatin1String(selected), false, [] {}});
+        }
+        return section;
+    };
+    // As in the sidebar: at the top of a column, as tall as its rows.
+    const auto column = [](SidebarSection* section) {
+        auto widget = std::make_unique<QWidget>();
+        auto* layout = new QVBoxLayout(widget.get());
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(section);
+        layout->addStretch(1);
+        widget->setFixedSize(186, 600);
+        widget->show();
+        return widget;
+    };
+    auto* shown = new SidebarSection(plan("a,b,c,d", "b"), window->state());
+    const std::unique_ptr<QWidget> shownColumn = column(shown);
+    const std::vector<std::pair<const char*, const char*>> steps{
+        {"a,b,c,d,e", "b"}, {"e,a,b,c,d", "e"}, {"d,c,b,a,e", ""}, {"c,x,a", "x"},
+        {"c", "c"},         {"", ""},           {"p,q,r", "q"},    {"r,s,p,t,q", "s"},
+    };
+    for (const auto& [titles, selected] : steps) {
+        QHash<QString, NavRow*> before;
+        for (NavRow* row : shown->rows()) {
+            before.insert(row->text(), row);
+        }
+        ASSERT_TRUE(shown->follow(plan(titles, selected))) << titles;
+        const std::unique_ptr<QWidget> fresh =
+            column(new SidebarSection(plan(titles, selected), window->state()));
+        EXPECT_EQ(laidOutRows(shownColumn.get()), laidOutRows(fresh.get())) << titles;
+        for (const NavRow* row : shown->rows()) {
+            EXPECT_TRUE(!before.contains(row->text()) || before[row->text()] == row)
+                << row->text().toStdString();
+        }
+    }
+
+    SidebarPlan::Section renamed = plan("a");
+    renamed.title = QStringLiteral("사람");
+    EXPECT_FALSE(shown->follow(renamed));
+    SidebarPlan::Section hinted = plan("");
+    hinted.hint = true;
+    EXPECT_FALSE(shown->follow(hinted));
+    SidebarPlan::Section doubled = plan("a,a");
+    SidebarSection twice(doubled, window->state());
+    EXPECT_FALSE(twice.follow(plan("a,b")));
+    SidebarPlan::Section withLengths = plan("a,b");
+    withLengths.rows[1].nested = true;
+    SidebarSection lengths(withLengths, window->state());
+    EXPECT_FALSE(lengths.follow(plan("a")));
+    EXPECT_EQ(lengths.rows().size(), 2);
+    EXPECT_EQ(laidOutRows(shownColumn.get()).size(), 5u);
 }
 
 }  // namespace
