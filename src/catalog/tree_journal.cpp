@@ -42,15 +42,32 @@ QString path(const QString& root) {
     return root + QStringLiteral("/.lumivex/folders-pending.json");
 }
 
+// An array of objects whose keys stand in sorted order, written as SortedJson writes them.
 QByteArray encode(const QList<FolderCatalog::Write>& writes) {
-    QJsonArray array;
+    qsizetype size = 2;
     for (const FolderCatalog::Write& write : writes) {
-        array.append(QJsonObject{{QStringLiteral("archive"), write.archive},
-                                 {QStringLiteral("catalog"), write.catalog},
-                                 {QStringLiteral("directory"), write.directory},
-                                 {QStringLiteral("identity"), write.identity}});
+        size += 64 + write.directory.size() + write.identity.size() +
+                3 * (write.catalog.size() + write.archive.size());
     }
-    return SortedJson::encode(array);
+    QByteArray out;
+    out.reserve(size);
+    out.append('[');
+    for (const FolderCatalog::Write& write : writes) {
+        if (out.size() > 1) {
+            out.append(',');
+        }
+        out.append(R"({"archive":)");
+        SortedJson::appendText(out, write.archive);
+        out.append(R"(,"catalog":)");
+        SortedJson::appendText(out, write.catalog);
+        out.append(R"(,"directory":)");
+        SortedJson::appendText(out, write.directory);
+        out.append(R"(,"identity":)");
+        SortedJson::appendText(out, write.identity);
+        out.append('}');
+    }
+    out.append(']');
+    return out;
 }
 
 QList<FolderCatalog::Write> decode(const QByteArray& bytes, const QString& path) {

@@ -18,11 +18,24 @@ namespace lumivex::SortedJson {
 
 namespace {
 
+bool needsEscape(unsigned char c) {
+    return c < 0x20 || c == '"' || c == '\\' || c == '/';
+}
+
+// Runs of bytes that need no escape are copied whole: most texts are long runs of such bytes.
 void appendString(QByteArray& out, const QByteArray& bytes) {
     static constexpr char hex[] = "0123456789abcdef";
     out.append('"');
-    for (const char byte : bytes) {
-        const auto c = static_cast<unsigned char>(byte);
+    const char* const data = bytes.constData();
+    const qsizetype size = bytes.size();
+    qsizetype run = 0;
+    for (qsizetype at = 0; at < size; ++at) {
+        const auto c = static_cast<unsigned char>(data[at]);
+        if (!needsEscape(c)) {
+            continue;
+        }
+        out.append(data + run, at - run);
+        run = at + 1;
         switch (c) {
             case '"':
                 out.append("\\\"");
@@ -49,15 +62,12 @@ void appendString(QByteArray& out, const QByteArray& bytes) {
                 out.append("\\t");
                 break;
             default:
-                if (c < 0x20) {
-                    out.append("\\u00");
-                    out.append(hex[c >> 4]);
-                    out.append(hex[c & 0xF]);
-                } else {
-                    out.append(byte);
-                }
+                out.append("\\u00");
+                out.append(hex[c >> 4]);
+                out.append(hex[c & 0xF]);
         }
     }
+    out.append(data + run, size - run);
     out.append('"');
 }
 
@@ -194,6 +204,10 @@ QByteArray encode(const QJsonValue& value) {
     QByteArray out;
     appendValue(out, value);
     return out;
+}
+
+void appendText(QByteArray& out, const QString& text) {
+    appendString(out, text.toUtf8());
 }
 
 }  // namespace lumivex::SortedJson

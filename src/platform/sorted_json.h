@@ -6,6 +6,7 @@
 
 class QJsonDocument;
 class QJsonValue;
+class QString;
 
 namespace lumivex {
 
@@ -16,6 +17,9 @@ namespace lumivex {
 namespace SortedJson {
 
 QByteArray encode(const QJsonValue& value);
+// Appends the bytes encode() writes for the text `text`: a writer of a fixed shape around long
+// texts puts its few keys in itself rather than copying the texts into a QJsonObject.
+void appendText(QByteArray& out, const QString& text);
 
 // The document of `bytes`, every text exactly as written; nothing when the bytes are not strict
 // UTF-8 or not JSON. Qt's reader alone drops a U+FEFF that opens a text.

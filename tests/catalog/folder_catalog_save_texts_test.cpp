@@ -1,12 +1,16 @@
 #include "catalog/catalog_cache.h"
 #include "catalog/folder_catalog.h"
+#include "catalog/library_disk.h"
 #include "catalog/tree_journal.h"
 #include "model/catalog_error.h"
+#include "platform/sorted_json.h"
 #include "support/test_files.h"
 #include "tree_fixture.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -132,6 +136,37 @@ TEST_F(SaveTexts, TextsOfOneFolderThatWouldNotReadBackRefuseTheSaveBeforeAnyWrit
     expectInvalidCSV([&] { FolderCatalog::save(state, root); });
     EXPECT_EQ(neutralTexts(root), before);
     EXPECT_FALSE(QFile::exists(TreeJournal::path(root)));
+}
+
+// The journals are written without going through QJsonObject; their bytes must stay those of the
+// sorted JSON writer given the same objects.
+TEST(SaveJournals, AreTheBytesTheSortedJsonWriterGivesTheirObjects) {
+    const QStringList texts{QString(),
+                            QStringLiteral("plain"),
+                            QStringLiteral("\"a/b\\c\"\r\n"),
+                            QString::fromUtf16(u"\x01\x1F\x7F\t\b\f"),
+                            QStringLiteral("사람 😀 é"),
+                            QString(QChar(0xFEFF)) + QStringLiteral("mark"),
+                            QString(QChar(0xD800)) + QStringLiteral("lone"),
+                            QString(QChar(0))};
+    QList<FolderCatalog::Write> writes;
+    QJsonArray array;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const QString& text = texts[i];
+        const FolderCatalog::Write write{text, QStringLiteral("1:2:") + text, text + text,
+                                         texts[(i + 1) % texts.size()]};
+        writes.append(write);
+        array.append(QJsonObject{{QStringLiteral("archive"), write.archive},
+                                 {QStringLiteral("catalog"), write.catalog},
+                                 {QStringLiteral("directory"), write.directory},
+                                 {QStringLiteral("identity"), write.identity}});
+        EXPECT_EQ(LibraryDisk::encodePendingWrite({write.catalog, write.archive}),
+                  SortedJson::encode(QJsonObject{{QStringLiteral("catalog"), write.catalog},
+                                                 {QStringLiteral("deleted"), write.archive}}))
+            << i;
+    }
+    EXPECT_EQ(TreeJournal::encode(writes), SortedJson::encode(array));
+    EXPECT_EQ(TreeJournal::encode({}), QByteArray("[]"));
 }
 
 }  // namespace

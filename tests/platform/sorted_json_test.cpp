@@ -28,6 +28,7 @@ TEST(SortedJson, EscapesOnlyWhatJsonNeedsAndSlashes) {
     EXPECT_EQ(SortedJson::encode(QString::fromUtf16(u"\b\f\n\r\t\x01\x1F\x7F")),
               QByteArray("\"\\b\\f\\n\\r\\t\\u0001\\u001f\x7F\""));
     EXPECT_EQ(SortedJson::encode(QString(QChar(0))), QByteArray("\"\\u0000\""));
+    EXPECT_EQ(SortedJson::encode(QStringLiteral("\"\"x\n")), QByteArray("\"\\\"\\\"x\\n\""));
     EXPECT_EQ(SortedJson::encode(QStringLiteral("사람 😀 é")),
               QStringLiteral("\"사람 😀 é\"").toUtf8());
 }
