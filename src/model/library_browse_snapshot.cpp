@@ -128,18 +128,69 @@ void countDuration(std::map<VideoDurationPreset, qsizetype>& counts, const Media
     }
 }
 
+// Calls `visit(key, old, now)` for every property whose values differ between the two labels,
+// with the values before and after (empty where the item holds none).
+template <typename Visit>
+void forEachChangedProperty(const Labels& before, const Labels& after, const Visit& visit) {
+    const QStringList none;
+    const auto note = [&](const QString& key, const QStringList& old, const QStringList& now) {
+        if (!(old == now)) {
+            visit(key, old, now);
+        }
+    };
+    auto old = before.begin();
+    auto now = after.begin();
+    while (old != before.end() || now != after.end()) {
+        if (now == after.end() || (old != before.end() && old->first < now->first)) {
+            note(old->first, old->second, none);
+            ++old;
+        } else if (old == before.end() || now->first < old->first) {
+            note(now->first, none, now->second);
+            ++now;
+        } else {
+            note(old->first, old->second, now->second);
+            ++old;
+            ++now;
+        }
+    }
+}
+
 // Per property identifier text, how often each normal form of a value was gained (positive)
 // or lost (negative) by the changed items.
 using ValueDeltas = QHash<QString, QHash<QString, qsizetype>>;
 
-void addValues(ValueDeltas& deltas, const Labels& labels, int sign) {
-    for (const auto& [key, values] : labels) {
-        QHash<QString, qsizetype>& counts = deltas[key];
-        for (const QString& value : values) {
-            counts[TextOrder::nfc(value)] += sign;
-        }
+// The same, per spelling: a value is usually given to many items at once, and its normal form
+// is then made once.
+class SpelledDeltas {
+public:
+    void add(const Labels& before, const Labels& after) {
+        forEachChangedProperty(
+            before, after,
+            [this](const QString& key, const QStringList& old, const QStringList& now) {
+                QHash<QString, qsizetype>& counts = spelled_[key];
+                for (const QString& value : old) {
+                    --counts[value];
+                }
+                for (const QString& value : now) {
+                    ++counts[value];
+                }
+            });
     }
-}
+
+    ValueDeltas normalized() const {
+        ValueDeltas deltas;
+        for (auto property = spelled_.cbegin(); property != spelled_.cend(); ++property) {
+            QHash<QString, qsizetype>& counts = deltas[property.key()];
+            for (auto value = property->cbegin(); value != property->cend(); ++value) {
+                counts[TextOrder::nfc(value.key())] += value.value();
+            }
+        }
+        return deltas;
+    }
+
+private:
+    QHash<QString, QHash<QString, qsizetype>> spelled_;
+};
 
 // Per property identifier text, the values the changed lists gained (as spelled, in item order)
 // and the normal forms of those they lost.
@@ -149,36 +200,20 @@ struct ValueMoves {
 };
 
 void noteMoves(ValueMoves& moves, const Labels& before, const Labels& after) {
-    const QStringList none;
-    const auto listOf = [&none](const Labels& labels, const QString& key) -> const QStringList& {
-        const auto found = labels.find(key);
-        return found == labels.end() ? none : found->second;
-    };
-    const auto note = [&](const QString& key) {
-        const QStringList& old = listOf(before, key);
-        const QStringList& now = listOf(after, key);
-        if (old == now) {
-            return;
-        }
-        for (const QString& value : now) {
-            if (!old.contains(value)) {
-                moves.gained[key].append(value);
+    forEachChangedProperty(
+        before, after,
+        [&moves](const QString& key, const QStringList& old, const QStringList& now) {
+            for (const QString& value : now) {
+                if (!old.contains(value)) {
+                    moves.gained[key].append(value);
+                }
             }
-        }
-        for (const QString& value : old) {
-            if (!now.contains(value)) {
-                moves.lost[key].insert(TextOrder::nfc(value));
+            for (const QString& value : old) {
+                if (!now.contains(value)) {
+                    moves.lost[key].insert(TextOrder::nfc(value));
+                }
             }
-        }
-    };
-    for (const auto& [key, values] : before) {
-        note(key);
-    }
-    for (const auto& [key, values] : after) {
-        if (before.find(key) == before.end()) {
-            note(key);
-        }
-    }
+        });
 }
 
 bool sameProperties(const QList<Category>& a, const QList<Category>& b) {
@@ -261,7 +296,13 @@ bool followOptions(const std::map<QUuid, QList<LibraryBrowseSnapshot::OptionCoun
         QSet<QString> mixed;
         QStringList order;
         if (gained != moves.gained.cend()) {
+            // A value given to many items at once stands many times in a row.
+            const QString* previousValue = nullptr;
             for (const QString& value : *gained) {
+                if (previousValue && *previousValue == value) {
+                    continue;
+                }
+                previousValue = &value;
                 const QString form = TextOrder::nfc(value);
                 const auto first = given.constFind(form);
                 if (first == given.constEnd()) {
@@ -392,7 +433,7 @@ bool LibraryBrowseSnapshot::follow(const std::vector<ItemChange>& changes,
     // The option lists take the values of every item of the library, the counts those of the
     // shown ones. A snapshot that shows every item was made from a library of those items only.
     ValueMoves moves;
-    ValueDeltas deltas;
+    SpelledDeltas spelledDeltas;
     for (const ItemChange& change : changes) {
         const bool relabelled = !(change.before->labels == change.after->labels);
         const auto found = positions.constFind(change.after->id);
@@ -404,10 +445,10 @@ bool LibraryBrowseSnapshot::follow(const std::vector<ItemChange>& changes,
         }
         shown.emplace_back(*found, &change);
         if (relabelled) {
-            addValues(deltas, change.before->labels, -1);
-            addValues(deltas, change.after->labels, 1);
+            spelledDeltas.add(change.before->labels, change.after->labels);
         }
     }
+    const ValueDeltas deltas = spelledDeltas.normalized();
     std::map<QUuid, QList<OptionCount>> followed;
     for (qsizetype i = 0; i < tagProperties.size(); ++i) {
         if (!followOptions(labels, previousProperties[i], tagProperties[i], moves, deltas,
@@ -416,13 +457,13 @@ bool LibraryBrowseSnapshot::follow(const std::vector<ItemChange>& changes,
         }
     }
     std::sort(shown.begin(), shown.end());
-    std::vector<std::pair<qsizetype, const MediaItem*>> searched;
+    std::vector<SearchTextIndex::Replacement> searched;
     for (const auto& [position, change] : shown) {
         countItem(*change->before, -1);
         countItem(*change->after, 1);
         if (change->before->notes != change->after->notes ||
             !(change->before->labels == change->after->labels)) {
-            searched.emplace_back(position, change->after);
+            searched.push_back({position, change->before, change->after});
         }
     }
     videoCount = items.size() - photoCount;

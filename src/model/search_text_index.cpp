@@ -55,6 +55,7 @@ void SearchTextIndex::addItem(const MediaItem& item) {
 
 // The own texts fill `own_` only, the values everything else that building touches.
 void SearchTextIndex::addItems(const MediaItems& items) {
+    reserveCombinations(static_cast<std::size_t>(items.size()));
     ParallelWork::forEach(2, [&](std::size_t part) {
         for (const MediaItem& item : items) {
             if (part == 0) {
@@ -84,37 +85,55 @@ std::uint32_t SearchTextIndex::combinationOf(const MediaItem& item) {
             addText(scratch_, *folded);
         }
     }
-    const std::size_t hash = qHash(QStringView(scratch_));
-    const auto [first, last] = combinationsByHash_.equal_range(hash);
-    for (auto found = first; found != last; ++found) {
-        if (combinations_.entry(found->second) == QStringView(scratch_)) {
-            return found->second;
+    reserveCombinations(combinations_.starts.size() + 1);
+    const QStringView texts(scratch_);
+    const std::size_t mask = combinationSlots_.size() - 1;
+    for (std::size_t slot = qHash(texts) & mask;; slot = (slot + 1) & mask) {
+        const std::uint32_t held = combinationSlots_[slot];
+        if (held == 0) {
+            const auto made = static_cast<std::uint32_t>(combinations_.starts.size());
+            combinations_.starts.push_back(static_cast<std::uint32_t>(combinations_.texts.size()));
+            combinations_.texts.append(texts);
+            combinationSlots_[slot] = made + 1;
+            return made;
+        }
+        if (combinations_.entry(held - 1) == texts) {
+            return held - 1;
         }
     }
-    const auto made = static_cast<std::uint32_t>(combinations_.starts.size());
-    combinations_.starts.push_back(static_cast<std::uint32_t>(combinations_.texts.size()));
-    combinations_.texts.append(scratch_);
-    combinationsByHash_.emplace(hash, made);
-    return made;
 }
 
-void SearchTextIndex::indexCombinations() {
+// At most half the slots are taken, so that a search for a combination ends soon.
+void SearchTextIndex::reserveCombinations(std::size_t count) {
+    std::size_t size = std::max<std::size_t>(combinationSlots_.size(), 64);
+    while (size < 2 * count) {
+        size *= 2;
+    }
+    if (size == combinationSlots_.size()) {
+        return;
+    }
+    combinationSlots_.assign(size, 0);
+    const std::size_t mask = size - 1;
     for (std::size_t index = 0; index < combinations_.starts.size(); ++index) {
-        combinationsByHash_.emplace(qHash(combinations_.entry(index)),
-                                    static_cast<std::uint32_t>(index));
+        std::size_t slot = qHash(combinations_.entry(index)) & mask;
+        while (combinationSlots_[slot] != 0) {
+            slot = (slot + 1) & mask;
+        }
+        combinationSlots_[slot] = static_cast<std::uint32_t>(index + 1);
     }
 }
 
 void SearchTextIndex::releaseBuildRoom() {
-    combinationsByHash_ = decltype(combinationsByHash_)();
     foldedValues_ = {};
     scratch_ = QString();
 }
 
+// The table of combinations goes too: most indexes are never changed.
 void SearchTextIndex::finish() {
     own_.squeeze();
     combinations_.squeeze();
     combinationOf_.shrink_to_fit();
+    combinationSlots_ = {};
     releaseBuildRoom();
     unitCounts_.assign(bucketCount, 0);
     countUnits(own_.texts, 1);
@@ -122,50 +141,64 @@ void SearchTextIndex::finish() {
 }
 
 // A combination no entry holds any more stays until the next build: it is counted and scanned
-// like the others, and marks nothing.
-void SearchTextIndex::replaceEntries(
-    const std::vector<std::pair<qsizetype, const MediaItem*>>& entries) {
-    if (entries.empty()) {
+// like the others, and marks nothing. The table of combinations is made on the first replacement
+// and kept, since an index changed once is likely changed again.
+void SearchTextIndex::replaceEntries(const std::vector<Replacement>& replacements) {
+    if (replacements.empty()) {
         return;
     }
-    SearchTextIndex rebuilt;
-    rebuilt.own_.texts.reserve(own_.texts.size());
-    rebuilt.own_.starts.reserve(own_.starts.size());
-    rebuilt.combinationOf_.reserve(combinationOf_.size());
-    rebuilt.combinations_ = combinations_;
-    rebuilt.indexCombinations();
-    rebuilt.unitCounts_ = unitCounts_;
-    qsizetype next = 0;
-    for (const auto& [entry, item] : entries) {
-        rebuilt.appendEntries(*this, next, entry);
-        rebuilt.countUnits(own_.entry(static_cast<std::size_t>(entry)), -1);
-        const qsizetype ownFrom = rebuilt.own_.texts.size();
-        const qsizetype combinationsFrom = rebuilt.combinations_.texts.size();
-        rebuilt.addItem(*item);
-        rebuilt.countUnits(QStringView(rebuilt.own_.texts).mid(ownFrom), 1);
-        rebuilt.countUnits(QStringView(rebuilt.combinations_.texts).mid(combinationsFrom), 1);
-        next = entry + 1;
+    replaceOwnTexts(replacements);
+    for (const Replacement& replacement : replacements) {
+        const qsizetype textsFrom = combinations_.texts.size();
+        combinationOf_[static_cast<std::size_t>(replacement.entry)] =
+            combinationOf(*replacement.after);
+        countUnits(QStringView(combinations_.texts).mid(textsFrom), 1);
     }
-    rebuilt.appendEntries(*this, next, entryCount());
-    rebuilt.releaseBuildRoom();
-    *this = std::move(rebuilt);
+    releaseBuildRoom();
 }
 
-void SearchTextIndex::appendEntries(const SearchTextIndex& source, qsizetype from, qsizetype to) {
-    if (from >= to) {
+void SearchTextIndex::replaceOwnTexts(const std::vector<Replacement>& replacements) {
+    const auto changed = [](const Replacement& replacement) {
+        return replacement.before->filename != replacement.after->filename ||
+               replacement.before->notes != replacement.after->notes;
+    };
+    if (std::none_of(replacements.cbegin(), replacements.cend(), changed)) {
         return;
     }
-    const Buffer& texts = source.own_;
-    const qsizetype begin = texts.starts[static_cast<std::size_t>(from)];
-    const qsizetype end =
-        to < source.entryCount() ? texts.starts[static_cast<std::size_t>(to)] : texts.texts.size();
-    const qsizetype shift = own_.texts.size() - begin;
-    for (qsizetype entry = from; entry < to; ++entry) {
-        const auto index = static_cast<std::size_t>(entry);
-        own_.starts.push_back(static_cast<std::uint32_t>(texts.starts[index] + shift));
-        combinationOf_.push_back(source.combinationOf_[index]);
+    Buffer own;
+    own.texts.reserve(own_.texts.size());
+    own.starts.reserve(own_.starts.size());
+    // Appends the texts of the entries [from, to) as they are.
+    const auto keep = [&](qsizetype from, qsizetype to) {
+        if (from >= to) {
+            return;
+        }
+        const qsizetype begin = own_.starts[static_cast<std::size_t>(from)];
+        const qsizetype end =
+            to < entryCount() ? own_.starts[static_cast<std::size_t>(to)] : own_.texts.size();
+        const qsizetype shift = own.texts.size() - begin;
+        for (qsizetype entry = from; entry < to; ++entry) {
+            own.starts.push_back(
+                static_cast<std::uint32_t>(own_.starts[static_cast<std::size_t>(entry)] + shift));
+        }
+        own.texts.append(QStringView(own_.texts).mid(begin, end - begin));
+    };
+    qsizetype next = 0;
+    for (const Replacement& replacement : replacements) {
+        if (!changed(replacement)) {
+            continue;
+        }
+        keep(next, replacement.entry);
+        countUnits(own_.entry(static_cast<std::size_t>(replacement.entry)), -1);
+        const qsizetype from = own.texts.size();
+        own.starts.push_back(static_cast<std::uint32_t>(from));
+        addText(own.texts, TextOrder::caseFoldKey(replacement.after->filename));
+        addText(own.texts, TextOrder::caseFoldKey(replacement.after->notes));
+        countUnits(QStringView(own.texts).mid(from), 1);
+        next = replacement.entry + 1;
     }
-    own_.texts.append(QStringView(texts.texts).mid(begin, end - begin));
+    keep(next, entryCount());
+    own_ = std::move(own);
 }
 
 void SearchTextIndex::countUnits(QStringView texts, int sign) {

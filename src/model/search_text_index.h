@@ -5,8 +5,6 @@
 #include <QStringView>
 
 #include <cstdint>
-#include <unordered_map>
-#include <utility>
 #include <vector>
 
 namespace lumivex {
@@ -30,9 +28,17 @@ public:
     void addItems(const MediaItems& items);
     // Releases the room that building reserved beyond what the texts need.
     void finish();
+    // One entry to replace: its place, the item it was made from and the item to make it of.
+    struct Replacement {
+        qsizetype entry = 0;
+        const MediaItem* before = nullptr;
+        const MediaItem* after = nullptr;
+    };
     // Replaces the entries at these places (ascending, each once) by those of the items, as if
-    // the index had been built with them; one pass over the texts.
-    void replaceEntries(const std::vector<std::pair<qsizetype, const MediaItem*>>& entries);
+    // the index had been built with them. The entries' own texts are written again only when a
+    // file name or a note changed, and then in one pass over them; new combinations of values are
+    // appended.
+    void replaceEntries(const std::vector<Replacement>& replacements);
 
     qsizetype entryCount() const { return static_cast<qsizetype>(own_.starts.size()); }
     // Marks, for every entry one of whose texts contains `foldedNeedle`, its element of `hits`
@@ -54,13 +60,14 @@ private:
         void squeeze();
     };
 
-    // The combination of the item's values, added when new.
     void addOwnTexts(const MediaItem& item);
+    // The combination of the item's values, added when new.
     std::uint32_t combinationOf(const MediaItem& item);
-    void indexCombinations();
+    // Makes room in the table of combinations for `count` of them.
+    void reserveCombinations(std::size_t count);
     void releaseBuildRoom();
-    // Appends the entries [from, to) of `source`.
-    void appendEntries(const SearchTextIndex& source, qsizetype from, qsizetype to);
+    // Writes the own texts again, those of the replaced entries made from their new items.
+    void replaceOwnTexts(const std::vector<Replacement>& replacements);
     void countUnits(QStringView texts, int sign);
     static std::size_t bucketOf(QChar unit);
     // The place in `needle` of its unit that occurs least often in the texts.
@@ -73,9 +80,10 @@ private:
     std::vector<std::uint32_t> combinationOf_;  // per entry: its combination of values
     Buffer combinations_;                       // each distinct combination's values once
     std::vector<std::uint32_t> unitCounts_;     // how often the units of each bucket occur in both
-    // While building: the combinations by a hash of their texts, the folded form of each value,
-    // and one item's folded values.
-    std::unordered_multimap<std::size_t, std::uint32_t> combinationsByHash_;
+    // While building, and from the first replacement on: the combinations by a hash of their
+    // texts, open addressed, each slot holding a combination's place plus one (0 when free).
+    // While building or replacing: the folded form of each value met, and one item's folded values.
+    std::vector<std::uint32_t> combinationSlots_;
     QHash<QString, QString> foldedValues_;
     QString scratch_;
 };

@@ -110,6 +110,11 @@ void edit(Library& library, std::mt19937& random) {
 QList<MediaQuery> sampleQueries(const Library& library) {
     MediaQuery search;
     search.search = QStringLiteral("메모");
+    // Values given since the build, options declared since among them.
+    MediaQuery newValue;
+    newValue.search = QStringLiteral("새 1");
+    MediaQuery undeclared;
+    undeclared.search = QStringLiteral("곳 2");
     MediaQuery byRating;
     byRating.sort = SortOrder::rating;
     byRating.minimumRating = 2;
@@ -119,7 +124,7 @@ QList<MediaQuery> sampleQueries(const Library& library) {
     MediaQuery unclassified;
     unclassified.unclassifiedOnly = true;
     unclassified.folderPath = QStringLiteral("a");
-    return {search, byRating, facet, unclassified};
+    return {search, newValue, undeclared, byRating, facet, unclassified};
 }
 
 }  // namespace

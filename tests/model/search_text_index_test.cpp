@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace lumivex;
 using lumivex::test::filenames;
 using lumivex::test::photo;
@@ -177,7 +179,7 @@ TEST(SearchTextIndex, ReplacedEntriesAreFoundByTheirNewValuesOnly) {
     const MediaItem a = item(QStringLiteral("a.jpg"), QString(), {QStringLiteral("하늘")});
     const MediaItem c = item(QStringLiteral("c.jpg"), QString(), {sea, hill});
     const MediaItem d = item(QStringLiteral("d.jpg"), QString(), {QStringLiteral("새 값")});
-    index.replaceEntries({{0, &a}, {2, &c}, {3, &d}});
+    index.replaceEntries({{0, &items[0], &a}, {2, &items[2], &c}, {3, &items[3], &d}});
 
     SearchTextIndex built;
     for (const MediaItem* each : {&a, &items[1], &c, &d}) {
@@ -198,6 +200,63 @@ TEST(SearchTextIndex, ReplacedEntriesAreFoundByTheirNewValuesOnly) {
     for (const QStringView needle : {QStringView(u"새"), QStringView(u"jpg"), QStringView(u"d.j"),
                                      QStringView(u"값"), QStringView(u"x")}) {
         EXPECT_EQ(hitsOf(index, needle), hitsOf(built, needle)) << needle.toString().toStdString();
+    }
+}
+
+// Round after round of replacements, as edits make them: values given that no entry held (in a
+// text whose units occur nowhere else), taken away again so that entries return to combinations
+// held before, and notes changed beside them. After each round the index holds what a build holds
+// and finds what a build finds, the new values at once.
+TEST(SearchTextIndex, RepeatedReplacementsSearchAsABuildDoes) {
+    std::mt19937 random(13);
+    QList<MediaItem> items;
+    for (int i = 0; i < 300; ++i) {
+        items.append(item(QStringLiteral("f%1.jpg").arg(i),
+                          i % 9 == 0 ? QStringLiteral("메모") : QString(),
+                          {QStringLiteral("v%1").arg(i % 40)}));
+    }
+    SearchTextIndex index;
+    for (const MediaItem& each : items) {
+        index.addItem(each);
+    }
+    index.finish();
+    const auto hitsOf = [](const SearchTextIndex& searched, QStringView needle) {
+        std::vector<char> hits;
+        searched.markMatches(needle, hits);
+        return hits;
+    };
+    for (int round = 0; round < 40 && !HasFailure(); ++round) {
+        const QString given = QStringLiteral("Ω%1").arg(round);  // Ω: in no other text
+        const QList<MediaItem> before = items;
+        std::vector<SearchTextIndex::Replacement> replacements;
+        for (qsizetype at = static_cast<qsizetype>(random() % 7); at < items.size();
+             at += 1 + static_cast<qsizetype>(random() % 13)) {
+            MediaItem& changed = items[at];
+            switch (random() % 3) {
+                case 0:
+                    changed.labels[tagKey].append(given);
+                    break;
+                case 1:
+                    changed.labels[tagKey] = {QStringLiteral("v%1").arg(random() % 40)};
+                    break;
+                default:
+                    changed.notes = QStringLiteral("메모 %1").arg(random() % 5);
+                    break;
+            }
+            replacements.push_back({at, &before[at], &items[at]});
+        }
+        index.replaceEntries(replacements);
+        SearchTextIndex built;
+        for (const MediaItem& each : items) {
+            built.addItem(each);
+        }
+        built.finish();
+        EXPECT_TRUE(index == built) << "round " << round;
+        for (const QString& needle : {given.toLower(), QStringLiteral("ω"), QStringLiteral("v1"),
+                                      QStringLiteral("메모 3"), QStringLiteral("f29")}) {
+            EXPECT_EQ(hitsOf(index, needle), hitsOf(built, needle))
+                << "round " << round << ": " << needle.toStdString();
+        }
     }
 }
 
