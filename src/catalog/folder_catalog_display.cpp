@@ -54,22 +54,23 @@ bool declares(const FolderPropertySchema& schema, const QString& categoryID) {
                        [&](const Category& p) { return displayID(schema, p) == categoryID; });
 }
 
-// Properties created since the load that no folder declares belong to the root folder.
+// Properties created since the load that no folder declares belong to the root folder. The
+// folders' schemas are walked only when such a property exists: most libraries hold none.
 QSet<QString> rootLevelIDs(const Library& library) {
-    QSet<QString> declared;
-    for (const auto& [path, schema] : library.folderSchemas) {
-        for (const auto& [own, display] : schema.displayIDs) {
-            declared.insert(display);
-        }
-    }
     QSet<QUuid> loaded;
     for (const Category& property : library.catalogProperties) {
         loaded.insert(property.id);
     }
     QSet<QString> result;
     for (const Category& category : library.categories) {
-        if (!loaded.contains(category.id) && !declared.contains(category.idText())) {
+        if (!loaded.contains(category.id)) {
             result.insert(category.idText());
+        }
+    }
+    for (auto schema = library.folderSchemas.begin();
+         schema != library.folderSchemas.end() && !result.isEmpty(); ++schema) {
+        for (const auto& [own, display] : schema->second.displayIDs) {
+            result.remove(display);
         }
     }
     return result;

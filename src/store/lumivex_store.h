@@ -256,9 +256,12 @@ private:
     // The folder scope's snapshot takes the browse snapshot's positions when both show the same
     // items (the whole library, subfolders included).
     void sharePositions();
+    // How the changed items' use of the properties changed, which decides what a display
+    // library shows.
+    struct ShapeChange;
     bool followFolderScope(const Library& previous,
                            const std::vector<LibraryBrowseSnapshot::ItemChange>& changes,
-                           const QSet<QString>& grownOptions);
+                           const ShapeChange& shape, const QSet<QString>& grownOptions);
     bool topLevelOnly() const;
     // Whether the views of `previous` can follow to `next` instead of being built again.
     static bool viewsCanFollow(const Library& previous, const Library& next);

@@ -12,61 +12,6 @@ namespace lumivex {
 
 namespace {
 
-// What of an item decides the properties a display library shows: the properties it carries
-// values in, and those it carries several values in.
-std::pair<QSet<QString>, QSet<QString>> valueShape(const MediaItem& item) {
-    QSet<QString> used;
-    QSet<QString> several;
-    for (const auto& [key, values] : item.labels) {
-        if (!values.isEmpty()) {
-            used.insert(key);
-        }
-        if (values.size() > 1) {
-            several.insert(key);
-        }
-    }
-    return {used, several};
-}
-
-// Whether a display library that shows `shown` shows them alike after the item's values changed:
-// a property the item starts to use is shown already, and one it starts to hold several values in
-// is shown as multiple choice already. A property the item stops using may leave the display or
-// turn single-choice, which only a build can tell.
-bool keepsDisplay(const QList<Category>& shown, const MediaItem& before, const MediaItem& after) {
-    if (before.labels == after.labels) {
-        return true;
-    }
-    const auto [usedBefore, severalBefore] = valueShape(before);
-    const auto [usedAfter, severalAfter] = valueShape(after);
-    if (!usedAfter.contains(usedBefore) || !severalAfter.contains(severalBefore)) {
-        return false;
-    }
-    const auto shownAs = [&shown](const QString& key, bool multiple) {
-        return std::any_of(shown.cbegin(), shown.cend(), [&](const Category& category) {
-            return category.idText() == key &&
-                   (!multiple || category.kind == PropertyKind::multiSelect);
-        });
-    };
-    for (const QString& key : usedAfter - usedBefore) {
-        if (!shownAs(key, false)) {
-            return false;
-        }
-    }
-    for (const QString& key : severalAfter - severalBefore) {
-        if (!shownAs(key, true)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool keepsDisplay(const QList<Category>& shown,
-                  const std::vector<LibraryBrowseSnapshot::ItemChange>& changes) {
-    return std::all_of(changes.cbegin(), changes.cend(), [&](const auto& change) {
-        return keepsDisplay(shown, *change.before, *change.after);
-    });
-}
-
 // Whether the query keeps and orders the changed item as before: every field it reads of the
 // item is unchanged. (A search reads the notes and values; the name, the only other text it reads,
 // never changes in place.)
@@ -116,6 +61,66 @@ std::optional<QSet<QString>> grownOptions(const Library& before, const Library& 
 }
 
 }  // namespace
+
+// What of the changed items decides the properties a display library shows: the properties they
+// carry values in, and those they carry several values in. Gathered once over every change, since
+// a display library keeps its properties when it does so for each change alone.
+struct LumivexStore::ShapeChange {
+    bool shrank = false;    // an item stopped using a property, or holding several values in one
+    QSet<QString> used;     // properties an item started to use
+    QSet<QString> several;  // properties an item started to hold several values in
+
+    explicit ShapeChange(const std::vector<LibraryBrowseSnapshot::ItemChange>& changes) {
+        const QStringList none;
+        for (const auto& [before, after] : changes) {
+            if (before->labels == after->labels) {
+                continue;
+            }
+            for (const auto& [key, values] : before->labels) {
+                const auto now = after->labels.find(key);
+                note(key, values, now == after->labels.end() ? none : now->second);
+            }
+            for (const auto& [key, values] : after->labels) {
+                if (!before->labels.contains(key)) {
+                    note(key, none, values);
+                }
+            }
+        }
+    }
+
+    bool none() const { return !shrank && used.isEmpty() && several.isEmpty(); }
+
+    // Whether a display library that shows `shown` shows them alike after the changes: a property
+    // an item starts to use is shown already, and one it starts to hold several values in is shown
+    // as multiple choice already. A property an item stops using may leave the display or turn
+    // single-choice, which only a build can tell.
+    bool keepsDisplay(const QList<Category>& shown) const {
+        if (shrank) {
+            return false;
+        }
+        const auto shownAs = [&shown](const QString& key, bool multiple) {
+            return std::any_of(shown.cbegin(), shown.cend(), [&](const Category& category) {
+                return category.idText() == key &&
+                       (!multiple || category.kind == PropertyKind::multiSelect);
+            });
+        };
+        return std::all_of(used.cbegin(), used.cend(),
+                           [&](const QString& key) { return shownAs(key, false); }) &&
+               std::all_of(several.cbegin(), several.cend(),
+                           [&](const QString& key) { return shownAs(key, true); });
+    }
+
+private:
+    void note(const QString& key, const QStringList& old, const QStringList& now) {
+        shrank = shrank || (!old.isEmpty() && now.isEmpty()) || (old.size() > 1 && now.size() < 2);
+        if (old.isEmpty() && !now.isEmpty()) {
+            used.insert(key);
+        }
+        if (old.size() < 2 && now.size() > 1) {
+            several.insert(key);
+        }
+    }
+};
 
 // The views one build makes off the main thread, each with the generation it was started for,
 // and the inputs they were made from.
@@ -217,17 +222,17 @@ void LumivexStore::libraryAssigned(const Library& previous) {
         visibleRanksCache_ = std::move(ranks);
         visibleOrderCache_ = std::move(order);
     }
-    if (!changes || !followFolderScope(previous, *changes, *grown)) {
+    std::optional<ShapeChange> shape;
+    if (changes) {
+        shape.emplace(*changes);
+    }
+    if (!changes || !followFolderScope(previous, *changes, *shape, *grown)) {
         folderScopeCache_.reset();
         editableCache_.reset();
     }
     // The editor scope's properties come from the library's properties (options included) and
     // from which of them the items of the selection's folders carry values in, and several in.
-    if (changes && grown->isEmpty() &&
-        std::all_of(changes->cbegin(), changes->cend(), [](const auto& change) {
-            return change.before->labels == change.after->labels ||
-                   valueShape(*change.before) == valueShape(*change.after);
-        })) {
+    if (changes && grown->isEmpty() && shape->none()) {
         editorPropertiesCache_ = std::move(editorProperties);
     }
 }
@@ -278,21 +283,21 @@ bool LumivexStore::followBrowseCache(
 // its items carry values in.
 bool LumivexStore::followFolderScope(const Library& previous,
                                      const std::vector<LibraryBrowseSnapshot::ItemChange>& changes,
-                                     const QSet<QString>& grownOptions) {
+                                     const ShapeChange& shape, const QSet<QString>& grownOptions) {
     const bool displayed = source_ == LibrarySource::folder && !library_.folderSchemas.empty();
     // The root-level properties walk every folder's schema: only an edit that grew options asks.
     if (displayed && !grownOptions.isEmpty() &&
         grownOptions.intersects(FolderCatalog::rootLevelProperties(library_))) {
         return false;
     }
-    if (displayed && editableCache_ && !keepsDisplay(*editableCache_, changes)) {
+    if (displayed && editableCache_ && !shape.keepsDisplay(*editableCache_)) {
         editableCache_.reset();
     }
     if (!folderScopeCache_) {
         return true;
     }
     FolderScope& scope = *folderScopeCache_;
-    if (displayed && !keepsDisplay(scope.library.categories, changes)) {
+    if (displayed && !shape.keepsDisplay(scope.library.categories)) {
         return false;
     }
     const QList<Category> previousProperties = scope.library.tagProperties();
