@@ -51,6 +51,9 @@ Sidebar::Sidebar(LumivexStore& store, WindowState& state, QWidget* parent)
     sections_ = new QVBoxLayout(content);
     sections_->setContentsMargins(12, 22, 12, 22);
     sections_->setSpacing(22);
+    // The column grows before its rows are laid out: laid out in its old height first, a section
+    // below a grown one would be squeezed and every row in it moved twice.
+    sections_->setSizeConstraint(QLayout::SetMinimumSize);
     scroll->setWidget(content);
     scroll->viewport()->setAutoFillBackground(false);
     content->setAutoFillBackground(false);
@@ -119,11 +122,11 @@ void Sidebar::clearSections() {
 // Counts and highlights change with every edit and filter, a property's values with edits, and
 // the sections themselves only when properties or their names do. A section whose heading stays
 // follows its new rows in place; another is made again in its place.
-void Sidebar::showSections(const SidebarPlan& plan) {
+void Sidebar::showSections(SidebarPlan plan) {
     if (static_cast<qsizetype>(plan.sections.size()) != shown_.size()) {
         clearSections();
-        for (const SidebarPlan::Section& section : plan.sections) {
-            shown_.append(new SidebarSection(section, state_));
+        for (SidebarPlan::Section& section : plan.sections) {
+            shown_.append(new SidebarSection(std::move(section), state_));
             sections_->addWidget(shown_.constLast());
         }
         addPropertyButtons();
@@ -134,7 +137,7 @@ void Sidebar::showSections(const SidebarPlan& plan) {
             continue;
         }
         SidebarSection* old = shown_[i];
-        shown_[i] = new SidebarSection(plan.sections[i], state_);
+        shown_[i] = new SidebarSection(std::move(plan.sections[i]), state_);
         sections_->insertWidget(static_cast<int>(i), shown_[i]);
         sections_->removeWidget(old);
         old->hide();

@@ -41,7 +41,7 @@ protected:
 private:
     void queryChanged();
     void clearSections();
-    void showSections(const SidebarPlan& plan);
+    void showSections(SidebarPlan plan);
     void addPropertyButtons();
     QWidget* makeSourceButton();
     void refreshPopover();

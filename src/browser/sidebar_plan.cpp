@@ -100,20 +100,22 @@ SidebarPlan::Section propertySection(LumivexStore& store, const Category& proper
     const QString key = property.idText();
     const auto current = query.facets.find(key);
     LumivexStore* s = &store;
+    const QString symbol = property.symbol();
+    section.rows.reserve(static_cast<std::size_t>(found->second.size()));
     for (const auto& [value, count] : found->second) {
         const bool selected = current != query.facets.end() && current->second == value;
-        section.rows.push_back(
-            {value, property.symbol(), count, selected, false, [s, key, value = value] {
-                 writeQuery(*s, [&](MediaQuery& q) { q.emptyFacets.remove(key); });
-                 writeQuery(*s, [&](MediaQuery& q) {
-                     const auto chosen = q.facets.find(key);
-                     if (chosen != q.facets.end() && chosen->second == value) {
-                         q.facets.erase(chosen);
-                     } else {
-                         q.facets[key] = value;
-                     }
-                 });
-             }});
+        section.rows.push_back({value, symbol, count, selected, false, [s, key, value = value] {
+                                    writeQuery(*s,
+                                               [&](MediaQuery& q) { q.emptyFacets.remove(key); });
+                                    writeQuery(*s, [&](MediaQuery& q) {
+                                        const auto chosen = q.facets.find(key);
+                                        if (chosen != q.facets.end() && chosen->second == value) {
+                                            q.facets.erase(chosen);
+                                        } else {
+                                            q.facets[key] = value;
+                                        }
+                                    });
+                                }});
     }
     return section;
 }

@@ -103,7 +103,7 @@ NavRow* SidebarSection::makeRow(const SidebarPlan::Row& plan) {
     return row;
 }
 
-bool SidebarSection::follow(const SidebarPlan::Section& plan) {
+bool SidebarSection::follow(SidebarPlan::Section& plan) {
     if (!plan_.sameHeading(plan)) {
         return false;
     }
@@ -112,7 +112,7 @@ bool SidebarSection::follow(const SidebarPlan::Section& plan) {
     } else if (hasLengthRows(plan_) || hasLengthRows(plan) || !placeRows(plan)) {
         return false;
     }
-    plan_ = plan;
+    plan_ = std::move(plan);
     return true;
 }
 

@@ -23,9 +23,9 @@ class SidebarSection : public QWidget {
 public:
     SidebarSection(SidebarPlan::Section plan, WindowState& state, QWidget* parent = nullptr);
 
-    // Shows `plan` in place and returns true; false, changing nothing, when its heading differs
-    // or when length rows come or go (the section must then be made again).
-    bool follow(const SidebarPlan::Section& plan);
+    // Shows `plan` in place, taking it, and returns true; false, changing neither, when its
+    // heading differs or when length rows come or go (the section must then be made again).
+    bool follow(SidebarPlan::Section& plan);
     const QList<NavRow*>& rows() const { return rows_; }
 
 private:

@@ -48,6 +48,15 @@ void PrintTo(const LaidOutRow& row, std::ostream* out) {
 
 // The rows a person sees, top to bottom by their geometry, so that a row left in the wrong
 // place of its layout or a removed row still shown is told apart from the plan's order.
+// Counts the moves of the widgets it watches.
+struct MoveCounter : QObject {
+    int moves = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        moves += event->type() == QEvent::Move ? 1 : 0;
+        return false;
+    }
+};
+
 std::vector<LaidOutRow> laidOutRows(QWidget* sidebar) {
     for (int turn = 0; turn < 8; ++turn) {
         QCoreApplication::sendPostedEvents();
@@ -284,7 +293,8 @@ TEST_F(SidebarTest, ASectionFollowsAnyChangeOfItsRowsAsAFreshSectionShowsIt) {
         for (NavRow* row : shown->rows()) {
             before.insert(row->text(), row);
         }
-        ASSERT_TRUE(shown->follow(plan(titles, selected))) << titles;
+        SidebarPlan::Section next = plan(titles, selected);
+        ASSERT_TRUE(shown->follow(next)) << titles;
         const std::unique_ptr<QWidget> fresh =
             column(new SidebarSection(plan(titles, selected), window->state()));
         EXPECT_EQ(laidOutRows(shownColumn.get()), laidOutRows(fresh.get())) << titles;
@@ -302,13 +312,45 @@ TEST_F(SidebarTest, ASectionFollowsAnyChangeOfItsRowsAsAFreshSectionShowsIt) {
     EXPECT_FALSE(shown->follow(hinted));
     SidebarPlan::Section doubled = plan("a,a");
     SidebarSection twice(doubled, window->state());
-    EXPECT_FALSE(twice.follow(plan("a,b")));
+    SidebarPlan::Section two = plan("a,b");
+    EXPECT_FALSE(twice.follow(two));
     SidebarPlan::Section withLengths = plan("a,b");
     withLengths.rows[1].nested = true;
     SidebarSection lengths(withLengths, window->state());
-    EXPECT_FALSE(lengths.follow(plan("a")));
+    SidebarPlan::Section one = plan("a");
+    EXPECT_FALSE(lengths.follow(one));
+    EXPECT_EQ(one.rows.size(), 1u);
     EXPECT_EQ(lengths.rows().size(), 2);
     EXPECT_EQ(laidOutRows(shownColumn.get()).size(), 5u);
+}
+
+// The sidebar taller than the window: a section that grows pushes down the ones below, which
+// move whole, so their rows are neither laid out again nor repainted.
+TEST_F(SidebarTest, RowsBelowAGrownSectionKeepTheirPlaceInTheirSection) {
+    addPhoto(QStringLiteral("a.jpg"));
+    openLibrary();
+    const QList<Category> properties = store->library().tagProperties();
+    const auto property = [this](qsizetype index) {
+        return store->library().tagProperties()[index];
+    };
+    selectFiles({QStringLiteral("a.jpg")});
+    for (int value = 0; value < 18; ++value) {
+        store->addLabel(QStringLiteral("값 %1").arg(value), property(properties.size() - 1));
+    }
+    settle();
+    Sidebar* sidebar = window->sidebar();
+    NavRow* last = sidebar->row(QStringLiteral("값 17"));
+    ASSERT_NE(last, nullptr);
+    ASSERT_GT(last->mapTo(sidebar, QPoint()).y(), sidebar->height());
+    const int top = last->y();
+    MoveCounter counter;
+    last->installEventFilter(&counter);
+    store->addLabel(QStringLiteral("민지"), property(0));
+    settle();
+    laidOutRows(sidebar);
+    EXPECT_EQ(counter.moves, 0);
+    EXPECT_EQ(last->y(), top);
+    EXPECT_EQ(sidebar->row(QStringLiteral("값 17")), last);
 }
 
 }  // namespace
