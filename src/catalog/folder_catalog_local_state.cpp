@@ -1,7 +1,11 @@
 #include "catalog/folder_catalog.h"
 
 #include "catalog/catalog_cache.h"
+#include "model/option_sets.h"
+#include "platform/small_text_set.h"
 #include "platform/text_order.h"
+
+#include <QSet>
 
 #include <algorithm>
 #include <limits>
@@ -215,6 +219,10 @@ private:
             if (!key) {
                 continue;
             }
+            // A property may hold thousands of options: they are looked up as a set, taken at the
+            // first value, and the values appended since.
+            std::shared_ptr<const QSet<QString>> known;
+            SmallTextSet added;
             forEachLabels([&](const Labels& labels) {
                 const auto values = labels.find(*key);
                 if (values == labels.end()) {
@@ -223,8 +231,11 @@ private:
                 if (property.kind == PropertyKind::singleSelect && values->second.size() > 1) {
                     property.kind = PropertyKind::multiSelect;
                 }
+                if (!known) {
+                    known = OptionSets::of(property.options);
+                }
                 for (const QString& value : values->second) {
-                    if (!property.options.contains(value)) {
+                    if (!known->contains(value) && added.insert(value)) {
                         property.options.append(value);
                     }
                 }

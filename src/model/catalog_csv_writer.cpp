@@ -2,15 +2,19 @@
 #include "model/catalog_schema.h"
 #include "model/csv_codec.h"
 #include "model/library.h"
+#include "model/option_sets.h"
 #include "platform/decimal_text.h"
 #include "platform/text_order.h"
 #include "platform/uuid_text.h"
 
+#include <QMutex>
 #include <QSet>
 
 #include <charconv>
 #include <cmath>
+#include <deque>
 #include <iterator>
+#include <memory>
 
 namespace lumivex {
 
@@ -55,17 +59,101 @@ QStringList readableOptions(const QStringList& options) {
     return result;
 }
 
-QString schemaText(const Library& library) {
-    CatalogSchema schema;
-    schema.properties.reserve(library.categories.size());
-    for (Category category : library.categories) {
-        category.options = readableOptions(
-            category.kind == PropertyKind::rating ? category.options : library.options(category));
-        schema.properties.append(std::move(category));
+Category withReadableOptions(const Library& library, const Category& category) {
+    Category written = category;
+    written.options = readableOptions(
+        category.kind == PropertyKind::rating ? category.options : library.options(category));
+    return written;
+}
+
+// The meta row's entry of a property of many options, remembered by the property's whole content
+// with its options as a set: while the items hold no value beyond the options, the entry is a
+// function of the property alone, and a save writes the same property into many folders, into
+// both files of each, and again at the next save. Any thread.
+class PropertyEntries {
+public:
+    static constexpr qsizetype fewOptions = 64;
+
+    struct Entry {
+        Category property;
+        std::shared_ptr<const QSet<QString>> options;
+        QByteArray json;
+    };
+
+    static PropertyEntries& shared() {
+        static PropertyEntries entries;
+        return entries;
     }
-    schema.includeSubfolders = library.includeSubfolders;
-    schema.directoryIdentity = library.directoryIdentity;
-    return QString::fromUtf8(schema.toJson());
+
+    std::shared_ptr<const Entry> of(const Category& property) {
+        {
+            const QMutexLocker locker(&mutex_);
+            for (const std::shared_ptr<const Entry>& entry : entries_) {
+                if (entry->property == property) {
+                    return entry;
+                }
+            }
+        }
+        Category readable = property;
+        readable.options = readableOptions(property.options);
+        auto entry = std::make_shared<const Entry>(Entry{property, OptionSets::of(property.options),
+                                                         CatalogSchema::propertyJson(readable)});
+        const QMutexLocker locker(&mutex_);
+        optionCount_ += property.options.size();
+        entries_.push_back(entry);
+        while (optionCount_ > optionLimit && entries_.size() > 1) {
+            optionCount_ -= entries_.front()->property.options.size();
+            entries_.pop_front();
+        }
+        return entry;
+    }
+
+private:
+    // Enough for a few dozen folders' copies of a property of thousands of options.
+    static constexpr qsizetype optionLimit = 100'000;
+
+    QMutex mutex_;
+    std::deque<std::shared_ptr<const Entry>> entries_;
+    qsizetype optionCount_ = 0;
+};
+
+bool holdsOnly(const Library& library, const QString& key, const QSet<QString>& options) {
+    for (const MediaItem& item : library.items) {
+        const auto values = item.labels.find(key);
+        if (values == item.labels.end()) {
+            continue;
+        }
+        for (const QString& value : values->second) {
+            if (!options.contains(value)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Library::options gives a property's own options when its items hold no other value.
+QByteArray propertyJson(const Library& library, const Category& category) {
+    if (category.kind == PropertyKind::rating ||
+        category.options.size() < PropertyEntries::fewOptions) {
+        return CatalogSchema::propertyJson(withReadableOptions(library, category));
+    }
+    const std::shared_ptr<const PropertyEntries::Entry> entry =
+        PropertyEntries::shared().of(category);
+    if (holdsOnly(library, category.idText(), *entry->options)) {
+        return entry->json;
+    }
+    return CatalogSchema::propertyJson(withReadableOptions(library, category));
+}
+
+QString schemaText(const Library& library) {
+    QList<QByteArray> properties;
+    properties.reserve(library.categories.size());
+    for (const Category& category : library.categories) {
+        properties.append(propertyJson(library, category));
+    }
+    return QString::fromUtf8(
+        CatalogSchema::assembled(properties, library.includeSubfolders, library.directoryIdentity));
 }
 
 void writeMetaRow(CSVCodec::Writer& writer, qsizetype fieldCount, const QString& schema) {

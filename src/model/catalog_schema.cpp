@@ -45,16 +45,71 @@ CatalogSchema schemaFromJson(const QJsonValue& value) {
 }  // namespace
 
 QByteArray CatalogSchema::toJson() const {
-    QJsonArray array;
+    QList<QByteArray> propertyJsons;
+    propertyJsons.reserve(properties.size());
     for (const Category& property : properties) {
-        array.append(LibraryJson::toJson(property));
+        propertyJsons.append(propertyJson(property));
     }
-    QJsonObject object{{QStringLiteral("properties"), array},
-                       {QStringLiteral("includeSubfolders"), includeSubfolders}};
+    return assembled(propertyJsons, includeSubfolders, directoryIdentity);
+}
+
+// The keys are written in the order SortedJson sorts them into.
+QByteArray CatalogSchema::assembled(const QList<QByteArray>& propertyJsons, bool includeSubfolders,
+                                    const std::optional<QString>& directoryIdentity) {
+    qsizetype size = 64;
+    for (const QByteArray& property : propertyJsons) {
+        size += property.size() + 1;
+    }
+    QByteArray out;
+    out.reserve(size + (directoryIdentity ? 2 * directoryIdentity->size() : 0));
+    out.append('{');
     if (directoryIdentity) {
-        object.insert(QStringLiteral("directoryIdentity"), *directoryIdentity);
+        out.append(R"("directoryIdentity":)");
+        SortedJson::appendText(out, *directoryIdentity);
+        out.append(',');
     }
-    return SortedJson::encode(object);
+    out.append(includeSubfolders ? R"("includeSubfolders":true,)"
+                                 : R"("includeSubfolders":false,)");
+    out.append(R"("properties":[)");
+    for (qsizetype i = 0; i < propertyJsons.size(); ++i) {
+        if (i > 0) {
+            out.append(',');
+        }
+        out.append(propertyJsons[i]);
+    }
+    out.append("]}");
+    return out;
+}
+
+// What SortedJson writes for LibraryJson::toJson(property), without building that object.
+QByteArray CatalogSchema::propertyJson(const Category& property) {
+    qsizetype size = 96 + 2 * property.name.size();
+    for (const QString& option : property.options) {
+        size += option.size() + 3;
+    }
+    QByteArray out;
+    out.reserve(size);
+    out.append('{');
+    if (property.iconName) {
+        out.append(R"("iconName":)");
+        SortedJson::appendText(out, *property.iconName);
+        out.append(',');
+    }
+    out.append(R"("id":)");
+    SortedJson::appendText(out, property.idText());
+    out.append(R"(,"kind":)");
+    SortedJson::appendText(out, rawValue(property.kind));
+    out.append(R"(,"name":)");
+    SortedJson::appendText(out, property.name);
+    out.append(R"(,"options":[)");
+    for (qsizetype i = 0; i < property.options.size(); ++i) {
+        if (i > 0) {
+            out.append(',');
+        }
+        SortedJson::appendText(out, property.options[i]);
+    }
+    out.append("]}");
+    return out;
 }
 
 std::optional<CatalogSchema> CatalogSchema::fromJson(const QByteArray& bytes) {

@@ -15,6 +15,11 @@ struct CatalogSchema {
 
     // Compact JSON with sorted keys, as the meta row carries it.
     QByteArray toJson() const;
+    // The same bytes made of each property's own JSON (propertyJson), in order: a writer that
+    // wrote a property before may give its bytes again rather than encode it anew.
+    static QByteArray assembled(const QList<QByteArray>& propertyJsons, bool includeSubfolders,
+                                const std::optional<QString>& directoryIdentity);
+    static QByteArray propertyJson(const Category& property);
     // The schema object, or else a bare array of properties (include-subfolders false); nothing
     // when the bytes are neither.
     static std::optional<CatalogSchema> fromJson(const QByteArray& bytes);

@@ -6,6 +6,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <optional>
 
 namespace lumivex {
 
@@ -134,16 +135,14 @@ void Library::enforceFixedRating(const std::optional<Category>& preferred) {
 
 QStringList Library::options(const Category& category) const {
     const QString key = category.idText();
-    SmallTextSet seen;
-    for (const QString& declared : category.options) {
-        seen.insert(TextOrder::nfc(declared));
-    }
     // A value met before in the very same form has its normal form seen already; most values of
-    // a library repeat, and normalizing is the expensive part.
+    // a library repeat, and normalizing is the expensive part. The normal forms of the options
+    // are wanted only once a value is met that is not an option as it stands.
     SmallTextSet met;
     for (const QString& declared : category.options) {
         met.insert(declared);
     }
+    std::optional<SmallTextSet> seen;
     QStringList undeclared;
     for (const MediaItem& item : items) {
         const auto values = item.labels.find(key);
@@ -154,7 +153,13 @@ QStringList Library::options(const Category& category) const {
             if (!met.insert(value)) {
                 continue;
             }
-            if (seen.insert(TextOrder::nfc(value))) {
+            if (!seen) {
+                seen.emplace();
+                for (const QString& declared : category.options) {
+                    seen->insert(TextOrder::nfc(declared));
+                }
+            }
+            if (seen->insert(TextOrder::nfc(value))) {
                 undeclared.append(value);
             }
         }
