@@ -21,33 +21,51 @@ QString OptionPickerModel::optionRow(const QString& option) {
 }
 
 // The items carry few property keys: a key is looked for among those met so far rather than
-// hashed for every item.
+// hashed for every item. Values are counted by where their text is stored: the library keeps one
+// copy of each distinct text, so equal values mostly share it and are counted without reading
+// their characters; the few copies of one text are added up by text at the end.
 QHash<QString, OptionPickerModel::Holdings> OptionPickerModel::holdings(
     const MediaItems& selected) {
+    struct Stored {
+        QString value;
+        int count = 0;
+    };
+    struct Counting {
+        bool anyValue = false;
+        QHash<std::pair<const QChar*, qsizetype>, Stored> byStorage;
+    };
     QStringList keys;
-    QList<Holdings> held;
-    const int total = static_cast<int>(selected.size());
+    QList<Counting> held;
     for (const MediaItem& item : selected) {
         for (const auto& [key, values] : item.labels) {
             qsizetype index = keys.indexOf(key);
             if (index < 0) {
                 index = keys.size();
                 keys.append(key);
-                held.append({{}, total, false});
+                held.append(Counting{});
             }
-            Holdings& property = held[index];
+            Counting& property = held[index];
             property.anyValue = property.anyValue || !values.isEmpty();
-            for (qsizetype i = 0; i < values.size(); ++i) {
+            for (auto value = values.begin(); value != values.end(); ++value) {
                 // A value listed twice on one item still counts that item once.
-                if (!values.first(i).contains(values[i])) {
-                    ++property.counts[values[i]];
+                if (std::find(values.begin(), value, *value) != value) {
+                    continue;
+                }
+                Stored& stored = property.byStorage[{value->constData(), value->size()}];
+                if (stored.count++ == 0) {
+                    stored.value = *value;
                 }
             }
         }
     }
+    const int total = static_cast<int>(selected.size());
     QHash<QString, Holdings> result;
     for (qsizetype i = 0; i < keys.size(); ++i) {
-        result.insert(keys[i], std::move(held[i]));
+        Holdings holdings{{}, total, held[i].anyValue};
+        for (const Stored& stored : std::as_const(held[i].byStorage)) {
+            holdings.counts[stored.value] += stored.count;
+        }
+        result.insert(keys[i], std::move(holdings));
     }
     return result;
 }

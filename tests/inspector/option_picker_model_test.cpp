@@ -1,7 +1,11 @@
 #include "inspector/option_picker_model.h"
 #include "model/media_items.h"
 
+#include <QSet>
+
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace lumivex {
 namespace {
@@ -108,6 +112,54 @@ TEST(OptionPickerModel, EmptyValueListsHoldNothing) {
     EXPECT_TRUE(OptionPickerModel::holdings(MediaItems{holding(key, {QStringLiteral("stray")})})
                     .value(key)
                     .anyValue);
+}
+
+// Equal texts stored once, stored apart, or one stored text seen through a shorter view: the
+// counts are by text, as a count that reads every value gives them.
+TEST(OptionPickerModel, CountsAreByTextHoweverTheTextsAreStored) {
+    const QString key = QStringLiteral("K");
+    const QString other = QStringLiteral("L");
+    const QString pooled = QString::fromLatin1("sea");
+    const QString longer = QString::fromLatin1("seashore");
+    const QString viewed = QString::fromRawData(longer.constData(), 3);  // "sea", in "seashore"
+    MediaItems items;
+    std::map<QString, std::map<QString, int>> expected;
+    for (int i = 0; i < 60; ++i) {
+        QStringList values;
+        switch (i % 5) {
+            case 0:
+                values = {pooled};
+                break;
+            case 1:
+                values = {QString::fromLatin1("sea"), longer};
+                break;
+            case 2:
+                values = {viewed, pooled, QString::fromLatin1("sky")};
+                break;
+            case 3:
+                values = {longer, QString::fromLatin1("sky"), QString::fromLatin1("sky")};
+                break;
+            default:
+                values = {};
+                break;
+        }
+        MediaItem item = holding(i % 3 == 0 ? other : key, values);
+        for (const QString& value : QSet<QString>(values.cbegin(), values.cend())) {
+            ++expected[i % 3 == 0 ? other : key][value];
+        }
+        items.append(item);
+    }
+    const QHash<QString, OptionPickerModel::Holdings> held = OptionPickerModel::holdings(items);
+    ASSERT_EQ(held.size(), 2);
+    for (const auto& [property, counts] : expected) {
+        const OptionPickerModel::Holdings& holdings = held[property];
+        EXPECT_EQ(holdings.total, 60);
+        EXPECT_TRUE(holdings.anyValue);
+        EXPECT_EQ(holdings.counts.size(), static_cast<qsizetype>(counts.size()));
+        for (const auto& [value, count] : counts) {
+            EXPECT_EQ(holdings.counts.value(value), count) << value.toStdString();
+        }
+    }
 }
 
 TEST(OptionPickerModel, TheListIsThirtyEightARowWithinItsBounds) {
