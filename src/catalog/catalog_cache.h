@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -49,6 +50,18 @@ struct FolderShare {
     std::vector<qsizetype> records;
 };
 
+// One folder's own property lists (catalog, then deleted records) and the mapping of display
+// property identifiers to its own, as a save shapes them from the merged state for the folder
+// `key`; see FolderCatalog::folderShape.
+struct FolderShape {
+    QString key;
+    QList<Category> library;
+    QList<Category> archive;
+    std::map<QString, QString> mapping;
+
+    bool operator==(const FolderShape&) const = default;
+};
+
 // Remembers, per folder of a tree, what the catalog last read there and whether the texts it last
 // rendered matched the files, so that a save after one edit reads and renders only the folders
 // that changed. Every answer is bound to the signatures of the files it came from; a file
@@ -69,11 +82,12 @@ public:
         std::shared_ptr<const Lists> lists;
     };
     // Inputs of one folder's texts besides the tree-wide ones: the folder identity and its share
-    // of the lists.
+    // of the lists, and the shape the texts were made with when known.
     struct FolderInputs {
         QString identity;
         std::shared_ptr<const Basis> basis;
         std::shared_ptr<const FolderShare> share;
+        std::shared_ptr<const FolderShape> shape;
     };
 
     static CatalogCache& shared();

@@ -16,6 +16,7 @@
 
 namespace lumivex {
 
+struct FolderShape;
 struct FolderShare;
 
 // The catalog of a folder tree: one set of metadata files in every folder, joined into one
@@ -109,16 +110,19 @@ LibraryState localState(const LibraryState& state, const QString& path,
                         const LibraryState& existing, const QList<MediaItem>& items,
                         const QList<DeletedRecord>& records);
 
-// The texts a save writes into the folder `key` whose identity is `folderIdentity`: its share
-// of `state`, shaped with the property lists its own files hold.
+// What the texts a save writes into the folder `key` are made of besides its share of the items
+// and records and its identity: its own property lists, shaped with the ones its files hold, and
+// the identifiers its share's labels are keyed by there. The texts are a function of the shape,
+// the share and the identity alone, so texts once made from an equal shape need not be made again.
+FolderShape folderShape(const LibraryState& state, const QString& key, const FolderShare& share,
+                        const QList<Category>& libraryCategories,
+                        const QList<Category>& deletedCategories);
 struct FolderTexts {
     QString catalog;
     QString archive;
 };
-FolderTexts folderTexts(const LibraryState& state, const QString& key,
-                        const QString& folderIdentity, const FolderShare& share,
-                        const QList<Category>& libraryCategories,
-                        const QList<Category>& deletedCategories);
+FolderTexts folderTexts(const LibraryState& state, const FolderShape& shape,
+                        const QString& folderIdentity, const FolderShare& share);
 
 // A folder as a load read it, when the signatures around the read vouch for the bytes.
 struct ReadFolder {
@@ -166,6 +170,7 @@ void takeIn(DetachedLoad& load);
 struct ReadMatch {
     std::shared_ptr<const std::map<QString, FolderShare>> groups;
     std::vector<QString> folders;
+    std::vector<std::shared_ptr<const FolderShape>> shapes;  // of `folders`, in order
 };
 ReadMatch matchingReads(const LibraryState& state, const TreeReads& reads);
 // After a load: the folders of `match` are remembered as unchanged for `state`, and `state`

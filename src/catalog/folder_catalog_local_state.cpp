@@ -30,39 +30,41 @@ bool holdsId(const QList<Category>& list, const QUuid& id) {
     return findCategory(list, [&](const Category& c) { return c.id == id; }) != nullptr;
 }
 
-// Builds one folder's own property lists from the merged view. `mapping` sends display
-// identifier texts to folder identifier texts and never sends two to the same one.
+using LabelsList = std::vector<const Labels*>;
+
+Labels localized(const Labels& labels, const std::map<QString, QString>& mapping) {
+    Labels result;
+    for (const auto& [key, values] : labels) {
+        const auto mapped = mapping.find(key);
+        if (mapped != mapping.end()) {
+            result[mapped->second] = values;
+        }
+    }
+    return result;
+}
+
+// Shapes one folder's own property lists from the merged view, given the labels of its items and
+// records. `mapping` sends display identifier texts to folder identifier texts and never sends
+// two to the same one.
 class LocalBuilder {
 public:
     LocalBuilder(const LibraryState& state, const QString& path, const LibraryState& existing,
-                 const QList<MediaItem>& items, const QList<DeletedRecord>& records)
-        : state_(state), path_(path), existing_(existing), items_(items), records_(records) {}
+                 LabelsList items, LabelsList records)
+        : state_(state),
+          path_(path),
+          existing_(existing),
+          items_(std::move(items)),
+          records_(std::move(records)) {}
 
-    LibraryState build() {
+    FolderShape shape() {
         addKnownProperties();
         addMissingProperties();
         reorderIfMoved();
-        fillOptions(folderList_, [&](auto visit) {
-            for (const MediaItem& item : items_) {
-                visit(item.labels);
-            }
-        });
+        fillOptions(folderList_, items_);
         QList<Category> archiveList = folderList_;
         addArchiveProperties(archiveList);
-        fillOptions(archiveList, [&](auto visit) {
-            for (const DeletedRecord& record : records_) {
-                visit(record.item.labels);
-            }
-        });
-        QList<MediaItem> items = items_;
-        for (MediaItem& item : items) {
-            item.labels = localized(item.labels);
-        }
-        QList<DeletedRecord> records = records_;
-        for (DeletedRecord& record : records) {
-            record.item.labels = localized(record.item.labels);
-        }
-        return {Library::withContents(folderList_, items), {archiveList, records}};
+        fillOptions(archiveList, records_);
+        return {path_, std::move(folderList_), std::move(archiveList), std::move(mapping_)};
     }
 
 private:
@@ -113,10 +115,10 @@ private:
         }
     }
 
-    bool usedByItems(const QString& idText) const {
-        return std::any_of(items_.begin(), items_.end(), [&](const MediaItem& item) {
-            const auto values = item.labels.find(idText);
-            return values != item.labels.end() && !values->second.isEmpty();
+    static bool used(const LabelsList& list, const QString& idText) {
+        return std::any_of(list.begin(), list.end(), [&](const Labels* labels) {
+            const auto values = labels->find(idText);
+            return values != labels->end() && !values->second.isEmpty();
         });
     }
 
@@ -143,7 +145,7 @@ private:
                 continue;
             }
             const bool isNew = newToRoot(shown);
-            if (!isNew && !usedByItems(shown.idText())) {
+            if (!isNew && !used(items_, shown.idText())) {
                 continue;
             }
             const Category* own =
@@ -209,8 +211,7 @@ private:
 
     // Every value in use is listed among its property's options, and a single choice that an
     // item holds twice becomes a multiple choice.
-    template <typename ForEachLabels>
-    void fillOptions(QList<Category>& list, ForEachLabels forEachLabels) const {
+    void fillOptions(QList<Category>& list, const LabelsList& labelsList) const {
         for (Category& property : list) {
             if (property.kind == PropertyKind::rating) {
                 continue;
@@ -223,10 +224,10 @@ private:
             // first value, and the values appended since.
             std::shared_ptr<const QSet<QString>> known;
             SmallTextSet added;
-            forEachLabels([&](const Labels& labels) {
-                const auto values = labels.find(*key);
-                if (values == labels.end()) {
-                    return;
+            for (const Labels* labels : labelsList) {
+                const auto values = labels->find(*key);
+                if (values == labels->end()) {
+                    continue;
                 }
                 if (property.kind == PropertyKind::singleSelect && values->second.size() > 1) {
                     property.kind = PropertyKind::multiSelect;
@@ -239,20 +240,13 @@ private:
                         property.options.append(value);
                     }
                 }
-            });
+            }
         }
-    }
-
-    bool usedByRecords(const QString& idText) const {
-        return std::any_of(records_.begin(), records_.end(), [&](const DeletedRecord& record) {
-            const auto values = record.item.labels.find(idText);
-            return values != record.item.labels.end() && !values->second.isEmpty();
-        });
     }
 
     void addArchiveProperties(QList<Category>& archiveList) {
         for (const Category& archived : state_.deleted.categories) {
-            if (mapping_.contains(archived.idText()) || !usedByRecords(archived.idText())) {
+            if (mapping_.contains(archived.idText()) || !used(records_, archived.idText())) {
                 continue;
             }
             const Category* own =
@@ -269,22 +263,11 @@ private:
         }
     }
 
-    Labels localized(const Labels& labels) const {
-        Labels result;
-        for (const auto& [key, values] : labels) {
-            const auto mapped = mapping_.find(key);
-            if (mapped != mapping_.end()) {
-                result[mapped->second] = values;
-            }
-        }
-        return result;
-    }
-
     const LibraryState& state_;
     const QString& path_;
     const LibraryState& existing_;
-    const QList<MediaItem>& items_;
-    const QList<DeletedRecord>& records_;
+    const LabelsList items_;
+    const LabelsList records_;
     QList<Category> folderList_;
     std::map<QString, QString> mapping_;
 };
@@ -331,37 +314,76 @@ bool changesFolder(const LibraryState& before, const LibraryState& after, const 
 LibraryState localState(const LibraryState& state, const QString& path,
                         const LibraryState& existing, const QList<MediaItem>& items,
                         const QList<DeletedRecord>& records) {
-    return LocalBuilder(state, path, existing, items, records).build();
+    LabelsList itemLabels;
+    itemLabels.reserve(size_t(items.size()));
+    for (const MediaItem& item : items) {
+        itemLabels.push_back(&item.labels);
+    }
+    LabelsList recordLabels;
+    recordLabels.reserve(size_t(records.size()));
+    for (const DeletedRecord& record : records) {
+        recordLabels.push_back(&record.item.labels);
+    }
+    FolderShape shape =
+        LocalBuilder(state, path, existing, std::move(itemLabels), std::move(recordLabels)).shape();
+    QList<MediaItem> localItems = items;
+    for (MediaItem& item : localItems) {
+        item.labels = localized(item.labels, shape.mapping);
+    }
+    QList<DeletedRecord> localRecords = records;
+    for (DeletedRecord& record : localRecords) {
+        record.item.labels = localized(record.item.labels, shape.mapping);
+    }
+    return {Library::withContents(std::move(shape.library), localItems),
+            {std::move(shape.archive), localRecords}};
+}
+
+FolderShape folderShape(const LibraryState& state, const QString& key, const FolderShare& share,
+                        const QList<Category>& libraryCategories,
+                        const QList<Category>& deletedCategories) {
+    LabelsList itemLabels;
+    itemLabels.reserve(share.items.size());
+    for (const qsizetype index : share.items) {
+        itemLabels.push_back(&state.library.items[index].labels);
+    }
+    LabelsList recordLabels;
+    recordLabels.reserve(share.records.size());
+    for (const qsizetype index : share.records) {
+        recordLabels.push_back(&state.deleted.records[index].item.labels);
+    }
+    LibraryState existing;
+    existing.library.categories = libraryCategories;
+    existing.deleted.categories = deletedCategories;
+    return LocalBuilder(state, key, existing, std::move(itemLabels), std::move(recordLabels))
+        .shape();
 }
 
 // The folder's own names; the root's archive keeps the full names of the records of folders
 // that are gone.
-FolderTexts folderTexts(const LibraryState& state, const QString& key,
-                        const QString& folderIdentity, const FolderShare& share,
-                        const QList<Category>& libraryCategories,
-                        const QList<Category>& deletedCategories) {
+FolderTexts folderTexts(const LibraryState& state, const FolderShape& shape,
+                        const QString& folderIdentity, const FolderShare& share) {
     QList<MediaItem> items;
     items.reserve(qsizetype(share.items.size()));
     for (const qsizetype index : share.items) {
         items.append(state.library.items[index]);
-        items.last().filename = lastComponent(items.last().filename);
+        MediaItem& item = items.last();
+        item.filename = lastComponent(item.filename);
+        item.labels = localized(item.labels, shape.mapping);
     }
     QList<DeletedRecord> records;
     records.reserve(qsizetype(share.records.size()));
     for (const qsizetype index : share.records) {
         records.append(state.deleted.records[index]);
-        if (!key.isEmpty()) {
-            records.last().item.filename = lastComponent(records.last().item.filename);
+        MediaItem& item = records.last().item;
+        if (!shape.key.isEmpty()) {
+            item.filename = lastComponent(item.filename);
         }
+        item.labels = localized(item.labels, shape.mapping);
     }
-    LibraryState existing;
-    existing.library.categories = libraryCategories;
-    existing.deleted.categories = deletedCategories;
-    const LibraryState local = localState(state, key, existing, items, records);
-    Library library = local.library;
+    Library library = Library::withContents(shape.library, items);
     library.includeSubfolders = true;
     library.directoryIdentity = folderIdentity;
-    return {library.catalogCSV(), local.deleted.csv()};
+    return {library.catalogCSV(), DeletedArchive{shape.archive, records}.csv()};
 }
 
 }  // namespace lumivex::FolderCatalog

@@ -177,8 +177,10 @@ bool sameInputs(const CatalogCache::FolderInputs& known, const LibraryState& sta
     return true;
 }
 
-// A folder whose memo does not vouch for its share: its texts are rendered and compared with its
-// files, folders side by side.
+// A folder whose memo does not vouch for its share at this save's tree-wide inputs. When the memo
+// holds its share and the shape its texts were made with, the folder is shaped anew and passed
+// if the shape is the same: its texts would be the very ones that matched its files. Otherwise
+// its texts are rendered and compared with its files. Folders side by side.
 struct Rendering {
     const QString* key;
     const QString* folder;
@@ -186,6 +188,8 @@ struct Rendering {
     std::shared_ptr<const Group> group;
     QList<Category> libraryCategories;
     QList<Category> deletedCategories;
+    std::shared_ptr<const FolderShape> knownShape;
+    std::shared_ptr<const FolderShape> shape;
     CatalogCache::WrittenTexts texts;
     bool unchanged = false;
     std::exception_ptr failure;
@@ -197,8 +201,15 @@ struct Rendering {
 // when the writes are planned; the reads are held for the checks that follow.
 void render(const LibraryState& state, Rendering& rendering) {
     try {
-        FolderTexts texts = folderTexts(state, *rendering.key, rendering.identity, *rendering.group,
-                                        rendering.libraryCategories, rendering.deletedCategories);
+        rendering.shape = std::make_shared<const FolderShape>(
+            folderShape(state, *rendering.key, *rendering.group, rendering.libraryCategories,
+                        rendering.deletedCategories));
+        if (rendering.knownShape && *rendering.knownShape == *rendering.shape) {
+            rendering.unchanged = true;
+            return;
+        }
+        FolderTexts texts =
+            folderTexts(state, *rendering.shape, rendering.identity, *rendering.group);
         const QByteArray catalogBytes = texts.catalog.toUtf8();
         const QByteArray archiveBytes = texts.archive.toUtf8();
         const QString metadata = *rendering.folder + QStringLiteral("/.lumivex/");
@@ -247,12 +258,14 @@ public:
             throw Error::fromErrno(ENOENT, folder);
         }
         QString folderIdentity = signature->identity();
-        if (known.unchangedGeneration == generation_ &&
-            known.unchangedInputs.identity == folderIdentity &&
-            (!mayDiffer || sameInputs(known.unchangedInputs, state_, *group))) {
+        const bool sameShare = known.unchangedGeneration &&
+                               known.unchangedInputs.identity == folderIdentity &&
+                               (!mayDiffer || sameInputs(known.unchangedInputs, state_, *group));
+        if (sameShare && known.unchangedGeneration == generation_) {
             // The memo moves to this save's equal lists, so that the lists it held, often a whole
             // library the store has since replaced, can go.
-            cache.rememberUnchanged(folder, generation_, {folderIdentity, basis_, group});
+            cache.rememberUnchanged(folder, generation_,
+                                    {folderIdentity, basis_, group, known.unchangedInputs.shape});
             return;
         }
         renderings_.push_back({&key,
@@ -261,6 +274,8 @@ public:
                                group,
                                std::move(known.libraryCategories),
                                std::move(known.deletedCategories),
+                               sameShare ? known.unchangedInputs.shape : nullptr,
+                               nullptr,
                                {},
                                false,
                                nullptr,
@@ -281,13 +296,15 @@ public:
                 std::rethrow_exception(rendering.failure);
             }
             if (rendering.unchanged) {
-                cache.rememberUnchanged(*rendering.folder, generation_,
-                                        {rendering.identity, basis_, rendering.group});
+                cache.rememberUnchanged(
+                    *rendering.folder, generation_,
+                    {rendering.identity, basis_, rendering.group, rendering.shape});
                 continue;
             }
             // Whether it is written or left out, its files no longer hold what the memo says.
             cache.forgetUnchanged(*rendering.folder);
-            written_.insert(*rendering.key, {rendering.identity, basis_, rendering.group});
+            written_.insert(*rendering.key,
+                            {rendering.identity, basis_, rendering.group, rendering.shape});
             if (rendering.unreadable) {
                 std::rethrow_exception(rendering.unreadable);
             }
@@ -635,28 +652,32 @@ void writeJournal(const QByteArray& journal, const QString& root) {
 // The folders of a load whose files hold exactly what a save of `state` writes there: the very
 // comparison a save makes, against the bytes the load parsed. Folders are compared side by side;
 // the state and the reads are only read meanwhile.
-std::vector<QString> unchangedSinceRead(const LibraryState& state, const Groups& groups,
-                                        const std::map<QString, ReadFolder>& reads) {
+// With each folder, the shape its texts were made with.
+void matchUnchangedSinceRead(const LibraryState& state, const Groups& groups,
+                             const std::map<QString, ReadFolder>& reads, ReadMatch& match) {
     struct Candidate {
         const QString* key;
         const ReadFolder* read;
         const Group* group;
+        std::shared_ptr<const FolderShape> shape;
         bool unchanged = false;
     };
     std::vector<Candidate> candidates;
     for (const auto& [key, read] : reads) {
         const auto group = groups.find(key);
         if (group != groups.end()) {
-            candidates.push_back({&key, &read, &group->second});
+            candidates.push_back({&key, &read, &group->second, nullptr});
         }
     }
     ParallelWork::forEach(candidates.size(), [&](std::size_t index) {
         Candidate& candidate = candidates[index];
         const ReadFolder& read = *candidate.read;
         try {
+            candidate.shape = std::make_shared<const FolderShape>(
+                folderShape(state, *candidate.key, *candidate.group, read.libraryCategories,
+                            read.deletedCategories));
             const FolderTexts texts =
-                folderTexts(state, *candidate.key, read.identity, *candidate.group,
-                            read.libraryCategories, read.deletedCategories);
+                folderTexts(state, *candidate.shape, read.identity, *candidate.group);
             candidate.unchanged =
                 texts.catalog.toUtf8() == read.catalog && texts.archive.toUtf8() == read.archive;
         } catch (...) {
@@ -664,13 +685,12 @@ std::vector<QString> unchangedSinceRead(const LibraryState& state, const Groups&
         }
         return true;
     });
-    std::vector<QString> unchanged;
-    for (const Candidate& candidate : candidates) {
+    for (Candidate& candidate : candidates) {
         if (candidate.unchanged) {
-            unchanged.push_back(*candidate.key);
+            match.folders.push_back(*candidate.key);
+            match.shapes.push_back(std::move(candidate.shape));
         }
     }
-    return unchanged;
 }
 
 }  // namespace
@@ -748,7 +768,7 @@ ReadMatch matchingReads(const LibraryState& state, const TreeReads& reads) {
     } catch (const Error&) {
         return match;  // a save of these lists is refused; there is nothing to pass
     }
-    match.folders = unchangedSinceRead(state, *match.groups, reads.reads);
+    matchUnchangedSinceRead(state, *match.groups, reads.reads, match);
     return match;
 }
 
@@ -764,10 +784,12 @@ void rememberLoad(const LibraryState& state, const TreeReads& reads, const ReadM
     for (const auto& [key, group] : *match.groups) {
         unproven.insert(key);
     }
-    for (const QString& key : match.folders) {
+    for (std::size_t index = 0; index < match.folders.size(); ++index) {
+        const QString& key = match.folders[index];
         const std::shared_ptr<const Group> share(match.groups, &match.groups->at(key));
         cache.rememberUnchanged(reads.folders.at(key), generation,
-                                {reads.reads.at(key).identity, basis, share});
+                                {reads.reads.at(key).identity, basis, share,
+                                 index < match.shapes.size() ? match.shapes[index] : nullptr});
         unproven.remove(key);
     }
     lastSave() = LastSave{reads.root,

@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <limits>
 
 namespace lumivex {
@@ -117,6 +120,143 @@ TEST_F(SaveTexts, ASaveOfManyFoldersWritesWhatASaveWithNothingRememberedWrites) 
     FolderCatalog::save(warm, root);
     EXPECT_EQ(catalogOf(folderPath(0)), before);
     EXPECT_FALSE(QFile::exists(TreeJournal::path(root)));
+}
+
+// Each folder's categories as the files hold them before a save, which shapes the folder with them.
+using FolderCategories = std::map<QString, std::pair<QList<Category>, QList<Category>>>;
+
+class ShapedSave : public SaveTexts {
+protected:
+    void SetUp() override {
+        SaveTexts::SetUp();
+        CatalogCache::shared().setNowForTesting(std::numeric_limits<std::int64_t>::max() / 2);
+        state = FolderCatalog::load(root, std::nullopt);
+        // The first save writes every folder in the tree's form, the root, which holds no item,
+        // included; the second finds them all as written and remembers so.
+        FolderCatalog::save(state, root);
+        FolderCatalog::save(state, root);
+    }
+
+    QStringList keys() const {
+        QStringList all{QString()};
+        for (int f = 0; f < folderCount; ++f) {
+            all.append(QStringLiteral("f%1").arg(f, 2, 10, QChar(u'0')));
+        }
+        return all;
+    }
+    QString pathOf(const QString& key) const { return key.isEmpty() ? root : root + u'/' + key; }
+    FolderCategories categoriesOnDisk() const {
+        FolderCategories categories;
+        for (const QString& key : keys()) {
+            const LibraryState stored = LibraryDisk::loadState(pathOf(key));
+            categories[key] = {stored.library.categories, stored.deleted.categories};
+        }
+        return categories;
+    }
+    std::map<QString, ino_t> inodes() const {
+        std::map<QString, ino_t> result;
+        for (const QString& key : keys()) {
+            struct stat info {};
+            ::stat(QFile::encodeName(pathOf(key) + QStringLiteral("/.lumivex/lumivex.csv")), &info);
+            result[key] = info.st_ino;
+        }
+        return result;
+    }
+    // Saves `state` and returns the folders whose catalog was replaced, after checking that every
+    // folder's files hold what a save that remembers nothing makes of `state` and those files.
+    QStringList saveAndCheck(const char* step) {
+        const FolderCategories before = categoriesOnDisk();
+        const std::map<QString, ino_t> inodesBefore = inodes();
+        FolderCatalog::save(state, root);
+        QStringList written;
+        const std::map<QString, ino_t> inodesAfter = inodes();
+        for (const QString& key : keys()) {
+            if (inodesAfter.at(key) != inodesBefore.at(key)) {
+                written.append(key);
+            }
+            FolderShare share;
+            for (qsizetype i = 0; i < state.library.items.size(); ++i) {
+                const QString& name = state.library.items[i].filename;
+                if (name.left(std::max<qsizetype>(name.lastIndexOf(u'/'), 0)) == key) {
+                    share.items.push_back(i);
+                }
+            }
+            for (qsizetype i = 0; i < state.deleted.records.size(); ++i) {
+                const QString& name = state.deleted.records[i].item.filename;
+                if (name.left(std::max<qsizetype>(name.lastIndexOf(u'/'), 0)) == key) {
+                    share.records.push_back(i);
+                }
+            }
+            const FolderShape shape = FolderCatalog::folderShape(
+                state, key, share, before.at(key).first, before.at(key).second);
+            const FolderCatalog::FolderTexts texts = FolderCatalog::folderTexts(
+                state, shape, FolderCatalog::identity(pathOf(key)), share);
+            EXPECT_EQ(catalogOf(pathOf(key)), texts.catalog.toUtf8())
+                << step << ' ' << key.toStdString();
+            EXPECT_EQ(archiveOf(pathOf(key)), texts.archive.toUtf8())
+                << step << ' ' << key.toStdString();
+        }
+        return written;
+    }
+    Category& display(const QString& name) {
+        return *std::find_if(state.library.categories.begin(), state.library.categories.end(),
+                             [&](const Category& c) { return c.name == name; });
+    }
+
+    LibraryState state;
+};
+
+// A change of the tree's properties reaches every folder's inputs; the folders whose shape it
+// leaves as it was are passed without being written, and every folder still holds exactly what a
+// save with nothing remembered writes.
+TEST_F(ShapedSave, TreeWideChangesRewriteExactlyTheFoldersTheyReach) {
+    display(QStringLiteral("Keywords")).options.append(QStringLiteral("offered"));
+    EXPECT_EQ(saveAndCheck("an option no item holds"), QStringList());
+
+    const QString keywordsKey = display(QStringLiteral("Keywords")).idText();
+    for (MediaItem& item : state.library.items) {
+        if (item.filename.startsWith(u"f03/")) {
+            item.labels[keywordsKey].append(QStringLiteral("offered"));
+        }
+    }
+    display(QStringLiteral("Keywords")).options.append(QStringLiteral("another"));
+    EXPECT_EQ(saveAndCheck("the option given to one folder's item"),
+              QStringList{QStringLiteral("f03")});
+
+    // A property made since the load belongs to the root, with the options it is given; once the
+    // root holds it, an option no item holds stays out of the files as for any other property.
+    Category made =
+        property(QStringLiteral("New"), PropertyKind::multiSelect, {QStringLiteral("n1")});
+    made.iconName = QStringLiteral("tag");
+    state.library.categories.append(made);
+    EXPECT_EQ(saveAndCheck("a new property"), QStringList{QString()});
+    state.library.categories.last().options.append(QStringLiteral("n2"));
+    EXPECT_EQ(saveAndCheck("an option of the new property"), QStringList());
+
+    display(QStringLiteral("Keywords")).name = QStringLiteral("Words");
+    QStringList all = keys();
+    all.removeFirst();
+    EXPECT_EQ(saveAndCheck("the property renamed"), all);
+    EXPECT_EQ(saveAndCheck("nothing changed"), QStringList());
+}
+
+// A folder whose own schema changes between two saves, while the tree's inputs change too.
+TEST_F(ShapedSave, AFolderWhoseSchemaChangedIsRewrittenWhileTheOthersArePassed) {
+    state.library.folderSchemas.at(QStringLiteral("f05"))
+        .properties.last()
+        .options.prepend(QStringLiteral("first"));
+    display(QStringLiteral("Keywords")).options.append(QStringLiteral("tree-wide"));
+    EXPECT_EQ(saveAndCheck("one folder's schema"), QStringList{QStringLiteral("f05")});
+
+    for (DeletedRecord& record : state.deleted.records) {
+        if (record.item.filename.startsWith(u"f07/")) {
+            record.deletedAt = Date{record.deletedAt.secondsSince1970 + 1};
+        }
+    }
+    display(QStringLiteral("Keywords")).options.append(QStringLiteral("again"));
+    saveAndCheck("one folder's deleted record");
+    EXPECT_NE(QString::fromUtf8(archiveOf(pathOf(QStringLiteral("f07")))).indexOf(u"1700000001"),
+              -1);
 }
 
 // Texts are read back beside each other now; one folder's texts that would not read back must
