@@ -57,6 +57,8 @@ Sidebar::Sidebar(LumivexStore& store, WindowState& state, QWidget* parent)
     scroll->setWidget(content);
     scroll->viewport()->setAutoFillBackground(false);
     content->setAutoFillBackground(false);
+    // Its rows stand from the top: growing at the bottom repaints only what comes into view.
+    content->setAttribute(Qt::WA_StaticContents);
     column->addWidget(scroll, 1);
     auto* divider = new QFrame(this);
     divider->setFrameShape(QFrame::HLine);
