@@ -99,6 +99,10 @@ PropertyManagerSheet::PropertyManagerSheet(LumivexStore& store, WindowState& sta
 }
 
 void PropertyManagerSheet::refresh() {
+    // Closed, it would make every row again for each edit; it is drawn when it opens instead.
+    if (!isVisible()) {
+        return;
+    }
     const std::optional<QString>& folder = store_.query().folderPath;
     const QString name = folder && !folder->isEmpty()
                              ? folder->mid(folder->lastIndexOf(QLatin1Char('/')) + 1)
@@ -221,6 +225,7 @@ void PropertyManagerSheet::paintEvent(QPaintEvent*) {
 }
 
 void PropertyManagerSheet::showEvent(QShowEvent* event) {
+    scheduleRefresh();
     StoreRegion::showEvent(event);
     setFocus(Qt::OtherFocusReason);
 }

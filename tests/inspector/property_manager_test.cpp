@@ -154,5 +154,25 @@ TEST_F(PropertyManagerTest, TheSidebarOpensThePropertySheetInTheWindow) {
     EXPECT_EQ(properties().last().name, QStringLiteral("Mood"));
 }
 
+// Closed, the sheet leaves its rows as they were; opened, it shows the properties as they are.
+TEST_F(PropertyManagerTest, AClosedSheetCatchesUpWhenItOpens) {
+    const QList<Category> before = properties();
+    window->state().setPropertyManager(false);
+    settle();
+    QWidget* kept = manager().row(before[3].id);
+    ASSERT_TRUE(store->addCategory(QStringLiteral("분위기"), PropertyKind::multiSelect));
+    settle();
+    EXPECT_EQ(manager().row(before[3].id), kept);
+    window->state().setPropertyManager(true);
+    settle();
+    const QList<Category> after = properties();
+    ASSERT_EQ(after.size(), before.size() + 1);
+    for (const Category& property : after) {
+        ASSERT_NE(manager().row(property.id), nullptr) << property.name.toStdString();
+        EXPECT_TRUE(manager().row(property.id)->isVisibleTo(&manager()));
+    }
+    EXPECT_TRUE(manager().rowButton(after.constLast().id, QStringLiteral("pencil")));
+}
+
 }  // namespace
 }  // namespace lumivex::test
