@@ -163,18 +163,38 @@ using ValueDeltas = QHash<QString, QHash<QString, qsizetype>>;
 // is then made once.
 class SpelledDeltas {
 public:
-    void add(const Labels& before, const Labels& after) {
-        forEachChangedProperty(
-            before, after,
-            [this](const QString& key, const QStringList& old, const QStringList& now) {
-                QHash<QString, qsizetype>& counts = spelled_[key];
-                for (const QString& value : old) {
-                    --counts[value];
+    // Counts what one item's values of one property gained and lost. Values the item holds as
+    // often before as after are passed over: most of an edit's items keep most of their values.
+    void add(const QString& key, const QStringList& old, const QStringList& now) {
+        QHash<QString, qsizetype>* counts = nullptr;
+        const auto count = [&](const QString& value, qsizetype by) {
+            if (by != 0) {
+                if (!counts) {
+                    counts = &spelled_[key];
                 }
-                for (const QString& value : now) {
-                    ++counts[value];
-                }
-            });
+                (*counts)[value] += by;
+            }
+        };
+        // Long lists are counted whole rather than compared value by value.
+        if (old.size() + now.size() > 32) {
+            for (const QString& value : old) {
+                count(value, -1);
+            }
+            for (const QString& value : now) {
+                count(value, 1);
+            }
+            return;
+        }
+        for (qsizetype i = 0; i < now.size(); ++i) {
+            if (now.indexOf(now[i]) == i) {
+                count(now[i], now.count(now[i]) - old.count(now[i]));
+            }
+        }
+        for (qsizetype i = 0; i < old.size(); ++i) {
+            if (old.indexOf(old[i]) == i && !now.contains(old[i])) {
+                count(old[i], -old.count(old[i]));
+            }
+        }
     }
 
     ValueDeltas normalized() const {
@@ -199,21 +219,18 @@ struct ValueMoves {
     QHash<QString, QSet<QString>> lost;
 };
 
-void noteMoves(ValueMoves& moves, const Labels& before, const Labels& after) {
-    forEachChangedProperty(
-        before, after,
-        [&moves](const QString& key, const QStringList& old, const QStringList& now) {
-            for (const QString& value : now) {
-                if (!old.contains(value)) {
-                    moves.gained[key].append(value);
-                }
-            }
-            for (const QString& value : old) {
-                if (!now.contains(value)) {
-                    moves.lost[key].insert(TextOrder::nfc(value));
-                }
-            }
-        });
+void noteMoves(ValueMoves& moves, const QString& key, const QStringList& old,
+               const QStringList& now) {
+    for (const QString& value : now) {
+        if (!old.contains(value)) {
+            moves.gained[key].append(value);
+        }
+    }
+    for (const QString& value : old) {
+        if (!now.contains(value)) {
+            moves.lost[key].insert(TextOrder::nfc(value));
+        }
+    }
 }
 
 bool sameProperties(const QList<Category>& a, const QList<Category>& b) {
@@ -409,14 +426,15 @@ std::optional<std::vector<LibraryBrowseSnapshot::ItemChange>> LibraryBrowseSnaps
         for (qsizetype i = chunk * MediaItems::chunkCapacity; i < end; ++i) {
             const MediaItem& old = before[i];
             const MediaItem& now = after[i];
-            if (old == now) {
+            const bool relabelled = !(old.labels == now.labels);
+            if (!relabelled && old == now) {
                 continue;
             }
             if (old.id != now.id || old.filename != now.filename ||
                 old.available != now.available) {
                 return std::nullopt;
             }
-            changes.push_back({&old, &now});
+            changes.push_back({&old, &now, relabelled, i});
         }
     }
     return changes;
@@ -435,17 +453,20 @@ bool LibraryBrowseSnapshot::follow(const std::vector<ItemChange>& changes,
     ValueMoves moves;
     SpelledDeltas spelledDeltas;
     for (const ItemChange& change : changes) {
-        const bool relabelled = !(change.before->labels == change.after->labels);
-        const auto found = positions.constFind(change.after->id);
-        if (relabelled && (found != positions.constEnd() || !showsEveryItem)) {
-            noteMoves(moves, change.before->labels, change.after->labels);
+        const std::optional<qsizetype> position = positionOf(change);
+        const bool counted = position.has_value();
+        if (change.relabelled && (counted || !showsEveryItem)) {
+            forEachChangedProperty(
+                change.before->labels, change.after->labels,
+                [&](const QString& key, const QStringList& old, const QStringList& now) {
+                    noteMoves(moves, key, old, now);
+                    if (counted) {
+                        spelledDeltas.add(key, old, now);
+                    }
+                });
         }
-        if (found == positions.constEnd()) {
-            continue;
-        }
-        shown.emplace_back(*found, &change);
-        if (relabelled) {
-            spelledDeltas.add(change.before->labels, change.after->labels);
+        if (counted) {
+            shown.emplace_back(*position, &change);
         }
     }
     const ValueDeltas deltas = spelledDeltas.normalized();
@@ -461,8 +482,7 @@ bool LibraryBrowseSnapshot::follow(const std::vector<ItemChange>& changes,
     for (const auto& [position, change] : shown) {
         countItem(*change->before, -1);
         countItem(*change->after, 1);
-        if (change->before->notes != change->after->notes ||
-            !(change->before->labels == change->after->labels)) {
+        if (change->relabelled || change->before->notes != change->after->notes) {
             searched.push_back({position, change->before, change->after});
         }
     }
@@ -481,6 +501,19 @@ bool LibraryBrowseSnapshot::follow(const std::vector<ItemChange>& changes,
         }
     }
     return true;
+}
+
+// A snapshot that shows every item holds them where the library does, which spares the lookup.
+std::optional<qsizetype> LibraryBrowseSnapshot::positionOf(const ItemChange& change) const {
+    if (showsEveryItem && change.index < items.size() &&
+        items[change.index].id == change.after->id) {
+        return change.index;
+    }
+    const auto found = positions.constFind(change.after->id);
+    if (found == positions.constEnd()) {
+        return std::nullopt;
+    }
+    return *found;
 }
 
 void LibraryBrowseSnapshot::countItem(const MediaItem& item, int sign) {

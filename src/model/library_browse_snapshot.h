@@ -46,6 +46,8 @@ struct LibraryBrowseSnapshot {
     struct ItemChange {
         const MediaItem* before = nullptr;
         const MediaItem* after = nullptr;
+        bool relabelled = false;  // whether the values differ, told once for every reader
+        qsizetype index = 0;      // the place in both lists
     };
 
     LibraryBrowseSnapshot(const Library& library, bool topLevelOnly,
@@ -93,6 +95,8 @@ private:
 
     // Adds the item to the counts (`sign` 1) or takes it out (-1).
     void countItem(const MediaItem& item, int sign);
+    // The changed item's place among the shown items, if it is shown.
+    std::optional<qsizetype> positionOf(const ItemChange& change) const;
 };
 
 }  // namespace lumivex

@@ -74,13 +74,26 @@ void SearchTextIndex::addOwnTexts(const MediaItem& item) {
     addText(own_.texts, TextOrder::caseFoldKey(item.notes));
 }
 
-std::uint32_t SearchTextIndex::combinationOf(const MediaItem& item) {
+const QString& SearchTextIndex::foldedValue(const QString& value) {
+    auto folded = foldedValues_.constFind(value);
+    if (folded == foldedValues_.constEnd()) {
+        folded = foldedValues_.insert(value, TextOrder::caseFoldKey(value));
+    }
+    return *folded;
+}
+
+std::uint32_t SearchTextIndex::combinationOf(const MediaItem& item, FoldedByPlace* byPlace) {
     scratch_.resize(0);  // keeps its room for the next item
     for (const auto& [key, values] : item.labels) {
         for (const QString& value : values) {
-            auto folded = foldedValues_.constFind(value);
-            if (folded == foldedValues_.constEnd()) {
-                folded = foldedValues_.insert(value, TextOrder::caseFoldKey(value));
+            if (!byPlace) {
+                addText(scratch_, foldedValue(value));
+                continue;
+            }
+            const std::pair place(value.constData(), value.size());
+            auto folded = byPlace->constFind(place);
+            if (folded == byPlace->constEnd()) {
+                folded = byPlace->insert(place, foldedValue(value));
             }
             addText(scratch_, *folded);
         }
@@ -124,16 +137,16 @@ void SearchTextIndex::reserveCombinations(std::size_t count) {
 }
 
 void SearchTextIndex::releaseBuildRoom() {
-    foldedValues_ = {};
     scratch_ = QString();
 }
 
-// The table of combinations goes too: most indexes are never changed.
+// The tables of combinations and folded values go too: most indexes are never changed.
 void SearchTextIndex::finish() {
     own_.squeeze();
     combinations_.squeeze();
     combinationOf_.shrink_to_fit();
     combinationSlots_ = {};
+    foldedValues_ = {};
     releaseBuildRoom();
     unitCounts_.assign(bucketCount, 0);
     countUnits(own_.texts, 1);
@@ -141,17 +154,18 @@ void SearchTextIndex::finish() {
 }
 
 // A combination no entry holds any more stays until the next build: it is counted and scanned
-// like the others, and marks nothing. The table of combinations is made on the first replacement
-// and kept, since an index changed once is likely changed again.
+// like the others, and marks nothing. The tables of combinations and folded values are made on
+// the first replacement and kept, since an index changed once is likely changed again.
 void SearchTextIndex::replaceEntries(const std::vector<Replacement>& replacements) {
     if (replacements.empty()) {
         return;
     }
     replaceOwnTexts(replacements);
+    FoldedByPlace byPlace;
     for (const Replacement& replacement : replacements) {
         const qsizetype textsFrom = combinations_.texts.size();
         combinationOf_[static_cast<std::size_t>(replacement.entry)] =
-            combinationOf(*replacement.after);
+            combinationOf(*replacement.after, &byPlace);
         countUnits(QStringView(combinations_.texts).mid(textsFrom), 1);
     }
     releaseBuildRoom();

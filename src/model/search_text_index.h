@@ -5,6 +5,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace lumivex {
@@ -61,8 +62,13 @@ private:
     };
 
     void addOwnTexts(const MediaItem& item);
-    // The combination of the item's values, added when new.
-    std::uint32_t combinationOf(const MediaItem& item);
+    // Folded values by where their texts lie, for the length of one call.
+    using FoldedByPlace = QHash<std::pair<const QChar*, qsizetype>, QString>;
+    // The combination of the item's values, added when new. With `byPlace`, each value is first
+    // looked up by where its text lies: values mostly share their texts with others, and that
+    // lookup reads no text.
+    std::uint32_t combinationOf(const MediaItem& item, FoldedByPlace* byPlace = nullptr);
+    const QString& foldedValue(const QString& value);
     // Makes room in the table of combinations for `count` of them.
     void reserveCombinations(std::size_t count);
     void releaseBuildRoom();
@@ -82,7 +88,8 @@ private:
     std::vector<std::uint32_t> unitCounts_;     // how often the units of each bucket occur in both
     // While building, and from the first replacement on: the combinations by a hash of their
     // texts, open addressed, each slot holding a combination's place plus one (0 when free).
-    // While building or replacing: the folded form of each value met, and one item's folded values.
+    // While building, and from the first replacement on: the folded form of each value met. While
+    // building or replacing: one item's folded values.
     std::vector<std::uint32_t> combinationSlots_;
     QHash<QString, QString> foldedValues_;
     QString scratch_;

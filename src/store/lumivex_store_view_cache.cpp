@@ -72,10 +72,12 @@ struct LumivexStore::ShapeChange {
 
     explicit ShapeChange(const std::vector<LibraryBrowseSnapshot::ItemChange>& changes) {
         const QStringList none;
-        for (const auto& [before, after] : changes) {
-            if (before->labels == after->labels) {
+        for (const auto& change : changes) {
+            if (!change.relabelled) {
                 continue;
             }
+            const MediaItem* before = change.before;
+            const MediaItem* after = change.after;
             for (const auto& [key, values] : before->labels) {
                 const auto now = after->labels.find(key);
                 note(key, values, now == after->labels.end() ? none : now->second);
@@ -187,14 +189,19 @@ bool LumivexStore::topLevelOnly() const {
 // built again on its next read. A library that comes while none of them exists (one just opened)
 // has them built off the main thread, so the window can draw while they are made.
 void LumivexStore::libraryAssigned(const Library& previous) {
-    visibleCache_.reset();
+    // The lists of items dropped are freed by a worker: those of a large selection take
+    // milliseconds.
+    if (visibleCache_ || selectedCache_ || editorScopeCache_) {
+        QThreadPool::globalInstance()->start(
+            [visible = std::exchange(visibleCache_, std::nullopt),
+             selected = std::exchange(selectedCache_, std::nullopt),
+             editorScope = std::exchange(editorScopeCache_, std::nullopt)] {});
+    }
     std::optional<QList<qsizetype>> positions = std::exchange(visiblePositionsCache_, std::nullopt);
     std::optional<std::vector<std::int32_t>> ranks =
         std::exchange(visibleRanksCache_, std::nullopt);
     std::optional<QList<QUuid>> order = std::exchange(visibleOrderCache_, std::nullopt);
-    selectedCache_.reset();
     selectedFoldersCache_.reset();
-    editorScopeCache_.reset();
     std::optional<QList<Category>> editorProperties =
         std::exchange(editorPropertiesCache_, std::nullopt);
     ++browseGeneration_;

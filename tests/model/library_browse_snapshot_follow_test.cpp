@@ -208,6 +208,12 @@ TEST(LibraryBrowseSnapshotFollow, ItemChangesRefuseWhatMovedAppearedOrVanished) 
     ASSERT_EQ(changes->size(), 1u);
     EXPECT_EQ(changes->front().before, &items[600]);
     EXPECT_EQ(changes->front().after, &rated[600]);
+    EXPECT_FALSE(changes->front().relabelled);
+    rated[601].labels[library.categories[1].idText()].append(QStringLiteral("아빠"));
+    const std::optional<Changes> both = LibraryBrowseSnapshot::itemChanges(items, rated);
+    ASSERT_EQ(both->size(), 2u);
+    EXPECT_FALSE(both->front().relabelled);
+    EXPECT_TRUE(both->back().relabelled);
 
     const auto refused = [&](const std::function<void(MediaItems&)>& change) {
         MediaItems changed = items;
