@@ -36,7 +36,7 @@ void addLengthRows(SidebarPlan::Section& section, LumivexStore& store, WindowSta
 }
 
 SidebarPlan::Section librarySection(LumivexStore& store, WindowState& state) {
-    SidebarPlan::Section section{QStringLiteral("라이브러리"), {}, std::nullopt, false, 5, {}};
+    SidebarPlan::Section section{QStringLiteral("라이브러리"), {}, std::nullopt, false, 5, {}, {}};
     const LibraryBrowseSnapshot& snapshot = store.browseSnapshot();
     const MediaQuery& query = store.query();
     LumivexStore* s = &store;
@@ -85,7 +85,7 @@ SidebarPlan::Section librarySection(LumivexStore& store, WindowState& state) {
 
 SidebarPlan::Section propertySection(LumivexStore& store, const Category& property,
                                      const QList<Category>& editable) {
-    SidebarPlan::Section section{property.name, property.id, std::nullopt, false, 6, {}};
+    SidebarPlan::Section section{property.name, property.id, std::nullopt, false, 6, {}, {}};
     if (std::any_of(editable.begin(), editable.end(),
                     [&](const Category& c) { return c.id == property.id; })) {
         section.renamable = property;
@@ -100,22 +100,22 @@ SidebarPlan::Section propertySection(LumivexStore& store, const Category& proper
     const QString key = property.idText();
     const auto current = query.facets.find(key);
     LumivexStore* s = &store;
+    section.choose = [s, key](const QString& value) {
+        writeQuery(*s, [&](MediaQuery& q) { q.emptyFacets.remove(key); });
+        writeQuery(*s, [&](MediaQuery& q) {
+            const auto chosen = q.facets.find(key);
+            if (chosen != q.facets.end() && chosen->second == value) {
+                q.facets.erase(chosen);
+            } else {
+                q.facets[key] = value;
+            }
+        });
+    };
     const QString symbol = property.symbol();
     section.rows.reserve(static_cast<std::size_t>(found->second.size()));
     for (const auto& [value, count] : found->second) {
         const bool selected = current != query.facets.end() && current->second == value;
-        section.rows.push_back({value, symbol, count, selected, false, [s, key, value = value] {
-                                    writeQuery(*s,
-                                               [&](MediaQuery& q) { q.emptyFacets.remove(key); });
-                                    writeQuery(*s, [&](MediaQuery& q) {
-                                        const auto chosen = q.facets.find(key);
-                                        if (chosen != q.facets.end() && chosen->second == value) {
-                                            q.facets.erase(chosen);
-                                        } else {
-                                            q.facets[key] = value;
-                                        }
-                                    });
-                                }});
+        section.rows.push_back({value, symbol, count, selected, false, {}});
     }
     return section;
 }

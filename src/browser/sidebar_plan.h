@@ -25,8 +25,8 @@ struct SidebarPlan {
         QString icon;
         std::optional<qsizetype> count;  // none: the custom length row
         bool selected = false;
-        bool nested = false;  // a length row under "영상"
-        std::function<void()> action;
+        bool nested = false;           // a length row under "영상"
+        std::function<void()> action;  // none for a value row: its section chooses the value
 
         bool sameShape(const Row& other) const;
     };
@@ -37,6 +37,9 @@ struct SidebarPlan {
         bool hint = false;                  // a property with no values yet
         int spacing = 0;
         std::vector<Row> rows;
+        // A click on the row of this value, in a property's section. One for the section, not
+        // one per row: a property may have thousands of values.
+        std::function<void(const QString& value)> choose;
 
         // The same title, property, rename button, hint and spacing: the section's rows can
         // follow the other's in place. The property's options are not compared.

@@ -99,7 +99,12 @@ NavRow* SidebarSection::makeRow(const SidebarPlan::Row& plan) {
     if (!plan.count) {
         row->setToolTip(plan.title);
     }
-    connect(row, &NavRow::clicked, this, plan.action);
+    if (plan.action) {
+        connect(row, &NavRow::clicked, this, plan.action);
+    } else {
+        // The section as last shown chooses: the row's value is its title.
+        connect(row, &NavRow::clicked, this, [this, row] { plan_.choose(row->text()); });
+    }
     return row;
 }
 

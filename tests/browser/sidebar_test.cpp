@@ -263,7 +263,8 @@ TEST_F(SidebarTest, ASectionFollowsAnyChangeOfItsRowsAsAFreshSectionShowsIt) {
     const QUuid property = QUuid::createUuid();
     // Titles and the highlighted one as "a,b,c" and "b".
     const auto plan = [&](const char* titles, const char* selected = "") {
-        SidebarPlan::Section section{QStringLiteral("태그"), property, std::nullopt, false, 6, {}};
+        SidebarPlan::Section section{
+            QStringLiteral("태그"), property, std::nullopt, false, 6, {}, {}};
         const QStringList names = QString::fromLatin1(titles).split(u',', Qt::SkipEmptyParts);
         for (qsizetype i = 0; i < names.size(); ++i) {
             section.rows.push_back({names[i], QStringLiteral("tag"), i + 1,
