@@ -423,17 +423,39 @@ std::vector<CatalogCache::Answer> CatalogCache::knowledgeOf(
     return answers;
 }
 
+namespace {
+
+bool sameButOptions(const QList<Category>& a, const QList<Category>& b) {
+    return std::equal(
+        a.begin(), a.end(), b.begin(), b.end(), [](const Category& x, const Category& y) {
+            return x.id == y.id && x.name == y.name && x.kind == y.kind && x.iconName == y.iconName;
+        });
+}
+
+}  // namespace
+
 std::uint64_t CatalogCache::generation(const QString& root, const LibraryState& state) {
     TreeInputs& tree = trees_[root];
-    const bool same = tree.generation != 0 && tree.categories == state.library.categories &&
-                      tree.catalogProperties == state.library.catalogProperties &&
-                      tree.deletedCategories == state.deleted.categories &&
-                      tree.folderSchemas == state.library.folderSchemas;
+    const bool sameStructure = tree.generation != 0 &&
+                               sameButOptions(tree.categories, state.library.categories) &&
+                               tree.catalogProperties == state.library.catalogProperties &&
+                               tree.deletedCategories == state.deleted.categories &&
+                               tree.folderSchemas == state.library.folderSchemas;
+    const bool same = sameStructure && tree.categories == state.library.categories;
     // Equal inputs are taken over too, so that the next state, which mostly shares them, compares
     // by address.
-    tree = {state.library.categories, state.library.folderSchemas, state.library.catalogProperties,
-            state.deleted.categories, same ? tree.generation : nextGeneration_++};
+    tree = {state.library.categories,
+            state.library.folderSchemas,
+            state.library.catalogProperties,
+            state.deleted.categories,
+            same ? tree.generation : nextGeneration_++,
+            sameStructure ? tree.structure : nextGeneration_++};
     return tree.generation;
+}
+
+std::uint64_t CatalogCache::structureGeneration(const QString& root) const {
+    const auto tree = trees_.constFind(root);
+    return tree == trees_.constEnd() ? 0 : tree->structure;
 }
 
 void CatalogCache::rememberUnchanged(const QString& folder, std::uint64_t generation,

@@ -58,6 +58,9 @@ struct FolderShape {
     QList<Category> library;
     QList<Category> archive;
     std::map<QString, QString> mapping;
+    // Whether a list took the options of a display property: only then do those options shape the
+    // folder.
+    bool takesDisplayOptions = false;
 
     bool operator==(const FolderShape&) const = default;
 };
@@ -82,12 +85,14 @@ public:
         std::shared_ptr<const Lists> lists;
     };
     // Inputs of one folder's texts besides the tree-wide ones: the folder identity and its share
-    // of the lists, and the shape the texts were made with when known.
+    // of the lists, and the shape the texts were made with when known, with the structure
+    // generation it was made at.
     struct FolderInputs {
         QString identity;
         std::shared_ptr<const Basis> basis;
         std::shared_ptr<const FolderShare> share;
         std::shared_ptr<const FolderShape> shape;
+        std::uint64_t structure = 0;
     };
 
     static CatalogCache& shared();
@@ -186,6 +191,9 @@ public:
 
     // A number that changes whenever the tree-wide inputs of the folder texts of `root` change.
     std::uint64_t generation(const QString& root, const LibraryState& state);
+    // A number, as of the last generation() of `root`, that changes whenever those inputs change
+    // in anything but the options of the display properties.
+    std::uint64_t structureGeneration(const QString& root) const;
     // Records that the texts made from these inputs equal the folder's files.
     void rememberUnchanged(const QString& folder, std::uint64_t generation, FolderInputs inputs);
     // Drops that record, keeping what is known of the files.
@@ -281,6 +289,7 @@ private:
         QList<Category> catalogProperties;
         QList<Category> deletedCategories;
         std::uint64_t generation = 0;
+        std::uint64_t structure = 0;
     };
 
     static Knowledge knowledgeIn(const FolderEntry& entry);

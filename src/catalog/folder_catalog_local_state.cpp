@@ -45,7 +45,9 @@ Labels localized(const Labels& labels, const std::map<QString, QString>& mapping
 
 // Shapes one folder's own property lists from the merged view, given the labels of its items and
 // records. `mapping` sends display identifier texts to folder identifier texts and never sends
-// two to the same one.
+// two to the same one. The options of the display properties reach the lists only where a
+// display property is taken whole; the shape says so, since a save passes the folders of other
+// shapes over a change of those options alone.
 class LocalBuilder {
 public:
     LocalBuilder(const LibraryState& state, const QString& path, const LibraryState& existing,
@@ -64,7 +66,8 @@ public:
         QList<Category> archiveList = folderList_;
         addArchiveProperties(archiveList);
         fillOptions(archiveList, records_);
-        return {path_, std::move(folderList_), std::move(archiveList), std::move(mapping_)};
+        return {path_, std::move(folderList_), std::move(archiveList), std::move(mapping_),
+                takesDisplayOptions_};
     }
 
 private:
@@ -156,6 +159,8 @@ private:
             Category chosen = own ? *own : shown;
             if (!isNew && !holdsId(existing_.library.categories, chosen.id)) {
                 chosen.options.clear();
+            } else if (!own) {
+                takesDisplayOptions_ = true;
             }
             chosen.name = shown.name;
             chosen.kind = shown.kind;
@@ -270,6 +275,7 @@ private:
     const LabelsList records_;
     QList<Category> folderList_;
     std::map<QString, QString> mapping_;
+    bool takesDisplayOptions_ = false;
 };
 
 }  // namespace

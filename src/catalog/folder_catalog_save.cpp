@@ -240,9 +240,9 @@ void render(const LibraryState& state, Rendering& rendering) {
 // already hold its share of `state`.
 class FolderPlanner {
 public:
-    FolderPlanner(const LibraryState& state, std::uint64_t generation,
+    FolderPlanner(const LibraryState& state, std::uint64_t generation, std::uint64_t structure,
                   std::shared_ptr<const CatalogCache::Basis> basis)
-        : state_(state), generation_(generation), basis_(std::move(basis)) {}
+        : state_(state), generation_(generation), structure_(structure), basis_(std::move(basis)) {}
 
     // `mayDiffer` is false when the folder's share of the state is the one of the last finished
     // save, whose memos hold exactly that share.
@@ -261,11 +261,16 @@ public:
         const bool sameShare = known.unchangedGeneration &&
                                known.unchangedInputs.identity == folderIdentity &&
                                (!mayDiffer || sameInputs(known.unchangedInputs, state_, *group));
-        if (sameShare && known.unchangedGeneration == generation_) {
+        const std::shared_ptr<const FolderShape>& shape = known.unchangedInputs.shape;
+        // Tree-wide inputs that differ only in options the folder's shape did not take leave its
+        // texts as they were.
+        const bool sameStructure =
+            shape && !shape->takesDisplayOptions && known.unchangedInputs.structure == structure_;
+        if (sameShare && (known.unchangedGeneration == generation_ || sameStructure)) {
             // The memo moves to this save's equal lists, so that the lists it held, often a whole
             // library the store has since replaced, can go.
             cache.rememberUnchanged(folder, generation_,
-                                    {folderIdentity, basis_, group, known.unchangedInputs.shape});
+                                    {folderIdentity, basis_, group, shape, structure_});
             return;
         }
         renderings_.push_back({&key,
@@ -298,13 +303,13 @@ public:
             if (rendering.unchanged) {
                 cache.rememberUnchanged(
                     *rendering.folder, generation_,
-                    {rendering.identity, basis_, rendering.group, rendering.shape});
+                    {rendering.identity, basis_, rendering.group, rendering.shape, structure_});
                 continue;
             }
             // Whether it is written or left out, its files no longer hold what the memo says.
             cache.forgetUnchanged(*rendering.folder);
-            written_.insert(*rendering.key,
-                            {rendering.identity, basis_, rendering.group, rendering.shape});
+            written_.insert(*rendering.key, {rendering.identity, basis_, rendering.group,
+                                             rendering.shape, structure_});
             if (rendering.unreadable) {
                 std::rethrow_exception(rendering.unreadable);
             }
@@ -323,6 +328,7 @@ public:
 private:
     const LibraryState& state_;
     std::uint64_t generation_;
+    std::uint64_t structure_;
     std::shared_ptr<const CatalogCache::Basis> basis_;
     std::vector<Rendering> renderings_;
     QHash<QString, CatalogCache::FolderInputs> written_;
@@ -533,7 +539,7 @@ Plan plannedWrites(const LibraryState& state, const QString& root, std::optional
         plan.basis = basisOf(state);
     }
     const std::optional<QSet<QString>>& changed = plan.grouping.changed;
-    FolderPlanner planner(state, plan.generation, plan.basis);
+    FolderPlanner planner(state, plan.generation, cache.structureGeneration(root), plan.basis);
     std::vector<const QString*> keys;
     std::vector<const QString*> folders;
     for (const QString& key : proving ? *proving : plan.order) {
@@ -789,7 +795,8 @@ void rememberLoad(const LibraryState& state, const TreeReads& reads, const ReadM
         const std::shared_ptr<const Group> share(match.groups, &match.groups->at(key));
         cache.rememberUnchanged(reads.folders.at(key), generation,
                                 {reads.reads.at(key).identity, basis, share,
-                                 index < match.shapes.size() ? match.shapes[index] : nullptr});
+                                 index < match.shapes.size() ? match.shapes[index] : nullptr,
+                                 cache.structureGeneration(reads.root)});
         unproven.remove(key);
     }
     lastSave() = LastSave{reads.root,

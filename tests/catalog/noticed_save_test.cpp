@@ -244,6 +244,50 @@ TEST_F(NoticedSave, FoldersNothingHappenedToAreNeitherLookedAtNorRead) {
     expectSameAsColdSaves();
 }
 
+// Changes of the tree's properties give every folder new inputs; a save that passes the folders
+// they do not reach by their remembered shape writes what saves with a cold cache write.
+TEST_F(NoticedSave, ChangesOfTheTreesPropertiesAreSavedAsWithAColdCache) {
+    startWatching();
+    load();
+    const auto display = [&](const QString& name) -> Category& {
+        return *std::find_if(state.library.categories.begin(), state.library.categories.end(),
+                             [&](const Category& c) { return c.name == name; });
+    };
+    key(QStringLiteral("a/p.jpg"), [&] {
+        for (const char* name : {"New", "Tags"}) {
+            Category made = property(QString::fromUtf8(name), PropertyKind::multiSelect,
+                                     {QStringLiteral("first")});
+            made.iconName = QStringLiteral("tag");
+            state.library.categories.append(made);
+        }
+        for (MediaItem& item : state.library.items) {
+            item.labels[display(QStringLiteral("Tags")).idText()] = {QStringLiteral("first")};
+        }
+    });
+    key(QStringLiteral("b/p.jpg"), [&] {
+        display(QStringLiteral("New")).options.append(QStringLiteral("n2"));
+        display(QStringLiteral("Tags")).options.append(QStringLiteral("offered"));
+    });
+    // Only an option reached the folders' inputs: the folders the watcher saw nothing of and
+    // whose items did not change are not read.
+    key(QStringLiteral("b/q.jpg"),
+        [&] { display(QStringLiteral("Tags")).options.append(QStringLiteral("again")); });
+    EXPECT_EQ(lastReads, 0U);
+    key(QStringLiteral("a/b/p.jpg"), [&] {
+        const QString tags = display(QStringLiteral("Tags")).idText();
+        for (MediaItem& item : state.library.items) {
+            if (item.filename == QStringLiteral("a/b/q.jpg")) {
+                item.labels[tags] = {QStringLiteral("offered"), QStringLiteral("unlisted")};
+            }
+        }
+        display(QStringLiteral("New")).options.prepend(QStringLiteral("n0"));
+    });
+    key(QStringLiteral("b/c/p.jpg"),
+        [&] { display(QStringLiteral("Tags")).name = QStringLiteral("꼬리표"); });
+    key(QStringLiteral("p.jpg"));
+    expectSameAsColdSaves();
+}
+
 // A folder written around while it could not be written holds an older share than the state;
 // once it can be written again, the save that follows writes it though its items did not change
 // since the last save and the watcher noticed nothing of it.
