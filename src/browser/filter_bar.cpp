@@ -196,7 +196,7 @@ void FilterBar::refreshPickers() {
         const QList<std::pair<QString, qsizetype>> values =
             found == scope.snapshot.labels.end() ? QList<std::pair<QString, qsizetype>>()
                                                  : found->second;
-        picker->setContents(property.name, property.symbol(), propertyOptions(property, values),
+        picker->setContents(property.name, property.symbol(), propertyMenu(property, values),
                             propertySelection(query, property),
                             [self, property](const std::optional<QString>& value) {
                                 if (self) {
@@ -208,7 +208,21 @@ void FilterBar::refreshPickers() {
         kept.insert(property.id, picker);
     }
     qDeleteAll(propertyPickers_);
+    for (auto it = propertyPickers_.cbegin(); it != propertyPickers_.cend(); ++it) {
+        propertyMenus_.remove(it.key());
+    }
     propertyPickers_ = kept;
+}
+
+const QList<FilterMenuOption>& FilterBar::propertyMenu(
+    const Category& property, const QList<std::pair<QString, qsizetype>>& values) {
+    PropertyMenu& menu = propertyMenus_[property.id];
+    const QString symbol = property.symbol();
+    if (menu.options.isEmpty() || menu.name != property.name || menu.symbol != symbol ||
+        menu.values != values) {
+        menu = {property.name, symbol, values, FilterBarChoices::propertyOptions(property, values)};
+    }
+    return menu.options;
 }
 
 void FilterBar::refreshChips() {

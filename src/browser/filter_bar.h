@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/filter_menu_option.h"
 #include "browser/store_region.h"
 #include "model/folder_filter_node.h"
 #include "model/library_source.h"
@@ -59,8 +60,19 @@ private:
         bool operator==(const Inputs&) const = default;
     };
 
+    // A property picker's menu, kept while the property's name, symbol and values stay: a
+    // property may have thousands of values, and an edit mostly changes one property's.
+    struct PropertyMenu {
+        QString name;
+        QString symbol;
+        QList<std::pair<QString, qsizetype>> values;
+        QList<FilterMenuOption> options;
+    };
+
     Inputs inputs();
     bool unchanged(const Inputs& inputs);
+    const QList<FilterMenuOption>& propertyMenu(const Category& property,
+                                                const QList<std::pair<QString, qsizetype>>& values);
     void refreshPickers();
     void refreshChips();
 
@@ -70,6 +82,7 @@ private:
     FolderFilterPicker* folderPicker_ = nullptr;
     FlatFilterPicker* ratingPicker_ = nullptr;
     QHash<QUuid, FlatFilterPicker*> propertyPickers_;
+    QHash<QUuid, PropertyMenu> propertyMenus_;
     QList<QPushButton*> chips_;
     QPushButton* resetButton_ = nullptr;
     std::optional<Inputs> shown_;

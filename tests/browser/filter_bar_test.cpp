@@ -2,7 +2,9 @@
 #include "browser/browser_area.h"
 #include "browser/filter_bar_choices.h"
 #include "browser/filter_picker_button.h"
+#include "browser/folder_menu_controller.h"
 #include "browser/folder_menu_row.h"
+#include "browser/shown_library.h"
 #include "browser/window_fixture.h"
 
 #include <QApplication>
@@ -196,6 +198,53 @@ TEST_F(FilterBarTest, TheWheelScrollsAWideRowToItsResetButton) {
     settle();
     EXPECT_FALSE(store->query().unratedOnly);
     EXPECT_TRUE(store->query().facets.empty());
+}
+
+// Each property picker's menu rows as text: title, value and symbol.
+QStringList propertyMenus(const FilterBar& bar, const QList<Category>& properties) {
+    QStringList rows;
+    for (const Category& property : properties) {
+        FlatFilterPicker* picker = bar.propertyPicker(property.id);
+        rows.append(picker ? picker->text() : QStringLiteral("(none)"));
+        if (picker) {
+            for (const FolderMenuController::Entry& entry : picker->controller().rootEntries()) {
+                rows.append(entry.title + u'|' + entry.path.value_or(QStringLiteral("-")) + u'|' +
+                            entry.symbol);
+            }
+        }
+    }
+    return rows;
+}
+
+// Menus kept from one redraw to the next give what a filter bar made afresh gives, whichever
+// property's values, name or options changed.
+TEST_F(FilterBarTest, KeptPropertyMenusMatchAFreshFilterBar) {
+    const auto property = [this](qsizetype index) {
+        return store->library().tagProperties()[index];
+    };
+    const auto expectFresh = [&](const char* step) {
+        settle();
+        FilterBar fresh(*store, window->state());
+        fresh.refreshIfStale();
+        const QList<Category> properties = ShownLibrary::tagProperties(*store);
+        EXPECT_EQ(propertyMenus(*bar, properties), propertyMenus(fresh, properties)) << step;
+    };
+    selectFiles({QStringLiteral("a.jpg")});
+    store->addLabel(QStringLiteral("바다"), property(2));
+    expectFresh("first value");
+    selectFiles({QStringLiteral("trip/b.jpg")});
+    store->addLabel(QStringLiteral("바다"), property(2));
+    expectFresh("a count");
+    store->addLabel(QStringLiteral("민지"), property(0));
+    expectFresh("another property");
+    store->renameOption(QStringLiteral("바다"), QStringLiteral("강"), property(2));
+    expectFresh("a renamed value");
+    const Category places = property(1);
+    store->renameCategory(places, QStringLiteral("장소"));
+    expectFresh("a renamed property without values");
+    EXPECT_EQ(bar->propertyPicker(places.id)->text(), QStringLiteral("장소"));
+    store->renameCategory(property(2), QStringLiteral("주제"));
+    expectFresh("a renamed property");
 }
 
 }  // namespace
