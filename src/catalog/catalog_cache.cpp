@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <iterator>
 
 namespace lumivex {
 
@@ -488,11 +489,23 @@ CatalogCache::ReadBackHold::ReadBackHold(CatalogCache& cache) : cache_(cache) {
     ++cache_.readBackHolds_;
 }
 
+// What a save held is freed beside each other: every pair is a folder's parsed texts.
 CatalogCache::ReadBackHold::~ReadBackHold() {
-    const QMutexLocker locker(&cache_.readableMutex_);
-    if (--cache_.readBackHolds_ == 0 && cache_.readable_.size() > rememberedReadBacks) {
-        cache_.readable_.remove(0, cache_.readable_.size() - rememberedReadBacks);
+    std::vector<Readable> dropped;
+    {
+        const QMutexLocker locker(&cache_.readableMutex_);
+        QList<Readable>& readable = cache_.readable_;
+        if (--cache_.readBackHolds_ == 0 && readable.size() > rememberedReadBacks) {
+            const qsizetype count = readable.size() - rememberedReadBacks;
+            dropped.assign(std::make_move_iterator(readable.begin()),
+                           std::make_move_iterator(readable.begin() + count));
+            readable.remove(0, count);
+        }
     }
+    ParallelWork::forEach(dropped.size(), [&](std::size_t index) {
+        dropped[index] = {};
+        return true;
+    });
 }
 
 std::shared_ptr<const LibraryState> CatalogCache::readBack(const QString& catalog,
@@ -542,11 +555,9 @@ void CatalogCache::recordWritten(const QString& folder, const WrittenTexts& text
             signatureOf(folder) != before) {
             return;
         }
-        // As a read decodes the bytes, which a text with no UTF-8 form would not survive; a text
-        // of valid UTF-16 decodes back to itself.
-        const bool exact = texts.catalog.isValidUtf16() && texts.archive.isValidUtf16();
+        // As a read decodes the bytes, which a text with no UTF-8 form would not survive.
         const std::shared_ptr<const LibraryState> state =
-            exact
+            texts.exact
                 ? readBack(texts.catalog, texts.archive)
                 : readBack(CSVCodec::text(texts.catalogBytes), CSVCodec::text(texts.archiveBytes));
         const QList<Category>& categories = state->library.categories;

@@ -229,6 +229,8 @@ public:
         QByteArray archiveBytes;
         QByteArray catalogDigest;
         QByteArray archiveDigest;
+        // Both texts are valid UTF-16, so that their bytes decode back to them.
+        bool exact = false;
     };
     // After a save wrote `texts` into the folder, within a pass whose notices vouch for the tree:
     // the files are read back, and when they hold exactly those texts, with the signatures around

@@ -330,7 +330,7 @@ void finish(const QList<Write>& writes, const QString& root) {
     // Runs `step` for the writes from `first` up to `end` side by side.
     const auto forEachFolder = [&](qsizetype first, qsizetype end,
                                    const std::function<void(qsizetype)>& step) {
-        ParallelWork::forEach(size_t(end - first), [&](std::size_t offset) {
+        ParallelWork::forEachWaiting(size_t(end - first), [&](std::size_t offset) {
             const qsizetype index = first + qsizetype(offset);
             try {
                 step(index);
@@ -358,6 +358,7 @@ void finish(const QList<Write>& writes, const QString& root) {
             }
             forEachFolder(first, end, [&](qsizetype index) {
                 performWrite(writes[index], root, checked[size_t(index)]);
+                checked[size_t(index)] = {};  // freed beside the other writes
             });
             first = end;
         }

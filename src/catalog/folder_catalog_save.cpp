@@ -191,6 +191,7 @@ struct Rendering {
     std::shared_ptr<const FolderShape> knownShape;
     std::shared_ptr<const FolderShape> shape;
     CatalogCache::WrittenTexts texts;
+    QByteArray journalEntry;  // TreeJournal::encodedWrite of the folder's write
     bool unchanged = false;
     std::exception_ptr failure;
     // What checking that the texts read back threw, for a folder that is to be written.
@@ -220,17 +221,22 @@ void render(const LibraryState& state, Rendering& rendering) {
         if (rendering.unchanged) {
             return;
         }
+        const bool exact = texts.catalog.isValidUtf16() && texts.archive.isValidUtf16();
         rendering.texts = {std::move(texts.catalog),
                            std::move(texts.archive),
                            catalogBytes,
                            archiveBytes,
                            QCryptographicHash::hash(catalogBytes, QCryptographicHash::Sha256),
-                           QCryptographicHash::hash(archiveBytes, QCryptographicHash::Sha256)};
+                           QCryptographicHash::hash(archiveBytes, QCryptographicHash::Sha256),
+                           exact};
         try {
             CatalogCache::shared().checkReadable(rendering.texts.catalog, rendering.texts.archive);
         } catch (...) {
             rendering.unreadable = std::current_exception();
+            return;
         }
+        rendering.journalEntry = TreeJournal::encodedWrite(
+            {*rendering.key, rendering.identity, rendering.texts.catalog, rendering.texts.archive});
     } catch (...) {
         rendering.failure = std::current_exception();
     }
@@ -282,6 +288,7 @@ public:
                                sameShare ? known.unchangedInputs.shape : nullptr,
                                nullptr,
                                {},
+                               {},
                                false,
                                nullptr,
                                nullptr});
@@ -316,14 +323,16 @@ public:
             writes.append(Write{*rendering.key, rendering.identity, rendering.texts.catalog,
                                 rendering.texts.archive});
             texts_.insert(*rendering.key, std::move(rendering.texts));
+            journalEntries_.insert(*rendering.key, std::move(rendering.journalEntry));
         }
         return writes;
     }
 
     // The inputs of each folder's texts that writes() gave, by key.
     const QHash<QString, CatalogCache::FolderInputs>& written() const { return written_; }
-    // Those texts with their bytes, by key.
+    // Those texts with their bytes, and the writes' journal entries, by key.
     QHash<QString, CatalogCache::WrittenTexts> takeTexts() { return std::move(texts_); }
+    QHash<QString, QByteArray> takeJournalEntries() { return std::move(journalEntries_); }
 
 private:
     const LibraryState& state_;
@@ -333,6 +342,7 @@ private:
     std::vector<Rendering> renderings_;
     QHash<QString, CatalogCache::FolderInputs> written_;
     QHash<QString, CatalogCache::WrittenTexts> texts_;
+    QHash<QString, QByteArray> journalEntries_;
 };
 
 // The grouping of the last save of a tree that finished, with the lists and folders it was made
@@ -436,6 +446,7 @@ struct Plan {
     std::uint64_t generation = 0;
     QHash<QString, CatalogCache::FolderInputs> inputs;  // of the writes, by key
     QHash<QString, CatalogCache::WrittenTexts> texts;   // of the writes, by key
+    QHash<QString, QByteArray> journalEntries;          // of the writes, by key
 };
 
 // The folders of the last save when the watcher saw no folder made, moved or removed since, else
@@ -561,6 +572,7 @@ Plan plannedWrites(const LibraryState& state, const QString& root, std::optional
     plan.writes = planner.writes();
     plan.inputs = planner.written();
     plan.texts = planner.takeTexts();
+    plan.journalEntries = planner.takeJournalEntries();
     return plan;
 }
 
@@ -588,6 +600,16 @@ void proveWrites(Plan& plan, const QString& root) {
     if (rootProved && noticed && touched.contains(*noticed)) {
         plan.mark = cache.passMark();
     }
+}
+
+// The tree journal of the plan's writes, of the entries encoded while rendering.
+QByteArray journalOf(const Plan& plan) {
+    QList<QByteArray> entries;
+    entries.reserve(plan.writes.size());
+    for (const Write& write : plan.writes) {
+        entries.append(plan.journalEntries.value(write.directory));
+    }
+    return TreeJournal::joined(entries);
 }
 
 // Where a trial of the writes into `folder`'s metadata takes place: the metadata folder, or the
@@ -723,12 +745,12 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
         unproven.insert(write.directory);
     }
     if (!plan.writes.isEmpty()) {
-        QByteArray journal = TreeJournal::encode(plan.writes);
+        QByteArray journal = journalOf(plan);
         const QStringList refused =
             tryWrites(plan.writes, plan.texts, root, journal, unwritable != nullptr);
         if (!refused.isEmpty()) {
             leaveOut(plan.writes, refused, root, *unwritable, mayLeaveOut);
-            journal = TreeJournal::encode(plan.writes);
+            journal = journalOf(plan);
         }
         if (!plan.writes.isEmpty()) {
             writeJournal(journal, root);

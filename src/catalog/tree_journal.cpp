@@ -42,29 +42,45 @@ QString path(const QString& root) {
     return root + QStringLiteral("/.lumivex/folders-pending.json");
 }
 
-// An array of objects whose keys stand in sorted order, written as SortedJson writes them.
 QByteArray encode(const QList<FolderCatalog::Write>& writes) {
-    qsizetype size = 2;
+    QList<QByteArray> encoded;
+    encoded.reserve(writes.size());
     for (const FolderCatalog::Write& write : writes) {
-        size += 64 + write.directory.size() + write.identity.size() +
-                3 * (write.catalog.size() + write.archive.size());
+        encoded.append(encodedWrite(write));
+    }
+    return joined(encoded);
+}
+
+// An object whose keys stand in sorted order, written as SortedJson writes it.
+QByteArray encodedWrite(const FolderCatalog::Write& write) {
+    QByteArray out;
+    out.reserve(64 + write.directory.size() + write.identity.size() +
+                3 * (write.catalog.size() + write.archive.size()));
+    out.append(R"({"archive":)");
+    SortedJson::appendText(out, write.archive);
+    out.append(R"(,"catalog":)");
+    SortedJson::appendText(out, write.catalog);
+    out.append(R"(,"directory":)");
+    SortedJson::appendText(out, write.directory);
+    out.append(R"(,"identity":)");
+    SortedJson::appendText(out, write.identity);
+    out.append('}');
+    return out;
+}
+
+QByteArray joined(const QList<QByteArray>& encodedWrites) {
+    qsizetype size = 2;
+    for (const QByteArray& write : encodedWrites) {
+        size += write.size() + 1;
     }
     QByteArray out;
     out.reserve(size);
     out.append('[');
-    for (const FolderCatalog::Write& write : writes) {
-        if (out.size() > 1) {
+    for (qsizetype i = 0; i < encodedWrites.size(); ++i) {
+        if (i > 0) {
             out.append(',');
         }
-        out.append(R"({"archive":)");
-        SortedJson::appendText(out, write.archive);
-        out.append(R"(,"catalog":)");
-        SortedJson::appendText(out, write.catalog);
-        out.append(R"(,"directory":)");
-        SortedJson::appendText(out, write.directory);
-        out.append(R"(,"identity":)");
-        SortedJson::appendText(out, write.identity);
-        out.append('}');
+        out.append(encodedWrites[i]);
     }
     out.append(']');
     return out;

@@ -17,6 +17,10 @@ QString path(const QString& root);
 // A JSON array of objects with the string members "archive", "catalog", "directory" and
 // "identity", compact, keys sorted.
 QByteArray encode(const QList<FolderCatalog::Write>& writes);
+// encode() in two steps, so that the writes can be encoded side by side: the array element of
+// one write, and the array of such elements.
+QByteArray encodedWrite(const FolderCatalog::Write& write);
+QByteArray joined(const QList<QByteArray>& encodedWrites);
 // Strict: anything but such an array throws, and the file is left for the user to inspect.
 QList<FolderCatalog::Write> decode(const QByteArray& bytes, const QString& path);
 

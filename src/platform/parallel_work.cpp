@@ -11,7 +11,14 @@
 
 namespace lumivex::ParallelWork {
 
-void forEach(std::size_t count, const std::function<bool(std::size_t)>& work) {
+namespace {
+
+std::size_t processors() {
+    return static_cast<std::size_t>(std::max(QThread::idealThreadCount(), 1));
+}
+
+void forEachOn(std::size_t threads, std::size_t count,
+               const std::function<bool(std::size_t)>& work) {
     if (count <= 1) {
         if (count == 1) {
             work(0);  // no crew to wake for one piece of work
@@ -30,13 +37,22 @@ void forEach(std::size_t count, const std::function<bool(std::size_t)>& work) {
             }
         }
     };
-    const auto members =
-        std::min(count, static_cast<std::size_t>(std::max(QThread::idealThreadCount(), 1)));
+    const auto members = std::min(count, threads);
     TaskCrew crew(static_cast<int>(members));
     for (std::size_t i = 0; i < members; ++i) {
         crew.add(run);
     }
     crew.run();
+}
+
+}  // namespace
+
+void forEach(std::size_t count, const std::function<bool(std::size_t)>& work) {
+    forEachOn(processors(), count, work);
+}
+
+void forEachWaiting(std::size_t count, const std::function<bool(std::size_t)>& work) {
+    forEachOn(2 * processors(), count, work);
 }
 
 void elsewhere(const std::function<void()>& work) {

@@ -13,6 +13,9 @@ namespace ParallelWork {
 // increasing order; once work(i) returns false, no index above i is claimed any more (those
 // claimed already still run). `work` must not throw.
 void forEach(std::size_t count, const std::function<bool(std::size_t)>& work);
+// forEach for pieces that spend most of their time waiting for the disk to flush: on twice as
+// many threads, since a thread that waits leaves its processor to the others.
+void forEachWaiting(std::size_t count, const std::function<bool(std::size_t)>& work);
 
 // Calls work() on a thread of its own and waits for it. Memory that workers allocated is best
 // freed this way: freed by the caller, the blocks would wait in the caller's cache of free blocks
