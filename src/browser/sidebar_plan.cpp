@@ -36,7 +36,9 @@ void addLengthRows(SidebarPlan::Section& section, LumivexStore& store, WindowSta
 }
 
 SidebarPlan::Section librarySection(LumivexStore& store, WindowState& state) {
-    SidebarPlan::Section section{QStringLiteral("라이브러리"), {}, std::nullopt, false, 5, {}, {}};
+    SidebarPlan::Section section;
+    section.title = QStringLiteral("라이브러리");
+    section.spacing = 5;
     const LibraryBrowseSnapshot& snapshot = store.browseSnapshot();
     const MediaQuery& query = store.query();
     LumivexStore* s = &store;
@@ -85,7 +87,10 @@ SidebarPlan::Section librarySection(LumivexStore& store, WindowState& state) {
 
 SidebarPlan::Section propertySection(LumivexStore& store, const Category& property,
                                      const QList<Category>& editable) {
-    SidebarPlan::Section section{property.name, property.id, std::nullopt, false, 6, {}, {}};
+    SidebarPlan::Section section;
+    section.title = property.name;
+    section.property = property.id;
+    section.spacing = 6;
     if (std::any_of(editable.begin(), editable.end(),
                     [&](const Category& c) { return c.id == property.id; })) {
         section.renamable = property;
@@ -111,12 +116,11 @@ SidebarPlan::Section propertySection(LumivexStore& store, const Category& proper
             }
         });
     };
-    const QString symbol = property.symbol();
-    section.rows.reserve(static_cast<std::size_t>(found->second.size()));
-    for (const auto& [value, count] : found->second) {
-        const bool selected = current != query.facets.end() && current->second == value;
-        section.rows.push_back({value, symbol, count, selected, false, {}});
+    section.values = found->second;
+    if (current != query.facets.end()) {
+        section.chosen = current->second;
     }
+    section.symbol = property.symbol();
     return section;
 }
 
@@ -125,6 +129,26 @@ SidebarPlan::Section propertySection(LumivexStore& store, const Category& proper
 bool SidebarPlan::Row::sameShape(const Row& other) const {
     return title == other.title && icon == other.icon &&
            count.has_value() == other.count.has_value() && nested == other.nested;
+}
+
+qsizetype SidebarPlan::Section::rowCount() const {
+    return static_cast<qsizetype>(rows.size()) + values.size();
+}
+
+SidebarPlan::Row SidebarPlan::Section::row(qsizetype index) const {
+    const auto size = static_cast<qsizetype>(rows.size());
+    if (index < size) {
+        return rows[static_cast<std::size_t>(index)];
+    }
+    const auto& [value, count] = values[index - size];
+    return {value, symbol, count, chosen == value, false, {}};
+}
+
+bool SidebarPlan::Section::sameRows(const Section& other) const {
+    if (rows.empty() && other.rows.empty()) {
+        return values == other.values && chosen == other.chosen && symbol == other.symbol;
+    }
+    return false;
 }
 
 bool SidebarPlan::Section::sameHeading(const Section& other) const {

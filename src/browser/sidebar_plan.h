@@ -2,11 +2,13 @@
 
 #include "model/library.h"
 
+#include <QList>
 #include <QString>
 #include <QUuid>
 
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace lumivex {
@@ -36,14 +38,23 @@ struct SidebarPlan {
         std::optional<Category> renamable;  // the property, when its name can be changed here
         bool hint = false;                  // a property with no values yet
         int spacing = 0;
-        std::vector<Row> rows;
-        // A click on the row of this value, in a property's section. One for the section, not
-        // one per row: a property may have thousands of values.
+        std::vector<Row> rows;  // the library section's rows
+        // A property's values with their counts, the chosen one and their symbol, which make its
+        // rows. Kept whole rather than as rows, so that a section of thousands of values that did
+        // not change is told by comparing them, without making a row.
+        QList<std::pair<QString, qsizetype>> values;
+        std::optional<QString> chosen;
+        QString symbol;
+        // A click on the row of this value. One for the section, not one per row.
         std::function<void(const QString& value)> choose;
 
+        qsizetype rowCount() const;
+        Row row(qsizetype index) const;
         // The same title, property, rename button, hint and spacing: the section's rows can
         // follow the other's in place. The property's options are not compared.
         bool sameHeading(const Section& other) const;
+        // The same rows, told without making them when both are a property's.
+        bool sameRows(const Section& other) const;
     };
 
     static SidebarPlan of(LumivexStore& store, WindowState& state);

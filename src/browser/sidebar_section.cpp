@@ -33,9 +33,15 @@ bool hasLengthRows(const SidebarPlan::Section& section) {
 }
 
 bool sameRowShapes(const SidebarPlan::Section& a, const SidebarPlan::Section& b) {
-    return std::equal(
-        a.rows.begin(), a.rows.end(), b.rows.begin(), b.rows.end(),
-        [](const SidebarPlan::Row& x, const SidebarPlan::Row& y) { return x.sameShape(y); });
+    if (a.rowCount() != b.rowCount()) {
+        return false;
+    }
+    for (qsizetype i = 0; i < a.rowCount(); ++i) {
+        if (!a.row(i).sameShape(b.row(i))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -48,7 +54,8 @@ SidebarSection::SidebarSection(SidebarPlan::Section plan, WindowState& state, QW
     addHeading();
     firstRow_ = layout_->count();
     QVBoxLayout* lengths = nullptr;
-    for (const SidebarPlan::Row& row : plan_.rows) {
+    for (qsizetype i = 0; i < plan_.rowCount(); ++i) {
+        const SidebarPlan::Row row = plan_.row(i);
         if (!row.nested) {
             lengths = nullptr;
         } else if (!lengths) {
@@ -112,6 +119,11 @@ bool SidebarSection::follow(SidebarPlan::Section& plan) {
     if (!plan_.sameHeading(plan)) {
         return false;
     }
+    if (plan_.sameRows(plan)) {
+        // The new plan's choice goes to the same property: only the closure is taken.
+        plan_.choose = std::move(plan.choose);
+        return true;
+    }
     if (sameRowShapes(plan_, plan)) {
         setStates(plan);
     } else if (hasLengthRows(plan_) || hasLengthRows(plan) || !placeRows(plan)) {
@@ -123,7 +135,8 @@ bool SidebarSection::follow(SidebarPlan::Section& plan) {
 
 void SidebarSection::setStates(const SidebarPlan::Section& plan) {
     for (qsizetype i = 0; i < rows_.size(); ++i) {
-        rows_[i]->setState(plan.rows[i].count, plan.rows[i].selected);
+        const SidebarPlan::Row row = plan.row(i);
+        rows_[i]->setState(row.count, row.selected);
     }
 }
 
@@ -133,18 +146,22 @@ void SidebarSection::setStates(const SidebarPlan::Section& plan) {
 bool SidebarSection::placeRows(const SidebarPlan::Section& plan) {
     QHash<QString, qsizetype> shown;
     shown.reserve(rows_.size());
+    std::vector<SidebarPlan::Row> before;
+    before.reserve(static_cast<std::size_t>(rows_.size()));
     for (qsizetype i = 0; i < rows_.size(); ++i) {
-        shown.insert(plan_.rows[i].title, i);
+        before.push_back(plan_.row(i));
+        shown.insert(before.back().title, i);
     }
     if (shown.size() != rows_.size()) {
         return false;
     }
     std::vector<bool> kept(rows_.size(), false);
-    QList<NavRow*> next(static_cast<qsizetype>(plan.rows.size()), nullptr);
+    QList<NavRow*> next(plan.rowCount(), nullptr);
     for (qsizetype i = 0; i < next.size(); ++i) {
-        const SidebarPlan::Row& row = plan.rows[i];
+        const SidebarPlan::Row row = plan.row(i);
         const auto found = shown.constFind(row.title);
-        if (found != shown.cend() && !kept[*found] && plan_.rows[*found].sameShape(row)) {
+        if (found != shown.cend() && !kept[*found] &&
+            before[static_cast<std::size_t>(*found)].sameShape(row)) {
             kept[*found] = true;
             next[i] = rows_[*found];
             next[i]->setState(row.count, row.selected);
@@ -160,7 +177,7 @@ bool SidebarSection::placeRows(const SidebarPlan::Section& plan) {
     for (qsizetype i = 0; i < next.size(); ++i) {
         const int place = firstRow_ + static_cast<int>(i);
         if (!next[i]) {
-            next[i] = makeRow(plan.rows[i]);
+            next[i] = makeRow(plan.row(i));
             layout_->insertWidget(place, next[i]);
         } else if (layout_->itemAt(place)->widget() != next[i]) {
             layout_->removeWidget(next[i]);

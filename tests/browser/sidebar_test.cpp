@@ -263,13 +263,19 @@ TEST_F(SidebarTest, ASectionFollowsAnyChangeOfItsRowsAsAFreshSectionShowsIt) {
     const QUuid property = QUuid::createUuid();
     // Titles and the highlighted one as "a,b,c" and "b".
     const auto plan = [&](const char* titles, const char* selected = "") {
-        SidebarPlan::Section section{
-            QStringLiteral("태그"), property, std::nullopt, false, 6, {}, {}};
+        SidebarPlan::Section section;
+        section.title = QStringLiteral("태그");
+        section.property = property;
+        section.spacing = 6;
+        section.symbol = QStringLiteral("tag");
         const QStringList names = QString::fromLatin1(titles).split(u',', Qt::SkipEmptyParts);
         for (qsizetype i = 0; i < names.size(); ++i) {
-            section.rows.push_back({names[i], QStringLiteral("tag"), i + 1,
-                                    names[i] == QLatin1String(selected), false, [] {}});
+            section.values.append({names[i], i + 1});
         }
+        if (*selected) {
+            section.chosen = QString::fromLatin1(selected);
+        }
+        section.choose = [](const QString&) {};
         return section;
     };
     // As in the sidebar: at the top of a column, as tall as its rows.
@@ -288,6 +294,7 @@ TEST_F(SidebarTest, ASectionFollowsAnyChangeOfItsRowsAsAFreshSectionShowsIt) {
     const std::vector<std::pair<const char*, const char*>> steps{
         {"a,b,c,d,e", "b"}, {"e,a,b,c,d", "e"}, {"d,c,b,a,e", ""}, {"c,x,a", "x"},
         {"c", "c"},         {"", ""},           {"p,q,r", "q"},    {"r,s,p,t,q", "s"},
+        {"r,s,p,t,q", "s"}, {"r,s,p,t,q", "t"},
     };
     for (const auto& [titles, selected] : steps) {
         QHash<QString, NavRow*> before;
@@ -315,14 +322,21 @@ TEST_F(SidebarTest, ASectionFollowsAnyChangeOfItsRowsAsAFreshSectionShowsIt) {
     SidebarSection twice(doubled, window->state());
     SidebarPlan::Section two = plan("a,b");
     EXPECT_FALSE(twice.follow(two));
-    SidebarPlan::Section withLengths = plan("a,b");
-    withLengths.rows[1].nested = true;
+    SidebarPlan::Section withLengths = plan("");
+    withLengths.property = QUuid();
+    withLengths.rows.push_back(
+        {QStringLiteral("영상"), QStringLiteral("play.rectangle"), 1, false, false, [] {}});
+    withLengths.rows.push_back(
+        {QStringLiteral("짧은 영상"), QStringLiteral("clock"), 1, false, true, [] {}});
     SidebarSection lengths(withLengths, window->state());
-    SidebarPlan::Section one = plan("a");
+    SidebarPlan::Section one = withLengths;
+    one.rows.pop_back();
+    one.rows.push_back({QStringLiteral("사진"), QStringLiteral("photo"), 1, false, false, [] {}});
     EXPECT_FALSE(lengths.follow(one));
-    EXPECT_EQ(one.rows.size(), 1u);
+    EXPECT_EQ(one.rows.size(), 2u);
     EXPECT_EQ(lengths.rows().size(), 2);
     EXPECT_EQ(laidOutRows(shownColumn.get()).size(), 5u);
+    EXPECT_TRUE(shown->rows()[3]->selected());
 }
 
 // The sidebar taller than the window: a section that grows pushes down the ones below, which
