@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <deque>
 #include <exception>
 #include <memory>
 #include <utility>
@@ -630,24 +629,39 @@ bool refusedForPermissions(const Error& error) {
 // the room they find is there for all of them: the journal's bytes at the root, and for each
 // folder its two texts twice (its own pending write and the files that replace its old ones).
 // With `tolerant`, a subfolder refused for permissions does not refuse the save: its key is
-// returned instead.
+// returned instead. The folders' trials are made side by side, their refusals met in order.
 QStringList tryWrites(const QList<Write>& writes,
                       const QHash<QString, CatalogCache::WrittenTexts>& texts, const QString& root,
                       const QByteArray& journal, bool tolerant) {
-    std::deque<AtomicFile::Trial> trials;
-    trials.emplace_back(trialTarget(root, QStringLiteral("folders-pending.json")), journal.size());
-    QStringList refused;
-    for (const Write& write : writes) {
+    const AtomicFile::Trial journalTrial(trialTarget(root, QStringLiteral("folders-pending.json")),
+                                         journal.size());
+    std::vector<std::unique_ptr<AtomicFile::Trial>> trials(size_t(writes.size()));
+    std::vector<std::exception_ptr> failures(size_t(writes.size()));
+    ParallelWork::forEach(trials.size(), [&](std::size_t index) {
+        const Write& write = writes[qsizetype(index)];
         const QString folder = write.directory.isEmpty() ? root : root + u'/' + write.directory;
         const CatalogCache::WrittenTexts written = texts.value(write.directory);
         const qint64 bytes = written.catalogBytes.size() + written.archiveBytes.size();
         try {
-            trials.emplace_back(trialTarget(folder, QStringLiteral("lumivex.csv")), 2 * bytes);
+            trials[index] = std::make_unique<AtomicFile::Trial>(
+                trialTarget(folder, QStringLiteral("lumivex.csv")), 2 * bytes);
+        } catch (...) {
+            failures[index] = std::current_exception();
+        }
+        return true;
+    });
+    QStringList refused;
+    for (qsizetype index = 0; index < writes.size(); ++index) {
+        if (!failures[size_t(index)]) {
+            continue;
+        }
+        try {
+            std::rethrow_exception(failures[size_t(index)]);
         } catch (const Error& error) {
-            if (!tolerant || write.directory.isEmpty() || !refusedForPermissions(error)) {
+            if (!tolerant || writes[index].directory.isEmpty() || !refusedForPermissions(error)) {
                 throw;
             }
-            refused.append(write.directory);
+            refused.append(writes[index].directory);
         }
     }
     return refused;
