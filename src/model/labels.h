@@ -63,4 +63,31 @@ private:
 // A hash of the keys and values, for finding equal labels among many without building a text.
 size_t qHash(const Labels& labels, size_t seed = 0);
 
+// Calls `visit(key, old, now)` for every property whose values differ between the two labels,
+// with the values before and after (empty where the item holds none), in one walk of both.
+template <typename Visit>
+void forEachChangedProperty(const Labels& before, const Labels& after, const Visit& visit) {
+    const QStringList none;
+    const auto note = [&](const QString& key, const QStringList& old, const QStringList& now) {
+        if (!(old == now)) {
+            visit(key, old, now);
+        }
+    };
+    auto old = before.begin();
+    auto now = after.begin();
+    while (old != before.end() || now != after.end()) {
+        if (now == after.end() || (old != before.end() && old->first < now->first)) {
+            note(old->first, old->second, none);
+            ++old;
+        } else if (old == before.end() || now->first < old->first) {
+            note(now->first, none, now->second);
+            ++now;
+        } else {
+            note(old->first, old->second, now->second);
+            ++old;
+            ++now;
+        }
+    }
+}
+
 }  // namespace lumivex

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
+#include <tuple>
 #include <vector>
 
 namespace lumivex {
@@ -124,33 +125,6 @@ void countDuration(std::map<VideoDurationPreset, qsizetype>& counts, const Media
                 counts.erase(preset);
             }
             return;
-        }
-    }
-}
-
-// Calls `visit(key, old, now)` for every property whose values differ between the two labels,
-// with the values before and after (empty where the item holds none).
-template <typename Visit>
-void forEachChangedProperty(const Labels& before, const Labels& after, const Visit& visit) {
-    const QStringList none;
-    const auto note = [&](const QString& key, const QStringList& old, const QStringList& now) {
-        if (!(old == now)) {
-            visit(key, old, now);
-        }
-    };
-    auto old = before.begin();
-    auto now = after.begin();
-    while (old != before.end() || now != after.end()) {
-        if (now == after.end() || (old != before.end() && old->first < now->first)) {
-            note(old->first, old->second, none);
-            ++old;
-        } else if (old == before.end() || now->first < old->first) {
-            note(now->first, none, now->second);
-            ++now;
-        } else {
-            note(old->first, old->second, now->second);
-            ++old;
-            ++now;
         }
     }
 }
@@ -450,8 +424,13 @@ bool LibraryBrowseSnapshot::follow(const std::vector<ItemChange>& changes,
     std::vector<std::pair<qsizetype, const ItemChange*>> shown;
     // The option lists take the values of every item of the library, the counts those of the
     // shown ones. A snapshot that shows every item was made from a library of those items only.
+    // Each changed item is looked at once, while it is at hand; the counts are put back if the
+    // option lists cannot follow.
     ValueMoves moves;
     SpelledDeltas spelledDeltas;
+    const auto counts =
+        std::tuple(photoCount, videoDurationCounts, unratedCount, unclassifiedCount);
+    std::vector<SearchTextIndex::Replacement> searched;
     for (const ItemChange& change : changes) {
         const std::optional<qsizetype> position = positionOf(change);
         const bool counted = position.has_value();
@@ -465,8 +444,14 @@ bool LibraryBrowseSnapshot::follow(const std::vector<ItemChange>& changes,
                     }
                 });
         }
-        if (counted) {
-            shown.emplace_back(*position, &change);
+        if (!counted) {
+            continue;
+        }
+        shown.emplace_back(*position, &change);
+        countItem(*change.before, -1);
+        countItem(*change.after, 1);
+        if (change.relabelled || change.before->notes != change.after->notes) {
+            searched.push_back({*position, change.before, change.after});
         }
     }
     const ValueDeltas deltas = spelledDeltas.normalized();
@@ -474,18 +459,13 @@ bool LibraryBrowseSnapshot::follow(const std::vector<ItemChange>& changes,
     for (qsizetype i = 0; i < tagProperties.size(); ++i) {
         if (!followOptions(labels, previousProperties[i], tagProperties[i], moves, deltas,
                            followed)) {
+            std::tie(photoCount, videoDurationCounts, unratedCount, unclassifiedCount) = counts;
             return false;
         }
     }
-    std::sort(shown.begin(), shown.end());
-    std::vector<SearchTextIndex::Replacement> searched;
-    for (const auto& [position, change] : shown) {
-        countItem(*change->before, -1);
-        countItem(*change->after, 1);
-        if (change->relabelled || change->before->notes != change->after->notes) {
-            searched.push_back({position, change->before, change->after});
-        }
-    }
+    // The index takes its entries in ascending order.
+    std::sort(searched.begin(), searched.end(),
+              [](const auto& a, const auto& b) { return a.entry < b.entry; });
     videoCount = items.size() - photoCount;
     if (purpose_ == Purpose::query) {
         queryKeys.searchTexts.replaceEntries(searched);

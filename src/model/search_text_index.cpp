@@ -1,5 +1,6 @@
 #include "model/search_text_index.h"
 
+#include "model/labels.h"
 #include "model/media_item.h"
 #include "model/media_items.h"
 #include "platform/parallel_work.h"
@@ -82,22 +83,73 @@ const QString& SearchTextIndex::foldedValue(const QString& value) {
     return *folded;
 }
 
-std::uint32_t SearchTextIndex::combinationOf(const MediaItem& item, FoldedByPlace* byPlace) {
+std::uint32_t SearchTextIndex::combinationOf(const MediaItem& item) {
     scratch_.resize(0);  // keeps its room for the next item
     for (const auto& [key, values] : item.labels) {
         for (const QString& value : values) {
-            if (!byPlace) {
-                addText(scratch_, foldedValue(value));
+            addText(scratch_, foldedValue(value));
+        }
+    }
+    return scratchCombination();
+}
+
+namespace {
+
+// The place in `texts` after the next `count` texts from `at`, each ended by U+0000.
+qsizetype skipTexts(QStringView texts, qsizetype at, qsizetype count) {
+    for (qsizetype i = 0; i < count; ++i) {
+        at = texts.indexOf(QChar(u'\0'), at) + 1;
+    }
+    return at;
+}
+
+}  // namespace
+
+// The texts of a property whose values stayed are those it held in the entry's combination; they
+// are told apart by their ends unless a folded value itself holds U+0000.
+std::uint32_t SearchTextIndex::replacedCombination(const Replacement& replacement,
+                                                   FoldedByPlace& byPlace) {
+    const Labels& before = replacement.before->labels;
+    const QStringView old =
+        combinations_.entry(combinationOf_[static_cast<std::size_t>(replacement.entry)]);
+    qsizetype valueCount = 0;
+    for (const auto& [key, values] : before) {
+        valueCount += values.size();
+    }
+    const bool separable = old.count(QChar(u'\0')) == valueCount;
+    scratch_.resize(0);
+    auto held = before.begin();
+    qsizetype at = 0;  // in `old`, where the values of `held` begin
+    for (const auto& [key, values] : replacement.after->labels) {
+        while (separable && held != before.end() && held->first < key) {
+            at = skipTexts(old, at, held->second.size());
+            ++held;
+        }
+        if (separable && held != before.end() && held->first == key) {
+            const qsizetype end = skipTexts(old, at, held->second.size());
+            const bool kept = held->second == values;
+            if (kept) {
+                scratch_.append(old.mid(at, end - at));
+            }
+            at = end;
+            ++held;
+            if (kept) {
                 continue;
             }
+        }
+        for (const QString& value : values) {
             const std::pair place(value.constData(), value.size());
-            auto folded = byPlace->constFind(place);
-            if (folded == byPlace->constEnd()) {
-                folded = byPlace->insert(place, foldedValue(value));
+            auto folded = byPlace.constFind(place);
+            if (folded == byPlace.constEnd()) {
+                folded = byPlace.insert(place, foldedValue(value));
             }
             addText(scratch_, *folded);
         }
     }
+    return scratchCombination();
+}
+
+std::uint32_t SearchTextIndex::scratchCombination() {
     reserveCombinations(combinations_.starts.size() + 1);
     const QStringView texts(scratch_);
     const std::size_t mask = combinationSlots_.size() - 1;
@@ -164,8 +216,8 @@ void SearchTextIndex::replaceEntries(const std::vector<Replacement>& replacement
     FoldedByPlace byPlace;
     for (const Replacement& replacement : replacements) {
         const qsizetype textsFrom = combinations_.texts.size();
-        combinationOf_[static_cast<std::size_t>(replacement.entry)] =
-            combinationOf(*replacement.after, &byPlace);
+        const std::uint32_t combination = replacedCombination(replacement, byPlace);
+        combinationOf_[static_cast<std::size_t>(replacement.entry)] = combination;
         countUnits(QStringView(combinations_.texts).mid(textsFrom), 1);
     }
     releaseBuildRoom();

@@ -62,12 +62,16 @@ private:
     };
 
     void addOwnTexts(const MediaItem& item);
-    // Folded values by where their texts lie, for the length of one call.
+    // Folded values by where their texts lie, for the length of one call: values mostly share
+    // their texts with others, and a lookup by place reads no text.
     using FoldedByPlace = QHash<std::pair<const QChar*, qsizetype>, QString>;
-    // The combination of the item's values, added when new. With `byPlace`, each value is first
-    // looked up by where its text lies: values mostly share their texts with others, and that
-    // lookup reads no text.
-    std::uint32_t combinationOf(const MediaItem& item, FoldedByPlace* byPlace = nullptr);
+    // The combination of the item's values, added when new.
+    std::uint32_t combinationOf(const MediaItem& item);
+    // The same for the replacement's new item, the values of the properties it kept taken from
+    // the entry's combination instead of folded again.
+    std::uint32_t replacedCombination(const Replacement& replacement, FoldedByPlace& byPlace);
+    // The combination of the folded values in `scratch_`, added when new.
+    std::uint32_t scratchCombination();
     const QString& foldedValue(const QString& value);
     // Makes room in the table of combinations for `count` of them.
     void reserveCombinations(std::size_t count);

@@ -71,21 +71,11 @@ struct LumivexStore::ShapeChange {
     QSet<QString> several;  // properties an item started to hold several values in
 
     explicit ShapeChange(const std::vector<LibraryBrowseSnapshot::ItemChange>& changes) {
-        const QStringList none;
         for (const auto& change : changes) {
-            if (!change.relabelled) {
-                continue;
-            }
-            const MediaItem* before = change.before;
-            const MediaItem* after = change.after;
-            for (const auto& [key, values] : before->labels) {
-                const auto now = after->labels.find(key);
-                note(key, values, now == after->labels.end() ? none : now->second);
-            }
-            for (const auto& [key, values] : after->labels) {
-                if (!before->labels.contains(key)) {
-                    note(key, none, values);
-                }
+            if (change.relabelled) {
+                forEachChangedProperty(change.before->labels, change.after->labels,
+                                       [this](const QString& key, const QStringList& old,
+                                              const QStringList& now) { note(key, old, now); });
             }
         }
     }

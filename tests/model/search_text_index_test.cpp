@@ -205,15 +205,27 @@ TEST(SearchTextIndex, ReplacedEntriesAreFoundByTheirNewValuesOnly) {
 
 // Round after round of replacements, as edits make them: values given that no entry held (in a
 // text whose units occur nowhere else), taken away again so that entries return to combinations
-// held before, and notes changed beside them. After each round the index holds what a build holds
-// and finds what a build finds, the new values at once.
+// held before, and notes changed beside them. Properties an edit leaves alone keep values before
+// and after the changed ones, some folded to another length, some holding U+0000. After each
+// round the index holds what a build holds and finds what a build finds, the new values at once.
 TEST(SearchTextIndex, RepeatedReplacementsSearchAsABuildDoes) {
     std::mt19937 random(13);
+    const QString first = QStringLiteral("0A000000-0000-0000-0000-000000000001");
+    const QString last = QStringLiteral("F0000000-0000-0000-0000-000000000001");
+    const QStringList kept{QStringLiteral("Stra\u00dfe"), QStringLiteral("x\u0000Y"),
+                           QStringLiteral("\U00010400"), QString()};
     QList<MediaItem> items;
     for (int i = 0; i < 300; ++i) {
-        items.append(item(QStringLiteral("f%1.jpg").arg(i),
-                          i % 9 == 0 ? QStringLiteral("메모") : QString(),
-                          {QStringLiteral("v%1").arg(i % 40)}));
+        MediaItem made =
+            item(QStringLiteral("f%1.jpg").arg(i), i % 9 == 0 ? QStringLiteral("메모") : QString(),
+                 {QStringLiteral("v%1").arg(i % 40)});
+        if (i % 3 != 0) {
+            made.labels[first] = {kept[i % 4], kept[(i / 4) % 4]};
+        }
+        if (i % 5 != 0) {
+            made.labels[last] = {kept[(i / 2) % 4]};
+        }
+        items.append(made);
     }
     SearchTextIndex index;
     for (const MediaItem& each : items) {
@@ -252,8 +264,11 @@ TEST(SearchTextIndex, RepeatedReplacementsSearchAsABuildDoes) {
         }
         built.finish();
         EXPECT_TRUE(index == built) << "round " << round;
-        for (const QString& needle : {given.toLower(), QStringLiteral("ω"), QStringLiteral("v1"),
-                                      QStringLiteral("메모 3"), QStringLiteral("f29")}) {
+        for (const QString& needle :
+             {given.toLower(), QStringLiteral("\u03c9"), QStringLiteral("v1"),
+              QStringLiteral("메모 3"), QStringLiteral("f29"), QStringLiteral("strasse"),
+              QStringLiteral("x\u0000y"), QStringLiteral("\U00010428"),
+              QStringLiteral("y\u0000")}) {
             EXPECT_EQ(hitsOf(index, needle), hitsOf(built, needle))
                 << "round " << round << ": " << needle.toStdString();
         }
