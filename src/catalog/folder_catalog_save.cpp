@@ -1,6 +1,7 @@
 #include "catalog/folder_catalog.h"
 
 #include "catalog/catalog_cache.h"
+#include "catalog/folder_planner.h"
 #include "catalog/metadata_files.h"
 #include "catalog/tree_journal.h"
 #include "model/catalog_error.h"
@@ -9,7 +10,6 @@
 #include "platform/parallel_work.h"
 #include "platform/text_order.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QHash>
 #include <QSet>
@@ -137,212 +137,6 @@ QStringList saveOrder(const std::map<QString, QString>& folders) {
     }
     return inSaveOrder(keys);
 }
-
-bool sameText(const QString& a, const QString& b) {
-    return (a.size() == b.size() && a.constData() == b.constData()) || a == b;
-}
-
-// MediaItem::operator==, cheapest fields first and shared texts taken as equal at once: most
-// items of a save are copies of the ones the last save compared.
-bool sameItem(const MediaItem& a, const MediaItem& b) {
-    return a.rating == b.rating && a.id == b.id && a.size == b.size && a.kind == b.kind &&
-           a.available == b.available && a.modified == b.modified && a.added == b.added &&
-           a.duration == b.duration && a.capturedAt == b.capturedAt &&
-           sameText(a.filename, b.filename) && sameText(a.fileIdentity, b.fileIdentity) &&
-           sameText(a.notes, b.notes) && a.labels == b.labels;
-}
-
-bool sameInputs(const CatalogCache::FolderInputs& known, const LibraryState& state,
-                const Group& group) {
-    if (!known.basis || !known.share || known.share->items.size() != group.items.size() ||
-        known.share->records.size() != group.records.size()) {
-        return false;
-    }
-    const CatalogCache::Lists& lists = *known.basis->lists;
-    for (size_t i = 0; i < group.items.size(); ++i) {
-        const MediaItem& before = lists.items[known.share->items[i]];
-        const MediaItem& item = state.library.items[group.items[i]];
-        if (&before != &item && !sameItem(before, item)) {
-            return false;
-        }
-    }
-    for (size_t i = 0; i < group.records.size(); ++i) {
-        const DeletedRecord& before = lists.records[known.share->records[i]];
-        const DeletedRecord& record = state.deleted.records[group.records[i]];
-        if (before.deletedAt != record.deletedAt || !sameItem(before.item, record.item)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// A folder whose memo does not vouch for its share at this save's tree-wide inputs. When the memo
-// holds its share and the shape its texts were made with, the folder is shaped anew and passed
-// if the shape is the same: its texts would be the very ones that matched its files. Otherwise
-// its texts are rendered and compared with its files. Folders side by side.
-struct Rendering {
-    const QString* key;
-    const QString* folder;
-    QString identity;
-    std::shared_ptr<const Group> group;
-    QList<Category> libraryCategories;
-    QList<Category> deletedCategories;
-    std::shared_ptr<const FolderShape> knownShape;
-    std::shared_ptr<const FolderShape> shape;
-    CatalogCache::WrittenTexts texts;
-    QByteArray journalEntry;  // TreeJournal::encodedWrite of the folder's write
-    bool unchanged = false;
-    std::exception_ptr failure;
-    // What checking that the texts read back threw, for a folder that is to be written.
-    std::exception_ptr unreadable;
-};
-
-// A folder to be written has its texts read back here, beside the others, rather than one by one
-// when the writes are planned; the reads are held for the checks that follow.
-void render(const LibraryState& state, Rendering& rendering) {
-    try {
-        rendering.shape = std::make_shared<const FolderShape>(
-            folderShape(state, *rendering.key, *rendering.group, rendering.libraryCategories,
-                        rendering.deletedCategories));
-        if (rendering.knownShape && *rendering.knownShape == *rendering.shape) {
-            rendering.unchanged = true;
-            return;
-        }
-        FolderTexts texts =
-            folderTexts(state, *rendering.shape, rendering.identity, *rendering.group);
-        const QByteArray catalogBytes = texts.catalog.toUtf8();
-        const QByteArray archiveBytes = texts.archive.toUtf8();
-        const QString metadata = *rendering.folder + QStringLiteral("/.lumivex/");
-        rendering.unchanged =
-            MetadataFiles::readIfPossible(metadata + QStringLiteral("lumivex.csv")) ==
-                catalogBytes &&
-            MetadataFiles::readIfPossible(metadata + QStringLiteral("deleted.csv")) == archiveBytes;
-        if (rendering.unchanged) {
-            return;
-        }
-        const bool exact = texts.catalog.isValidUtf16() && texts.archive.isValidUtf16();
-        rendering.texts = {std::move(texts.catalog),
-                           std::move(texts.archive),
-                           catalogBytes,
-                           archiveBytes,
-                           QCryptographicHash::hash(catalogBytes, QCryptographicHash::Sha256),
-                           QCryptographicHash::hash(archiveBytes, QCryptographicHash::Sha256),
-                           exact};
-        try {
-            CatalogCache::shared().checkReadable(rendering.texts.catalog, rendering.texts.archive);
-        } catch (...) {
-            rendering.unreadable = std::current_exception();
-            return;
-        }
-        rendering.journalEntry = TreeJournal::encodedWrite(
-            {*rendering.key, rendering.identity, rendering.texts.catalog, rendering.texts.archive});
-    } catch (...) {
-        rendering.failure = std::current_exception();
-    }
-}
-
-// Plans the writes of the folders, in the order given, leaving out each folder whose files
-// already hold its share of `state`.
-class FolderPlanner {
-public:
-    FolderPlanner(const LibraryState& state, std::uint64_t generation, std::uint64_t structure,
-                  std::shared_ptr<const CatalogCache::Basis> basis)
-        : state_(state), generation_(generation), structure_(structure), basis_(std::move(basis)) {}
-
-    // `mayDiffer` is false when the folder's share of the state is the one of the last finished
-    // save, whose memos hold exactly that share.
-    void add(const QString& key, const QString& folder, const std::shared_ptr<const Group>& group,
-             bool mayDiffer, CatalogCache::Answer answer) {
-        if (answer.failure) {
-            std::rethrow_exception(answer.failure);
-        }
-        CatalogCache::Knowledge& known = answer.knowledge;
-        CatalogCache& cache = CatalogCache::shared();
-        const std::optional<FileSignature> signature = cache.look(folder);
-        if (!signature) {
-            throw Error::fromErrno(ENOENT, folder);
-        }
-        QString folderIdentity = signature->identity();
-        const bool sameShare = known.unchangedGeneration &&
-                               known.unchangedInputs.identity == folderIdentity &&
-                               (!mayDiffer || sameInputs(known.unchangedInputs, state_, *group));
-        const std::shared_ptr<const FolderShape>& shape = known.unchangedInputs.shape;
-        // Tree-wide inputs that differ only in options the folder's shape did not take leave its
-        // texts as they were.
-        const bool sameStructure =
-            shape && !shape->takesDisplayOptions && known.unchangedInputs.structure == structure_;
-        if (sameShare && (known.unchangedGeneration == generation_ || sameStructure)) {
-            // The memo moves to this save's equal lists, so that the lists it held, often a whole
-            // library the store has since replaced, can go.
-            cache.rememberUnchanged(folder, generation_,
-                                    {folderIdentity, basis_, group, shape, structure_});
-            return;
-        }
-        renderings_.push_back({&key,
-                               &folder,
-                               std::move(folderIdentity),
-                               group,
-                               std::move(known.libraryCategories),
-                               std::move(known.deletedCategories),
-                               sameShare ? known.unchangedInputs.shape : nullptr,
-                               nullptr,
-                               {},
-                               {},
-                               false,
-                               nullptr,
-                               nullptr});
-    }
-
-    // The writes of the folders added, in their order; a failure of the first folder that met
-    // one is thrown.
-    QList<Write> writes() {
-        ParallelWork::forEach(renderings_.size(), [this](std::size_t index) {
-            render(state_, renderings_[index]);
-            return true;
-        });
-        CatalogCache& cache = CatalogCache::shared();
-        QList<Write> writes;
-        for (Rendering& rendering : renderings_) {
-            if (rendering.failure) {
-                std::rethrow_exception(rendering.failure);
-            }
-            if (rendering.unchanged) {
-                cache.rememberUnchanged(
-                    *rendering.folder, generation_,
-                    {rendering.identity, basis_, rendering.group, rendering.shape, structure_});
-                continue;
-            }
-            // Whether it is written or left out, its files no longer hold what the memo says.
-            cache.forgetUnchanged(*rendering.folder);
-            written_.insert(*rendering.key, {rendering.identity, basis_, rendering.group,
-                                             rendering.shape, structure_});
-            if (rendering.unreadable) {
-                std::rethrow_exception(rendering.unreadable);
-            }
-            writes.append(Write{*rendering.key, rendering.identity, rendering.texts.catalog,
-                                rendering.texts.archive});
-            texts_.insert(*rendering.key, std::move(rendering.texts));
-            journalEntries_.insert(*rendering.key, std::move(rendering.journalEntry));
-        }
-        return writes;
-    }
-
-    // The inputs of each folder's texts that writes() gave, by key.
-    const QHash<QString, CatalogCache::FolderInputs>& written() const { return written_; }
-    // Those texts with their bytes, and the writes' journal entries, by key.
-    QHash<QString, CatalogCache::WrittenTexts> takeTexts() { return std::move(texts_); }
-    QHash<QString, QByteArray> takeJournalEntries() { return std::move(journalEntries_); }
-
-private:
-    const LibraryState& state_;
-    std::uint64_t generation_;
-    std::uint64_t structure_;
-    std::shared_ptr<const CatalogCache::Basis> basis_;
-    std::vector<Rendering> renderings_;
-    QHash<QString, CatalogCache::FolderInputs> written_;
-    QHash<QString, CatalogCache::WrittenTexts> texts_;
-    QHash<QString, QByteArray> journalEntries_;
-};
 
 // The grouping of the last save of a tree that finished, with the lists and folders it was made
 // from. A finished save leaves a memo only for folders whose texts matched that save's share of
@@ -693,8 +487,8 @@ void writeJournal(const QByteArray& journal, const QString& root) {
 
 // The folders of a load whose files hold exactly what a save of `state` writes there: the very
 // comparison a save makes, against the bytes the load parsed. Folders are compared side by side;
-// the state and the reads are only read meanwhile.
-// With each folder, the shape its texts were made with.
+// the state and the reads are only read meanwhile. With each folder, the shape its texts were made
+// with.
 void matchUnchangedSinceRead(const LibraryState& state, const Groups& groups,
                              const std::map<QString, ReadFolder>& reads, ReadMatch& match) {
     struct Candidate {
