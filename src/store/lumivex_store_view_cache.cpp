@@ -1,4 +1,5 @@
 #include "catalog/folder_catalog.h"
+#include "platform/parallel_work.h"
 #include "store/lumivex_store.h"
 #include "store/query_reconciliation.h"
 
@@ -208,7 +209,23 @@ void LumivexStore::libraryAssigned(const Library& previous) {
     if (grown) {
         changes = LibraryBrowseSnapshot::itemChanges(previous.items, library_.items);
     }
-    if (!changes || (browseCache_ && !followBrowseCache(previous, *changes))) {
+    // The browse snapshot and the folder scope follow side by side: neither reads what the other
+    // changes, and each walks the changed items' values while they are at hand.
+    bool browseFollowed = false;
+    bool scopeFollowed = false;
+    std::optional<ShapeChange> shape;
+    if (changes) {
+        ParallelWork::forEach(2, [&](std::size_t part) {
+            if (part == 0) {
+                browseFollowed = !browseCache_ || followBrowseCache(previous, *changes);
+            } else {
+                shape.emplace(*changes);
+                scopeFollowed = followFolderScope(previous, *changes, *shape, *grown);
+            }
+            return true;
+        });
+    }
+    if (!browseFollowed) {
         browseCache_.reset();
     } else if (browseCache_ &&
                std::all_of(changes->cbegin(), changes->cend(), [this](const auto& change) {
@@ -219,11 +236,7 @@ void LumivexStore::libraryAssigned(const Library& previous) {
         visibleRanksCache_ = std::move(ranks);
         visibleOrderCache_ = std::move(order);
     }
-    std::optional<ShapeChange> shape;
-    if (changes) {
-        shape.emplace(*changes);
-    }
-    if (!changes || !followFolderScope(previous, *changes, *shape, *grown)) {
+    if (!scopeFollowed) {
         folderScopeCache_.reset();
         editableCache_.reset();
     }
