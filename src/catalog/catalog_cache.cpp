@@ -467,6 +467,15 @@ void CatalogCache::rememberUnchanged(const QString& folder, std::uint64_t genera
     }
 }
 
+bool CatalogCache::vouchesAcrossOptions(const QString& folder, std::uint64_t structure) const {
+    const auto known = folders_.constFind(folder);
+    if (known == folders_.constEnd() || !known->memo) {
+        return false;
+    }
+    const FolderInputs& inputs = known->memo->inputs;
+    return inputs.shape && !inputs.shape->takesDisplayOptions && inputs.structure == structure;
+}
+
 void CatalogCache::forgetUnchanged(const QString& folder) {
     const auto known = folders_.find(folder);
     if (known != folders_.end()) {

@@ -198,6 +198,10 @@ public:
     void rememberUnchanged(const QString& folder, std::uint64_t generation, FolderInputs inputs);
     // Drops that record, keeping what is known of the files.
     void forgetUnchanged(const QString& folder);
+    // Whether that record holds across a change of display options alone at the structure
+    // generation `structure`: it knows the shape its texts were made with, taken at that
+    // generation, and the shape took no display property's options.
+    bool vouchesAcrossOptions(const QString& folder, std::uint64_t structure) const;
 
     // Throws what Library::fromCatalogCSV or DeletedArchive::fromCSV throws for these texts, in
     // that order. The readers are strict functions of the text, so a pair that read back once is

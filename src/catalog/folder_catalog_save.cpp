@@ -157,6 +157,7 @@ struct LastSave {
     // them, its files proved at the mark or quiet since their own proof.
     std::shared_ptr<CatalogCache::Basis> basis;
     std::uint64_t generation = 0;
+    std::uint64_t structure = 0;
     QSet<QString> unproven;
 };
 
@@ -237,6 +238,7 @@ struct Plan {
     std::optional<ChangeNotices::Mark> mark;
     std::shared_ptr<CatalogCache::Basis> basis;
     std::uint64_t generation = 0;
+    std::uint64_t structure = 0;
     QHash<QString, CatalogCache::FolderInputs> inputs;  // of the writes, by key
     QHash<QString, CatalogCache::WrittenTexts> texts;   // of the writes, by key
     QHash<QString, QByteArray> journalEntries;          // of the writes, by key
@@ -269,13 +271,14 @@ std::optional<QString> keyOf(const QString& path, const QString& root) {
 
 // When the last save left every folder but its unproven ones proved and the watcher saw the
 // tree keep its shape since, the folders this save must look at, in save order: those whose share
-// changed, those noticed since, and the last save's unproven ones. Every other folder's files
+// changed, those noticed since, and the last save's unproven ones, and when display options
+// changed since, those whose memo does not vouch across such a change. Every other folder's files
 // still hold what its memo says, so it is passed without a look. Nothing when that cannot be
 // told and every folder must be proved.
 std::optional<QStringList> foldersToProve(const Plan& plan, const LastSave& last,
                                           const QSet<QString>& skipped, const QString& root) {
     const CatalogCache& cache = CatalogCache::shared();
-    if (!plan.grouping.changed || !last.basis || last.generation != plan.generation) {
+    if (!plan.grouping.changed || !last.basis || last.structure != plan.structure) {
         return std::nullopt;
     }
     const std::optional<QSet<QString>> noticed = cache.passNotices()->foldersNotedSince(*last.mark);
@@ -284,6 +287,13 @@ std::optional<QStringList> foldersToProve(const Plan& plan, const LastSave& last
     }
     QSet<QString> keys = *plan.grouping.changed;
     keys.unite(last.unproven);
+    if (last.generation != plan.generation) {
+        for (const auto& [key, folder] : plan.folders) {
+            if (!cache.vouchesAcrossOptions(folder, plan.structure)) {
+                keys.insert(key);
+            }
+        }
+    }
     for (const QString& folder : *noticed) {
         if (std::optional<QString> key = keyOf(folder, root)) {
             keys.insert(std::move(*key));
@@ -331,6 +341,7 @@ Plan plannedWrites(const LibraryState& state, const QString& root, std::optional
     plan.order = sameFolders ? sameFolders->order : saveOrder(plan.folders);
     plan.grouping = grouping(state, plan.folders, plan.leftOut, sameFolders);
     plan.generation = cache.generation(root, state);
+    plan.structure = cache.structureGeneration(root);
     std::optional<QStringList> proving =
         held ? foldersToProve(plan, *last, skipped, root) : std::nullopt;
     if (proving) {
@@ -343,7 +354,7 @@ Plan plannedWrites(const LibraryState& state, const QString& root, std::optional
         plan.basis = basisOf(state);
     }
     const std::optional<QSet<QString>>& changed = plan.grouping.changed;
-    FolderPlanner planner(state, plan.generation, cache.structureGeneration(root), plan.basis);
+    FolderPlanner planner(state, plan.generation, plan.structure, plan.basis);
     std::vector<const QString*> keys;
     std::vector<const QString*> folders;
     for (const QString& key : proving ? *proving : plan.order) {
@@ -579,6 +590,7 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
                           plan.mark,
                           std::move(plan.basis),
                           plan.generation,
+                          plan.structure,
                           std::move(unproven)};
 }
 
@@ -640,6 +652,7 @@ void rememberLoad(const LibraryState& state, const TreeReads& reads, const ReadM
                           reads.mark,
                           std::move(basis),
                           generation,
+                          cache.structureGeneration(reads.root),
                           std::move(unproven)};
 }
 
