@@ -85,6 +85,9 @@ TEST_F(FollowTest, RandomEditsLeaveTheViewsAsABuildWouldMakeThem) {
     queries[2].minimumRating = 2;
     queries[3].unclassifiedOnly = true;
     queries.append(MediaQuery());
+    // A search for the values added as new options, which the search texts take at once.
+    queries.append(MediaQuery());
+    queries.last().search = QStringLiteral("새");
     const QStringList values{QStringLiteral("엄마"), QStringLiteral("아빠"),
                              QStringLiteral("바다")};
     const QStringList paths{QString(), QStringLiteral("x"), QStringLiteral("z")};
