@@ -490,6 +490,9 @@ void CatalogCache::checkReadable(const QString& catalog, const QString& archive)
 namespace {
 
 constexpr qsizetype rememberedReadBacks = 8;
+// A hold keeps the pairs of a save of many folders, but not of a save of the whole of a large
+// tree, whose parsed folders together would take more memory than their texts.
+constexpr qsizetype rememberedWhileHeld = 128;
 
 }  // namespace
 
@@ -530,8 +533,9 @@ std::shared_ptr<const LibraryState> CatalogCache::readBack(const QString& catalo
     auto state = std::make_shared<const LibraryState>(
         LibraryState{std::move(library), DeletedArchive::fromCSV(archive)});
     locker.relock();
-    if (readBackHolds_ == 0 && readable_.size() >= rememberedReadBacks) {
-        readable_.remove(0, readable_.size() - rememberedReadBacks + 1);
+    const qsizetype remembered = readBackHolds_ == 0 ? rememberedReadBacks : rememberedWhileHeld;
+    if (readable_.size() >= remembered) {
+        readable_.remove(0, readable_.size() - remembered + 1);
     }
     readable_.append({catalog, archive, state});
     return state;

@@ -211,8 +211,8 @@ public:
     // What those readers make of the texts, or their throw; remembered the same way. These two
     // are the members that folder writes running side by side may call.
     std::shared_ptr<const LibraryState> readBack(const QString& catalog, const QString& archive);
-    // While a hold lives, readBack remembers every pair it reads rather than the last few: a save
-    // of many folders meets each folder's pair again after reading all the others.
+    // While a hold lives, readBack remembers the pairs it reads by the hundred rather than the last
+    // few: a save of many folders meets each folder's pair again after reading all the others.
     class ReadBackHold {
     public:
         explicit ReadBackHold(CatalogCache& cache);

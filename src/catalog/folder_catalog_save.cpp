@@ -573,6 +573,8 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
         }
         if (!plan.writes.isEmpty()) {
             writeJournal(journal, root);
+            journal.clear();
+            plan.journalEntries.clear();  // a copy of the whole journal, no longer wanted
             finish(plan.writes, root);
             // Each folder written swept its own metadata; the journal's lives at the root.
             MetadataFiles::removeStaleTemporaries(root, start);
