@@ -120,8 +120,9 @@ bool SidebarSection::follow(SidebarPlan::Section& plan) {
         return false;
     }
     if (plan_.sameRows(plan)) {
-        // The new plan's choice goes to the same property: only the closure is taken.
+        // The new plan's choice and rename go to the same property: only they are taken.
         plan_.choose = std::move(plan.choose);
+        plan_.renamable = std::move(plan.renamable);
         return true;
     }
     if (sameRowShapes(plan_, plan)) {

@@ -143,6 +143,8 @@ TEST_F(WindowEditRedrawTest, ARatingKeyRepaintsItsCardAndRebuildsNoSidebarRow) {
     const QString rated = grid->gridModel().item(1).filename;
     selectFiles({rated});
     activate();
+    // Thumbnails still arriving, and a repaint the selection queued, would be painted with the key.
+    waitForThumbnails();
     const QList<NavRow*> rowsBefore = window->sidebar()->findChildren<NavRow*>();
     const qsizetype unratedBefore =
         window->sidebar()->row(QStringLiteral("아직 별점 없음"))->count().value();
