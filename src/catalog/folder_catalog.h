@@ -83,6 +83,12 @@ bool changesFolder(const LibraryState& before, const LibraryState& after, const 
 bool isMovedFolderRefusal(const Error& error);
 
 void rebindRelocatedDirectory(LibraryState& state, const QString& folder);
+// Every folder's state joined into one, in the order a load makes: the folders' properties merged
+// into the tree's, shallower folders first; items and records taken by their place in the tree;
+// identifiers made unique; and the previous state's items that no folder holds any more kept.
+LibraryState joinedTree(const std::map<QString, LibraryState>& states, const QStringList& plainKeys,
+                        const std::optional<LibraryState>& previous, const Clock& clock,
+                        const QString& root, const QSet<QString>& leftOut);
 MediaItem prefixed(const MediaItem& item, const QString& folder,
                    const std::map<QString, QString>& mapping);
 
