@@ -147,15 +147,9 @@ void saveRendered(const QByteArray& bytes, const QString& root,
 
 }  // namespace
 
-// An object whose keys stand in sorted order, written as SortedJson writes it.
 QByteArray encodePendingWrite(const PendingWrite& write) {
     QByteArray out;
-    out.reserve(32 + 3 * (write.catalog.size() + write.deleted.size()));
-    out.append(R"({"catalog":)");
-    SortedJson::appendText(out, write.catalog);
-    out.append(R"(,"deleted":)");
-    SortedJson::appendText(out, write.deleted);
-    out.append('}');
+    SortedJson::appendTextObject(out, {{"catalog", write.catalog}, {"deleted", write.deleted}});
     return out;
 }
 

@@ -51,38 +51,18 @@ QByteArray encode(const QList<FolderCatalog::Write>& writes) {
     return joined(encoded);
 }
 
-// An object whose keys stand in sorted order, written as SortedJson writes it.
 QByteArray encodedWrite(const FolderCatalog::Write& write) {
     QByteArray out;
-    out.reserve(64 + write.directory.size() + write.identity.size() +
-                3 * (write.catalog.size() + write.archive.size()));
-    out.append(R"({"archive":)");
-    SortedJson::appendText(out, write.archive);
-    out.append(R"(,"catalog":)");
-    SortedJson::appendText(out, write.catalog);
-    out.append(R"(,"directory":)");
-    SortedJson::appendText(out, write.directory);
-    out.append(R"(,"identity":)");
-    SortedJson::appendText(out, write.identity);
-    out.append('}');
+    SortedJson::appendTextObject(out, {{"archive", write.archive},
+                                       {"catalog", write.catalog},
+                                       {"directory", write.directory},
+                                       {"identity", write.identity}});
     return out;
 }
 
 QByteArray joined(const QList<QByteArray>& encodedWrites) {
-    qsizetype size = 2;
-    for (const QByteArray& write : encodedWrites) {
-        size += write.size() + 1;
-    }
     QByteArray out;
-    out.reserve(size);
-    out.append('[');
-    for (qsizetype i = 0; i < encodedWrites.size(); ++i) {
-        if (i > 0) {
-            out.append(',');
-        }
-        out.append(encodedWrites[i]);
-    }
-    out.append(']');
+    SortedJson::appendArray(out, encodedWrites);
     return out;
 }
 

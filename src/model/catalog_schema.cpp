@@ -70,14 +70,9 @@ QByteArray CatalogSchema::assembled(const QList<QByteArray>& propertyJsons, bool
     }
     out.append(includeSubfolders ? R"("includeSubfolders":true,)"
                                  : R"("includeSubfolders":false,)");
-    out.append(R"("properties":[)");
-    for (qsizetype i = 0; i < propertyJsons.size(); ++i) {
-        if (i > 0) {
-            out.append(',');
-        }
-        out.append(propertyJsons[i]);
-    }
-    out.append("]}");
+    out.append(R"("properties":)");
+    SortedJson::appendArray(out, propertyJsons);
+    out.append('}');
     return out;
 }
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -208,6 +209,36 @@ QByteArray encode(const QJsonValue& value) {
 
 void appendText(QByteArray& out, const QString& text) {
     appendString(out, text.toUtf8());
+}
+
+void appendTextObject(QByteArray& out, std::initializer_list<TextField> fields) {
+    qsizetype size = 2;
+    for (const TextField& field : fields) {
+        size += qsizetype(std::strlen(field.key)) + 4 + 3 * field.text.size();
+    }
+    out.reserve(out.size() + size);
+    char opening = '{';
+    for (const TextField& field : fields) {
+        out.append(std::exchange(opening, ',')).append('"').append(field.key).append("\":");
+        appendText(out, field.text);
+    }
+    out.append(fields.size() == 0 ? "{}" : "}");
+}
+
+void appendArray(QByteArray& out, const QList<QByteArray>& encodedValues) {
+    qsizetype size = 2;
+    for (const QByteArray& value : encodedValues) {
+        size += value.size() + 1;
+    }
+    out.reserve(out.size() + size);
+    out.append('[');
+    for (qsizetype i = 0; i < encodedValues.size(); ++i) {
+        if (i > 0) {
+            out.append(',');
+        }
+        out.append(encodedValues[i]);
+    }
+    out.append(']');
 }
 
 }  // namespace lumivex::SortedJson

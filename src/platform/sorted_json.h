@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 
+#include <initializer_list>
 #include <optional>
 
 class QJsonDocument;
@@ -20,6 +22,14 @@ QByteArray encode(const QJsonValue& value);
 // Appends the bytes encode() writes for the text `text`: a writer of a fixed shape around long
 // texts puts its few keys in itself rather than copying the texts into a QJsonObject.
 void appendText(QByteArray& out, const QString& text);
+struct TextField {
+    const char* key;
+    const QString& text;
+};
+// Appends an object of texts as encode() writes it; the keys must come in code-point order.
+void appendTextObject(QByteArray& out, std::initializer_list<TextField> fields);
+// Appends values already encoded as one array.
+void appendArray(QByteArray& out, const QList<QByteArray>& encodedValues);
 
 // The document of `bytes`, every text exactly as written; nothing when the bytes are not strict
 // UTF-8 or not JSON. Qt's reader alone drops a U+FEFF that opens a text.
