@@ -89,6 +89,9 @@ void rebindRelocatedDirectory(LibraryState& state, const QString& folder);
 LibraryState joinedTree(const std::map<QString, LibraryState>& states, const QStringList& plainKeys,
                         const std::optional<LibraryState>& previous, const Clock& clock,
                         const QString& root, const QSet<QString>& leftOut);
+// The labels under the keys `mapping` sends theirs to; labels whose keys all map onto themselves
+// are shared rather than rebuilt.
+Labels relabelled(const Labels& labels, const std::map<QString, QString>& mapping);
 MediaItem prefixed(const MediaItem& item, const QString& folder,
                    const std::map<QString, QString>& mapping);
 

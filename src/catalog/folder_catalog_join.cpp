@@ -55,21 +55,6 @@ bool mapsOntoItself(const Labels& labels, const std::map<QString, QString>& mapp
     });
 }
 
-// The labels under the merged view's property keys.
-Labels relabelled(const Labels& labels, const std::map<QString, QString>& mapping) {
-    if (mapsOntoItself(labels, mapping)) {
-        return labels;
-    }
-    Labels result;
-    for (const auto& [key, values] : labels) {
-        const auto mapped = mapping.find(key);
-        if (mapped != mapping.end()) {
-            result[mapped->second] = values;
-        }
-    }
-    return result;
-}
-
 // Relabelled labels, one map per distinct combination across the tree. The items of a library
 // carry one of a few thousand combinations; a map made per item amid the load's temporaries, only
 // to be dropped once the items' labels are pooled, left the heap sparse.
@@ -336,6 +321,20 @@ LibraryState joinedTree(const std::map<QString, LibraryState>& states, const QSt
     result.deleted.categories = joined.deletedCategories;
     if (previous) {
         keepOrphans(result, *previous, used, leftOut);
+    }
+    return result;
+}
+
+Labels relabelled(const Labels& labels, const std::map<QString, QString>& mapping) {
+    if (mapsOntoItself(labels, mapping)) {
+        return labels;
+    }
+    Labels result;
+    for (const auto& [key, values] : labels) {
+        const auto mapped = mapping.find(key);
+        if (mapped != mapping.end()) {
+            result[mapped->second] = values;
+        }
     }
     return result;
 }

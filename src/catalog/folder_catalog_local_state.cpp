@@ -32,17 +32,6 @@ bool holdsId(const QList<Category>& list, const QUuid& id) {
 
 using LabelsList = std::vector<const Labels*>;
 
-Labels localized(const Labels& labels, const std::map<QString, QString>& mapping) {
-    Labels result;
-    for (const auto& [key, values] : labels) {
-        const auto mapped = mapping.find(key);
-        if (mapped != mapping.end()) {
-            result[mapped->second] = values;
-        }
-    }
-    return result;
-}
-
 // Shapes one folder's own property lists from the merged view, given the labels of its items and
 // records. `mapping` sends display identifier texts to folder identifier texts and never sends
 // two to the same one. The options of the display properties reach the lists only where a
@@ -334,11 +323,11 @@ LibraryState localState(const LibraryState& state, const QString& path,
         LocalBuilder(state, path, existing, std::move(itemLabels), std::move(recordLabels)).shape();
     QList<MediaItem> localItems = items;
     for (MediaItem& item : localItems) {
-        item.labels = localized(item.labels, shape.mapping);
+        item.labels = relabelled(item.labels, shape.mapping);
     }
     QList<DeletedRecord> localRecords = records;
     for (DeletedRecord& record : localRecords) {
-        record.item.labels = localized(record.item.labels, shape.mapping);
+        record.item.labels = relabelled(record.item.labels, shape.mapping);
     }
     return {Library::withContents(std::move(shape.library), localItems),
             {std::move(shape.archive), localRecords}};
@@ -374,7 +363,7 @@ FolderTexts folderTexts(const LibraryState& state, const FolderShape& shape,
         items.append(state.library.items[index]);
         MediaItem& item = items.last();
         item.filename = lastComponent(item.filename);
-        item.labels = localized(item.labels, shape.mapping);
+        item.labels = relabelled(item.labels, shape.mapping);
     }
     QList<DeletedRecord> records;
     records.reserve(qsizetype(share.records.size()));
@@ -384,7 +373,7 @@ FolderTexts folderTexts(const LibraryState& state, const FolderShape& shape,
         if (!shape.key.isEmpty()) {
             item.filename = lastComponent(item.filename);
         }
-        item.labels = localized(item.labels, shape.mapping);
+        item.labels = relabelled(item.labels, shape.mapping);
     }
     Library library = Library::withContents(shape.library, items);
     library.includeSubfolders = true;
