@@ -20,7 +20,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
-#include <iterator>
 
 namespace lumivex {
 
@@ -481,64 +480,6 @@ void CatalogCache::forgetUnchanged(const QString& folder) {
     if (known != folders_.end()) {
         known->memo.reset();
     }
-}
-
-void CatalogCache::checkReadable(const QString& catalog, const QString& archive) {
-    readBack(catalog, archive);
-}
-
-namespace {
-
-constexpr qsizetype rememberedReadBacks = 8;
-// A hold keeps the pairs of a save of many folders, but not of a save of the whole of a large
-// tree, whose parsed folders together would take more memory than their texts.
-constexpr qsizetype rememberedWhileHeld = 128;
-
-}  // namespace
-
-CatalogCache::ReadBackHold::ReadBackHold(CatalogCache& cache) : cache_(cache) {
-    const QMutexLocker locker(&cache_.readableMutex_);
-    ++cache_.readBackHolds_;
-}
-
-// What a save held is freed beside each other: every pair is a folder's parsed texts.
-CatalogCache::ReadBackHold::~ReadBackHold() {
-    std::vector<Readable> dropped;
-    {
-        const QMutexLocker locker(&cache_.readableMutex_);
-        QList<Readable>& readable = cache_.readable_;
-        if (--cache_.readBackHolds_ == 0 && readable.size() > rememberedReadBacks) {
-            const qsizetype count = readable.size() - rememberedReadBacks;
-            dropped.assign(std::make_move_iterator(readable.begin()),
-                           std::make_move_iterator(readable.begin() + count));
-            readable.remove(0, count);
-        }
-    }
-    ParallelWork::forEach(dropped.size(), [&](std::size_t index) {
-        dropped[index] = {};
-        return true;
-    });
-}
-
-std::shared_ptr<const LibraryState> CatalogCache::readBack(const QString& catalog,
-                                                           const QString& archive) {
-    QMutexLocker locker(&readableMutex_);
-    for (const Readable& known : readable_) {
-        if (known.catalog == catalog && known.archive == archive) {
-            return known.state;
-        }
-    }
-    locker.unlock();
-    Library library = Library::fromCatalogCSV(catalog);
-    auto state = std::make_shared<const LibraryState>(
-        LibraryState{std::move(library), DeletedArchive::fromCSV(archive)});
-    locker.relock();
-    const qsizetype remembered = readBackHolds_ == 0 ? rememberedReadBacks : rememberedWhileHeld;
-    if (readable_.size() >= remembered) {
-        readable_.remove(0, readable_.size() - remembered + 1);
-    }
-    readable_.append({catalog, archive, state});
-    return state;
 }
 
 namespace {
