@@ -51,6 +51,18 @@ void validatePath(const QString& path);
 void validateAncestors(const QString& directory, const QString& root);
 QString identity(const QString& path);
 void finish(const QList<Write>& writes, const QString& root);
+// Rehearses every file a save is about to write, before its journal: a refusal here leaves no
+// journal that could not be finished. `bytesOf` gives the size of a write's two texts. With
+// `tolerant`, the keys of subfolders refused for permissions are returned instead of refusing the
+// save.
+QStringList tryWrites(const QList<Write>& writes,
+                      const std::function<qint64(const Write& write)>& bytesOf, const QString& root,
+                      const QByteArray& journal, bool tolerant);
+// Takes the folders `refused` out of `writes`, or refuses the save at the first one
+// `mayLeaveOut` does not allow; every such folder is added to `unwritable` first.
+void leaveOut(QList<Write>& writes, const QStringList& refused, const QString& root,
+              QSet<QString>& unwritable,
+              const std::function<bool(const QString& key)>& mayLeaveOut);
 
 // The whole tree as one state, and back. Catalog rows of files that are not present become
 // deleted records stamped with `clock`'s time.

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace lumivex::FolderCatalog {
@@ -150,6 +151,18 @@ void forgetWritten(const QList<Write>& writes, const QString& root) {
     for (const Write& write : writes) {
         CatalogCache::shared().forgetFolder(folderOf(root, write.directory));
     }
+}
+
+// Where a trial of the writes into `folder`'s metadata takes place: the metadata folder, or the
+// folder itself while that does not exist yet, since the save would then create it there.
+QString trialTarget(const QString& folder, const QString& name) {
+    const QString metadata = folder + QStringLiteral("/.lumivex");
+    return FileStatus::readIfExists(metadata) ? metadata + u'/' + name : metadata;
+}
+
+bool refusedForPermissions(const Error& error) {
+    const int number = error.systemErrorNumber();
+    return number == EACCES || number == EPERM || number == EROFS;
 }
 
 }  // namespace
@@ -368,6 +381,65 @@ void finish(const QList<Write>& writes, const QString& root) {
     }
     forgetWritten(writes, root);
     AtomicFile::remove(TreeJournal::path(root));
+}
+
+// Every file the save is about to write is rehearsed before the journal commits the tree to the
+// save: a folder this user may not write, a read-only file system or a disk without room refuses
+// the save here, leaving no journal that could not be finished. The trials are held together, so
+// the room they find is there for all of them: the journal's bytes at the root, and for each
+// folder its two texts twice (its own pending write and the files that replace its old ones).
+// With `tolerant`, a subfolder refused for permissions does not refuse the save: its key is
+// returned instead. The folders' trials are made side by side, their refusals met in order.
+QStringList tryWrites(const QList<Write>& writes,
+                      const std::function<qint64(const Write& write)>& bytesOf, const QString& root,
+                      const QByteArray& journal, bool tolerant) {
+    const AtomicFile::Trial journalTrial(trialTarget(root, QStringLiteral("folders-pending.json")),
+                                         journal.size());
+    std::vector<std::unique_ptr<AtomicFile::Trial>> trials(size_t(writes.size()));
+    std::vector<std::exception_ptr> failures(size_t(writes.size()));
+    ParallelWork::forEach(trials.size(), [&](std::size_t index) {
+        const Write& write = writes[qsizetype(index)];
+        const QString folder = write.directory.isEmpty() ? root : root + u'/' + write.directory;
+        const qint64 bytes = bytesOf(write);
+        try {
+            trials[index] = std::make_unique<AtomicFile::Trial>(
+                trialTarget(folder, QStringLiteral("lumivex.csv")), 2 * bytes);
+        } catch (...) {
+            failures[index] = std::current_exception();
+        }
+        return true;
+    });
+    QStringList refused;
+    for (qsizetype index = 0; index < writes.size(); ++index) {
+        if (!failures[size_t(index)]) {
+            continue;
+        }
+        try {
+            std::rethrow_exception(failures[size_t(index)]);
+        } catch (const Error& error) {
+            if (!tolerant || writes[index].directory.isEmpty() || !refusedForPermissions(error)) {
+                throw;
+            }
+            refused.append(writes[index].directory);
+        }
+    }
+    return refused;
+}
+
+// Takes the writes of the folders the trials refused out of the plan, or refuses the save at the
+// first one the caller may not leave out; every such folder is added to `unwritable` first.
+void leaveOut(QList<Write>& writes, const QStringList& refused, const QString& root,
+              QSet<QString>& unwritable,
+              const std::function<bool(const QString& key)>& mayLeaveOut) {
+    for (const QString& key : refused) {
+        unwritable.insert(key);
+    }
+    for (const QString& key : refused) {
+        if (!mayLeaveOut(key)) {
+            throw unwritableFolder(root + u'/' + key);
+        }
+    }
+    writes.removeIf([&](const Write& write) { return refused.contains(write.directory); });
 }
 
 }  // namespace lumivex::FolderCatalog
