@@ -4,6 +4,7 @@
 
 #include <libheif/heif.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,8 @@ using Handle = std::unique_ptr<heif_image_handle, HandleDeleter>;
 using Image = std::unique_ptr<heif_image, ImageDeleter>;
 
 // The size libheif reports for a handle is the one shown, rotation applied.
+constexpr int codingBlockSlack = 128;
+
 QSize shownSize(const heif_image_handle* handle) {
     return {heif_image_handle_get_width(handle), heif_image_handle_get_height(handle)};
 }
@@ -102,7 +105,14 @@ PhotoDecoding decodeRead(const Context& context, int size, const std::atomic<boo
     if (cancelled.load()) {
         return {};
     }
-    QImage image = pixels(thumbnail ? thumbnail.get() : primary.get());
+    const heif_image_handle* chosen = thumbnail ? thumbnail.get() : primary.get();
+    // A damaged or hostile file can decode far larger than the size it declares (a grid's output
+    // size is its own, not the one the file states), and only the declared size is checked against
+    // the allocation limit: libheif refuses anything wider or taller, with room for coding blocks.
+    const QSize declared = shownSize(chosen);
+    heif_context_set_maximum_image_size_limit(
+        context.get(), std::max(declared.width(), declared.height()) + codingBlockSlack);
+    QImage image = pixels(chosen);
     if (image.isNull() || cancelled.load()) {
         return {};
     }
