@@ -137,9 +137,7 @@ void performWrite(const Write& write, const QString& root, const Checked& checke
     if (holdsTreeCatalog(stored)) {
         keepMigrationOriginals(folder);
     }
-    const std::shared_ptr<const LibraryState> state =
-        CatalogCache::shared().readBack(write.catalog, write.archive);
-    LibraryDisk::saveState(*state, folder, stored);
+    LibraryDisk::saveTexts({write.catalog, write.archive}, folder, stored);
 }
 
 qsizetype depthOf(const QString& directory) {

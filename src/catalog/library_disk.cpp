@@ -73,18 +73,6 @@ Library olderJsonLibrary(const QString& path) {
     return library;
 }
 
-// Writes a journalled pair of texts: the deleted records first, then the catalog with its
-// backup, and only then drops the journal, so a crash anywhere leaves the journal to redo it.
-void finish(const PendingWrite& write, const QString& root) {
-    const std::shared_ptr<const LibraryState> state =
-        CatalogCache::shared().readBack(write.catalog, write.deleted);
-    const Library& library = state->library;
-    MetadataFiles::makeFolder(MetadataFiles::folder(root));
-    AtomicFile::write(deletedPath(root), write.deleted.toUtf8());
-    save(library, root, itemIDs(library));
-    AtomicFile::remove(journalPath(root));
-}
-
 DeletedArchive storedArchive(const QString& root, std::optional<QByteArray>& bytes) {
     const QString path = deletedPath(root);
     if (!MetadataFiles::exists(path)) {
@@ -145,6 +133,19 @@ void saveRendered(const QByteArray& bytes, const QString& root,
     AtomicFile::write(catalog, bytes);
 }
 
+// Writes a journalled pair of texts: the deleted records first, then the catalog with its
+// backup, and only then drops the journal, so a crash anywhere leaves the journal to redo it.
+// The texts are written as they stand, so that what a save compares with next is what it wrote.
+// `known` is the stored catalog when the caller has just read it.
+void finish(const PendingWrite& write, const QString& root, const Library* known = nullptr) {
+    const std::shared_ptr<const LibraryState> state =
+        CatalogCache::shared().readBack(write.catalog, write.deleted);
+    MetadataFiles::makeFolder(MetadataFiles::folder(root));
+    AtomicFile::write(deletedPath(root), write.deleted.toUtf8());
+    saveRendered(write.catalog.toUtf8(), root, itemIDs(state->library), known);
+    AtomicFile::remove(journalPath(root));
+}
+
 }  // namespace
 
 QByteArray encodePendingWrite(const PendingWrite& write) {
@@ -196,10 +197,14 @@ void saveState(const LibraryState& state, const QString& root) {
 }
 
 void saveState(const LibraryState& state, const QString& root, const LibraryState& stored) {
+    saveTexts({state.library.catalogCSV(), state.deleted.csv()}, root, stored);
+}
+
+void saveTexts(const PendingWrite& write, const QString& root, const LibraryState& stored) {
     const Date start = AtomicFile::fileClockNow();
-    const PendingWrite write{state.library.catalogCSV(), state.deleted.csv()};
-    // A state that would not read back must never reach the disk.
-    CatalogCache::shared().checkReadable(write.catalog, write.deleted);
+    // Texts that would not read back must never reach the disk.
+    const std::shared_ptr<const LibraryState> state =
+        CatalogCache::shared().readBack(write.catalog, write.deleted);
     const QByteArray catalogBytes = write.catalog.toUtf8();
     const QByteArray deletedBytes = write.deleted.toUtf8();
     const bool catalogChanged = differsOnDisk(catalogPath(root), catalogBytes);
@@ -207,9 +212,9 @@ void saveState(const LibraryState& state, const QString& root, const LibraryStat
     if (catalogChanged && deletedChanged) {
         MetadataFiles::makeFolder(MetadataFiles::folder(root));
         AtomicFile::write(journalPath(root), encodePendingWrite(write));
-        finish(write, root);
+        finish(write, root, &stored.library);
     } else if (catalogChanged) {
-        saveRendered(catalogBytes, root, itemIDs(state.library), &stored.library);
+        saveRendered(catalogBytes, root, itemIDs(state->library), &stored.library);
     } else if (deletedChanged) {
         MetadataFiles::makeFolder(MetadataFiles::folder(root));
         AtomicFile::write(deletedPath(root), deletedBytes);

@@ -48,6 +48,9 @@ QByteArray encodePendingWrite(const PendingWrite& write);
 // Strict: an object whose "catalog" and "deleted" members are both strings of valid Unicode;
 // anything else throws.
 PendingWrite decodePendingWrite(const QByteArray& json);
+// saveState(state, root, stored) with the state's two texts already rendered: they are written
+// as they stand.
+void saveTexts(const PendingWrite& write, const QString& root, const LibraryState& stored);
 
 }  // namespace LibraryDisk
 }  // namespace lumivex
