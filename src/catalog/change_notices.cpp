@@ -17,9 +17,14 @@ std::uint64_t nextLedger() {
 
 const QString metadataFolder = QStringLiteral("/.lumivex");
 
-// A few saves' worth of notes are looked through one by one; a mark older than those, or a folder
-// proved before a burst of changes, is looked up in the tables instead.
-constexpr std::size_t keptNotes = 256;
+// The notes of a save of a few hundred folders (some 25 each) are kept, so that the next save can
+// still find the folders noticed since the last one's mark; a mark older than those gives no
+// answer.
+constexpr std::size_t keptNotes = 8192;
+// Whether one folder is quiet is found by looking through the notes since its proof while they
+// are few; behind more of them, or a mark older than the notes kept, it is looked up in the
+// tables, which tell the same.
+constexpr std::uint64_t walkedNotes = 256;
 
 // Whether `path` is `prefix` or lies below it.
 bool within(QStringView path, QStringView prefix) {
@@ -136,7 +141,8 @@ bool ChangeNotices::quietSince(const QString& path, const Mark& mark) const {
     if (closed_ || mark.ledger != ledger_ || lostAt_ > mark.sequence) {
         return false;
     }
-    if (!latest_.empty() && latest_.front().sequence <= mark.sequence + 1) {
+    if (!latest_.empty() && latest_.front().sequence <= mark.sequence + 1 &&
+        sequence_ - mark.sequence <= walkedNotes) {
         for (auto note = latest_.rbegin(); note != latest_.rend() && note->sequence > mark.sequence;
              ++note) {
             if (affects(*note, path)) {
