@@ -251,17 +251,24 @@ private:
     using ViewBuildWatcher = QFutureWatcher<std::shared_ptr<ViewBuild>>;
     void libraryAssigned(const Library& previous);
     void invalidateBrowseCache();
-    bool followBrowseCache(const Library& previous,
-                           const std::vector<LibraryBrowseSnapshot::ItemChange>& changes);
+    // The browse snapshot, the folder scope and the editable properties taken from one library
+    // to the next, which differs from it by items changed in place.
+    struct FollowedViews;
+    static void followViews(FollowedViews& views, LibrarySource source, const MediaQuery& query);
+    // A commit follows the views on a worker while its save runs; what the save refuses is
+    // dropped unused.
+    struct PreparedFollow;
+    std::shared_ptr<PreparedFollow> prepareFollow(const Library& next);
+    std::optional<FollowedViews> takePreparedFollow(const Library& previous);
     // The folder scope's snapshot takes the browse snapshot's positions when both show the same
     // items (the whole library, subfolders included).
     void sharePositions();
     // How the changed items' use of the properties changed, which decides what a display
     // library shows.
     struct ShapeChange;
-    bool followFolderScope(const Library& previous,
-                           const std::vector<LibraryBrowseSnapshot::ItemChange>& changes,
-                           const ShapeChange& shape, const QSet<QString>& grownOptions);
+    static bool followFolderScope(FollowedViews& views, LibrarySource source,
+                                  const std::vector<LibraryBrowseSnapshot::ItemChange>& changes,
+                                  const ShapeChange& shape, const QSet<QString>& grownOptions);
     bool topLevelOnly() const;
     // Whether the views of `previous` can follow to `next` instead of being built again.
     static bool viewsCanFollow(const Library& previous, const Library& next);
@@ -417,6 +424,9 @@ private:
     // started before delivers only what is still current.
     std::uint64_t browseGeneration_ = 0;
     std::uint64_t scopeGeneration_ = 0;
+    // While a commit saves: its views' follow, running on a worker that reads the views above;
+    // held last so that it is waited for before they go.
+    std::shared_ptr<PreparedFollow> preparedFollow_;
 };
 
 }  // namespace lumivex

@@ -5,6 +5,8 @@
 #include "store/query_reconciliation.h"
 #include "store/store_paths.h"
 
+#include <QScopeGuard>
+
 namespace lumivex {
 
 namespace {
@@ -18,9 +20,10 @@ const QString refusedSave =
 
 }  // namespace
 
-// The one road from a changed state to the files and the published state: save at once, read the
-// tree back only when the folders' schemas changed, then publish, keep the query and selection
-// pointing at what exists, record the undo step and stamp the files for later undo checks.
+// The one road from a changed state to the files and the published state: save at once (the views
+// following the change beside it), read the tree back only when the folders' schemas changed,
+// then publish, keep the query and selection pointing at what exists, record the undo step and
+// stamp the files for later undo checks.
 bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& query,
                           const std::optional<QString>& actionName, CommitOrigin origin) {
     if (source_ == LibrarySource::none || locked_) {
@@ -29,10 +32,15 @@ bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& q
     ++stateVersion_;  // even a save of an equal state may write files a merge has read
     const LibraryState old{library_, deletedArchive_};
     LibraryState saved;
+    // Taken by the publish, or dropped when nothing is published; waited for before the store
+    // changes anything the worker reads.
+    const auto dropFollow = qScopeGuard([this] { preparedFollow_.reset(); });
+    preparedFollow_ = prepareFollow(state.library);
     try {
         validateRoot();
         saved = savedState(std::move(state), origin);
     } catch (const Error& error) {
+        preparedFollow_.reset();
         // Refused before anything was written: the store stays open. A folder that went away
         // since the last scan, before the watcher's rescan came: the rescan the message asks for
         // starts now, and the user repeats the edit on the new listing. A folder this user may
@@ -96,6 +104,7 @@ void LumivexStore::publishCommitted(const LibraryState& old, const LibraryState&
     if (library_ != saved.library) {
         assignLibrary(saved.library);
     }
+    preparedFollow_.reset();  // not taken: nothing to follow
     if (deletedArchive_ != saved.deleted) {
         assignDeletedArchive(saved.deleted);
     }

@@ -175,11 +175,125 @@ bool LumivexStore::topLevelOnly() const {
     return source_ == LibrarySource::folder && !library_.includeSubfolders;
 }
 
+// The views as they stand after following an edit from `previous` to `next`: each one that could
+// not follow is left out.
+struct LumivexStore::FollowedViews {
+    Library previous;  // the changes' items live in these two
+    Library next;
+    std::optional<LibraryBrowseSnapshot> browse;
+    std::optional<FolderScope> scope;
+    std::optional<QList<Category>> editable;
+    bool sameOrder = false;  // the browse snapshot followed and no changed item moved in the query
+    bool keepsEditorProperties = false;
+};
+
+// A follow made on a worker from copies of the store's views, with what it was made for.
+struct LumivexStore::PreparedFollow {
+    FollowedViews views;
+    LibrarySource source = LibrarySource::none;
+    MediaQuery query;
+    std::uint64_t browseGeneration = 0;
+    std::uint64_t scopeGeneration = 0;
+    QFuture<void> work;
+
+    PreparedFollow() = default;
+    PreparedFollow(const PreparedFollow&) = delete;
+    PreparedFollow& operator=(const PreparedFollow&) = delete;
+    // The worker reads the store's views and writes `views` until it ends.
+    ~PreparedFollow() { work.waitForFinished(); }
+};
+
+// Only a save that keeps the folders' schemas publishes the state it was given (another reads
+// the tree back), and only then can the views follow. The worker copies the views, which the
+// store leaves alone until the follow is taken or dropped.
+std::shared_ptr<LumivexStore::PreparedFollow> LumivexStore::prepareFollow(const Library& next) {
+    if ((!browseCache_ && !folderScopeCache_ && !editableCache_) || mergeViews_ ||
+        !(library_.folderSchemas == next.folderSchemas)) {
+        return nullptr;
+    }
+    auto prepared = std::make_shared<PreparedFollow>();
+    prepared->views.previous = library_;
+    prepared->views.next = next;
+    prepared->source = source_;
+    prepared->query = query_;
+    prepared->browseGeneration = browseGeneration_;
+    prepared->scopeGeneration = scopeGeneration_;
+    prepared->work = QtConcurrent::run([prepared = prepared.get(), browse = &browseCache_,
+                                        scope = &folderScopeCache_, editable = &editableCache_] {
+        prepared->views.browse = *browse;
+        prepared->views.scope = *scope;
+        prepared->views.editable = *editable;
+        followViews(prepared->views, prepared->source, prepared->query);
+    });
+    return prepared;
+}
+
+// The prepared follow when it was made for this very assignment from the views the store holds.
+std::optional<LumivexStore::FollowedViews> LumivexStore::takePreparedFollow(
+    const Library& previous) {
+    const std::shared_ptr<PreparedFollow> prepared = std::exchange(preparedFollow_, nullptr);
+    if (!prepared || prepared->source != source_ || !(prepared->query == query_) ||
+        prepared->browseGeneration != browseGeneration_ ||
+        prepared->scopeGeneration != scopeGeneration_ || !(prepared->views.previous == previous) ||
+        !(prepared->views.next == library_)) {
+        return std::nullopt;
+    }
+    prepared->work.waitForFinished();
+    return std::move(prepared->views);
+}
+
+// The browse snapshot and the folder scope follow side by side: neither reads what the other
+// changes, and each walks the changed items' values while they are at hand.
+void LumivexStore::followViews(FollowedViews& views, LibrarySource source,
+                               const MediaQuery& query) {
+    std::optional<std::vector<LibraryBrowseSnapshot::ItemChange>> changes;
+    const std::optional<QSet<QString>> grown = grownOptions(views.previous, views.next);
+    if (grown) {
+        changes = LibraryBrowseSnapshot::itemChanges(views.previous.items, views.next.items);
+    }
+    if (!changes) {
+        views.browse.reset();
+        views.scope.reset();
+        views.editable.reset();
+        return;
+    }
+    bool browseFollowed = false;
+    bool scopeFollowed = false;
+    std::optional<ShapeChange> shape;
+    ParallelWork::forEach(2, [&](std::size_t part) {
+        if (part == 0) {
+            browseFollowed =
+                !views.browse || views.browse->follow(*changes, views.previous.tagProperties(),
+                                                      views.next.tagProperties(),
+                                                      views.previous.items, views.next.items);
+        } else {
+            shape.emplace(*changes);
+            scopeFollowed = followFolderScope(views, source, *changes, *shape, *grown);
+        }
+        return true;
+    });
+    if (!browseFollowed) {
+        views.browse.reset();
+    }
+    views.sameOrder = views.browse &&
+                      std::all_of(changes->cbegin(), changes->cend(), [&query](const auto& change) {
+                          return sameForQuery(*change.before, *change.after, query);
+                      });
+    if (!scopeFollowed) {
+        views.scope.reset();
+        views.editable.reset();
+    }
+    // The editor scope's properties come from the library's properties (options included) and
+    // from which of them the items of the selection's folders carry values in, and several in.
+    views.keepsEditorProperties = grown->isEmpty() && shape->none();
+}
+
 // Every cache is dropped, except that the browse snapshot, the folder scope and the editable
 // properties follow an edit that changed items in place and nothing else; what cannot follow is
 // built again on its next read. A library that comes while none of them exists (one just opened)
 // has them built off the main thread, so the window can draw while they are made.
 void LumivexStore::libraryAssigned(const Library& previous) {
+    std::optional<FollowedViews> followed = takePreparedFollow(previous);
     // The lists of items dropped are freed by a worker: those of a large selection take
     // milliseconds.
     if (visibleCache_ || selectedCache_ || editorScopeCache_) {
@@ -204,45 +318,28 @@ void LumivexStore::libraryAssigned(const Library& previous) {
         startViewBuild();
         return;
     }
-    std::optional<std::vector<LibraryBrowseSnapshot::ItemChange>> changes;
-    const std::optional<QSet<QString>> grown = grownOptions(previous, library_);
-    if (grown) {
-        changes = LibraryBrowseSnapshot::itemChanges(previous.items, library_.items);
+    if (followed) {
+        // The views followed from copies: those they replace are freed by a worker.
+        QThreadPool::globalInstance()->start(
+            [browse = std::exchange(browseCache_, std::move(followed->browse)),
+             scope = std::exchange(folderScopeCache_, std::move(followed->scope))] {});
+        editableCache_ = std::move(followed->editable);
+    } else {
+        followed.emplace(FollowedViews{previous, library_,
+                                       std::exchange(browseCache_, std::nullopt),
+                                       std::exchange(folderScopeCache_, std::nullopt),
+                                       std::exchange(editableCache_, std::nullopt)});
+        followViews(*followed, source_, query_);
+        browseCache_ = std::move(followed->browse);
+        folderScopeCache_ = std::move(followed->scope);
+        editableCache_ = std::move(followed->editable);
     }
-    // The browse snapshot and the folder scope follow side by side: neither reads what the other
-    // changes, and each walks the changed items' values while they are at hand.
-    bool browseFollowed = false;
-    bool scopeFollowed = false;
-    std::optional<ShapeChange> shape;
-    if (changes) {
-        ParallelWork::forEach(2, [&](std::size_t part) {
-            if (part == 0) {
-                browseFollowed = !browseCache_ || followBrowseCache(previous, *changes);
-            } else {
-                shape.emplace(*changes);
-                scopeFollowed = followFolderScope(previous, *changes, *shape, *grown);
-            }
-            return true;
-        });
-    }
-    if (!browseFollowed) {
-        browseCache_.reset();
-    } else if (browseCache_ &&
-               std::all_of(changes->cbegin(), changes->cend(), [this](const auto& change) {
-                   return sameForQuery(*change.before, *change.after, query_);
-               })) {
-        // The snapshot followed and no changed item moved in or out of the visible order.
+    if (followed->sameOrder) {
         visiblePositionsCache_ = std::move(positions);
         visibleRanksCache_ = std::move(ranks);
         visibleOrderCache_ = std::move(order);
     }
-    if (!scopeFollowed) {
-        folderScopeCache_.reset();
-        editableCache_.reset();
-    }
-    // The editor scope's properties come from the library's properties (options included) and
-    // from which of them the items of the selection's folders carry values in, and several in.
-    if (changes && grown->isEmpty() && shape->none()) {
+    if (followed->keepsEditorProperties) {
         editorPropertiesCache_ = std::move(editorProperties);
     }
 }
@@ -282,44 +379,38 @@ void LumivexStore::sharePositions() {
     }
 }
 
-bool LumivexStore::followBrowseCache(
-    const Library& previous, const std::vector<LibraryBrowseSnapshot::ItemChange>& changes) {
-    return browseCache_->follow(changes, previous.tagProperties(), library_.tagProperties(),
-                                previous.items, library_.items);
-}
-
 // A display library takes its properties' options from the folders' schemas, which the edit left
 // alone, except for the properties no folder declares; its properties also depend on which ones
 // its items carry values in.
-bool LumivexStore::followFolderScope(const Library& previous,
+bool LumivexStore::followFolderScope(FollowedViews& views, LibrarySource source,
                                      const std::vector<LibraryBrowseSnapshot::ItemChange>& changes,
                                      const ShapeChange& shape, const QSet<QString>& grownOptions) {
-    const bool displayed = source_ == LibrarySource::folder && !library_.folderSchemas.empty();
+    const Library& next = views.next;
+    const bool displayed = source == LibrarySource::folder && !next.folderSchemas.empty();
     // The root-level properties walk every folder's schema: only an edit that grew options asks.
     if (displayed && !grownOptions.isEmpty() &&
-        grownOptions.intersects(FolderCatalog::rootLevelProperties(library_))) {
+        grownOptions.intersects(FolderCatalog::rootLevelProperties(next))) {
         return false;
     }
-    if (displayed && editableCache_ && !shape.keepsDisplay(*editableCache_)) {
-        editableCache_.reset();
+    if (displayed && views.editable && !shape.keepsDisplay(*views.editable)) {
+        views.editable.reset();
     }
-    if (!folderScopeCache_) {
+    if (!views.scope) {
         return true;
     }
-    FolderScope& scope = *folderScopeCache_;
+    FolderScope& scope = *views.scope;
     if (displayed && !shape.keepsDisplay(scope.library.categories)) {
         return false;
     }
     const QList<Category> previousProperties = scope.library.tagProperties();
     if (!scope.snapshot.follow(changes, previousProperties,
-                               displayed ? previousProperties : library_.tagProperties(),
-                               previous.items, library_.items)) {
+                               displayed ? previousProperties : next.tagProperties(),
+                               views.previous.items, next.items)) {
         return false;
     }
     // A display library holds exactly the items its snapshot shows, all of them available.
-    scope.library = displayed
-                        ? Library::withContents(scope.library.categories, scope.snapshot.items)
-                        : library_;
+    scope.library =
+        displayed ? Library::withContents(scope.library.categories, scope.snapshot.items) : next;
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "store/store_fixture.h"
 #include "support/snapshot_equality.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 
@@ -165,6 +166,35 @@ TEST_F(FollowTest, AScanTheViewsCannotFollowLeavesThemAsABuildWouldMakeThem) {
     pool.release();
     settle();
     EXPECT_EQ(store->library().items.size(), 18);
+    expectViewsAsBuilt();
+}
+
+// The views follow an edit beside its save. A save refused for a folder gone since the last
+// scan publishes nothing: what followed beside it is dropped, the views still show the library
+// as it was, and the next edit follows from them.
+TEST_F(FollowTest, ARefusedSaveLeavesTheViewsAsTheyWere) {
+    store->setQuery(MediaQuery());
+    QSet<QUuid> inZ;
+    for (const MediaItem& item : store->library().items) {
+        if (item.filename.startsWith(QStringLiteral("z/"))) {
+            inZ.insert(item.id);
+        }
+    }
+    store->setSelection(inZ);
+    const Category tags = property(QStringLiteral("태그"));
+    store->addLabel(QStringLiteral("바다"), tags);
+    expectViewsAsBuilt();
+    const Library before = store->library();
+    ASSERT_TRUE(QDir(at(QStringLiteral("z"))).removeRecursively());
+    store->addLabel(QStringLiteral("새 값"), tags);
+    ASSERT_TRUE(store->error());
+    EXPECT_FALSE(store->locked());
+    EXPECT_EQ(store->library(), before);
+    expectViewsAsBuilt();
+    settle();
+    store->setSelection({store->library().items.first().id});
+    store->addLabel(QStringLiteral("새 값"), tags);
+    ASSERT_FALSE(store->locked());
     expectViewsAsBuilt();
 }
 
