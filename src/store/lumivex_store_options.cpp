@@ -2,19 +2,48 @@
 #include "platform/text_order.h"
 #include "store/lumivex_store.h"
 
+#include <QSet>
+
+#include <algorithm>
+#include <map>
+#include <optional>
+
 namespace lumivex {
 
 namespace {
 
-// `options` in the order of `order`, keeping only what `options` held.
-QStringList reordered(const QStringList& order, const QStringList& options) {
+// `order` keeping only what `declared` holds.
+QStringList reordered(const QStringList& order, const QSet<QString>& declared) {
     QStringList result;
     for (const QString& option : order) {
-        if (options.contains(option)) {
+        if (declared.contains(option)) {
             result.append(option);
         }
     }
     return result;
+}
+
+// The values each folder's items hold for the property. A value first given since the tree was
+// read is declared in the folder's file, where the save lists it, but not yet in the folder's
+// schema, which is read back only when a schema changes.
+std::map<QString, QSet<QString>> heldByFolder(const Library& library, const QString& key,
+                                              const std::optional<QSet<QString>>& folders) {
+    std::map<QString, QSet<QString>> held;
+    for (const MediaItem& item : library.items) {
+        const auto values = item.labels.find(key);
+        if (values == item.labels.end() || values->second.isEmpty()) {
+            continue;
+        }
+        const QString folder =
+            item.filename.left(std::max<qsizetype>(item.filename.lastIndexOf(QLatin1Char('/')), 0));
+        if (!folders || folders->contains(folder)) {
+            QSet<QString>& set = held[folder];
+            for (const QString& value : values->second) {
+                set.insert(value);
+            }
+        }
+    }
+    return held;
 }
 
 }  // namespace
@@ -42,15 +71,22 @@ void LumivexStore::moveOption(const QString& option, const QString& target,
     found->options = order;
     const std::optional<QSet<QString>> folders = optionFolders();
     const QString key = category.idText();
+    const std::map<QString, QSet<QString>> held = heldByFolder(edited, key, folders);
     for (auto& [folder, schema] : edited.folderSchemas) {
         if (folders && !folders->contains(folder)) {
             continue;
         }
         for (Category& property : schema.properties) {
             const auto shown = schema.displayIDs.find(property.idText());
-            if (shown != schema.displayIDs.end() && shown->second == key) {
-                property.options = reordered(order, property.options);
+            if (shown == schema.displayIDs.end() || shown->second != key) {
+                continue;
             }
+            QSet<QString> declared(property.options.cbegin(), property.options.cend());
+            const auto used = held.find(folder);
+            if (used != held.end()) {
+                declared.unite(used->second);
+            }
+            property.options = reordered(order, declared);
         }
     }
     commit(editedState(std::move(edited)), std::nullopt, QStringLiteral("옵션 순서 변경"));

@@ -215,6 +215,32 @@ TEST_F(EditsTest, RenamingOptionsFollowsTheFilterAndRefusesDuplicates) {
     EXPECT_EQ(store->undoMetadataTitle(), QStringLiteral("옵션 삭제 실행 취소"));
 }
 
+// Values first given since the tree was read are declared in the folder's file but not yet in the
+// schema the store holds; a move among them must still reach the file, the sidebar's list and a
+// reopened library.
+TEST_F(EditsTest, MovingAnOptionGivenSinceTheOpenReachesTheFolderAndTheSidebar) {
+    store->setSelection(ids({QStringLiteral("a.jpg")}));
+    store->addLabel(QStringLiteral("Sea"), category(QStringLiteral("태그")));
+    store->addLabel(QStringLiteral("Sky"), category(QStringLiteral("태그")));
+    store->moveOption(QStringLiteral("Sky"), QStringLiteral("Sea"),
+                      category(QStringLiteral("태그")));
+    const QStringList moved{u"Sky"_s, u"Sea"_s};
+    const auto shown = [&] {
+        QStringList titles;
+        for (const auto& [value, count] :
+             store->folderScope().snapshot.labels.at(category(QStringLiteral("태그")).id)) {
+            titles.append(value);
+        }
+        return titles;
+    };
+    EXPECT_EQ(store->propertyOptions(category(QStringLiteral("태그"))), moved);
+    EXPECT_EQ(shown(), moved);
+
+    openLibrary();
+    EXPECT_EQ(store->propertyOptions(category(QStringLiteral("태그"))), moved);
+    EXPECT_EQ(shown(), moved);
+}
+
 TEST_F(EditsTest, RenamingAPropertyChangesOnlyTheCurrentFolder) {
     const Category people = category(QStringLiteral("사람"));
     using Outcome = LumivexStore::RenameOutcome;
