@@ -2,9 +2,11 @@
 
 #include "model/media_items.h"
 #include "model/property_options.h"
+#include "platform/parallel_work.h"
 #include "platform/text_order.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace lumivex {
 
@@ -20,31 +22,41 @@ QString OptionPickerModel::optionRow(const QString& option) {
     return optionPrefix + option;
 }
 
-// The items carry few property keys: a key is looked for among those met so far rather than
-// hashed for every item. Values are counted by where their text is stored: the library keeps one
-// copy of each distinct text, so equal values mostly share it and are counted without reading
-// their characters; the few copies of one text are added up by text at the end.
-QHash<QString, OptionPickerModel::Holdings> OptionPickerModel::holdings(
-    const MediaItems& selected) {
-    struct Stored {
-        QString value;
-        int count = 0;
-    };
-    struct Counting {
-        bool anyValue = false;
-        QHash<std::pair<const QChar*, qsizetype>, Stored> byStorage;
-    };
+namespace {
+
+// Values are counted by where their text is stored: the library keeps one copy of each distinct
+// text, so equal values mostly share it and are counted without reading their characters; the
+// few copies of one text are added up by text at the end.
+struct Stored {
+    QString value;
+    int count = 0;
+};
+using StorageKey = std::pair<const QChar*, qsizetype>;
+struct Counting {
+    bool anyValue = false;
+    QHash<StorageKey, Stored> byStorage;
+};
+// The counts of some of the selected items. The items carry few property keys: a key is looked
+// for among those met so far rather than hashed for every item.
+struct Part {
     QStringList keys;
     QList<Counting> held;
-    for (const MediaItem& item : selected) {
-        for (const auto& [key, values] : item.labels) {
-            qsizetype index = keys.indexOf(key);
-            if (index < 0) {
-                index = keys.size();
-                keys.append(key);
-                held.append(Counting{});
-            }
-            Counting& property = held[index];
+
+    Counting& of(const QString& key) {
+        qsizetype index = keys.indexOf(key);
+        if (index < 0) {
+            index = keys.size();
+            keys.append(key);
+            held.append(Counting{});
+        }
+        return held[index];
+    }
+};
+
+void countRange(const MediaItems& selected, qsizetype from, qsizetype to, Part& part) {
+    for (qsizetype i = from; i < to; ++i) {
+        for (const auto& [key, values] : selected.at(i).labels) {
+            Counting& property = part.of(key);
             property.anyValue = property.anyValue || !values.isEmpty();
             for (auto value = values.begin(); value != values.end(); ++value) {
                 // A value listed twice on one item still counts that item once.
@@ -58,14 +70,50 @@ QHash<QString, OptionPickerModel::Holdings> OptionPickerModel::holdings(
             }
         }
     }
-    const int total = static_cast<int>(selected.size());
+}
+
+void merge(Part& into, const Part& part) {
+    for (qsizetype i = 0; i < part.keys.size(); ++i) {
+        Counting& property = into.of(part.keys[i]);
+        property.anyValue = property.anyValue || part.held[i].anyValue;
+        for (auto stored = part.held[i].byStorage.cbegin(); stored != part.held[i].byStorage.cend();
+             ++stored) {
+            Stored& merged = property.byStorage[stored.key()];
+            if (merged.count == 0) {
+                merged.value = stored->value;
+            }
+            merged.count += stored->count;
+        }
+    }
+}
+
+// Items counted by one thread: a large selection is counted in parts side by side.
+constexpr qsizetype partSize = 1024;
+
+}  // namespace
+
+QHash<QString, OptionPickerModel::Holdings> OptionPickerModel::holdings(
+    const MediaItems& selected) {
+    const qsizetype n = selected.size();
+    std::vector<Part> parts(static_cast<std::size_t>((n + partSize - 1) / partSize));
+    ParallelWork::forEach(parts.size(), [&](std::size_t index) {
+        const auto from = static_cast<qsizetype>(index) * partSize;
+        countRange(selected, from, std::min(n, from + partSize), parts[index]);
+        return true;
+    });
+    Part all = parts.empty() ? Part{} : std::move(parts.front());
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        merge(all, parts[i]);
+    }
+    const int total = static_cast<int>(n);
     QHash<QString, Holdings> result;
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        Holdings holdings{{}, total, held[i].anyValue};
-        for (const Stored& stored : std::as_const(held[i].byStorage)) {
+    for (qsizetype i = 0; i < all.keys.size(); ++i) {
+        Holdings holdings{{}, total, all.held[i].anyValue};
+        holdings.counts.reserve(all.held[i].byStorage.size());
+        for (const Stored& stored : std::as_const(all.held[i].byStorage)) {
             holdings.counts[stored.value] += stored.count;
         }
-        result.insert(keys[i], std::move(holdings));
+        result.insert(all.keys[i], std::move(holdings));
     }
     return result;
 }

@@ -115,7 +115,8 @@ TEST(OptionPickerModel, EmptyValueListsHoldNothing) {
 }
 
 // Equal texts stored once, stored apart, or one stored text seen through a shorter view: the
-// counts are by text, as a count that reads every value gives them.
+// counts are by text, as a count that reads every value gives them. The selection is large
+// enough to be counted in parts, and one property first appears in the last of them.
 TEST(OptionPickerModel, CountsAreByTextHoweverTheTextsAreStored) {
     const QString key = QStringLiteral("K");
     const QString other = QStringLiteral("L");
@@ -124,7 +125,9 @@ TEST(OptionPickerModel, CountsAreByTextHoweverTheTextsAreStored) {
     const QString viewed = QString::fromRawData(longer.constData(), 3);  // "sea", in "seashore"
     MediaItems items;
     std::map<QString, std::map<QString, int>> expected;
-    for (int i = 0; i < 60; ++i) {
+    const QString late = QStringLiteral("M");
+    constexpr int total = 2600;
+    for (int i = 0; i < total; ++i) {
         QStringList values;
         switch (i % 5) {
             case 0:
@@ -143,17 +146,18 @@ TEST(OptionPickerModel, CountsAreByTextHoweverTheTextsAreStored) {
                 values = {};
                 break;
         }
-        MediaItem item = holding(i % 3 == 0 ? other : key, values);
+        const QString& property = i > 2500 && i % 7 == 0 ? late : i % 3 == 0 ? other : key;
+        MediaItem item = holding(property, values);
         for (const QString& value : QSet<QString>(values.cbegin(), values.cend())) {
-            ++expected[i % 3 == 0 ? other : key][value];
+            ++expected[property][value];
         }
         items.append(item);
     }
     const QHash<QString, OptionPickerModel::Holdings> held = OptionPickerModel::holdings(items);
-    ASSERT_EQ(held.size(), 2);
+    ASSERT_EQ(held.size(), 3);
     for (const auto& [property, counts] : expected) {
         const OptionPickerModel::Holdings& holdings = held[property];
-        EXPECT_EQ(holdings.total, 60);
+        EXPECT_EQ(holdings.total, total);
         EXPECT_TRUE(holdings.anyValue);
         EXPECT_EQ(holdings.counts.size(), static_cast<qsizetype>(counts.size()));
         for (const auto& [value, count] : counts) {
