@@ -160,6 +160,10 @@ std::uint32_t SearchTextIndex::scratchCombination() {
             combinations_.starts.push_back(static_cast<std::uint32_t>(combinations_.texts.size()));
             combinations_.texts.append(texts);
             combinationSlots_[slot] = made + 1;
+            if (!holders_.empty()) {
+                holders_.push_back(0);
+                unheldUnits_ += static_cast<std::size_t>(texts.size());
+            }
             return made;
         }
         if (combinations_.entry(held - 1) == texts) {
@@ -199,28 +203,92 @@ void SearchTextIndex::finish() {
     combinationOf_.shrink_to_fit();
     combinationSlots_ = {};
     foldedValues_ = {};
+    holders_ = {};
     releaseBuildRoom();
     unitCounts_.assign(bucketCount, 0);
     countUnits(own_.texts, 1);
     countUnits(combinations_.texts, 1);
 }
 
-// A combination no entry holds any more stays until the next build: it is counted and scanned
-// like the others, and marks nothing. The tables of combinations and folded values are made on
-// the first replacement and kept, since an index changed once is likely changed again.
+// A combination no entry holds any more is scanned like the others and marks nothing; such
+// combinations go once they take more room than those held, so that edits giving values and taking
+// them back again do not grow the index without bound, at a cost spread over the edits that left
+// them. The tables of combinations, folded values and holders are made on the first replacement
+// and kept, since an index changed once is likely changed again.
 void SearchTextIndex::replaceEntries(const std::vector<Replacement>& replacements) {
     if (replacements.empty()) {
         return;
     }
     replaceOwnTexts(replacements);
+    countHolders();
     FoldedByPlace byPlace;
     for (const Replacement& replacement : replacements) {
         const qsizetype textsFrom = combinations_.texts.size();
         const std::uint32_t combination = replacedCombination(replacement, byPlace);
-        combinationOf_[static_cast<std::size_t>(replacement.entry)] = combination;
         countUnits(QStringView(combinations_.texts).mid(textsFrom), 1);
+        std::uint32_t& held = combinationOf_[static_cast<std::size_t>(replacement.entry)];
+        if (combination != held) {
+            hold(combination, 1);
+            hold(held, -1);
+            held = combination;
+        }
+    }
+    if (2 * unheldUnits_ > static_cast<std::size_t>(combinations_.texts.size())) {
+        dropUnheld();
     }
     releaseBuildRoom();
+}
+
+void SearchTextIndex::countHolders() {
+    if (!holders_.empty()) {
+        return;
+    }
+    holders_.assign(combinations_.starts.size(), 0);
+    for (const std::uint32_t combination : combinationOf_) {
+        ++holders_[combination];
+    }
+    unheldUnits_ = 0;
+    for (std::size_t combination = 0; combination < holders_.size(); ++combination) {
+        if (holders_[combination] == 0) {
+            unheldUnits_ += static_cast<std::size_t>(combinations_.entry(combination).size());
+        }
+    }
+}
+
+void SearchTextIndex::hold(std::uint32_t combination, int by) {
+    std::uint32_t& holders = holders_[combination];
+    const bool wasHeld = holders != 0;
+    holders += static_cast<std::uint32_t>(by);
+    if (wasHeld != (holders != 0)) {
+        const auto units = static_cast<std::size_t>(combinations_.entry(combination).size());
+        unheldUnits_ = wasHeld ? unheldUnits_ + units : unheldUnits_ - units;
+    }
+}
+
+// The combinations kept are numbered anew in their order, and the table that finds them is made
+// again.
+void SearchTextIndex::dropUnheld() {
+    Buffer kept;
+    std::vector<std::uint32_t> keptHolders;
+    std::vector<std::uint32_t> renumbered(holders_.size(), 0);
+    for (std::size_t combination = 0; combination < holders_.size(); ++combination) {
+        if (holders_[combination] != 0) {
+            renumbered[combination] = static_cast<std::uint32_t>(kept.starts.size());
+            kept.starts.push_back(static_cast<std::uint32_t>(kept.texts.size()));
+            kept.texts.append(combinations_.entry(combination));
+            keptHolders.push_back(holders_[combination]);
+        }
+    }
+    for (std::uint32_t& combination : combinationOf_) {
+        combination = renumbered[combination];
+    }
+    countUnits(combinations_.texts, -1);
+    countUnits(kept.texts, 1);
+    combinations_ = std::move(kept);
+    holders_ = std::move(keptHolders);
+    unheldUnits_ = 0;
+    combinationSlots_.clear();
+    reserveCombinations(combinations_.starts.size());
 }
 
 void SearchTextIndex::replaceOwnTexts(const std::vector<Replacement>& replacements) {

@@ -42,6 +42,8 @@ public:
     void replaceEntries(const std::vector<Replacement>& replacements);
 
     qsizetype entryCount() const { return static_cast<qsizetype>(own_.starts.size()); }
+    // The room the distinct combinations of values take, in UTF-16 units.
+    qsizetype combinationUnits() const { return combinations_.texts.size(); }
     // Marks, for every entry one of whose texts contains `foldedNeedle`, its element of `hits`
     // (resized to entryCount()). The needle must not hold U+0000; an empty needle marks all.
     void markMatches(QStringView foldedNeedle, std::vector<char>& hits) const;
@@ -76,6 +78,12 @@ private:
     // Makes room in the table of combinations for `count` of them.
     void reserveCombinations(std::size_t count);
     void releaseBuildRoom();
+    // Counts the entries holding each combination, unless they are counted already.
+    void countHolders();
+    // Counts one entry more (`by` 1) or fewer (-1) holding the combination.
+    void hold(std::uint32_t combination, int by);
+    // Drops the combinations no entry holds.
+    void dropUnheld();
     // Writes the own texts again, those of the replaced entries made from their new items.
     void replaceOwnTexts(const std::vector<Replacement>& replacements);
     void countUnits(QStringView texts, int sign);
@@ -96,6 +104,10 @@ private:
     // building or replacing: one item's folded values.
     std::vector<std::uint32_t> combinationSlots_;
     QHash<QString, QString> foldedValues_;
+    // From the first replacement on: per combination, how many entries hold it, and the room
+    // the combinations that none holds take.
+    std::vector<std::uint32_t> holders_;
+    std::size_t unheldUnits_ = 0;
     QString scratch_;
 };
 
