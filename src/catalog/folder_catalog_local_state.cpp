@@ -30,6 +30,17 @@ bool holdsId(const QList<Category>& list, const QUuid& id) {
     return findCategory(list, [&](const Category& c) { return c.id == id; }) != nullptr;
 }
 
+// The identifier a property the folder takes whole gets when one of the folder's own already has
+// its identifier. Made from that identifier and the folder, so that every save of the same state
+// writes the same one, a save after an undo and a redo included.
+QUuid freeIdentifier(const QList<Category>& list, const QUuid& taken, const QString& path) {
+    QUuid id = QUuid::createUuidV5(taken, path);
+    for (int attempt = 1; holdsId(list, id); ++attempt) {
+        id = QUuid::createUuidV5(taken, path + QLatin1Char('\n') + QString::number(attempt));
+    }
+    return id;
+}
+
 using LabelsList = std::vector<const Labels*>;
 
 // Shapes one folder's own property lists from the merged view, given the labels of its items and
@@ -154,7 +165,7 @@ private:
             chosen.name = shown.name;
             chosen.kind = shown.kind;
             if (holdsId(folderList_, chosen.id)) {
-                chosen.id = QUuid::createUuid();
+                chosen.id = freeIdentifier(folderList_, chosen.id, path_);
             }
             folderList_.append(chosen);
             mapping_[shown.idText()] = chosen.idText();
@@ -250,7 +261,7 @@ private:
                 });
             Category chosen = own ? *own : archived;
             if (holdsId(archiveList, chosen.id)) {
-                chosen.id = QUuid::createUuid();
+                chosen.id = freeIdentifier(archiveList, chosen.id, path_);
             }
             archiveList.append(chosen);
             mapping_[archived.idText()] = chosen.idText();

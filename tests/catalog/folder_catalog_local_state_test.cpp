@@ -133,5 +133,37 @@ TEST(FolderLocalState, ARecordOfAnArchiveOnlyPropertyTakesTheFolderArchivesOwnPr
     EXPECT_FALSE(names(local.library.categories).contains(QStringLiteral("옛 속성")));
 }
 
+// A folder copied with its catalog and given a property's new name holds the identifier of a
+// display property it lacks; taking that one in needs another identifier, and every save of the
+// same state must write the same one, or a save after an undo and a redo rewrites the folder.
+TEST(FolderLocalState, APropertyWhoseIdentifierTheFolderHoldsGetsTheSameNewOneEverySave) {
+    MergedTree tree;
+    Category tags = property(QStringLiteral("태그"), PropertyKind::multiSelect);
+    tags.id = tree.subPeople.id;
+    tree.state.library.categories.append(tags);
+    tree.state.library.catalogProperties = tree.state.library.categories;
+    tree.state.deleted.categories = tree.state.library.categories;
+    Category gone = property(QStringLiteral("옛 속성"), PropertyKind::multiSelect);
+    gone.id = tree.subPlace.id;
+    tree.state.deleted.categories.append(gone);
+    const MediaItem item =
+        treeItem(QStringLiteral("x.jpg"), 0, {{tags.idText(), {QStringLiteral("여행")}}});
+    MediaItem record =
+        treeItem(QStringLiteral("y.jpg"), 0, {{gone.idText(), {QStringLiteral("값")}}});
+    record.available = false;
+
+    const auto ids = [&](const QString& path) {
+        const LibraryState local = tree.local(path, {item}, {{record, Date{5.0}}});
+        return std::pair(local.library.categories.last(), local.deleted.categories.last());
+    };
+    const auto [added, archived] = ids(QStringLiteral("sub"));
+    EXPECT_EQ(added.name, QStringLiteral("태그"));
+    EXPECT_NE(added.id, tree.subPeople.id);
+    EXPECT_EQ(archived.name, QStringLiteral("옛 속성"));
+    EXPECT_NE(archived.id, tree.subPlace.id);
+    EXPECT_NE(archived.id, added.id);
+    EXPECT_EQ(ids(QStringLiteral("sub")), std::pair(added, archived));
+}
+
 }  // namespace
 }  // namespace lumivex
