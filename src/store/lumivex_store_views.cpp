@@ -6,6 +6,30 @@
 
 namespace lumivex {
 
+namespace {
+
+// The items at the ascending `positions` of `from`. A run of neighbours is taken at once, so that
+// the chunks it covers whole are shared with `from` rather than copied item by item: the items of
+// whole folders stand together.
+template <typename Positions>
+MediaItems itemsAt(const MediaItems& from, const Positions& positions) {
+    MediaItems items;
+    const auto n = static_cast<qsizetype>(positions.size());
+    items.reserve(n);
+    for (qsizetype start = 0; start < n;) {
+        qsizetype end = start + 1;
+        while (end < n && static_cast<qsizetype>(positions[end]) ==
+                              static_cast<qsizetype>(positions[end - 1]) + 1) {
+            ++end;
+        }
+        items.append(from, static_cast<qsizetype>(positions[start]), end - start);
+        start = end;
+    }
+    return items;
+}
+
+}  // namespace
+
 const LibraryBrowseSnapshot& LumivexStore::browseSnapshot() {
     awaitViewBuild();
     if (!browseCache_) {
@@ -66,13 +90,11 @@ const MediaItems& LumivexStore::selectedItems() {
             if (positions.size() == snapshot.items.size()) {
                 items = snapshot.items;  // everything: shared, not copied
             } else {
-                items.reserve(positions.size());
-                for (const qsizetype position : positions) {
-                    items.append(snapshot.items[position]);
-                }
+                items = itemsAt(snapshot.items, positions);
             }
         } else {
             QList<qsizetype> positions;
+            positions.reserve(selection_.size());
             for (const QUuid& id : selection_) {
                 const auto found = snapshot.positions.constFind(id);
                 if (found != snapshot.positions.cend()) {
@@ -80,10 +102,7 @@ const MediaItems& LumivexStore::selectedItems() {
                 }
             }
             std::sort(positions.begin(), positions.end());
-            items.reserve(positions.size());
-            for (const qsizetype position : positions) {
-                items.append(snapshot.items[position]);
-            }
+            items = itemsAt(snapshot.items, positions);
         }
         selectedCache_ = std::move(items);
     }
@@ -209,13 +228,8 @@ Library LumivexStore::selectionScope() {
     for (const QString& folder : folders) {
         keys.insert(TextOrder::nfc(folder));
     }
-    const std::vector<std::uint32_t> places = folderMembersCache_->places(keys);
-    MediaItems kept;
-    kept.reserve(static_cast<qsizetype>(places.size()));
-    for (const std::uint32_t place : places) {
-        kept.append(snapshot.items[place]);
-    }
-    return FolderCatalog::displayLibrary(library_, folders, std::move(kept));
+    return FolderCatalog::displayLibrary(
+        library_, folders, itemsAt(snapshot.items, folderMembersCache_->places(keys)));
 }
 
 const QStringList& LumivexStore::selectedFolders() {
