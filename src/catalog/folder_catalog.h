@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -51,13 +52,21 @@ void validatePath(const QString& path);
 void validateAncestors(const QString& directory, const QString& root);
 QString identity(const QString& path);
 void finish(const QList<Write>& writes, const QString& root);
-// Rehearses every file a save is about to write, before its journal: a refusal here leaves no
-// journal that could not be finished. `bytesOf` gives the size of a write's two texts. With
-// `tolerant`, the keys of subfolders refused for permissions are returned instead of refusing the
-// save.
-QStringList tryWrites(const QList<Write>& writes,
-                      const std::function<qint64(const Write& write)>& bytesOf, const QString& root,
-                      const QByteArray& journal, bool tolerant);
+// The rehearsal of one folder's write (see tryWrites): held until dropped, or what refused it.
+struct WriteTrial {
+    std::shared_ptr<void> held;
+    std::exception_ptr refusal;
+};
+// Rehearses the write of texts of `bytes` bytes into the metadata of the folder at `path`. It
+// touches nothing but that folder, so the folders' trials can be made beside the rendering of
+// their texts, on any thread.
+WriteTrial tryWrite(const QString& path, qint64 bytes);
+// Rehearses the journal, then takes in the trials of the folders' writes, made ahead with
+// tryWrite (`trials[i]` of `writes[i]`), and drops them: a refusal here, before the journal,
+// leaves no journal that could not be finished. With `tolerant`, the keys of subfolders refused
+// for permissions are returned instead of refusing the save.
+QStringList tryWrites(const QList<Write>& writes, std::vector<WriteTrial>& trials,
+                      const QString& root, const QByteArray& journal, bool tolerant);
 // Takes the folders `refused` out of `writes`, or refuses the save at the first one
 // `mayLeaveOut` does not allow; every such folder is added to `unwritable` first.
 void leaveOut(QList<Write>& writes, const QStringList& refused, const QString& root,

@@ -381,39 +381,40 @@ void finish(const QList<Write>& writes, const QString& root) {
     AtomicFile::remove(TreeJournal::path(root));
 }
 
+WriteTrial tryWrite(const QString& path, qint64 bytes) {
+    // Its two texts twice: its own pending write and the files that replace its old ones.
+    try {
+        return {std::make_shared<AtomicFile::Trial>(
+                    trialTarget(path, QStringLiteral("lumivex.csv")), 2 * bytes),
+                nullptr};
+    } catch (...) {
+        return {nullptr, std::current_exception()};
+    }
+}
+
 // Every file the save is about to write is rehearsed before the journal commits the tree to the
 // save: a folder this user may not write, a read-only file system or a disk without room refuses
 // the save here, leaving no journal that could not be finished. The trials are held together, so
-// the room they find is there for all of them: the journal's bytes at the root, and for each
-// folder its two texts twice (its own pending write and the files that replace its old ones).
-// With `tolerant`, a subfolder refused for permissions does not refuse the save: its key is
-// returned instead. The folders' trials are made side by side, their refusals met in order.
-QStringList tryWrites(const QList<Write>& writes,
-                      const std::function<qint64(const Write& write)>& bytesOf, const QString& root,
-                      const QByteArray& journal, bool tolerant) {
-    const AtomicFile::Trial journalTrial(trialTarget(root, QStringLiteral("folders-pending.json")),
-                                         journal.size());
-    std::vector<std::unique_ptr<AtomicFile::Trial>> trials(size_t(writes.size()));
-    std::vector<std::exception_ptr> failures(size_t(writes.size()));
-    ParallelWork::forEach(trials.size(), [&](std::size_t index) {
-        const Write& write = writes[qsizetype(index)];
-        const QString folder = write.directory.isEmpty() ? root : root + u'/' + write.directory;
-        const qint64 bytes = bytesOf(write);
-        try {
-            trials[index] = std::make_unique<AtomicFile::Trial>(
-                trialTarget(folder, QStringLiteral("lumivex.csv")), 2 * bytes);
-        } catch (...) {
-            failures[index] = std::current_exception();
-        }
-        return true;
-    });
+// the room they find is there for all of them: the folders' trials, made as their texts were
+// rendered, and the journal's bytes at the root. They are dropped side by side, before the
+// refusals are met in order.
+QStringList tryWrites(const QList<Write>& writes, std::vector<WriteTrial>& trials,
+                      const QString& root, const QByteArray& journal, bool tolerant) {
+    {
+        const AtomicFile::Trial journalTrial(
+            trialTarget(root, QStringLiteral("folders-pending.json")), journal.size());
+        ParallelWork::forEach(trials.size(), [&](std::size_t index) {
+            trials[index].held.reset();
+            return true;
+        });
+    }
     QStringList refused;
     for (qsizetype index = 0; index < writes.size(); ++index) {
-        if (!failures[size_t(index)]) {
+        if (!trials[size_t(index)].refusal) {
             continue;
         }
         try {
-            std::rethrow_exception(failures[size_t(index)]);
+            std::rethrow_exception(trials[size_t(index)].refusal);
         } catch (const Error& error) {
             if (!tolerant || writes[index].directory.isEmpty() || !refusedForPermissions(error)) {
                 throw;

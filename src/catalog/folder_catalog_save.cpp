@@ -242,6 +242,7 @@ struct Plan {
     QHash<QString, CatalogCache::FolderInputs> inputs;  // of the writes, by key
     QHash<QString, CatalogCache::WrittenTexts> texts;   // of the writes, by key
     QHash<QString, QByteArray> journalEntries;          // of the writes, by key
+    QHash<QString, WriteTrial> trials;                  // of the writes, by key
 };
 
 // The folders of the last save when the watcher saw no folder made, moved or removed since, else
@@ -377,6 +378,7 @@ Plan plannedWrites(const LibraryState& state, const QString& root, std::optional
     plan.inputs = planner.written();
     plan.texts = planner.takeTexts();
     plan.journalEntries = planner.takeJournalEntries();
+    plan.trials = planner.takeTrials();
     return plan;
 }
 
@@ -414,6 +416,16 @@ QByteArray journalOf(const Plan& plan) {
         entries.append(plan.journalEntries.value(write.directory));
     }
     return TreeJournal::joined(entries);
+}
+
+// The trials the rendering made of the plan's writes, in their order.
+std::vector<WriteTrial> trialsOf(Plan& plan) {
+    std::vector<WriteTrial> trials;
+    trials.reserve(size_t(plan.writes.size()));
+    for (const Write& write : plan.writes) {
+        trials.push_back(plan.trials.take(write.directory));
+    }
+    return trials;
 }
 
 void writeJournal(const QByteArray& journal, const QString& root) {
@@ -493,15 +505,9 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
     }
     if (!plan.writes.isEmpty()) {
         QByteArray journal = journalOf(plan);
-        const auto bytesOf = [&](const Write& write) {
-            // Called from the trials' threads: the texts are only read.
-            const auto texts = std::as_const(plan.texts).constFind(write.directory);
-            return texts == plan.texts.cend()
-                       ? qint64(0)
-                       : qint64(texts->catalogBytes.size() + texts->archiveBytes.size());
-        };
+        std::vector<WriteTrial> trials = trialsOf(plan);
         const QStringList refused =
-            tryWrites(plan.writes, bytesOf, root, journal, unwritable != nullptr);
+            tryWrites(plan.writes, trials, root, journal, unwritable != nullptr);
         if (!refused.isEmpty()) {
             leaveOut(plan.writes, refused, root, *unwritable, mayLeaveOut);
             journal = journalOf(plan);

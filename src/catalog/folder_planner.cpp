@@ -67,6 +67,7 @@ struct FolderPlanner::Rendering {
     std::shared_ptr<const FolderShape> shape;
     CatalogCache::WrittenTexts texts;
     QByteArray journalEntry;  // TreeJournal::encodedWrite of the folder's write
+    WriteTrial trial;
     bool unchanged = false;
     std::exception_ptr failure;
     // What checking that the texts read back threw, for a folder that is to be written.
@@ -74,7 +75,8 @@ struct FolderPlanner::Rendering {
 };
 
 // A folder to be written has its texts read back here, beside the others, rather than one by one
-// when the writes are planned; the reads are held for the checks that follow.
+// when the writes are planned; the reads are held for the checks that follow. Its write is
+// rehearsed here too, as soon as the size of its texts is known.
 void FolderPlanner::render(const LibraryState& state, Rendering& rendering) {
     try {
         rendering.shape = std::make_shared<const FolderShape>(
@@ -112,6 +114,7 @@ void FolderPlanner::render(const LibraryState& state, Rendering& rendering) {
         }
         rendering.journalEntry = TreeJournal::encodedWrite(
             {*rendering.key, rendering.identity, rendering.texts.catalog, rendering.texts.archive});
+        rendering.trial = tryWrite(*rendering.folder, catalogBytes.size() + archiveBytes.size());
     } catch (...) {
         rendering.failure = std::current_exception();
     }
@@ -162,6 +165,7 @@ void FolderPlanner::add(const QString& key, const QString& folder,
                            nullptr,
                            {},
                            {},
+                           {},
                            false,
                            nullptr,
                            nullptr});
@@ -195,6 +199,7 @@ QList<Write> FolderPlanner::writes() {
                             rendering.texts.archive});
         texts_.insert(*rendering.key, std::move(rendering.texts));
         journalEntries_.insert(*rendering.key, std::move(rendering.journalEntry));
+        trials_.insert(*rendering.key, std::move(rendering.trial));
     }
     return writes;
 }

@@ -39,9 +39,11 @@ public:
 
     // The inputs of each folder's texts that writes() gave, by key.
     const QHash<QString, CatalogCache::FolderInputs>& written() const { return written_; }
-    // Those texts with their bytes, and the writes' journal entries, by key.
+    // Those texts with their bytes, the writes' journal entries, and the trials of the writes
+    // (tryWrite), made beside the rendering, by key.
     QHash<QString, CatalogCache::WrittenTexts> takeTexts() { return std::move(texts_); }
     QHash<QString, QByteArray> takeJournalEntries() { return std::move(journalEntries_); }
+    QHash<QString, WriteTrial> takeTrials() { return std::move(trials_); }
 
 private:
     struct Rendering;
@@ -55,6 +57,7 @@ private:
     QHash<QString, CatalogCache::FolderInputs> written_;
     QHash<QString, CatalogCache::WrittenTexts> texts_;
     QHash<QString, QByteArray> journalEntries_;
+    QHash<QString, WriteTrial> trials_;
 };
 
 }  // namespace lumivex::FolderCatalog
