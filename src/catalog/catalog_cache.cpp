@@ -490,36 +490,67 @@ QByteArray sha256(const QByteArray& bytes) {
 
 }  // namespace
 
-// The files are read as a load reads them, but only compared: what they hold is known.
-void CatalogCache::recordWritten(const QString& folder, const WrittenTexts& texts,
-                                 std::uint64_t generation, FolderInputs inputs) {
-    folders_.remove(folder);
+namespace {
+
+// What reading a written folder back found: the signatures around the read, and the property
+// lists of the files as a read parses them.
+struct WrittenProof {
+    CatalogCache::Signature signature;
+    QList<Category> libraryCategories;
+    QList<Category> deletedCategories;
+};
+
+}  // namespace
+
+// The files are read as a load reads them, but only compared: what they hold is known. The reads
+// touch nothing of the cache but its parsed read-backs, which writes side by side may share.
+void CatalogCache::recordWritten(std::vector<Written> written, std::uint64_t generation) {
+    for (const Written& folder : written) {
+        folders_.remove(folder.folder);
+    }
     if (!passMark_) {
         return;
     }
-    try {
-        const Signature before = signatureOf(folder);
-        FolderCatalog::validateMetadata(folder);
-        const QString metadata = folder + QStringLiteral("/.lumivex/");
-        if (FileSignature::read(metadata + QStringLiteral("pending-write.json")) ||
-            MetadataFiles::readIfPossible(metadata + QStringLiteral("lumivex.csv")) !=
-                texts.catalogBytes ||
-            MetadataFiles::readIfPossible(metadata + QStringLiteral("deleted.csv")) !=
-                texts.archiveBytes ||
-            signatureOf(folder) != before) {
-            return;
+    std::vector<std::optional<WrittenProof>> proofs(written.size());
+    ParallelWork::forEach(written.size(), [&](std::size_t index) {
+        const QString& folder = written[index].folder;
+        const WrittenTexts& texts = *written[index].texts;
+        try {
+            const Signature before = signatureOf(folder);
+            FolderCatalog::validateMetadata(folder);
+            const QString metadata = folder + QStringLiteral("/.lumivex/");
+            if (FileSignature::read(metadata + QStringLiteral("pending-write.json")) ||
+                MetadataFiles::readIfPossible(metadata + QStringLiteral("lumivex.csv")) !=
+                    texts.catalogBytes ||
+                MetadataFiles::readIfPossible(metadata + QStringLiteral("deleted.csv")) !=
+                    texts.archiveBytes ||
+                signatureOf(folder) != before) {
+                return true;
+            }
+            // As a read decodes the bytes, which a text with no UTF-8 form would not survive.
+            const std::shared_ptr<const LibraryState> state =
+                texts.exact ? readBack(texts.catalog, texts.archive)
+                            : readBack(CSVCodec::text(texts.catalogBytes),
+                                       CSVCodec::text(texts.archiveBytes));
+            const QList<Category>& categories = state->library.categories;
+            proofs[index] =
+                WrittenProof{before, categories, state->deleted.aligned(categories).categories};
+        } catch (...) {
+            proofs[index].reset();  // left unproved: the next save reads the folder
         }
-        // As a read decodes the bytes, which a text with no UTF-8 form would not survive.
-        const std::shared_ptr<const LibraryState> state =
-            texts.exact
-                ? readBack(texts.catalog, texts.archive)
-                : readBack(CSVCodec::text(texts.catalogBytes), CSVCodec::text(texts.archiveBytes));
-        const QList<Category>& categories = state->library.categories;
-        folders_.insert(folder, {before, categories, state->deleted.aligned(categories).categories,
-                                 Memo{generation, std::move(inputs)}, passMark_, false,
-                                 texts.catalogDigest, texts.archiveDigest});
-    } catch (const Error&) {
-        folders_.remove(folder);
+        return true;
+    });
+    for (std::size_t index = 0; index < written.size(); ++index) {
+        if (!proofs[index]) {
+            continue;
+        }
+        const WrittenTexts& texts = *written[index].texts;
+        WrittenProof& proof = *proofs[index];
+        folders_.insert(
+            written[index].folder,
+            {std::move(proof.signature), std::move(proof.libraryCategories),
+             std::move(proof.deletedCategories), Memo{generation, std::move(written[index].inputs)},
+             passMark_, false, texts.catalogDigest, texts.archiveDigest});
     }
 }
 

@@ -236,12 +236,17 @@ public:
         // Both texts are valid UTF-16, so that their bytes decode back to them.
         bool exact = false;
     };
-    // After a save wrote `texts` into the folder, within a pass whose notices vouch for the tree:
-    // the files are read back, and when they hold exactly those texts, with the signatures around
-    // the read agreeing, the folder is known as a read would know it, proved at the pass's mark,
-    // with `inputs` as the inputs whose texts match its files.
-    void recordWritten(const QString& folder, const WrittenTexts& texts, std::uint64_t generation,
-                       FolderInputs inputs);
+    // One folder a save wrote: its path, the texts written there and the inputs they were made of.
+    struct Written {
+        QString folder;
+        const WrittenTexts* texts;
+        FolderInputs inputs;
+    };
+    // After a save wrote the folders, within a pass whose notices vouch for the tree: each one's
+    // files are read back, folders side by side, and when they hold exactly the texts written,
+    // with the signatures around the read agreeing, the folder is known as a read would know it,
+    // proved at the pass's mark, with its inputs as the inputs whose texts match its files.
+    void recordWritten(std::vector<Written> written, std::uint64_t generation);
     // Within such a pass, a folder whose metadata folder only the save's own journal changed: its
     // two files are read again, and when their digests are the ones known, what is known of the
     // folder holds at the pass's mark. False when it could not be proved so.

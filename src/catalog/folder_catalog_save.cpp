@@ -394,13 +394,18 @@ void proveWrites(Plan& plan, const QString& root) {
     }
     QSet<QString> touched{root};
     bool rootWritten = false;
+    std::vector<CatalogCache::Written> written;
+    written.reserve(size_t(plan.writes.size()));
     for (const Write& write : plan.writes) {
         const QString folder = write.directory.isEmpty() ? root : root + u'/' + write.directory;
-        cache.recordWritten(folder, plan.texts.value(write.directory), plan.generation,
-                            plan.inputs.value(write.directory));
+        const auto texts = std::as_const(plan.texts).constFind(write.directory);
+        if (texts != plan.texts.cend()) {
+            written.push_back({folder, &*texts, plan.inputs.value(write.directory)});
+        }
         touched.insert(folder);
         rootWritten = rootWritten || write.directory.isEmpty();
     }
+    cache.recordWritten(std::move(written), plan.generation);
     const bool rootProved = rootWritten || cache.reprove(root);
     const std::optional<QSet<QString>> noticed = cache.passNotices()->foldersNotedSince(*plan.mark);
     if (rootProved && noticed && touched.contains(*noticed)) {
