@@ -167,6 +167,7 @@ bool LumivexStore::installMergeViews() {
         [browse = std::exchange(browseCache_, std::move(built->browse)),
          scope = std::exchange(folderScopeCache_, std::move(built->scope))] {});
     editableCache_ = source_ == LibrarySource::folder ? std::move(built->editable) : std::nullopt;
+    folderMembersCache_.reset();  // places in the snapshot replaced
     sharePositions();
     return true;
 }

@@ -169,6 +169,43 @@ TEST_F(FollowTest, AScanTheViewsCannotFollowLeavesThemAsABuildWouldMakeThem) {
     expectViewsAsBuilt();
 }
 
+// A selection's scope finds its folders' items through a table of the browse snapshot's places. A
+// scan that adds and removes files has its views built beside the merge; the scope read after it
+// holds the folders' items as they now stand.
+TEST_F(FollowTest, ASelectionScopeAfterAScanHoldsItsFoldersItemsAsTheyNowStand) {
+    const auto selectFolder = [&](const QString& folder) {
+        QSet<QUuid> chosen;
+        for (const MediaItem& item : store->library().items) {
+            if (item.folder() == folder) {
+                chosen.insert(item.id);
+            }
+        }
+        store->setSelection(chosen);
+    };
+    const auto scopeNames = [&] {
+        QStringList names;
+        for (const MediaItem& item : store->editorScope().items) {
+            names.append(item.filename);
+        }
+        return names;
+    };
+    selectFolder(QStringLiteral("z"));
+    ASSERT_EQ(scopeNames().size(), 4);
+    ASSERT_TRUE(QFile::remove(at(QStringLiteral("p0.jpg"))));
+    addPhoto(QStringLiteral("z/new.jpg"));
+    store->rescan(false);
+    settle();
+    selectFolder(QStringLiteral("z"));
+    QStringList expected;
+    for (const MediaItem& item : store->library().items) {
+        if (item.folder() == QStringLiteral("z")) {
+            expected.append(item.filename);
+        }
+    }
+    EXPECT_EQ(expected.size(), 5);
+    EXPECT_EQ(scopeNames().join(u' ').toStdString(), expected.join(u' ').toStdString());
+}
+
 // The views follow an edit beside its save. A save refused for a folder gone since the last
 // scan publishes nothing: what followed beside it is dropped, the views still show the library
 // as it was, and the next edit follows from them.
