@@ -1,11 +1,13 @@
 #include "catalog/folder_catalog.h"
 
 #include "model/option_text.h"
+#include "platform/parallel_work.h"
 #include "platform/text_order.h"
 
 #include <QHash>
 
 #include <algorithm>
+#include <vector>
 
 namespace lumivex::FolderCatalog {
 
@@ -282,6 +284,40 @@ void declareInFolder(Library& library, const QString& folder, const Category& ca
     schema.displayIDs[copy.idText()] = id;
 }
 
+// The folder part of an item's name, as MediaItem::folder gives it.
+QStringView folderOf(const QString& filename) {
+    const qsizetype slash = filename.lastIndexOf(u'/');
+    return slash < 0 ? QStringView() : QStringView(filename).left(slash);
+}
+
+// The positions of the items `ids` names, in library order; the parts of the list are searched
+// side by side.
+std::vector<qsizetype> positionsOf(const MediaItems& items, const QSet<QUuid>& ids) {
+    constexpr qsizetype partSize = 4096;
+    const qsizetype parts = (items.size() + partSize - 1) / partSize;
+    std::vector<std::vector<qsizetype>> found(static_cast<std::size_t>(parts));
+    ParallelWork::forEach(found.size(), [&](std::size_t part) {
+        const qsizetype first = qsizetype(part) * partSize;
+        const qsizetype end = std::min(items.size(), first + partSize);
+        for (qsizetype index = first; index < end; ++index) {
+            if (ids.contains(items.at(index).id)) {
+                found[part].push_back(index);
+            }
+        }
+        return true;
+    });
+    std::vector<qsizetype> positions;
+    for (const std::vector<qsizetype>& part : found) {
+        positions.insert(positions.end(), part.begin(), part.end());
+    }
+    return positions;
+}
+
+struct Relabelling {
+    MediaItem* item;
+    PropertyKind kind;  // the kind the item's folder gives the property
+};
+
 }  // namespace
 
 Library applyingLabel(const QString& value, const QSet<QUuid>& ids, const Category& category,
@@ -293,12 +329,7 @@ Library applyingLabel(const QString& value, const QSet<QUuid>& ids, const Catego
         own == library.categories.cend()) {
         return library;
     }
-    std::vector<qsizetype> chosen;
-    for (qsizetype i = 0; i < library.items.size(); ++i) {
-        if (ids.contains(library.items.at(i).id)) {
-            chosen.push_back(i);
-        }
-    }
+    const std::vector<qsizetype> chosen = positionsOf(library.items, ids);
     if (chosen.empty()) {
         return library;
     }
@@ -307,24 +338,32 @@ Library applyingLabel(const QString& value, const QSet<QUuid>& ids, const Catego
     if (!holdsText(options, value)) {
         options.append(value);
     }
-    const QString id = category.idText();
-    // A folder's items lie together, so its schema is looked at once per run of them.
+    // A folder's items lie together, so its schema is looked at once per run of them. Each item
+    // is taken for change here, so that its chunk is copied once, on this thread; the items
+    // themselves then change side by side.
+    std::vector<Relabelling> changes;
+    changes.reserve(chosen.size());
     QString folder;
     PropertyKind kind = category.kind;
-    for (qsizetype i = 0; i < qsizetype(chosen.size()); ++i) {
-        const QString itemFolder = result.items.at(chosen[i]).folder();
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        const QStringView itemFolder = folderOf(result.items.at(chosen[i]).filename);
         if (i == 0 || itemFolder != folder) {
-            folder = itemFolder;
+            folder = itemFolder.toString();
             declareInFolder(result, folder, category);
             kind = selectionKind(category, folder, result);
         }
-        QStringList& values = result.items[chosen[i]].labels[id];
-        if (kind == PropertyKind::singleSelect) {
+        changes.push_back({&result.items[chosen[i]], kind});
+    }
+    const QString id = category.idText();
+    ParallelWork::forEach(changes.size(), [&](std::size_t index) {
+        QStringList& values = changes[index].item->labels[id];
+        if (changes[index].kind == PropertyKind::singleSelect) {
             values = QStringList{value};
         } else if (!holdsText(values, value)) {
             values.append(value);
         }
-    }
+        return true;
+    });
     return result;
 }
 

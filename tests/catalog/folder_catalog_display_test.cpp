@@ -186,6 +186,43 @@ TEST_F(FolderShaping, ApplyingReplacesInSingleChoiceFoldersAndAddsInMultipleChoi
     EXPECT_EQ(result.folderSchemas, library.folderSchemas);
 }
 
+// Many items in runs of folders, sharing one labels map, chosen across the whole list: each
+// chosen item gets the value by its own folder's kind, every other item and the library it was
+// applied to stay as they were.
+TEST_F(FolderShaping, ApplyingToManyItemsChangesExactlyTheChosenOnes) {
+    const Labels shared{{tag.idText(), texts({"y"})}};
+    MediaItems items;
+    QSet<QUuid> chosen;
+    const char* folderNames[] = {"a", "b", "c"};
+    for (int index = 0; index < 12000; ++index) {
+        MediaItem item = mediaItem(QStringLiteral("%1/%2.jpg")
+                                       .arg(QLatin1StringView(folderNames[index / 1000 % 3]))
+                                       .arg(index));
+        item.labels = shared;
+        if (index % 7 == 0) {
+            chosen.insert(item.id);
+        }
+        items.append(item);
+    }
+    library.items = items;
+    const Library before = library;
+
+    const Library result =
+        FolderCatalog::applyingLabel(QStringLiteral("red"), chosen, tag, library);
+
+    EXPECT_EQ(library, before);
+    ASSERT_EQ(result.items.size(), items.size());
+    for (qsizetype index = 0; index < items.size(); ++index) {
+        const MediaItem& item = result.items.at(index);
+        const QString folder = item.folder();
+        const QStringList expected = !chosen.contains(item.id) ? texts({"y"})
+                                     : folder == u"a"          ? texts({"red"})
+                                                               : texts({"y", "red"});
+        ASSERT_EQ(item.labels.at(tag.idText()), expected) << item.filename.toStdString();
+    }
+    EXPECT_EQ(result.folderSchemas.at(QStringLiteral("c")).properties.size(), 1);
+}
+
 TEST_F(FolderShaping, ApplyingInAFolderWithoutTheCategoryAddsAFolderLocalCopy) {
     const QUuid target = library.items[2].id;
     const Library result =
