@@ -15,6 +15,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <exception>
 #include <memory>
@@ -173,9 +174,33 @@ struct Grouping {
     std::optional<QSet<QString>> changed;
 };
 
-// Walks the lists position by position against the last save's. A position that kept its file
-// name keeps its folder (and its name was checked then); any other difference in order or length
-// voids the remembered grouping.
+// The folders of the items at the chunk's positions that differ from the last save's, each run of
+// them once; nothing when a position's file name differs.
+std::optional<QStringList> changedInChunk(const MediaItems& items, const MediaItems& before,
+                                          qsizetype chunk) {
+    QStringList changed;
+    const qsizetype end = std::min(items.size(), (chunk + 1) * MediaItems::chunkCapacity);
+    for (qsizetype index = chunk * MediaItems::chunkCapacity; index < end; ++index) {
+        const MediaItem& item = items[index];
+        if (&item == &before[index]) {
+            continue;
+        }
+        if (!sameText(item.filename, before[index].filename)) {
+            return std::nullopt;
+        }
+        if (!sameItem(item, before[index])) {
+            const QStringView key = folderKeyOf(item.filename);
+            if (changed.isEmpty() || changed.last() != key) {
+                changed.append(key.toString());
+            }
+        }
+    }
+    return changed;
+}
+
+// Walks the lists position by position against the last save's, the chunks of items the lists
+// do not share side by side. A position that kept its file name keeps its folder (and its name
+// was checked then); any other difference in order or length voids the remembered grouping.
 std::optional<QSet<QString>> changedSince(const LastSave& last, const LibraryState& state,
                                           const std::map<QString, QString>& folders) {
     const MediaItems& items = state.library.items;
@@ -183,24 +208,29 @@ std::optional<QSet<QString>> changedSince(const LastSave& last, const LibrarySta
     if (items.size() != last.items.size() || records.size() != last.records.size()) {
         return std::nullopt;
     }
-    QSet<QString> changed;
+    std::vector<qsizetype> chunks;
     for (qsizetype chunk = 0; !items.sharesAllItemsWith(last.items) && chunk < items.chunkCount();
          ++chunk) {
-        if (items.sharesChunkWith(last.items, chunk)) {
-            continue;  // the very items the last save had: the lists share their storage
+        if (!items.sharesChunkWith(last.items, chunk)) {
+            chunks.push_back(chunk);  // others hold the very items the last save had
         }
-        const qsizetype end = std::min(items.size(), (chunk + 1) * MediaItems::chunkCapacity);
-        for (qsizetype index = chunk * MediaItems::chunkCapacity; index < end; ++index) {
-            const MediaItem& item = items[index];
-            if (&item == &last.items[index]) {
-                continue;
-            }
-            if (!sameText(item.filename, last.items[index].filename)) {
-                return std::nullopt;
-            }
-            if (!sameItem(item, last.items[index])) {
-                changed.insert(folderKeyOf(item.filename).toString());
-            }
+    }
+    std::vector<std::optional<QStringList>> found(chunks.size());
+    std::atomic<bool> voided = false;
+    ParallelWork::forEach(chunks.size(), [&](std::size_t index) {
+        found[index] = changedInChunk(items, last.items, chunks[index]);
+        if (!found[index]) {
+            voided = true;
+        }
+        return !voided;
+    });
+    if (voided) {
+        return std::nullopt;
+    }
+    QSet<QString> changed;
+    for (const std::optional<QStringList>& keys : found) {
+        for (const QString& key : *keys) {
+            changed.insert(key);
         }
     }
     for (qsizetype index = 0;
