@@ -259,7 +259,10 @@ private:
     // dropped unused.
     struct PreparedFollow;
     std::shared_ptr<PreparedFollow> prepareFollow(const Library& next);
-    std::optional<FollowedViews> takePreparedFollow(const Library& previous);
+    static void prepareSelectionViews(PreparedFollow& prepared,
+                                      const std::optional<FolderMembers>& members);
+    std::shared_ptr<PreparedFollow> takePreparedFollow(const Library& previous);
+    void installSelectionViews(PreparedFollow& prepared);
     // The folder scope's snapshot takes the browse snapshot's positions when both show the same
     // items (the whole library, subfolders included).
     void sharePositions();
@@ -288,6 +291,13 @@ private:
     // folders made from their own items.
     const QStringList& selectedFolders();
     Library selectionScope();
+    // The same made from given inputs, so that a worker can make them too.
+    static MediaItems selectedItemsOf(const LibraryBrowseSnapshot& snapshot,
+                                      const QSet<QUuid>& selection);
+    static QStringList foldersOf(const MediaItems& items);
+    static Library selectionScopeOf(const Library& library, const QStringList& folders,
+                                    const LibraryBrowseSnapshot& snapshot,
+                                    const FolderMembers& members);
     // The identifiers among `ids` (and `extra`) that the query shows, in its order.
     QList<QUuid> visibleAmong(const QSet<QUuid>& ids, const std::optional<QUuid>& extra);
     const std::vector<std::int32_t>& visibleRanks();

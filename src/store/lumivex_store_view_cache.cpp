@@ -188,13 +188,19 @@ struct LumivexStore::FollowedViews {
     bool keepsEditorProperties = false;
 };
 
-// A follow made on a worker from copies of the store's views, with what it was made for.
+// A follow made on a worker from copies of the store's views, with what it was made for, and
+// the selection's views that the window reads next, made from the followed browse snapshot.
 struct LumivexStore::PreparedFollow {
     FollowedViews views;
     LibrarySource source = LibrarySource::none;
     MediaQuery query;
+    QSet<QUuid> selection;
     std::uint64_t browseGeneration = 0;
     std::uint64_t scopeGeneration = 0;
+    std::optional<FolderMembers> members;  // made here when the store had none
+    std::optional<MediaItems> selected;
+    std::optional<QStringList> selectedFolders;
+    std::optional<Library> editorScope;
     QFuture<void> work;
 
     PreparedFollow() = default;
@@ -217,30 +223,72 @@ std::shared_ptr<LumivexStore::PreparedFollow> LumivexStore::prepareFollow(const 
     prepared->views.next = next;
     prepared->source = source_;
     prepared->query = query_;
+    prepared->selection = selection_;
     prepared->browseGeneration = browseGeneration_;
     prepared->scopeGeneration = scopeGeneration_;
     prepared->work = QtConcurrent::run([prepared = prepared.get(), browse = &browseCache_,
-                                        scope = &folderScopeCache_, editable = &editableCache_] {
+                                        scope = &folderScopeCache_, editable = &editableCache_,
+                                        members = &folderMembersCache_] {
         prepared->views.browse = *browse;
         prepared->views.scope = *scope;
         prepared->views.editable = *editable;
         followViews(prepared->views, prepared->source, prepared->query);
+        prepareSelectionViews(*prepared, *members);
     });
     return prepared;
 }
 
+// What the selection's reads would make right after the publish: the followed browse snapshot
+// keeps the places of the store's items by folder valid.
+void LumivexStore::prepareSelectionViews(PreparedFollow& prepared,
+                                         const std::optional<FolderMembers>& members) {
+    if (!prepared.views.browse) {
+        return;
+    }
+    const LibraryBrowseSnapshot& snapshot = *prepared.views.browse;
+    prepared.selected = selectedItemsOf(snapshot, prepared.selection);
+    prepared.selectedFolders = foldersOf(*prepared.selected);
+    if (prepared.source == LibrarySource::folder && !prepared.selection.isEmpty()) {
+        if (!members) {
+            prepared.members.emplace(snapshot);
+        }
+        prepared.editorScope = selectionScopeOf(prepared.views.next, *prepared.selectedFolders,
+                                                snapshot, members ? *members : *prepared.members);
+    } else if (prepared.views.scope) {
+        prepared.editorScope = prepared.views.scope->library;
+    }
+}
+
 // The prepared follow when it was made for this very assignment from the views the store holds.
-std::optional<LumivexStore::FollowedViews> LumivexStore::takePreparedFollow(
+std::shared_ptr<LumivexStore::PreparedFollow> LumivexStore::takePreparedFollow(
     const Library& previous) {
-    const std::shared_ptr<PreparedFollow> prepared = std::exchange(preparedFollow_, nullptr);
+    std::shared_ptr<PreparedFollow> prepared = std::exchange(preparedFollow_, nullptr);
     if (!prepared || prepared->source != source_ || !(prepared->query == query_) ||
         prepared->browseGeneration != browseGeneration_ ||
         prepared->scopeGeneration != scopeGeneration_ || !(prepared->views.previous == previous) ||
         !(prepared->views.next == library_)) {
-        return std::nullopt;
+        return nullptr;
     }
     prepared->work.waitForFinished();
-    return std::move(prepared->views);
+    return prepared;
+}
+
+// Only for the selection they were made for, and beside the browse snapshot they were made from.
+void LumivexStore::installSelectionViews(PreparedFollow& prepared) {
+    if (!prepared.selected || !browseCache_ || !(prepared.selection == selection_)) {
+        return;
+    }
+    if (prepared.members) {
+        folderMembersCache_ = std::move(prepared.members);
+    }
+    selectedCache_ = std::move(prepared.selected);
+    selectedFoldersCache_ = std::move(prepared.selectedFolders);
+    if (prepared.editorScope) {
+        editorScopeCache_ = std::move(prepared.editorScope);
+        if (!editorPropertiesCache_) {
+            editorPropertiesCache_ = editorScopeCache_->categories;
+        }
+    }
 }
 
 // The browse snapshot and the folder scope follow side by side: neither reads what the other
@@ -294,7 +342,7 @@ void LumivexStore::followViews(FollowedViews& views, LibrarySource source,
 // built again on its next read. A library that comes while none of them exists (one just opened)
 // has them built off the main thread, so the window can draw while they are made.
 void LumivexStore::libraryAssigned(const Library& previous) {
-    std::optional<FollowedViews> followed = takePreparedFollow(previous);
+    const std::shared_ptr<PreparedFollow> prepared = takePreparedFollow(previous);
     // The lists of items dropped are freed by a worker: those of a large selection take
     // milliseconds.
     if (visibleCache_ || selectedCache_ || editorScopeCache_) {
@@ -319,29 +367,33 @@ void LumivexStore::libraryAssigned(const Library& previous) {
         startViewBuild();
         return;
     }
-    if (followed) {
+    std::optional<FollowedViews> here;
+    if (prepared) {
         // The views followed from copies: those they replace are freed by a worker.
         QThreadPool::globalInstance()->start(
-            [browse = std::exchange(browseCache_, std::move(followed->browse)),
-             scope = std::exchange(folderScopeCache_, std::move(followed->scope))] {});
-        editableCache_ = std::move(followed->editable);
+            [browse = std::exchange(browseCache_, std::move(prepared->views.browse)),
+             scope = std::exchange(folderScopeCache_, std::move(prepared->views.scope))] {});
+        editableCache_ = std::move(prepared->views.editable);
     } else {
-        followed.emplace(FollowedViews{previous, library_,
-                                       std::exchange(browseCache_, std::nullopt),
-                                       std::exchange(folderScopeCache_, std::nullopt),
-                                       std::exchange(editableCache_, std::nullopt)});
-        followViews(*followed, source_, query_);
-        browseCache_ = std::move(followed->browse);
-        folderScopeCache_ = std::move(followed->scope);
-        editableCache_ = std::move(followed->editable);
+        here.emplace(FollowedViews{previous, library_, std::exchange(browseCache_, std::nullopt),
+                                   std::exchange(folderScopeCache_, std::nullopt),
+                                   std::exchange(editableCache_, std::nullopt)});
+        followViews(*here, source_, query_);
+        browseCache_ = std::move(here->browse);
+        folderScopeCache_ = std::move(here->scope);
+        editableCache_ = std::move(here->editable);
     }
-    if (followed->sameOrder) {
+    const FollowedViews& followed = prepared ? prepared->views : *here;
+    if (followed.sameOrder) {
         visiblePositionsCache_ = std::move(positions);
         visibleRanksCache_ = std::move(ranks);
         visibleOrderCache_ = std::move(order);
     }
-    if (followed->keepsEditorProperties) {
+    if (followed.keepsEditorProperties) {
         editorPropertiesCache_ = std::move(editorProperties);
+    }
+    if (prepared) {
+        installSelectionViews(*prepared);
     }
 }
 

@@ -75,38 +75,36 @@ const QList<QUuid>& LumivexStore::visibleOrder() {
 
 const MediaItems& LumivexStore::selectedItems() {
     if (!selectedCache_) {
-        const LibraryBrowseSnapshot& snapshot = browseSnapshot();
-        MediaItems items;
-        // A large selection is found walking the snapshot, already in browse order; a small one
-        // by looking each item up and sorting the few positions.
-        if (selection_.size() * 8 >= snapshot.items.size()) {
-            QList<qsizetype> positions;
-            positions.reserve(selection_.size());
-            for (qsizetype i = 0; i < snapshot.items.size(); ++i) {
-                if (selection_.contains(snapshot.items[i].id)) {
-                    positions.append(i);
-                }
-            }
-            if (positions.size() == snapshot.items.size()) {
-                items = snapshot.items;  // everything: shared, not copied
-            } else {
-                items = itemsAt(snapshot.items, positions);
-            }
-        } else {
-            QList<qsizetype> positions;
-            positions.reserve(selection_.size());
-            for (const QUuid& id : selection_) {
-                const auto found = snapshot.positions.constFind(id);
-                if (found != snapshot.positions.cend()) {
-                    positions.append(*found);
-                }
-            }
-            std::sort(positions.begin(), positions.end());
-            items = itemsAt(snapshot.items, positions);
-        }
-        selectedCache_ = std::move(items);
+        selectedCache_ = selectedItemsOf(browseSnapshot(), selection_);
     }
     return *selectedCache_;
+}
+
+MediaItems LumivexStore::selectedItemsOf(const LibraryBrowseSnapshot& snapshot,
+                                         const QSet<QUuid>& selection) {
+    // A large selection is found walking the snapshot, already in browse order; a small one
+    // by looking each item up and sorting the few positions.
+    QList<qsizetype> positions;
+    positions.reserve(selection.size());
+    if (selection.size() * 8 >= snapshot.items.size()) {
+        for (qsizetype i = 0; i < snapshot.items.size(); ++i) {
+            if (selection.contains(snapshot.items[i].id)) {
+                positions.append(i);
+            }
+        }
+        if (positions.size() == snapshot.items.size()) {
+            return snapshot.items;  // everything: shared, not copied
+        }
+        return itemsAt(snapshot.items, positions);
+    }
+    for (const QUuid& id : selection) {
+        const auto found = snapshot.positions.constFind(id);
+        if (found != snapshot.positions.cend()) {
+            positions.append(*found);
+        }
+    }
+    std::sort(positions.begin(), positions.end());
+    return itemsAt(snapshot.items, positions);
 }
 
 const std::vector<std::int32_t>& LumivexStore::visibleRanks() {
@@ -216,46 +214,55 @@ const Library& LumivexStore::editorScope() {
     return *editorScopeCache_;
 }
 
-// The shown items of a folder library are its available items, in library order: the kept items
-// of the selected folders are the snapshot's items of those folders.
 Library LumivexStore::selectionScope() {
     const QStringList& folders = selectedFolders();
     const LibraryBrowseSnapshot& snapshot = browseSnapshot();
     if (!folderMembersCache_) {
         folderMembersCache_.emplace(snapshot);
     }
+    return selectionScopeOf(library_, folders, snapshot, *folderMembersCache_);
+}
+
+// The shown items of a folder library are its available items, in library order: the kept items
+// of the selected folders are the snapshot's items of those folders.
+Library LumivexStore::selectionScopeOf(const Library& library, const QStringList& folders,
+                                       const LibraryBrowseSnapshot& snapshot,
+                                       const FolderMembers& members) {
     QSet<QString> keys;
     for (const QString& folder : folders) {
         keys.insert(TextOrder::nfc(folder));
     }
-    return FolderCatalog::displayLibrary(
-        library_, folders, itemsAt(snapshot.items, folderMembersCache_->places(keys)));
+    return FolderCatalog::displayLibrary(library, folders,
+                                         itemsAt(snapshot.items, members.places(keys)));
 }
 
 const QStringList& LumivexStore::selectedFolders() {
     if (!selectedFoldersCache_) {
-        // Views into the selected items' names, which the selection cache keeps alive meanwhile.
-        // Items of one folder mostly stand together, so an item of the previous one's folder
-        // is passed without a lookup.
-        QSet<QStringView> seen;
-        QStringList folders;
-        QStringView previous;
-        for (const MediaItem& item : selectedItems()) {
-            const qsizetype slash = item.filename.lastIndexOf(u'/');
-            const QStringView folder =
-                slash < 0 ? QStringView() : QStringView(item.filename).left(slash);
-            if (!folders.isEmpty() && folder == previous) {
-                continue;
-            }
-            previous = folder;
-            if (!seen.contains(folder)) {
-                seen.insert(folder);
-                folders.append(folder.toString());
-            }
-        }
-        selectedFoldersCache_ = std::move(folders);
+        selectedFoldersCache_ = foldersOf(selectedItems());
     }
     return *selectedFoldersCache_;
+}
+
+// Views into the items' names, which `items` keeps alive meanwhile. Items of one folder mostly
+// stand together, so an item of the previous one's folder is passed without a lookup.
+QStringList LumivexStore::foldersOf(const MediaItems& items) {
+    QSet<QStringView> seen;
+    QStringList folders;
+    QStringView previous;
+    for (const MediaItem& item : items) {
+        const qsizetype slash = item.filename.lastIndexOf(u'/');
+        const QStringView folder =
+            slash < 0 ? QStringView() : QStringView(item.filename).left(slash);
+        if (!folders.isEmpty() && folder == previous) {
+            continue;
+        }
+        previous = folder;
+        if (!seen.contains(folder)) {
+            seen.insert(folder);
+            folders.append(folder.toString());
+        }
+    }
+    return folders;
 }
 
 const QList<Category>& LumivexStore::editorProperties() {

@@ -68,6 +68,16 @@ protected:
                   selectedFolders.isEmpty()
                       ? scope.categories
                       : FolderCatalog::displayLibrary(shown, selectedFolders).categories);
+        MediaItems selected;
+        for (const MediaItem& item : browse.items) {
+            if (store->selection().contains(item.id)) {
+                selected.append(item);
+            }
+        }
+        EXPECT_EQ(store->selectedItems(), selected);
+        EXPECT_EQ(store->editorScope(), selectedFolders.isEmpty() ? scope
+                                                                  : FolderCatalog::displayLibrary(
+                                                                        shown, selectedFolders));
         QList<QUuid> order;
         for (const qsizetype position : store->query().positions(browse)) {
             order.append(browse.items[position].id);
