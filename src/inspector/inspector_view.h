@@ -79,6 +79,9 @@ private:
     void refreshSections();
     void refreshNotes(const MediaItems& selected);
     void showActivePicker();
+    // Lays the column out at once, innermost layouts first, and sizes the scrolled content to it,
+    // so that the next paint shows the settled column.
+    void settleLayout();
     // Lets the notes editor store a changed draft and drops it.
     void finishNotes();
 

@@ -129,6 +129,34 @@ TEST_F(InspectorViewTest, SectionsKeepTheirStateWhileTheirPropertyStaysInScope) 
     EXPECT_EQ(tags.searchField()->text(), QStringLiteral("Sea"));
 }
 
+// Values that add rows of chips to an open picker: the column its refresh lays out is the one the
+// event loop settles on, so that the window paints it once and not each step on the way.
+TEST_F(InspectorViewTest, ARefreshLeavesTheColumnAsTheEventLoopSettlesIt) {
+    selectFiles({QStringLiteral("a.jpg"), QStringLiteral("b.jpg")});
+    picker(QStringLiteral("태그")).open(false);
+    settle();
+    const auto geometries = [this] {
+        QWidget* content = inspector().content()->widget();
+        QList<QRect> shown{content->geometry()};
+        for (QWidget* widget : content->findChildren<QWidget*>()) {
+            if (widget->isVisible()) {
+                shown.append(widget->geometry());
+            }
+        }
+        return shown;
+    };
+    const QList<QRect> before = geometries();
+    for (int i = 0; i < 8; ++i) {
+        store->addLabel(QStringLiteral("a value long enough for a row %1").arg(i),
+                        category(QStringLiteral("태그")));
+    }
+    inspector().refreshIfStale();
+    const QList<QRect> refreshed = geometries();
+    settle();
+    EXPECT_NE(refreshed, before);
+    EXPECT_EQ(geometries(), refreshed);
+}
+
 TEST_F(InspectorViewTest, TheRatingEditorFollowsTheCommonRating) {
     selectFiles({QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")});
     RatingEditor* rating = inspector().ratingEditor();
