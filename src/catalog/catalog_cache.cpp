@@ -550,8 +550,21 @@ void CatalogCache::recordWritten(std::vector<Written> written, std::uint64_t gen
             written[index].folder,
             {std::move(proof.signature), std::move(proof.libraryCategories),
              std::move(proof.deletedCategories), Memo{generation, std::move(written[index].inputs)},
-             passMark_, false, texts.catalogDigest, texts.archiveDigest});
+             passMark_, false, texts.catalogDigest, texts.archiveDigest, true});
     }
+}
+
+std::optional<std::uint64_t> CatalogCache::writtenAndQuiet(const QString& folder) const {
+    const auto known = folders_.constFind(folder);
+    if (known == folders_.constEnd() || !known->written || !quiet(folder, *known) ||
+        !known->signature[0] || !known->signature[1]) {
+        return std::nullopt;
+    }
+    const std::uint64_t device = known->signature[0]->device;
+    if (known->signature[1]->device != device) {
+        return std::nullopt;
+    }
+    return device;
 }
 
 bool CatalogCache::reprove(const QString& folder) {

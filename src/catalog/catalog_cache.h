@@ -247,6 +247,11 @@ public:
     // with the signatures around the read agreeing, the folder is known as a read would know it,
     // proved at the pass's mark, with its inputs as the inputs whose texts match its files.
     void recordWritten(std::vector<Written> written, std::uint64_t generation);
+    // Within a pass whose notices vouch for the tree: whether the folder's files are the ones a
+    // save wrote and proved there, and nothing was noticed since of the folder, its metadata folder
+    // or a folder above it, not even a change of their permissions. The device the folder and its
+    // metadata lie on, when so.
+    std::optional<std::uint64_t> writtenAndQuiet(const QString& folder) const;
     // Within such a pass, a folder whose metadata folder only the save's own journal changed: its
     // two files are read again, and when their digests are the ones known, what is known of the
     // folder holds at the pass's mark. False when it could not be proved so.
@@ -289,6 +294,8 @@ private:
         bool settled = true;
         QByteArray catalogDigest;
         QByteArray archiveDigest;
+        // The files are the ones a save wrote here: its metadata folder took them.
+        bool written = false;
     };
     struct Listing {
         FileSignature signature;

@@ -53,9 +53,17 @@ void validateAncestors(const QString& directory, const QString& root);
 QString identity(const QString& path);
 void finish(const QList<Write>& writes, const QString& root);
 // The rehearsal of one folder's write (see tryWrites): held until dropped, or what refused it.
+// Or, for a folder the last save wrote and proved, whose folder and metadata nothing changed
+// since, not even their permissions: only the room its texts take, on its device, left to be
+// rehearsed together with the journal.
 struct WriteTrial {
+    struct Room {
+        qint64 bytes = 0;
+        std::uint64_t device = 0;
+    };
     std::shared_ptr<void> held;
     std::exception_ptr refusal;
+    std::optional<Room> room;
 };
 // Rehearses the write of texts of `bytes` bytes into the metadata of the folder at `path`. It
 // touches nothing but that folder, so the folders' trials can be made beside the rendering of
@@ -63,8 +71,10 @@ struct WriteTrial {
 WriteTrial tryWrite(const QString& path, qint64 bytes);
 // Rehearses the journal, then takes in the trials of the folders' writes, made ahead with
 // tryWrite (`trials[i]` of `writes[i]`), and drops them: a refusal here, before the journal,
-// leaves no journal that could not be finished. With `tolerant`, the keys of subfolders refused
-// for permissions are returned instead of refusing the save.
+// leaves no journal that could not be finished. The room of the trials left to be made is
+// rehearsed with the journal's where they share its device; should that fail, each of them is
+// made as tryWrite makes it, so that the refusals are the ones those trials meet. With `tolerant`,
+// the keys of subfolders refused for permissions are returned instead of refusing the save.
 QStringList tryWrites(const QList<Write>& writes, std::vector<WriteTrial>& trials,
                       const QString& root, const QByteArray& journal, bool tolerant);
 // Takes the folders `refused` out of `writes`, or refuses the save at the first one

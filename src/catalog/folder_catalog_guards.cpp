@@ -386,27 +386,65 @@ WriteTrial tryWrite(const QString& path, qint64 bytes) {
     try {
         return {std::make_shared<AtomicFile::Trial>(
                     trialTarget(path, QStringLiteral("lumivex.csv")), 2 * bytes),
-                nullptr};
+                nullptr, std::nullopt};
     } catch (...) {
-        return {nullptr, std::current_exception()};
+        return {nullptr, std::current_exception(), std::nullopt};
     }
 }
+
+namespace {
+
+// Makes the trials of `trials` left to be made whose room the journal's trial does not take in
+// (all of them when `joinedDevice` is none), side by side, as tryWrite makes them.
+void makeLeftTrials(const QList<Write>& writes, std::vector<WriteTrial>& trials,
+                    const QString& root, std::optional<std::uint64_t> joinedDevice) {
+    ParallelWork::forEach(trials.size(), [&](std::size_t index) {
+        WriteTrial& trial = trials[index];
+        if (trial.room && trial.room->device != joinedDevice) {
+            trial = tryWrite(folderOf(root, writes[qsizetype(index)].directory), trial.room->bytes);
+        }
+        return true;
+    });
+}
+
+void dropTrials(std::vector<WriteTrial>& trials) {
+    ParallelWork::forEach(trials.size(), [&](std::size_t index) {
+        trials[index].held.reset();
+        return true;
+    });
+}
+
+}  // namespace
 
 // Every file the save is about to write is rehearsed before the journal commits the tree to the
 // save: a folder this user may not write, a read-only file system or a disk without room refuses
 // the save here, leaving no journal that could not be finished. The trials are held together, so
 // the room they find is there for all of them: the folders' trials, made as their texts were
-// rendered, and the journal's bytes at the root. They are dropped side by side, before the
+// rendered, and the journal's bytes at the root, with the room of the folders whose trials were
+// left to be made when they lie on the same device. They are dropped side by side, before the
 // refusals are met in order.
 QStringList tryWrites(const QList<Write>& writes, std::vector<WriteTrial>& trials,
                       const QString& root, const QByteArray& journal, bool tolerant) {
-    {
-        const AtomicFile::Trial journalTrial(
-            trialTarget(root, QStringLiteral("folders-pending.json")), journal.size());
-        ParallelWork::forEach(trials.size(), [&](std::size_t index) {
-            trials[index].held.reset();
-            return true;
-        });
+    const QString journalTarget = trialTarget(root, QStringLiteral("folders-pending.json"));
+    const std::optional<FileSignature> journalFolder =
+        FileSignature::read(journalTarget.left(journalTarget.lastIndexOf(u'/')));
+    const std::optional<std::uint64_t> device =
+        journalFolder ? std::optional<std::uint64_t>(journalFolder->device) : std::nullopt;
+    makeLeftTrials(writes, trials, root, device);
+    qint64 joined = 0;
+    for (const WriteTrial& trial : trials) {
+        joined += trial.room ? 2 * trial.room->bytes : 0;
+    }
+    try {
+        const AtomicFile::Trial journalTrial(journalTarget, journal.size() + joined);
+        dropTrials(trials);
+    } catch (const Error&) {
+        if (joined == 0) {
+            throw;
+        }
+        makeLeftTrials(writes, trials, root, std::nullopt);
+        const AtomicFile::Trial journalTrial(journalTarget, journal.size());
+        dropTrials(trials);
     }
     QStringList refused;
     for (qsizetype index = 0; index < writes.size(); ++index) {

@@ -67,6 +67,9 @@ struct FolderPlanner::Rendering {
     std::shared_ptr<const FolderShape> shape;
     CatalogCache::WrittenTexts texts;
     QByteArray journalEntry;  // TreeJournal::encodedWrite of the folder's write
+    // The device of a folder whose files the last save wrote, nothing changed since: its trial is
+    // left to be made with the journal's (see tryWrites).
+    std::optional<std::uint64_t> writtenDevice;
     WriteTrial trial;
     bool unchanged = false;
     std::exception_ptr failure;
@@ -114,7 +117,12 @@ void FolderPlanner::render(const LibraryState& state, Rendering& rendering) {
         }
         rendering.journalEntry = TreeJournal::encodedWrite(
             {*rendering.key, rendering.identity, rendering.texts.catalog, rendering.texts.archive});
-        rendering.trial = tryWrite(*rendering.folder, catalogBytes.size() + archiveBytes.size());
+        const qint64 bytes = catalogBytes.size() + archiveBytes.size();
+        if (rendering.writtenDevice) {
+            rendering.trial.room = WriteTrial::Room{bytes, *rendering.writtenDevice};
+        } else {
+            rendering.trial = tryWrite(*rendering.folder, bytes);
+        }
     } catch (...) {
         rendering.failure = std::current_exception();
     }
@@ -165,6 +173,7 @@ void FolderPlanner::add(const QString& key, const QString& folder,
                            nullptr,
                            {},
                            {},
+                           cache.writtenAndQuiet(folder),
                            {},
                            false,
                            nullptr,

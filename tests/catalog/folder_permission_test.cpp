@@ -4,6 +4,7 @@
 
 #include "catalog/catalog_cache.h"
 #include "catalog/folder_catalog.h"
+#include "catalog/folder_watcher.h"
 #include "catalog/tree_journal.h"
 #include "catalog_tree.h"
 #include "model/media_scanner.h"
@@ -22,6 +23,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -186,6 +188,33 @@ const ChildStep saveNotAround("permission-save-not-around", [](const QStringList
     });
 });
 
+// Saves without the superuser's rights while a watcher runs: open/b.jpg rated 1, then 2 (each
+// writing the folder a save wrote just before), then its metadata folder made read-only and
+// b.jpg rated 4. Reports each save's refusal or "saved".
+const ChildStep watchedSaves("permission-watched-saves", [](const QStringList& arguments) {
+    const QString& root = arguments[0];
+    return withoutRights([&] {
+        const std::unique_ptr<FolderWatcher> watcher = FolderWatcher::create(root, [] {});
+        LibraryState edited = FolderCatalog::load(root, std::nullopt);
+        QStringList reports;
+        const QString metadata = root + QStringLiteral("/open/.lumivex");
+        for (const int rating : {1, 2, 4}) {
+            if (rating == 4) {
+                setMode(metadata, 0555);
+            }
+            item(edited, "open/b.jpg").rating = rating;
+            try {
+                FolderCatalog::save(edited, root);
+                reports.append(QStringLiteral("saved"));
+            } catch (const Error& error) {
+                reports.append(error.description());
+            }
+        }
+        setMode(metadata, 0755);
+        return reports.join(u'|');
+    });
+});
+
 // A tree of four photos in four folders, scanned and saved with every rating at 3, and handed to
 // the user the children run as.
 class FolderPermissionTest : public ::testing::Test {
@@ -294,6 +323,17 @@ TEST_F(FolderPermissionTest, ASaveIntoAReadOnlyMetadataFolderIsRefusedBeforeItsJ
     EXPECT_EQ(report.toStdString(), "saved|a.jpg locked/c.jpg locked/deeper/d.jpg open/b.jpg");
     LibraryState saved = FolderCatalog::load(root, std::nullopt);
     EXPECT_EQ(item(saved, "a.jpg").rating, 1);
+}
+
+// A folder the last save wrote is not rehearsed again while the watcher saw nothing of it; a
+// change of its permissions is seen, and the save is refused before its journal as ever.
+TEST_F(FolderPermissionTest, AFolderMadeReadOnlyAfterASaveWroteItIsRefusedBeforeTheJournal) {
+    const QString report = asUnprivilegedUser(watchedSaves, {root});
+    EXPECT_EQ(report.toStdString(),
+              "saved|saved|" + permissionDenied(path("open/.lumivex/lumivex.csv")).toStdString());
+    EXPECT_EQ(Tree::journalsUnder(root).join(u' ').toStdString(), "");
+    LibraryState saved = FolderCatalog::load(root, std::nullopt);
+    EXPECT_EQ(item(saved, "open/b.jpg").rating, 2);
 }
 
 // A folder the user may not write, met by a save that may write around it: the other folders are
