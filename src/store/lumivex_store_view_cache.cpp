@@ -211,10 +211,12 @@ struct LumivexStore::PreparedFollow {
 };
 
 // Only a save that keeps the folders' schemas publishes the state it was given (another reads
-// the tree back), and only then can the views follow. The worker copies the views, which the
+// the tree back), and only then can the views follow. An edit that changed no item is followed
+// at once by the publish, for less than the copies cost. The worker copies the views, which the
 // store leaves alone until the follow is taken or dropped.
 std::shared_ptr<LumivexStore::PreparedFollow> LumivexStore::prepareFollow(const Library& next) {
     if ((!browseCache_ && !folderScopeCache_ && !editableCache_) || mergeViews_ ||
+        library_.items.sharesAllItemsWith(next.items) ||
         !(library_.folderSchemas == next.folderSchemas)) {
         return nullptr;
     }
