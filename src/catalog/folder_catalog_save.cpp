@@ -15,7 +15,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <exception>
 #include <memory>
@@ -175,7 +174,8 @@ struct Grouping {
 };
 
 // The folders of the items at the chunk's positions that differ from the last save's, each run of
-// them once; nothing when a position's file name differs.
+// them once; nothing when a position's file name differs. Once an item of a folder differs, the
+// rest of the folder's run is only checked for its names: its folder is known to have changed.
 std::optional<QStringList> changedInChunk(const MediaItems& items, const MediaItems& before,
                                           qsizetype chunk) {
     QStringList changed;
@@ -188,19 +188,19 @@ std::optional<QStringList> changedInChunk(const MediaItems& items, const MediaIt
         if (!sameText(item.filename, before[index].filename)) {
             return std::nullopt;
         }
+        if (!changed.isEmpty() && folderKeyOf(item.filename) == changed.last()) {
+            continue;
+        }
         if (!sameItem(item, before[index])) {
-            const QStringView key = folderKeyOf(item.filename);
-            if (changed.isEmpty() || changed.last() != key) {
-                changed.append(key.toString());
-            }
+            changed.append(folderKeyOf(item.filename).toString());
         }
     }
     return changed;
 }
 
 // Walks the lists position by position against the last save's, the chunks of items the lists
-// do not share side by side. A position that kept its file name keeps its folder (and its name
-// was checked then); any other difference in order or length voids the remembered grouping.
+// share passed whole. A position that kept its file name keeps its folder (and its name was
+// checked then); any other difference in order or length voids the remembered grouping.
 std::optional<QSet<QString>> changedSince(const LastSave& last, const LibraryState& state,
                                           const std::map<QString, QString>& folders) {
     const MediaItems& items = state.library.items;
@@ -208,27 +208,16 @@ std::optional<QSet<QString>> changedSince(const LastSave& last, const LibrarySta
     if (items.size() != last.items.size() || records.size() != last.records.size()) {
         return std::nullopt;
     }
-    std::vector<qsizetype> chunks;
+    QSet<QString> changed;
     for (qsizetype chunk = 0; !items.sharesAllItemsWith(last.items) && chunk < items.chunkCount();
          ++chunk) {
-        if (!items.sharesChunkWith(last.items, chunk)) {
-            chunks.push_back(chunk);  // others hold the very items the last save had
+        if (items.sharesChunkWith(last.items, chunk)) {
+            continue;  // the very items the last save had: the lists share their storage
         }
-    }
-    std::vector<std::optional<QStringList>> found(chunks.size());
-    std::atomic<bool> voided = false;
-    ParallelWork::forEach(chunks.size(), [&](std::size_t index) {
-        found[index] = changedInChunk(items, last.items, chunks[index]);
-        if (!found[index]) {
-            voided = true;
+        const std::optional<QStringList> keys = changedInChunk(items, last.items, chunk);
+        if (!keys) {
+            return std::nullopt;
         }
-        return !voided;
-    });
-    if (voided) {
-        return std::nullopt;
-    }
-    QSet<QString> changed;
-    for (const std::optional<QStringList>& keys : found) {
         for (const QString& key : *keys) {
             changed.insert(key);
         }
