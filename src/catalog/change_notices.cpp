@@ -48,6 +48,10 @@ ChangeNotices::ChangeNotices(QString root)
 // The folder's own entries changed (its signature moved), and the entry itself may have been
 // made, removed, moved or replaced: a folder of that name is not the one proved before.
 void ChangeNotices::note(const QString& folder, const QString& name, bool reshapes) {
+    if (noted(folder, name)) {
+        reshapedAt_ = reshapes ? sequence_ : reshapedAt_;
+        return;
+    }
     ++sequence_;
     if (reshapes) {
         reshapedAt_ = sequence_;
@@ -62,6 +66,23 @@ void ChangeNotices::note(const QString& folder, const QString& name, bool reshap
     if (latest_.size() > keptNotes) {
         latest_.pop_front();
     }
+}
+
+// A write makes several events of one entry in a row (made, written, closed, renamed away), often
+// between those of other folders written beside it. A note of the same entry taken since the last
+// mark says all a second one would: every mark given so far is older than both, and every later
+// one newer.
+bool ChangeNotices::noted(const QString& folder, const QString& name) const {
+    constexpr int lookedBack = 16;
+    int looked = 0;
+    for (auto note = latest_.rbegin();
+         note != latest_.rend() && note->sequence > markedAt_ && looked < lookedBack;
+         ++note, ++looked) {
+        if (note->name == name && note->folder == folder) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void ChangeNotices::noteLoss() {
@@ -89,6 +110,7 @@ std::optional<ChangeNotices::Mark> ChangeNotices::collect() {
     if (closed_) {
         return std::nullopt;
     }
+    markedAt_ = sequence_;
     return Mark{ledger_, sequence_};
 }
 

@@ -61,6 +61,7 @@ public:
     std::optional<QSet<QString>> foldersNotedSince(const Mark& mark) const;
 
 private:
+    bool noted(const QString& folder, const QString& name) const;
     bool placedSince(const QString& path, std::uint64_t sequence) const;
     bool changedSince(const QString& folder, std::uint64_t sequence) const;
     bool heldSince(const QString& path, const Mark& mark) const;
@@ -70,6 +71,7 @@ private:
     std::uint64_t sequence_ = 0;
     std::uint64_t lostAt_ = 0;
     std::uint64_t reshapedAt_ = 0;
+    std::uint64_t markedAt_ = 0;  // the sequence of the last mark given
     std::optional<std::pair<std::uint64_t, std::uint64_t>> rootFile_;  // device and inode
     bool closed_ = false;
     std::function<void()> collector_;

@@ -428,14 +428,21 @@ TEST(ChangeNoticesTest, FoldersNotedSinceAMarkAreTheOnesNotQuiet) {
     EXPECT_EQ(notices.foldersNotedSince(later), QSet<QString>());
     // A save of fifty folders notes some 1,250 entries; the next save still finds them.
     for (int note = 0; note < 1300; ++note) {
-        notices.note(a, QStringLiteral("z.jpg"), false);
+        notices.note(a, QStringLiteral("z%1.jpg").arg(note), false);
     }
     EXPECT_EQ(notices.foldersNotedSince(later), QSet<QString>{a});
     for (const QString& folder : {a, root, a + QStringLiteral("/b")}) {
         EXPECT_EQ(notices.quietSince(folder, later), folder != a) << folder.toStdString();
     }
+    // The same entry noted again after a mark counts after it.
+    const QString b = root + QStringLiteral("/b");
+    notices.note(b, QStringLiteral("y.jpg"), false);
+    const ChangeNotices::Mark again = *notices.collect();
+    notices.note(b, QStringLiteral("y.jpg"), false);
+    EXPECT_EQ(notices.foldersNotedSince(again), QSet<QString>{b});
+    EXPECT_FALSE(notices.quietSince(b, again));
     for (int note = 0; note < 10000; ++note) {
-        notices.note(a, QStringLiteral("z.jpg"), false);
+        notices.note(a, QStringLiteral("z%1.jpg").arg(note), false);
     }
     EXPECT_FALSE(notices.foldersNotedSince(later).has_value());
     const ChangeNotices::Mark full = *notices.collect();
