@@ -34,6 +34,8 @@ FilterMenuButton::~FilterMenuButton() {
 void FilterMenuButton::setLook(const QString& title, const QString& symbol, bool active,
                                const QString& help) {
     const bool resized = title != text();
+    // Every commit sets the look again: a button that looks the same is not painted again.
+    const bool changed = resized || symbol != symbol_ || active != active_;
     setText(title);
     setAccessibleName(title);
     setToolTip(help);
@@ -42,7 +44,9 @@ void FilterMenuButton::setLook(const QString& title, const QString& symbol, bool
     if (resized) {
         updateGeometry();
     }
-    update();
+    if (changed) {
+        update();
+    }
 }
 
 QSize FilterMenuButton::sizeHint() const {
