@@ -261,6 +261,9 @@ private:
     std::shared_ptr<PreparedFollow> prepareFollow(const Library& next);
     static void prepareSelectionViews(PreparedFollow& prepared,
                                       const std::optional<FolderMembers>& members);
+    // Which of the selection and anchor stay visible, found from the visible order the store
+    // holds, which an edit that moves no item in the query keeps.
+    void prepareVisibleSelection(PreparedFollow& prepared) const;
     std::shared_ptr<PreparedFollow> takePreparedFollow(const Library& previous);
     void installSelectionViews(PreparedFollow& prepared);
     // The folder scope's snapshot takes the browse snapshot's positions when both show the same
@@ -301,6 +304,16 @@ private:
     // The identifiers among `ids` (and `extra`) that the query shows, in its order.
     QList<QUuid> visibleAmong(const QSet<QUuid>& ids, const std::optional<QUuid>& extra);
     const std::vector<std::int32_t>& visibleRanks();
+    // Parts of those made from given inputs, so that a worker can make them too: per snapshot
+    // position its place in the visible positions or -1; the identifiers placed through the
+    // snapshot's positions and those places; the identifiers picked from a visible order.
+    static std::vector<std::int32_t> ranksOf(const QList<qsizetype>& positions,
+                                             qsizetype itemCount);
+    static QList<QUuid> placedByRank(const QHash<QUuid, std::uint32_t>& positions,
+                                     const std::vector<std::int32_t>& ranks, const QSet<QUuid>& ids,
+                                     const std::optional<QUuid>& extra);
+    static QList<QUuid> pickedInOrder(const QList<QUuid>& order, const QSet<QUuid>& ids,
+                                      const std::optional<QUuid>& extra);
 
     // Start-up.
     void restore();
@@ -437,6 +450,15 @@ private:
     // While a commit saves: its views' follow, running on a worker that reads the views above;
     // held last so that it is waited for before they go.
     std::shared_ptr<PreparedFollow> preparedFollow_;
+    // The visible ones among a selection and anchor, found beside a save under a query whose
+    // visible order the publish kept; taken by the publish's pruning when all still hold.
+    struct VisibleSelection {
+        MediaQuery query;
+        QSet<QUuid> selection;
+        std::optional<QUuid> anchor;
+        QList<QUuid> visible;
+    };
+    std::optional<VisibleSelection> visibleSelection_;
 };
 
 }  // namespace lumivex

@@ -113,6 +113,7 @@ void LumivexStore::publishCommitted(const LibraryState& old, const LibraryState&
     if (!selection_.isEmpty() || anchor_) {
         pruneSelection();
     }
+    visibleSelection_.reset();
     if (actionName && old != saved) {
         metadataHistory_.record(*actionName, old, saved);
         Q_EMIT metadataHistoryChanged();
@@ -122,16 +123,25 @@ void LumivexStore::publishCommitted(const LibraryState& old, const LibraryState&
 
 // The selection keeps only visible items, and an anchor that is no longer visible moves to the
 // first visible selected item. Visibility is a property of each item, so the query runs over the
-// selected items alone instead of over the whole library.
+// selected items alone instead of over the whole library; after an edit that moved no item in a
+// kept visible order, the visible ones were found beside the save.
 void LumivexStore::pruneSelection() {
-    const QList<QUuid> visible = visibleAmong(selection_, anchor_);
-    QSet<QUuid> pruned;
-    for (const QUuid& id : visible) {
-        if (selection_.contains(id)) {
-            pruned.insert(id);
+    std::optional<VisibleSelection> known = std::exchange(visibleSelection_, std::nullopt);
+    const bool holds = known && visiblePositionsCache_ && known->query == query_ &&
+                       known->selection == selection_ && known->anchor == anchor_;
+    const QList<QUuid> visible =
+        holds ? std::move(known->visible) : visibleAmong(selection_, anchor_);
+    // The visible identifiers are distinct, and only the anchor may stand among them unselected:
+    // the selection loses an item exactly when fewer of them are selected than it holds.
+    const bool anchorAlone =
+        anchor_ && !selection_.contains(*anchor_) && visible.contains(*anchor_);
+    if (visible.size() - (anchorAlone ? 1 : 0) != selection_.size()) {
+        QSet<QUuid> pruned;
+        for (const QUuid& id : visible) {
+            if (selection_.contains(id)) {
+                pruned.insert(id);
+            }
         }
-    }
-    if (pruned != selection_) {
         setSelection(pruned);
     }
     if (anchor_ && !visible.contains(*anchor_)) {

@@ -201,6 +201,8 @@ struct LumivexStore::PreparedFollow {
     std::optional<MediaItems> selected;
     std::optional<QStringList> selectedFolders;
     std::optional<Library> editorScope;
+    std::optional<QUuid> anchor;
+    std::optional<QList<QUuid>> visibleSelection;
     QFuture<void> work;
 
     PreparedFollow() = default;
@@ -226,9 +228,10 @@ std::shared_ptr<LumivexStore::PreparedFollow> LumivexStore::prepareFollow(const 
     prepared->source = source_;
     prepared->query = query_;
     prepared->selection = selection_;
+    prepared->anchor = anchor_;
     prepared->browseGeneration = browseGeneration_;
     prepared->scopeGeneration = scopeGeneration_;
-    prepared->work = QtConcurrent::run([prepared = prepared.get(), browse = &browseCache_,
+    prepared->work = QtConcurrent::run([this, prepared = prepared.get(), browse = &browseCache_,
                                         scope = &folderScopeCache_, editable = &editableCache_,
                                         members = &folderMembersCache_] {
         prepared->views.browse = *browse;
@@ -236,8 +239,29 @@ std::shared_ptr<LumivexStore::PreparedFollow> LumivexStore::prepareFollow(const 
         prepared->views.editable = *editable;
         followViews(prepared->views, prepared->source, prepared->query);
         prepareSelectionViews(*prepared, *members);
+        prepareVisibleSelection(*prepared);
     });
     return prepared;
+}
+
+// Reads the store's visible order, which nothing changes while the worker runs. Made as
+// visibleAmong() makes it, for the order it would find kept.
+void LumivexStore::prepareVisibleSelection(PreparedFollow& prepared) const {
+    if (!prepared.views.sameOrder || !visiblePositionsCache_ ||
+        (prepared.selection.isEmpty() && !prepared.anchor)) {
+        return;
+    }
+    const QSet<QUuid>& ids = prepared.selection;
+    if (ids.size() * 16 < visiblePositionsCache_->size()) {
+        const LibraryBrowseSnapshot& snapshot = *prepared.views.browse;
+        prepared.visibleSelection = placedByRank(
+            snapshot.positions,
+            visibleRanksCache_ ? *visibleRanksCache_
+                               : ranksOf(*visiblePositionsCache_, snapshot.items.size()),
+            ids, prepared.anchor);
+    } else if (visibleOrderCache_) {
+        prepared.visibleSelection = pickedInOrder(*visibleOrderCache_, ids, prepared.anchor);
+    }
 }
 
 // What the selection's reads would make right after the publish: the followed browse snapshot
@@ -345,6 +369,7 @@ void LumivexStore::followViews(FollowedViews& views, LibrarySource source,
 // has them built off the main thread, so the window can draw while they are made.
 void LumivexStore::libraryAssigned(const Library& previous) {
     const std::shared_ptr<PreparedFollow> prepared = takePreparedFollow(previous);
+    visibleSelection_.reset();
     // The lists of items dropped are freed by a worker: those of a large selection take
     // milliseconds.
     if (visibleCache_ || selectedCache_ || editorScopeCache_) {
@@ -396,6 +421,11 @@ void LumivexStore::libraryAssigned(const Library& previous) {
     }
     if (prepared) {
         installSelectionViews(*prepared);
+        if (followed.sameOrder && prepared->visibleSelection) {
+            visibleSelection_ =
+                VisibleSelection{prepared->query, prepared->selection, prepared->anchor,
+                                 std::move(*prepared->visibleSelection)};
+        }
     }
 }
 

@@ -109,15 +109,18 @@ MediaItems LumivexStore::selectedItemsOf(const LibraryBrowseSnapshot& snapshot,
 
 const std::vector<std::int32_t>& LumivexStore::visibleRanks() {
     if (!visibleRanksCache_) {
-        const QList<qsizetype>& positions = visiblePositions();
-        std::vector<std::int32_t> ranks(static_cast<std::size_t>(browseSnapshot().items.size()),
-                                        -1);
-        for (qsizetype rank = 0; rank < positions.size(); ++rank) {
-            ranks[static_cast<std::size_t>(positions[rank])] = static_cast<std::int32_t>(rank);
-        }
-        visibleRanksCache_ = std::move(ranks);
+        visibleRanksCache_ = ranksOf(visiblePositions(), browseSnapshot().items.size());
     }
     return *visibleRanksCache_;
+}
+
+std::vector<std::int32_t> LumivexStore::ranksOf(const QList<qsizetype>& positions,
+                                                qsizetype itemCount) {
+    std::vector<std::int32_t> ranks(static_cast<std::size_t>(itemCount), -1);
+    for (qsizetype rank = 0; rank < positions.size(); ++rank) {
+        ranks[static_cast<std::size_t>(positions[rank])] = static_cast<std::int32_t>(rank);
+    }
+    return ranks;
 }
 
 QList<QUuid> LumivexStore::visibleAmong(const QSet<QUuid>& ids, const std::optional<QUuid>& extra) {
@@ -125,35 +128,10 @@ QList<QUuid> LumivexStore::visibleAmong(const QSet<QUuid>& ids, const std::optio
     // once per order, instead of walking every visible item at every commit.
     if (visiblePositionsCache_ && ids.size() * 16 < visiblePositionsCache_->size()) {
         const LibraryBrowseSnapshot& snapshot = browseSnapshot();
-        const std::vector<std::int32_t>& ranks = visibleRanks();
-        std::vector<std::pair<std::int32_t, QUuid>> placed;
-        const auto place = [&](const QUuid& id) {
-            const auto found = snapshot.positions.constFind(id);
-            if (found != snapshot.positions.cend() && ranks[*found] >= 0) {
-                placed.emplace_back(ranks[*found], id);
-            }
-        };
-        for (const QUuid& id : ids) {
-            place(id);
-        }
-        if (extra && !ids.contains(*extra)) {
-            place(*extra);
-        }
-        std::sort(placed.begin(), placed.end());
-        QList<QUuid> visible;
-        for (const auto& [rank, id] : placed) {
-            visible.append(id);
-        }
-        return visible;
+        return placedByRank(snapshot.positions, visibleRanks(), ids, extra);
     }
     if (visibleOrderCache_) {
-        QList<QUuid> visible;
-        for (const QUuid& id : *visibleOrderCache_) {
-            if (ids.contains(id) || id == extra) {
-                visible.append(id);
-            }
-        }
-        return visible;
+        return pickedInOrder(*visibleOrderCache_, ids, extra);
     }
     const bool topLevelOnly = this->topLevelOnly();
     // Taken from a copy, the candidates share the library's chunks up to the first item left out,
@@ -167,6 +145,41 @@ QList<QUuid> LumivexStore::visibleAmong(const QSet<QUuid>& ids, const std::optio
     QList<QUuid> visible;
     for (const MediaItem& item : query_.apply(probe)) {
         visible.append(item.id);
+    }
+    return visible;
+}
+
+QList<QUuid> LumivexStore::placedByRank(const QHash<QUuid, std::uint32_t>& positions,
+                                        const std::vector<std::int32_t>& ranks,
+                                        const QSet<QUuid>& ids, const std::optional<QUuid>& extra) {
+    std::vector<std::pair<std::int32_t, QUuid>> placed;
+    const auto place = [&](const QUuid& id) {
+        const auto found = positions.constFind(id);
+        if (found != positions.cend() && ranks[*found] >= 0) {
+            placed.emplace_back(ranks[*found], id);
+        }
+    };
+    for (const QUuid& id : ids) {
+        place(id);
+    }
+    if (extra && !ids.contains(*extra)) {
+        place(*extra);
+    }
+    std::sort(placed.begin(), placed.end());
+    QList<QUuid> visible;
+    for (const auto& [rank, id] : placed) {
+        visible.append(id);
+    }
+    return visible;
+}
+
+QList<QUuid> LumivexStore::pickedInOrder(const QList<QUuid>& order, const QSet<QUuid>& ids,
+                                         const std::optional<QUuid>& extra) {
+    QList<QUuid> visible;
+    for (const QUuid& id : order) {
+        if (ids.contains(id) || id == extra) {
+            visible.append(id);
+        }
     }
     return visible;
 }

@@ -113,7 +113,9 @@ TEST_F(FollowTest, RandomEditsLeaveTheViewsAsABuildWouldMakeThem) {
         store->setQuery(query);
         store->visibleOrder();
         const QUuid chosen = visible[static_cast<qsizetype>(random() % visible.size())];
-        store->setSelection({chosen, visible.first()});
+        const QSet<QUuid> selection{chosen, visible.first()};
+        store->setSelection(selection);
+        const Library unedited = store->library();
         const Category target =
             property(random() % 2 ? QStringLiteral("사람") : QStringLiteral("태그"));
         const QString value = values[static_cast<qsizetype>(random() % values.size())];
@@ -146,6 +148,16 @@ TEST_F(FollowTest, RandomEditsLeaveTheViewsAsABuildWouldMakeThem) {
         }
         ASSERT_FALSE(store->locked()) << store->error().value_or(QString()).toStdString();
         expectViewsAsBuilt();
+        if (!(store->library() == unedited)) {
+            // The commit kept exactly the selected items that the query shows after the edit.
+            QSet<QUuid> shown;
+            for (const QUuid& id : store->visibleOrder()) {
+                if (selection.contains(id)) {
+                    shown.insert(id);
+                }
+            }
+            EXPECT_EQ(store->selection(), shown);
+        }
         if (HasFailure()) {
             ADD_FAILURE() << "round " << round;
         }
