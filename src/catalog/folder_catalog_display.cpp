@@ -7,6 +7,8 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace lumivex::FolderCatalog {
@@ -290,9 +292,58 @@ QStringView folderOf(const QString& filename) {
     return slash < 0 ? QStringView() : QStringView(filename).left(slash);
 }
 
+// The identifiers of a set folded to 64 bits in a flat table, probed before the set itself: most
+// items of a library are not among them, and the table tells so at one or two slots close by.
+class IdentifierFilter {
+public:
+    explicit IdentifierFilter(const QSet<QUuid>& ids) {
+        std::size_t size = 64;
+        while (size < 4 * std::size_t(ids.size())) {
+            size *= 2;
+        }
+        slots_.assign(size, 0);
+        mask_ = size - 1;
+        for (const QUuid& id : ids) {
+            std::size_t slot = slotOf(fold(id));
+            while (slots_[slot] != 0 && slots_[slot] != fold(id)) {
+                slot = (slot + 1) & mask_;
+            }
+            slots_[slot] = fold(id);
+        }
+    }
+
+    // False only for an identifier that is not in the set.
+    bool mayHold(const QUuid& id) const {
+        const std::uint64_t folded = fold(id);
+        for (std::size_t slot = slotOf(folded); slots_[slot] != 0; slot = (slot + 1) & mask_) {
+            if (slots_[slot] == folded) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    // Never 0, which marks an empty slot.
+    static std::uint64_t fold(const QUuid& id) {
+        std::uint64_t tail = 0;
+        std::memcpy(&tail, id.data4, sizeof tail);
+        const std::uint64_t head = (std::uint64_t(id.data1) << 32) |
+                                   (std::uint64_t(id.data2) << 16) | std::uint64_t(id.data3);
+        return (head ^ tail) | 1;
+    }
+    std::size_t slotOf(std::uint64_t folded) const {
+        return std::size_t((folded * 0x9E3779B97F4A7C15ULL) >> 32) & mask_;
+    }
+
+    std::vector<std::uint64_t> slots_;
+    std::size_t mask_ = 0;
+};
+
 // The positions of the items `ids` names, in library order; the parts of the list are searched
 // side by side.
 std::vector<qsizetype> positionsOf(const MediaItems& items, const QSet<QUuid>& ids) {
+    const IdentifierFilter filter(ids);
     constexpr qsizetype partSize = 4096;
     const qsizetype parts = (items.size() + partSize - 1) / partSize;
     std::vector<std::vector<qsizetype>> found(static_cast<std::size_t>(parts));
@@ -300,7 +351,8 @@ std::vector<qsizetype> positionsOf(const MediaItems& items, const QSet<QUuid>& i
         const qsizetype first = qsizetype(part) * partSize;
         const qsizetype end = std::min(items.size(), first + partSize);
         for (qsizetype index = first; index < end; ++index) {
-            if (ids.contains(items.at(index).id)) {
+            const QUuid& id = items.at(index).id;
+            if (filter.mayHold(id) && ids.contains(id)) {
                 found[part].push_back(index);
             }
         }
