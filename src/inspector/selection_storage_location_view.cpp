@@ -85,7 +85,9 @@ SelectionStorageLocationView::SelectionStorageLocationView(LumivexStore& store,
 }
 
 void SelectionStorageLocationView::refresh() {
-    folders_ = StorageLocations::folders(store_.selectedItems());
+    // The store knows the selected items' folders: the items are counted only for the popover.
+    const std::optional<QSet<QString>> folders = store_.optionFolders();
+    folders_ = folders ? QStringList(folders->cbegin(), folders->cend()) : QStringList();
     icons_ = StorageLocations::icons(store_.source(), folders_.size());
     setIcon(leading_, icons_.leading, 12, accent_);
     setIcon(trailing_, icons_.trailing, 9, BrowserPalette::secondaryText());
@@ -100,7 +102,7 @@ void SelectionStorageLocationView::click() {
     if (store_.source() == LibrarySource::photos) {
         store_.showMetadataFolder();
     } else if (folders_.size() == 1) {
-        store_.showFolder(folders_.first().path);
+        store_.showFolder(folders_.first());
     } else if (popover_) {
         popover_->close();
     } else {
@@ -129,7 +131,9 @@ void SelectionStorageLocationView::showFolders() {
     auto* column = new QVBoxLayout(popover);
     column->setContentsMargins(16, 16, 16, 16);
     column->setSpacing(10);
-    column->addWidget(InspectorStyle::label(StorageLocations::popoverHeading(folders_.size()), 12,
+    const QList<StorageLocations::Folder> folders =
+        StorageLocations::folders(store_.selectedItems());
+    column->addWidget(InspectorStyle::label(StorageLocations::popoverHeading(folders.size()), 12,
                                             BrowserPalette::primaryText(), popover,
                                             QFont::DemiBold));
     auto* list = new QWidget;
@@ -137,7 +141,7 @@ void SelectionStorageLocationView::showFolders() {
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(3);
     const QString rootName = QDir(store_.root()).dirName();
-    for (const StorageLocations::Folder& folder : folders_) {
+    for (const StorageLocations::Folder& folder : folders) {
         rows->addWidget(folderRow(folder, rootName, list));
     }
     rows->addStretch(1);

@@ -15,7 +15,8 @@ class LumivexStore;
 
 // "저장 위치": in which folders the selected items' classification data is kept. A click opens
 // the one folder in the file manager, or lists the folders in a popover with the number of
-// selected items in each; any change of the selection closes the popover. Main thread.
+// selected items in each, counted when it opens; any change of the selection closes the popover.
+// Main thread.
 class SelectionStorageLocationView : public QWidget {
     Q_OBJECT
 
@@ -41,7 +42,7 @@ private:
 
     LumivexStore& store_;
     QColor accent_;
-    QList<StorageLocations::Folder> folders_;
+    QStringList folders_;  // the selected items' folders, each once
     StorageLocations::Icons icons_;
     QWidget* button_;
     QLabel* leading_;

@@ -54,12 +54,12 @@ QString rowTitle(const QString& rootName, const QString& folder) {
            QString(folder).replace(QLatin1Char('/'), QStringLiteral(" › "));
 }
 
-QString title(LibrarySource source, const QString& rootName, const QList<Folder>& folders) {
+QString title(LibrarySource source, const QString& rootName, const QStringList& folders) {
     if (source == LibrarySource::photos) {
         return QStringLiteral("이 컴퓨터 · 사진 보관함 분류");
     }
     if (folders.size() == 1) {
-        return rowTitle(rootName, folders.first().path);
+        return rowTitle(rootName, folders.first());
     }
     return QString::number(folders.size()) + QStringLiteral("개 폴더에 저장");
 }

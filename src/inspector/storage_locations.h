@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace lumivex {
 
@@ -25,7 +26,7 @@ QList<Folder> folders(const MediaItems& selected);
 // The root's name, then " › " and the folder's components.
 QString rowTitle(const QString& rootName, const QString& folder);
 // The button's title: one folder by its row title, else the folder count.
-QString title(LibrarySource source, const QString& rootName, const QList<Folder>& folders);
+QString title(LibrarySource source, const QString& rootName, const QStringList& folders);
 // "N개 폴더에 나누어 저장".
 QString popoverHeading(qsizetype folders);
 

@@ -34,11 +34,11 @@ TEST(StorageLocations, TitlesNameOneFolderByItsPathAndSeveralByTheirCount) {
     const QString root = QStringLiteral("Photos");
     EXPECT_EQ(StorageLocations::rowTitle(root, QStringLiteral("2024/여름")),
               QStringLiteral("Photos › 2024 › 여름"));
-    EXPECT_EQ(StorageLocations::title(LibrarySource::folder, root, {{QString(), 3}}), root);
-    const QList<Folder> two{{QString(), 1}, {QStringLiteral("a/b"), 1}};
+    EXPECT_EQ(StorageLocations::title(LibrarySource::folder, root, {QString()}), root);
+    const QStringList two{QString(), QStringLiteral("a/b")};
     EXPECT_EQ(StorageLocations::title(LibrarySource::folder, root, two),
               QStringLiteral("2개 폴더에 저장"));
-    EXPECT_EQ(StorageLocations::rowTitle(root, two[1].path), QStringLiteral("Photos › a › b"));
+    EXPECT_EQ(StorageLocations::rowTitle(root, two[1]), QStringLiteral("Photos › a › b"));
     EXPECT_EQ(StorageLocations::popoverHeading(2), QStringLiteral("2개 폴더에 나누어 저장"));
     EXPECT_EQ(StorageLocations::title(LibrarySource::folder, root, {}),
               QStringLiteral("0개 폴더에 저장"));
