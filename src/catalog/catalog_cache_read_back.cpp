@@ -1,8 +1,9 @@
 #include "catalog/catalog_cache.h"
 
-#include "platform/parallel_work.h"
+#include <QThreadPool>
 
 #include <iterator>
+#include <memory>
 #include <vector>
 
 namespace lumivex {
@@ -28,23 +29,23 @@ CatalogCache::ReadBackHold::ReadBackHold(CatalogCache& cache) : cache_(cache) {
     ++cache_.readBackHolds_;
 }
 
-// What a save held is freed beside each other: every pair is a folder's parsed texts.
+// What a save held is freed by a worker, after the save has returned: every pair is a folder's
+// parsed texts, which take milliseconds to free.
 CatalogCache::ReadBackHold::~ReadBackHold() {
-    std::vector<Readable> dropped;
+    auto dropped = std::make_shared<std::vector<Readable>>();
     {
         const QMutexLocker locker(&cache_.readableMutex_);
         QList<Readable>& readable = cache_.readable_;
         if (--cache_.readBackHolds_ == 0 && readable.size() > rememberedReadBacks) {
             const qsizetype count = readable.size() - rememberedReadBacks;
-            dropped.assign(std::make_move_iterator(readable.begin()),
-                           std::make_move_iterator(readable.begin() + count));
+            dropped->assign(std::make_move_iterator(readable.begin()),
+                            std::make_move_iterator(readable.begin() + count));
             readable.remove(0, count);
         }
     }
-    ParallelWork::forEach(dropped.size(), [&](std::size_t index) {
-        dropped[index] = {};
-        return true;
-    });
+    if (!dropped->empty()) {
+        QThreadPool::globalInstance()->start([dropped] { dropped->clear(); });
+    }
 }
 
 std::shared_ptr<const LibraryState> CatalogCache::readBack(const QString& catalog,
