@@ -104,15 +104,21 @@ void FolderMenuController::configure(const std::vector<FolderFilterNode>& nodes,
 
 void FolderMenuController::configure(const QList<FilterMenuOption>& options, const QString& title,
                                      const std::optional<QString>& selection, Select select) {
-    if (isOpen() && (!options_ || options != *options_ || selection != selection_)) {
+    const bool sameOptions = options_ && options == *options_;
+    if (isOpen() && (!sameOptions || selection != selection_)) {
         close();
     }
-    options_ = options;
+    // Every commit configures the menu again: a property's thousands of values, unchanged, keep
+    // their entries.
     rootTitle_ = title;
-    rootSeparator_ = false;
-    rootEntries_.clear();
-    for (const FilterMenuOption& option : options) {
-        rootEntries_.append({option.title, option.value, {}, option.symbol, option.indentation});
+    if (!sameOptions) {
+        options_ = options;
+        rootSeparator_ = false;
+        rootEntries_.clear();
+        for (const FilterMenuOption& option : options) {
+            rootEntries_.append(
+                {option.title, option.value, {}, option.symbol, option.indentation});
+        }
     }
     selection_ = selection;
     select_ = std::move(select);
