@@ -34,8 +34,7 @@ std::map<QString, QSet<QString>> heldByFolder(const Library& library, const QStr
         if (values == item.labels.end() || values->second.isEmpty()) {
             continue;
         }
-        const QString folder =
-            item.filename.left(std::max<qsizetype>(item.filename.lastIndexOf(QLatin1Char('/')), 0));
+        const QString folder = item.folder();
         if (!folders || folders->contains(folder)) {
             QSet<QString>& set = held[folder];
             for (const QString& value : values->second) {
