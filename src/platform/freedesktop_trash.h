@@ -6,8 +6,9 @@ class QThreadPool;
 
 namespace lumivex {
 
-// The freedesktop.org Trash through QFile::moveToTrash. Each call moves its files one by one on
-// a thread pool, keeps going after a failure and reports every file it moved.
+// The freedesktop.org Trash: the home Trash, or the Trash at the top of another mount. Each call
+// moves its files one by one on a thread pool, keeps going after a failure and reports every file
+// it moved.
 class FreedesktopTrash final : public Trash {
 public:
     // Moves run on `pool`, which must outlive the trash; without one, on the global pool.

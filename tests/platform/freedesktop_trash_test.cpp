@@ -7,8 +7,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace lumivex {
 namespace {
@@ -26,6 +29,47 @@ protected:
     test::TemporaryTrashHome trashHome{temp.path()};
     FreedesktopTrash trash;
 };
+
+// The original location a file manager reads from a Trash record.
+QString recordedPath(const QString& pathInTrash) {
+    const QFileInfo moved(pathInTrash);
+    const QByteArray record = readFile(moved.dir().filePath(
+        QStringLiteral("../info/") + moved.fileName() + QStringLiteral(".trashinfo")));
+    for (const QByteArray& line : record.split('\n')) {
+        if (line.startsWith("Path=")) {
+            return QFile::decodeName(QByteArray::fromPercentEncoding(line.mid(5)));
+        }
+    }
+    return {};
+}
+
+TEST(FreedesktopTrashNewHome, MakesTheHomeTrashNotOneInTheWorkingFolder) {
+    QTemporaryDir temp;
+    const test::TemporaryTrashHome newHome(temp.path(), false);
+    const QString saved = QDir::currentPath();
+    writeFile(temp.filePath(QStringLiteral("cwd/keep")), "");
+    ASSERT_TRUE(QDir::setCurrent(temp.filePath(QStringLiteral("cwd"))));
+    writeFile(temp.filePath(QStringLiteral("a.jpg")), "a");
+    FreedesktopTrash trash;
+    const TrashOutcome outcome =
+        test::waitFor(trash.moveToTrash({temp.filePath(QStringLiteral("a.jpg"))}));
+    QDir::setCurrent(saved);
+
+    ASSERT_EQ(outcome.moved.size(), 1u);
+    EXPECT_EQ(outcome.moved.begin()->second, newHome.trashFiles() + QStringLiteral("/a.jpg"));
+    EXPECT_EQ(recordedPath(outcome.moved.begin()->second).toStdString(),
+              temp.filePath(QStringLiteral("a.jpg")).toStdString());
+    EXPECT_EQ(QDir(temp.filePath(QStringLiteral("cwd")))
+                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("keep")});
+    // The data folders are the user's alone, as every folder a new account's programs make there.
+    for (const QString& made : {newHome.home() + QStringLiteral("/.local"), newHome.dataHome(),
+                                newHome.dataHome() + QStringLiteral("/Trash")}) {
+        struct stat status {};
+        ASSERT_EQ(::stat(QFile::encodeName(made).constData(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, 0700u) << made.toStdString();
+    }
+}
 
 TEST_F(FreedesktopTrashTest, AMovedFileGoesBackAndLeavesNoRecord) {
     writeFile(path(QStringLiteral("photos/a.jpg")), "a");
@@ -57,6 +101,14 @@ TEST_F(FreedesktopTrashTest, NothingIsPutBackOverANewFile) {
     EXPECT_EQ(readFile(path(QStringLiteral("photos/a.jpg"))), "new");
     EXPECT_EQ(readFile(outcome.moved.begin()->second), "old");
     EXPECT_EQ(trashInfo().size(), 1);
+}
+
+TEST_F(FreedesktopTrashTest, ARecordNamesTheFileEscaped) {
+    const QString original = path(QStringLiteral("photos/가족 100%25 a.jpg"));
+    writeFile(original, "a");
+    const TrashOutcome outcome = test::waitFor(trash.moveToTrash({original}));
+    ASSERT_EQ(outcome.moved.size(), 1u);
+    EXPECT_EQ(recordedPath(outcome.moved.begin()->second).toStdString(), original.toStdString());
 }
 
 }  // namespace

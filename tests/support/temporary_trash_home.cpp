@@ -6,19 +6,29 @@
 
 namespace lumivex::test {
 
-TemporaryTrashHome::TemporaryTrashHome(const QString& folder)
-    : home_(folder + QStringLiteral("/home")), dataHome_(folder + QStringLiteral("/data")) {
+TemporaryTrashHome::TemporaryTrashHome(const QString& folder, bool withDataHome)
+    : home_(folder + QStringLiteral("/home")),
+      dataHome_(withDataHome ? folder + QStringLiteral("/data")
+                             : home_ + QStringLiteral("/.local/share")) {
     makeDirectories(home_);
-    makeDirectories(dataHome_);
-    for (const auto& [name, value] : {std::pair{"HOME", home_}, {"XDG_DATA_HOME", dataHome_}}) {
-        saved_.emplace_back(name, qgetenv(name));
-        qputenv(name, QFile::encodeName(value));
+    saved_.emplace_back("HOME", qgetenv("HOME"));
+    saved_.emplace_back("XDG_DATA_HOME", qgetenv("XDG_DATA_HOME"));
+    qputenv("HOME", QFile::encodeName(home_));
+    if (withDataHome) {
+        makeDirectories(dataHome_);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome_));
+    } else {
+        qunsetenv("XDG_DATA_HOME");
     }
 }
 
 TemporaryTrashHome::~TemporaryTrashHome() {
     for (const auto& [name, value] : saved_) {
-        qputenv(name, value);
+        if (value.isNull()) {
+            qunsetenv(name);
+        } else {
+            qputenv(name, value);
+        }
     }
 }
 

@@ -10,10 +10,11 @@ namespace lumivex::test {
 
 // Points HOME and XDG_DATA_HOME at new folders inside `folder` while it lives, so that a move to
 // the Trash of a file inside `folder` stays inside it: the Trash beside a mount point is used
-// only for files on another device than the home folder.
+// only for files on another device than the home folder. Without `withDataHome`, XDG_DATA_HOME is
+// unset and the home has no data folder yet, as on a new account.
 class TemporaryTrashHome {
 public:
-    explicit TemporaryTrashHome(const QString& folder);
+    explicit TemporaryTrashHome(const QString& folder, bool withDataHome = true);
     ~TemporaryTrashHome();
     TemporaryTrashHome(const TemporaryTrashHome&) = delete;
     TemporaryTrashHome& operator=(const TemporaryTrashHome&) = delete;
