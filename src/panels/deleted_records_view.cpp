@@ -100,7 +100,7 @@ DeletedRecordsView::DeletedRecordsView(const DeletedArchive& archive, bool isPho
     content_->addWidget(buildList());
     content_->addWidget(buildEmptyState());
     column->addLayout(content_, 1);
-    column->addWidget(buildFooter(isPhotos));
+    column->addWidget(buildFooter());
     wait_ = clock_.after(tickSeconds, [this] { tick(); });
     refresh();
     prepareKeys();
@@ -214,7 +214,7 @@ QWidget* DeletedRecordsView::buildEmptyState() {
     return box;
 }
 
-QWidget* DeletedRecordsView::buildFooter(bool isPhotos) {
+QWidget* DeletedRecordsView::buildFooter() {
     auto* footer = new RoundedPanel(UtilityPalette::white(0.025), Qt::transparent, 0, this);
     auto* row = new QHBoxLayout(footer);
     row->setContentsMargins(24, 16, 24, 16);
@@ -222,11 +222,9 @@ QWidget* DeletedRecordsView::buildFooter(bool isPhotos) {
     QColor tint = UtilityPalette::mint();
     tint.setAlphaF(0.8f);
     row->addWidget(PanelSymbol::label(QStringLiteral("info.circle"), 11, tint, footer));
+    // The photo library's deletions move its files to the Trash as well.
     footer_ =
-        secondaryLabel(QStringLiteral("분류 기록만 7일 보관 · 원본 복구는 ") +
-                           (isPhotos ? QStringLiteral("사진 폴더") : QStringLiteral("휴지통")) +
-                           QStringLiteral("에서"),
-                       11, footer);
+        secondaryLabel(QStringLiteral("분류 기록만 7일 보관 · 원본 복구는 휴지통에서"), 11, footer);
     row->addWidget(footer_);
     row->addStretch(1);
     return footer;

@@ -57,7 +57,7 @@ private:
     QWidget* buildSearchRow();
     QWidget* buildList();
     QWidget* buildEmptyState();
-    QWidget* buildFooter(bool isPhotos);
+    QWidget* buildFooter();
     void tick();
     void refresh();
     void prepareKeys();

@@ -217,7 +217,7 @@ TEST_F(UtilityPanelsTest, ThePanelCountsSearchesAndTicksWithTheStoreClock) {
     EXPECT_EQ(closed, 1);
 }
 
-TEST_F(UtilityPanelsTest, ThePhotoLibraryPanelNamesItsOwnPlaceAndRowsAreMadeAsTheListScrolls) {
+TEST_F(UtilityPanelsTest, ThePhotoLibraryPanelPointsToTheTrashAndRowsAreMadeAsTheListScrolls) {
     DeletedArchive archive;
     for (int i = 0; i < 500; ++i) {
         archive.records.append(record(item(QStringLiteral("f%1.jpg").arg(i)), now - i));
@@ -226,7 +226,7 @@ TEST_F(UtilityPanelsTest, ThePhotoLibraryPanelNamesItsOwnPlaceAndRowsAreMadeAsTh
     view.show();
     EXPECT_EQ(view.countText(), QStringLiteral("500"));
     EXPECT_LT(view.rows().size(), 100);
-    EXPECT_TRUE(view.footerText().endsWith(QStringLiteral("사진 폴더에서")));
+    EXPECT_TRUE(view.footerText().endsWith(QStringLiteral("휴지통에서")));
 }
 
 }  // namespace
