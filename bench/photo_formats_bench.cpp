@@ -1,35 +1,30 @@
 // Thumbnails of the photo formats beyond JPEG and PNG, each beside the command-line tool a user
-// would compare with, in the same run: camera raw previews against `exiftool -b -PreviewImage`
-// (one process per file, the user's alternative), HEIC against `heif-convert`, WebP and TIFF
-// against `vipsthumbnail -s 360`. The tools' benchmarks are skipped when they are not installed.
-#include "media/thumbnail_decoder.h"
+// would compare with, in the same run: camera raw previews against `exiftool -fast2 -b
+// -PreviewImage`, HEIC, WebP and TIFF against `vipsthumbnail -s 360`. Every side, ours too
+// (lumivex_thumbnail_probe), runs as one process over the whole set of files, as a person runs a
+// tool over a folder, so each counts one process start. The tools' benchmarks are skipped when
+// they are not installed.
+#include "media/photo_decoding.h"
+#include "one_process_run.h"
 #include "support/dng_fixtures.h"
 #include "support/heif_fixtures.h"
 #include "support/media_fixtures.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
+#include <functional>
 
-#include <fstream>
+#include <sys/resource.h>
 
 namespace {
 
 using namespace lumivex;
 
 constexpr int thumbnailSize = 360;
-
-double loadAverage() {
-    std::ifstream file("/proc/loadavg");
-    double oneMinute = 0;
-    file >> oneMinute;
-    return oneMinute;
-}
 
 void writeTo(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -101,15 +96,6 @@ const Files& qtFiles(const char* format) {
     return files;
 }
 
-// Seconds of processor time used so far by this process's threads, or by its finished children:
-// what a thumbnail costs whatever else the machine runs.
-double processorSeconds(int who) {
-    rusage usage{};
-    getrusage(who, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 void report(benchmark::State& state, const Files& files, double processor) {
     const double decodes =
         static_cast<double>(files.paths.size()) * static_cast<double>(state.iterations());
@@ -120,58 +106,50 @@ void report(benchmark::State& state, const Files& files, double processor) {
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["fileKiB"] =
         static_cast<double>(files.bytes) / static_cast<double>(files.paths.size()) / 1024.0;
-    state.counters["load1"] = loadAverage();
+    state.counters["load1"] = bench::loadAverage();
 }
 
-// Ours: one thread, one file after another, as one decode thread of the cache does them.
-void decodeAll(benchmark::State& state, const Files& files, int size, DecodeRoute expected) {
-    const std::atomic<bool> goOn{false};
-    const double processorBefore = processorSeconds(RUSAGE_SELF);
-    for (auto _ : state) {
-        for (const QString& path : files.paths) {
-            const PhotoDecoding decoded = ThumbnailDecoder::decodePhoto(path, size, goOn);
-            if (decoded.route != expected) {
-                state.SkipWithError("unexpected decode route");
-                return;
-            }
-            benchmark::DoNotOptimize(decoded.image.width());
-        }
-    }
-    report(state, files, processorSeconds(RUSAGE_SELF) - processorBefore);
-}
-
-// The reference: one process of `program` per file, with `arguments` around the file's path
-// ("%in" and "%out" stand for the file and an output path).
-void runPerFile(benchmark::State& state, const Files& files, const QString& name,
-                const QStringList& arguments) {
-    const QString program = QStandardPaths::findExecutable(name);
+// `program` run once over the set per iteration, with `arguments` before the files' paths ("%out"
+// stands for a folder for its output); `check` judges what it printed.
+void runOverSet(benchmark::State& state, const Files& files, const QString& program,
+                const QStringList& arguments,
+                const std::function<bool(const QByteArray&)>& check = {}) {
     if (program.isEmpty()) {
         state.SkipWithError("the reference tool is not installed");
         return;
     }
     QTemporaryDir output;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("VIPS_CONCURRENCY"), QStringLiteral("1"));
-    const double processorBefore = processorSeconds(RUSAGE_CHILDREN);
+    QStringList filled = arguments;
+    filled.replaceInStrings(QStringLiteral("%out"), output.path());
+    const double processorBefore = bench::processorSeconds(RUSAGE_CHILDREN);
     for (auto _ : state) {
-        for (const QString& path : files.paths) {
-            QStringList filled;
-            for (const QString& argument : arguments) {
-                filled.append(argument == u"%in"    ? path
-                              : argument == u"%out" ? output.filePath(QStringLiteral("out.jpg"))
-                                                    : argument);
-            }
-            QProcess tool;
-            tool.setProcessEnvironment(environment);
-            tool.setStandardOutputFile(QProcess::nullDevice());
-            tool.start(program, filled);
-            if (!tool.waitForFinished(-1) || tool.exitCode() != 0) {
-                state.SkipWithError("the reference tool failed");
-                return;
-            }
+        const std::optional<QByteArray> printed = bench::runOverFiles(program, filled, files.paths);
+        if (!printed || (check && !check(*printed))) {
+            state.SkipWithError("the program failed or took another route");
+            return;
         }
     }
-    report(state, files, processorSeconds(RUSAGE_CHILDREN) - processorBefore);
+    report(state, files, bench::processorSeconds(RUSAGE_CHILDREN) - processorBefore);
+}
+
+// Ours: lumivex_thumbnail_probe, each decode expected to take `route`.
+void decodeAll(benchmark::State& state, const Files& files, int size, DecodeRoute route) {
+    const QByteArray routeLine = QByteArray::number(static_cast<int>(route)) + '\n';
+    runOverSet(state, files, bench::besideBenchmark(QStringLiteral("lumivex_thumbnail_probe")),
+               {QString::number(size)}, [&](const QByteArray& printed) {
+                   return printed == routeLine.repeated(files.paths.size());
+               });
+}
+
+QString installed(const char* name) {
+    return QStandardPaths::findExecutable(QLatin1String(name));
+}
+
+// vipsthumbnail's own way over many files: one output name pattern in a folder.
+void vipsthumbnail(benchmark::State& state, const Files& files) {
+    runOverSet(state, files, installed("vipsthumbnail"),
+               {QStringLiteral("-s"), QString::number(thumbnailSize), QStringLiteral("-o"),
+                QStringLiteral("%out/%s.jpg")});
 }
 
 void rawPreviewThumbnails200(benchmark::State& state) {
@@ -179,11 +157,13 @@ void rawPreviewThumbnails200(benchmark::State& state) {
 }
 BENCHMARK(rawPreviewThumbnails200)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// -fast2 is exiftool's fastest documented reading; -w writes each file's preview beside the rest.
 void exiftoolPreviewImage200(benchmark::State& state) {
-    runPerFile(state, rawFiles(), QStringLiteral("exiftool"),
-               {QStringLiteral("-b"), QStringLiteral("-PreviewImage"), QStringLiteral("%in")});
+    runOverSet(state, rawFiles(), installed("exiftool"),
+               {QStringLiteral("-fast2"), QStringLiteral("-b"), QStringLiteral("-PreviewImage"),
+                QStringLiteral("-w!"), QStringLiteral("%out/%f.jpg")});
 }
-BENCHMARK(exiftoolPreviewImage200)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(exiftoolPreviewImage200)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void heicThumbnails360(benchmark::State& state) {
     decodeAll(state, heicFiles(), thumbnailSize, DecodeRoute::wholeImage);
@@ -196,11 +176,10 @@ void heicThumbnails144(benchmark::State& state) {
 }
 BENCHMARK(heicThumbnails144)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void heifConvert(benchmark::State& state) {
-    runPerFile(state, heicFiles(), QStringLiteral("heif-convert"),
-               {QStringLiteral("%in"), QStringLiteral("%out")});
+void vipsthumbnailHeic360(benchmark::State& state) {
+    vipsthumbnail(state, heicFiles());
 }
-BENCHMARK(heifConvert)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(vipsthumbnailHeic360)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void webpThumbnails360(benchmark::State& state) {
     decodeAll(state, qtFiles("webp"), thumbnailSize, DecodeRoute::wholeImage);
@@ -208,9 +187,7 @@ void webpThumbnails360(benchmark::State& state) {
 BENCHMARK(webpThumbnails360)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void vipsthumbnailWebp360(benchmark::State& state) {
-    runPerFile(state, qtFiles("webp"), QStringLiteral("vipsthumbnail"),
-               {QStringLiteral("-s"), QString::number(thumbnailSize), QStringLiteral("%in"),
-                QStringLiteral("-o"), QStringLiteral("%out")});
+    vipsthumbnail(state, qtFiles("webp"));
 }
 BENCHMARK(vipsthumbnailWebp360)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -220,9 +197,7 @@ void tiffThumbnails360(benchmark::State& state) {
 BENCHMARK(tiffThumbnails360)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void vipsthumbnailTiff360(benchmark::State& state) {
-    runPerFile(state, qtFiles("tiff"), QStringLiteral("vipsthumbnail"),
-               {QStringLiteral("-s"), QString::number(thumbnailSize), QStringLiteral("%in"),
-                QStringLiteral("-o"), QStringLiteral("%out")});
+    vipsthumbnail(state, qtFiles("tiff"));
 }
 BENCHMARK(vipsthumbnailTiff360)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -1,14 +1,13 @@
 #include "media/thumbnail_cache.h"
-#include "media/thumbnail_decoder.h"
 #include "media/video_frame.h"
 #include "model/library.h"
+#include "one_process_run.h"
 #include "support/media_fixtures.h"
 #include "support/video_encoding.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -17,7 +16,6 @@
 #include <sys/resource.h>
 
 #include <atomic>
-#include <fstream>
 
 namespace {
 
@@ -36,15 +34,7 @@ void ensureApplication() {
     }
 }
 
-double loadAverage();
-
-// Seconds of processor time used so far by this process's threads, or by its finished children.
-double processorSeconds(int who) {
-    rusage usage{};
-    getrusage(who, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
+using bench::processorSeconds;
 
 // Images per second of processor time: what one decode thread manages when it has a core to
 // itself, whatever else the machine runs.
@@ -53,14 +43,7 @@ void reportRates(benchmark::State& state, double images, double threads, double 
         benchmark::Counter(images / threads, benchmark::Counter::kIsIterationInvariantRate);
     state.counters["imagesPerCpuSecond"] =
         images * static_cast<double>(state.iterations()) / processor;
-    state.counters["load1"] = loadAverage();
-}
-
-double loadAverage() {
-    std::ifstream file("/proc/loadavg");
-    double oneMinute = 0;
-    file >> oneMinute;
-    return oneMinute;
+    state.counters["load1"] = bench::loadAverage();
 }
 
 // 24-megapixel JPEGs (6000 x 4000, quality 92, EXIF orientation) with the detail and file size
@@ -128,20 +111,25 @@ void thumbnailCacheJpeg24MP(benchmark::State& state) {
     state.counters["fileMiB"] =
         static_cast<double>(shared.bytes) / static_cast<double>(shared.paths.size()) / 1048576.0;
 }
-BENCHMARK(thumbnailCacheJpeg24MP)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(thumbnailCacheJpeg24MP)
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
-// The same decodes one after another on one thread, without the cache around them.
+// The same decodes one after another on one thread, without the cache around them, in a process
+// of its own over all the photos, as the reference runs.
 void thumbnailDecoderOneThreadJpeg24MP(benchmark::State& state) {
     const CameraPhotos& shared = photos();
-    const std::atomic<bool> goOn{false};
-    const double processorBefore = processorSeconds(RUSAGE_SELF);
+    const QString probe = bench::besideBenchmark(QStringLiteral("lumivex_thumbnail_probe"));
+    const double processorBefore = processorSeconds(RUSAGE_CHILDREN);
     for (auto _ : state) {
-        for (const QString& path : shared.paths) {
-            benchmark::DoNotOptimize(ThumbnailDecoder::photo(path, thumbnailSize, goOn).width());
+        if (!bench::runOverFiles(probe, {QString::number(thumbnailSize)}, shared.paths)) {
+            state.SkipWithError("lumivex_thumbnail_probe failed");
+            return;
         }
     }
     reportRates(state, static_cast<double>(shared.paths.size()), 1,
-                processorSeconds(RUSAGE_SELF) - processorBefore);
+                processorSeconds(RUSAGE_CHILDREN) - processorBefore);
 }
 BENCHMARK(thumbnailDecoderOneThreadJpeg24MP)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -170,17 +158,11 @@ void vipsthumbnailOneThreadJpeg24MP(benchmark::State& state) {
     }
     const CameraPhotos& shared = photos();
     QTemporaryDir output;
-    QStringList arguments{QStringLiteral("-s"), QString::number(thumbnailSize),
-                          QStringLiteral("-o"), output.filePath(QStringLiteral("%s.jpg"))};
-    arguments += shared.paths;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("VIPS_CONCURRENCY"), QStringLiteral("1"));
+    const QStringList arguments{QStringLiteral("-s"), QString::number(thumbnailSize),
+                                QStringLiteral("-o"), output.filePath(QStringLiteral("%s.jpg"))};
     const double processorBefore = processorSeconds(RUSAGE_CHILDREN);
     for (auto _ : state) {
-        QProcess vips;
-        vips.setProcessEnvironment(environment);
-        vips.start(program, arguments);
-        if (!vips.waitForFinished(-1) || vips.exitCode() != 0) {
+        if (!bench::runOverFiles(program, arguments, shared.paths)) {
             state.SkipWithError("vipsthumbnail failed");
             return;
         }
