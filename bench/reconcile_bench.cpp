@@ -95,11 +95,19 @@ void reconcileAgainstPlain(benchmark::State& state, bool changing) {
 void reconcileUnchangedTree(benchmark::State& state) {
     reconcileAgainstPlain(state, false);
 }
-BENCHMARK(reconcileUnchangedTree)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(reconcileUnchangedTree)
+    ->MeasureProcessCPUTime()
+    ->UseManualTime()
+    ->Iterations(10)
+    ->Unit(benchmark::kMillisecond);
 
 void reconcileChangedTree(benchmark::State& state) {
     reconcileAgainstPlain(state, true);
 }
-BENCHMARK(reconcileChangedTree)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(reconcileChangedTree)
+    ->MeasureProcessCPUTime()
+    ->UseManualTime()
+    ->Iterations(10)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
