@@ -5,7 +5,6 @@
 #include "store/lumivex_store.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -32,10 +31,8 @@ void AppCommands::addApplicationMenu(QMenuBar& bar) {
     settings_->setShortcutContext(Qt::ApplicationShortcut);
     settings_->setMenuRole(QAction::NoRole);
     menu->addSeparator();
-    quit_ = menu->addAction(AppBrand::name() + QStringLiteral(" 종료"), this, [] {
-        QApplication::closeAllWindows();
-        QCoreApplication::quit();
-    });
+    quit_ = menu->addAction(AppBrand::name() + QStringLiteral(" 종료"), this,
+                            [this] { actions_.quit(); });
     quit_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     quit_->setShortcutContext(Qt::ApplicationShortcut);
     quit_->setMenuRole(QAction::NoRole);

@@ -25,6 +25,7 @@ public:
     struct Actions {
         std::function<void()> showSettings;
         std::function<void()> showShortcuts;
+        std::function<void()> quit;
     };
 
     AppCommands(LumivexStore& store, LumivexUpdateController& updates, Actions actions,

@@ -3,16 +3,24 @@
 #include "app/lumivex_update_controller.h"
 #include "media/video_compatibility.h"
 #include "platform/date.h"
+#include "store/lumivex_store.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <QThreadPool>
 #include <QWidget>
 
 namespace lumivex {
 
-AppDelegate::AppDelegate(LumivexUpdateController& updates, QObject* parent)
-    : QObject(parent), updates_(updates) {
+AppDelegate::AppDelegate(LumivexUpdateController& updates, LumivexStore& store, QObject* parent)
+    : QObject(parent), updates_(updates), store_(store) {
     QGuiApplication::setQuitOnLastWindowClosed(true);
+    // A draft saved by a queued call after its editor hid would not run once the loop has ended.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { store_.storePendingEdits(); });
+#if QT_CONFIG(sessionmanager)
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { store_.storePendingEdits(); });
+#endif
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
                 // Before the launch step, the launch step's own check is still to come.
@@ -20,6 +28,12 @@ AppDelegate::AppDelegate(LumivexUpdateController& updates, QObject* parent)
                     updates_.checkAutomaticallyIfNeeded();
                 }
             });
+}
+
+void AppDelegate::quit() {
+    QApplication::closeAllWindows();
+    store_.storePendingEdits();
+    QCoreApplication::quit();
 }
 
 void AppDelegate::launch(QWidget& window) {

@@ -26,7 +26,7 @@ LumivexApp::LumivexApp(LumivexStore& store, LumivexView& view, LumivexUpdateCont
       view_(view),
       updates_(updates),
       window_(std::make_unique<QMainWindow>()),
-      delegate_(new AppDelegate(updates, this)) {
+      delegate_(new AppDelegate(updates, store, this)) {
     window_->setWindowTitle(AppBrand::name());
     window_->setCentralWidget(&view_);
     window_->resize(1280, 840);
@@ -50,7 +50,8 @@ LumivexApp::~LumivexApp() {
 void LumivexApp::buildMenus() {
     QMenuBar& bar = *window_->menuBar();
     commands_ = new AppCommands(store_, updates_,
-                                {[this] { showSettings(); }, [this] { view_.requestShortcuts(); }},
+                                {[this] { showSettings(); }, [this] { view_.requestShortcuts(); },
+                                 [this] { delegate_->quit(); }},
                                 bar, this);
     const LumivexEditCommands::FocusedMetadata metadata = [this] { return focusedMetadata(); };
     edit_ = new LumivexEditCommands(metadata, *bar.addMenu(QStringLiteral("편집")), this);

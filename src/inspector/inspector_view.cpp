@@ -47,6 +47,7 @@ InspectorView::InspectorView(Services services, QWidget* parent)
                         &LumivexStore::rootChanged, &LumivexStore::sourceChanged}) {
         connect(&store_, signal, this, &InspectorView::scheduleRefresh);
     }
+    connect(&store_, &LumivexStore::pendingEditsDue, this, &InspectorView::storePendingNotes);
     // An opened picker's list grows below the field: bring it into view once it is laid out.
     connect(active_, &ActiveProperty::changed, this, [this] {
         QMetaObject::invokeMethod(this, &InspectorView::showActivePicker, Qt::QueuedConnection);
@@ -349,10 +350,26 @@ void InspectorView::finishNotes() {
     if (notes_ == nullptr) {
         return;
     }
-    notes_->finish();
+    if (const std::optional<NotesEditor::Draft> draft = notes_->finish()) {
+        finishedNotes_.append({draft->itemID, draft->text});
+        QMetaObject::invokeMethod(this, &InspectorView::storeFinishedNotes, Qt::QueuedConnection);
+    }
     notes_->hide();
     notes_->deleteLater();
     notes_ = nullptr;
+}
+
+void InspectorView::storeFinishedNotes() {
+    for (const auto& [itemID, text] : std::exchange(finishedNotes_, {})) {
+        store_.setNotes(text, itemID);
+    }
+}
+
+void InspectorView::storePendingNotes() {
+    storeFinishedNotes();
+    if (notes_ != nullptr) {
+        notes_->storeChangedDraft();
+    }
 }
 
 void InspectorView::showActivePicker() {

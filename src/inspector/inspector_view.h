@@ -82,8 +82,11 @@ private:
     // Lays the column out at once, innermost layouts first, and sizes the scrolled content to it,
     // so that the next paint shows the settled column.
     void settleLayout();
-    // Lets the notes editor store a changed draft and drops it.
+    // Drops the notes editor; a draft it leaves is stored once this turn is over.
     void finishNotes();
+    void storeFinishedNotes();
+    // Stores every draft at once, before the library changes or the application ends.
+    void storePendingNotes();
 
     Services services_;
     ActiveProperty* active_;
@@ -105,6 +108,7 @@ private:
     QWidget* itemPart_ = nullptr;
     QVBoxLayout* notesSlot_ = nullptr;
     NotesEditor* notes_ = nullptr;
+    QList<std::pair<QUuid, QString>> finishedNotes_;
     QToolButton* reveal_ = nullptr;
     MediaItem revealed_;
     QSet<QUuid> shownSelection_;

@@ -105,17 +105,27 @@ void NotesEditor::saveDraft() {
     store_.setNotes(draft(), item_.id);
 }
 
-void NotesEditor::finish() {
+std::optional<NotesEditor::Draft> NotesEditor::finish() {
+    const bool pending = changed_ && !finished_;
+    finished_ = true;
+    if (!pending) {
+        return std::nullopt;
+    }
+    return Draft{item_.id, draft()};
+}
+
+void NotesEditor::storeChangedDraft() {
     if (finished_ || !changed_) {
-        finished_ = true;
         return;
     }
-    finished_ = true;
-    // The store is the call's context: the call is dropped if the store goes first.
-    LumivexStore* store = &store_;
-    QMetaObject::invokeMethod(
-        store, [store, text = draft(), id = item_.id] { store->setNotes(text, id); },
-        Qt::QueuedConnection);
+    saveDraft();
+    // Once stored, the section's end has nothing left to store, in this library or the next.
+    const MediaItems& items = store_.library().items;
+    const auto stored = std::find_if(items.cbegin(), items.cend(),
+                                     [this](const MediaItem& item) { return item.id == item_.id; });
+    if (stored != items.cend()) {
+        setItem(*stored);
+    }
 }
 
 bool NotesEditor::eventFilter(QObject* watched, QEvent* event) {

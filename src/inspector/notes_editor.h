@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class QPlainTextEdit;
 class QToolButton;
 
@@ -24,9 +26,16 @@ public:
     // The item as the inspector now has it.
     void setItem(const MediaItem& item);
     const QUuid& itemID() const { return item_.id; }
-    // The section is going away: stores a draft the user changed, by a queued call, so that the
-    // store never runs inside the inspector's rebuild or a destructor.
-    void finish();
+    // A changed draft still to be stored for its item.
+    struct Draft {
+        QUuid itemID;
+        QString text;
+    };
+    // The section is going away: the draft the user changed, for the inspector to store once its
+    // rebuild is over, so that the store never runs inside the rebuild or a destructor.
+    std::optional<Draft> finish();
+    // Stores a changed draft now, before the library it belongs to goes or the application ends.
+    void storeChangedDraft();
 
     QString draft() const;
     bool draftChanged() const { return changed_; }

@@ -108,6 +108,11 @@ public:
     // Recent folders.
     void removeRecentFolder(const QString& folder);
 
+    // Asks whoever holds an edit not yet stored (a note being written) to store it now, into the
+    // library that is open: before another library takes its place and before the application
+    // ends.
+    void storePendingEdits();
+
     // Opening and connecting.
     void openLibrary(const QString& folder, bool rememberSelection, bool recordRecent);
     void connectPhotos();
@@ -223,6 +228,8 @@ Q_SIGNALS:
     void metadataHistoryChanged();
     // The views built off the main thread are in place (posted, never during a read).
     void derivedViewsReady();
+    // From storePendingEdits(): a receiver stores its pending edit before it returns.
+    void pendingEditsDue();
 
 private:
     // What a running scan was started for.

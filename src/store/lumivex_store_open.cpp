@@ -47,6 +47,7 @@ void LumivexStore::openLibrary(const QString& folder, bool rememberSelection, bo
     if (deleting_) {
         return;
     }
+    storePendingEdits();
     resetMetadataHistory();
     maintenance_.reset();
     assignDeletionRequest(std::nullopt);
@@ -92,6 +93,10 @@ void LumivexStore::openLibrary(const QString& folder, bool rememberSelection, bo
     }
     rescan(true);
     startMaintenance();
+}
+
+void LumivexStore::storePendingEdits() {
+    Q_EMIT pendingEditsDue();
 }
 
 // A failed open shows the default library with nothing of the previous one, the deleted records

@@ -59,6 +59,7 @@ void LumivexStore::finishPhotosConnection(const QUuid& token, PhotoAuthorization
 }
 
 void LumivexStore::connectGrantedPhotos() {
+    storePendingEdits();
     resetMetadataHistory();
     cancelScan();
     debounce_.reset();

@@ -6,6 +6,9 @@
 #include "app/lumivex_update_view.h"
 #include "browser/header_toolbar.h"
 #include "browser/media_grid_view.h"
+#include "inspector/inspector_slots.h"
+#include "inspector/inspector_view.h"
+#include "inspector/notes_editor.h"
 #include "media_views/lumivex_photo_access_guide.h"
 #include "media_views/photo_consent_dialog.h"
 #include "panels/lumivex_settings_view.h"
@@ -16,6 +19,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
@@ -83,6 +87,21 @@ TEST_F(Menus, StandInTheirOrderWithTheLibraryItemsOfFileDisabledWithoutALibrary)
          {commands.showFilesAction(), commands.refreshAction(), commands.exportAction()}) {
         EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
     }
+}
+
+TEST_F(Menus, QuittingStoresTheNoteBeingWrittenBeforeTheEventLoopEnds) {
+    openThree();
+    InspectorSlots::install(*window, *store, {thumbnails, photosThumbnails, *defaults});
+    store->setNotes(QStringLiteral("x"), item(QStringLiteral("a.jpg")).id);
+    selectFiles({QStringLiteral("a.jpg")});
+    settle();
+    NotesEditor* notes = window->findChild<InspectorView*>()->notesEditor();
+    ASSERT_NE(notes, nullptr);
+    notes->field()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(notes->field(), QStringLiteral("y"));
+    // No queued call runs after the quit command: the loop it ends runs no more.
+    app->commands().quitAction()->trigger();
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).notes, QStringLiteral("xy"));
 }
 
 TEST_F(Menus, ThePhotoLibraryItemShowsTheSetupUntilItWasCompleted) {

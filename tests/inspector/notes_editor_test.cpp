@@ -3,6 +3,7 @@
 #include "store/lumivex_store.h"
 
 #include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -104,6 +105,15 @@ TEST_F(NotesEditorTest, ASelectionChangedInsideAStoreSignalStoresTheDraftAfterTh
     EXPECT_EQ(item(QStringLiteral("a.jpg")).notes, QStringLiteral("xy"));
     EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 5);
     EXPECT_NE(inspector().notesEditor(), editor);
+}
+
+TEST_F(NotesEditorTest, ADraftIsStoredIntoItsOwnLibraryBeforeAnotherOpens) {
+    type(QStringLiteral("y"));
+    const QTemporaryDir other;
+    store->openLibrary(other.path(), false, false);
+    settle();
+    openLibrary();
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).notes, QStringLiteral("xy"));
 }
 
 TEST_F(NotesEditorTest, AWindowClosedWithAChangedDraftCallsNoStoreFromItsDestructor) {
