@@ -1,8 +1,10 @@
+#include "app/app_delegate.h"
 #include "app/desktop_shell.h"
 #include "app/lumivex_app.h"
 #include "app/lumivex_update_controller.h"
 #include "app/photo_access.h"
 #include "app/qt_translations.h"
+#include "app/termination_signals.h"
 #include "browser/browser_icons.h"
 #include "browser/lumivex_view.h"
 #include "browser/media_grid_view.h"
@@ -86,6 +88,9 @@ int main(int argc, char** argv) {
     LumivexApp lumivex(store, window, updates);
     lumivex.setSettingsWindow(std::make_unique<LumivexSettingsView>(
         defaults, photos, access.guide(), [&store] { store.chooseLibrary(); }));
+    TerminationSignals terminations;
+    QObject::connect(&terminations, &TerminationSignals::received, &lumivex.delegate(),
+                     &AppDelegate::quit);
     lumivex.launch();
     return QApplication::exec();
 }
