@@ -6,6 +6,7 @@
 #include "app/lumivex_edit_commands.h"
 #include "app/lumivex_media_commands.h"
 #include "app/lumivex_update_view.h"
+#include "app/menu_focus_return.h"
 #include "browser/header_toolbar.h"
 #include "browser/lumivex_view.h"
 #include "panels/lumivex_settings_view.h"
@@ -59,6 +60,7 @@ void LumivexApp::buildMenus() {
         store_, metadata, [this] { view_.requestPreview(); },
         *bar.addMenu(QStringLiteral("미디어")), this);
     commands_->addHelpMenu(bar);
+    new MenuFocusReturn(bar);
     // The window's own state decides whether it offers metadata actions.
     const auto sync = [this] {
         edit_->sync();

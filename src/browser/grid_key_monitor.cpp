@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
@@ -66,7 +67,9 @@ bool GridKeyMonitor::menuPanelShown() const {
 }
 
 std::optional<GridKeyboardAction> GridKeyMonitor::actionOf(const QKeyEvent& key) const {
-    const bool menuOpen = QApplication::activePopupWidget() != nullptr || menuPanelShown();
+    // The menu bar holds the keyboard while it is walked with the keys: they are the bar's.
+    const bool menuOpen = QApplication::activePopupWidget() != nullptr || menuPanelShown() ||
+                          qobject_cast<QMenuBar*>(QApplication::focusWidget()) != nullptr;
     return GridKeyboardAction::resolve(key.key(), key.text(), key.modifiers(), selectionCount_(),
                                        editingText(), menuOpen);
 }

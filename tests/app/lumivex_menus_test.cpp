@@ -256,6 +256,27 @@ TEST_F(Menus, NothingActsOnTheLibraryWhileAPanelFloatsOrAnotherWindowIsActive) {
     EXPECT_EQ(window->state().utilityPanel(), LumivexUtilityPanel::shortcuts);
 }
 
+TEST_F(Menus, EscapeFromAMenuHandsTheKeyboardBackToTheFieldThatHadIt) {
+    openThree();
+    selectFiles({QStringLiteral("a.jpg")});
+    QLineEdit* field = searchField();
+    field->setFocus(Qt::MouseFocusReason);
+    QTest::keyClicks(field, QStringLiteral("a."));
+    settle();
+    QMenuBar* bar = app->mainWindow().menuBar();
+    const QRect title = bar->actionGeometry(bar->actions().at(3));
+    QTest::mouseClick(bar, Qt::LeftButton, {}, title.center());
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), field);
+    // The offscreen platform activates the menu's own window late; a window manager never does.
+    activate();
+    EXPECT_EQ(media().selectAllAction()->text(), QStringLiteral("텍스트 전체 선택"));
+    press(Qt::Key_4);
+    EXPECT_EQ(field->text(), QStringLiteral("a.4"));
+    EXPECT_EQ(rating(QStringLiteral("a.jpg")), 0);
+}
+
 TEST_F(Menus, TheUpdateItemShowsTheUpdateWindowAndStartsAManualCheck) {
     makeApp();
     app->commands().updateCheckAction()->trigger();
