@@ -199,7 +199,8 @@ void LumivexView::requestShortcuts() {
         store_.deletionRequest()) {
         return;
     }
-    state_.setUtilityPanel(LumivexUtilityPanel::shortcuts);
+    const bool shown = state_.utilityPanel() == LumivexUtilityPanel::shortcuts;
+    state_.setUtilityPanel(shown ? std::nullopt : std::optional(LumivexUtilityPanel::shortcuts));
 }
 
 void LumivexView::movePreview(GridNavigationDirection direction) {

@@ -68,7 +68,8 @@ public:
 
     // Opens the preview of the first selected item, unless something else is up.
     void requestPreview();
-    // Shows the shortcut help, unless a sheet or a deletion question is up.
+    // Shows the shortcut help, or closes it when shown, unless a sheet or a deletion question is
+    // up.
     void requestShortcuts();
     // Moves the previewed item through the grid's order, selecting it alone.
     void movePreview(GridNavigationDirection direction);

@@ -12,6 +12,7 @@
 #include "panels/video_duration_sheet.h"
 #include "store/lumivex_store.h"
 
+#include <QAction>
 #include <QDialog>
 
 namespace lumivex {
@@ -72,7 +73,14 @@ QWidget* WindowPanels::makeUtilityPanel(std::function<void()> close) {
                                           std::move(close));
         return deleted_;
     }
-    return new ShortcutHelpView(defaults_, std::move(close));
+    auto* shortcuts = new ShortcutHelpView(defaults_, std::move(close));
+    // The sheet is modal over the window, whose menu no longer hears the key: the sheet hears it,
+    // and the key closes the panel that it opened.
+    auto* toggle = new QAction(shortcuts);
+    toggle->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Slash));
+    connect(toggle, &QAction::triggered, &window_, &LumivexView::requestShortcuts);
+    shortcuts->addAction(toggle);
+    return shortcuts;
 }
 
 ResizableMediaPreview* WindowPanels::previewCard() const {

@@ -277,6 +277,14 @@ TEST_F(Menus, EscapeFromAMenuHandsTheKeyboardBackToTheFieldThatHadIt) {
     EXPECT_EQ(rating(QStringLiteral("a.jpg")), 0);
 }
 
+TEST_F(Menus, TheShortcutKeyClosesTheShortcutPanelItOpened) {
+    openThree();
+    press(Qt::Key_Slash, Qt::ControlModifier);
+    ASSERT_EQ(window->state().utilityPanel(), LumivexUtilityPanel::shortcuts);
+    press(Qt::Key_Slash, Qt::ControlModifier);
+    EXPECT_FALSE(window->state().utilityPanel());
+}
+
 TEST_F(Menus, TheUpdateItemShowsTheUpdateWindowAndStartsAManualCheck) {
     makeApp();
     app->commands().updateCheckAction()->trigger();
