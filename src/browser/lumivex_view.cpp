@@ -182,6 +182,24 @@ void LumivexView::setPhotosSetup(PhotoLibrary& photos, LumivexPhotoAccessGuide& 
     photosSetup_->sync();
 }
 
+// A focused control that goes away (a section of the inspector, the inspector itself, an overlay)
+// hands the keyboard to the grid. Qt would pass it on to the next control of the window's chain,
+// the search field, where a digit types and Ctrl+Z undoes the search instead of the edit just
+// made. Tab and Shift+Tab move on as usual: they start from a control still shown.
+bool LumivexView::focusNextPrevChild(bool next) {
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr || !isAncestorOf(focus) || focus->isVisible()) {
+        return QWidget::focusNextPrevChild(next);
+    }
+    MediaGridView* grid = browser_->grid();
+    if (grid != nullptr && grid->isVisible() && grid->isEnabled()) {
+        grid->setFocus(Qt::OtherFocusReason);
+    } else {
+        focus->clearFocus();
+    }
+    return true;
+}
+
 void LumivexView::requestPreview() {
     if (state_.preview() || state_.propertyManager() || state_.categorySheet() ||
         state_.durationSheet() || state_.utilityPanel() || store_.showPhotosSetup() ||

@@ -82,6 +82,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void buildMainContent();

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
@@ -283,6 +284,36 @@ TEST_F(Menus, TheShortcutKeyClosesTheShortcutPanelItOpened) {
     ASSERT_EQ(window->state().utilityPanel(), LumivexUtilityPanel::shortcuts);
     press(Qt::Key_Slash, Qt::ControlModifier);
     EXPECT_FALSE(window->state().utilityPanel());
+}
+
+TEST_F(Menus, AfterTheFocusedNotesGoAwayUndoUndoesTheNoteNotTheSearch) {
+    addPhoto(QStringLiteral("IMG_1001.jpg"));
+    makeApp();
+    InspectorSlots::install(*window, *store, {thumbnails, photosThumbnails, *defaults});
+    openLibrary();
+    selectFiles({QStringLiteral("IMG_1001.jpg")});
+    store->setNotes(QStringLiteral("메모"), item(QStringLiteral("IMG_1001.jpg")).id);
+    QLineEdit* field = searchField();
+    field->setFocus(Qt::MouseFocusReason);
+    QTest::keyClicks(field, QStringLiteral("IMG_100"));
+    settle();
+    auto* inspector = window->findChild<InspectorView*>();
+    ASSERT_NE(inspector->notesEditor(), nullptr);
+    inspector->notesEditor()->field()->setFocus(Qt::MouseFocusReason);
+    press(Qt::Key_A, Qt::ControlModifier);
+    press(Qt::Key_Backspace);
+    press(Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_EQ(inspector->notesEditor(), nullptr);
+    press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(field->text(), QStringLiteral("IMG_100"));
+    EXPECT_EQ(item(QStringLiteral("IMG_1001.jpg")).notes, QStringLiteral("메모"));
+
+    // Hiding the inspector that holds the keyboard hands it to the grid just the same.
+    ASSERT_NE(inspector->notesEditor(), nullptr);
+    inspector->notesEditor()->field()->setFocus(Qt::MouseFocusReason);
+    window->state().setShowInspector(false);
+    settle();
+    EXPECT_NE(QApplication::focusWidget(), field);
 }
 
 TEST_F(Menus, TheUpdateItemShowsTheUpdateWindowAndStartsAManualCheck) {
