@@ -2,6 +2,7 @@
 
 #include "store/lumivex_store.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -27,7 +28,7 @@ void ErrorAlert::errorChanged() {
         box_->setInformativeText(*error);
         return;
     }
-    auto* box = new QMessageBox(window_);
+    auto* box = new QMessageBox(owner());
     box->setWindowModality(Qt::WindowModal);
     box->setIcon(QMessageBox::Warning);
     box->setText(QStringLiteral("확인이 필요합니다"));
@@ -44,6 +45,21 @@ void ErrorAlert::errorChanged() {
     });
     box_ = box;
     box->open();
+    if (QApplication::activeWindow() != nullptr) {
+        box->activateWindow();
+    }
+}
+
+// A sheet over the window that asked for the refused edit holds the keyboard; the alert stands
+// over that sheet, so that the window manager hands the keyboard on to it.
+QWidget* ErrorAlert::owner() const {
+    QWidget* modal = QApplication::activeModalWidget();
+    for (QWidget* up = modal; up != nullptr; up = up->parentWidget()) {
+        if (up == window_) {
+            return modal;
+        }
+    }
+    return window_;
 }
 
 }  // namespace lumivex

@@ -6,6 +6,7 @@
 #include "inspector/property_manager_sheet.h"
 #include "store/lumivex_store.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
 
 namespace lumivex::test {
 namespace {
@@ -92,6 +94,22 @@ TEST_F(PropertyManagerTest, CreatingTrimsAndRefusesANameInAnotherCase) {
     sheet->reject();
     settle();
     EXPECT_EQ(undoTitles().size(), 1);
+}
+
+TEST_F(PropertyManagerTest, TheAlertOfARefusedNameTakesTheKeyboardFromTheSheet) {
+    CategorySheet* sheet = createSheet(QStringLiteral("태그"));
+    QApplication::setActiveWindow(sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    QTest::keyClick(sheet->nameField(), Qt::Key_Return);
+    settle();
+    auto* alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->windowHandle()->transientParent(), sheet->windowHandle());
+    EXPECT_EQ(QApplication::activeWindow(), alert);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(store->error());
+    EXPECT_EQ(manager().categorySheet(), sheet);
 }
 
 TEST_F(PropertyManagerTest, ARenameClosesOnItsOwnOutcomeNotOnAnEarlierError) {
