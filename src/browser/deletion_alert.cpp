@@ -33,10 +33,12 @@ void DeletionAlert::show(const DeletionRequest& request) {
     box->setText(request.title());
     box->setInformativeText(request.message());
     QPushButton* cancel = box->addButton(QStringLiteral("취소"), QMessageBox::RejectRole);
+    // The destructive button stands last, where Qt's layouts put an action and never a destructive
+    // button; "취소" stays the default.
     QPushButton* confirm =
         box->addButton(request.source == LibrarySource::photos ? QStringLiteral("삭제")
                                                                : QStringLiteral("휴지통으로 이동"),
-                       QMessageBox::DestructiveRole);
+                       QMessageBox::AcceptRole);
     box->setDefaultButton(cancel);
     box->setEscapeButton(cancel);
     connect(box, &QMessageBox::finished, this,

@@ -207,8 +207,12 @@ void PropertyManagerSheet::beginDelete(const Category& category) {
     alert->setInformativeText(QStringLiteral("‘") + category.name +
                               QStringLiteral("’ 속성과 이 폴더에 지정한 해당 값이 제거됩니다. "
                                              "사진·영상 원본은 그대로 유지됩니다."));
-    alert->addButton(QStringLiteral("취소"), QMessageBox::RejectRole);
-    QPushButton* remove = alert->addButton(QStringLiteral("삭제"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = alert->addButton(QStringLiteral("취소"), QMessageBox::RejectRole);
+    // Qt puts a destructive button before "취소" in every layout: this one takes the action's
+    // place, last, and Return never chooses it.
+    QPushButton* remove = alert->addButton(QStringLiteral("삭제"), QMessageBox::AcceptRole);
+    alert->setDefaultButton(cancel);
+    alert->setEscapeButton(cancel);
     connect(alert, &QMessageBox::buttonClicked, this,
             [this, category, remove](QAbstractButton* clicked) {
                 if (clicked == remove) {

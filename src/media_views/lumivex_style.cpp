@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPainter>
@@ -202,6 +203,9 @@ int LumivexStyle::styleHint(StyleHint hint, const QStyleOption* option, const QW
         case SH_ScrollBar_MiddleClickAbsolutePosition:
         case SH_ScrollBar_LeftClickAbsolutePosition:
             return 1;
+        case SH_DialogButtonLayout:
+            // Every alert as every sheet: "취소" first, the action last.
+            return QDialogButtonBox::GnomeLayout;
         default:
             return QProxyStyle::styleHint(hint, option, widget, returnData);
     }

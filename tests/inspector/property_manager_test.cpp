@@ -3,6 +3,7 @@
 #include "browser/sidebar.h"
 #include "inspector/category_sheet.h"
 #include "inspector/inspector_fixture.h"
+#include "inspector/option_picker.h"
 #include "inspector/property_manager_sheet.h"
 #include "store/lumivex_store.h"
 
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -110,6 +112,33 @@ TEST_F(PropertyManagerTest, TheAlertOfARefusedNameTakesTheKeyboardFromTheSheet) 
     settle();
     EXPECT_FALSE(store->error());
     EXPECT_EQ(manager().categorySheet(), sheet);
+}
+
+// Return never chooses the destructive button, and 취소 stands first, as in every sheet.
+TEST_F(PropertyManagerTest, ReturnInEitherDeleteAlertCancelsAndCancelStandsFirst) {
+    const Category tags = properties()[3];
+    const auto returnCancels = [this](QMessageBox* alert) {
+        ASSERT_NE(alert, nullptr);
+        const auto left = [alert](const QString& text) {
+            return buttonWithText(alert, text)->mapTo(alert, QPoint()).x();
+        };
+        EXPECT_LT(left(QStringLiteral("취소")), left(QStringLiteral("삭제")));
+        const QPointer<QMessageBox> shown(alert);
+        QTest::keyClick(alert, Qt::Key_Return);
+        settle();
+        EXPECT_TRUE(!shown || !shown->isVisible());
+    };
+    manager().rowButton(tags.id, QStringLiteral("trash"))->click();
+    returnCancels(manager().deleteAlert());
+    EXPECT_EQ(properties().size(), 4);
+
+    window->state().setPropertyManager(false);
+    selectFiles({QStringLiteral("a.jpg")});
+    store->addLabel(QStringLiteral("A"), tags);
+    settle();
+    picker(QStringLiteral("태그")).beginDelete(QStringLiteral("A"));
+    returnCancels(picker(QStringLiteral("태그")).deleteAlert());
+    EXPECT_EQ(store->propertyOptions(tags), QStringList{QStringLiteral("A")});
 }
 
 TEST_F(PropertyManagerTest, ARenameClosesOnItsOwnOutcomeNotOnAnEarlierError) {
