@@ -3,6 +3,7 @@
 #include "browser/browser_fonts.h"
 #include "browser/browser_icons.h"
 #include "browser/browser_palette.h"
+#include "inspector/key_activation.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -39,7 +40,7 @@ QToolButton* symbolButton(const QString& symbol, int size, const QColor& colour,
     button->setAutoRaise(true);
     button->setToolTip(help);
     button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
+    KeyActivation::reachByTab(*button);
     setSymbol(button, symbol, size, colour);
     return button;
 }
@@ -63,7 +64,7 @@ QToolButton* textButton(const QString& text, double size, const QColor& colour, 
     button->setText(text);
     button->setFont(BrowserFonts::system(size));
     button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
+    KeyActivation::reachByTab(*button);
     setColour(button, colour);
     return button;
 }

@@ -10,6 +10,7 @@
 #include "inspector/rating_editor.h"
 #include "inspector/selection_holdings.h"
 #include "inspector/selection_storage_location_view.h"
+#include "inspector/tab_order.h"
 #include "store/lumivex_store.h"
 
 #include <QCoreApplication>
@@ -173,6 +174,7 @@ void InspectorView::buildContent() {
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(true);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setFocusPolicy(Qt::NoFocus);
     scroll_->setWidget(content);
     scroll_->viewport()->setAutoFillBackground(false);
     content->setAutoFillBackground(false);
@@ -240,6 +242,7 @@ void InspectorView::refresh() {
     holdings_->release();
     refreshNotes(selected);
     settleLayout();
+    TabOrder::followLayouts(*this);
 }
 
 // Each level of nested layouts (chips, picker, section, column, scroll area) would otherwise

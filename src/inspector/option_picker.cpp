@@ -10,6 +10,7 @@
 #include "store/lumivex_store.h"
 
 #include <QDialog>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -62,9 +63,6 @@ void OptionPicker::buildField() {
     search_->setFrame(false);
     search_->setFont(BrowserFonts::system(11));
     search_->setMinimumHeight(18);
-    // Focus opens the picker, so only a click gives it: the window moving focus on its own
-    // (an overlay closing, the grid disabled and enabled again) must not open a list.
-    search_->setFocusPolicy(Qt::ClickFocus);
     QPalette palette = search_->palette();
     palette.setColor(QPalette::Base, Qt::transparent);
     search_->setPalette(palette);
@@ -101,6 +99,7 @@ void OptionPicker::buildList() {
     listArea_->setFrameShape(QFrame::NoFrame);
     listArea_->setWidgetResizable(true);
     listArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listArea_->setFocusPolicy(Qt::NoFocus);
     listArea_->setWidget(list_);
     listArea_->viewport()->setAutoFillBackground(false);
     list_->setAutoFillBackground(false);
@@ -262,7 +261,12 @@ bool OptionPicker::eventFilter(QObject* watched, QEvent* event) {
         return QWidget::eventFilter(watched, event);
     }
     if (event->type() == QEvent::FocusIn) {
-        active_.set(category_.id);
+        // A click or Tab opens the picker; the window coming back to the field does not reopen
+        // a list that was closed.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            active_.set(category_.id);
+        }
     } else if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Down || key == Qt::Key_Up) {

@@ -4,6 +4,7 @@
 #include "browser/browser_palette.h"
 #include "inspector/category_sheet.h"
 #include "inspector/inspector_style.h"
+#include "inspector/tab_order.h"
 #include "store/lumivex_store.h"
 
 #include <QDir>
@@ -64,6 +65,7 @@ PropertyManagerSheet::PropertyManagerSheet(LumivexStore& store, WindowState& sta
     header->addStretch(1);
     done_ = new QPushButton(QStringLiteral("완료"), this);
     done_->setShortcut(QKeySequence(Qt::Key_Escape));
+    done_->setAutoDefault(true);  // Return on it closes, as on any focused button
     connect(done_, &QPushButton::clicked, this, [this] { onClose_(); });
     header->addWidget(done_, 0, Qt::AlignTop);
     column->addLayout(header);
@@ -82,6 +84,7 @@ PropertyManagerSheet::PropertyManagerSheet(LumivexStore& store, WindowState& sta
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidget(list_);
     scroll->viewport()->setAutoFillBackground(false);
     list_->setAutoFillBackground(false);
@@ -120,6 +123,7 @@ void PropertyManagerSheet::refresh() {
         rowByID_.insert(properties[i].id, row);
         rows_->insertWidget(rows_->count() - 1, row);
     }
+    TabOrder::followLayouts(*this);
 }
 
 QWidget* PropertyManagerSheet::makeRow(const Category& category, qsizetype position,

@@ -4,6 +4,7 @@
 #include "browser/browser_icons.h"
 #include "browser/browser_palette.h"
 #include "inspector/inspector_style.h"
+#include "inspector/key_activation.h"
 #include "store/lumivex_store.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <QStyleOptionFocusRect>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -64,6 +66,9 @@ SelectionStorageLocationView::SelectionStorageLocationView(LumivexStore& store,
     button_ = new QWidget(this);
     button_->setToolTip(QStringLiteral("분류 정보가 저장되는 폴더 보기"));
     button_->setCursor(Qt::PointingHandCursor);
+    button_->setFocusPolicy(Qt::TabFocus);
+    button_->installEventFilter(this);
+    new KeyActivation(*button_, [this] { click(); });
     auto* row = new QHBoxLayout(button_);
     row->setContentsMargins(10, 10, 10, 10);
     row->setSpacing(7);
@@ -124,6 +129,18 @@ void SelectionStorageLocationView::paintEvent(QPaintEvent*) {
     QColor fill = accent_;
     fill.setAlphaF(0.055);
     InspectorStyle::paintRounded(painter, button_->geometry(), 6, fill);
+    QStyleOptionFocusRect ring;
+    ring.initFrom(button_);
+    ring.rect = button_->geometry();
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &ring, &painter, button_);
+}
+
+bool SelectionStorageLocationView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == button_ &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        update();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SelectionStorageLocationView::showFolders() {

@@ -16,7 +16,7 @@ class LumivexStore;
 // "저장 위치": in which folders the selected items' classification data is kept. A click opens
 // the one folder in the file manager, or lists the folders in a popover with the number of
 // selected items in each, counted when it opens; any change of the selection closes the popover.
-// Main thread.
+// Tab reaches it, and Space or Return acts as a click. Main thread.
 class SelectionStorageLocationView : public QWidget {
     Q_OBJECT
 
@@ -34,6 +34,7 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showFolders();

@@ -7,12 +7,15 @@
 #include "inspector/selection_storage_location_view.h"
 #include "store/lumivex_store.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QTest>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace lumivex::test {
 namespace {
@@ -189,6 +192,51 @@ TEST_F(InspectorViewTest, TheRatingEditorFollowsTheCommonRating) {
     rating->clearButton()->click();
     settle();
     EXPECT_EQ(item(QStringLiteral("b.jpg")).rating, 0);
+}
+
+// Tab walks the column top to bottom through every control; Shift+Tab walks back, and Space acts
+// on the control the keyboard stands on.
+TEST_F(InspectorViewTest, TabReachesEveryControlInTheOrderShownAndSpaceActs) {
+    store->setNotes(QStringLiteral("x"), item(QStringLiteral("a.jpg")).id);
+    selectFiles({QStringLiteral("a.jpg")});
+    InspectorView& view = inspector();
+    QApplication::setActiveWindow(window.get());
+    view.propertiesButton()->setFocus(Qt::TabFocusReason);
+    QList<const QWidget*> stops{view.propertiesButton()};
+    while (stops.size() < 40) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        settle();
+        if (!view.isAncestorOf(QApplication::focusWidget())) {
+            break;
+        }
+        stops.append(QApplication::focusWidget());
+    }
+    const QList<QToolButton*> stars = view.ratingEditor()->findChildren<QToolButton*>();
+    ASSERT_EQ(stars.size(), 6);  // and "지우기"
+    QList<const QWidget*> shown{view.location(), stars.at(0), stars.at(4)};
+    for (QWidget* section : view.sections()) {
+        if (auto* editor = qobject_cast<LabelEditor*>(section)) {
+            shown.append(editor->picker()->searchField());
+        }
+    }
+    shown.append({view.notesEditor()->field(), view.revealButton()});
+    qsizetype previous = -1;
+    for (const QWidget* control : shown) {
+        const auto at = std::find_if(stops.begin(), stops.end(), [control](const QWidget* stop) {
+            return stop == control || control->isAncestorOf(stop);
+        });
+        ASSERT_NE(at, stops.end()) << control->metaObject()->className();
+        EXPECT_GT(at - stops.begin(), previous) << control->metaObject()->className();
+        previous = at - stops.begin();
+    }
+
+    picker(QStringLiteral("태그")).close();
+    stars.at(2)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(stars.at(2), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), stars.at(1));
+    QTest::keyClick(stars.at(1), Qt::Key_Space);
+    settle();
+    EXPECT_EQ(item(QStringLiteral("a.jpg")).rating, 2);
 }
 
 }  // namespace
