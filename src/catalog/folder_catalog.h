@@ -51,7 +51,19 @@ void validateMetadata(const QString& directory);
 void validatePath(const QString& path);
 void validateAncestors(const QString& directory, const QString& root);
 QString identity(const QString& path);
-void finish(const QList<Write>& writes, const QString& root);
+// What finish does with a write whose folder is gone: removed, or renamed away.
+enum class GoneFolders {
+    // Passed over, the other folders finished: an interrupted save's journal never keeps the tree
+    // from opening.
+    skip,
+    // Found before any folder was written, the journal is dropped and nothing written: a save
+    // refused as if the folder had gone before it. Found later, passed over as by skip.
+    refuseBeforeWriting,
+};
+// Checks and writes every folder of `writes`, then removes the journal; returns the directories
+// of the writes passed over because their folders were gone.
+QStringList finish(const QList<Write>& writes, const QString& root,
+                   GoneFolders gone = GoneFolders::skip);
 // The rehearsal of one folder's write (see tryWrites): held until dropped, or what refused it.
 // Or, for a folder the last save wrote and proved, whose folder and metadata nothing changed
 // since, not even their permissions: only the room its texts take, on its device, left to be
@@ -110,7 +122,9 @@ bool isUnwritableFolderRefusal(const Error& error);
 // records or its property schema.
 bool changesFolder(const LibraryState& before, const LibraryState& after, const QString& key);
 // Whether `error` is a save's refusal of an item whose folder is no longer in the tree (removed
-// or renamed since the state was read): nothing was written, and a rescan mends the state.
+// or renamed since the state was read, or while the save ran): nothing was written, or, for a
+// folder gone while other folders were being written, those folders only; a rescan mends the
+// state.
 bool isMovedFolderRefusal(const Error& error);
 
 void rebindRelocatedDirectory(LibraryState& state, const QString& folder);

@@ -89,14 +89,13 @@ bool holdsTreeCatalog(const LibraryState& state) {
 // user had can always be recovered by hand.
 void keepMigrationOriginals(const QString& folder) {
     const QString copies = folder + u'/' + migrationFolder;
-    if (!QDir().mkpath(copies)) {
-        throw Error::fromErrno(EACCES, copies);
-    }
+    MetadataFiles::makeFolder(MetadataFiles::folder(folder));
+    MetadataFiles::makeFolder(copies);
     for (const QString& name : {QStringLiteral("lumivex.csv"), QStringLiteral("deleted.csv")}) {
         const QString source = folder + QStringLiteral("/.lumivex/") + name;
         const QString copy = copies + u'/' + name;
         if (FileStatus::readIfExists(source) && !FileStatus::readIfExists(copy)) {
-            AtomicFile::write(copy, MetadataFiles::read(source));
+            MetadataFiles::write(copy, MetadataFiles::read(source));
         }
     }
 }
@@ -138,6 +137,22 @@ void performWrite(const Write& write, const QString& root, const Checked& checke
         keepMigrationOriginals(folder);
     }
     LibraryDisk::saveTexts({write.catalog, write.archive}, folder, stored);
+}
+
+// Runs `step` for `write` and says whether it ran; a step that failed because the write's folder
+// is gone (removed, or renamed away meanwhile) did not. The root is never gone: without it there
+// is no tree.
+bool unlessGone(const Write& write, const QString& root, const std::function<void()>& step) {
+    try {
+        step();
+        return true;
+    } catch (const Error&) {
+        if (write.directory.isEmpty() ||
+            FileStatus::readIfExists(folderOf(root, write.directory))) {
+            throw;
+        }
+        return false;
+    }
 }
 
 qsizetype depthOf(const QString& directory) {
@@ -334,17 +349,20 @@ void removeStaleTemporaries(const QString& root, const QStringList& folders, Dat
 // no folder is written before the deeper folders listed ahead of it (the save lists them deepest
 // first), so a parent is written after its subfolders, as one by one. The first failure in the
 // journal's order is thrown; folders after it may have been written meanwhile, which finishing
-// the journal, left in place, does alike.
-void finish(const QList<Write>& writes, const QString& root) {
+// the journal, left in place, does alike. A folder that is gone fails nothing: it is passed over.
+QStringList finish(const QList<Write>& writes, const QString& root, GoneFolders goneFolders) {
     std::vector<Checked> checked(size_t(writes.size()));
+    std::vector<char> gone(size_t(writes.size()), false);
     std::vector<std::exception_ptr> failures(size_t(writes.size()));
-    // Runs `step` for the writes from `first` up to `end` side by side.
+    // Runs `step` for the writes from `first` up to `end` side by side, except those gone.
     const auto forEachFolder = [&](qsizetype first, qsizetype end,
                                    const std::function<void(qsizetype)>& step) {
         ParallelWork::forEachWaiting(size_t(end - first), [&](std::size_t offset) {
             const qsizetype index = first + qsizetype(offset);
             try {
-                step(index);
+                if (!gone[size_t(index)]) {
+                    gone[size_t(index)] = !unlessGone(writes[index], root, [&] { step(index); });
+                }
             } catch (...) {
                 failures[size_t(index)] = std::current_exception();
                 return false;
@@ -360,8 +378,10 @@ void finish(const QList<Write>& writes, const QString& root) {
     forEachFolder(0, writes.size(), [&](qsizetype index) {
         checked[size_t(index)] = validateWrite(writes[index], root);
     });
+    const bool refused = goneFolders == GoneFolders::refuseBeforeWriting &&
+                         std::any_of(gone.begin(), gone.end(), [](char g) { return g; });
     try {
-        for (qsizetype first = 0; first < writes.size();) {
+        for (qsizetype first = 0; !refused && first < writes.size();) {
             const qsizetype depth = depthOf(writes[first].directory);
             qsizetype end = first + 1;
             while (end < writes.size() && depthOf(writes[end].directory) == depth) {
@@ -379,6 +399,13 @@ void finish(const QList<Write>& writes, const QString& root) {
     }
     forgetWritten(writes, root);
     AtomicFile::remove(TreeJournal::path(root));
+    QStringList passed;
+    for (qsizetype index = 0; index < writes.size(); ++index) {
+        if (gone[size_t(index)]) {
+            passed.append(writes[index].directory);
+        }
+    }
+    return passed;
 }
 
 WriteTrial tryWrite(const QString& path, qint64 bytes) {

@@ -15,7 +15,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <cerrno>
 #include <exception>
 #include <memory>
 #include <utility>
@@ -453,11 +452,8 @@ std::vector<WriteTrial> trialsOf(Plan& plan) {
 }
 
 void writeJournal(const QByteArray& journal, const QString& root) {
-    const QString folder = root + QStringLiteral("/.lumivex");
-    if (!QDir().mkpath(folder)) {
-        throw Error::fromErrno(errno, folder);
-    }
-    AtomicFile::write(TreeJournal::path(root), journal);
+    MetadataFiles::makeFolder(MetadataFiles::folder(root));
+    MetadataFiles::write(TreeJournal::path(root), journal);
 }
 
 // The folders of a load whose files hold exactly what a save of `state` writes there: the very
@@ -540,7 +536,9 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
             writeJournal(journal, root);
             journal.clear();
             plan.journalEntries.clear();  // a copy of the whole journal, no longer wanted
-            finish(plan.writes, root);
+            if (!finish(plan.writes, root, GoneFolders::refuseBeforeWriting).isEmpty()) {
+                throw failure(movedFolderMessage);
+            }
             // Each folder written swept its own metadata; the journal's lives at the root.
             MetadataFiles::removeStaleTemporaries(root, start);
             proveWrites(plan, root);

@@ -9,9 +9,13 @@
 #include "platform/sorted_json.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <filesystem>
+#include <system_error>
 
 namespace lumivex::LibraryDisk {
 
@@ -113,7 +117,7 @@ void saveRendered(const QByteArray& bytes, const QString& root,
     const QString catalog = catalogPath(root);
     MetadataFiles::makeFolder(MetadataFiles::folder(root));
     if (!MetadataFiles::exists(catalog)) {
-        AtomicFile::write(catalog, bytes);
+        MetadataFiles::write(catalog, bytes);
         return;
     }
     // Reading the stored catalog first means a catalog we cannot read is never replaced.
@@ -129,8 +133,8 @@ void saveRendered(const QByteArray& bytes, const QString& root,
     }
     const QString backupFile = backupPath(root);
     MetadataFiles::makeFolder(QFileInfo(backupFile).path());
-    AtomicFile::write(backupFile, backup);
-    AtomicFile::write(catalog, bytes);
+    MetadataFiles::write(backupFile, backup);
+    MetadataFiles::write(catalog, bytes);
 }
 
 // Writes a journalled pair of texts: the deleted records first, then the catalog with its
@@ -141,9 +145,19 @@ void finish(const PendingWrite& write, const QString& root, const Library* known
     const std::shared_ptr<const LibraryState> state =
         CatalogCache::shared().readBack(write.catalog, write.deleted);
     MetadataFiles::makeFolder(MetadataFiles::folder(root));
-    AtomicFile::write(deletedPath(root), write.deleted.toUtf8());
+    MetadataFiles::write(deletedPath(root), write.deleted.toUtf8());
     saveRendered(write.catalog.toUtf8(), root, itemIDs(state->library), known);
     AtomicFile::remove(journalPath(root));
+}
+
+// A one-folder library lives in a folder of the application's own (the photo library's
+// metadata), made when missing. The folders of a tree are the user's, and a save never makes one.
+void makeRoot(const QString& root) {
+    std::error_code failure;
+    std::filesystem::create_directories(QFile::encodeName(root).toStdString(), failure);
+    if (failure) {
+        throw Error::fromErrno(failure.value(), root);
+    }
 }
 
 }  // namespace
@@ -193,6 +207,7 @@ LibraryState loadState(const QString& root, StoredTexts* texts) {
 }
 
 void saveState(const LibraryState& state, const QString& root) {
+    makeRoot(root);
     saveState(state, root, loadState(root));
 }
 
@@ -211,13 +226,13 @@ void saveTexts(const PendingWrite& write, const QString& root, const LibraryStat
     const bool deletedChanged = differsOnDisk(deletedPath(root), deletedBytes);
     if (catalogChanged && deletedChanged) {
         MetadataFiles::makeFolder(MetadataFiles::folder(root));
-        AtomicFile::write(journalPath(root), encodePendingWrite(write));
+        MetadataFiles::write(journalPath(root), encodePendingWrite(write));
         finish(write, root, &stored.library);
     } else if (catalogChanged) {
         saveRendered(catalogBytes, root, itemIDs(state->library), &stored.library);
     } else if (deletedChanged) {
         MetadataFiles::makeFolder(MetadataFiles::folder(root));
-        AtomicFile::write(deletedPath(root), deletedBytes);
+        MetadataFiles::write(deletedPath(root), deletedBytes);
     }
     if (catalogChanged || deletedChanged) {
         MetadataFiles::removeStaleTemporaries(root, start);
@@ -239,6 +254,7 @@ Library load(const QString& root) {
 
 void save(const Library& library, const QString& root,
           const std::optional<QSet<QUuid>>& retainingBackupIDs) {
+    makeRoot(root);
     saveRendered(library.catalogCSV().toUtf8(), root, retainingBackupIDs);
 }
 

@@ -22,6 +22,8 @@ struct StoredTexts {
     std::optional<QByteArray> archive;
 };
 LibraryState loadState(const QString& root, StoredTexts* texts);
+// Makes `root` when it is missing; the saves that take a stored state write into a folder that
+// exists, and make only its metadata folder.
 void saveState(const LibraryState& state, const QString& root);
 // The same for a caller that has just read `stored` with loadState and knows the files still hold
 // it: they are not read again.

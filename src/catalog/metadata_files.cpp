@@ -10,8 +10,6 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include <dirent.h>
@@ -167,11 +165,20 @@ std::optional<QByteArray> readIfPossible(const QString& path) {
 }
 
 void makeFolder(const QString& path) {
-    std::error_code failure;
-    std::filesystem::create_directories(QFile::encodeName(path).toStdString(), failure);
-    if (failure) {
-        throw Error::fromErrno(failure.value(), path);
+    const QByteArray encoded = QFile::encodeName(path);
+    if (::mkdir(encoded.constData(), 0755) == 0) {
+        return;
     }
+    const int failure = errno;
+    struct stat info {};
+    if (failure == EEXIST && ::stat(encoded.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        return;
+    }
+    throw Error::fromErrno(failure, path);
+}
+
+void write(const QString& path, const QByteArray& bytes) {
+    AtomicFile::write(path, bytes, AtomicFile::MissingFolders::refuse);
 }
 
 void move(const QString& source, const QString& destination) {

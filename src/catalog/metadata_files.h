@@ -27,8 +27,12 @@ QByteArray read(const QString& path);
 // The whole file, or nothing when it cannot be read for any reason.
 std::optional<QByteArray> readIfPossible(const QString& path);
 
-// Creates the folder and any missing parents; throws Error::fromErrno.
+// Creates the metadata folder `path` in its folder, which must exist: a save never makes a media
+// folder, not even one removed or renamed while it runs. An existing folder is fine; throws
+// Error::fromErrno.
 void makeFolder(const QString& path);
+// AtomicFile::write of a metadata file, into a metadata folder that exists.
+void write(const QString& path, const QByteArray& bytes);
 // Renames `source` to `destination` on the same file system; throws Error::fromErrno.
 void move(const QString& source, const QString& destination);
 

@@ -24,7 +24,8 @@ QByteArray joined(const QList<QByteArray>& encodedWrites);
 // Strict: anything but such an array throws, and the file is left for the user to inspect.
 QList<FolderCatalog::Write> decode(const QByteArray& bytes, const QString& path);
 
-// Completes the journal of an interrupted save, when there is one.
+// Completes the journal of an interrupted save, when there is one, passing over the folders that
+// are gone since.
 void finishPending(const QString& root);
 
 }  // namespace TreeJournal

@@ -153,9 +153,11 @@ private:
 
 }  // namespace
 
-void write(const QString& path, const QByteArray& bytes) {
+void write(const QString& path, const QByteArray& bytes, MissingFolders missing) {
     const QString folder = QFileInfo(path).path();
-    makeFolders(folder);
+    if (missing == MissingFolders::create) {
+        makeFolders(folder);
+    }
     TemporaryFile temporary(path);
     reach(Stage::beforeWrite, path);
     temporary.writeAll(bytes);

@@ -31,9 +31,19 @@ enum class Stage {
 // Calls are made one at a time, also when writes run on several threads.
 using FaultHook = std::function<void(Stage stage, const QString& path)>;
 
-// Replaces the file at `path` with `bytes`, creating missing parent folders. On failure the
-// target keeps its old content, no temporary file stays behind, and Error::fromErrno is thrown.
-void write(const QString& path, const QByteArray& bytes);
+// Whether write() makes the folders missing on the way to its target.
+enum class MissingFolders {
+    create,
+    // None is made, and the write fails with ENOENT: a folder removed or renamed while its
+    // metadata is written must not come back holding that file alone.
+    refuse,
+};
+
+// Replaces the file at `path` with `bytes`, creating missing parent folders unless refused. On
+// failure the target keeps its old content, no temporary file stays behind, and
+// Error::fromErrno is thrown.
+void write(const QString& path, const QByteArray& bytes,
+           MissingFolders missing = MissingFolders::create);
 
 // Unlinks `path` (which must exist) and flushes its folder; throws Error::fromErrno.
 void remove(const QString& path);

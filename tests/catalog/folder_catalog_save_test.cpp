@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -138,6 +139,44 @@ TEST_F(FolderCatalogSave, AnInterruptedSaveIsCompletedByTheNextLoadAndTheJournal
                                                                                   : 0;
         EXPECT_EQ(i.rating, expected) << i.filename.toStdString();
     }
+}
+
+// A folder renamed while deeper folders are written is not made again to hold the edit alone:
+// the save is refused as for a folder moved before it, and the folder keeps its files.
+TEST_F(FolderCatalogSave, AFolderRenamedWhileTheSaveWritesIsNotMadeAgain) {
+    item(QStringLiteral("a/b/c/p.jpg")).rating = 4;
+    item(QStringLiteral("b/p.jpg")).rating = 5;
+    AtomicFile::setFaultHook([&](AtomicFile::Stage, const QString& path) {
+        if (path.startsWith(folder("a/b/c") + u'/') && QFileInfo::exists(folder("b"))) {
+            ASSERT_TRUE(QDir().rename(folder("b"), folder("renamed")));
+        }
+    });
+    expectFolderFailure([&] { FolderCatalog::save(state, root); }, movedMessage);
+    AtomicFile::setFaultHook({});
+    EXPECT_FALSE(QFileInfo::exists(folder("b")));
+    EXPECT_EQ(
+        Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder("renamed")))).items[0].rating,
+        0);
+    EXPECT_FALSE(QFile::exists(TreeJournal::path(root)));
+}
+
+// A journal naming a folder that was removed since is finished without it: the library opens.
+TEST_F(FolderCatalogSave, AJournalWhoseFolderIsGoneIsFinishedWithoutIt) {
+    item(QStringLiteral("a/b/c/p.jpg")).rating = 4;
+    item(QStringLiteral("b/p.jpg")).rating = 5;
+    AtomicFile::setFaultHook([&](AtomicFile::Stage stage, const QString& path) {
+        if (stage == AtomicFile::Stage::afterRename && path == TreeJournal::path(root)) {
+            QDir(folder("b")).removeRecursively();
+            throw Interrupted();
+        }
+    });
+    EXPECT_THROW(FolderCatalog::save(state, root), Interrupted);
+    AtomicFile::setFaultHook({});
+    EXPECT_NO_THROW(FolderCatalog::load(root, std::nullopt));
+    EXPECT_FALSE(QFile::exists(TreeJournal::path(root)));
+    EXPECT_FALSE(QFileInfo::exists(folder("b")));
+    EXPECT_EQ(
+        Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder("a/b/c")))).items[0].rating, 4);
 }
 
 TEST_F(FolderCatalogSave, AnItemOfAMovedFolderStopsTheSaveBeforeAnythingIsWritten) {
