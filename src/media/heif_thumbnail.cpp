@@ -1,5 +1,7 @@
 #include "media/heif_thumbnail.h"
 
+#include "media/heif_layout.h"
+
 #include <QFile>
 
 #include <libheif/heif.h>
@@ -25,6 +27,12 @@ using Context = std::unique_ptr<heif_context, ContextDeleter>;
 using Handle = std::unique_ptr<heif_image_handle, HandleDeleter>;
 using Image = std::unique_ptr<heif_image, ImageDeleter>;
 
+// An image handle and the item it shows.
+struct Chosen {
+    Handle handle;
+    heif_item_id id = 0;
+};
+
 // The size libheif reports for a handle is the one shown, rotation applied.
 constexpr int codingBlockSlack = 128;
 
@@ -33,14 +41,14 @@ QSize shownSize(const heif_image_handle* handle) {
 }
 
 // The smallest thumbnail that covers `wanted`, or none.
-Handle thumbnailCovering(const heif_image_handle* primary, QSize wanted) {
+Chosen thumbnailCovering(const heif_image_handle* primary, QSize wanted) {
     const int count = heif_image_handle_get_number_of_thumbnails(primary);
     if (count <= 0) {
-        return nullptr;
+        return {};
     }
     std::vector<heif_item_id> ids(static_cast<std::size_t>(count));
     heif_image_handle_get_list_of_thumbnail_IDs(primary, ids.data(), count);
-    Handle best;
+    Chosen best;
     for (const heif_item_id id : ids) {
         heif_image_handle* candidate = nullptr;
         if (heif_image_handle_get_thumbnail(primary, id, &candidate).code != heif_error_Ok) {
@@ -51,8 +59,8 @@ Handle thumbnailCovering(const heif_image_handle* primary, QSize wanted) {
         // One pixel short is rounding, not a smaller picture.
         const bool covers =
             size.width() + 1 >= wanted.width() && size.height() + 1 >= wanted.height();
-        if (covers && (!best || size.width() < shownSize(best.get()).width())) {
-            best = std::move(owned);
+        if (covers && (!best.handle || size.width() < shownSize(best.handle.get()).width())) {
+            best = {std::move(owned), id};
         }
     }
     return best;
@@ -89,26 +97,33 @@ QImage pixels(const heif_image_handle* handle) {
     return view.copy();  // the view borrows libheif's buffer, released on return
 }
 
-PhotoDecoding decodeRead(const Context& context, int size, const std::atomic<bool>& cancelled,
-                         ThumbnailScaling scaling) {
+PhotoDecoding decodeRead(const Context& context, const HeifLayout::ReadAt& readAt, int size,
+                         const std::atomic<bool>& cancelled, ThumbnailScaling scaling) {
     // The tiles of a phone photo decode on the calling thread: the thumbnail pool's three threads
     // are the whole budget, and the grid keeps all of them busy with other files.
     heif_context_set_max_decoding_threads(context.get(), 0);
     heif_image_handle* primaryHandle = nullptr;
+    heif_item_id primaryId = 0;
     if (heif_context_get_primary_image_handle(context.get(), &primaryHandle).code !=
-        heif_error_Ok) {
+            heif_error_Ok ||
+        heif_context_get_primary_image_ID(context.get(), &primaryId).code != heif_error_Ok) {
         return {};
     }
     const Handle primary(primaryHandle);
     const QSize wanted = reducedSize(shownSize(primary.get()), size, scaling);
-    const Handle thumbnail = thumbnailCovering(primary.get(), wanted);
+    const Chosen thumbnail = thumbnailCovering(primary.get(), wanted);
     if (cancelled.load()) {
         return {};
     }
-    const heif_image_handle* chosen = thumbnail ? thumbnail.get() : primary.get();
-    // A damaged or hostile file can decode far larger than the size it declares (a grid's output
-    // size is its own, not the one the file states), and only the declared size is checked against
-    // the allocation limit: libheif refuses anything wider or taller, with room for coding blocks.
+    const heif_image_handle* chosen = thumbnail.handle ? thumbnail.handle.get() : primary.get();
+    // A damaged or hostile file can decode far larger than the size it declares: a grid's or an
+    // overlay's output size is its own, and the parameter sets of the coded data have theirs.
+    // What libheif would allocate is judged from the boxes first; as a second guard, libheif
+    // refuses anything wider or taller than declared, with room for coding blocks.
+    const std::optional<HeifLayout> layout = HeifLayout::read(readAt);
+    if (!layout || !layout->decodeFits(thumbnail.handle ? thumbnail.id : primaryId)) {
+        return {};
+    }
     const QSize declared = shownSize(chosen);
     heif_context_set_maximum_image_size_limit(
         context.get(), std::max(declared.width(), declared.height()) + codingBlockSlack);
@@ -120,7 +135,7 @@ PhotoDecoding decodeRead(const Context& context, int size, const std::atomic<boo
     if (shown != image.size()) {
         image = image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    return {image, thumbnail ? DecodeRoute::embeddedPreview : DecodeRoute::wholeImage};
+    return {image, thumbnail.handle ? DecodeRoute::embeddedPreview : DecodeRoute::wholeImage};
 }
 
 }  // namespace
@@ -130,13 +145,20 @@ PhotoDecoding decode(const QString& path, int size, const std::atomic<bool>& can
     if (size <= 0 || cancelled.load()) {
         return {};
     }
+    QFile file(path);
     const Context context(heif_context_alloc());
-    if (!context ||
+    if (!file.open(QIODevice::ReadOnly) || !context ||
         heif_context_read_from_file(context.get(), QFile::encodeName(path).constData(), nullptr)
                 .code != heif_error_Ok) {
         return {};
     }
-    return decodeRead(context, size, cancelled, scaling);
+    const auto readAt = [&file](qint64 offset, qint64 length) {
+        if (offset < 0 || length <= 0 || offset >= file.size() || !file.seek(offset)) {
+            return QByteArray();
+        }
+        return file.read(std::min(length, file.size() - offset));
+    };
+    return decodeRead(context, readAt, size, cancelled, scaling);
 }
 
 PhotoDecoding decodeBytes(QByteArrayView bytes, int size, const std::atomic<bool>& cancelled,
@@ -150,7 +172,13 @@ PhotoDecoding decodeBytes(QByteArrayView bytes, int size, const std::atomic<bool
                             .code != heif_error_Ok) {
         return {};
     }
-    return decodeRead(context, size, cancelled, scaling);
+    const auto readAt = [bytes](qint64 offset, qint64 length) {
+        if (offset < 0 || length <= 0 || offset >= bytes.size()) {
+            return QByteArray();
+        }
+        return bytes.sliced(offset, std::min(length, bytes.size() - offset)).toByteArray();
+    };
+    return decodeRead(context, readAt, size, cancelled, scaling);
 }
 
 }  // namespace lumivex::HeifThumbnail

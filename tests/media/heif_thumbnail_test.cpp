@@ -2,13 +2,18 @@
 
 #include "media/thumbnail_decoder.h"
 #include "red_blue_halves.h"
+#include "support/child_process.h"
+#include "support/child_step.h"
 #include "support/heif_fixtures.h"
 #include "support/test_files.h"
 
+#include <QFile>
 #include <QImageReader>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/resource.h>
 
 namespace lumivex {
 namespace {
@@ -126,6 +131,40 @@ TEST_F(HeifThumbnailTest, RefusesDamagedFilesAndImagesBeyondTheLimit) {
     EXPECT_TRUE(ThumbnailDecoder::photo(path, 96, stop).isNull());
     EXPECT_TRUE(HeifThumbnail::decodeBytes(whole, 96, goOn, ThumbnailScaling::fit).image.size() ==
                 QSize(72, 96));
+}
+
+// Makes a photo's thumbnail and its preview in a fresh process; reports how far the process's
+// peak memory rose (KiB) and how many of the two pictures were made.
+const test::ChildStep photoDecodeMemory("photo-decode-memory", [](const QStringList& arguments) {
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    int made = 0;
+    for (const int size : {360, 2048}) {
+        const ThumbnailSource source{
+            .path = arguments[0], .kind = MediaKind::photo, .duration = {}, .size = size};
+        made += ThumbnailDecoder::decode(source, goOn).isNull() ? 0 : 1;
+    }
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    return QByteArray::number(static_cast<qint64>(after.ru_maxrss - before.ru_maxrss)) + ' ' +
+           QByteArray::number(made);
+});
+
+// 1,321 bytes whose primary image is a grid declared 32 by 23,856 pixels while the grid's own
+// output is 18,757 by 20,036: decoded, it takes gigabytes. Like any photo that cannot be read,
+// it gets the placeholder, and nothing near the allocation limit is taken for it.
+TEST(HeifAllocationLimit, AGridAskingForGigabytesGetsThePlaceholder) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("IMG_0001.HEIC"));
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(LUMIVEX_FUZZ_CORPUS "/heif_reader/grid-huge.heic"), path));
+    const test::ChildEnd end = test::runChildStep(photoDecodeMemory, {path});
+    ASSERT_TRUE(end.finished);
+    const QList<QByteArray> report = end.report.split(' ');
+    ASSERT_EQ(report.size(), 2);
+    EXPECT_LT(report[0].toLongLong(), qint64(QImageReader::allocationLimit()) * 1024)
+        << "KiB more at the peak";
+    EXPECT_EQ(report[1], "0") << "pictures made";
 }
 
 }  // namespace
