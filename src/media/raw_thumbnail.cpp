@@ -193,8 +193,11 @@ PhotoDecoding decodeWithLibRaw(const QString& path, int size, const std::atomic<
             return {std::move(image), DecodeRoute::embeddedPreview};
         }
     }
+    // A colour-filter mosaic is held at two bytes a pixel and develops at half size to as much;
+    // sensor data of whole pixels (linear DNG) is held and developed at eight bytes a pixel.
     const libraw_image_sizes_t& sizes = raw->imgdata.sizes;
-    if (!withinImageLimit(sizes.raw_width, sizes.raw_height, 2) || cancelled.load()) {
+    const int bytesPerPixel = raw->imgdata.idata.filters != 0 ? 2 : 8;
+    if (!withinImageLimit(sizes.raw_width, sizes.raw_height, bytesPerPixel) || cancelled.load()) {
         return {};
     }
     raw->imgdata.params.half_size = 1;

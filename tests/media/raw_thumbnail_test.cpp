@@ -102,6 +102,22 @@ TEST_F(RawThumbnailTest, WithoutALargeEnoughPreviewTheSensorIsDevelopedAtHalfSiz
     EXPECT_EQ(allowed.route, DecodeRoute::reducedRaw);
 }
 
+// Three samples a pixel take LibRaw eight bytes a pixel, twice: 400 by 400 of them is beyond
+// 1 MiB, where a mosaic of that size is not.
+TEST_F(RawThumbnailTest, LinearSensorDataIsJudgedByWhatDevelopingItTakes) {
+    const QString linear =
+        write(QStringLiteral("linear.dng"), {.sensor = QSize(400, 400), .linear = true});
+    const QString mosaic = write(QStringLiteral("mosaic.dng"), {.sensor = QSize(400, 400)});
+    const int previousLimit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(1);
+    const PhotoDecoding refused = ThumbnailDecoder::decodePhoto(linear, 360, goOn);
+    const PhotoDecoding allowed = ThumbnailDecoder::decodePhoto(mosaic, 360, goOn);
+    QImageReader::setAllocationLimit(previousLimit);
+    EXPECT_TRUE(refused.image.isNull());
+    EXPECT_EQ(allowed.route, DecodeRoute::reducedRaw);
+    EXPECT_EQ(ThumbnailDecoder::decodePhoto(linear, 360, goOn).route, DecodeRoute::reducedRaw);
+}
+
 TEST_F(RawThumbnailTest, DamagedFilesGiveNoThumbnailAndNoCrash) {
     const QByteArray whole = test::dng(
         {.preview = redBlueHalves(QSize(320, 240)), .orientation = 6, .sensor = {96, 64}});

@@ -100,26 +100,31 @@ QByteArray serialize(QList<Entry> ifd, quint32 offset) {
     return table + le32(0) + extra;
 }
 
-// Bright on the left half, dark on the right, in every colour of the mosaic.
-QByteArray mosaic(QSize size) {
-    QByteArray data(qsizetype(size.width()) * size.height() * 2, Qt::Uninitialized);
+// Bright on the left half, dark on the right, in every colour.
+QByteArray mosaic(QSize size, int samples) {
+    QByteArray data(qsizetype(size.width()) * size.height() * samples * 2, Qt::Uninitialized);
     char* sample = data.data();
     for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x, sample += 2) {
-            qToLittleEndian<quint16>(x < size.width() / 2 ? 50000 : 2000, sample);
+        for (int x = 0; x < size.width() * samples; ++x, sample += 2) {
+            qToLittleEndian<quint16>(x < size.width() * samples / 2 ? 50000 : 2000, sample);
         }
     }
     return data;
 }
 
-QList<Entry> rawIfd(QSize sensor, quint32 dataOffset, quint32 dataSize) {
+QList<Entry> rawIfd(QSize sensor, bool linear, quint32 dataOffset, quint32 dataSize) {
     const auto width = static_cast<quint32>(sensor.width());
     const auto height = static_cast<quint32>(sensor.height());
-    return {longs(254, 0),          longs(256, width),     longs(257, height),
-            shorts(258, {16}),      shorts(259, {1}),      shorts(262, {32803}),
-            longs(273, dataOffset), shorts(277, {1}),      longs(278, height),
-            longs(279, dataSize),   shorts(33421, {2, 2}), bytes(33422, {0, 1, 1, 2}),
-            longs(50717, 65535)};
+    QList<Entry> entries = {longs(254, 0),        longs(256, width),  longs(257, height),
+                            shorts(259, {1}),     longs(278, height), longs(273, dataOffset),
+                            longs(279, dataSize), longs(50717, 65535)};
+    if (linear) {
+        entries += {shorts(258, {16, 16, 16}), shorts(262, {34892}), shorts(277, {3})};
+    } else {
+        entries += {shorts(258, {16}), shorts(262, {32803}), shorts(277, {1}),
+                    shorts(33421, {2, 2}), bytes(33422, {0, 1, 1, 2})};
+    }
+    return entries;
 }
 
 }  // namespace
@@ -127,7 +132,7 @@ QList<Entry> rawIfd(QSize sensor, quint32 dataOffset, quint32 dataSize) {
 QByteArray dng(const DngPicture& picture) {
     const QByteArray jpeg =
         picture.preview.isNull() ? QByteArray() : encodeImage(picture.preview, "jpeg", 90);
-    const QByteArray raw = mosaic(picture.sensor);
+    const QByteArray raw = mosaic(picture.sensor, picture.linear ? 3 : 1);
     // Header, then the JPEG and the mosaic, then the directories.
     const quint32 jpegOffset = 8;
     const quint32 rawOffset = jpegOffset + static_cast<quint32>((jpeg.size() + 1) & ~1);
@@ -140,7 +145,8 @@ QByteArray dng(const DngPicture& picture) {
     if (picture.originalOffset) {
         exif += text(36881, *picture.originalOffset);
     }
-    QList<Entry> sub = rawIfd(picture.sensor, rawOffset, static_cast<quint32>(raw.size()));
+    QList<Entry> sub =
+        rawIfd(picture.sensor, picture.linear, rawOffset, static_cast<quint32>(raw.size()));
 
     QList<Entry> ifd0 = {shorts(274, {static_cast<quint16>(picture.orientation)}),
                          text(271, "Lumivex"),

@@ -16,6 +16,7 @@ struct DngPicture {
     QImage preview = {};      // stored as a JPEG; none when null
     int orientation = 1;      // EXIF numbering
     QSize sensor = {64, 48};  // the mosaic's size; its left half is bright, its right half dark
+    bool linear = false;      // three samples a pixel (LinearRaw) instead of the mosaic
     std::optional<std::string> original = std::nullopt;  // DateTimeOriginal
     std::optional<std::string> originalOffset = std::nullopt;
 };
