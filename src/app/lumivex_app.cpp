@@ -5,10 +5,12 @@
 #include "app/app_delegate.h"
 #include "app/lumivex_edit_commands.h"
 #include "app/lumivex_media_commands.h"
+#include "app/lumivex_update_controller.h"
 #include "app/lumivex_update_view.h"
 #include "app/menu_focus_return.h"
 #include "browser/header_toolbar.h"
 #include "browser/lumivex_view.h"
+#include "media_views/window_placement.h"
 #include "panels/lumivex_settings_view.h"
 #include "platform/app_brand.h"
 #include "store/lumivex_store.h"
@@ -28,6 +30,7 @@ LumivexApp::LumivexApp(LumivexStore& store, LumivexView& view, LumivexUpdateCont
       updates_(updates),
       window_(std::make_unique<QMainWindow>()),
       delegate_(new AppDelegate(updates, store, this)) {
+    updates_.setMainWindow(window_.get());
     window_->setWindowTitle(AppBrand::name());
     window_->setCentralWidget(&view_);
     window_->resize(1280, 840);
@@ -92,6 +95,9 @@ void LumivexApp::setSettingsWindow(std::unique_ptr<LumivexSettingsView> settings
 void LumivexApp::showSettings() {
     if (!settings_) {
         return;
+    }
+    if (!settings_->isVisible()) {
+        WindowPlacement::centreOnMainScreen(*settings_, window_.get());
     }
     settings_->show();
     settings_->raise();

@@ -3,6 +3,7 @@
 #include "app/distribution_updater.h"
 #include "app/lumivex_release_service.h"
 #include "app/update_window.h"
+#include "media_views/window_placement.h"
 #include "platform/app_brand.h"
 #include "platform/user_defaults.h"
 
@@ -248,11 +249,18 @@ void LumivexUpdateController::openRelease() {
     environment_.openUrl(page.value_or(LumivexReleaseService::releasesURL()));
 }
 
+void LumivexUpdateController::setMainWindow(QWidget* window) {
+    mainWindow_ = window;
+}
+
 void LumivexUpdateController::showWindow(bool activate) {
     if (!updateWindow_) {
         updateWindow_ = std::make_unique<UpdateWindow>(*this);
     }
     QWidget& window = *updateWindow_;
+    if (!window.isVisible()) {
+        WindowPlacement::centreOnMainScreen(window, mainWindow_);
+    }
     window.setAttribute(Qt::WA_ShowWithoutActivating, !activate);
     window.show();
     window.raise();

@@ -6,6 +6,7 @@
 
 #include <QFuture>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
@@ -75,6 +76,8 @@ public:
     void openRelease();
     // Shows the update window; without `activate` it comes to the front without taking focus.
     void showWindow(bool activate);
+    // The window whose screen the update window opens on.
+    void setMainWindow(QWidget* window);
 
 Q_SIGNALS:
     void automaticallyChecksChanged();
@@ -103,6 +106,7 @@ private:
     QString status_;
     std::optional<Date> lastChecked_;
     std::unique_ptr<QWidget> updateWindow_;
+    QPointer<QWidget> mainWindow_;
     std::unique_ptr<DistributionUpdater> distribution_;
 };
 

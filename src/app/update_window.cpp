@@ -2,8 +2,6 @@
 
 #include "app/lumivex_update_view.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace lumivex {
@@ -16,9 +14,6 @@ UpdateWindow::UpdateWindow(LumivexUpdateController& updates)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new LumivexUpdateView(updates, this));
     setFixedSize(480, 410);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
 }
 
 }  // namespace lumivex

@@ -4,6 +4,7 @@
 #include "browser/sidebar.h"
 #include "browser/sidebar_rows.h"
 #include "browser/window_state.h"
+#include "media_views/window_placement.h"
 #include "store/lumivex_store.h"
 #include "store/store_paths.h"
 
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QTimer>
 #include <QToolButton>
@@ -125,13 +125,9 @@ void Sidebar::buildPopover() {
     column->addWidget(folder);
     popover->adjustSize();
     const QPoint anchor = source_->mapToGlobal(QPoint(static_cast<int>(source_->width() * 0.8), 0));
-    QRect frame(QPoint(anchor.x() - popover->width() / 2, anchor.y() - popover->height() - 6),
-                popover->size());
-    if (const QScreen* screen = source_->screen()) {
-        const QRect usable = screen->availableGeometry().adjusted(4, 4, -4, -4);
-        frame.moveLeft(std::clamp(frame.left(), usable.left(), usable.right() + 1 - frame.width()));
-    }
-    popover->move(frame.topLeft());
+    WindowPlacement::placePopover(
+        *popover, QPoint(anchor.x() - popover->width() / 2, anchor.y() - popover->height() - 6),
+        QRect(source_->mapToGlobal(QPoint(0, 0)), source_->size()));
     popover->show();
 }
 

@@ -5,6 +5,7 @@
 #include "browser/browser_palette.h"
 #include "inspector/inspector_style.h"
 #include "inspector/key_activation.h"
+#include "media_views/window_placement.h"
 #include "store/lumivex_store.h"
 
 #include <QDir>
@@ -170,7 +171,9 @@ void SelectionStorageLocationView::showFolders() {
     scroll->setFixedHeight(std::min(260, list->sizeHint().height()));
     column->addWidget(scroll);
     popover_ = popover;
-    popover->move(mapToGlobal(button_->geometry().bottomLeft() + QPoint(0, 4)));
+    popover->adjustSize();
+    const QRect anchor(mapToGlobal(button_->geometry().topLeft()), button_->size());
+    WindowPlacement::placePopover(*popover, anchor.bottomLeft() + QPoint(0, 4), anchor);
     popover->show();
 }
 

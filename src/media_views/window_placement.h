@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+class QScreen;
+class QWidget;
+
+namespace lumivex {
+
+// Where the application's own windows and popovers open, so that none of them stands partly off
+// the screen: a popover stays wholly on the screen that holds its anchor, and a window opens
+// centred on the main window's screen. The placing rules are plain geometry; the widget calls
+// apply them. Main thread.
+namespace WindowPlacement {
+
+// A popover's frame: `wanted` (where it would open beside `anchor`, both global) moved onto
+// `area`. A popover that would cross the bottom or the top edge opens on the other side of its
+// anchor when it fits there, then it is shifted inside the area; one larger than the area keeps
+// its top-left corner in it.
+QRect popover(const QRect& wanted, const QRect& anchor, const QRect& area);
+// The top-left corner of a window frame of `frame` size centred on `area`, kept inside it.
+QPoint centred(const QSize& frame, const QRect& area);
+
+// The screen that holds most of `global`, else the primary screen.
+QScreen* screenHolding(const QRect& global);
+// Moves the popup window `popup`, at its current size, to `wanted` placed by popover() on the
+// available area of the screen that holds `anchor` (global).
+void placePopover(QWidget& popup, const QPoint& wanted, const QRect& anchor);
+// Moves the top-level `window`, before it shows, to the centre of the available area of the
+// screen `mainWindow` stands on (the primary screen without one). Its frame is taken to be as
+// thick as the main window's until the window manager has framed it.
+void centreOnMainScreen(QWidget& window, const QWidget* mainWindow);
+
+}  // namespace WindowPlacement
+
+}  // namespace lumivex

@@ -1,0 +1,40 @@
+#include "media_views/window_placement.h"
+
+#include <gtest/gtest.h>
+
+namespace lumivex {
+namespace {
+
+const QRect wideScreen(0, 0, 1920, 1080);
+
+// The storage-location button of a maximised window's inspector ends 20 px from the right edge;
+// its popover, wider than the button, would open past that edge.
+TEST(WindowPlacementTest, APopoverStaysWhollyOnTheScreenOfItsAnchor) {
+    const QRect button(1640, 300, 260, 40);
+    const QRect below(button.bottomLeft() + QPoint(0, 4), QSize(310, 150));
+    EXPECT_EQ(WindowPlacement::popover(below, button, wideScreen), QRect(1606, 343, 310, 150));
+    // Near the bottom it opens above its anchor, as far from it as it would have stood below.
+    const QRect low(1640, 1000, 260, 40);
+    const QRect under(low.bottomLeft() + QPoint(0, 4), QSize(310, 150));
+    EXPECT_EQ(WindowPlacement::popover(under, low, wideScreen), QRect(1606, 847, 310, 150));
+    // A popover over a button at the top of the screen opens beneath it.
+    const QRect top(20, 10, 200, 30);
+    EXPECT_EQ(WindowPlacement::popover(QRect(-50, -160, 340, 164), top, wideScreen),
+              QRect(4, 46, 340, 164));
+    // On a second screen to the right the popover keeps to that screen.
+    const QRect second(1920, 0, 1280, 800);
+    EXPECT_EQ(WindowPlacement::popover(QRect(1915, 50, 310, 150), QRect(1930, 10, 100, 36), second),
+              QRect(1924, 50, 310, 150));
+}
+
+// The settings window (540 by 660 inside a 25 px title bar) opened at the screen's left edge and
+// reached below its bottom.
+TEST(WindowPlacementTest, AWindowOpensCentredAndWhollyOnItsScreen) {
+    EXPECT_EQ(WindowPlacement::centred(QSize(540, 685), QRect(0, 0, 1280, 800)), QPoint(370, 57));
+    EXPECT_EQ(WindowPlacement::centred(QSize(540, 685), QRect(1920, 24, 1920, 1056)),
+              QPoint(2610, 209));
+    EXPECT_EQ(WindowPlacement::centred(QSize(540, 900), QRect(0, 0, 1280, 800)), QPoint(370, 0));
+}
+
+}  // namespace
+}  // namespace lumivex
