@@ -110,6 +110,11 @@ const QList<QRect>& OptionChips::placed() const {
     if (placedWidth_ != width()) {
         placedWidth_ = width();
         placed_ = flow_.positions(sizes_, placedWidth_, &placedHeight_);
+        // A chip wider than the row stands alone on it, narrowed to the row so that its mark
+        // stays in reach; its value is elided instead.
+        for (QRect& chip : placed_) {
+            chip.setWidth(std::min(chip.width(), std::max(placedWidth_, 0)));
+        }
     }
     return placed_;
 }
@@ -169,11 +174,17 @@ void OptionChips::paintEvent(QPaintEvent* event) {
             continue;
         }
         InspectorStyle::paintRounded(painter, chip, 4, BrowserPalette::mint(0.10));
-        const auto [value, counted] = textWidths_[i];
+        const auto [natural, counted] = textWidths_[i];
+        // What the chip leaves its value once the insets, the count and the mark are placed.
+        const int room = std::max(chip.width() - (sizes_[i].width() - natural), 0);
+        const int value = std::min(natural, room);
         QRect text(chip.left() + leftInset, chip.top() + verticalInset, value, textHeight_);
         text.moveTop(chip.top() + (chip.height() - textHeight_) / 2);
         painter.setPen(BrowserPalette::mint());
-        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, chips_[i].value);
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
+                         value < natural ? painter.fontMetrics().elidedText(chips_[i].value,
+                                                                            Qt::ElideRight, value)
+                                         : chips_[i].value);
         if (counted > 0) {
             painter.setPen(BrowserPalette::secondaryText());
             painter.drawText(text.translated(value + partSpacing, 0).adjusted(0, 0, counted, 0),

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QScrollArea>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
@@ -193,6 +194,19 @@ TEST_F(OptionPickerTest, ClearEmptiesThePropertyOfTheSelectedItems) {
     EXPECT_FALSE(
         item(QStringLiteral("a.jpg")).labels.contains(category(QStringLiteral("태그")).idText()));
     EXPECT_TRUE(picker.expanded());
+}
+
+// A value wider than the picker used to run its chip, mark and all, past the picker's edge.
+TEST(OptionChipsTest, AChipWiderThanItsRowKeepsItsMarkInReach) {
+    OptionChips chips;
+    chips.resize(200, 100);
+    chips.setChips({{QString(120, u'W'), 1, 2}, {u"Short"_s, 2, 2}});
+    QSignalSpy removed(&chips, &OptionChips::removeRequested);
+    ASSERT_TRUE(chips.rect().contains(chips.markRect(0)));
+    QTest::mouseClick(&chips, Qt::LeftButton, {}, chips.markRect(0).center());
+    EXPECT_EQ(removed.size(), 1);
+    // It still stands alone on its line.
+    EXPECT_GT(chips.markRect(1).top(), chips.markRect(0).bottom());
 }
 
 }  // namespace
