@@ -73,6 +73,11 @@ qsizetype OptionList::rowAt(QPoint pos) const {
     return row;
 }
 
+qsizetype OptionList::gapAt(QPoint pos) const {
+    const qsizetype nearest = (pos.y() + rowPitch / 2) / rowPitch;
+    return std::clamp<qsizetype>(pos.y() < 0 ? 0 : nearest, 0, model_.matches().size());
+}
+
 QRect OptionList::menuRect(const QRect& row) {
     return {row.right() - rowInset - 20, row.top(), 20 + rowInset, row.height()};
 }
@@ -108,6 +113,23 @@ void OptionList::paintEvent(QPaintEvent* event) {
         } else {
             paintCreate(painter, rowRect(row));
         }
+    }
+    paintDropLine(painter);
+}
+
+// The line sits in the space between two rows, or at the top or bottom of the list.
+void OptionList::paintDropLine(QPainter& painter) const {
+    if (!dropGap_) {
+        return;
+    }
+    const int y = std::clamp(static_cast<int>(*dropGap_) * rowPitch - 2, 0, height() - 2);
+    painter.fillRect(QRect(sidePadding, y, width() - 2 * sidePadding, 2), BrowserPalette::mint());
+}
+
+void OptionList::setDropGap(std::optional<qsizetype> gap) {
+    if (gap != dropGap_) {
+        dropGap_ = gap;
+        update();
     }
 }
 
@@ -224,7 +246,6 @@ void OptionList::leaveEvent(QEvent* event) {
 
 void OptionList::startDrag(const QString& option) {
     model_.startDrag(option);
-    dropTarget_ = option;
     auto* mime = new QMimeData;
     mime->setData(dragType, option.toUtf8());
     auto* drag = new QDrag(this);
@@ -232,7 +253,7 @@ void OptionList::startDrag(const QString& option) {
     drag->exec(Qt::MoveAction);
     // Dropped anywhere, or nowhere: the drag is over.
     model_.endDrag();
-    dropTarget_.reset();
+    setDropGap(std::nullopt);
 }
 
 void OptionList::dragEnterEvent(QDragEnterEvent* event) {
@@ -252,28 +273,29 @@ void OptionList::dragMoveEvent(QDragMoveEvent* event) {
     }
     event->setDropAction(Qt::MoveAction);
     event->accept();
-    const std::optional<QString> target = optionAt(event->position().toPoint());
-    if (!target || target == dropTarget_) {
-        return;
-    }
-    dropTarget_ = target;
-    if (const std::optional<QString> moved = model_.dragEntered(*target)) {
-        Q_EMIT moveRequested(*moved, *target);
-    }
+    const qsizetype gap = gapAt(event->position().toPoint());
+    setDropGap(model_.dropAt(gap) ? std::optional(gap) : std::nullopt);
 }
 
 void OptionList::dragLeaveEvent(QDragLeaveEvent* event) {
     QWidget::dragLeaveEvent(event);
-    dropTarget_ = model_.dragged();
+    setDropGap(std::nullopt);
 }
 
 void OptionList::dropEvent(QDropEvent* event) {
-    if (!event->mimeData()->hasFormat(dragType)) {
+    if (!event->mimeData()->hasFormat(dragType) || !model_.dragged()) {
         event->ignore();
         return;
     }
     event->setDropAction(Qt::MoveAction);
-    event->setAccepted(model_.performDrop());
+    event->accept();
+    const std::optional<OptionPickerModel::Move> move =
+        model_.dropAt(gapAt(event->position().toPoint()));
+    model_.endDrag();
+    setDropGap(std::nullopt);
+    if (move) {
+        Q_EMIT moveRequested(move->option, move->before);
+    }
 }
 
 }  // namespace lumivex

@@ -12,8 +12,9 @@ class OptionPickerModel;
 
 // The option picker's list, painted from its model row by row (only the rows on screen), so a
 // keystroke over thousands of options repaints at once. A row reports a tap, its menu, or a drag
-// that reorders: dragging a row over another asks to move it before that one. Only the list's
-// own drags are accepted, and however a drag ends nothing stays dragged. Main thread.
+// that reorders. Only the list's own drags are accepted; a line shows the gap between rows, the
+// end of the list included, that a drop would move the dragged option to, and only the drop moves
+// it. However a drag ends nothing stays dragged. Main thread.
 class OptionList : public QWidget {
     Q_OBJECT
 
@@ -29,6 +30,9 @@ public:
     QRect rowRect(qsizetype row) const;
     // The row under `pos`, or -1.
     qsizetype rowAt(QPoint pos) const;
+    // The gap between option rows nearest to `pos`: 0 above the first, the number of options
+    // below the last.
+    qsizetype gapAt(QPoint pos) const;
     // The menu button's rectangle inside a row's rectangle.
     static QRect menuRect(const QRect& row);
     static QRect handleRect(const QRect& row);
@@ -40,7 +44,8 @@ Q_SIGNALS:
     void optionTapped(const QString& option);
     void createTapped();
     void menuRequested(const QString& option, QPoint globalPos);
-    void moveRequested(const QString& option, const QString& before);
+    // `before` none: to the end.
+    void moveRequested(const QString& option, const std::optional<QString>& before);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -56,6 +61,8 @@ protected:
 private:
     void paintOption(QPainter& painter, const QRect& rect, const QString& option) const;
     void paintCreate(QPainter& painter, const QRect& rect) const;
+    void paintDropLine(QPainter& painter) const;
+    void setDropGap(std::optional<qsizetype> gap);
     std::optional<QString> optionAt(QPoint pos) const;
     void startDrag(const QString& option);
 
@@ -63,8 +70,8 @@ private:
     std::optional<QString> hovered_;
     std::optional<QPoint> pressedAt_;
     std::optional<QString> pressedOption_;
-    // The row the drag is over, so that a move happens on entering a row, not on every motion.
-    std::optional<QString> dropTarget_;
+    // The gap a drop would move the dragged option to, while one of the list's drags is over it.
+    std::optional<qsizetype> dropGap_;
 };
 
 }  // namespace lumivex

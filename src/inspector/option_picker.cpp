@@ -39,7 +39,7 @@ OptionPicker::OptionPicker(LumivexStore& store, ActiveProperty& active, Selectio
     connect(list_, &OptionList::createTapped, this, [this] { apply(model_.createText()); });
     connect(list_, &OptionList::menuRequested, this, &OptionPicker::showRowMenu);
     connect(list_, &OptionList::moveRequested, this,
-            [this](const QString& option, const QString& before) {
+            [this](const QString& option, const std::optional<QString>& before) {
                 store_.moveOption(option, before, category_);
             });
     refresh();

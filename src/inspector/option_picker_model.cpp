@@ -207,17 +207,26 @@ OptionPickerModel::Action OptionPickerModel::tap(const QString& option, Property
     return {Action::Kind::apply, option};
 }
 
-std::optional<QString> OptionPickerModel::dragEntered(const QString& target) const {
-    if (dragged_ && *dragged_ != target) {
-        return dragged_;
+std::optional<OptionPickerModel::Move> OptionPickerModel::dropAt(qsizetype gap) const {
+    if (!dragged_ || matches_.isEmpty()) {
+        return std::nullopt;
     }
-    return std::nullopt;
-}
-
-bool OptionPickerModel::performDrop() {
-    const bool held = dragged_.has_value();
-    dragged_.reset();
-    return held;
+    gap = std::clamp<qsizetype>(gap, 0, matches_.size());
+    const qsizetype from = matches_.indexOf(*dragged_);
+    if (from >= 0 && (gap == from || gap == from + 1)) {
+        return std::nullopt;
+    }
+    if (gap < matches_.size()) {
+        return Move{*dragged_, matches_[gap]};
+    }
+    // After the last match, which a search may leave short of the last option: before the
+    // option that follows that match in the full order.
+    for (qsizetype i = options_.indexOf(matches_.last()) + 1; i < options_.size(); ++i) {
+        if (options_[i] != *dragged_) {
+            return Move{*dragged_, options_[i]};
+        }
+    }
+    return Move{*dragged_, std::nullopt};
 }
 
 int OptionPickerModel::listHeight(qsizetype rows) {

@@ -71,11 +71,16 @@ public:
     // A click on an option: removes it from a multiple-choice property every item holds.
     Action tap(const QString& option, PropertyKind kind) const;
 
-    // Reordering by drag. Entering another option's row moves the dragged one before it.
+    // Reordering by drag: the drop moves the dragged option once, to the gap it falls in.
+    struct Move {
+        QString option;
+        std::optional<QString> before;  // none: after every other option
+        bool operator==(const Move&) const = default;
+    };
     void startDrag(const QString& option) { dragged_ = option; }
-    std::optional<QString> dragEntered(const QString& target) const;
-    // The drop on a row ends the drag; true when a drag was under way.
-    bool performDrop();
+    // The move a drop in the gap before match `gap` makes (the number of matches: after the
+    // last); none when nothing is dragged or the option would stay where it is.
+    std::optional<Move> dropAt(qsizetype gap) const;
     // However the drag ended, nothing stays dragged.
     void endDrag() { dragged_.reset(); }
     const std::optional<QString>& dragged() const { return dragged_; }

@@ -204,7 +204,9 @@ public:
     void moveCategory(const Category& category, int offset);
 
     // Option edits.
-    void moveOption(const QString& option, const QString& target, const Category& category);
+    // Puts `option` before `target`, or last without one.
+    void moveOption(const QString& option, const std::optional<QString>& target,
+                    const Category& category);
     void renameOption(const QString& option, const QString& name, const Category& category);
     void deleteOption(const QString& option, const Category& category);
 

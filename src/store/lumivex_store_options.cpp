@@ -47,7 +47,7 @@ std::map<QString, QSet<QString>> heldByFolder(const Library& library, const QStr
 
 }  // namespace
 
-void LumivexStore::moveOption(const QString& option, const QString& target,
+void LumivexStore::moveOption(const QString& option, const std::optional<QString>& target,
                               const Category& category) {
     if (option == target) {
         return;
@@ -62,7 +62,7 @@ void LumivexStore::moveOption(const QString& option, const QString& target,
     if (!order.removeOne(option)) {
         return;
     }
-    const qsizetype at = order.indexOf(target);
+    const qsizetype at = target ? order.indexOf(*target) : order.size();
     if (at < 0) {
         return;
     }

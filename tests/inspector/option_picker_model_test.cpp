@@ -10,6 +10,7 @@
 namespace lumivex {
 namespace {
 
+using namespace Qt::StringLiterals;
 using Action = OptionPickerModel::Action;
 
 OptionPickerModel pickerOver(const QStringList& options, const QString& search = {}) {
@@ -172,17 +173,22 @@ TEST(OptionPickerModel, TheListIsThirtyEightARowWithinItsBounds) {
     EXPECT_EQ(OptionPickerModel::listHeight(0), 48);
 }
 
-TEST(OptionPickerModel, ADragMovesOnlyOverOtherRowsAndEndsWithoutADrop) {
+TEST(OptionPickerModel, ADropMovesToItsGapButNotBesideItself) {
+    using Move = OptionPickerModel::Move;
     OptionPickerModel model;
-    EXPECT_FALSE(model.dragEntered(QStringLiteral("A")));
-    model.startDrag(QStringLiteral("C"));
-    EXPECT_FALSE(model.dragEntered(QStringLiteral("C")));
-    EXPECT_EQ(model.dragEntered(QStringLiteral("B")), QStringLiteral("C"));
-    EXPECT_TRUE(model.performDrop());
-    EXPECT_FALSE(model.performDrop());
-    model.startDrag(QStringLiteral("C"));
+    model.setOptions({u"A1"_s, u"B"_s, u"A2"_s, u"C"_s});
+    EXPECT_FALSE(model.dropAt(0));
+    model.startDrag(u"B"_s);
+    EXPECT_FALSE(model.dropAt(1));
+    EXPECT_FALSE(model.dropAt(2));
+    EXPECT_EQ(model.dropAt(0), (Move{u"B"_s, u"A1"_s}));
+    EXPECT_EQ(model.dropAt(9), (Move{u"B"_s, std::nullopt}));
+    // After the last of the matches a search leaves: before the option that follows it.
+    model.setSearch(u"A"_s);
+    model.startDrag(u"A1"_s);
+    EXPECT_EQ(model.dropAt(2), (Move{u"A1"_s, u"C"_s}));
     model.endDrag();
-    EXPECT_FALSE(model.dragEntered(QStringLiteral("B")));
+    EXPECT_FALSE(model.dropAt(0));
 }
 
 }  // namespace
