@@ -242,6 +242,9 @@ Library displayLibrary(const Library& library, const std::optional<QSet<QString>
 // The same for a caller that already has `kept`, the available items of `folders` (each folder
 // once) in library order, so that nothing walks the whole library.
 Library displayLibrary(const Library& library, const QStringList& folders, MediaItems kept);
+// The options of the displayed property `id` in the order displayLibrary gives `folders`, found
+// from the folders' schemas alone.
+QStringList displayedOptions(const Library& library, const QStringList& folders, const QString& id);
 PropertyKind selectionKind(const Category& category, const QString& folder, const Library& library);
 // The identifiers of the library's categories that no folder declares (created since the load):
 // displayLibrary shows them with their own options where it shows the root folder.

@@ -270,6 +270,21 @@ Library displayLibrary(const Library& library, const QStringList& folders, Media
     return Library::withContents(std::move(displayed), std::move(kept));
 }
 
+QStringList displayedOptions(const Library& library, const QStringList& folders,
+                             const QString& id) {
+    const bool rootChosen = std::any_of(folders.cbegin(), folders.cend(),
+                                        [](const QString& folder) { return folder.isEmpty(); });
+    if (rootChosen && rootLevelIDs(library).contains(id)) {
+        for (const Category& category : library.categories) {
+            if (category.idText() == id) {
+                return category.options;
+            }
+        }
+    }
+    QSet<QString> active;
+    return mergedShapes(library, folders, active).value(id).options;
+}
+
 namespace {
 
 // The folder gains its own copy of a property it does not declare, so its catalog can hold the

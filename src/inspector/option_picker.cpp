@@ -123,7 +123,7 @@ void OptionPicker::setCategory(const Category& current) {
 }
 
 void OptionPicker::refresh() {
-    model_.setOptions(store_.propertyOptions(category_));
+    model_.setOptions(store_.editorOptions(category_));
     model_.setHoldings(holdings_.of(category_.idText()));
     rebuildChips();
     listChanged();

@@ -162,6 +162,10 @@ public:
     // an edit that changes no item's set of properties with values (or with several values).
     const QList<Category>& editorProperties();
     QStringList propertyOptions(const Category& category);
+    // The same options, those the selection's folders declare in the order those folders keep
+    // them: the order the option list shows and a move starts from, since a move writes only
+    // to those folders.
+    QStringList editorOptions(const Category& category);
     QSet<PropertyKind> propertySelectionKinds(const Category& category);
     QList<Category> editableProperties();
     std::optional<QSet<QString>> optionFolders();

@@ -58,7 +58,7 @@ void LumivexStore::moveOption(const QString& option, const std::optional<QString
     if (found == edited.categories.end()) {
         return;
     }
-    QStringList order = propertyOptions(category);
+    QStringList order = editorOptions(category);
     if (!order.removeOne(option)) {
         return;
     }

@@ -297,6 +297,26 @@ QStringList LumivexStore::propertyOptions(const Category& category) {
     return options;
 }
 
+QStringList LumivexStore::editorOptions(const Category& category) {
+    QStringList options = propertyOptions(category);
+    if (!optionFolders()) {
+        return options;
+    }
+    const QSet<QString> offered(options.cbegin(), options.cend());
+    QStringList declared =
+        FolderCatalog::displayedOptions(library_, selectedFolders(), category.idText());
+    declared.removeIf([&offered](const QString& option) { return !offered.contains(option); });
+    // The declared options take the places the library gives them, in the folders' order.
+    const QSet<QString> placed(declared.cbegin(), declared.cend());
+    qsizetype next = 0;
+    for (QString& option : options) {
+        if (next < declared.size() && placed.contains(option)) {
+            option = declared[next++];
+        }
+    }
+    return options;
+}
+
 QSet<PropertyKind> LumivexStore::propertySelectionKinds(const Category& category) {
     if (source_ == LibrarySource::folder && !selectedItems().isEmpty()) {
         QSet<PropertyKind> kinds;

@@ -77,6 +77,29 @@ TEST_F(OptionEditsTest, ADragMovesOnceWhereItIsDroppedAndTheEndOfTheListTakesADr
     EXPECT_FALSE(tags().model().dragged());
 }
 
+// A move for a one-folder selection is written to that folder alone; the list showed the
+// library's order, so the move seemed lost and the next drag worked from the wrong order.
+TEST_F(OptionEditsTest, AOneFolderSelectionsListShowsTheOrderItsMovesWrote) {
+    selectFiles({QStringLiteral("sub/d.jpg")});
+    for (const char* option : {"A", "B", "C"}) {
+        store->addLabel(QString::fromLatin1(option), category(QStringLiteral("태그")));
+    }
+    store->moveOption(QStringLiteral("C"), QStringLiteral("A"), category(QStringLiteral("태그")));
+    settle();
+    EXPECT_EQ(tags().model().options(), (QStringList{u"C"_s, u"A"_s, u"B"_s}));
+    tags().open(true);
+    tags().model().startDrag(QStringLiteral("B"));
+    QMimeData mime;
+    mime.setData(OptionList::dragType, QByteArrayLiteral("B"));
+    const QPoint beforeA = tags().list()->rowRect(1).topLeft();
+    QDragEnterEvent enter(beforeA, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(tags().list(), &enter);
+    QDropEvent drop(QPointF(beforeA), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(tags().list(), &drop);
+    settle();
+    EXPECT_EQ(tags().model().options(), (QStringList{u"C"_s, u"B"_s, u"A"_s}));
+}
+
 TEST_F(OptionEditsTest, PlainTextDraggedInNeverReorders) {
     // A drag of the list's own that ended elsewhere leaves nothing dragged.
     OptionPickerModel& model = tags().model();
