@@ -230,14 +230,28 @@ QWidget* DeletedRecordsView::buildFooter() {
     return footer;
 }
 
-// Rows that stay keep their expansion; each row's days follow the new time.
+// The list a person is reading stays as it is: its rows, their expansion and the scroll position.
+// Each row's days follow the new time; records expire oldest first, so those that left the
+// window are the last rows.
 void DeletedRecordsView::tick() {
     now_ = clock_.now();
     wait_ = clock_.after(tickSeconds, [this] { tick(); });
-    refresh();
+    filterRecords();
+    while (rows_.size() > shown_.size()) {
+        delete rows_.takeLast();
+    }
+    for (DeletedRecordRow* row : std::as_const(rows_)) {
+        row->setNow(now_);
+    }
 }
 
 void DeletedRecordsView::refresh() {
+    filterRecords();
+    clearRows();
+    appendRows();
+}
+
+void DeletedRecordsView::filterRecords() {
     const QString query = search_->text().trimmed();
     shown_ = filter(archive_.records, query.isEmpty() ? QStringList() : searchKeys(), query, now_);
     clear_->setVisible(!search_->text().isEmpty());
@@ -249,8 +263,6 @@ void DeletedRecordsView::refresh() {
                                    : QStringLiteral("보관 중인 삭제 기록이 없어요"));
     emptySubtitle_->setVisible(!searching);
     content_->setCurrentIndex(shown_.isEmpty() ? 1 : 0);
-    clearRows();
-    appendRows();
 }
 
 void DeletedRecordsView::clearRows() {

@@ -60,6 +60,8 @@ private:
     QWidget* buildFooter();
     void tick();
     void refresh();
+    // The records to show now, and the count and empty state that tell of them.
+    void filterRecords();
     void prepareKeys();
     const QStringList& searchKeys();
     void clearRows();

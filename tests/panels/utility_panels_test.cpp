@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -215,6 +217,32 @@ TEST_F(UtilityPanelsTest, ThePanelCountsSearchesAndTicksWithTheStoreClock) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
     QTest::keyClick(&view, Qt::Key_Escape);
     EXPECT_EQ(closed, 1);
+}
+
+TEST_F(UtilityPanelsTest, ATickKeepsTheRowsMadeTheirExpansionAndTheScrollPlace) {
+    DeletedArchive archive;
+    for (int i = 0; i < 40; ++i) {
+        archive.records.append(record(item(QStringLiteral("f%1.jpg").arg(i)), now - i));
+    }
+    archive.records.append(record(item(QStringLiteral("old.jpg")), now - (week - 30)));
+    DeletedRecordsView view(archive, false, clock, [] {});
+    view.show();
+    QScrollBar* bar = view.findChild<QScrollArea*>()->verticalScrollBar();
+    for (int batch = 0; batch < 10 && view.rows().size() < 41; ++batch) {
+        QCoreApplication::sendPostedEvents();
+        bar->setValue(bar->maximum());
+    }
+    const QList<DeletedRecordRow*> made = view.rows();
+    ASSERT_EQ(made.size(), 41);
+    made[20]->setExpanded(true);
+    bar->setValue(bar->maximum() / 2);
+    const int place = bar->value();
+
+    clock.advance(60);  // old.jpg reaches its seventh day
+    EXPECT_EQ(view.rows(), made.first(40));
+    EXPECT_TRUE(made[20]->isExpanded());
+    EXPECT_EQ(bar->value(), place);
+    EXPECT_EQ(view.countText(), QStringLiteral("40"));
 }
 
 TEST_F(UtilityPanelsTest, ThePhotoLibraryPanelPointsToTheTrashAndRowsAreMadeAsTheListScrolls) {
