@@ -111,6 +111,11 @@ void CategorySheet::save() {
 void CategorySheet::keyPressEvent(QKeyEvent* event) {
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
         event->modifiers() == Qt::NoModifier) {
+        // Return on a button the keyboard stands on presses that button.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            button->click();
+            return;
+        }
         // The field's own Return has run the save step already and passes the key on.
         if (focusWidget() != name_ && confirm_->isEnabled()) {
             save();

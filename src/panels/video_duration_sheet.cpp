@@ -67,7 +67,8 @@ VideoDurationSheet::VideoDurationSheet(const std::optional<VideoDurationRange>& 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     cancel_ = new QPushButton(QStringLiteral("취소"), this);
-    cancel_->setAutoDefault(false);
+    // Focused, it is the button Return presses; the default goes back to "적용" when it leaves.
+    cancel_->setAutoDefault(true);
     connect(cancel_, &QPushButton::clicked, this, [this] { close_(); });
     buttons->addWidget(cancel_);
     apply_ = new QPushButton(QStringLiteral("적용"), this);

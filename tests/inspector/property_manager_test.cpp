@@ -141,6 +141,20 @@ TEST_F(PropertyManagerTest, ReturnInEitherDeleteAlertCancelsAndCancelStandsFirst
     EXPECT_EQ(store->propertyOptions(tags), QStringList{QStringLiteral("A")});
 }
 
+TEST_F(PropertyManagerTest, TabReachesTheSheetsCancelButtonAndReturnPressesIt) {
+    CategorySheet* sheet = createSheet(QStringLiteral("Mood"));
+    QApplication::setActiveWindow(sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    sheet->nameField()->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(sheet->nameField(), Qt::Key_Tab);
+    QTest::keyClick(sheet->kindPicker(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), sheet->cancelButton());
+    QTest::keyClick(sheet->cancelButton(), Qt::Key_Return);
+    settle();
+    EXPECT_FALSE(manager().categorySheet());
+    EXPECT_EQ(properties().size(), 4);
+}
+
 TEST_F(PropertyManagerTest, ARenameClosesOnItsOwnOutcomeNotOnAnEarlierError) {
     const Category people = properties()[1];
     manager().rowButton(people.id, QStringLiteral("pencil"))->click();

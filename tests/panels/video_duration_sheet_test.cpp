@@ -65,6 +65,15 @@ TEST_F(VideoDurationSheetTest, TheFirstProblemIsNamedAndAValidRangeApplies) {
     EXPECT_EQ(applied.size(), 1);
 }
 
+TEST_F(VideoDurationSheetTest, ReturnOnTheFocusedCancelButtonCancels) {
+    auto sheet = open(std::nullopt);
+    type(*sheet, {QStringLiteral("1"), {}, {}, {}});
+    sheet->cancelButton()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(sheet->cancelButton(), Qt::Key_Return);
+    EXPECT_EQ(closed, 1);
+    EXPECT_TRUE(applied.isEmpty());
+}
+
 TEST_F(VideoDurationSheetTest, TheRangeInForceFillsTheFieldsRoundedToSeconds) {
     using Texts = std::array<QString, 4>;
     EXPECT_EQ(VideoDurationSheet::prefill(VideoDurationRange{89.5, std::nullopt, false}),
