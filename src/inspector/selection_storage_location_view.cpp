@@ -167,6 +167,7 @@ void SelectionStorageLocationView::showFolders() {
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidget(list);
     scroll->setFixedHeight(std::min(260, list->sizeHint().height()));
     column->addWidget(scroll);
