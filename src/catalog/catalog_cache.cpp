@@ -48,6 +48,20 @@ std::optional<FileSignature> readWatched(const QByteArray& folder, size_t index)
 }
 constexpr size_t catalogIndex = 2;
 
+// The stamp of the files a read parsed, which its signatures tell apart from absent ones.
+std::optional<CatalogStamps::Stamp> stampOf(const CatalogCache::FolderRead& read, bool agreed) {
+    if (!agreed) {
+        return CatalogStamps::Stamp{{}, {}, false};
+    }
+    const LibraryDisk::StoredTexts& texts = read.texts;
+    if ((!texts.catalog && read.signature[catalogIndex]) ||
+        (!texts.archive && read.signature[catalogIndex + 1])) {
+        return std::nullopt;
+    }
+    return CatalogStamps::Stamp{texts.catalog ? read.catalogDigest : QByteArray(),
+                                texts.archive ? read.archiveDigest : QByteArray(), true};
+}
+
 Date dateOf(const struct statx_timestamp& stamp) {
     return {static_cast<double>(stamp.tv_sec) + static_cast<double>(stamp.tv_nsec) / 1e9};
 }
@@ -311,14 +325,12 @@ CatalogCache::FolderRead CatalogCache::readFolder(const QString& folder) const {
     read.libraryCategories = read.state.library.categories;
     read.deletedCategories = read.state.deleted.categories;
     read.signature = signatureOf(folder);
-    read.steady = read.signature == before && read.signature[catalogIndex];
+    const bool agreed = read.signature == before;
+    read.steady = agreed && read.signature[catalogIndex];
     read.trusted = read.steady && settled(read.signature, readAt);
-    if (!read.steady) {
-        read.texts = {};
-    }
     // Hashed here, on the reading thread, so that the first undo fingerprint after a load need
     // not read every catalog again.
-    if (read.steady) {
+    if (agreed) {
         if (read.texts.catalog) {
             read.catalogDigest =
                 QCryptographicHash::hash(*read.texts.catalog, QCryptographicHash::Sha256);
@@ -327,6 +339,10 @@ CatalogCache::FolderRead CatalogCache::readFolder(const QString& folder) const {
             read.archiveDigest =
                 QCryptographicHash::hash(*read.texts.archive, QCryptographicHash::Sha256);
         }
+    }
+    read.stamp = stampOf(read, agreed);
+    if (!read.steady) {
+        read.texts = {};
     }
     return read;
 }

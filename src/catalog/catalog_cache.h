@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalog/catalog_stamps.h"
 #include "catalog/change_notices.h"
 #include "catalog/library_disk.h"
 #include "catalog/library_state.h"
@@ -163,6 +164,9 @@ public:
         // The SHA-256 of the two files' bytes, when steady.
         QByteArray catalogDigest;
         QByteArray archiveDigest;
+        // The files' stamp as read, unsure when the signatures around the read disagree; nothing
+        // when the read itself replaced a file (a finished journal, an older layout).
+        std::optional<CatalogStamps::Stamp> stamp;
     };
     FolderRead readFolder(const QString& folder) const;
     // A load keeps no memo: it records the ones it proves itself (keepMemo false).

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalog/catalog_stamps.h"
 #include "catalog/change_notices.h"
 #include "catalog/library_state.h"
 #include "platform/error.h"
@@ -61,9 +62,12 @@ enum class GoneFolders {
     refuseBeforeWriting,
 };
 // Checks and writes every folder of `writes`, then removes the journal; returns the directories
-// of the writes passed over because their folders were gone.
+// of the writes passed over because their folders were gone. With `found`, the stamps of the
+// folders' files as the save found them when it planned (`found[i]` of `writes[i]`): a folder
+// whose files changed since refuses the writes with changedOutside() before any is made.
 QStringList finish(const QList<Write>& writes, const QString& root,
-                   GoneFolders gone = GoneFolders::skip);
+                   GoneFolders gone = GoneFolders::skip,
+                   const std::vector<CatalogStamps::Stamp>* found = nullptr);
 // The rehearsal of one folder's write (see tryWrites): held until dropped, or what refused it.
 // Or, for a folder the last save wrote and proved, whose folder and metadata nothing changed
 // since, not even their permissions: only the room its texts take, on its device, left to be
@@ -106,8 +110,14 @@ void save(const LibraryState& state, const QString& root);
 // mount) and add them to `unwritable`; each is left out too when `mayLeaveOut` allows it, and
 // refuses the whole save with unwritableFolder() otherwise, before anything is written. The root
 // is never left out.
+//
+// A folder whose files changed from outside since the process last read or wrote them
+// (CatalogStamps) is never written: it is left out when `mayLeaveOut` allows it, its key added to
+// `changedOutside`, and refuses the whole save with changedOutside() otherwise, before anything
+// is written.
 void save(const LibraryState& state, const QString& root, QSet<QString>* unwritable,
-          const std::function<bool(const QString& key)>& mayLeaveOut);
+          const std::function<bool(const QString& key)>& mayLeaveOut,
+          QStringList* changedOutside = nullptr);
 // Sweeps the metadata of every folder of the tree of the temporary files that earlier writes left
 // behind (MetadataFiles::removeStaleTemporaries), folders side by side; an open does this, since
 // a folder may not be written again for a long time.
@@ -118,6 +128,10 @@ void removeStaleTemporaries(const QString& root, const QStringList& folders, Dat
 // The refusal of a change to what a folder holds that this user may not write; it names the folder.
 Error unwritableFolder(const QString& folder);
 bool isUnwritableFolderRefusal(const Error& error);
+// The refusal of a save that would have written over files changed from outside since the
+// process last read or wrote them; it names the folder, which a rescan reads again.
+Error changedOutside(const QString& folder);
+bool isChangedOutsideRefusal(const Error& error);
 // Whether `after` differs from `before` in what the folder `key` holds: its items, its deleted
 // records or its property schema.
 bool changesFolder(const LibraryState& before, const LibraryState& after, const QString& key);
@@ -193,6 +207,9 @@ struct TreeReads {
     std::map<QString, QString> folders;
     QSet<QString> leftOut;
     std::map<QString, ReadFolder> reads;
+    // The stamp of every folder read (CatalogCache::FolderRead::stamp), taken into CatalogStamps
+    // when the state the load made is taken in.
+    std::map<QString, std::optional<CatalogStamps::Stamp>> stamps;
     // When the load took its look, if a watcher's notices vouched for the tree.
     std::optional<ChangeNotices::Mark> mark;
 };

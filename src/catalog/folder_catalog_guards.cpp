@@ -55,6 +55,7 @@ const QString migrationFolder = QStringLiteral(".lumivex/tree-migration-original
 
 // Codes 2 and 3 of the domain are the tree journal's.
 constexpr int unwritableFolderCode = 4;
+constexpr int changedOutsideCode = 5;
 
 QString folderOf(const QString& root, const QString& directory) {
     return directory.isEmpty() ? root : root + u'/' + directory;
@@ -107,7 +108,7 @@ struct Checked {
     CatalogCache::Signature signature;
 };
 
-Checked validateWrite(const Write& write, const QString& root) {
+Checked validateWrite(const Write& write, const QString& root, const CatalogStamps::Stamp* found) {
     if (!write.directory.isEmpty()) {
         validatePath(write.directory);
     }
@@ -117,6 +118,9 @@ Checked validateWrite(const Write& write, const QString& root) {
         throw failure(replacedFolderMessage);
     }
     validateMetadata(folder);
+    if (found && CatalogStamps::differs(*found, CatalogStamps::onDisk(folder))) {
+        throw changedOutside(folder);
+    }
     CatalogCache::shared().checkReadable(write.catalog, write.archive);
     const CatalogCache::Signature before = CatalogCache::signatureOf(folder);
     Checked checked{LibraryDisk::loadState(folder), CatalogCache::signatureOf(folder)};
@@ -194,6 +198,18 @@ Error unwritableFolder(const QString& folder) {
 bool isUnwritableFolderRefusal(const Error& error) {
     return error.domain() == QStringLiteral("Lumivex.FolderCatalog") &&
            error.code() == unwritableFolderCode;
+}
+
+Error changedOutside(const QString& folder) {
+    return Error(QStringLiteral("Lumivex.FolderCatalog"), changedOutsideCode,
+                 QStringLiteral("‘%1’ 폴더의 분류 파일이 앱 밖에서 바뀌어 다시 읽었습니다. 편집을 "
+                                "다시 해주세요.")
+                     .arg(folder));
+}
+
+bool isChangedOutsideRefusal(const Error& error) {
+    return error.domain() == QStringLiteral("Lumivex.FolderCatalog") &&
+           error.code() == changedOutsideCode;
 }
 
 void validateDirectory(const QString& path) {
@@ -350,7 +366,8 @@ void removeStaleTemporaries(const QString& root, const QStringList& folders, Dat
 // first), so a parent is written after its subfolders, as one by one. The first failure in the
 // journal's order is thrown; folders after it may have been written meanwhile, which finishing
 // the journal, left in place, does alike. A folder that is gone fails nothing: it is passed over.
-QStringList finish(const QList<Write>& writes, const QString& root, GoneFolders goneFolders) {
+QStringList finish(const QList<Write>& writes, const QString& root, GoneFolders goneFolders,
+                   const std::vector<CatalogStamps::Stamp>* found) {
     std::vector<Checked> checked(size_t(writes.size()));
     std::vector<char> gone(size_t(writes.size()), false);
     std::vector<std::exception_ptr> failures(size_t(writes.size()));
@@ -376,7 +393,8 @@ QStringList finish(const QList<Write>& writes, const QString& root, GoneFolders 
         }
     };
     forEachFolder(0, writes.size(), [&](qsizetype index) {
-        checked[size_t(index)] = validateWrite(writes[index], root);
+        checked[size_t(index)] =
+            validateWrite(writes[index], root, found ? &(*found)[size_t(index)] : nullptr);
     });
     const bool refused = goneFolders == GoneFolders::refuseBeforeWriting &&
                          std::any_of(gone.begin(), gone.end(), [](char g) { return g; });
@@ -398,6 +416,16 @@ QStringList finish(const QList<Write>& writes, const QString& root, GoneFolders 
         throw;
     }
     forgetWritten(writes, root);
+    // A finished journal's files are the process's own writes too.
+    for (qsizetype index = 0; !found && index < writes.size(); ++index) {
+        if (gone[size_t(index)]) {
+            continue;
+        }
+        const QByteArray catalog = writes[index].catalog.toUtf8();
+        const QByteArray archive = writes[index].archive.toUtf8();
+        CatalogStamps::wrote(folderOf(root, writes[index].directory),
+                             CatalogStamps::of(&catalog, &archive));
+    }
     AtomicFile::remove(TreeJournal::path(root));
     QStringList passed;
     for (qsizetype index = 0; index < writes.size(); ++index) {

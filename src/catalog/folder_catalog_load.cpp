@@ -159,6 +159,7 @@ std::map<QString, LibraryState> takeIn(std::vector<FolderLoad>& loads, const QSt
         if (load.error) {
             std::rethrow_exception(load.error);
         }
+        tree.stamps.emplace(key, load.read.stamp);
         LibraryDisk::StoredTexts& texts = load.read.texts;
         if (cache.vouchesFor(load.read) && texts.catalog && texts.archive) {
             tree.reads.emplace(
@@ -280,6 +281,7 @@ std::optional<LibraryState> readDetached(DetachedLoad& load,
                 std::rethrow_exception(folder.error);
             }
             CatalogCache::FolderRead& read = folder.read;
+            tree.stamps.emplace(key, read.stamp);
             LibraryDisk::StoredTexts& texts = read.texts;
             if ((read.trusted || (read.steady && load.mark)) && texts.catalog && texts.archive) {
                 tree.reads.emplace(

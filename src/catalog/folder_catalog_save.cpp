@@ -261,6 +261,8 @@ struct Plan {
     QHash<QString, CatalogCache::WrittenTexts> texts;   // of the writes, by key
     QHash<QString, QByteArray> journalEntries;          // of the writes, by key
     QHash<QString, WriteTrial> trials;                  // of the writes, by key
+    QHash<QString, CatalogStamps::Stamp> found;         // of the writes, by key
+    QStringList outside;  // the folders changed from outside (FolderPlanner::changedOutside)
 };
 
 // The folders of the last save when the watcher saw no folder made, moved or removed since, else
@@ -397,6 +399,8 @@ Plan plannedWrites(const LibraryState& state, const QString& root, std::optional
     plan.texts = planner.takeTexts();
     plan.journalEntries = planner.takeJournalEntries();
     plan.trials = planner.takeTrials();
+    plan.found = planner.takeFound();
+    plan.outside = planner.changedOutside();
     return plan;
 }
 
@@ -449,6 +453,56 @@ std::vector<WriteTrial> trialsOf(Plan& plan) {
         trials.push_back(plan.trials.take(write.directory));
     }
     return trials;
+}
+
+// Folders whose files changed from outside are left to the rescan their change brings, or
+// refuse the save.
+void leaveChangedOutside(const Plan& plan, const QString& root,
+                         const std::function<bool(const QString& key)>& mayLeaveOut,
+                         QStringList* left) {
+    if (plan.outside.isEmpty()) {
+        return;
+    }
+    CatalogStamps::noteOutsideChange();
+    for (const QString& key : plan.outside) {
+        if (!mayLeaveOut || !mayLeaveOut(key)) {
+            throw changedOutside(key.isEmpty() ? root : root + u'/' + key);
+        }
+    }
+    if (left) {
+        left->append(plan.outside);
+    }
+}
+
+// The writes, refused whole by a folder changed from outside since the save planned them: no
+// folder was written then, and the journal goes. The writes passed over as gone are returned.
+QStringList finishChecked(const Plan& plan, const QString& root) {
+    std::vector<CatalogStamps::Stamp> found;
+    found.reserve(size_t(plan.writes.size()));
+    for (const Write& write : plan.writes) {
+        found.push_back(plan.found.value(write.directory));
+    }
+    QStringList passed;
+    try {
+        passed = finish(plan.writes, root, GoneFolders::refuseBeforeWriting, &found);
+    } catch (const Error& error) {
+        if (isChangedOutsideRefusal(error)) {
+            CatalogStamps::noteOutsideChange();
+            AtomicFile::remove(TreeJournal::path(root));
+        }
+        throw;
+    }
+    // With a folder gone, the others may not have been written: the rescan that follows tells.
+    for (const Write& write : plan.writes) {
+        const QString folder = write.directory.isEmpty() ? root : root + u'/' + write.directory;
+        const CatalogCache::WrittenTexts& texts = plan.texts[write.directory];
+        if (passed.isEmpty()) {
+            CatalogStamps::wrote(folder, {texts.catalogDigest, texts.archiveDigest, true});
+        } else {
+            CatalogStamps::adopt(folder, std::nullopt);
+        }
+    }
+    return passed;
 }
 
 void writeJournal(const QByteArray& journal, const QString& root) {
@@ -507,7 +561,7 @@ void save(const LibraryState& state, const QString& root) {
 }
 
 void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unwritable,
-          const std::function<bool(const QString& key)>& mayLeaveOut) {
+          const std::function<bool(const QString& key)>& mayLeaveOut, QStringList* changedOutside) {
     const QString root = QDir::cleanPath(rootPath);
     const Date start = AtomicFile::fileClockNow();
     validateDirectory(root);
@@ -519,7 +573,9 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
     const QSet<QString> skipped = unwritable ? *unwritable : QSet<QString>();
     const CatalogCache::ReadBackHold hold(CatalogCache::shared());
     Plan plan = plannedWrites(state, root, last, skipped);
+    leaveChangedOutside(plan, root, mayLeaveOut, changedOutside);
     QSet<QString> unproven = skipped;
+    unproven.unite(QSet<QString>(plan.outside.begin(), plan.outside.end()));
     for (const Write& write : plan.writes) {
         unproven.insert(write.directory);
     }
@@ -536,7 +592,7 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
             writeJournal(journal, root);
             journal.clear();
             plan.journalEntries.clear();  // a copy of the whole journal, no longer wanted
-            if (!finish(plan.writes, root, GoneFolders::refuseBeforeWriting).isEmpty()) {
+            if (!finishChecked(plan, root).isEmpty()) {
                 throw failure(movedFolderMessage);
             }
             // Each folder written swept its own metadata; the journal's lives at the root.
@@ -586,6 +642,9 @@ ReadMatch matchingReads(const LibraryState& state, const TreeReads& reads) {
 }
 
 void rememberLoad(const LibraryState& state, const TreeReads& reads, const ReadMatch& match) {
+    for (const auto& [key, stamp] : reads.stamps) {
+        CatalogStamps::adopt(reads.folders.at(key), stamp);
+    }
     lastSave().reset();
     if (!match.groups) {
         return;

@@ -75,6 +75,11 @@ struct FolderPlanner::Rendering {
     std::exception_ptr failure;
     // What checking that the texts read back threw, for a folder that is to be written.
     std::exception_ptr unreadable;
+    // What the process last read or wrote there, and the folder's files as found here.
+    std::optional<CatalogStamps::Stamp> known;
+    CatalogStamps::Stamp found;
+    // The files are not the ones known: they are left as they are.
+    bool outside = false;
 };
 
 // A folder to be written has its texts read back here, beside the others, rather than one by one
@@ -94,11 +99,19 @@ void FolderPlanner::render(const LibraryState& state, Rendering& rendering) {
         const QByteArray catalogBytes = texts.catalog.toUtf8();
         const QByteArray archiveBytes = texts.archive.toUtf8();
         const QString metadata = *rendering.folder + QStringLiteral("/.lumivex/");
-        rendering.unchanged =
-            MetadataFiles::readIfPossible(metadata + QStringLiteral("lumivex.csv")) ==
-                catalogBytes &&
-            MetadataFiles::readIfPossible(metadata + QStringLiteral("deleted.csv")) == archiveBytes;
+        const std::optional<QByteArray> catalog =
+            MetadataFiles::readIfPossible(metadata + QStringLiteral("lumivex.csv"));
+        const std::optional<QByteArray> archive =
+            MetadataFiles::readIfPossible(metadata + QStringLiteral("deleted.csv"));
+        rendering.unchanged = catalog == catalogBytes && archive == archiveBytes;
         if (rendering.unchanged) {
+            return;
+        }
+        rendering.found =
+            CatalogStamps::of(catalog ? &*catalog : nullptr, archive ? &*archive : nullptr);
+        rendering.outside =
+            rendering.known && CatalogStamps::differs(*rendering.known, rendering.found);
+        if (rendering.outside) {
             return;
         }
         const bool exact = texts.catalog.isValidUtf16() && texts.archive.isValidUtf16();
@@ -138,11 +151,20 @@ FolderPlanner::~FolderPlanner() = default;
 void FolderPlanner::add(const QString& key, const QString& folder,
                         const std::shared_ptr<const FolderShare>& group, bool mayDiffer,
                         CatalogCache::Answer answer) {
+    CatalogCache& cache = CatalogCache::shared();
+    std::optional<CatalogStamps::Stamp> stamp = CatalogStamps::known(folder);
     if (answer.failure) {
-        std::rethrow_exception(answer.failure);
+        // Files that cannot be read may be half written by another program: only those the
+        // process itself left so refuse the save. A linked file is refused as such.
+        validateMetadata(folder);
+        if (!stamp || !CatalogStamps::differs(*stamp, CatalogStamps::onDisk(folder))) {
+            std::rethrow_exception(answer.failure);
+        }
+        cache.forgetUnchanged(folder);
+        outside_.append(key);
+        return;
     }
     CatalogCache::Knowledge& known = answer.knowledge;
-    CatalogCache& cache = CatalogCache::shared();
     const std::optional<FileSignature> signature = cache.look(folder);
     if (!signature) {
         throw Error::fromErrno(ENOENT, folder);
@@ -177,7 +199,10 @@ void FolderPlanner::add(const QString& key, const QString& folder,
                            {},
                            false,
                            nullptr,
-                           nullptr});
+                           nullptr,
+                           std::move(stamp),
+                           {},
+                           false});
 }
 
 QList<Write> FolderPlanner::writes() {
@@ -190,6 +215,11 @@ QList<Write> FolderPlanner::writes() {
     for (Rendering& rendering : renderings_) {
         if (rendering.failure) {
             std::rethrow_exception(rendering.failure);
+        }
+        if (rendering.outside) {
+            cache.forgetUnchanged(*rendering.folder);
+            outside_.append(*rendering.key);
+            continue;
         }
         if (rendering.unchanged) {
             cache.rememberUnchanged(
@@ -207,6 +237,7 @@ QList<Write> FolderPlanner::writes() {
         writes.append(Write{*rendering.key, rendering.identity, rendering.texts.catalog,
                             rendering.texts.archive});
         texts_.insert(*rendering.key, std::move(rendering.texts));
+        found_.insert(*rendering.key, rendering.found);
         journalEntries_.insert(*rendering.key, std::move(rendering.journalEntry));
         trials_.insert(*rendering.key, std::move(rendering.trial));
     }

@@ -44,6 +44,11 @@ public:
     QHash<QString, CatalogCache::WrittenTexts> takeTexts() { return std::move(texts_); }
     QHash<QString, QByteArray> takeJournalEntries() { return std::move(journalEntries_); }
     QHash<QString, WriteTrial> takeTrials() { return std::move(trials_); }
+    // The stamps of the written folders' files as the rendering found them, by key.
+    QHash<QString, CatalogStamps::Stamp> takeFound() { return std::move(found_); }
+    // The keys of the folders whose files changed since the process last read or wrote them
+    // (CatalogStamps): writes() leaves them out.
+    const QStringList& changedOutside() const { return outside_; }
 
 private:
     struct Rendering;
@@ -58,6 +63,8 @@ private:
     QHash<QString, CatalogCache::WrittenTexts> texts_;
     QHash<QString, QByteArray> journalEntries_;
     QHash<QString, WriteTrial> trials_;
+    QHash<QString, CatalogStamps::Stamp> found_;
+    QStringList outside_;
 };
 
 }  // namespace lumivex::FolderCatalog

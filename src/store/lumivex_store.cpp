@@ -1,5 +1,6 @@
 #include "store/lumivex_store.h"
 
+#include "catalog/catalog_stamps.h"
 #include "catalog/folder_watcher.h"
 #include "catalog/library_state.h"
 #include "media/photos_catalog_location.h"
@@ -172,6 +173,7 @@ void LumivexStore::cancelDeletionRequest() {
 void LumivexStore::resetMetadataHistory() {
     metadataHistory_.clear();
     metadataHistoryStamp_.reset();
+    outsideChangesSeen_ = CatalogStamps::outsideChanges();
     Q_EMIT metadataHistoryChanged();
 }
 

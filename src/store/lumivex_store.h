@@ -351,8 +351,9 @@ private:
                 const std::optional<QString>& actionName = std::nullopt,
                 CommitOrigin origin = CommitOrigin::user);
     void validateRoot() const;
-    LibraryState savedState(LibraryState state, CommitOrigin origin);
-    void saveTree(const LibraryState& state, CommitOrigin origin);
+    LibraryState savedState(LibraryState state, CommitOrigin origin, bool& leftChanged);
+    // Whether the save left out folders changed from outside, for a rescan to read them again.
+    bool saveTree(const LibraryState& state, CommitOrigin origin);
     void publishCommitted(const LibraryState& old, const LibraryState& saved,
                           const std::optional<MediaQuery>& query,
                           const std::optional<QString>& actionName);
@@ -412,6 +413,9 @@ private:
     MetadataUndoHistory metadataHistory_;
 
     std::optional<QString> metadataHistoryStamp_;
+    // CatalogStamps::outsideChanges() when the history was last stamped or emptied: a step is
+    // never replayed over files changed from outside since, merged into the library or not.
+    std::uint64_t outsideChangesSeen_ = 0;
     ScanWatcher* scanWatcher_ = nullptr;
     MergeWatcher* mergeWatcher_ = nullptr;
     // Counted up at every commit and every assignment of the library or the archive, so that a

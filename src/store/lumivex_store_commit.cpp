@@ -1,3 +1,4 @@
+#include "catalog/catalog_stamps.h"
 #include "catalog/folder_catalog.h"
 #include "catalog/library_disk.h"
 #include "store/lumivex_store.h"
@@ -32,15 +33,26 @@ bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& q
     ++stateVersion_;  // even a save of an equal state may write files a merge has read
     const LibraryState old{library_, deletedArchive_};
     LibraryState saved;
+    bool leftChanged = false;
     // Taken by the publish, or dropped when nothing is published; waited for before the store
     // changes anything the worker reads.
     const auto dropFollow = qScopeGuard([this] { preparedFollow_.reset(); });
     preparedFollow_ = prepareFollow(state.library);
     try {
         validateRoot();
-        saved = savedState(std::move(state), origin);
+        saved = savedState(std::move(state), origin, leftChanged);
     } catch (const Error& error) {
         preparedFollow_.reset();
+        // A folder changed from outside since the store read it: nothing was written, and the
+        // rescan reads it again at once. Only an edit of the user's is worth a message.
+        if (FolderCatalog::isChangedOutsideRefusal(error)) {
+            resetMetadataHistory();
+            if (origin == CommitOrigin::user) {
+                setError(refusedSave + QLatin1Char('\n') + error.description());
+            }
+            rescan(false);
+            return false;
+        }
         // Refused before anything was written: the store stays open. A folder that went away
         // since the last scan, before the watcher's rescan came: the rescan the message asks for
         // starts now, and the user repeats the edit on the new listing. A folder this user may
@@ -62,6 +74,9 @@ bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& q
     publishCommitted(old, saved, query, actionName);
     assignLastSaved(services_.clock->now());
     rememberCurrentFolder();
+    if (leftChanged) {
+        rescan(false);
+    }
     return true;
 }
 
@@ -71,12 +86,12 @@ void LumivexStore::validateRoot() const {
     }
 }
 
-LibraryState LumivexStore::savedState(LibraryState state, CommitOrigin origin) {
+LibraryState LumivexStore::savedState(LibraryState state, CommitOrigin origin, bool& leftChanged) {
     if (source_ != LibrarySource::folder) {
         LibraryDisk::saveState(state, root_);
         return state;
     }
-    saveTree(state, origin);
+    leftChanged = saveTree(state, origin);
     if (state.library.folderSchemas == library_.folderSchemas) {
         return state;
     }
@@ -87,15 +102,18 @@ LibraryState LumivexStore::savedState(LibraryState state, CommitOrigin origin) {
 // its files as they are (its items are still shown, from the listing); a change the user makes
 // there is refused whole, so that no edit is saved in part and no undo step holds a change its
 // files lack.
-void LumivexStore::saveTree(const LibraryState& state, CommitOrigin origin) {
+bool LumivexStore::saveTree(const LibraryState& state, CommitOrigin origin) {
     const LibraryState before{library_, deletedArchive_};
     const auto touches = [&](const QString& key) {
         return origin == CommitOrigin::user && FolderCatalog::changesFolder(before, state, key);
     };
     // Tried again when touched: its permissions may have been mended since.
     unwritableFolders_.removeIf(touches);
-    FolderCatalog::save(state, root_, &unwritableFolders_,
-                        [&](const QString& key) { return !touches(key); });
+    QStringList changedOutside;
+    FolderCatalog::save(
+        state, root_, &unwritableFolders_, [&](const QString& key) { return !touches(key); },
+        &changedOutside);
+    return !changedOutside.isEmpty();
 }
 
 void LumivexStore::publishCommitted(const LibraryState& old, const LibraryState& saved,
@@ -155,8 +173,15 @@ void LumivexStore::pruneSelection() {
     }
 }
 
+// The stamp is taken only while no outside change was met since the last one: a change a merge
+// took in would otherwise be in the stamp, and undo would replay over it.
 void LumivexStore::stampHistory() {
+    const std::uint64_t seen = std::exchange(outsideChangesSeen_, CatalogStamps::outsideChanges());
     if (!metadataHistory_.canUndo() && !metadataHistory_.canRedo()) {
+        return;
+    }
+    if (seen != outsideChangesSeen_) {
+        resetMetadataHistory();
         return;
     }
     try {

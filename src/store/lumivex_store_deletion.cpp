@@ -54,7 +54,10 @@ void LumivexStore::runDeletion(const DeletionRequest& request) {
     try {
         validateRoot();
         if (source_ == LibrarySource::folder) {
-            FolderCatalog::load(root_, std::nullopt, services_.clock->function());
+            // Only a check: the store keeps the state it shows, so the files read are not taken
+            // in as the ones its later saves write over.
+            FolderCatalog::TreeReads reads;
+            FolderCatalog::load(root_, std::nullopt, services_.clock->function(), reads);
         } else {
             LibraryDisk::loadState(root_);
         }

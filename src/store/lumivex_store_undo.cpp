@@ -1,3 +1,4 @@
+#include "catalog/catalog_stamps.h"
 #include "store/lumivex_store.h"
 #include "store/metadata_undo_validation.h"
 
@@ -65,7 +66,7 @@ void LumivexStore::redoMetadata() {
 // later try.
 bool LumivexStore::validateMetadataReplay() {
     try {
-        if (metadataHistoryStamp_ &&
+        if (metadataHistoryStamp_ && CatalogStamps::outsideChanges() == outsideChangesSeen_ &&
             MetadataUndoValidation::persistenceStamp(root_, source_) == *metadataHistoryStamp_ &&
             MetadataUndoValidation::mediaStillCurrent(library_, root_, source_, *services_.photos,
                                                       {})) {

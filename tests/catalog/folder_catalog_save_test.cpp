@@ -306,6 +306,7 @@ TEST_F(FolderCatalogSave, TheCacheGivesTheSameBytesAsReadingEverythingAgain) {
         edit(s, 2);
         FolderCatalog::save(s, tree);
         outsideEdit(tree);
+        CatalogStamps::clear();  // the cache against reading everything, not the outside guard
         FolderCatalog::save(s, tree);
     };
     CatalogCache::shared().clear();
@@ -455,10 +456,67 @@ TEST_F(FolderCatalogSave, ACatalogEditedBetweenCheckAndWriteIsReadAgain) {
               2);
 }
 
+// A writer replacing a folder's catalog while the save writes its journal: the save is refused
+// before any folder is written, its journal goes, and the writer's file stays.
+TEST_F(FolderCatalogSave, ACatalogReplacedOutsideDuringTheSaveIsNeverWrittenOver) {
+    item(QStringLiteral("a/p.jpg")).rating = 2;
+    item(QStringLiteral("b/p.jpg")).rating = 4;
+    const QString catalog = folder("a") + QStringLiteral("/.lumivex/lumivex.csv");
+    const QByteArray untouched = catalogOf(folder("b"));
+    QByteArray outside;
+    AtomicFile::setFaultHook([&](AtomicFile::Stage stage, const QString& path) {
+        if (outside.isEmpty() && stage == AtomicFile::Stage::afterRename &&
+            path == TreeJournal::path(root)) {
+            Library library = Library::fromCatalogCSV(QString::fromUtf8(readFile(catalog)));
+            library.items[0].notes = QStringLiteral("outside");
+            outside = library.catalogCSV().toUtf8();
+            writeFile(catalog, outside);
+        }
+    });
+    try {
+        FolderCatalog::save(state, root);
+        ADD_FAILURE() << "the save wrote over the outside edit";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.description(), FolderCatalog::changedOutside(folder("a")).description());
+    }
+    AtomicFile::setFaultHook({});
+    EXPECT_EQ(readFile(catalog), outside);
+    EXPECT_EQ(catalogOf(folder("b")), untouched);
+    EXPECT_FALSE(QFile::exists(TreeJournal::path(root)));
+}
+
+// A rescan's merge is saved after its read of the tree: a folder edited from outside in between is
+// left for the next rescan instead of being written from what the read found.
+TEST_F(FolderCatalogSave, AFolderEditedAfterTheRescanReadItIsLeftToTheNextRescan) {
+    const std::shared_ptr<FolderCatalog::DetachedLoad> detached =
+        FolderCatalog::beginDetachedLoad(root);
+    FolderCatalog::TreeReads reads;
+    std::optional<LibraryState> merged =
+        FolderCatalog::readDetached(*detached, state, Date::now, reads);
+    ASSERT_TRUE(merged);
+    FolderCatalog::takeIn(*detached);
+    FolderCatalog::rememberLoad(*merged, reads, FolderCatalog::matchingReads(*merged, reads));
+    MediaItem outside = treeItem(QStringLiteral("p.jpg"));
+    outside.notes = QStringLiteral("outside");
+    writeFolder(folder("a"), Library::withContents({}, {outside}));
+    const QByteArray edited = catalogOf(folder("a"));
+
+    for (MediaItem& item : merged->library.items) {
+        item.rating = 3;
+    }
+    QStringList left;
+    FolderCatalog::save(
+        *merged, root, nullptr, [](const QString&) { return true; }, &left);
+    EXPECT_EQ(left, QStringList{QStringLiteral("a")});
+    EXPECT_EQ(catalogOf(folder("a")), edited);
+    EXPECT_EQ(Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder("b")))).items[0].rating,
+              3);
+}
+
 // A folder edited from outside (same length, modification time put back) and then in the app:
-// the save that trusts its cache must notice the outside edit, keep it in the backup and write
-// what a save that knows nothing writes.
-TEST_F(FolderCatalogSave, AFolderEditedOutsideAndThenInTheAppIsWrittenAsWithoutCache) {
+// the save that trusts its cache must notice the outside edit and leave it be, as a save that
+// knows nothing of the folder's signatures does.
+TEST_F(FolderCatalogSave, AFolderEditedOutsideAndThenInTheAppIsRefusedAsWithoutCache) {
     CatalogCache::shared().setNowForTesting(std::numeric_limits<std::int64_t>::max() / 2);
     FolderCatalog::save(state, root);
     const QString catalog = folder("a") + QStringLiteral("/.lumivex/lumivex.csv");
@@ -473,21 +531,14 @@ TEST_F(FolderCatalogSave, AFolderEditedOutsideAndThenInTheAppIsWrittenAsWithoutC
     ::utimensat(AT_FDCWD, QFile::encodeName(catalog).constData(), times, 0);
 
     item(QStringLiteral("a/p.jpg")).notes = QStringLiteral("app");
-    FolderCatalog::save(state, root);
-    const Library written = Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder("a"))));
-    ASSERT_EQ(written.items.size(), 1);
-    EXPECT_EQ(written.items[0].notes, QStringLiteral("app"));
-    EXPECT_EQ(written.items[0].rating, 0);
-    const Library backup = Library::fromCatalogCSV(
-        QString::fromUtf8(readFile(folder("a") + QStringLiteral("/.lumivex/lumivex.backup.csv"))));
-    ASSERT_EQ(backup.items.size(), 1);
-    EXPECT_EQ(backup.items[0].rating, 3);
-
-    const auto files = snapshot();
-    CatalogCache::shared().clear();
-    CatalogCache::shared().setNowForTesting(std::nullopt);
-    FolderCatalog::save(state, root);
-    EXPECT_EQ(snapshot(), files);
+    for (const bool cached : {true, false}) {
+        if (!cached) {
+            CatalogCache::shared().clear();
+            CatalogCache::shared().setNowForTesting(std::nullopt);
+        }
+        EXPECT_THROW(FolderCatalog::save(state, root), Error);
+        EXPECT_EQ(readFile(catalog), outsideBytes);
+    }
 }
 
 }  // namespace

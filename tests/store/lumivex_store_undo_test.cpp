@@ -50,6 +50,38 @@ TEST_F(UndoTest, OutsideEditOfTheCatalogEmptiesTheHistoryAndRescans) {
     settle();
 }
 
+// Another program's note on b.jpg, written right after the save of the rating of a.jpg replaced
+// the catalog: the stamp taken after the save holds it, and the rescan merges it. Undo must not
+// then put the catalog back without it.
+TEST_F(UndoTest, AnOutsideEditMergedAfterTheSaveIsNeverUndone) {
+    makeTree();
+    openLibrary();
+    const QString catalog = at(QStringLiteral(".lumivex/lumivex.csv"));
+    bool written = false;
+    AtomicFile::setFaultHook([&](AtomicFile::Stage stage, const QString& path) {
+        if (!written && stage == AtomicFile::Stage::afterRename && path == catalog) {
+            written = true;
+            Library outside = Library::fromCatalogCSV(QString::fromUtf8(readFile(catalog)));
+            for (MediaItem& item : outside.items) {
+                item.notes = item.filename == QStringLiteral("b.jpg") ? QStringLiteral("밖에서")
+                                                                      : item.notes;
+            }
+            writeFile(catalog, outside.catalogCSV().toUtf8());
+        }
+    });
+    rateA(4);
+    AtomicFile::setFaultHook({});
+    ASSERT_TRUE(written);
+    store->rescan(false);
+    settle();
+    ASSERT_EQ(item(QStringLiteral("b.jpg")).notes, QStringLiteral("밖에서"));
+
+    store->undoMetadata();
+    settle();
+    EXPECT_EQ(item(QStringLiteral("b.jpg")).notes, QStringLiteral("밖에서"));
+    EXPECT_TRUE(readFile(catalog).contains("밖에서"));
+}
+
 // One hexadecimal digit of an item's identifier in `folder`'s catalog changed in place, the size
 // and the modification time kept: only the change time moves, as for a change in the same second.
 void changeCatalogKeepingItsTime(const QString& folder, const QUuid& id) {

@@ -321,6 +321,7 @@ protected:
         ASSERT_GE(name, 0);
         bytes[name] = char(bytes[name] + 1);
         test::rewriteKeepingTimes(path, bytes);
+        CatalogStamps::clear();  // the stamps of undo, not the save's guard against outside edits
     }
 
     QTemporaryDir folder_;
