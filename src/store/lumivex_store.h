@@ -242,6 +242,9 @@ private:
     struct ScanContext {
         QUuid generation;
         LibrarySource source = LibrarySource::none;
+        // Asked for by the watcher: a catalog that fails to read may be half written by another
+        // program, and is read once more after a pause before the failure counts.
+        bool retriesRead = false;
     };
     using ScanWatcher = QFutureWatcher<QList<MediaItem>>;
     struct MergedScan;
@@ -367,7 +370,9 @@ private:
     void mergeScan(const ScanContext& context, QList<MediaItem> scanned);
     void mergeFinished(const ScanContext& context, std::uint64_t stateVersion,
                        MergeWatcher* watcher);
-    void commitMerge(MergedScan merged);
+    void commitMerge(MergedScan merged, const ScanContext& context);
+    // Whether the failed read of `context` is tried again after a pause.
+    bool retryRead(const ScanContext& context);
     void endScan(const ScanContext& context);
     void fileSystemChanged();
 
@@ -426,6 +431,10 @@ private:
     QFuture<void> sweep_;
     std::shared_ptr<void> watcher_;
     std::unique_ptr<StoreClock::Wait> debounce_;
+    bool watcherAsked_ = false;  // the next scan started is the watcher's
+    std::unique_ptr<StoreClock::Wait> readRetry_;
+    // The scan whose merge is being committed, while its failed reads may be tried again.
+    const ScanContext* retryingMerge_ = nullptr;
     QUuid generation_;
     bool scanAgain_ = false;
     std::optional<QUuid> anchor_;

@@ -1,11 +1,13 @@
 #include "catalog/catalog_stamps.h"
 #include "catalog/folder_catalog.h"
 #include "catalog/library_disk.h"
+#include "catalog/tree_journal.h"
 #include "store/lumivex_store.h"
 #include "store/metadata_undo_validation.h"
 #include "store/query_reconciliation.h"
 #include "store/store_paths.h"
 
+#include <QFileInfo>
 #include <QScopeGuard>
 
 namespace lumivex {
@@ -62,6 +64,12 @@ bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& q
             return false;
         }
         const bool moved = FolderCatalog::isMovedFolderRefusal(error);
+        // A merge's commit that failed before its journal was written may have met a catalog
+        // another program is writing: its rescan is tried again before the store locks.
+        if (!moved && retryingMerge_ && !QFileInfo::exists(TreeJournal::path(root_)) &&
+            retryRead(*retryingMerge_)) {
+            return false;
+        }
         if (!moved) {
             assignLocked(true);
         }

@@ -14,6 +14,7 @@ namespace lumivex {
 namespace {
 
 constexpr double debounceSeconds = 0.6;
+constexpr double readRetrySeconds = 1.0;
 
 const QString listingFailure = QStringLiteral("파일 목록을 읽지 못했습니다.");
 
@@ -42,6 +43,7 @@ struct LumivexStore::MergedScan {
 
 void LumivexStore::rescan(bool resetHistory) {
     if (source_ == LibrarySource::none || locked_) {
+        watcherAsked_ = false;
         return;
     }
     if (resetHistory) {
@@ -52,7 +54,7 @@ void LumivexStore::rescan(bool resetHistory) {
         return;
     }
     assignScanning(true);
-    const ScanContext context{generation_, source_};
+    const ScanContext context{generation_, source_, std::exchange(watcherAsked_, false)};
     QFuture<QList<MediaItem>> future =
         source_ == LibrarySource::photos
             ? services_.listing->scanPhotos()
@@ -112,7 +114,7 @@ void LumivexStore::scanFinished(const ScanContext& context, ScanWatcher* watcher
         mergeScan(context, future.takeResult());
         return;  // the merge ends the scan
     } catch (const Error& error) {
-        if (generation_ == context.generation) {
+        if (generation_ == context.generation && (failure || !retryRead(context))) {
             setError(listingFailure + QLatin1Char('\n') + error.description());
         }
     }
@@ -198,15 +200,17 @@ void LumivexStore::mergeFinished(const ScanContext& context, std::uint64_t state
         scanAgain_ = true;
     } else {
         try {
-            commitMerge(watcher->future().takeResult());
+            commitMerge(watcher->future().takeResult(), context);
         } catch (const Error& error) {
-            setError(listingFailure + QLatin1Char('\n') + error.description());
+            if (!retryRead(context)) {
+                setError(listingFailure + QLatin1Char('\n') + error.description());
+            }
         }
     }
     endScan(context);
 }
 
-void LumivexStore::commitMerge(MergedScan merged) {
+void LumivexStore::commitMerge(MergedScan merged, const ScanContext& context) {
     if (merged.detached) {
         FolderCatalog::takeIn(*merged.detached);  // throws what the read met
     }
@@ -228,7 +232,9 @@ void LumivexStore::commitMerge(MergedScan merged) {
     LibraryState previous{library_, deletedArchive_};
     if (source_ == LibrarySource::folder || merged.state != previous || !filesExist) {
         mergeViews_ = std::move(merged.views);
+        retryingMerge_ = context.retriesRead ? &context : nullptr;
         commit(std::move(merged.state), std::nullopt, std::nullopt, CommitOrigin::upkeep);
+        retryingMerge_ = nullptr;
         // Views the commit did not take are freed by a worker.
         QThreadPool::globalInstance()->start([views = std::move(mergeViews_)] {});
     }
@@ -251,7 +257,24 @@ void LumivexStore::endScan(const ScanContext& context) {
 
 // Bursts of changes closer together than the debounce give one rescan after the last of them.
 void LumivexStore::fileSystemChanged() {
-    debounce_ = services_.clock->after(debounceSeconds, [this] { rescan(false); });
+    debounce_ = services_.clock->after(debounceSeconds, [this] {
+        watcherAsked_ = true;
+        rescan(false);
+    });
+}
+
+// The program that changed a catalog may still be writing it in place: the read is tried once
+// more after a pause, and only a catalog still unreadable then is reported.
+bool LumivexStore::retryRead(const ScanContext& context) {
+    if (!context.retriesRead || generation_ != context.generation) {
+        return false;
+    }
+    readRetry_ = services_.clock->after(readRetrySeconds, [this, generation = generation_] {
+        if (generation == generation_) {
+            rescan(false);
+        }
+    });
+    return true;
 }
 
 }  // namespace lumivex

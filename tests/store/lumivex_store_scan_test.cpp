@@ -139,6 +139,29 @@ TEST_F(ScanTest, ListingFailureShowsItsMessageWithoutLocking) {
     EXPECT_EQ(store->library(), shown);
 }
 
+// Another program writing a catalog in place: the rescan its first change brings reads the file
+// half written, says nothing, and reads it again after a pause, when the writer is done.
+TEST_F(ScanTest, AHalfWrittenCatalogIsReadAgainAfterAPause) {
+    makeTree();
+    openLibrary();
+    const QString catalog = at(QStringLiteral("sub/.lumivex/lumivex.csv"));
+    Library outside = Library::fromCatalogCSV(QString::fromUtf8(readFile(catalog)));
+    outside.items[0].notes = QStringLiteral("밖에서 쓴 메모");
+    const QByteArray bytes = outside.catalogCSV().toUtf8();
+    writeFile(catalog, bytes.left(bytes.size() - 9));
+    watchers.fire();
+    clock.advance(0.6);
+    settle();
+    EXPECT_EQ(store->error(), std::nullopt);
+    EXPECT_FALSE(store->locked());
+
+    writeFile(catalog, bytes);
+    clock.advance(1);
+    settle();
+    EXPECT_EQ(store->error(), std::nullopt);
+    EXPECT_EQ(item(QStringLiteral("sub/c.png")).notes, QStringLiteral("밖에서 쓴 메모"));
+}
+
 // A commit that fails while a listing runs locks the store; the listing's end must not load the
 // tree, which would finish the failed save's journal behind the user's back.
 TEST_F(ScanTest, ScanEndingAfterALockWritesNothing) {
