@@ -8,6 +8,7 @@
 //
 // Prints the counts and every loss with the row's history; exits with 1 when anything was lost.
 
+#include "platform/atomic_file.h"
 #include "platform/user_defaults.h"
 #include "store/lumivex_store.h"
 #include "support/fake_photo_library.h"
@@ -19,6 +20,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QHash>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -52,6 +54,7 @@ struct Edit {
     QString file;  // root-relative
     QString value;
     QString seen;
+    double began = 0;     // when the write or the call began
     double at = 0;        // when the write began (outside) or the call returned (app)
     double shownAt = -1;  // outside: when the store first showed it
     bool accepted = true;
@@ -147,7 +150,7 @@ private:
         if (read(path) != bytes) {
             return;
         }
-        edit.at = now();
+        edit.began = edit.at = now();
         if (edit.inPlace ? writeInPlace(path, written) : writeByRename(path, written)) {
             std::lock_guard lock(mutex_);
             edits_.push_back(edit);
@@ -243,22 +246,21 @@ const MediaItem* itemOf(const LumivexStore& store, const QString& file) {
 }
 
 // One rating or notes edit through the store, as the inspector makes it.
-Edit appEdit(LumivexStore& store, const QString& file, bool notes, int serial,
-             std::mt19937& random) {
+std::optional<Edit> appEdit(LumivexStore& store, const QString& file, bool notes, int serial,
+                            std::mt19937& random) {
     const MediaItem* item = itemOf(store, file);
+    if (!item) {
+        return std::nullopt;
+    }
     Edit edit;
     edit.notes = notes;
     edit.file = file;
-    if (!item) {
-        edit.accepted = false;
-        edit.message = QStringLiteral("(not in the library)");
-        return edit;
-    }
     const QUuid id = item->id;
     edit.seen = notes ? item->notes : QString::number(item->rating);
     edit.value = notes ? QStringLiteral("a%1").arg(serial)
                        : QString::number((item->rating + 1 + random() % 4) % 6);
     store.setError(std::nullopt);
+    edit.began = now();
     if (notes) {
         store.setNotes(edit.value, id);
     } else {
@@ -270,6 +272,55 @@ Edit appEdit(LumivexStore& store, const QString& file, bool notes, int serial,
     edit.message = store.error().value_or(QString());
     return edit;
 }
+
+// Every catalog the store wrote, with its rows' notes, so that a loss can be traced to the write
+// that made it: a save of an app edit when it fell within the edit's call, else a rescan's.
+class StoreWrites {
+public:
+    struct Write {
+        double at;
+        QHash<QString, QString> notes;  // by root-relative file
+    };
+    explicit StoreWrites(const QString& root) {
+        AtomicFile::setFaultHook([this, root](AtomicFile::Stage stage, const QString& path) {
+            const QLatin1StringView suffix("/.lumivex/lumivex.csv");
+            if (stage != AtomicFile::Stage::afterRename || !path.endsWith(suffix)) {
+                return;
+            }
+            const QString folder = path.chopped(suffix.size()).mid(root.size() + 1);
+            Write write{now(), {}};
+            try {
+                QFile file(path);
+                file.open(QIODevice::ReadOnly);
+                const QByteArray bytes = file.readAll();
+                for (const MediaItem& item :
+                     Library::fromCatalogCSV(QString::fromUtf8(bytes)).items) {
+                    write.notes[(folder.isEmpty() ? QString() : folder + u'/') + item.filename] =
+                        item.notes;
+                }
+            } catch (const Error&) {
+                return;  // replaced from outside at once: the hook must not fail the store's write
+            }
+            std::lock_guard lock(mutex_);
+            writes_[folder].push_back(std::move(write));
+        });
+    }
+    ~StoreWrites() { AtomicFile::setFaultHook({}); }
+    // The first write of the lost edit's folder after it that does not hold it.
+    std::optional<Write> overwriting(const Edit& lost) {
+        std::lock_guard lock(mutex_);
+        for (const Write& write : writes_[folderOf(lost.file)]) {
+            if (write.at > lost.at && write.notes.value(lost.file) != lost.value) {
+                return write;
+            }
+        }
+        return std::nullopt;
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<QString, std::vector<Write>> writes_;
+};
 
 struct Row {
     QString notes;
@@ -300,7 +351,8 @@ QString fieldOf(const Row& row, const Edit& edit) {
 bool replacedBySomeoneWhoSawIt(const Edit& edit, const std::vector<Edit>& all) {
     return std::any_of(all.begin(), all.end(), [&](const Edit& later) {
         return later.accepted && &later != &edit && later.file == edit.file &&
-               later.notes == edit.notes && later.at > edit.at && later.seen == edit.value;
+               later.notes == edit.notes && later.seen == edit.value &&
+               (edit.notes || later.at > edit.at);  // notes are never written twice
     });
 }
 
@@ -322,19 +374,32 @@ QString outsideOutcome(const Edit& edit, const std::vector<Edit>& app) {
     return outcome;
 }
 
-void printHistory(const Edit& lost, const std::vector<Edit>& all, const Row& final) {
+void printHistory(const Edit& lost, const std::vector<Edit>& all, const Row& final,
+                  StoreWrites& writes) {
     std::printf("  LOST %s %s of %s = %s (seen %s) at %.3f; final %s\n",
                 lost.outside ? (lost.inPlace ? "outside in-place" : "outside rename") : "app",
                 lost.notes ? "notes" : "rating", qPrintable(lost.file), qPrintable(lost.value),
                 qPrintable(lost.seen), lost.at, qPrintable(fieldOf(final, lost)));
     for (const Edit& edit : all) {
-        if (edit.file == lost.file && std::abs(edit.at - lost.at) < 5) {
-            std::printf("    %.3f %s %s=%s seen=%s shown=%.3f %s %s\n", edit.at,
-                        edit.outside ? "outside" : "app", edit.notes ? "notes" : "rating",
-                        qPrintable(edit.value), qPrintable(edit.seen), edit.shownAt,
-                        edit.accepted ? "accepted" : "refused",
+        if (folderOf(edit.file) == folderOf(lost.file) && std::abs(edit.at - lost.at) < 3) {
+            std::printf("    %.3f-%.3f %s %s %s=%s seen=%s shown=%.3f %s %s\n", edit.began, edit.at,
+                        edit.outside ? "outside" : "app", qPrintable(edit.file),
+                        edit.notes ? "notes" : "rating", qPrintable(edit.value),
+                        qPrintable(edit.seen), edit.shownAt, edit.accepted ? "accepted" : "refused",
                         qPrintable(edit.message.simplified().left(60)));
         }
+    }
+    if (const std::optional<StoreWrites::Write> write = writes.overwriting(lost)) {
+        const auto during = std::find_if(all.begin(), all.end(), [&](const Edit& edit) {
+            return !edit.outside && edit.began <= write->at && write->at <= edit.at;
+        });
+        std::printf("    overwritten by the store at %.3f with %s, %s\n", write->at,
+                    qPrintable(write->notes.value(lost.file)),
+                    during == all.end() ? "outside any app edit (a rescan or an open)"
+                                        : qPrintable(QStringLiteral("saving the app edit of %1 "
+                                                                    "begun at %2")
+                                                         .arg(during->file)
+                                                         .arg(during->began, 0, 'f', 3)));
     }
 }
 
@@ -388,7 +453,10 @@ public:
             const QString key = pool[qsizetype(random_() % pool.size())];
             const QString file = (key.isEmpty() ? QString() : key + u'/') +
                                  QStringLiteral("p%1.png").arg(random_() % 2);
-            app_.push_back(appEdit(*store_, file, choice % 2 == 0, int(app_.size()), random_));
+            if (std::optional<Edit> edit =
+                    appEdit(*store_, file, choice % 2 == 0, int(app_.size()), random_)) {
+                app_.push_back(*edit);
+            }
         }
         writer.stop();
         // The watcher's last rescans, then one more, so that the store shows what the disk holds.
@@ -433,7 +501,7 @@ public:
             std::printf("  %-40s %d\n", qPrintable(name), count);
         }
         for (const Edit* edit : lost) {
-            printHistory(*edit, all, rows.count(edit->file) ? rows.at(edit->file) : Row{});
+            printHistory(*edit, all, rows.count(edit->file) ? rows.at(edit->file) : Row{}, writes_);
         }
         return lost.empty() && locks_ == 0 && differing == 0;
     }
@@ -463,6 +531,7 @@ private:
     std::mt19937 random_;
     StoreHome home_;
     QString root_ = home_.folder.path() + QStringLiteral("/library");
+    StoreWrites writes_{root_};
     QStringList keys_;
     QStringList hot_;  // where most edits of either side go, so that they meet
     std::unique_ptr<LumivexStore> store_;
