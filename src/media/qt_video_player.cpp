@@ -3,6 +3,8 @@
 #include <QAudioOutput>
 #include <QMediaPlayer>
 #include <QTimer>
+#include <QVideoFrame>
+#include <QVideoSink>
 
 #include <cmath>
 
@@ -11,10 +13,26 @@ namespace lumivex {
 QtVideoPlayer::QtVideoPlayer(QObject* parent)
     : VideoPlayer(parent),
       audio_(std::make_unique<QAudioOutput>()),
+      sink_(std::make_unique<QVideoSink>()),
       player_(std::make_unique<QMediaPlayer>()) {
     player_->setAudioOutput(audio_.get());
+    player_->setVideoOutput(sink_.get());
     connect(audio_.get(), &QAudioOutput::volumeChanged, this, &VideoPlayer::volumeChanged);
     connect(audio_.get(), &QAudioOutput::mutedChanged, this, &VideoPlayer::mutedChanged);
+    connect(sink_.get(), &QVideoSink::videoFrameChanged, this, &QtVideoPlayer::showFrame);
+    // Media with sound alone has no picture to wait for once its tracks are known.
+    connect(player_.get(), &QMediaPlayer::mediaStatusChanged, this,
+            [this](QMediaPlayer::MediaStatus status) {
+                if (status == QMediaPlayer::LoadedMedia && !player_->hasVideo()) {
+                    announceFirstFrame();
+                }
+            });
+    connect(player_.get(), &QMediaPlayer::errorOccurred, this,
+            [this](QMediaPlayer::Error, const QString& description) {
+                if (item_ != 0) {
+                    Q_EMIT playbackFailed(description);
+                }
+            });
 }
 
 QtVideoPlayer::~QtVideoPlayer() {
@@ -22,14 +40,41 @@ QtVideoPlayer::~QtVideoPlayer() {
     player_->stop();
 }
 
-void QtVideoPlayer::setVideoOutput(QObject* output) {
-    player_->setVideoOutput(output);
+// The output left keeps no picture of this player's media.
+void QtVideoPlayer::setVideoOutput(QVideoSink* output) {
+    if (output_ == output) {
+        return;
+    }
+    if (output_) {
+        output_->setVideoFrame(QVideoFrame());
+    }
+    output_ = output;
+    if (output_ && frameShown_) {
+        output_->setVideoFrame(sink_->videoFrame());
+    }
 }
 
 void QtVideoPlayer::setSource(const QUrl& url) {
     cancelPendingSeeks();
     item_ = url.isEmpty() ? 0 : ++lastItem_;
+    frameShown_ = false;
     player_->setSource(url);
+}
+
+void QtVideoPlayer::showFrame(const QVideoFrame& frame) {
+    if (output_) {
+        output_->setVideoFrame(frame);
+    }
+    if (frame.isValid()) {
+        announceFirstFrame();
+    }
+}
+
+void QtVideoPlayer::announceFirstFrame() {
+    if (item_ != 0 && !frameShown_) {
+        frameShown_ = true;
+        Q_EMIT firstFrameShown();
+    }
 }
 
 bool QtVideoPlayer::isReadyToPlay() const {

@@ -4,6 +4,6 @@ namespace lumivex {
 
 VideoPlayer::~VideoPlayer() = default;
 
-void VideoPlayer::setVideoOutput(QObject*) {}
+void VideoPlayer::setVideoOutput(QVideoSink*) {}
 
 }  // namespace lumivex

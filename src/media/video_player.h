@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 
+class QVideoSink;
+
 namespace lumivex {
 
 // The one video player of the application as the seek controller, the volume memory and the
@@ -52,13 +54,18 @@ public:
 
     // Unloads the media, so that nothing plays and currentItem() is 0.
     virtual void removeItem() = 0;
-    // Shows the picture in `output` (a video widget), or nowhere with null. Players without a
-    // picture ignore it.
-    virtual void setVideoOutput(QObject* output);
+    // Shows the picture in `output` (a video widget's sink), or nowhere with null. Players
+    // without a picture ignore it.
+    virtual void setVideoOutput(QVideoSink* output);
 
 Q_SIGNALS:
     void volumeChanged(float volume);
     void mutedChanged(bool muted);
+    // The loaded media cannot be played; `description` is the backend's own words, for the log.
+    void playbackFailed(const QString& description);
+    // The first picture of the media loaded now has been shown, or the media has loaded and has
+    // no picture.
+    void firstFrameShown();
 };
 
 }  // namespace lumivex

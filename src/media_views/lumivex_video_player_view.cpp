@@ -82,7 +82,7 @@ void LumivexVideoPlayerView::bind(VideoPlayer* player) {
     player_ = player;
     seeker_.reset(player != nullptr ? new VideoSeekController(player) : nullptr);
     if (player != nullptr) {
-        player->setVideoOutput(video_);
+        player->setVideoOutput(video_->videoSink());
     }
     controls_->setPlayer(player, seeker_.get());
     lastControlsReveal_ = 0;

@@ -8,6 +8,8 @@
 #include <QMediaPlayer>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QVideoFrame>
+#include <QVideoSink>
 
 #include <gtest/gtest.h>
 
@@ -51,6 +53,38 @@ TEST(QtVideoPlayerTest, PlaysAnEncodedClipAndSeeksInIt) {
     EXPECT_TRUE(player.isMuted());
     player.setSource(QUrl());
     EXPECT_EQ(player.currentItem(), 0u);
+}
+
+// Started and stopped again and again, the way the preview opens and closes, every player shows
+// its first picture in the output it is given, says so once, and reports no failure; the output
+// it leaves keeps none of its pictures. A clip with sound alone says so once it has loaded.
+TEST(QtVideoPlayerTest, EveryStartShowsItsFirstPictureInTheOutput) {
+    QTemporaryDir folder;
+    const QString clip = folder.filePath(QStringLiteral("clip.mp4"));
+    test::writeEncodedClip(clip, {.frames = 20, .sound = true});
+    const QString soundOnly = folder.filePath(QStringLiteral("sound.mp4"));
+    test::writeEncodedClip(soundOnly, {.picturePresent = false});
+    QVideoSink output;
+    for (int start = 0; start < 4; ++start) {
+        const bool sound = start == 3;
+        QtVideoPlayer player;
+        int shown = 0;
+        QStringList failures;
+        QObject::connect(&player, &VideoPlayer::firstFrameShown, [&] { ++shown; });
+        QObject::connect(&player, &VideoPlayer::playbackFailed,
+                         [&](const QString& description) { failures.append(description); });
+        player.setSource(QUrl::fromLocalFile(sound ? soundOnly : clip));
+        player.setVideoOutput(&output);
+        player.play();
+        ASSERT_TRUE(eventually([&] { return shown > 0 && output.videoFrame().isValid() != sound; }))
+            << "start " << start << ": status " << player.mediaPlayer()->mediaStatus();
+        EXPECT_EQ(shown, 1);
+        EXPECT_EQ(failures, QStringList());
+        player.pause();
+        player.removeItem();
+        player.setVideoOutput(nullptr);
+        EXPECT_FALSE(output.videoFrame().isValid());
+    }
 }
 
 }  // namespace

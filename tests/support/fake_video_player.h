@@ -30,7 +30,7 @@ public:
     void seek(double seconds, double tolerance, SeekCompletion completion) override;
     void cancelPendingSeeks() override;
     void removeItem() override;
-    void setVideoOutput(QObject* output) override { videoOutput = output; }
+    void setVideoOutput(QVideoSink* output) override { videoOutput = output; }
 
     // Finishes the oldest pending seek; a finished seek moves the current time to its target.
     void finishSeek(bool finished = true);
@@ -47,7 +47,7 @@ public:
     QList<double> seekTargets;  // every seek asked for, in order
     QList<float> rates;         // every rate set, in order
     int cancelledSeekBatches = 0;
-    QObject* videoOutput = nullptr;
+    QVideoSink* videoOutput = nullptr;
 };
 
 }  // namespace lumivex::test
