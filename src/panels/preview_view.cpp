@@ -5,6 +5,7 @@
 #include "media_views/media_thumbnail.h"
 #include "media_views/thumbnail_spinner.h"
 #include "media_views/video_player_host.h"
+#include "media_views/video_player_session.h"
 #include "media_views/view_style.h"
 #include "panels/panel_symbol.h"
 #include "panels/round_button.h"
@@ -39,6 +40,7 @@ const QString notFound =
     QStringLiteral("영상을 찾을 수 없습니다. 목록을 새로고침한 뒤 다시 시도해주세요.");
 const QString notLoaded =
     QStringLiteral("영상을 불러오지 못했습니다. 네트워크 연결을 확인한 뒤 다시 시도해주세요.");
+const QString notPlayed = QStringLiteral("영상을 재생하지 못했습니다. 다시 시도해주세요.");
 
 QLabel* secondary(const QString& text, double size, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -390,7 +392,16 @@ void PreviewView::beginPlayback(const QUrl& url) {
     volume_ = std::make_unique<VideoVolumeMemory>(player_.get(), *services_.defaults);
     host_->bind(player_.get());
     content_->setCurrentWidget(host_);
+    services_.session->watchPlayback(*player_, [this] { playbackFailed(); });
     player_->play();
+}
+
+// A player that fails, or shows nothing, leaves the pane with a message and another try rather
+// than a black picture.
+void PreviewView::playbackFailed() {
+    stopPlayback();
+    content_->setCurrentWidget(status_);
+    fail(notPlayed);
 }
 
 void PreviewView::fail(const QString& message) {

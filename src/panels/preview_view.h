@@ -28,8 +28,9 @@ class VideoVolumeMemory;
 // close), the photo decoded through the media layer at the pane's own size, or the video played
 // in the shared player view, and a footer of key hints. A video is prepared when the pane
 // appears: a folder video through its playable copy, with progress and "다시 시도" after a
-// failure; a photo-library video through the library. Every load takes a new generation, and a
-// late result of an older one, or one after the pane went away, changes nothing. The pane reads
+// failure; a photo-library video through the library. A player that reports an error, or shows
+// no picture in the session's allowance, fails the same way. Every load takes a new generation, and
+// a late result of an older one, or one after the pane went away, changes nothing. The pane reads
 // no store state; the window gives it the library's current record. Main thread.
 class PreviewView final : public QWidget {
 public:
@@ -81,6 +82,7 @@ private:
     void loadFolderVideo(std::uint64_t token);
     void folderVideoFinished(std::uint64_t token);
     void beginPlayback(const QUrl& url);
+    void playbackFailed();
     void stopPlayback();
     void fail(const QString& message);
     void setProgress(std::optional<double> progress);

@@ -169,6 +169,34 @@ TEST_F(PreviewPaneTest, APhotoLibraryVideoThatIsGoneFailsWithoutARequest) {
     EXPECT_EQ(played, QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/p/clip.mov"))});
 }
 
+// A player that reports an error, or shows no picture in the session's allowance, leaves the
+// pane failed with another try, never a black picture; one that shows its picture in time plays on.
+TEST_F(PreviewPaneTest, APlayerThatFailsOrShowsNothingFailsThePaneWithAnotherTry) {
+    VideoPlayerSession quick{defaults, {}, 0};  // the allowance ends at the loop's next turn
+    services.session = &quick;
+    MediaItem clip = item(QStringLiteral("clip.mov"), MediaKind::video);
+    clip.fileIdentity = QStringLiteral("photos:videos/clip.mov");
+    library.addAsset(QStringLiteral("videos/clip.mov"), true, PhotoMediaType::video);
+    library.playerFiles[QStringLiteral("videos/clip.mov")] = QStringLiteral("/p/clip.mov");
+    auto pane = open(clip);
+    ASSERT_EQ(pane->videoState(), State::playing);
+    Q_EMIT pane->player()->firstFrameShown();
+    QTest::qWait(0);
+    EXPECT_EQ(pane->videoState(), State::playing);
+
+    Q_EMIT pane->player()->playbackFailed(QStringLiteral("Internal data stream error."));
+    test::runEventsUntil([&] { return pane->videoState() == State::failed; }, "the error");
+    const QString message = QStringLiteral("영상을 재생하지 못했습니다. 다시 시도해주세요.");
+    EXPECT_EQ(pane->errorText(), message);
+    EXPECT_TRUE(pane->retryButton()->isVisible());
+
+    pane->retryButton()->click();
+    EXPECT_EQ(pane->videoState(), State::playing);
+    test::runEventsUntil([&] { return pane->videoState() == State::failed; }, "the silence");
+    EXPECT_EQ(pane->errorText(), message);
+    EXPECT_EQ(played.size(), 2);
+}
+
 TEST_F(PreviewPaneTest, APhotoIsDecodedAtThePanesSizeNeverLarger) {
     const QString path = temp.filePath(QStringLiteral("big.jpg"));
     test::writeJpeg(path, {});
