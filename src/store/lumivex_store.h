@@ -28,6 +28,7 @@
 
 namespace lumivex {
 
+class Error;
 class MediaListing;
 class PhotoLibrary;
 class PhotosChangeObserver;
@@ -354,6 +355,10 @@ private:
                 const std::optional<QString>& actionName = std::nullopt,
                 CommitOrigin origin = CommitOrigin::user);
     void validateRoot() const;
+    bool commitOverOutside(const LibraryState& old, const LibraryState& edited,
+                           const std::optional<MediaQuery>& query,
+                           const std::optional<QString>& actionName, CommitOrigin origin,
+                           const Error& error);
     LibraryState savedState(LibraryState state, CommitOrigin origin, bool& leftChanged);
     // Whether the save left out folders changed from outside, for a rescan to read them again.
     bool saveTree(const LibraryState& state, CommitOrigin origin);
@@ -435,6 +440,7 @@ private:
     std::unique_ptr<StoreClock::Wait> readRetry_;
     // The scan whose merge is being committed, while its failed reads may be tried again.
     const ScanContext* retryingMerge_ = nullptr;
+    bool mergingOutside_ = false;  // an edit taken onto a change from outside is being saved
     QUuid generation_;
     bool scanAgain_ = false;
     std::optional<QUuid> anchor_;

@@ -4,6 +4,7 @@
 #include "catalog/tree_journal.h"
 #include "store/lumivex_store.h"
 #include "store/metadata_undo_validation.h"
+#include "store/outside_merge.h"
 #include "store/query_reconciliation.h"
 #include "store/store_paths.h"
 
@@ -40,20 +41,14 @@ bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& q
     // changes anything the worker reads.
     const auto dropFollow = qScopeGuard([this] { preparedFollow_.reset(); });
     preparedFollow_ = prepareFollow(state.library);
+    const LibraryState edited = state;  // shares its lists: kept for a change met outside
     try {
         validateRoot();
         saved = savedState(std::move(state), origin, leftChanged);
     } catch (const Error& error) {
         preparedFollow_.reset();
-        // A folder changed from outside since the store read it: nothing was written, and the
-        // rescan reads it again at once. Only an edit of the user's is worth a message.
         if (FolderCatalog::isChangedOutsideRefusal(error)) {
-            resetMetadataHistory();
-            if (origin == CommitOrigin::user) {
-                setError(refusedSave + QLatin1Char('\n') + error.description());
-            }
-            rescan(false);
-            return false;
+            return commitOverOutside(old, edited, query, actionName, origin, error);
         }
         // Refused before anything was written: the store stays open. A folder that went away
         // since the last scan, before the watcher's rescan came: the rescan the message asks for
@@ -86,6 +81,42 @@ bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& q
         rescan(false);
     }
     return true;
+}
+
+// A folder changed from outside since the store read it: nothing was written. An edit of the
+// user's that touches other fields or items than the change is taken onto the tree read again;
+// any other is refused with a message, and the rescan reads the folder again at once. Either way
+// no undo step survives: its stamp could hold the change.
+bool LumivexStore::commitOverOutside(const LibraryState& old, const LibraryState& edited,
+                                     const std::optional<MediaQuery>& query,
+                                     const std::optional<QString>& actionName, CommitOrigin origin,
+                                     const Error& error) {
+    resetMetadataHistory();
+    if (origin == CommitOrigin::user && !mergingOutside_) {
+        // What is read is taken in only with the edit laid over it: a refused edit leaves the
+        // store's copy as the one its files are compared with.
+        FolderCatalog::TreeReads reads;
+        std::optional<LibraryState> merged;
+        try {
+            merged = OutsideMerge::merged(
+                old, edited, FolderCatalog::load(root_, old, services_.clock->function(), reads));
+        } catch (const Error&) {
+            merged.reset();  // refused below; the rescan reports what cannot be read
+        }
+        if (merged) {
+            FolderCatalog::rememberLoad(*merged, reads,
+                                        FolderCatalog::matchingReads(*merged, reads));
+            mergingOutside_ = true;
+            const bool saved = commit(std::move(*merged), query, actionName, origin);
+            mergingOutside_ = false;
+            return saved;
+        }
+    }
+    if (origin == CommitOrigin::user) {
+        setError(refusedSave + QLatin1Char('\n') + error.description());
+    }
+    rescan(false);
+    return false;
 }
 
 void LumivexStore::validateRoot() const {

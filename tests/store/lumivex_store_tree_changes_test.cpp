@@ -85,9 +85,9 @@ TEST_F(TreeChangesTest, AFolderRenamedOutsideIsFoundAgainByTheRescan) {
     EXPECT_TRUE(catalogOf(QStringLiteral("keep/")).contains("\"2\""));
 }
 
-// Another program's edit of a folder that the rescan has not read yet: a save of another folder
-// leaves it be, an edit of its own folder is refused whole with a message, without a lock, and
-// the folder is read again at once.
+// Another program's note on a file of a folder that the rescan has not read yet: a save of
+// another folder leaves the folder be, a rating there is taken onto the note, and a note there
+// is refused whole with a message, without a lock, the folder read again at once.
 TEST_F(TreeChangesTest, AnOutsideEditIsNeverWrittenOverFromTheStoresOlderCopy) {
     makeTree();
     openLibrary();
@@ -101,24 +101,21 @@ TEST_F(TreeChangesTest, AnOutsideEditIsNeverWrittenOverFromTheStoresOlderCopy) {
     EXPECT_TRUE(catalogOf(QStringLiteral("keep/")).contains("\"2\""));
     EXPECT_EQ(catalogOf(QStringLiteral("sub/")), edited);
     EXPECT_EQ(listing.held(), 1) << "the folder left is read again";
-    rate(QStringLiteral("sub/x.jpg"), 5);
+    store->setNotes(QStringLiteral("앱에서 쓴 메모"), item(QStringLiteral("sub/x.jpg")).id);
     EXPECT_EQ(store->error(),
               QStringLiteral("분류 정보를 저장하지 못했습니다. 기존 기록은 보존했습니다.\n‘%1’ "
                              "폴더의 분류 파일이 앱 밖에서 바뀌어 다시 읽었습니다. 편집을 다시 "
                              "해주세요.")
                   .arg(at(QStringLiteral("sub"))));
     EXPECT_FALSE(store->locked());
-    EXPECT_EQ(item(QStringLiteral("sub/x.jpg")).rating, 0);
     EXPECT_EQ(catalogOf(QStringLiteral("sub/")), edited);
     EXPECT_FALSE(QFile::exists(at(QStringLiteral(".lumivex/folders-pending.json"))));
 
-    listing.holding = false;
-    listing.release();
-    settle();
-    EXPECT_EQ(item(QStringLiteral("sub/x.jpg")).notes, QStringLiteral("밖에서 쓴 메모"));
     rate(QStringLiteral("sub/x.jpg"), 5);
     EXPECT_EQ(item(QStringLiteral("sub/x.jpg")).rating, 5);
+    EXPECT_EQ(item(QStringLiteral("sub/x.jpg")).notes, QStringLiteral("밖에서 쓴 메모"));
     EXPECT_TRUE(catalogOf(QStringLiteral("sub/")).contains("밖에서 쓴 메모"));
+    EXPECT_FALSE(store->metadataHistory().canUndo());
 }
 
 // Any other failure of a save still locks: the catalog may be half written behind its journal.
