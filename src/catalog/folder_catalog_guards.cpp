@@ -102,10 +102,12 @@ void keepMigrationOriginals(const QString& folder) {
 }
 
 // A folder's files as the check before writing read them, and the signatures taken around that
-// read (none when the files changed meanwhile), which vouch that they still hold it.
+// read (none when the files changed meanwhile), which vouch that they still hold it; with the
+// stamp of the files the save was planned on, when it compares them.
 struct Checked {
     LibraryState stored;
     CatalogCache::Signature signature;
+    const CatalogStamps::Stamp* found = nullptr;
 };
 
 Checked validateWrite(const Write& write, const QString& root, const CatalogStamps::Stamp* found) {
@@ -127,13 +129,18 @@ Checked validateWrite(const Write& write, const QString& root, const CatalogStam
     if (checked.signature != before) {
         checked.signature.clear();
     }
+    checked.found = found;
     return checked;
 }
 
 // The writes of deeper folders come between a folder's check and its write; its files are read
-// again only when something changed them meanwhile.
+// again only when something changed them meanwhile, and are compared once more first: a change
+// from outside since the check is not written over either (nor read half written).
 void performWrite(const Write& write, const QString& root, const Checked& checked) {
     const QString folder = folderOf(root, write.directory);
+    if (checked.found && CatalogStamps::differs(*checked.found, CatalogStamps::onDisk(folder))) {
+        throw changedOutside(folder);
+    }
     const bool unchanged =
         !checked.signature.empty() && CatalogCache::signatureOf(folder) == checked.signature;
     const LibraryState stored = unchanged ? checked.stored : LibraryDisk::loadState(folder);

@@ -474,8 +474,10 @@ void leaveChangedOutside(const Plan& plan, const QString& root,
     }
 }
 
-// The writes, refused whole by a folder changed from outside since the save planned them: no
-// folder was written then, and the journal goes. The writes passed over as gone are returned.
+// The writes, refused by a folder changed from outside since the save planned them: no folder was
+// written when the check before the writes found it, only the deeper ones written before it when
+// its own turn came. Either way the journal goes, so that its texts, made from the older copy,
+// are never finished over the change. The writes passed over as gone are returned.
 QStringList finishChecked(const Plan& plan, const QString& root) {
     std::vector<CatalogStamps::Stamp> found;
     found.reserve(size_t(plan.writes.size()));

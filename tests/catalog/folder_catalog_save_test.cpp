@@ -429,31 +429,31 @@ TEST_F(RepeatedSave, UnsafeNamesAndVanishedFoldersAreStillRefused) {
     EXPECT_EQ(snapshot(), files);
 }
 
-// A folder's files are read once for the check and the write together only while nothing
-// touches them in between; a catalog edited from outside meanwhile is what the backup keeps.
-TEST_F(FolderCatalogSave, ACatalogEditedBetweenCheckAndWriteIsReadAgain) {
+// A catalog edited from outside after the check before the writes, while deeper folders are
+// written: it is not written over either, and the save's journal goes.
+TEST_F(FolderCatalogSave, ACatalogEditedBetweenCheckAndWriteIsNeverWrittenOver) {
     item(QStringLiteral("a/p.jpg")).rating = 2;
     item(QStringLiteral("a/b/c/p.jpg")).rating = 1;
     const QString catalog = folder("a") + QStringLiteral("/.lumivex/lumivex.csv");
-    bool edited = false;
+    QByteArray outside;
     AtomicFile::setFaultHook([&](AtomicFile::Stage stage, const QString& path) {
-        if (!edited && stage == AtomicFile::Stage::afterRename &&
+        if (outside.isEmpty() && stage == AtomicFile::Stage::afterRename &&
             path == folder("a/b/c") + QStringLiteral("/.lumivex/lumivex.csv")) {
-            edited = true;
-            Library outside = Library::fromCatalogCSV(QString::fromUtf8(readFile(catalog)));
-            outside.items[0].notes = QStringLiteral("outside");
-            writeFile(catalog, outside.catalogCSV().toUtf8());
+            Library library = Library::fromCatalogCSV(QString::fromUtf8(readFile(catalog)));
+            library.items[0].notes = QStringLiteral("outside");
+            outside = library.catalogCSV().toUtf8();
+            writeFile(catalog, outside);
         }
     });
-    FolderCatalog::save(state, root);
+    try {
+        FolderCatalog::save(state, root);
+        ADD_FAILURE() << "the save wrote over the outside edit";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.description(), FolderCatalog::changedOutside(folder("a")).description());
+    }
     AtomicFile::setFaultHook({});
-    ASSERT_TRUE(edited);
-    const Library backup = Library::fromCatalogCSV(
-        QString::fromUtf8(readFile(folder("a") + QStringLiteral("/.lumivex/lumivex.backup.csv"))));
-    ASSERT_EQ(backup.items.size(), 1);
-    EXPECT_EQ(backup.items[0].notes, QStringLiteral("outside"));
-    EXPECT_EQ(Library::fromCatalogCSV(QString::fromUtf8(catalogOf(folder("a")))).items[0].rating,
-              2);
+    EXPECT_EQ(readFile(catalog), outside);
+    EXPECT_FALSE(QFile::exists(TreeJournal::path(root)));
 }
 
 // A writer replacing a folder's catalog while the save writes its journal: the save is refused
