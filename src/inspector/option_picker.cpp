@@ -278,6 +278,12 @@ bool OptionPicker::eventFilter(QObject* watched, QEvent* event) {
             close();
             return true;
         }
+        if (key == Qt::Key_Menu ||
+            (key == Qt::Key_F10 &&
+             static_cast<QKeyEvent*>(event)->modifiers() == Qt::ShiftModifier)) {
+            showHighlightedRowMenu();
+            return true;
+        }
     } else if (event->type() == QEvent::ShortcutOverride) {
         // Escape belongs to the field while it edits, not to a window shortcut.
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {

@@ -81,6 +81,7 @@ private:
     void focusField();
     void scrollToHighlight();
     void showRowMenu(const QString& option, QPoint globalPos);
+    void showHighlightedRowMenu();
 
     LumivexStore& store_;
     ActiveProperty& active_;

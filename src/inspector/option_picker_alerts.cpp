@@ -1,5 +1,6 @@
 #include "browser/browser_palette.h"
 #include "inspector/inspector_style.h"
+#include "inspector/option_list.h"
 #include "inspector/option_picker.h"
 #include "store/lumivex_store.h"
 
@@ -23,6 +24,16 @@ void OptionPicker::showRowMenu(const QString& option, QPoint globalPos) {
     menu->addAction(QStringLiteral("이름 변경…"), this, [this, option] { beginRename(option); });
     menu->addAction(QStringLiteral("삭제…"), this, [this, option] { beginDelete(option); });
     menu->popup(globalPos);
+}
+
+// The menu key opens the menu of the row the arrows highlighted, as a right click on it does.
+void OptionPicker::showHighlightedRowMenu() {
+    const std::optional<QString>& row = model_.highlighted();
+    const qsizetype index = row ? model_.rowIDs().indexOf(*row) : -1;
+    if (index < 0 || index >= model_.matches().size()) {
+        return;
+    }
+    showRowMenu(model_.matches().at(index), list_->mapToGlobal(list_->rowRect(index).center()));
 }
 
 void OptionPicker::beginRename(const QString& option) {

@@ -6,8 +6,11 @@
 #include "inspector/option_list.h"
 #include "store/lumivex_store.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QScrollArea>
 #include <QSignalSpy>
@@ -207,6 +210,20 @@ TEST(OptionChipsTest, AChipWiderThanItsRowKeepsItsMarkInReach) {
     EXPECT_EQ(removed.size(), 1);
     // It still stands alone on its line.
     EXPECT_GT(chips.markRect(1).top(), chips.markRect(0).bottom());
+}
+
+TEST_F(OptionPickerTest, TheMenuKeyOpensTheHighlightedRowsMenu) {
+    OptionPicker& picker = tags();
+    type(picker, QStringLiteral("an"));
+    QTest::keyClick(picker.searchField(), Qt::Key_Down);
+    QTest::keyClick(picker.searchField(), Qt::Key_Menu);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    menu->actions().at(1)->trigger();
+    menu->close();
+    ASSERT_NE(picker.deleteAlert(), nullptr);
+    EXPECT_TRUE(picker.deleteAlert()->informativeText().startsWith(QStringLiteral("‘Banana’")));
+    picker.deleteAlert()->reject();
 }
 
 }  // namespace
