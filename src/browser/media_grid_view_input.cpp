@@ -108,9 +108,10 @@ void MediaGridView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     if (event->button() == Qt::LeftButton) {
-        if (QWidget* focus = QApplication::focusWidget(); focus && focus->window() == window()) {
-            focus->clearFocus();  // typing leaves the text fields for the grid
-        }
+        // Typing leaves the text fields for the grid, which keeps the keyboard when its window
+        // comes back after a sheet, an alert or another application; with no focus at all the
+        // window would hand it to its first field, the search.
+        setFocus(Qt::MouseFocusReason);
         interaction_->press(event->position(), event->modifiers(), clickCount(*event));
     }
     forwardToCard(event);

@@ -316,6 +316,20 @@ TEST_F(Menus, AfterTheFocusedNotesGoAwayUndoUndoesTheNoteNotTheSearch) {
     EXPECT_NE(QApplication::focusWidget(), field);
 }
 
+TEST_F(Menus, AfterAPanelClosesTheKeyboardIsTheClickedGridsAgain) {
+    openThree();
+    const QRect card = grid->visualRect(grid->model()->index(0, 0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, card.center());
+    settle();
+    ASSERT_EQ(store->selection().size(), 1);
+    press(Qt::Key_Slash, Qt::ControlModifier);
+    press(Qt::Key_Slash, Qt::ControlModifier);
+    activate();  // as a window manager does when the panel's sheet goes
+    press(Qt::Key_4);
+    EXPECT_TRUE(searchField()->text().isEmpty());
+    EXPECT_EQ(store->selectedItems().first().rating, 4);
+}
+
 TEST_F(Menus, TheUpdateItemShowsTheUpdateWindowAndStartsAManualCheck) {
     makeApp();
     app->commands().updateCheckAction()->trigger();

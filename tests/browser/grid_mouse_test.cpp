@@ -80,7 +80,7 @@ TEST_F(GridMouse, AnInactiveWindowLeavesClicksAndKeysAlone) {
     moveTo(thumbnailPoint(2));
     EXPECT_FALSE(grid->interaction().armed());
     release(thumbnailPoint(2));
-    QTest::keyClick(window.get(), Qt::Key_Delete);
+    QTest::keyClick(grid, Qt::Key_Delete);
     EXPECT_EQ(store->selection(), idsAt({0}));
     EXPECT_FALSE(store->deletionRequest());
 }

@@ -3,6 +3,7 @@
 #include "browser/grid_fixture.h"
 #include "browser/media_card_chrome.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
@@ -96,7 +97,7 @@ TEST_F(GridPaint, ARatingKeyScrollsOnlyToShowAPartlyHiddenCard) {
     bar->setValue(0);
     ASSERT_LE(layout.frame(1).bottom(), 500);
     click(thumbnailPoint(1));
-    QTest::keyClick(window.get(), Qt::Key_2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_2);
     EXPECT_EQ(bar->value(), 0);
     // The first row whose card reaches past the viewport's bottom.
     qsizetype hidden = columns;
@@ -106,7 +107,7 @@ TEST_F(GridPaint, ARatingKeyScrollsOnlyToShowAPartlyHiddenCard) {
     ASSERT_LT(layout.frame(hidden).top() + 20, 500);
     click(QPointF(layout.frame(hidden).center().x(), layout.frame(hidden).top() + 10));
     ASSERT_EQ(store->selection(), idsAt({hidden}));
-    QTest::keyClick(window.get(), Qt::Key_3);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_3);
     EXPECT_EQ(bar->value(), static_cast<int>(std::ceil(layout.frame(hidden).bottom() - 500)));
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(onScreen(), paintedAfresh());
