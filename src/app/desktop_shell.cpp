@@ -1,5 +1,7 @@
 #include "app/desktop_shell.h"
 
+#include "browser/grid_key_monitor.h"
+
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -66,8 +68,10 @@ void DesktopShell::open(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+// Only a text field gives the keyboard up: the grid or a control holding it keeps it, or the
+// window would hand it to its first field, the search, the next time it becomes active.
 void DesktopShell::endTextEditing() {
-    if (QWidget* focused = QApplication::focusWidget()) {
+    if (QWidget* focused = QApplication::focusWidget(); focused && GridKeyMonitor::editingText()) {
         focused->clearFocus();
     }
 }
