@@ -1,6 +1,7 @@
 #include "store/outside_merge.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace lumivex::OutsideMerge {
 
@@ -34,6 +35,31 @@ bool mergeField(const Value& base, const Value& edited, const Value& outside, Va
     return true;
 }
 
+// The values of each property laid over on their own: a property is a column of its own.
+bool mergeLabels(const Labels& base, const Labels& edited, Labels& into) {
+    QSet<QString> keys;
+    for (const Labels* labels : {&base, &edited}) {
+        for (const auto& [key, values] : *labels) {
+            keys.insert(key);
+        }
+    }
+    for (const QString& key : keys) {
+        const auto valuesIn = [&](const Labels& labels) {
+            return labels.contains(key) ? std::optional<QStringList>(labels.at(key)) : std::nullopt;
+        };
+        std::optional<QStringList> taken = valuesIn(into);
+        if (!mergeField(valuesIn(base), valuesIn(edited), taken, taken)) {
+            return false;
+        }
+        if (taken) {
+            into.insert_or_assign(key, *taken);
+        } else {
+            into.erase(key);
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<LibraryState> merged(const LibraryState& base, const LibraryState& edited,
@@ -64,7 +90,7 @@ std::optional<LibraryState> merged(const LibraryState& base, const LibraryState&
         if (!sameItemButFields(before[index], item) || !sameItemButFields(before[index], taken) ||
             !mergeField(before[index].rating, item.rating, taken.rating, taken.rating) ||
             !mergeField(before[index].notes, item.notes, taken.notes, taken.notes) ||
-            !mergeField(before[index].labels, item.labels, taken.labels, taken.labels)) {
+            !mergeLabels(before[index].labels, item.labels, taken.labels)) {
             return std::nullopt;
         }
         result.library.items[at] = std::move(taken);
