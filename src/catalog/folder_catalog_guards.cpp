@@ -135,19 +135,25 @@ Checked validateWrite(const Write& write, const QString& root, const CatalogStam
 
 // The writes of deeper folders come between a folder's check and its write; its files are read
 // again only when something changed them meanwhile, and are compared once more first: a change
-// from outside since the check is not written over either (nor read half written).
+// from outside since the check is not written over either (nor read half written). A file written
+// alone is compared again right before it replaces the old one, which narrows the time a change
+// can slip in to that of one comparison.
 void performWrite(const Write& write, const QString& root, const Checked& checked) {
     const QString folder = folderOf(root, write.directory);
-    if (checked.found && CatalogStamps::differs(*checked.found, CatalogStamps::onDisk(folder))) {
-        throw changedOutside(folder);
-    }
+    const auto compare = [&] {
+        if (checked.found &&
+            CatalogStamps::differs(*checked.found, CatalogStamps::onDisk(folder))) {
+            throw changedOutside(folder);
+        }
+    };
+    compare();
     const bool unchanged =
         !checked.signature.empty() && CatalogCache::signatureOf(folder) == checked.signature;
     const LibraryState stored = unchanged ? checked.stored : LibraryDisk::loadState(folder);
     if (holdsTreeCatalog(stored)) {
         keepMigrationOriginals(folder);
     }
-    LibraryDisk::saveTexts({write.catalog, write.archive}, folder, stored);
+    LibraryDisk::saveTexts({write.catalog, write.archive}, folder, stored, compare);
 }
 
 // Runs `step` for `write` and says whether it ran; a step that failed because the write's folder

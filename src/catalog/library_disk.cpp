@@ -109,15 +109,16 @@ bool differsOnDisk(const QString& path, const QByteArray& bytes) {
 }
 
 // save() with the catalog already rendered: saveState renders it to compare it anyway.
-// `known` is the stored catalog when the caller has just read it.
+// `known` is the stored catalog when the caller has just read it; `beforeRename` goes with the
+// catalog's write.
 void saveRendered(const QByteArray& bytes, const QString& root,
                   const std::optional<QSet<QUuid>>& retainingBackupIDs,
-                  const Library* known = nullptr) {
+                  const Library* known = nullptr, const std::function<void()>& beforeRename = {}) {
     migrateCatalog(root);
     const QString catalog = catalogPath(root);
     MetadataFiles::makeFolder(MetadataFiles::folder(root));
     if (!MetadataFiles::exists(catalog)) {
-        MetadataFiles::write(catalog, bytes);
+        MetadataFiles::write(catalog, bytes, beforeRename);
         return;
     }
     // Reading the stored catalog first means a catalog we cannot read is never replaced.
@@ -134,7 +135,7 @@ void saveRendered(const QByteArray& bytes, const QString& root,
     const QString backupFile = backupPath(root);
     MetadataFiles::makeFolder(QFileInfo(backupFile).path());
     MetadataFiles::write(backupFile, backup);
-    MetadataFiles::write(catalog, bytes);
+    MetadataFiles::write(catalog, bytes, beforeRename);
 }
 
 // Writes a journalled pair of texts: the deleted records first, then the catalog with its
@@ -215,7 +216,8 @@ void saveState(const LibraryState& state, const QString& root, const LibraryStat
     saveTexts({state.library.catalogCSV(), state.deleted.csv()}, root, stored);
 }
 
-void saveTexts(const PendingWrite& write, const QString& root, const LibraryState& stored) {
+void saveTexts(const PendingWrite& write, const QString& root, const LibraryState& stored,
+               const std::function<void()>& beforeRename) {
     const Date start = AtomicFile::fileClockNow();
     // Texts that would not read back must never reach the disk.
     const std::shared_ptr<const LibraryState> state =
@@ -229,10 +231,10 @@ void saveTexts(const PendingWrite& write, const QString& root, const LibraryStat
         MetadataFiles::write(journalPath(root), encodePendingWrite(write));
         finish(write, root, &stored.library);
     } else if (catalogChanged) {
-        saveRendered(catalogBytes, root, itemIDs(state->library), &stored.library);
+        saveRendered(catalogBytes, root, itemIDs(state->library), &stored.library, beforeRename);
     } else if (deletedChanged) {
         MetadataFiles::makeFolder(MetadataFiles::folder(root));
-        MetadataFiles::write(deletedPath(root), deletedBytes);
+        MetadataFiles::write(deletedPath(root), deletedBytes, beforeRename);
     }
     if (catalogChanged || deletedChanged) {
         MetadataFiles::removeStaleTemporaries(root, start);

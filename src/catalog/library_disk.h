@@ -51,8 +51,10 @@ QByteArray encodePendingWrite(const PendingWrite& write);
 // anything else throws.
 PendingWrite decodePendingWrite(const QByteArray& json);
 // saveState(state, root, stored) with the state's two texts already rendered: they are written
-// as they stand.
-void saveTexts(const PendingWrite& write, const QString& root, const LibraryState& stored);
+// as they stand. When only one of the files changes, `beforeRename` is called right before it
+// replaces the old one (see AtomicFile::write); a pair written behind its journal goes without.
+void saveTexts(const PendingWrite& write, const QString& root, const LibraryState& stored,
+               const std::function<void()>& beforeRename = {});
 
 }  // namespace LibraryDisk
 }  // namespace lumivex

@@ -177,8 +177,9 @@ void makeFolder(const QString& path) {
     throw Error::fromErrno(failure, path);
 }
 
-void write(const QString& path, const QByteArray& bytes) {
-    AtomicFile::write(path, bytes, AtomicFile::MissingFolders::refuse);
+void write(const QString& path, const QByteArray& bytes,
+           const std::function<void()>& beforeRename) {
+    AtomicFile::write(path, bytes, AtomicFile::MissingFolders::refuse, beforeRename);
 }
 
 void move(const QString& source, const QString& destination) {

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace lumivex {
@@ -32,7 +33,8 @@ std::optional<QByteArray> readIfPossible(const QString& path);
 // Error::fromErrno.
 void makeFolder(const QString& path);
 // AtomicFile::write of a metadata file, into a metadata folder that exists.
-void write(const QString& path, const QByteArray& bytes);
+void write(const QString& path, const QByteArray& bytes,
+           const std::function<void()>& beforeRename = {});
 // Renames `source` to `destination` on the same file system; throws Error::fromErrno.
 void move(const QString& source, const QString& destination);
 

@@ -153,7 +153,8 @@ private:
 
 }  // namespace
 
-void write(const QString& path, const QByteArray& bytes, MissingFolders missing) {
+void write(const QString& path, const QByteArray& bytes, MissingFolders missing,
+           const std::function<void()>& beforeRename) {
     const QString folder = QFileInfo(path).path();
     if (missing == MissingFolders::create) {
         makeFolders(folder);
@@ -163,6 +164,9 @@ void write(const QString& path, const QByteArray& bytes, MissingFolders missing)
     temporary.writeAll(bytes);
     temporary.syncAndClose();
     reach(Stage::beforeRename, path);
+    if (beforeRename) {
+        beforeRename();
+    }
     temporary.renameOntoTarget();
     reach(Stage::afterRename, path);
     syncFolder(folder);

@@ -41,9 +41,12 @@ enum class MissingFolders {
 
 // Replaces the file at `path` with `bytes`, creating missing parent folders unless refused. On
 // failure the target keeps its old content, no temporary file stays behind, and
-// Error::fromErrno is thrown.
+// Error::fromErrno is thrown. `beforeRename`, when given, is called once the temporary file holds
+// every byte, right before the rename: the last moment to find that the target must be kept, by
+// throwing, which fails the write as any failure does.
 void write(const QString& path, const QByteArray& bytes,
-           MissingFolders missing = MissingFolders::create);
+           MissingFolders missing = MissingFolders::create,
+           const std::function<void()>& beforeRename = {});
 
 // Unlinks `path` (which must exist) and flushes its folder; throws Error::fromErrno.
 void remove(const QString& path);

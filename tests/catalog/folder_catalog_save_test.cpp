@@ -429,16 +429,16 @@ TEST_F(RepeatedSave, UnsafeNamesAndVanishedFoldersAreStillRefused) {
     EXPECT_EQ(snapshot(), files);
 }
 
-// A catalog edited from outside after the check before the writes, while deeper folders are
-// written: it is not written over either, and the save's journal goes.
+// A catalog edited from outside after the check before the writes, while deeper folders were
+// written, as late as the moment its replacement is ready: it is not written over either, and
+// the save's journal goes.
 TEST_F(FolderCatalogSave, ACatalogEditedBetweenCheckAndWriteIsNeverWrittenOver) {
     item(QStringLiteral("a/p.jpg")).rating = 2;
     item(QStringLiteral("a/b/c/p.jpg")).rating = 1;
     const QString catalog = folder("a") + QStringLiteral("/.lumivex/lumivex.csv");
     QByteArray outside;
     AtomicFile::setFaultHook([&](AtomicFile::Stage stage, const QString& path) {
-        if (outside.isEmpty() && stage == AtomicFile::Stage::afterRename &&
-            path == folder("a/b/c") + QStringLiteral("/.lumivex/lumivex.csv")) {
+        if (outside.isEmpty() && stage == AtomicFile::Stage::beforeRename && path == catalog) {
             Library library = Library::fromCatalogCSV(QString::fromUtf8(readFile(catalog)));
             library.items[0].notes = QStringLiteral("outside");
             outside = library.catalogCSV().toUtf8();
