@@ -8,19 +8,30 @@
 #include "app/lumivex_update_controller.h"
 #include "app/lumivex_update_view.h"
 #include "app/menu_focus_return.h"
+#include "app/qt_translations.h"
+#include "browser/browser_icons.h"
 #include "browser/header_toolbar.h"
 #include "browser/lumivex_view.h"
+#include "media_views/lumivex_style.h"
 #include "media_views/window_placement.h"
 #include "panels/lumivex_settings_view.h"
 #include "platform/app_brand.h"
 #include "store/lumivex_store.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QThreadPool>
 
 namespace lumivex {
+
+void LumivexApp::setUpProcess(QApplication& app) {
+    LumivexStyle::install(&BrowserIcons::paint);
+    QtTranslations::install(app);
+    QGuiApplication::setDesktopFileName(QStringLiteral("lumivex"));
+    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("lumivex")));
+}
 
 LumivexApp::LumivexApp(LumivexStore& store, LumivexView& view, LumivexUpdateController& updates,
                        QObject* parent)

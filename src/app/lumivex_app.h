@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+class QApplication;
 class QMainWindow;
 class QWidget;
 
@@ -30,6 +31,10 @@ class LumivexApp final : public QObject {
     Q_OBJECT
 
 public:
+    // The process-wide look and texts: the style, Qt's Korean texts, the desktop entry and the
+    // icon. No application display name: the window system would append it to every title.
+    static void setUpProcess(QApplication& app);
+
     // Every argument must outlive the application object; `view` becomes the main window's
     // content until then.
     LumivexApp(LumivexStore& store, LumivexView& view, LumivexUpdateController& updates,

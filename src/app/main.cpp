@@ -3,9 +3,7 @@
 #include "app/lumivex_app.h"
 #include "app/lumivex_update_controller.h"
 #include "app/photo_access.h"
-#include "app/qt_translations.h"
 #include "app/termination_signals.h"
-#include "browser/browser_icons.h"
 #include "browser/lumivex_view.h"
 #include "browser/media_grid_view.h"
 #include "catalog/folder_watcher.h"
@@ -14,7 +12,6 @@
 #include "media/photos_thumbnail_cache.h"
 #include "media/thumbnail_cache.h"
 #include "media/xdg_photo_library.h"
-#include "media_views/lumivex_style.h"
 #include "panels/lumivex_settings_view.h"
 #include "platform/app_brand.h"
 #include "platform/freedesktop_trash.h"
@@ -25,7 +22,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QIcon>
 #include <QStandardPaths>
 
 namespace {
@@ -37,21 +33,13 @@ std::shared_ptr<void> watchFolder(const QString& folder, std::function<void()> o
     return std::shared_ptr<FolderWatcher>(FolderWatcher::create(folder, std::move(onChange)));
 }
 
-void setUpApplication(QApplication& app) {
-    LumivexStyle::install(&BrowserIcons::paint);
-    QtTranslations::install(app);
-    QGuiApplication::setApplicationDisplayName(AppBrand::name());
-    QGuiApplication::setDesktopFileName(QStringLiteral("lumivex"));
-    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("lumivex")));
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Lumivex"));
     QCoreApplication::setApplicationVersion(AppBrand::version());
-    setUpApplication(app);
+    LumivexApp::setUpProcess(app);
 
     UserDefaults defaults;
     FreedesktopTrash trash;
