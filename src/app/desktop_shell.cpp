@@ -1,5 +1,6 @@
 #include "app/desktop_shell.h"
 
+#include "app/file_chooser_dialog.h"
 #include "browser/grid_key_monitor.h"
 
 #include <QApplication>
@@ -28,34 +29,38 @@ bool showItemInFileManager(const QString& path) {
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
+// Runs the dialog window-modal over the main window; the first chosen file, or nothing.
+std::optional<QString> chosenFile(FileChooserDialog& dialog) {
+    dialog.setWindowModality(Qt::WindowModal);
+    if (dialog.exec() != QDialog::Accepted || dialog.files().selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.files().selectedFiles().constFirst();
+}
+
 }  // namespace
 
 std::optional<QString> DesktopShell::chooseFolder(const QString& startFolder,
                                                   const QString& message,
                                                   const QString& confirmTitle) {
-    QFileDialog dialog(window_, message, startFolder);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, true);
-    dialog.setLabelText(QFileDialog::Accept, confirmTitle);
-    dialog.setWindowModality(Qt::WindowModal);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return dialog.selectedFiles().constFirst();
+    FileChooserDialog dialog(window_, confirmTitle, message, startFolder);
+    QFileDialog& files = dialog.files();
+    files.setFileMode(QFileDialog::Directory);
+    files.setOption(QFileDialog::ShowDirsOnly, true);
+    files.setLabelText(QFileDialog::Accept, confirmTitle);
+    return chosenFile(dialog);
 }
 
 std::optional<QString> DesktopShell::chooseExportFile(const QString& proposedName,
                                                       const QString& message) {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QFileDialog dialog(window_, message, QDir(folder).filePath(proposedName),
-                       QStringLiteral("CSV (*.csv)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
-    dialog.setWindowModality(Qt::WindowModal);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return dialog.selectedFiles().constFirst();
+    FileChooserDialog dialog(window_, QStringLiteral("CSV 내보내기"), message,
+                             QDir(folder).filePath(proposedName));
+    QFileDialog& files = dialog.files();
+    files.setNameFilter(QStringLiteral("CSV (*.csv)"));
+    files.setAcceptMode(QFileDialog::AcceptSave);
+    files.setDefaultSuffix(QStringLiteral("csv"));
+    return chosenFile(dialog);
 }
 
 void DesktopShell::reveal(const QString& path) {

@@ -1,5 +1,6 @@
 #include "application_run.h"
 
+#include "app/file_chooser_dialog.h"
 #include "browser/browser_area.h"
 #include "browser/deletion_alert.h"
 #include "browser/filter_bar.h"
@@ -100,11 +101,12 @@ protected:
     // Chooses the library in the folder dialog of "라이브러리 열기…" (Ctrl+O), as a user would.
     void openThroughTheFolderDialog() {
         QTimer::singleShot(0, [this] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<FileChooserDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
-            dialog->setDirectory(library);
-            dialog->selectFile(library);
-            static_cast<QDialog*>(dialog)->accept();  // as its accept button does
+            QFileDialog& files = dialog->files();
+            files.setDirectory(library);
+            files.selectFile(library);
+            static_cast<QDialog&>(files).accept();  // as its accept button does
         });
         press(Qt::Key_O, Qt::ControlModifier);
         QApplication::setActiveWindow(&run->app->mainWindow());
