@@ -1,6 +1,7 @@
 #include "media_views/lumivex_style.h"
 
 #include "media_views/view_style.h"
+#include "platform/app_brand.h"
 #include "store/lumivex_theme.h"
 
 #include <QAbstractButton>
@@ -8,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -56,6 +58,13 @@ QColor scrollHandleColour(const QStyleOptionComplex& option) {
         return withAlpha(base, onHandle ? 0.45 : 0.32);
     }
     return withAlpha(base, 0.22);
+}
+
+// An untitled alert would show the process's name in its title bar.
+void polishAlert(QMessageBox& alert) {
+    if (alert.windowTitle().isEmpty()) {
+        alert.setWindowTitle(AppBrand::name());
+    }
 }
 
 QRectF buttonShape(const QRect& rect) {
@@ -115,6 +124,9 @@ QPalette LumivexStyle::standardPalette() const {
 
 void LumivexStyle::polish(QWidget* widget) {
     QProxyStyle::polish(widget);
+    if (auto* alert = qobject_cast<QMessageBox*>(widget)) {
+        polishAlert(*alert);
+    }
     if (qobject_cast<QScrollBar*>(widget) || qobject_cast<QAbstractButton*>(widget) ||
         qobject_cast<QTabBar*>(widget)) {
         widget->setAttribute(Qt::WA_Hover);

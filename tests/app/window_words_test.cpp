@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -24,6 +25,10 @@ TEST(WindowWords, TheProcessSetsNoNameToAppendToWindowTitles) {
     QCoreApplication::setApplicationName(QStringLiteral("Lumivex"));
     LumivexApp::setUpProcess(*qApp);
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("Lumivex"));
+    // Nor may an untitled alert show the process's name.
+    QMessageBox alert;
+    alert.ensurePolished();
+    EXPECT_EQ(alert.windowTitle(), QStringLiteral("Dovrin"));
 }
 
 // Every word the open dialog shows: its labels, buttons and tips, and each column of each row.
