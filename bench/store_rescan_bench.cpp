@@ -4,6 +4,7 @@
 
 #include "catalog/catalog_cache.h"
 #include "catalog/folder_catalog.h"
+#include "heap_in_use.h"
 #include "media_tree.h"
 #include "platform/atomic_file.h"
 #include "store/lumivex_store.h"
@@ -211,13 +212,6 @@ double residentBytes() {
     throw std::runtime_error("no VmRSS in /proc/self/status");
 }
 
-// Bytes the allocator has handed out and not taken back, in every arena, small blocks and mapped
-// ones alike: what the process holds apart from the allocator's free pages.
-double allocatedBytes() {
-    const struct mallinfo2 info = ::mallinfo2();
-    return static_cast<double>(info.uordblks + info.hblkhd);
-}
-
 // The whole process's resident memory with the library open and twenty rating steps recorded,
 // per item; meaningful when run alone (--benchmark_filter=storeUndoHistoryMemory), as every
 // other benchmark's tree stays in memory.
@@ -239,7 +233,8 @@ void storeUndoHistoryMemory(benchmark::State& state) {
         const double recorded = residentBytes();
         const double items = bench::MediaTree::itemCount;
         state.counters["KiB per item"] = recorded / 1024 / items;
-        state.counters["allocated KiB per item"] = allocatedBytes() / 1024 / items;
+        state.counters["allocated KiB per item"] =
+            static_cast<double>(bench::heapInUse()) / 1024 / items;
         state.counters["before KiB per item"] = before / 1024 / items;
         state.counters["opened KiB per item"] = (open - before) / 1024 / items;
         state.counters["steps KiB per item"] = (recorded - open) / 1024 / items;

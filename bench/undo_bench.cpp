@@ -3,6 +3,7 @@
 // the comparison after a scan, and the memory of the undo history.
 
 #include "catalog/folder_catalog.h"
+#include "heap_in_use.h"
 #include "media_tree.h"
 #include "store/catalog_digests.h"
 #include "store/metadata_undo_history.h"
@@ -11,7 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <malloc.h>
 #include <algorithm>
 #include <memory>
 
@@ -82,12 +82,6 @@ void sameMediaTree(benchmark::State& state) {
 }
 BENCHMARK(sameMediaTree)->Unit(benchmark::kMillisecond);
 
-// Bytes the allocator has handed out and not taken back, small blocks and mapped ones alike.
-std::int64_t allocatedBytes() {
-    const struct mallinfo2 info = ::mallinfo2();
-    return static_cast<std::int64_t>(info.uordblks + info.hblkhd);
-}
-
 // Twenty rating edits recorded the way the commit records them: each step's states are copies
 // of the library the store holds, each edit detaching the item list once. The figure is what
 // the history and the edited library hold beyond the library they started from.
@@ -95,7 +89,7 @@ void undoHistoryTwentyRatings(benchmark::State& state) {
     const LibraryState loaded{bench::syntheticLibrary(MediaTree::itemCount, MediaTree::folderCount),
                               {}};
     for (auto _ : state) {
-        const std::int64_t before = allocatedBytes();
+        const std::int64_t before = bench::heapInUse();
         MetadataUndoHistory history;
         LibraryState current = loaded;
         for (int step = 0; step < 20; ++step) {
@@ -106,7 +100,7 @@ void undoHistoryTwentyRatings(benchmark::State& state) {
             current = std::move(next);
         }
         state.counters["bytes per item"] =
-            static_cast<double>(allocatedBytes() - before) / loaded.library.items.size();
+            static_cast<double>(bench::heapInUse() - before) / loaded.library.items.size();
         state.counters["steps kept"] = static_cast<double>(history.undo().size());
     }
 }
