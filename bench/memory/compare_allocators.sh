@@ -4,6 +4,7 @@
 # and mimalloc preloaded with their options for handing freed pages back at once, and the program
 # as linked, with its own options and with decay 0.
 # Usage: bench/memory/compare_allocators.sh BUILD-DIR [ROUNDS]
+# The preloaded allocators come from Debian's libjemalloc2 and libmimalloc2.0.
 set -euo pipefail
 
 build=${1:?usage: $0 BUILD-DIR [ROUNDS]}
@@ -21,6 +22,14 @@ export LUMIVEX_MEMORY_TREE
 run() {
   local name=$1 binary=$2
   shift 2
+  # The loader ignores a preloaded library it cannot find and runs on the system allocator.
+  local setting
+  for setting in "$@"; do
+    if [[ $setting == LD_PRELOAD=* && ! -e ${setting#LD_PRELOAD=} ]]; then
+      printf '%-10s skipped: %s is not installed\n' "$name" "${setting#LD_PRELOAD=}"
+      return
+    fi
+  done
   local load
   load=$(cut -d' ' -f1-3 /proc/loadavg)
   local line
