@@ -9,7 +9,6 @@
 #include "platform/lumivex_settings.h"
 #include "store/lumivex_theme.h"
 
-#include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -89,7 +88,6 @@ QWidget* LumivexSettingsView::generalPage() {
     column->setSpacing(12);
     column->addWidget(playbackSection(page));
     column->addWidget(resolutionSection(page));
-    column->addWidget(photosSection(page));
     column->addWidget(screenSection(page));
     column->addWidget(lastRow(page));
     column->addStretch(1);
@@ -133,24 +131,6 @@ QWidget* LumivexSettingsView::resolutionSection(QWidget* parent) {
         caption(QStringLiteral("각 설정은 앱 전체에 적용됩니다. 해상도가 높을수록 목록이 "
                                "선명해지고 로딩·메모리 사용량이 늘어납니다."),
                 box));
-    return box;
-}
-
-QWidget* LumivexSettingsView::photosSection(QWidget* parent) {
-    QGroupBox* box = section(QStringLiteral("사진 보관함"), parent);
-    network_ = new QCheckBox(QStringLiteral("목록 미리보기 추가 다운로드 허용"), box);
-    connect(network_, &QCheckBox::toggled, this,
-            [this](bool allowed) { settings_->setPhotosNetwork(allowed); });
-    box->layout()->addWidget(network_);
-    box->layout()->addWidget(caption(
-        QStringLiteral("끄면 이 컴퓨터에 있는 이미지만 사용하므로 일부 사진은 흐리거나 표시되지 "
-                       "않을 수 있습니다. 선택한 사진의 오른쪽 미리보기와 크게 보기는 필요한 "
-                       "데이터를 다운로드합니다."),
-        box));
-    box->layout()->addWidget(caption(
-        QStringLiteral("켜도 \u2018이 컴퓨터 저장 공간 최적화\u2019 설정은 유지됩니다. 요청한 "
-                       "화질을 위해 필요한 데이터와 시스템 캐시가 늘 수 있습니다."),
-        box));
     return box;
 }
 
@@ -220,8 +200,6 @@ void LumivexSettingsView::refresh() {
     skip_->refresh();
     photosPixels_->refresh();
     folderPixels_->refresh();
-    const QSignalBlocker quiet(network_);
-    network_->setChecked(settings_->photosNetwork());
     cardSize_->setText(cardSizeText());
     cardSlider_->refresh();
 }

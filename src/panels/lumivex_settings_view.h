@@ -4,7 +4,6 @@
 
 #include <functional>
 
-class QCheckBox;
 class QLabel;
 class QTabWidget;
 
@@ -19,7 +18,8 @@ class UserDefaults;
 class VideoSkipSecondsControl;
 
 // The settings window "Dovrin 설정", 540 by 660: the general settings (skip interval, thumbnail
-// resolutions, list downloads of the photo library, card size), the photo-access page of the
+// resolutions, card size; the photo library's files are all on this computer, so there are no
+// list downloads to allow), the photo-access page of the
 // media layer, and the update page the application adds. Every control writes its setting at
 // once and follows changes made elsewhere. Each time the window is shown an out-of-range skip
 // interval becomes 5; one written while it is shown becomes the nearer bound. Main thread.
@@ -38,7 +38,6 @@ public:
     ResolutionSlider* photosResolution() const { return photosPixels_; }
     ResolutionSlider* folderResolution() const { return folderPixels_; }
     DiscreteSettingsSlider* cardSlider() const { return cardSlider_; }
-    QCheckBox* networkToggle() const { return network_; }
     QString cardSizeText() const;
     // Writes the five defaults: 360, 360, downloads allowed, 210, 5.
     void restoreDefaults();
@@ -50,7 +49,6 @@ private:
     QWidget* generalPage();
     QWidget* playbackSection(QWidget* parent);
     QWidget* resolutionSection(QWidget* parent);
-    QWidget* photosSection(QWidget* parent);
     QWidget* screenSection(QWidget* parent);
     QWidget* lastRow(QWidget* parent);
     void skipSecondsChanged();
@@ -61,7 +59,6 @@ private:
     VideoSkipSecondsControl* skip_ = nullptr;
     ResolutionSlider* photosPixels_ = nullptr;
     ResolutionSlider* folderPixels_ = nullptr;
-    QCheckBox* network_ = nullptr;
     QLabel* cardSize_ = nullptr;
     DiscreteSettingsSlider* cardSlider_ = nullptr;
 };
