@@ -22,9 +22,10 @@ namespace lumivex {
 
 namespace {
 
+// Nothing is downloaded or installed here: a new version is taken from its release page.
 const QString automaticNote = QStringLiteral(
-    "앱을 사용할 때 하루 한 번 확인하고, 새 버전이 있으면 알려드려요. 업데이트 창에서 다운로드와 "
-    "설치를 선택할 수 있어요.");
+    "앱을 사용할 때 하루 한 번 확인하고, 새 버전이 있으면 알려드려요. 새 버전은 브라우저에 열리는 "
+    "릴리스 페이지에서 받을 수 있어요.");
 const QString keptNote =
     QStringLiteral("사진·영상과 별점·분류 기록은 업데이트 후에도 그대로 유지됩니다.");
 
@@ -174,7 +175,7 @@ void LumivexUpdateView::sync() {
         lastChecked_->setText(lastCheckedText(*updates_.lastChecked()));
     }
     if (updates_.availableRelease()) {
-        action_->setText(QStringLiteral("다운로드 및 설치"));
+        action_->setText(QStringLiteral("다운로드 페이지 열기"));
         action_->setEnabled(true);
     } else {
         action_->setText(updates_.isChecking() ? QStringLiteral("확인 중…")

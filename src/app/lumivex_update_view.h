@@ -13,8 +13,8 @@ class ThumbnailSpinner;
 
 // The panel through which the user sees and steers update checks: the running version, the
 // status of the last or running check, the automatic-check switch with the time of the last
-// successful check, and the buttons to look for, view and get a new release. It keeps nothing of
-// its own: everything follows the controller's signals. The update window's content and the
+// successful check, and the buttons to look for a new release and open its page. It keeps nothing
+// of its own: everything follows the controller's signals. The update window's content and the
 // settings window's update page. Main thread.
 class LumivexUpdateView final : public QWidget {
     Q_OBJECT

@@ -48,7 +48,11 @@ TEST_F(UpdateViewTest, FollowsACheckFromIdleThroughCheckingToAFoundRelease) {
     EXPECT_EQ(shown.statusLabel()->text(), QStringLiteral("v1.3.0 업데이트가 있습니다."));
     EXPECT_FALSE(shown.lastCheckedLabel()->isHidden());
     EXPECT_TRUE(shown.lastCheckedLabel()->text().startsWith(QStringLiteral("마지막 확인: ")));
-    EXPECT_EQ(shown.actionButton()->text(), QStringLiteral("다운로드 및 설치"));
+    // The button opens the release page; nothing here downloads or installs.
+    EXPECT_EQ(shown.actionButton()->text(), QStringLiteral("다운로드 페이지 열기"));
+    for (const QLabel* label : shown.findChildren<QLabel*>()) {
+        EXPECT_FALSE(label->text().contains(QStringLiteral("설치"))) << label->text().toStdString();
+    }
     QTest::mouseClick(shown.actionButton(), Qt::LeftButton);
     EXPECT_EQ(opened.last(), QUrl(site(QStringLiteral("/updates/v1.3.0.html"))));
 
