@@ -45,9 +45,8 @@ TEST(DeletionRequest, MessageSaysWhereTheFilesGo) {
                        "복원할 수 있습니다.\n\n") +
             kept);
     EXPECT_EQ(DeletionRequest::make(items, LibrarySource::photos, QString(), {}).message(),
-              QStringLiteral("사진 보관함에서 삭제합니다. 사진 보관함을 사용 중이면 다른 동기화된 "
-                             "기기에서도 삭제됩니다.\n\n보통 ‘최근 삭제된 항목’에서 30일 동안 "
-                             "복구할 수 있습니다.\n\n") +
+              QStringLiteral("사진 보관함에서 삭제합니다. 파일은 휴지통으로 이동하며, 휴지통을 "
+                             "비우기 전에는 복원할 수 있습니다.\n\n") +
                   kept);
 }
 
