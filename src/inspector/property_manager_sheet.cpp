@@ -106,11 +106,7 @@ void PropertyManagerSheet::refresh() {
     if (!isVisible()) {
         return;
     }
-    const std::optional<QString>& folder = store_.query().folderPath;
-    const QString name = folder && !folder->isEmpty()
-                             ? folder->mid(folder->lastIndexOf(QLatin1Char('/')) + 1)
-                             : QDir(store_.root()).dirName();
-    subtitle_->setText(name + QStringLiteral(" 폴더의 속성"));
+    subtitle_->setText(subtitleText());
     for (QWidget* old : std::as_const(rowByID_)) {
         // The row whose button asked for the change that brought this redraw goes later.
         old->hide();
@@ -124,6 +120,18 @@ void PropertyManagerSheet::refresh() {
         rows_->insertWidget(rows_->count() - 1, row);
     }
     TabOrder::followLayouts(*this);
+}
+
+// The photo library's root is our metadata folder, whose name would mean nothing to the user.
+QString PropertyManagerSheet::subtitleText() const {
+    if (store_.source() == LibrarySource::photos) {
+        return QStringLiteral("사진 보관함의 속성");
+    }
+    const std::optional<QString>& folder = store_.query().folderPath;
+    const QString name = folder && !folder->isEmpty()
+                             ? folder->mid(folder->lastIndexOf(QLatin1Char('/')) + 1)
+                             : QDir(store_.root()).dirName();
+    return name + QStringLiteral(" 폴더의 속성");
 }
 
 QWidget* PropertyManagerSheet::makeRow(const Category& category, qsizetype position,

@@ -49,6 +49,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    QString subtitleText() const;
     QWidget* makeRow(const Category& category, qsizetype position, qsizetype count);
 
     std::function<void()> onClose_;

@@ -55,6 +55,14 @@ TEST_F(PropertyManagerTest, TheRatingRowIsLockedAndArrowsStopAtTheEnds) {
     EXPECT_EQ(undoTitles().last(), QStringLiteral("속성 순서 변경"));
 }
 
+TEST_F(PropertyManagerTest, ThePhotoLibraryGoesByItsOwnName) {
+    photos.addAsset(QStringLiteral("pictures/one.jpg"), true, PhotoMediaType::image, 100);
+    store->connectPhotos();
+    settleUntil([&] { return !store->connectingPhotos(); });
+    settle();
+    EXPECT_EQ(manager().subtitle()->text(), QStringLiteral("사진 보관함의 속성"));
+}
+
 TEST_F(PropertyManagerTest, DeletingAsksFirstAndCancellingCallsNothing) {
     const Category tags = properties()[3];
     manager().rowButton(tags.id, QStringLiteral("trash"))->click();
