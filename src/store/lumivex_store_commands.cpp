@@ -62,11 +62,21 @@ void LumivexStore::showPhotosFolder() {
     services_.shell->open(services_.photosFolder);
 }
 
+// A photo-library item is shown in the folder that holds its file; the Pictures folder stands
+// in only when the library no longer knows the file.
 void LumivexStore::reveal(const MediaItem& item) {
-    if (item.fileIdentity.startsWith(QStringLiteral("photos:"))) {
-        showPhotosFolder();
-    } else {
+    const QString photosPrefix = QStringLiteral("photos:");
+    if (!item.fileIdentity.startsWith(photosPrefix)) {
         services_.shell->reveal(root_ + QLatin1Char('/') + item.filename);
+        return;
+    }
+    const QList<PhotoAsset> assets =
+        services_.photos->fetchAssets({item.fileIdentity.mid(photosPrefix.size())});
+    const QUrl file = assets.isEmpty() ? QUrl() : services_.photos->playerItemUrl(assets.first());
+    if (file.isLocalFile()) {
+        services_.shell->reveal(file.toLocalFile());
+    } else {
+        showPhotosFolder();
     }
 }
 

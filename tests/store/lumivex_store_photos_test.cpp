@@ -170,12 +170,16 @@ TEST_F(PhotosTest, DeletingAssetsGoesThroughThePhotoLibrary) {
     EXPECT_FALSE(store->error());
 }
 
-TEST_F(PhotosTest, RevealingAPhotoOpensThePhotoFolder) {
+TEST_F(PhotosTest, RevealingShowsTheItemsOwnFileElseThePicturesFolder) {
+    photos.playerFiles[QStringLiteral("videos/clip.mp4")] =
+        QStringLiteral("/home/u/Videos/clip.mp4");
     makeStore();
     connect();
-    store->reveal(store->library().items.first());
-    EXPECT_EQ(shell.opened, QStringList{temp.path() + QStringLiteral("/Pictures")});
-    EXPECT_TRUE(shell.revealed.isEmpty());
+    for (const MediaItem& item : store->library().items) {
+        store->reveal(item);
+    }
+    EXPECT_EQ(shell.revealed, QStringList{QStringLiteral("/home/u/Videos/clip.mp4")});
+    EXPECT_EQ(shell.opened, QStringList(2, temp.path() + QStringLiteral("/Pictures")));
 }
 
 }  // namespace
