@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace lumivex {
 
@@ -21,6 +22,7 @@ constexpr int bottomPadding = 8;
 constexpr int rowHeight = OptionList::rowPitch - 3;
 constexpr int rowInset = 7;
 const QString emptyText = QStringLiteral("입력하고 Enter를 눌러 새 옵션을 만드세요.");
+const QString handleHelp = QStringLiteral("드래그해서 옵션 순서 변경");
 
 // A pill: the option on its mint fill; returns its width.
 int paintPill(QPainter& painter, int x, const QRect& row, const QString& text) {
@@ -92,6 +94,22 @@ std::optional<QString> OptionList::optionAt(QPoint pos) const {
         return std::nullopt;
     }
     return model_.matches()[row];
+}
+
+// The rows are painted, so the handle's help is found by position.
+bool OptionList::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QWidget::event(event);
+    }
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const qsizetype row = rowAt(help->pos());
+    if (row >= 0 && row < model_.matches().size() &&
+        handleRect(rowRect(row)).contains(help->pos())) {
+        QToolTip::showText(help->globalPos(), handleHelp, this, handleRect(rowRect(row)));
+    } else {
+        QToolTip::hideText();
+    }
+    return true;
 }
 
 void OptionList::paintEvent(QPaintEvent* event) {

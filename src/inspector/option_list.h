@@ -48,6 +48,7 @@ Q_SIGNALS:
     void moveRequested(const QString& option, const std::optional<QString>& before);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -7,6 +7,7 @@
 #include "store/lumivex_store.h"
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 
 namespace lumivex::test {
 namespace {
@@ -183,6 +185,16 @@ TEST_F(OptionPickerTest, TheListIsSizedByItsRows) {
     people.open(true);
     EXPECT_EQ(people.listArea()->height(), 48);
     EXPECT_FALSE(people.clearButton()->isVisible());
+}
+
+TEST_F(OptionPickerTest, AnOptionsHandleTellsThatDraggingReorders) {
+    OptionPicker& picker = tags();
+    picker.open(true);
+    OptionList* list = picker.list();
+    const QRect handle = OptionList::handleRect(list->rowRect(0));
+    QHelpEvent help(QEvent::ToolTip, handle.center(), list->mapToGlobal(handle.center()));
+    QApplication::sendEvent(list, &help);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("드래그해서 옵션 순서 변경"));
 }
 
 TEST_F(OptionPickerTest, ClearEmptiesThePropertyOfTheSelectedItems) {
