@@ -188,6 +188,7 @@ QWidget* InspectorView::buildFooter() {
     column->addWidget(InspectorStyle::divider(footer));
     auto* row = new QHBoxLayout;
     row->setContentsMargins(16, 16, 16, 16);
+    row->setSpacing(6);
     row->addWidget(InspectorStyle::symbolLabel(QStringLiteral("checkmark.shield"), 11,
                                                BrowserPalette::mint(), footer));
     row->addWidget(InspectorStyle::label(QStringLiteral("분류와 별점은 자동 저장됩니다"), 10,

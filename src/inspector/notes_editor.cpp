@@ -53,6 +53,10 @@ NotesEditor::NotesEditor(LumivexStore& store, const MediaItem& item, QWidget* pa
     header->addStretch(1);
     save_ = InspectorStyle::textButton(QStringLiteral("저장"), 10, BrowserPalette::mint(), this);
     connect(save_, &QToolButton::clicked, this, &NotesEditor::saveDraft);
+    // Hidden, it keeps its room, so the field stays put when it comes and goes.
+    QSizePolicy kept = save_->sizePolicy();
+    kept.setRetainSizeWhenHidden(true);
+    save_->setSizePolicy(kept);
     header->addWidget(save_);
     column->addLayout(header);
     field_ = new NotesField(this);

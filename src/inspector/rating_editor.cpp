@@ -37,6 +37,10 @@ RatingEditor::RatingEditor(LumivexStore& store, const Category& category, QWidge
     clear_ = InspectorStyle::textButton(QStringLiteral("지우기"), 10,
                                         BrowserPalette::secondaryText(), this);
     connect(clear_, &QToolButton::clicked, this, [this] { store_.setRating(0); });
+    // Hidden, it keeps its room, so the sections below stay put when it comes and goes.
+    QSizePolicy kept = clear_->sizePolicy();
+    kept.setRetainSizeWhenHidden(true);
+    clear_->setSizePolicy(kept);
     status->addWidget(clear_);
     column->addLayout(status);
     refresh();
