@@ -9,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
@@ -17,6 +18,7 @@
 #include <QStyleFactory>
 #include <QStyleOption>
 #include <QTabBar>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -29,6 +31,8 @@ constexpr int scrollBarSliderMinimum = 28;
 constexpr double buttonRadius = 6.0;
 constexpr int buttonExtraWidth = 8;
 constexpr int buttonMinimumHeight = 28;
+// The least width of an alert's text, so that a message reads in a few long lines.
+constexpr int alertTextWidth = 380;
 constexpr char prominentProperty[] = "lumivexProminent";
 
 QColor withAlpha(QColor colour, double alpha) {
@@ -60,10 +64,14 @@ QColor scrollHandleColour(const QStyleOptionComplex& option) {
     return withAlpha(base, 0.22);
 }
 
-// An untitled alert would show the process's name in its title bar.
+// An untitled alert would show the process's name in its title bar, and Qt makes an alert as
+// wide as its title line, wrapping the message into a narrow column.
 void polishAlert(QMessageBox& alert) {
     if (alert.windowTitle().isEmpty()) {
         alert.setWindowTitle(AppBrand::name());
+    }
+    if (auto* title = alert.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        title->setMinimumWidth(alertTextWidth);
     }
 }
 
@@ -80,6 +88,13 @@ void LumivexStyle::install(SymbolPainter symbols) {
     auto* style = new LumivexStyle(std::move(symbols));
     QApplication::setStyle(style);
     QApplication::setPalette(style->standardPalette());
+    // Tooltips keep a palette of their own, the platform's light one, apart from the application's.
+    QToolTip::setPalette(style->standardPalette());
+}
+
+QIcon LumivexStyle::symbolIcon(const QString& name, const QColor& colour) {
+    const auto* style = qobject_cast<const LumivexStyle*>(QApplication::style());
+    return style != nullptr && style->symbols_ ? style->alertIcon(name, colour) : QIcon();
 }
 
 QPalette LumivexStyle::applicationPalette() {

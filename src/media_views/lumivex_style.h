@@ -29,6 +29,9 @@ public:
     static void install(SymbolPainter symbols);
     // The dark palette of the theme: canvas windows, panel fields, accent highlights.
     static QPalette applicationPalette();
+    // The named symbol as the installed style draws it, for labels that show a symbol no font
+    // draws well; a null icon when the application has no LumivexStyle.
+    static QIcon symbolIcon(const QString& name, const QColor& colour);
     // Marks `button` as the main button of its window: drawn in the accent colour even when
     // Return does not press it.
     static void setProminent(QWidget* button, bool prominent = true);

@@ -1,8 +1,11 @@
 #include "panels/panel_symbol.h"
 
+#include "media_views/lumivex_style.h"
 #include "media_views/view_style.h"
 
+#include <QFontInfo>
 #include <QHash>
+#include <QIcon>
 #include <QLabel>
 
 namespace lumivex::PanelSymbol {
@@ -47,6 +50,16 @@ QLabel* label(const QString& name, double size, const QColor& colour, QWidget* p
 
 void set(QLabel* label, const QString& name) {
     label->setProperty("symbol", name);
+    // No font draws a magnifier as large as the glyphs beside it; the application's own is drawn.
+    if (name == QStringLiteral("magnifyingglass")) {
+        const QIcon drawn =
+            LumivexStyle::symbolIcon(name, label->palette().color(QPalette::WindowText));
+        if (!drawn.isNull()) {
+            const int size = QFontInfo(label->font()).pixelSize();
+            label->setPixmap(drawn.pixmap(QSize(size, size), label->devicePixelRatioF()));
+            return;
+        }
+    }
     label->setText(glyph(name));
 }
 
