@@ -47,6 +47,9 @@ LumivexVideoPlayerView::LumivexVideoPlayerView(UserDefaults& defaults, Uptime up
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    // The controls keep their band below the video even while hidden (the video is a native
+    // window, which nothing can float over); a band as tall above keeps the video centred.
+    layout->addSpacing(controls_->height());
     layout->addWidget(video_, 1);
     layout->addWidget(controls_);
     video_->setAspectRatioMode(Qt::KeepAspectRatio);
