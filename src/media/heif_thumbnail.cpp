@@ -145,9 +145,10 @@ PhotoDecoding decode(const QString& path, int size, const std::atomic<bool>& can
     if (size <= 0 || cancelled.load()) {
         return {};
     }
+    // The layout is read a few bytes here and there: without a buffer, only those are read.
     QFile file(path);
     const Context context(heif_context_alloc());
-    if (!file.open(QIODevice::ReadOnly) || !context ||
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || !context ||
         heif_context_read_from_file(context.get(), QFile::encodeName(path).constData(), nullptr)
                 .code != heif_error_Ok) {
         return {};
