@@ -104,11 +104,22 @@ bool LumivexStore::commitOverOutside(const LibraryState& old, const LibraryState
             merged.reset();  // refused below; the rescan reports what cannot be read
         }
         if (merged) {
+            // The read's stamps stand only with the edit saved over it: should that save be
+            // refused as well, the folders are compared again with what the store holds.
+            std::vector<std::pair<QString, std::optional<CatalogStamps::Stamp>>> known;
+            for (const auto& [key, folder] : reads.folders) {
+                known.emplace_back(folder, CatalogStamps::known(folder));
+            }
             FolderCatalog::rememberLoad(*merged, reads,
                                         FolderCatalog::matchingReads(*merged, reads));
             mergingOutside_ = true;
             const bool saved = commit(std::move(*merged), query, actionName, origin);
             mergingOutside_ = false;
+            if (!saved) {
+                for (const auto& [folder, stamp] : known) {
+                    CatalogStamps::adopt(folder, stamp);
+                }
+            }
             return saved;
         }
     }

@@ -4,6 +4,7 @@
 #include "store/store_fixture.h"
 
 #include "catalog/library_disk.h"
+#include "platform/atomic_file.h"
 #include "support/child_step.h"
 #include "support/test_files.h"
 #include "support/unprivileged.h"
@@ -116,6 +117,34 @@ TEST_F(TreeChangesTest, AnOutsideEditIsNeverWrittenOverFromTheStoresOlderCopy) {
     EXPECT_EQ(item(QStringLiteral("sub/x.jpg")).notes, QStringLiteral("밖에서 쓴 메모"));
     EXPECT_TRUE(catalogOf(QStringLiteral("sub/")).contains("밖에서 쓴 메모"));
     EXPECT_FALSE(store->metadataHistory().canUndo());
+}
+
+// A rating taken onto another program's note, whose own save then meets a second change of the
+// folder: that save is refused too, and the folders the merge read are compared again with what
+// the store holds, so a later edit never writes its older copy over a note only the read saw.
+TEST_F(TreeChangesTest, AMergeRefusedByALaterOutsideChangeLeavesEveryOtherNoteProtected) {
+    makeTree();
+    openLibrary();
+    const auto note = [&](const QString& folder, const QString& text) {
+        const QString path = at(folder + QStringLiteral("/.lumivex/lumivex.csv"));
+        Library catalog = Library::fromCatalogCSV(QString::fromUtf8(readFile(path)));
+        catalog.items[0].notes = text;
+        writeFile(path, catalog.catalogCSV().toUtf8());
+    };
+    note(QStringLiteral("sub"), QStringLiteral("밖에서 쓴 메모"));
+    note(QStringLiteral("keep"), QStringLiteral("남길 메모"));
+    listing.holding = true;
+    AtomicFile::setFaultHook([&](AtomicFile::Stage stage, const QString& path) {
+        if (stage == AtomicFile::Stage::afterRename && path.endsWith(u"folders-pending.json")) {
+            note(QStringLiteral("sub"), QStringLiteral("다시 쓴 메모"));
+        }
+    });
+    rate(QStringLiteral("sub/x.jpg"), 5);
+    AtomicFile::setFaultHook({});
+    ASSERT_EQ(item(QStringLiteral("sub/x.jpg")).rating, 0);
+
+    rate(QStringLiteral("keep/k.jpg"), 2);
+    EXPECT_TRUE(catalogOf(QStringLiteral("keep/")).contains("남길 메모"));
 }
 
 // Any other failure of a save still locks: the catalog may be half written behind its journal.
