@@ -20,7 +20,7 @@
 #include "inspector/inspector_view.h"
 #include "inspector/label_editor.h"
 #include "inspector/option_list.h"
-#include "inspector/option_picker.h"
+#include "inspector/property_option_picker.h"
 #include "media/photos_thumbnail_cache.h"
 #include "media/thumbnail_cache.h"
 #include "model/property_options.h"
@@ -94,7 +94,7 @@ struct Inspector : bench::SyntheticStore {
         return {};
     }
 
-    OptionPicker& picker(const QString& name) const {
+    PropertyOptionPicker& picker(const QString& name) const {
         return *inspector->labelEditor(property(name).id)->picker();
     }
 
@@ -178,7 +178,7 @@ void inspectorPickerKeystroke2000(benchmark::State& state) {
     Inspector& w = inspector();
     w.store->setSelection({w.store->library().items[7].id});
     w.drain();
-    OptionPicker& picker = w.picker(keywords);
+    PropertyOptionPicker& picker = w.picker(keywords);
     picker.open(true);
     w.drain();
     const QStringList options = w.store->propertyOptions(w.property(keywords));
@@ -243,7 +243,7 @@ void inspectorAddValue5000(benchmark::State& state) {
     w.store->setSelection(w.selectionAcross(50, 100));
     w.drain();
     const Category tags = w.property(QStringLiteral("태그"));
-    OptionPicker& picker = w.picker(QStringLiteral("태그"));
+    PropertyOptionPicker& picker = w.picker(QStringLiteral("태그"));
     picker.open(true);
     w.drain();
     // Removing a value from the items keeps its option, so each round adds a name of its own:

@@ -2,7 +2,7 @@
 
 #include "browser/browser_palette.h"
 #include "inspector/inspector_style.h"
-#include "inspector/option_picker.h"
+#include "inspector/property_option_picker.h"
 #include "store/lumivex_store.h"
 
 #include <QHBoxLayout>
@@ -27,7 +27,7 @@ LabelEditor::LabelEditor(LumivexStore& store, ActiveProperty& active, SelectionH
     note_ = InspectorStyle::label(QStringLiteral("단일은 바꾸고, 다중은 추가해요."), 10,
                                   BrowserPalette::secondaryText(), this);
     column->addWidget(note_);
-    picker_ = new OptionPicker(store, active, holdings, category, this);
+    picker_ = new PropertyOptionPicker(store, active, holdings, category, this);
     column->addWidget(picker_);
     refresh();
 }

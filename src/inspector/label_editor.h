@@ -10,7 +10,7 @@ namespace lumivex {
 
 class ActiveProperty;
 class LumivexStore;
-class OptionPicker;
+class PropertyOptionPicker;
 class SelectionHoldings;
 
 // The section of one single- or multiple-choice property: its name, whether it is single or
@@ -27,7 +27,7 @@ public:
     void setCategory(const Category& category);
     void refresh();
 
-    OptionPicker* picker() const { return picker_; }
+    PropertyOptionPicker* picker() const { return picker_; }
     QLabel* subtitle() const { return subtitle_; }
     QLabel* note() const { return note_; }
 
@@ -37,7 +37,7 @@ private:
     QLabel* title_;
     QLabel* subtitle_;
     QLabel* note_;
-    OptionPicker* picker_;
+    PropertyOptionPicker* picker_;
 };
 
 }  // namespace lumivex

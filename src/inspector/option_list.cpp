@@ -4,7 +4,7 @@
 #include "browser/browser_icons.h"
 #include "browser/browser_palette.h"
 #include "inspector/inspector_style.h"
-#include "inspector/option_picker_model.h"
+#include "inspector/property_option_picker_model.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -41,7 +41,8 @@ int paintPill(QPainter& painter, int x, const QRect& row, const QString& text) {
 
 }  // namespace
 
-OptionList::OptionList(OptionPickerModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+OptionList::OptionList(PropertyOptionPickerModel& model, QWidget* parent)
+    : QWidget(parent), model_(model) {
     setMouseTracking(true);
     setAcceptDrops(true);
 }
@@ -153,7 +154,7 @@ void OptionList::setDropGap(std::optional<qsizetype> gap) {
 
 void OptionList::paintOption(QPainter& painter, const QRect& rect, const QString& option) const {
     const bool lit =
-        model_.highlighted() == OptionPickerModel::optionRow(option) || hovered_ == option;
+        model_.highlighted() == PropertyOptionPickerModel::optionRow(option) || hovered_ == option;
     if (lit) {
         InspectorStyle::paintRounded(painter, rect, 5, BrowserPalette::white(0.06));
     }
@@ -186,7 +187,7 @@ void OptionList::paintOption(QPainter& painter, const QRect& rect, const QString
 }
 
 void OptionList::paintCreate(QPainter& painter, const QRect& rect) const {
-    if (model_.highlighted() == OptionPickerModel::createRow) {
+    if (model_.highlighted() == PropertyOptionPickerModel::createRow) {
         InspectorStyle::paintRounded(painter, rect, 5, BrowserPalette::white(0.07));
     }
     int x = rect.left() + 10;
@@ -307,7 +308,7 @@ void OptionList::dropEvent(QDropEvent* event) {
     }
     event->setDropAction(Qt::MoveAction);
     event->accept();
-    const std::optional<OptionPickerModel::Move> move =
+    const std::optional<PropertyOptionPickerModel::Move> move =
         model_.dropAt(gapAt(event->position().toPoint()));
     model_.endDrag();
     setDropGap(std::nullopt);

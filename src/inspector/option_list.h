@@ -8,7 +8,7 @@
 
 namespace lumivex {
 
-class OptionPickerModel;
+class PropertyOptionPickerModel;
 
 // The option picker's list, painted from its model row by row (only the rows on screen), so a
 // keystroke over thousands of options repaints at once. A row reports a tap, its menu, or a drag
@@ -22,7 +22,7 @@ public:
     static constexpr int rowPitch = 38;
     static inline const QString dragType = QStringLiteral("application/x-lumivex-option");
 
-    OptionList(OptionPickerModel& model, QWidget* parent = nullptr);
+    OptionList(PropertyOptionPickerModel& model, QWidget* parent = nullptr);
 
     // The model's rows or counts changed.
     void modelChanged();
@@ -67,7 +67,7 @@ private:
     std::optional<QString> optionAt(QPoint pos) const;
     void startDrag(const QString& option);
 
-    OptionPickerModel& model_;
+    PropertyOptionPickerModel& model_;
     std::optional<QString> hovered_;
     std::optional<QPoint> pressedAt_;
     std::optional<QString> pressedOption_;

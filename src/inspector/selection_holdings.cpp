@@ -5,11 +5,11 @@
 namespace lumivex {
 
 // The selected items are immutable shared chunks: the same chunks hold the same items.
-OptionPickerModel::Holdings SelectionHoldings::of(const QString& key) {
+PropertyOptionPickerModel::Holdings SelectionHoldings::of(const QString& key) {
     const MediaItems& selected = store_.selectedItems();
     if (!valid_ || !selected.sharesAllItemsWith(counted_)) {
         counted_ = selected;
-        byKey_ = OptionPickerModel::holdings(selected);
+        byKey_ = PropertyOptionPickerModel::holdings(selected);
         valid_ = true;
     }
     return byKey_.value(key, {{}, static_cast<int>(selected.size()), false});

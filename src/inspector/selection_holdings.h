@@ -1,6 +1,6 @@
 #pragma once
 
-#include "inspector/option_picker_model.h"
+#include "inspector/property_option_picker_model.h"
 #include "model/media_items.h"
 
 #include <QHash>
@@ -18,7 +18,7 @@ class SelectionHoldings {
 public:
     explicit SelectionHoldings(LumivexStore& store) : store_(store) {}
 
-    OptionPickerModel::Holdings of(const QString& key);
+    PropertyOptionPickerModel::Holdings of(const QString& key);
     // Lets the counted items go, so that a hidden inspector keeps no old library alive.
     void release();
 
@@ -26,7 +26,7 @@ private:
     LumivexStore& store_;
     MediaItems counted_;
     bool valid_ = false;
-    QHash<QString, OptionPickerModel::Holdings> byKey_;
+    QHash<QString, PropertyOptionPickerModel::Holdings> byKey_;
 };
 
 }  // namespace lumivex

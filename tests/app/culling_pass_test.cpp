@@ -18,7 +18,7 @@
 #include "inspector/category_sheet.h"
 #include "inspector/inspector_view.h"
 #include "inspector/label_editor.h"
-#include "inspector/option_picker.h"
+#include "inspector/property_option_picker.h"
 #include "support/event_loop.h"
 #include "support/media_fixtures.h"
 #include "support/temporary_trash_home.h"

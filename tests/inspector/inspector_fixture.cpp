@@ -2,7 +2,7 @@
 
 #include "inspector/inspector_slots.h"
 #include "inspector/label_editor.h"
-#include "inspector/option_picker.h"
+#include "inspector/property_option_picker.h"
 #include "store/lumivex_store.h"
 
 namespace lumivex::test {
@@ -35,7 +35,7 @@ Category InspectorTest::category(const QString& name) const {
     return {};
 }
 
-OptionPicker& InspectorTest::picker(const QString& property) const {
+PropertyOptionPicker& InspectorTest::picker(const QString& property) const {
     LabelEditor* editor = inspector().labelEditor(category(property).id);
     EXPECT_NE(editor, nullptr);
     return *editor->picker();

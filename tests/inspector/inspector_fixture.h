@@ -4,7 +4,7 @@
 #include "inspector/inspector_view.h"
 
 namespace lumivex {
-class OptionPicker;
+class PropertyOptionPicker;
 }
 
 namespace lumivex::test {
@@ -17,7 +17,7 @@ protected:
 
     InspectorView& inspector() const;
     Category category(const QString& name) const;
-    OptionPicker& picker(const QString& property) const;
+    PropertyOptionPicker& picker(const QString& property) const;
     QStringList values(const QString& filename, const QString& property) const;
     QSet<QUuid> ids(const QStringList& filenames) const;
     // The undo titles, oldest first.

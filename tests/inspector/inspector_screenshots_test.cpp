@@ -1,5 +1,5 @@
 #include "inspector/inspector_fixture.h"
-#include "inspector/option_picker.h"
+#include "inspector/property_option_picker.h"
 #include "store/lumivex_store.h"
 
 #include <QLineEdit>
@@ -33,7 +33,7 @@ TEST_F(InspectorScreenshotsTest, OneItemSeveralItemsThePickerAndTheManager) {
     selectFiles({QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("sub/d.jpg")});
     screenshot(QStringLiteral("inspector-several-items"));
 
-    OptionPicker& people = picker(QStringLiteral("사람"));
+    PropertyOptionPicker& people = picker(QStringLiteral("사람"));
     people.open(true);
     QTest::keyClicks(people.searchField(), QStringLiteral("m"));
     people.moveHighlight(1);

@@ -2,7 +2,7 @@
 #include "inspector/inspector_fixture.h"
 #include "inspector/label_editor.h"
 #include "inspector/notes_editor.h"
-#include "inspector/option_picker.h"
+#include "inspector/property_option_picker.h"
 #include "inspector/rating_editor.h"
 #include "inspector/selection_storage_location_view.h"
 #include "store/lumivex_store.h"
@@ -121,7 +121,7 @@ TEST_F(InspectorViewTest, HidingTheInspectorForgetsTheOpenPicker) {
 TEST_F(InspectorViewTest, SectionsKeepTheirStateWhileTheirPropertyStaysInScope) {
     selectFiles({QStringLiteral("a.jpg")});
     LabelEditor* before = inspector().labelEditor(category(QStringLiteral("태그")).id);
-    OptionPicker& tags = picker(QStringLiteral("태그"));
+    PropertyOptionPicker& tags = picker(QStringLiteral("태그"));
     tags.open(true);
     QTest::keyClicks(tags.searchField(), QStringLiteral("Sea"));
     // Another edit rebuilds the inspector: the same section, still open with its text.

@@ -1,6 +1,6 @@
 #include "inspector/inspector_fixture.h"
 #include "inspector/option_list.h"
-#include "inspector/option_picker.h"
+#include "inspector/property_option_picker.h"
 #include "store/lumivex_store.h"
 
 #include <QApplication>
@@ -30,7 +30,7 @@ protected:
         settle();
     }
 
-    OptionPicker& tags() const { return picker(QStringLiteral("태그")); }
+    PropertyOptionPicker& tags() const { return picker(QStringLiteral("태그")); }
     QStringList options() { return store->propertyOptions(category(QStringLiteral("태그"))); }
     QPoint rowCentre(const QString& option) {
         return tags().list()->rowRect(tags().model().matches().indexOf(option)).center();
@@ -102,7 +102,7 @@ TEST_F(OptionEditsTest, AOneFolderSelectionsListShowsTheOrderItsMovesWrote) {
 
 TEST_F(OptionEditsTest, PlainTextDraggedInNeverReorders) {
     // A drag of the list's own that ended elsewhere leaves nothing dragged.
-    OptionPickerModel& model = tags().model();
+    PropertyOptionPickerModel& model = tags().model();
     model.startDrag(QStringLiteral("C"));
     model.endDrag();
     QMimeData text;

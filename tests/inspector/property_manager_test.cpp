@@ -3,8 +3,8 @@
 #include "browser/sidebar.h"
 #include "inspector/category_sheet.h"
 #include "inspector/inspector_fixture.h"
-#include "inspector/option_picker.h"
 #include "inspector/property_manager_sheet.h"
+#include "inspector/property_option_picker.h"
 #include "store/lumivex_store.h"
 
 #include <QApplication>

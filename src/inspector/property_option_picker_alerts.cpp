@@ -1,7 +1,7 @@
 #include "browser/browser_palette.h"
 #include "inspector/inspector_style.h"
 #include "inspector/option_list.h"
-#include "inspector/option_picker.h"
+#include "inspector/property_option_picker.h"
 #include "store/lumivex_store.h"
 
 #include <QDialog>
@@ -18,7 +18,7 @@ namespace lumivex {
 // The row menu and its two alerts. The alerts are window-modal and answer through their
 // buttons; the picker stays open with its search text while they are up.
 
-void OptionPicker::showRowMenu(const QString& option, QPoint globalPos) {
+void PropertyOptionPicker::showRowMenu(const QString& option, QPoint globalPos) {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addAction(QStringLiteral("이름 변경…"), this, [this, option] { beginRename(option); });
@@ -27,7 +27,7 @@ void OptionPicker::showRowMenu(const QString& option, QPoint globalPos) {
 }
 
 // The menu key opens the menu of the row the arrows highlighted, as a right click on it does.
-void OptionPicker::showHighlightedRowMenu() {
+void PropertyOptionPicker::showHighlightedRowMenu() {
     const std::optional<QString>& row = model_.highlighted();
     const qsizetype index = row ? model_.rowIDs().indexOf(*row) : -1;
     if (index < 0 || index >= model_.matches().size()) {
@@ -36,7 +36,7 @@ void OptionPicker::showHighlightedRowMenu() {
     showRowMenu(model_.matches().at(index), list_->mapToGlobal(list_->rowRect(index).center()));
 }
 
-void OptionPicker::beginRename(const QString& option) {
+void PropertyOptionPicker::beginRename(const QString& option) {
     if (renameAlert_) {
         return;
     }
@@ -74,7 +74,7 @@ void OptionPicker::beginRename(const QString& option) {
     alert->open();
 }
 
-void OptionPicker::beginDelete(const QString& option) {
+void PropertyOptionPicker::beginDelete(const QString& option) {
     if (deleteAlert_) {
         return;
     }

@@ -17,7 +17,7 @@ class MediaItems;
 // search text and the keyboard highlight, the rows they give, what Enter and a tap on a row do,
 // and the drag that reorders options. Rows are named "option:" + name and "create". Plain value
 // logic; main thread.
-class OptionPickerModel {
+class PropertyOptionPickerModel {
 public:
     // How the selected items hold one property's values.
     struct Holdings {

@@ -1,4 +1,4 @@
-#include "inspector/option_picker_model.h"
+#include "inspector/property_option_picker_model.h"
 #include "model/media_items.h"
 
 #include <QSet>
@@ -11,10 +11,10 @@ namespace lumivex {
 namespace {
 
 using namespace Qt::StringLiterals;
-using Action = OptionPickerModel::Action;
+using Action = PropertyOptionPickerModel::Action;
 
-OptionPickerModel pickerOver(const QStringList& options, const QString& search = {}) {
-    OptionPickerModel model;
+PropertyOptionPickerModel pickerOver(const QStringList& options, const QString& search = {}) {
+    PropertyOptionPickerModel model;
     model.setOptions(options);
     model.setSearch(search);
     return model;
@@ -27,8 +27,8 @@ MediaItem holding(const QString& key, const QStringList& values) {
     return item;
 }
 
-TEST(OptionPickerModel, ASearchShowsItsMatchesAndTheCreateRowAndArrowsCycleThroughThem) {
-    OptionPickerModel model =
+TEST(PropertyOptionPickerModel, ASearchShowsItsMatchesAndTheCreateRowAndArrowsCycleThroughThem) {
+    PropertyOptionPickerModel model =
         pickerOver({QStringLiteral("Apple"), QStringLiteral("Banana")}, QStringLiteral("an"));
     EXPECT_EQ(model.rowIDs(),
               (QStringList{QStringLiteral("option:Banana"), QStringLiteral("create")}));
@@ -41,14 +41,15 @@ TEST(OptionPickerModel, ASearchShowsItsMatchesAndTheCreateRowAndArrowsCycleThrou
     model.moveHighlight(-1);
     EXPECT_EQ(model.highlighted(), QStringLiteral("create"));
 
-    OptionPickerModel fresh =
+    PropertyOptionPickerModel fresh =
         pickerOver({QStringLiteral("Apple"), QStringLiteral("Banana")}, QStringLiteral("an"));
     fresh.moveHighlight(-1);
     EXPECT_EQ(fresh.highlighted(), QStringLiteral("create"));
 }
 
-TEST(OptionPickerModel, TypingDropsTheHighlightSoEnterWorksFromTheText) {
-    OptionPickerModel model = pickerOver({QStringLiteral("Apple"), QStringLiteral("Banana")});
+TEST(PropertyOptionPickerModel, TypingDropsTheHighlightSoEnterWorksFromTheText) {
+    PropertyOptionPickerModel model =
+        pickerOver({QStringLiteral("Apple"), QStringLiteral("Banana")});
     model.moveHighlight(1);
     EXPECT_EQ(model.submit(), (Action{Action::Kind::apply, QStringLiteral("Apple")}));
     model.setSearch(QStringLiteral("Ban"));
@@ -56,8 +57,10 @@ TEST(OptionPickerModel, TypingDropsTheHighlightSoEnterWorksFromTheText) {
     EXPECT_EQ(model.submit(), (Action{Action::Kind::apply, QStringLiteral("Ban")}));
 }
 
-TEST(OptionPickerModel, EnterAppliesAnExistingOptionInItsStoredFormOrCreatesTheTrimmedText) {
-    OptionPickerModel model = pickerOver({QStringLiteral("Apple")}, QStringLiteral("apple"));
+TEST(PropertyOptionPickerModel,
+     EnterAppliesAnExistingOptionInItsStoredFormOrCreatesTheTrimmedText) {
+    PropertyOptionPickerModel model =
+        pickerOver({QStringLiteral("Apple")}, QStringLiteral("apple"));
     EXPECT_FALSE(model.canCreate());
     EXPECT_EQ(model.rowIDs(), QStringList{QStringLiteral("option:Apple")});
     EXPECT_EQ(model.submit(), (Action{Action::Kind::apply, QStringLiteral("Apple")}));
@@ -70,25 +73,25 @@ TEST(OptionPickerModel, EnterAppliesAnExistingOptionInItsStoredFormOrCreatesTheT
     EXPECT_EQ(model.submit(), (Action{Action::Kind::apply, QStringLiteral("pear")}));
 }
 
-TEST(OptionPickerModel, ABlankFieldAppliesTheFirstOptionAndNothingWithoutOptions) {
+TEST(PropertyOptionPickerModel, ABlankFieldAppliesTheFirstOptionAndNothingWithoutOptions) {
     EXPECT_EQ(
         pickerOver({QStringLiteral("B"), QStringLiteral("A")}, QStringLiteral("   ")).submit(),
         (Action{Action::Kind::apply, QStringLiteral("B")}));
-    OptionPickerModel empty = pickerOver({});
+    PropertyOptionPickerModel empty = pickerOver({});
     EXPECT_TRUE(empty.rowIDs().isEmpty());
     EXPECT_EQ(empty.submit(), Action{});
     empty.moveHighlight(1);
     EXPECT_FALSE(empty.highlighted());
 }
 
-TEST(OptionPickerModel, CountsComeFromOnePassAndDecideWhatATapDoes) {
+TEST(PropertyOptionPickerModel, CountsComeFromOnePassAndDecideWhatATapDoes) {
     const QString key = QStringLiteral("K");
     const MediaItems selected{holding(key, {QStringLiteral("A"), QStringLiteral("B")}),
                               holding(key, {QStringLiteral("A"), QStringLiteral("A")}),
                               holding(QStringLiteral("other"), {QStringLiteral("A")})};
-    OptionPickerModel model =
+    PropertyOptionPickerModel model =
         pickerOver({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-    model.setHoldings(OptionPickerModel::holdings(selected).value(key));
+    model.setHoldings(PropertyOptionPickerModel::holdings(selected).value(key));
     EXPECT_EQ(model.count(QStringLiteral("A")), 2);
     EXPECT_EQ(model.count(QStringLiteral("B")), 1);
     EXPECT_EQ(model.holdingsOf().total, 3);
@@ -98,27 +101,28 @@ TEST(OptionPickerModel, CountsComeFromOnePassAndDecideWhatATapDoes) {
     EXPECT_EQ(model.tap(QStringLiteral("A"), PropertyKind::multiSelect).kind, Action::Kind::apply);
 
     const MediaItems all{holding(key, {QStringLiteral("A")}), holding(key, {QStringLiteral("A")})};
-    model.setHoldings(OptionPickerModel::holdings(all).value(key));
+    model.setHoldings(PropertyOptionPickerModel::holdings(all).value(key));
     EXPECT_EQ(model.tap(QStringLiteral("A"), PropertyKind::multiSelect),
               (Action{Action::Kind::remove, QStringLiteral("A")}));
     EXPECT_EQ(model.tap(QStringLiteral("A"), PropertyKind::singleSelect).kind, Action::Kind::apply);
 }
 
-TEST(OptionPickerModel, EmptyValueListsHoldNothing) {
+TEST(PropertyOptionPickerModel, EmptyValueListsHoldNothing) {
     const QString key = QStringLiteral("K");
-    const auto held = OptionPickerModel::holdings(MediaItems{holding(key, {})}).value(key);
+    const auto held = PropertyOptionPickerModel::holdings(MediaItems{holding(key, {})}).value(key);
     EXPECT_FALSE(held.anyValue);
     EXPECT_TRUE(held.counts.isEmpty());
     EXPECT_EQ(held.total, 1);
-    EXPECT_TRUE(OptionPickerModel::holdings(MediaItems{holding(key, {QStringLiteral("stray")})})
-                    .value(key)
-                    .anyValue);
+    EXPECT_TRUE(
+        PropertyOptionPickerModel::holdings(MediaItems{holding(key, {QStringLiteral("stray")})})
+            .value(key)
+            .anyValue);
 }
 
 // Equal texts stored once, stored apart, or one stored text seen through a shorter view: the
 // counts are by text, as a count that reads every value gives them. The selection is large
 // enough to be counted in parts, and one property first appears in the last of them.
-TEST(OptionPickerModel, CountsAreByTextHoweverTheTextsAreStored) {
+TEST(PropertyOptionPickerModel, CountsAreByTextHoweverTheTextsAreStored) {
     const QString key = QStringLiteral("K");
     const QString other = QStringLiteral("L");
     const QString pooled = QString::fromLatin1("sea");
@@ -154,10 +158,11 @@ TEST(OptionPickerModel, CountsAreByTextHoweverTheTextsAreStored) {
         }
         items.append(item);
     }
-    const QHash<QString, OptionPickerModel::Holdings> held = OptionPickerModel::holdings(items);
+    const QHash<QString, PropertyOptionPickerModel::Holdings> held =
+        PropertyOptionPickerModel::holdings(items);
     ASSERT_EQ(held.size(), 3);
     for (const auto& [property, counts] : expected) {
-        const OptionPickerModel::Holdings& holdings = held[property];
+        const PropertyOptionPickerModel::Holdings& holdings = held[property];
         EXPECT_EQ(holdings.total, total);
         EXPECT_TRUE(holdings.anyValue);
         EXPECT_EQ(holdings.counts.size(), static_cast<qsizetype>(counts.size()));
@@ -167,15 +172,15 @@ TEST(OptionPickerModel, CountsAreByTextHoweverTheTextsAreStored) {
     }
 }
 
-TEST(OptionPickerModel, TheListIsThirtyEightARowWithinItsBounds) {
-    EXPECT_EQ(OptionPickerModel::listHeight(12), 280);
-    EXPECT_EQ(OptionPickerModel::listHeight(1), 50);
-    EXPECT_EQ(OptionPickerModel::listHeight(0), 48);
+TEST(PropertyOptionPickerModel, TheListIsThirtyEightARowWithinItsBounds) {
+    EXPECT_EQ(PropertyOptionPickerModel::listHeight(12), 280);
+    EXPECT_EQ(PropertyOptionPickerModel::listHeight(1), 50);
+    EXPECT_EQ(PropertyOptionPickerModel::listHeight(0), 48);
 }
 
-TEST(OptionPickerModel, ADropMovesToItsGapButNotBesideItself) {
-    using Move = OptionPickerModel::Move;
-    OptionPickerModel model;
+TEST(PropertyOptionPickerModel, ADropMovesToItsGapButNotBesideItself) {
+    using Move = PropertyOptionPickerModel::Move;
+    PropertyOptionPickerModel model;
     model.setOptions({u"A1"_s, u"B"_s, u"A2"_s, u"C"_s});
     EXPECT_FALSE(model.dropAt(0));
     model.startDrag(u"B"_s);

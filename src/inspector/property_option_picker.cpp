@@ -1,4 +1,4 @@
-#include "inspector/option_picker.h"
+#include "inspector/property_option_picker.h"
 
 #include "browser/browser_fonts.h"
 #include "browser/browser_palette.h"
@@ -24,8 +24,9 @@
 
 namespace lumivex {
 
-OptionPicker::OptionPicker(LumivexStore& store, ActiveProperty& active, SelectionHoldings& holdings,
-                           const Category& category, QWidget* parent)
+PropertyOptionPicker::PropertyOptionPicker(LumivexStore& store, ActiveProperty& active,
+                                           SelectionHoldings& holdings, const Category& category,
+                                           QWidget* parent)
     : QWidget(parent), store_(store), active_(active), holdings_(holdings), category_(category) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -34,10 +35,10 @@ OptionPicker::OptionPicker(LumivexStore& store, ActiveProperty& active, Selectio
     column->addWidget(field_);
     buildList();
     column->addWidget(openPart_);
-    connect(&active_, &ActiveProperty::changed, this, &OptionPicker::activeChanged);
-    connect(list_, &OptionList::optionTapped, this, &OptionPicker::tap);
+    connect(&active_, &ActiveProperty::changed, this, &PropertyOptionPicker::activeChanged);
+    connect(list_, &OptionList::optionTapped, this, &PropertyOptionPicker::tap);
     connect(list_, &OptionList::createTapped, this, [this] { apply(model_.createText()); });
-    connect(list_, &OptionList::menuRequested, this, &OptionPicker::showRowMenu);
+    connect(list_, &OptionList::menuRequested, this, &PropertyOptionPicker::showRowMenu);
     connect(list_, &OptionList::moveRequested, this,
             [this](const QString& option, const std::optional<QString>& before) {
                 store_.moveOption(option, before, category_);
@@ -46,9 +47,9 @@ OptionPicker::OptionPicker(LumivexStore& store, ActiveProperty& active, Selectio
     showExpanded();
 }
 
-OptionPicker::~OptionPicker() = default;
+PropertyOptionPicker::~PropertyOptionPicker() = default;
 
-void OptionPicker::buildField() {
+void PropertyOptionPicker::buildField() {
     field_ = new QWidget(this);
     auto* column = new QVBoxLayout(field_);
     column->setContentsMargins(9, 9, 9, 9);
@@ -67,8 +68,8 @@ void OptionPicker::buildField() {
     palette.setColor(QPalette::Base, Qt::transparent);
     search_->setPalette(palette);
     search_->installEventFilter(this);
-    connect(search_, &QLineEdit::textEdited, this, &OptionPicker::searchEdited);
-    connect(search_, &QLineEdit::returnPressed, this, &OptionPicker::submit);
+    connect(search_, &QLineEdit::textEdited, this, &PropertyOptionPicker::searchEdited);
+    connect(search_, &QLineEdit::returnPressed, this, &PropertyOptionPicker::submit);
     row->addWidget(search_, 1);
     chevron_ = InspectorStyle::symbolButton(QStringLiteral("chevron.down"), 9,
                                             BrowserPalette::secondaryText(), QString(), field_);
@@ -83,7 +84,7 @@ void OptionPicker::buildField() {
     column->addLayout(row);
 }
 
-void OptionPicker::buildList() {
+void PropertyOptionPicker::buildList() {
     openPart_ = new QWidget(this);
     auto* column = new QVBoxLayout(openPart_);
     column->setContentsMargins(0, 0, 0, 0);
@@ -113,34 +114,34 @@ void OptionPicker::buildList() {
                                         BrowserPalette::secondaryText(), clearPart_);
     clear_->setContentsMargins(12, 12, 12, 12);
     clear_->setMinimumHeight(36);
-    connect(clear_, &QToolButton::clicked, this, &OptionPicker::clear);
+    connect(clear_, &QToolButton::clicked, this, &PropertyOptionPicker::clear);
     clearColumn->addWidget(clear_, 0, Qt::AlignLeft);
     column->addWidget(clearPart_);
 }
 
-void OptionPicker::setCategory(const Category& current) {
+void PropertyOptionPicker::setCategory(const Category& current) {
     category_ = current;
 }
 
-void OptionPicker::refresh() {
+void PropertyOptionPicker::refresh() {
     model_.setOptions(store_.editorOptions(category_));
     model_.setHoldings(holdings_.of(category_.idText()));
     rebuildChips();
     listChanged();
 }
 
-bool OptionPicker::expanded() const {
+bool PropertyOptionPicker::expanded() const {
     return active_.value() == category_.id;
 }
 
-void OptionPicker::open(bool focus) {
+void PropertyOptionPicker::open(bool focus) {
     active_.set(category_.id);
     if (focus) {
         focusField();
     }
 }
 
-void OptionPicker::close() {
+void PropertyOptionPicker::close() {
     active_.set(std::nullopt);
     search_->clearFocus();
     search_->clear();
@@ -148,7 +149,7 @@ void OptionPicker::close() {
     listChanged();
 }
 
-void OptionPicker::activeChanged() {
+void PropertyOptionPicker::activeChanged() {
     if (!expanded()) {
         search_->clearFocus();
         search_->clear();
@@ -158,7 +159,7 @@ void OptionPicker::activeChanged() {
     showExpanded();
 }
 
-void OptionPicker::showExpanded() {
+void PropertyOptionPicker::showExpanded() {
     const bool open = expanded();
     openPart_->setVisible(open);
     InspectorStyle::setSymbol(chevron_,
@@ -170,18 +171,18 @@ void OptionPicker::showExpanded() {
     update();
 }
 
-void OptionPicker::searchEdited(const QString& text) {
+void PropertyOptionPicker::searchEdited(const QString& text) {
     model_.setSearch(text);
     listChanged();
 }
 
-void OptionPicker::listChanged() {
+void PropertyOptionPicker::listChanged() {
     list_->modelChanged();
-    listArea_->setFixedHeight(OptionPickerModel::listHeight(model_.rowCount()));
+    listArea_->setFixedHeight(PropertyOptionPickerModel::listHeight(model_.rowCount()));
     clearPart_->setVisible(model_.holdingsOf().anyValue);
 }
 
-void OptionPicker::rebuildChips() {
+void PropertyOptionPicker::rebuildChips() {
     const int total = model_.holdingsOf().total;
     QList<OptionChips::Chip> chips;
     for (const auto& [option, count] : model_.selectedLabels()) {
@@ -192,23 +193,23 @@ void OptionPicker::rebuildChips() {
     updatePrompt();
 }
 
-void OptionPicker::updatePrompt() {
+void PropertyOptionPicker::updatePrompt() {
     search_->setPlaceholderText(chips_->chips().isEmpty() && !expanded()
                                     ? QStringLiteral("비어 있음")
                                     : QStringLiteral("옵션 검색 또는 입력"));
 }
 
-void OptionPicker::focusField() {
+void PropertyOptionPicker::focusField() {
     search_->setFocus(Qt::OtherFocusReason);
 }
 
-void OptionPicker::moveHighlight(int offset) {
+void PropertyOptionPicker::moveHighlight(int offset) {
     model_.moveHighlight(offset);
     list_->update();
     scrollToHighlight();
 }
 
-void OptionPicker::scrollToHighlight() {
+void PropertyOptionPicker::scrollToHighlight() {
     if (!model_.highlighted()) {
         return;
     }
@@ -220,14 +221,14 @@ void OptionPicker::scrollToHighlight() {
     }
 }
 
-void OptionPicker::submit() {
-    const OptionPickerModel::Action action = model_.submit();
-    if (action.kind == OptionPickerModel::Action::Kind::apply) {
+void PropertyOptionPicker::submit() {
+    const PropertyOptionPickerModel::Action action = model_.submit();
+    if (action.kind == PropertyOptionPickerModel::Action::Kind::apply) {
         apply(action.value);
     }
 }
 
-void OptionPicker::apply(const QString& value) {
+void PropertyOptionPicker::apply(const QString& value) {
     store_.addLabel(value, category_);
     search_->clear();
     model_.reset();
@@ -239,9 +240,9 @@ void OptionPicker::apply(const QString& value) {
     }
 }
 
-void OptionPicker::tap(const QString& option) {
-    const OptionPickerModel::Action action = model_.tap(option, category_.kind);
-    if (action.kind == OptionPickerModel::Action::Kind::remove) {
+void PropertyOptionPicker::tap(const QString& option) {
+    const PropertyOptionPickerModel::Action action = model_.tap(option, category_.kind);
+    if (action.kind == PropertyOptionPickerModel::Action::Kind::remove) {
         store_.removeLabel(option, category_);
         focusField();
     } else {
@@ -249,14 +250,14 @@ void OptionPicker::tap(const QString& option) {
     }
 }
 
-void OptionPicker::clear() {
+void PropertyOptionPicker::clear() {
     store_.clearLabels(category_);
     if (category_.kind == PropertyKind::singleSelect) {
         close();
     }
 }
 
-bool OptionPicker::eventFilter(QObject* watched, QEvent* event) {
+bool PropertyOptionPicker::eventFilter(QObject* watched, QEvent* event) {
     if (watched != search_) {
         return QWidget::eventFilter(watched, event);
     }
@@ -294,7 +295,7 @@ bool OptionPicker::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void OptionPicker::mousePressEvent(QMouseEvent* event) {
+void PropertyOptionPicker::mousePressEvent(QMouseEvent* event) {
     if (field_->geometry().contains(event->position().toPoint())) {
         open(true);
         return;
@@ -302,7 +303,7 @@ void OptionPicker::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
 }
 
-void OptionPicker::paintEvent(QPaintEvent*) {
+void PropertyOptionPicker::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     InspectorStyle::paintRounded(
         painter, rect(), 6, BrowserPalette::white(0.04),

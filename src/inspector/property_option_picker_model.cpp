@@ -1,4 +1,4 @@
-#include "inspector/option_picker_model.h"
+#include "inspector/property_option_picker_model.h"
 
 #include "model/media_items.h"
 #include "model/property_options.h"
@@ -10,7 +10,7 @@
 
 namespace lumivex {
 
-const QString OptionPickerModel::createRow = QStringLiteral("create");
+const QString PropertyOptionPickerModel::createRow = QStringLiteral("create");
 
 namespace {
 
@@ -18,7 +18,7 @@ const QString optionPrefix = QStringLiteral("option:");
 
 }  // namespace
 
-QString OptionPickerModel::optionRow(const QString& option) {
+QString PropertyOptionPickerModel::optionRow(const QString& option) {
     return optionPrefix + option;
 }
 
@@ -92,7 +92,7 @@ constexpr qsizetype partSize = 1024;
 
 }  // namespace
 
-QHash<QString, OptionPickerModel::Holdings> OptionPickerModel::holdings(
+QHash<QString, PropertyOptionPickerModel::Holdings> PropertyOptionPickerModel::holdings(
     const MediaItems& selected) {
     const qsizetype n = selected.size();
     std::vector<Part> parts(static_cast<std::size_t>((n + partSize - 1) / partSize));
@@ -118,7 +118,7 @@ QHash<QString, OptionPickerModel::Holdings> OptionPickerModel::holdings(
     return result;
 }
 
-void OptionPickerModel::setOptions(const QStringList& options) {
+void PropertyOptionPickerModel::setOptions(const QStringList& options) {
     if (options == options_) {
         return;
     }
@@ -126,7 +126,7 @@ void OptionPickerModel::setOptions(const QStringList& options) {
     matches_ = PropertyOptions::filtered(options_, search_);
 }
 
-void OptionPickerModel::setSearch(const QString& search) {
+void PropertyOptionPickerModel::setSearch(const QString& search) {
     if (search != search_) {
         search_ = search;
         matches_ = PropertyOptions::filtered(options_, search_);
@@ -134,20 +134,20 @@ void OptionPickerModel::setSearch(const QString& search) {
     highlighted_.reset();
 }
 
-QString OptionPickerModel::createText() const {
+QString PropertyOptionPickerModel::createText() const {
     return TextOrder::trimmed(search_);
 }
 
-void OptionPickerModel::reset() {
+void PropertyOptionPickerModel::reset() {
     setSearch(QString());
 }
 
-bool OptionPickerModel::canCreate() const {
+bool PropertyOptionPickerModel::canCreate() const {
     const QString text = createText();
     return !text.isEmpty() && !PropertyOptions::exact(options_, text);
 }
 
-QStringList OptionPickerModel::rowIDs() const {
+QStringList PropertyOptionPickerModel::rowIDs() const {
     QStringList rows;
     rows.reserve(matches_.size() + 1);
     for (const QString& option : matches_) {
@@ -159,7 +159,7 @@ QStringList OptionPickerModel::rowIDs() const {
     return rows;
 }
 
-QList<std::pair<QString, int>> OptionPickerModel::selectedLabels() const {
+QList<std::pair<QString, int>> PropertyOptionPickerModel::selectedLabels() const {
     QList<std::pair<QString, int>> held;
     for (const QString& option : options_) {
         if (const int count = holdings_.counts.value(option); count > 0) {
@@ -169,7 +169,7 @@ QList<std::pair<QString, int>> OptionPickerModel::selectedLabels() const {
     return held;
 }
 
-void OptionPickerModel::moveHighlight(int offset) {
+void PropertyOptionPickerModel::moveHighlight(int offset) {
     const QStringList rows = rowIDs();
     const auto n = rows.size();
     if (n == 0) {
@@ -185,7 +185,7 @@ void OptionPickerModel::moveHighlight(int offset) {
     highlighted_ = rows[next];
 }
 
-OptionPickerModel::Action OptionPickerModel::submit() const {
+PropertyOptionPickerModel::Action PropertyOptionPickerModel::submit() const {
     if (highlighted_ && highlighted_->startsWith(optionPrefix)) {
         return {Action::Kind::apply, highlighted_->mid(optionPrefix.size())};
     }
@@ -199,7 +199,8 @@ OptionPickerModel::Action OptionPickerModel::submit() const {
     return {Action::Kind::apply, PropertyOptions::exact(options_, text).value_or(text)};
 }
 
-OptionPickerModel::Action OptionPickerModel::tap(const QString& option, PropertyKind kind) const {
+PropertyOptionPickerModel::Action PropertyOptionPickerModel::tap(const QString& option,
+                                                                 PropertyKind kind) const {
     if (kind == PropertyKind::multiSelect && holdings_.total > 0 &&
         count(option) == holdings_.total) {
         return {Action::Kind::remove, option};
@@ -207,7 +208,8 @@ OptionPickerModel::Action OptionPickerModel::tap(const QString& option, Property
     return {Action::Kind::apply, option};
 }
 
-std::optional<OptionPickerModel::Move> OptionPickerModel::dropAt(qsizetype gap) const {
+std::optional<PropertyOptionPickerModel::Move> PropertyOptionPickerModel::dropAt(
+    qsizetype gap) const {
     if (!dragged_ || matches_.isEmpty()) {
         return std::nullopt;
     }
@@ -229,7 +231,7 @@ std::optional<OptionPickerModel::Move> OptionPickerModel::dropAt(qsizetype gap) 
     return Move{*dragged_, std::nullopt};
 }
 
-int OptionPickerModel::listHeight(qsizetype rows) {
+int PropertyOptionPickerModel::listHeight(qsizetype rows) {
     return static_cast<int>(std::clamp<qsizetype>(rows * 38 + 12, 48, 280));
 }
 

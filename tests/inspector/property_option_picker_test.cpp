@@ -1,4 +1,4 @@
-#include "inspector/option_picker.h"
+#include "inspector/property_option_picker.h"
 #include "inspector/active_property.h"
 #include "inspector/inspector_fixture.h"
 #include "inspector/label_editor.h"
@@ -24,7 +24,7 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-class OptionPickerTest : public InspectorTest {
+class PropertyOptionPickerTest : public InspectorTest {
 protected:
     void SetUp() override {
         InspectorTest::SetUp();
@@ -36,18 +36,18 @@ protected:
         selectFiles({QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")});
     }
 
-    OptionPicker& tags() const { return picker(QStringLiteral("태그")); }
-    void type(OptionPicker& picker, const QString& text) {
+    PropertyOptionPicker& tags() const { return picker(QStringLiteral("태그")); }
+    void type(PropertyOptionPicker& picker, const QString& text) {
         picker.searchField()->setFocus();
         QTest::keyClicks(picker.searchField(), text);
     }
-    QStringList chips(OptionPicker& picker) const {
+    QStringList chips(PropertyOptionPicker& picker) const {
         return picker.chips()->isVisibleTo(&picker) ? picker.chips()->texts() : QStringList();
     }
 };
 
-TEST_F(OptionPickerTest, FocusOpensTypingFiltersAndEnterCreatesTheTrimmedText) {
-    OptionPicker& picker = tags();
+TEST_F(PropertyOptionPickerTest, FocusOpensTypingFiltersAndEnterCreatesTheTrimmedText) {
+    PropertyOptionPicker& picker = tags();
     EXPECT_FALSE(picker.expanded());
     EXPECT_EQ(picker.searchField()->placeholderText(), QStringLiteral("비어 있음"));
     type(picker, QStringLiteral("an"));
@@ -72,8 +72,8 @@ TEST_F(OptionPickerTest, FocusOpensTypingFiltersAndEnterCreatesTheTrimmedText) {
     EXPECT_TRUE(picker.searchField()->text().isEmpty());
 }
 
-TEST_F(OptionPickerTest, ABlankEnterAppliesTheFirstOptionAndAnEqualTextTheStoredOption) {
-    OptionPicker& picker = tags();
+TEST_F(PropertyOptionPickerTest, ABlankEnterAppliesTheFirstOptionAndAnEqualTextTheStoredOption) {
+    PropertyOptionPicker& picker = tags();
     type(picker, QStringLiteral("banana"));
     QTest::keyClick(picker.searchField(), Qt::Key_Return);
     settle();
@@ -84,11 +84,11 @@ TEST_F(OptionPickerTest, ABlankEnterAppliesTheFirstOptionAndAnEqualTextTheStored
               (QStringList{u"Banana"_s, u"Apple"_s}));
 }
 
-TEST_F(OptionPickerTest, CountsShowOnChipsAndRowsAndATapAddsOrRemoves) {
+TEST_F(PropertyOptionPickerTest, CountsShowOnChipsAndRowsAndATapAddsOrRemoves) {
     store->setSelection(ids({QStringLiteral("a.jpg"), QStringLiteral("b.jpg")}));
     store->addLabel(QStringLiteral("Apple"), category(QStringLiteral("태그")));
     selectFiles({QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")});
-    OptionPicker& picker = tags();
+    PropertyOptionPicker& picker = tags();
     EXPECT_EQ(chips(picker), (QStringList{u"Apple"_s, u"2/3"_s}));
     EXPECT_EQ(picker.model().count(QStringLiteral("Apple")), 2);
     picker.open(true);
@@ -106,12 +106,12 @@ TEST_F(OptionPickerTest, CountsShowOnChipsAndRowsAndATapAddsOrRemoves) {
 
 // The chips are painted in one view: a press on a chip's mark removes its value from every
 // selected item; a press anywhere else on the chips opens the picker like the rest of the field.
-TEST_F(OptionPickerTest, AChipsMarkRemovesItsValueAndAPressBesideItOpensThePicker) {
+TEST_F(PropertyOptionPickerTest, AChipsMarkRemovesItsValueAndAPressBesideItOpensThePicker) {
     store->setSelection(ids({QStringLiteral("a.jpg"), QStringLiteral("b.jpg")}));
     store->addLabel(QStringLiteral("Apple"), category(QStringLiteral("태그")));
     store->addLabel(QStringLiteral("Banana"), category(QStringLiteral("태그")));
     selectFiles({QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")});
-    OptionPicker& picker = tags();
+    PropertyOptionPicker& picker = tags();
     OptionChips& chips = *picker.chips();
     ASSERT_EQ(chips.texts(), (QStringList{u"Apple"_s, u"2/3"_s, u"Banana"_s, u"2/3"_s}));
     const QRect mark = chips.markRect(0);
@@ -130,8 +130,8 @@ TEST_F(OptionPickerTest, AChipsMarkRemovesItsValueAndAPressBesideItOpensThePicke
     EXPECT_EQ(undoTitles().last(), QStringLiteral("태그 변경"));
 }
 
-TEST_F(OptionPickerTest, ASingleChoiceReplacesAndCloses) {
-    OptionPicker& place = picker(QStringLiteral("위치"));
+TEST_F(PropertyOptionPickerTest, ASingleChoiceReplacesAndCloses) {
+    PropertyOptionPicker& place = picker(QStringLiteral("위치"));
     store->setSelection(ids({QStringLiteral("a.jpg")}));
     store->addLabel(QStringLiteral("A"), category(QStringLiteral("위치")));
     selectFiles({QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")});
@@ -146,9 +146,9 @@ TEST_F(OptionPickerTest, ASingleChoiceReplacesAndCloses) {
     EXPECT_FALSE(place.expanded());
 }
 
-TEST_F(OptionPickerTest, OnePickerIsOpenAndEscapeOrANewSelectionClosesIt) {
-    OptionPicker& picker = tags();
-    OptionPicker& people = InspectorTest::picker(QStringLiteral("사람"));
+TEST_F(PropertyOptionPickerTest, OnePickerIsOpenAndEscapeOrANewSelectionClosesIt) {
+    PropertyOptionPicker& picker = tags();
+    PropertyOptionPicker& people = InspectorTest::picker(QStringLiteral("사람"));
     type(picker, QStringLiteral("Ap"));
     people.open(true);
     EXPECT_FALSE(picker.expanded());
@@ -174,21 +174,21 @@ TEST_F(OptionPickerTest, OnePickerIsOpenAndEscapeOrANewSelectionClosesIt) {
     EXPECT_TRUE(tags().searchField()->text().isEmpty());
 }
 
-TEST_F(OptionPickerTest, TheListIsSizedByItsRows) {
-    OptionPicker& picker = tags();
+TEST_F(PropertyOptionPickerTest, TheListIsSizedByItsRows) {
+    PropertyOptionPicker& picker = tags();
     picker.open(true);
     EXPECT_EQ(picker.listArea()->height(), 2 * 38 + 12);
     type(picker, QStringLiteral("Banana"));
     EXPECT_EQ(picker.listArea()->height(), 50);
     picker.searchField()->clear();
-    OptionPicker& people = InspectorTest::picker(QStringLiteral("사람"));
+    PropertyOptionPicker& people = InspectorTest::picker(QStringLiteral("사람"));
     people.open(true);
     EXPECT_EQ(people.listArea()->height(), 48);
     EXPECT_FALSE(people.clearButton()->isVisible());
 }
 
-TEST_F(OptionPickerTest, AnOptionsHandleTellsThatDraggingReorders) {
-    OptionPicker& picker = tags();
+TEST_F(PropertyOptionPickerTest, AnOptionsHandleTellsThatDraggingReorders) {
+    PropertyOptionPicker& picker = tags();
     picker.open(true);
     OptionList* list = picker.list();
     const QRect handle = OptionList::handleRect(list->rowRect(0));
@@ -197,10 +197,10 @@ TEST_F(OptionPickerTest, AnOptionsHandleTellsThatDraggingReorders) {
     EXPECT_EQ(QToolTip::text(), QStringLiteral("드래그해서 옵션 순서 변경"));
 }
 
-TEST_F(OptionPickerTest, ClearEmptiesThePropertyOfTheSelectedItems) {
+TEST_F(PropertyOptionPickerTest, ClearEmptiesThePropertyOfTheSelectedItems) {
     store->addLabel(QStringLiteral("Apple"), category(QStringLiteral("태그")));
     settle();
-    OptionPicker& picker = tags();
+    PropertyOptionPicker& picker = tags();
     picker.open(true);
     settle();
     ASSERT_TRUE(picker.clearButton()->isVisible());
@@ -224,8 +224,8 @@ TEST(OptionChipsTest, AChipWiderThanItsRowKeepsItsMarkInReach) {
     EXPECT_GT(chips.markRect(1).top(), chips.markRect(0).bottom());
 }
 
-TEST_F(OptionPickerTest, TheMenuKeyOpensTheHighlightedRowsMenu) {
-    OptionPicker& picker = tags();
+TEST_F(PropertyOptionPickerTest, TheMenuKeyOpensTheHighlightedRowsMenu) {
+    PropertyOptionPicker& picker = tags();
     type(picker, QStringLiteral("an"));
     QTest::keyClick(picker.searchField(), Qt::Key_Down);
     QTest::keyClick(picker.searchField(), Qt::Key_Menu);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "inspector/option_picker_model.h"
+#include "inspector/property_option_picker_model.h"
 #include "model/library.h"
 
 #include <QDialog>
@@ -24,16 +24,16 @@ class SelectionHoldings;
 // The values of one single- or multiple-choice property for all selected items, edited like a
 // combo box: chips of the values held, a field that searches or creates, and while open the list
 // of options with how many selected items hold each, a create row and "선택 비우기". Its logic is
-// the OptionPickerModel; this widget draws it and forwards input to the model and the store. It
-// is open while the shared ActiveProperty names its property. Rows also rename, delete and
-// reorder options. Main thread.
-class OptionPicker : public QWidget {
+// the PropertyOptionPickerModel; this widget draws it and forwards input to the model and the
+// store. It is open while the shared ActiveProperty names its property. Rows also rename, delete
+// and reorder options. Main thread.
+class PropertyOptionPicker : public QWidget {
     Q_OBJECT
 
 public:
-    OptionPicker(LumivexStore& store, ActiveProperty& active, SelectionHoldings& holdings,
-                 const Category& category, QWidget* parent = nullptr);
-    ~OptionPicker() override;
+    PropertyOptionPicker(LumivexStore& store, ActiveProperty& active, SelectionHoldings& holdings,
+                         const Category& category, QWidget* parent = nullptr);
+    ~PropertyOptionPicker() override;
 
     // The property as the editor scope now has it; every store call uses it.
     void setCategory(const Category& current);
@@ -55,8 +55,8 @@ public:
     QDialog* renameAlert() const { return renameAlert_; }
     QMessageBox* deleteAlert() const { return deleteAlert_; }
 
-    const OptionPickerModel& model() const { return model_; }
-    OptionPickerModel& model() { return model_; }
+    const PropertyOptionPickerModel& model() const { return model_; }
+    PropertyOptionPickerModel& model() { return model_; }
     QLineEdit* searchField() const { return search_; }
     QToolButton* chevron() const { return chevron_; }
     OptionList* list() const { return list_; }
@@ -87,7 +87,7 @@ private:
     ActiveProperty& active_;
     SelectionHoldings& holdings_;
     Category category_;
-    OptionPickerModel model_;
+    PropertyOptionPickerModel model_;
     QWidget* field_ = nullptr;
     OptionChips* chips_ = nullptr;
     QLineEdit* search_ = nullptr;
