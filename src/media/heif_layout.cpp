@@ -1,5 +1,6 @@
 #include "media/heif_layout.h"
 
+#include "media/av1_picture_size.h"
 #include "media/hevc_picture_size.h"
 #include "media/photo_decoding.h"
 
@@ -22,8 +23,10 @@ constexpr qint64 descriptorLength = 20;
 constexpr quint32 extentLimit = 1024;
 // Derived images made of derived images, at most this deep.
 constexpr int derivationDepthLimit = 8;
-// NAL units of one extent looked at for parameter sets.
+// NAL units of one extent, or OBUs of an item, looked at for parameter sets or sequence headers.
 constexpr int unitScanLimit = 4096;
+// An OBU header with its extension and longest size field.
+constexpr qint64 obuHeaderLimit = 10;
 constexpr quint64 maxOffset = quint64(std::numeric_limits<qint64>::max() / 2);
 
 // Big-endian fields read one after another; reading past the end marks the reader failed and
@@ -238,7 +241,7 @@ void HeifLayout::readProperties(const QByteArray& box) {
                     const quint32 height = size.u32();
                     items_[id].declared = QSize(static_cast<int>(std::min(width, 65536u)),
                                                 static_cast<int>(std::min(height, 65536u)));
-                } else if (propertyType == "hvcC") {
+                } else if (propertyType == "hvcC" || propertyType == "av1C") {
                     items_[id].decoderConfig = property;
                 }
             }
@@ -269,19 +272,29 @@ void HeifLayout::readReferences(const QByteArray& box) {
     });
 }
 
-QByteArray HeifLayout::itemData(const Item& item, qint64 length) const {
+// Up to `length` bytes of the item's data from `from`, its extents taken one after another.
+QByteArray HeifLayout::itemData(const Item& item, quint64 from, qint64 length) const {
     QByteArray data;
+    quint64 start = 0;  // where the extent begins within the item's data
     for (const Extent& extent : item.extents) {
-        if (data.size() >= length || extent.offset > quint64(std::numeric_limits<qint64>::max())) {
+        if (data.size() >= length) {
             break;
         }
-        const qint64 wanted = std::min<quint64>(extent.length, quint64(length - data.size()));
-        const auto offset = static_cast<qint64>(extent.offset);
-        if (item.construction == 0) {
-            data += readAt_(offset, wanted);
-        } else if (item.construction == 1 && offset < idat_.size()) {
-            data += idat_.mid(offset, wanted);
+        const quint64 end = start + std::min(extent.length, quint64(-1) - start);
+        if (from < end) {
+            const quint64 within = from > start ? from - start : 0;
+            if (extent.offset > maxOffset || within > maxOffset - extent.offset) {
+                break;
+            }
+            const auto offset = static_cast<qint64>(extent.offset + within);
+            const qint64 wanted = std::min<quint64>(end - start - within, length - data.size());
+            if (item.construction == 0) {
+                data += readAt_(offset, wanted);
+            } else if (item.construction == 1 && offset < idat_.size()) {
+                data += idat_.mid(offset, wanted);
+            }
         }
+        start = end;
     }
     return data;
 }
@@ -291,7 +304,7 @@ std::optional<QSize> HeifLayout::outputSize(const Item& item) const {
     if (item.type != "grid" && item.type != "iovl") {
         return item.declared;
     }
-    const QByteArray descriptor = itemData(item, descriptorLength);
+    const QByteArray descriptor = itemData(item, 0, descriptorLength);
     Fields fields(descriptor);
     fields.u8();
     const bool wide = (fields.u8() & 1) != 0;
@@ -340,6 +353,37 @@ bool HeifLayout::codedSizesFit(const Item& item) const {
     return true;
 }
 
+// The decoder takes the configuration's OBUs and then the item's data, whose sequence headers
+// (read here by their OBU headers, without the frames between them) replace them.
+bool HeifLayout::av1SizesFit(const Item& item) const {
+    std::optional<std::vector<QByteArray>> headers =
+        Av1PictureSize::configSequenceHeaders(item.decoderConfig);
+    if (!headers) {
+        return false;
+    }
+    quint64 dataLength = 0;
+    for (const Extent& extent : item.extents) {
+        dataLength += std::min(extent.length, quint64(-1) - dataLength);
+    }
+    quint64 position = 0;
+    for (int unit = 0; unit < unitScanLimit && position < dataLength; ++unit) {
+        const std::optional<Av1PictureSize::ObuHeader> header = Av1PictureSize::readHeader(
+            itemData(item, position, obuHeaderLimit), dataLength - position);
+        if (!header) {
+            break;
+        }
+        if (Av1PictureSize::isSequenceHeader(*header)) {
+            headers->push_back(itemData(item, position + quint64(header->length),
+                                        qint64(std::min<quint64>(header->payloadLength, 4096))));
+        }
+        position += std::min(quint64(header->length) + header->payloadLength, dataLength);
+    }
+    return std::all_of(headers->begin(), headers->end(), [](const QByteArray& payload) {
+        const std::optional<QSize> size = Av1PictureSize::ofSequenceHeader(payload);
+        return !size || withinImageLimit(size->width(), size->height(), 4);
+    });
+}
+
 bool HeifLayout::itemFits(std::uint32_t id, int depth, std::set<std::uint32_t>& checked) const {
     if (depth > derivationDepthLimit) {
         return false;
@@ -358,7 +402,8 @@ bool HeifLayout::itemFits(std::uint32_t id, int depth, std::set<std::uint32_t>& 
             return false;
         }
     }
-    if (item.type == "hvc1" && !codedSizesFit(item)) {
+    if ((item.type == "hvc1" && !codedSizesFit(item)) ||
+        (item.type == "av01" && !av1SizesFit(item))) {
         return false;
     }
     for (const auto& references : {inputs_.equal_range(id), auxiliary_.equal_range(id)}) {

@@ -16,7 +16,7 @@ namespace lumivex {
 // that what a decode would allocate can be judged before libheif is asked to decode: each item's
 // declared size, a grid's or overlay's own output size (which may differ from the declared one),
 // the tiles and alpha planes libheif decodes with an item, and the picture size in an HEVC item's
-// parameter sets. On whichever thread calls.
+// parameter sets or an AV1 item's sequence headers. On whichever thread calls.
 class HeifLayout {
 public:
     // Up to `length` bytes of the file from `offset`; fewer at its end.
@@ -38,7 +38,7 @@ private:
     struct Item {
         QByteArray type;
         std::optional<QSize> declared;  // from 'ispe', before rotation
-        QByteArray decoderConfig;       // the 'hvcC' body
+        QByteArray decoderConfig;       // the 'hvcC' or 'av1C' body
         int construction = -1;          // where its data lies: 0 in the file, 1 in 'idat'
         std::vector<Extent> extents;
     };
@@ -49,9 +49,10 @@ private:
     bool readLocations(const QByteArray& box);
     void readProperties(const QByteArray& box);
     void readReferences(const QByteArray& box);
-    QByteArray itemData(const Item& item, qint64 length) const;
+    QByteArray itemData(const Item& item, quint64 from, qint64 length) const;
     std::optional<QSize> outputSize(const Item& item) const;
     bool codedSizesFit(const Item& item) const;
+    bool av1SizesFit(const Item& item) const;
     bool itemFits(std::uint32_t id, int depth, std::set<std::uint32_t>& checked) const;
 
     ReadAt readAt_;

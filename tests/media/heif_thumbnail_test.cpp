@@ -1,5 +1,8 @@
 #include "media/heif_thumbnail.h"
 
+#include "media/av1_picture_size.h"
+#include "media/heif_layout.h"
+
 #include "media/thumbnail_decoder.h"
 #include "red_blue_halves.h"
 #include "support/child_process.h"
@@ -10,6 +13,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -165,6 +169,59 @@ TEST(HeifAllocationLimit, AGridAskingForGigabytesGetsThePlaceholder) {
     EXPECT_LT(report[0].toLongLong(), qint64(QImageReader::allocationLimit()) * 1024)
         << "KiB more at the peak";
     EXPECT_EQ(report[1], "0") << "pictures made";
+}
+
+// Bits written most significant first, as AV1 headers are.
+QByteArray bitsOf(std::initializer_list<std::pair<quint32, int>> fields) {
+    QByteArray bytes;
+    int used = 0;
+    for (const auto& [value, count] : fields) {
+        for (int i = count - 1; i >= 0; --i, ++used) {
+            if (used % 8 == 0) {
+                bytes += '\0';
+            }
+            bytes.back() = static_cast<char>(bytes.back() | (((value >> i) & 1) << (7 - used % 8)));
+        }
+    }
+    return bytes;
+}
+
+// The AV1 decoder allocates frames for the largest size the sequence header allows, whatever
+// size the file states: such a file is refused before anything is decoded.
+TEST(HeifAllocationLimit, AnAv1SequenceHeaderAllowingHugeFramesIsRefused) {
+    if (!test::canEncodeHeif(true)) {
+        GTEST_SKIP() << "this libheif has no AV1 encoder to make the test file with";
+    }
+    // Timing information with a decoder model, and two operating points.
+    const QByteArray full =
+        bitsOf({{0, 5}, {1, 1},     {1000, 32}, {30000, 32}, {1, 1},     {0b011, 3},  {1, 1},
+                {9, 5}, {1000, 32}, {0, 10},    {1, 1},      {1, 5},     {0x101, 12}, {9, 5},
+                {1, 1}, {1, 1},     {0, 21},    {1, 1},      {3, 4},     {0x102, 12}, {2, 5},
+                {0, 1}, {0, 1},     {11, 4},    {10, 4},     {3999, 12}, {1999, 11}});
+    EXPECT_EQ(Av1PictureSize::ofSequenceHeader(full), QSize(4000, 2000));
+    EXPECT_EQ(Av1PictureSize::ofSequenceHeader(full.left(full.size() - 2)), std::nullopt);
+
+    QByteArray avif = test::heif({.image = redBlueHalves(QSize(64, 64)), .av1 = true});
+    // The encoder starts the item's data with a temporal delimiter and then the sequence header.
+    const qsizetype data = avif.indexOf("mdat") + 4;
+    ASSERT_EQ(avif.mid(data, 3), QByteArray("\x12\x00\x0a", 3));
+    const qsizetype stated = avif.at(data + 3);
+    // The reduced still picture form, 65,536 pixels square.
+    const QByteArray huge =
+        bitsOf({{0, 3}, {1, 1}, {1, 1}, {31, 5}, {15, 4}, {15, 4}, {65535, 16}, {65535, 16}});
+    EXPECT_EQ(Av1PictureSize::ofSequenceHeader(huge), QSize(65536, 65536));
+    ASSERT_LE(huge.size(), stated);
+    avif.replace(data + 4, stated, huge.leftJustified(stated, '\0'));
+
+    const std::optional<HeifLayout> layout =
+        HeifLayout::read([&](qint64 offset, qint64 length) { return avif.mid(offset, length); });
+    ASSERT_TRUE(layout);
+    const qsizetype primary = avif.indexOf("pitm") + 8;
+    ASSERT_FALSE(layout->decodeFits(qFromBigEndian<quint16>(avif.constData() + primary)));
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("huge.avif"));
+    writeFile(path, avif);
+    EXPECT_TRUE(ThumbnailDecoder::decodePhoto(path, 360, goOn).image.isNull());
 }
 
 }  // namespace
