@@ -147,11 +147,12 @@ private:
         edit.seen = item.notes;
         item.notes = edit.value;
         const QByteArray written = library.catalogCSV().toUtf8();
-        if (read(path) != bytes) {
-            return;
-        }
+        // Compared again as late as it can be, so that the writer itself seldom writes over a
+        // save of the store's that came after its read: that loss would be the writer's own.
+        const auto unchanged = [&] { return read(path) == bytes; };
         edit.began = edit.at = now();
-        if (edit.inPlace ? writeInPlace(path, written) : writeByRename(path, written)) {
+        if (edit.inPlace ? unchanged() && writeInPlace(path, written)
+                         : writeByRename(path, written, unchanged)) {
             std::lock_guard lock(mutex_);
             edits_.push_back(edit);
         }
@@ -160,7 +161,8 @@ private:
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? std::optional(file.readAll()) : std::nullopt;
     }
-    static bool writeByRename(const QString& path, const QByteArray& bytes) {
+    static bool writeByRename(const QString& path, const QByteArray& bytes,
+                              const std::function<bool()>& unchanged) {
         const QString temporary = path + QStringLiteral(".outside");
         {
             QFile file(temporary);
@@ -168,8 +170,8 @@ private:
                 return false;
             }
         }
-        return ::rename(QFile::encodeName(temporary).constData(),
-                        QFile::encodeName(path).constData()) == 0;
+        return unchanged() && ::rename(QFile::encodeName(temporary).constData(),
+                                       QFile::encodeName(path).constData()) == 0;
     }
     bool writeInPlace(const QString& path, const QByteArray& bytes) {
         const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
