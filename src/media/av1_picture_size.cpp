@@ -1,5 +1,7 @@
 #include "media/av1_picture_size.h"
 
+#include "media/bit_reader.h"
+
 namespace lumivex::Av1PictureSize {
 
 namespace {
@@ -9,52 +11,27 @@ constexpr int sequenceHeaderType = 1;
 constexpr int configHeaderLength = 4;
 constexpr int leb128Limit = 8;
 
-// Bits read most significant first; reading past the end marks the reader failed.
-class Bits {
-public:
-    explicit Bits(QByteArrayView bytes) : bytes_(bytes) {}
-
-    quint32 read(int count) {
-        quint32 value = 0;
-        for (int i = 0; i < count; ++i) {
-            if (position_ >= bytes_.size() * 8) {
-                failed_ = true;
-                return 0;
-            }
-            const auto byte = static_cast<quint8>(bytes_[position_ / 8]);
-            value = (value << 1) | ((byte >> (7 - position_ % 8)) & 1);
-            ++position_;
-        }
-        return value;
+// A variable length unsigned number; only skipped, so its value is not kept.
+void skipUvlc(BitReader& bits) {
+    int zeros = 0;
+    while (bits.read(1) == 0 && !bits.failed()) {
+        ++zeros;
     }
-    // A variable length unsigned number; only skipped, so its value is not kept.
-    void skipUvlc() {
-        int zeros = 0;
-        while (read(1) == 0 && !failed_) {
-            ++zeros;
-        }
-        if (zeros < 32) {
-            read(zeros);
-        }
+    if (zeros < 32) {
+        bits.read(zeros);
     }
-    bool failed() const { return failed_; }
-
-private:
-    QByteArrayView bytes_;
-    qsizetype position_ = 0;
-    bool failed_ = false;
-};
+}
 
 // Skips the timing information; whether it carries a decoder model, and that model's delay
 // length in bits.
-std::pair<bool, int> skipTimingInfo(Bits& bits) {
+std::pair<bool, int> skipTimingInfo(BitReader& bits) {
     if (bits.read(1) == 0) {  // timing_info_present_flag
         return {false, 0};
     }
     bits.read(32);            // num_units_in_display_tick
     bits.read(32);            // time_scale
     if (bits.read(1) != 0) {  // equal_picture_interval
-        bits.skipUvlc();
+        skipUvlc(bits);
     }
     if (bits.read(1) == 0) {  // decoder_model_info_present_flag
         return {false, 0};
@@ -66,7 +43,7 @@ std::pair<bool, int> skipTimingInfo(Bits& bits) {
 }
 
 // Skips what a sequence header that is not the reduced one holds before its frame size.
-void skipOperatingPoints(Bits& bits) {
+void skipOperatingPoints(BitReader& bits) {
     const auto [decoderModel, delayLength] = skipTimingInfo(bits);
     const bool initialDisplayDelay = bits.read(1) != 0;
     const quint32 count = bits.read(5) + 1;
@@ -137,7 +114,7 @@ std::optional<std::vector<QByteArray>> configSequenceHeaders(QByteArrayView box)
 }
 
 std::optional<QSize> ofSequenceHeader(QByteArrayView payload) {
-    Bits bits(payload);
+    BitReader bits(payload.toByteArray());
     bits.read(4);             // seq_profile, still_picture
     if (bits.read(1) != 0) {  // reduced_still_picture_header
         bits.read(5);         // seq_level_idx[0]

@@ -1,5 +1,7 @@
 #include "media/hevc_picture_size.h"
 
+#include "media/bit_reader.h"
+
 #include <algorithm>
 
 namespace lumivex::HevcPictureSize {
@@ -10,60 +12,35 @@ constexpr int sequenceParameterSetType = 33;
 // The fixed part of 'hvcC' before its arrays of NAL units.
 constexpr int configHeaderLength = 22;
 
-// Bits of a NAL unit's payload, emulation prevention bytes removed; reading past the end marks
-// the reader failed.
-class Bits {
-public:
-    explicit Bits(QByteArrayView unit) {
-        int zeros = 0;
-        for (const char byte : unit) {
-            if (zeros >= 2 && byte == 3) {
-                zeros = 0;
-                continue;
-            }
-            zeros = byte == 0 ? zeros + 1 : 0;
-            bytes_ += byte;
+// A NAL unit's payload, emulation prevention bytes removed.
+QByteArray payloadOf(QByteArrayView unit) {
+    QByteArray bytes;
+    int zeros = 0;
+    for (const char byte : unit) {
+        if (zeros >= 2 && byte == 3) {
+            zeros = 0;
+            continue;
         }
+        zeros = byte == 0 ? zeros + 1 : 0;
+        bytes += byte;
     }
+    return bytes;
+}
 
-    quint32 read(int count) {
-        quint32 value = 0;
-        for (int i = 0; i < count; ++i) {
-            if (position_ >= bytes_.size() * 8) {
-                failed_ = true;
-                return 0;
-            }
-            const auto byte = static_cast<quint8>(bytes_[position_ / 8]);
-            value = (value << 1) | ((byte >> (7 - position_ % 8)) & 1);
-            ++position_;
+// An unsigned Exp-Golomb number.
+quint32 golomb(BitReader& bits) {
+    int zeros = 0;
+    while (bits.read(1) == 0 && !bits.failed()) {
+        if (++zeros > 31) {
+            bits.fail();
+            return 0;
         }
-        return value;
     }
-    void skip(int count) {
-        position_ += count;
-        failed_ = failed_ || position_ > bytes_.size() * 8;
-    }
-    // An unsigned Exp-Golomb number.
-    quint32 golomb() {
-        int zeros = 0;
-        while (read(1) == 0 && !failed_) {
-            if (++zeros > 31) {
-                failed_ = true;
-                return 0;
-            }
-        }
-        return ((1u << zeros) - 1) + read(zeros);
-    }
-    bool failed() const { return failed_; }
-
-private:
-    QByteArray bytes_;
-    qsizetype position_ = 0;
-    bool failed_ = false;
-};
+    return ((1u << zeros) - 1) + bits.read(zeros);
+}
 
 // Skips profile_tier_level() with its profile present.
-void skipProfileTierLevel(Bits& bits, int maxSubLayersMinus1) {
+void skipProfileTierLevel(BitReader& bits, int maxSubLayersMinus1) {
     bits.skip(88 + 8);  // the general profile and level
     std::vector<std::pair<bool, bool>> present;
     for (int i = 0; i < maxSubLayersMinus1; ++i) {
@@ -117,17 +94,17 @@ std::optional<QSize> ofSequenceParameterSet(QByteArrayView unit) {
     if (!isSequenceParameterSet(unit)) {
         return std::nullopt;
     }
-    Bits bits(unit.sliced(2));
+    BitReader bits(payloadOf(unit.sliced(2)));
     bits.skip(4);  // sps_video_parameter_set_id
     const int maxSubLayersMinus1 = static_cast<int>(bits.read(3));
     bits.skip(1);
     skipProfileTierLevel(bits, maxSubLayersMinus1);
-    bits.golomb();  // sps_seq_parameter_set_id
-    if (bits.golomb() == 3) {
+    golomb(bits);  // sps_seq_parameter_set_id
+    if (golomb(bits) == 3) {
         bits.skip(1);  // separate_colour_plane_flag
     }
-    const quint32 width = bits.golomb();
-    const quint32 height = bits.golomb();
+    const quint32 width = golomb(bits);
+    const quint32 height = golomb(bits);
     if (bits.failed()) {
         return std::nullopt;
     }
