@@ -195,34 +195,38 @@ bool refusedForPermissions(const Error& error) {
     return number == EACCES || number == EPERM || number == EROFS;
 }
 
+const QString domain = QStringLiteral("Lumivex.FolderCatalog");
+
+bool isRefusal(const Error& error, int code) {
+    return error.domain() == domain && error.code() == code;
+}
+
 }  // namespace
 
 Error failure(const QString& message) {
-    return Error(QStringLiteral("Lumivex.FolderCatalog"), 1, message);
+    return Error(domain, 1, message);
 }
 
 Error unwritableFolder(const QString& folder) {
-    return Error(QStringLiteral("Lumivex.FolderCatalog"), unwritableFolderCode,
+    return Error(domain, unwritableFolderCode,
                  QStringLiteral("‘%1’ 폴더에 쓸 수 없어 그 안의 항목은 바꾸지 않았습니다. 폴더의 "
                                 "쓰기 권한을 확인해주세요.")
                      .arg(folder));
 }
 
 bool isUnwritableFolderRefusal(const Error& error) {
-    return error.domain() == QStringLiteral("Lumivex.FolderCatalog") &&
-           error.code() == unwritableFolderCode;
+    return isRefusal(error, unwritableFolderCode);
 }
 
 Error changedOutside(const QString& folder) {
-    return Error(QStringLiteral("Lumivex.FolderCatalog"), changedOutsideCode,
+    return Error(domain, changedOutsideCode,
                  QStringLiteral("‘%1’ 폴더의 분류 파일이 앱 밖에서 바뀌어 다시 읽었습니다. 편집을 "
                                 "다시 해주세요.")
                      .arg(folder));
 }
 
 bool isChangedOutsideRefusal(const Error& error) {
-    return error.domain() == QStringLiteral("Lumivex.FolderCatalog") &&
-           error.code() == changedOutsideCode;
+    return isRefusal(error, changedOutsideCode);
 }
 
 void validateDirectory(const QString& path) {
