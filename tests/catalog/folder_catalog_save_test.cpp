@@ -60,6 +60,29 @@ protected:
         AtomicFile::setFaultHook({});
         return TreeJournal::decode(readFile(TreeJournal::path(root)), TreeJournal::path(root));
     }
+    // When the save reaches `stage` of `path`, an outside writer changes the first note of
+    // `catalog`; the save must refuse as changed outside in `changed`, and the writer's bytes stay.
+    void expectOutsideEditKept(AtomicFile::Stage stage, const QString& path, const QString& catalog,
+                               const QString& changed) {
+        QByteArray outside;
+        AtomicFile::setFaultHook([&](AtomicFile::Stage at, const QString& written) {
+            if (outside.isEmpty() && at == stage && written == path) {
+                Library library = Library::fromCatalogCSV(QString::fromUtf8(readFile(catalog)));
+                library.items[0].notes = QStringLiteral("outside");
+                outside = library.catalogCSV().toUtf8();
+                writeFile(catalog, outside);
+            }
+        });
+        try {
+            FolderCatalog::save(state, root);
+            ADD_FAILURE() << "the save wrote over the outside edit";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.description(), FolderCatalog::changedOutside(changed).description());
+        }
+        AtomicFile::setFaultHook({});
+        EXPECT_EQ(readFile(catalog), outside);
+        EXPECT_FALSE(QFile::exists(TreeJournal::path(root)));
+    }
     std::map<QString, QByteArray> snapshot() {
         std::map<QString, QByteArray> files;
         for (const auto& [key, path] : FolderCatalog::directories(root)) {
@@ -436,24 +459,7 @@ TEST_F(FolderCatalogSave, ACatalogEditedBetweenCheckAndWriteIsNeverWrittenOver) 
     item(QStringLiteral("a/p.jpg")).rating = 2;
     item(QStringLiteral("a/b/c/p.jpg")).rating = 1;
     const QString catalog = folder("a") + QStringLiteral("/.lumivex/lumivex.csv");
-    QByteArray outside;
-    AtomicFile::setFaultHook([&](AtomicFile::Stage stage, const QString& path) {
-        if (outside.isEmpty() && stage == AtomicFile::Stage::beforeRename && path == catalog) {
-            Library library = Library::fromCatalogCSV(QString::fromUtf8(readFile(catalog)));
-            library.items[0].notes = QStringLiteral("outside");
-            outside = library.catalogCSV().toUtf8();
-            writeFile(catalog, outside);
-        }
-    });
-    try {
-        FolderCatalog::save(state, root);
-        ADD_FAILURE() << "the save wrote over the outside edit";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.description(), FolderCatalog::changedOutside(folder("a")).description());
-    }
-    AtomicFile::setFaultHook({});
-    EXPECT_EQ(readFile(catalog), outside);
-    EXPECT_FALSE(QFile::exists(TreeJournal::path(root)));
+    expectOutsideEditKept(AtomicFile::Stage::beforeRename, catalog, catalog, folder("a"));
 }
 
 // A writer replacing a folder's catalog while the save writes its journal: the save is refused
@@ -463,26 +469,9 @@ TEST_F(FolderCatalogSave, ACatalogReplacedOutsideDuringTheSaveIsNeverWrittenOver
     item(QStringLiteral("b/p.jpg")).rating = 4;
     const QString catalog = folder("a") + QStringLiteral("/.lumivex/lumivex.csv");
     const QByteArray untouched = catalogOf(folder("b"));
-    QByteArray outside;
-    AtomicFile::setFaultHook([&](AtomicFile::Stage stage, const QString& path) {
-        if (outside.isEmpty() && stage == AtomicFile::Stage::afterRename &&
-            path == TreeJournal::path(root)) {
-            Library library = Library::fromCatalogCSV(QString::fromUtf8(readFile(catalog)));
-            library.items[0].notes = QStringLiteral("outside");
-            outside = library.catalogCSV().toUtf8();
-            writeFile(catalog, outside);
-        }
-    });
-    try {
-        FolderCatalog::save(state, root);
-        ADD_FAILURE() << "the save wrote over the outside edit";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.description(), FolderCatalog::changedOutside(folder("a")).description());
-    }
-    AtomicFile::setFaultHook({});
-    EXPECT_EQ(readFile(catalog), outside);
+    expectOutsideEditKept(AtomicFile::Stage::afterRename, TreeJournal::path(root), catalog,
+                          folder("a"));
     EXPECT_EQ(catalogOf(folder("b")), untouched);
-    EXPECT_FALSE(QFile::exists(TreeJournal::path(root)));
 }
 
 // A rescan's merge is saved after its read of the tree: a folder edited from outside in between is
