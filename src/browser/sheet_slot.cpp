@@ -29,7 +29,10 @@ QDialog* SheetSlot::plainDialog() {
     auto* layout = new QVBoxLayout(dialog);
     layout->setContentsMargins(0, 0, 0, 0);
     if (factory_) {
-        layout->addWidget(factory_([dialog] { dialog->reject(); }));
+        QWidget* content = factory_([dialog] { dialog->reject(); });
+        // The sheet is a window of its own, named by its content's heading.
+        dialog->setWindowTitle(content->windowTitle());
+        layout->addWidget(content);
     } else {
         dialog->resize(420, 240);
     }

@@ -35,12 +35,12 @@ CategorySheet::CategorySheet(LumivexStore& store, const std::optional<Category>&
                              QWidget* parent)
     : QDialog(parent), store_(store), category_(category) {
     setFixedWidth(370);
+    setWindowTitle(category_ ? QStringLiteral("속성 이름 변경") : QStringLiteral("새 속성"));
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(28, 28, 28, 28);
     column->setSpacing(18);
-    column->addWidget(InspectorStyle::label(
-        category_ ? QStringLiteral("속성 이름 변경") : QStringLiteral("새 속성"), 20,
-        BrowserPalette::primaryText(), this, QFont::DemiBold));
+    column->addWidget(InspectorStyle::label(windowTitle(), 20, BrowserPalette::primaryText(), this,
+                                            QFont::DemiBold));
     column->addWidget(
         InspectorStyle::label(QStringLiteral("이 폴더에 사용할 나만의 속성을 만드세요."), 12,
                               BrowserPalette::secondaryText(), this));

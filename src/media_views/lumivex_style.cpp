@@ -64,12 +64,17 @@ QColor scrollHandleColour(const QStyleOptionComplex& option) {
     return withAlpha(base, 0.22);
 }
 
-// An untitled alert would show the process's name in its title bar, and Qt makes an alert as
-// wide as its title line, wrapping the message into a narrow column.
-void polishAlert(QMessageBox& alert) {
-    if (alert.windowTitle().isEmpty()) {
-        alert.setWindowTitle(AppBrand::name());
+// An untitled window would show the process's name in its title bar.
+void polishWindow(QWidget& window) {
+    const Qt::WindowType type = window.windowType();
+    const bool titled = type == Qt::Window || type == Qt::Dialog || type == Qt::Tool;
+    if (titled && window.windowTitle().isEmpty()) {
+        window.setWindowTitle(AppBrand::name());
     }
+}
+
+// Qt makes an alert as wide as its title line, wrapping the message into a narrow column.
+void polishAlert(QMessageBox& alert) {
     if (auto* title = alert.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
         title->setMinimumWidth(alertTextWidth);
     }
@@ -139,6 +144,9 @@ QPalette LumivexStyle::standardPalette() const {
 
 void LumivexStyle::polish(QWidget* widget) {
     QProxyStyle::polish(widget);
+    if (widget->isWindow()) {
+        polishWindow(*widget);
+    }
     if (auto* alert = qobject_cast<QMessageBox*>(widget)) {
         polishAlert(*alert);
     }

@@ -86,13 +86,13 @@ DeletedRecordsView::DeletedRecordsView(const DeletedArchive& archive, bool isPho
                                        QWidget* parent)
     : QWidget(parent), archive_(archive), isPhotos_(isPhotos), clock_(clock), now_(clock.now()) {
     setFixedSize(650, 560);
+    setWindowTitle(QStringLiteral("최근 삭제 기록"));
     setPalette(ViewStyle::darkPalette(palette()));
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    auto* header =
-        new UtilityPanelHeader(QStringLiteral("최근 삭제 기록"),
-                               QStringLiteral("clock.arrow.circlepath"), std::move(onClose), this);
+    auto* header = new UtilityPanelHeader(windowTitle(), QStringLiteral("clock.arrow.circlepath"),
+                                          std::move(onClose), this);
     header->setContentsMargins(24, 22, 24, 18);
     column->addWidget(header);
     column->addWidget(buildSearchRow());

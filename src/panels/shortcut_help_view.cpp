@@ -41,11 +41,12 @@ ShortcutHelpView::ShortcutHelpView(UserDefaults& defaults, std::function<void()>
                                    QWidget* parent)
     : QWidget(parent), settings_(new LumivexSettings(defaults, this)) {
     setFixedSize(560, 620);
+    setWindowTitle(QStringLiteral("단축키"));
     setPalette(ViewStyle::darkPalette(palette()));
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(24, 24, 24, 24);
     column->setSpacing(18);
-    column->addWidget(new UtilityPanelHeader(QStringLiteral("단축키"), QStringLiteral("keyboard"),
+    column->addWidget(new UtilityPanelHeader(windowTitle(), QStringLiteral("keyboard"),
                                              std::move(onClose), this));
     auto* scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);

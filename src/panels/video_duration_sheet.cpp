@@ -38,11 +38,12 @@ VideoDurationSheet::VideoDurationSheet(const std::optional<VideoDurationRange>& 
                                        std::function<void()> close, QWidget* parent)
     : QWidget(parent), applyRange_(std::move(apply)), close_(std::move(close)) {
     setFixedWidth(390);
+    setWindowTitle(QStringLiteral("영상 길이 직접 지정"));
     setPalette(ViewStyle::darkPalette(palette()));
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(28, 28, 28, 28);
     column->setSpacing(18);
-    auto* title = new QLabel(QStringLiteral("영상 길이 직접 지정"), this);
+    auto* title = new QLabel(windowTitle(), this);
     title->setFont(ViewStyle::systemFont(20, QFont::DemiBold));
     column->addWidget(title);
     auto* groups = new QVBoxLayout;
