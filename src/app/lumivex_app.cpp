@@ -7,6 +7,7 @@
 #include "app/lumivex_media_commands.h"
 #include "app/lumivex_update_controller.h"
 #include "app/lumivex_update_view.h"
+#include "app/main_window_geometry.h"
 #include "app/menu_focus_return.h"
 #include "app/qt_translations.h"
 #include "browser/browser_icons.h"
@@ -34,7 +35,7 @@ void LumivexApp::setUpProcess(QApplication& app) {
 }
 
 LumivexApp::LumivexApp(LumivexStore& store, LumivexView& view, LumivexUpdateController& updates,
-                       QObject* parent)
+                       UserDefaults& defaults, QObject* parent)
     : QObject(parent),
       store_(store),
       view_(view),
@@ -44,8 +45,8 @@ LumivexApp::LumivexApp(LumivexStore& store, LumivexView& view, LumivexUpdateCont
     updates_.setMainWindow(window_.get());
     window_->setWindowTitle(AppBrand::name());
     window_->setCentralWidget(&view_);
-    window_->resize(1280, 840);
     buildMenus();
+    (new MainWindowGeometry(*window_, defaults, this))->restore();
     // The moments the application settles: what it freed on the way (the open's and the scan's
     // temporaries, a save's buffers) goes back to the system now rather than a quarter second
     // later. On the pool, behind the tasks the store gave it to free the replaced library and

@@ -22,6 +22,8 @@ class LumivexSettingsView;
 class LumivexStore;
 class LumivexUpdateController;
 class LumivexView;
+class MainWindowGeometry;
+class UserDefaults;
 
 // The application as a whole: the one main window around the window's content, with its menus
 // (the application menu, File, Edit, "미디어", Help), the settings window and the delegate. It
@@ -36,9 +38,9 @@ public:
     static void setUpProcess(QApplication& app);
 
     // Every argument must outlive the application object; `view` becomes the main window's
-    // content until then.
+    // content until then. `defaults` keep the main window's place across launches.
     LumivexApp(LumivexStore& store, LumivexView& view, LumivexUpdateController& updates,
-               QObject* parent = nullptr);
+               UserDefaults& defaults, QObject* parent = nullptr);
     ~LumivexApp() override;
 
     QMainWindow& mainWindow() const { return *window_; }

@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     PhotoAccess access(photos, &window);
     window.setPhotosSetup(photos, access.guide());
     LumivexUpdateController updates(LumivexUpdateController::processEnvironment(defaults));
-    LumivexApp lumivex(store, window, updates);
+    LumivexApp lumivex(store, window, updates, defaults);
     lumivex.setSettingsWindow(std::make_unique<LumivexSettingsView>(
         defaults, photos, access.guide(), [&store] { store.chooseLibrary(); }));
     TerminationSignals terminations;

@@ -28,6 +28,44 @@ int gapAbove(const QRect& frame, const QRect& anchor) {
     return anchor.top() - (frame.bottom() + 1);
 }
 
+// The index of the rectangle among `areas` that shares the most with `global`; -1 when none does.
+qsizetype mostShared(const QRect& global, const QList<QRect>& areas) {
+    qsizetype holding = -1;
+    qint64 largest = 0;
+    for (qsizetype index = 0; index < areas.size(); ++index) {
+        const QRect shared = areas[index].intersected(global);
+        const qint64 area = qint64(shared.width()) * shared.height();
+        if (!shared.isEmpty() && area > largest) {
+            largest = area;
+            holding = index;
+        }
+    }
+    return holding;
+}
+
+// The available areas of the screens, the primary screen's first.
+QList<QRect> availableAreas() {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    QList<QRect> areas;
+    if (primary != nullptr) {
+        areas.append(primary->availableGeometry());
+    }
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen != primary) {
+            areas.append(screen->availableGeometry());
+        }
+    }
+    return areas;
+}
+
+// The thickness of the frame around a top-level widget's client area.
+QMargins frameAround(const QWidget& window) {
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
 }  // namespace
 
 QRect popover(const QRect& wanted, const QRect& anchor, const QRect& area) {
@@ -56,18 +94,34 @@ QPoint centred(const QSize& frame, const QRect& area) {
             fitted(y, frame.height(), area.top(), area.bottom() + 1)};
 }
 
-QScreen* screenHolding(const QRect& global) {
-    QScreen* holding = nullptr;
-    qint64 largest = 0;
-    for (QScreen* screen : QGuiApplication::screens()) {
-        const QRect shared = screen->geometry().intersected(global);
-        const qint64 area = qint64(shared.width()) * shared.height();
-        if (!shared.isEmpty() && area > largest) {
-            largest = area;
-            holding = screen;
-        }
+QRect mainWindow(const std::optional<QRect>& remembered, const MainWindowSizing& sizing,
+                 const QList<QRect>& areas) {
+    const QMargins& frame = sizing.frame;
+    const QRect wanted = remembered ? remembered->marginsAdded(frame)
+                                    : QRect(QPoint(), sizing.preferred.grownBy(frame));
+    if (areas.isEmpty()) {
+        return wanted.marginsRemoved(frame);
     }
-    return holding != nullptr ? holding : QGuiApplication::primaryScreen();
+    const qsizetype holding = remembered ? mostShared(wanted, areas) : 0;
+    const QRect& area = areas[std::max<qsizetype>(holding, 0)];
+    const QSize size =
+        wanted.size().boundedTo(area.size()).shrunkBy(frame).expandedTo(sizing.minimum);
+    const QSize outer = size.grownBy(frame);
+    const QPoint corner =
+        remembered ? QPoint(fitted(wanted.left(), outer.width(), area.left(), area.right() + 1),
+                            fitted(wanted.top(), outer.height(), area.top(), area.bottom() + 1))
+                   : centred(outer, area);
+    return {corner + QPoint(frame.left(), frame.top()), size};
+}
+
+QScreen* screenHolding(const QRect& global) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QList<QRect> areas;
+    for (const QScreen* screen : screens) {
+        areas.append(screen->geometry());
+    }
+    const qsizetype holding = mostShared(global, areas);
+    return holding >= 0 ? screens[holding] : QGuiApplication::primaryScreen();
 }
 
 void placePopover(QWidget& popup, const QPoint& wanted, const QRect& anchor) {
@@ -85,12 +139,18 @@ void centreOnMainScreen(QWidget& window, const QWidget* mainWindow) {
     }
     // A window the window manager has not framed yet reports no frame of its own.
     const bool framed = window.frameGeometry() != window.geometry() || mainWindow == nullptr;
-    const QWidget& measured = framed ? window : *mainWindow;
-    const QRect outer = measured.frameGeometry();
-    const QRect inner = measured.geometry();
-    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
-                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const QMargins frame = frameAround(framed ? window : *mainWindow);
     window.move(centred(window.size().grownBy(frame), screen->availableGeometry()));
+}
+
+void placeMainWindow(QWidget& window, const std::optional<QRect>& remembered,
+                     const QSize& preferred) {
+    const MainWindowSizing sizing{
+        preferred, window.minimumSizeHint().expandedTo(window.minimumSize()), frameAround(window)};
+    const QRect placed = mainWindow(remembered, sizing, availableAreas());
+    if (placed != window.geometry()) {
+        window.setGeometry(placed);
+    }
 }
 
 }  // namespace lumivex::WindowPlacement

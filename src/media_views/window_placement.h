@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QList>
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+
+#include <optional>
 
 class QScreen;
 class QWidget;
@@ -11,8 +15,9 @@ namespace lumivex {
 
 // Where the application's own windows and popovers open, so that none of them stands partly off
 // the screen: a popover stays wholly on the screen that holds its anchor, and a window opens
-// centred on the main window's screen. The placing rules are plain geometry; the widget calls
-// apply them. Main thread.
+// centred on the main window's screen; the main window itself opens where it was, or at its
+// preferred size, wholly on a screen either way. The placing rules are plain geometry; the widget
+// calls apply them. Main thread.
 namespace WindowPlacement {
 
 // A popover's frame: `wanted` (where it would open beside `anchor`, both global) moved onto
@@ -23,6 +28,21 @@ QRect popover(const QRect& wanted, const QRect& anchor, const QRect& area);
 // The top-left corner of a window frame of `frame` size centred on `area`, kept inside it.
 QPoint centred(const QSize& frame, const QRect& area);
 
+// How a main window is sized: the client size it prefers, the least it takes, and the frame the
+// window manager puts around it (none before it framed the window).
+struct MainWindowSizing {
+    QSize preferred;
+    QSize minimum;
+    QMargins frame;
+};
+// The client rectangle of a main window on screens whose available areas are `areas`, the first
+// being the one it opens on. A `remembered` rectangle whose frame lies wholly on an area stays as
+// it is; one that does not is moved onto the area that holds most of it (the first when none
+// does), and shrunk to it when larger. Without one, the preferred size centred on the first area,
+// shrunk to fit it. Never below the minimum size.
+QRect mainWindow(const std::optional<QRect>& remembered, const MainWindowSizing& sizing,
+                 const QList<QRect>& areas);
+
 // The screen that holds most of `global`, else the primary screen.
 QScreen* screenHolding(const QRect& global);
 // Moves the popup window `popup`, at its current size, to `wanted` placed by popover() on the
@@ -32,6 +52,10 @@ void placePopover(QWidget& popup, const QPoint& wanted, const QRect& anchor);
 // screen `mainWindow` stands on (the primary screen without one). Its frame is taken to be as
 // thick as the main window's until the window manager has framed it.
 void centreOnMainScreen(QWidget& window, const QWidget* mainWindow);
+// Gives the top-level `window` the geometry mainWindow() finds for it on the available areas of
+// the screens, the primary screen's first, with its frame as it stands now.
+void placeMainWindow(QWidget& window, const std::optional<QRect>& remembered,
+                     const QSize& preferred);
 
 }  // namespace WindowPlacement
 

@@ -14,7 +14,7 @@ struct Declaration {
     const char* name;
 };
 
-constexpr std::array<Declaration, 7> declarations = {{
+constexpr std::array<Declaration, 9> declarations = {{
     {LumivexSettings::Key::photosPixels, "Lumivex.settings.photosPixels"},
     {LumivexSettings::Key::folderPixels, "Lumivex.settings.folderPixels"},
     {LumivexSettings::Key::photosNetwork, "Lumivex.settings.photosNetwork"},
@@ -22,6 +22,8 @@ constexpr std::array<Declaration, 7> declarations = {{
     {LumivexSettings::Key::videoSkipSeconds, "Lumivex.settings.videoSkipSeconds"},
     {LumivexSettings::Key::previewWidth, "Lumivex.settings.previewWidth"},
     {LumivexSettings::Key::previewHeight, "Lumivex.settings.previewHeight"},
+    {LumivexSettings::Key::mainWindowGeometry, "Lumivex.mainWindowGeometry"},
+    {LumivexSettings::Key::mainWindowMaximized, "Lumivex.mainWindowMaximized"},
 }};
 
 constexpr std::int64_t defaultPixels = 360;
@@ -77,6 +79,10 @@ void LumivexSettings::announce(const QString& name) {
         case Key::previewHeight:
             Q_EMIT previewHeightChanged();
             break;
+        // Read once, at launch.
+        case Key::mainWindowGeometry:
+        case Key::mainWindowMaximized:
+            break;
     }
     Q_EMIT changed(*key);
 }
@@ -126,6 +132,29 @@ double LumivexSettings::previewHeight() const {
     return storedNumber(Key::previewHeight).value_or(defaultPreviewHeight);
 }
 
+// Written as "x,y,width,height" in whole pixels, so that a person can read and edit it.
+std::optional<QRect> LumivexSettings::mainWindowGeometry() const {
+    const QStringList parts =
+        defaults_.text(keyName(Key::mainWindowGeometry)).value_or(QString()).split(u',');
+    if (parts.size() != 4) {
+        return std::nullopt;
+    }
+    std::array<int, 4> numbers{};
+    for (std::size_t index = 0; index < numbers.size(); ++index) {
+        bool valid = false;
+        numbers[index] = parts[static_cast<qsizetype>(index)].toInt(&valid);
+        if (!valid) {
+            return std::nullopt;
+        }
+    }
+    const QRect geometry(numbers[0], numbers[1], numbers[2], numbers[3]);
+    return geometry.isEmpty() ? std::nullopt : std::optional<QRect>(geometry);
+}
+
+bool LumivexSettings::mainWindowMaximized() const {
+    return defaults_.boolValue(keyName(Key::mainWindowMaximized)).value_or(false);
+}
+
 std::int64_t LumivexSettings::offeredResolution(std::int64_t pixels) {
     return std::find(resolutions.begin(), resolutions.end(), pixels) != resolutions.end()
                ? pixels
@@ -164,6 +193,15 @@ void LumivexSettings::setVideoSkipSeconds(std::int64_t seconds) {
 void LumivexSettings::setPreviewSize(double width, double height) {
     defaults_.setDouble(keyName(Key::previewWidth), width);
     defaults_.setDouble(keyName(Key::previewHeight), height);
+}
+
+void LumivexSettings::setMainWindowGeometry(const QRect& normal, bool maximized) {
+    defaults_.setText(keyName(Key::mainWindowGeometry), QStringLiteral("%1,%2,%3,%4")
+                                                            .arg(normal.x())
+                                                            .arg(normal.y())
+                                                            .arg(normal.width())
+                                                            .arg(normal.height()));
+    defaults_.setBool(keyName(Key::mainWindowMaximized), maximized);
 }
 
 }  // namespace lumivex

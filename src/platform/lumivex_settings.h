@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QRect>
 #include <QString>
 
 #include <array>
@@ -28,6 +29,8 @@ public:
         videoSkipSeconds,
         previewWidth,
         previewHeight,
+        mainWindowGeometry,
+        mainWindowMaximized,
     };
 
     // The thumbnail sizes the settings offer, in pixels.
@@ -50,6 +53,10 @@ public:
     std::int64_t videoSkipSeconds() const;
     double previewWidth() const;
     double previewHeight() const;
+    // The main window's normal (not maximised) client rectangle when it last closed; nothing
+    // when absent or unreadable.
+    std::optional<QRect> mainWindowGeometry() const;
+    bool mainWindowMaximized() const;
 
     // The rules every reader applies: a resolution the settings do not offer reads as 360; a skip
     // interval outside 1 to 3600 seconds reads as 5.
@@ -63,6 +70,7 @@ public:
     void setCardSize(double size);
     void setVideoSkipSeconds(std::int64_t seconds);
     void setPreviewSize(double width, double height);
+    void setMainWindowGeometry(const QRect& normal, bool maximized);
 
 Q_SIGNALS:
     void changed(lumivex::LumivexSettings::Key key);

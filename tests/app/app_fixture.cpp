@@ -29,7 +29,7 @@ LumivexApp& AppTest::makeApp(const QStringList& arguments) {
         return promise->future();
     };
     updates = std::make_unique<LumivexUpdateController>(environment);
-    app = std::make_unique<LumivexApp>(*store, *window, *updates);
+    app = std::make_unique<LumivexApp>(*store, *window, *updates, *defaults);
     app->mainWindow().show();
     activate();
     return *app;

@@ -54,7 +54,7 @@ ApplicationRun::ApplicationRun(Options given)
         return fetches.back()->future();
     };
     updates = std::make_unique<LumivexUpdateController>(environment);
-    app = std::make_unique<LumivexApp>(*store, *window, *updates);
+    app = std::make_unique<LumivexApp>(*store, *window, *updates, defaults);
     app->setSettingsWindow(std::make_unique<LumivexSettingsView>(
         defaults, photos, access->guide(), [this] { store->chooseLibrary(); }));
 }

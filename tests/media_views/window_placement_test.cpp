@@ -36,5 +36,35 @@ TEST(WindowPlacementTest, AWindowOpensCentredAndWhollyOnItsScreen) {
     EXPECT_EQ(WindowPlacement::centred(QSize(540, 900), QRect(0, 0, 1280, 800)), QPoint(370, 0));
 }
 
+// A main window whose title bar is 22 px high and whose other edges are 1 px.
+const WindowPlacement::MainWindowSizing mainSizing{{1280, 840}, {1040, 675}, {1, 22, 1, 1}};
+
+TEST(WindowPlacementTest, TheMainWindowOpensAtItsPreferredSizeWhereItFitsElseFillsTheScreen) {
+    EXPECT_EQ(WindowPlacement::mainWindow(std::nullopt, mainSizing, {wideScreen}),
+              QRect(320, 130, 1280, 840));
+    EXPECT_EQ(WindowPlacement::mainWindow(std::nullopt, mainSizing, {QRect(0, 0, 1280, 800)}),
+              QRect(1, 22, 1278, 777));
+    // A screen smaller than the least the window takes.
+    EXPECT_EQ(WindowPlacement::mainWindow(std::nullopt, mainSizing, {QRect(0, 0, 800, 600)}),
+              QRect(1, 22, 1040, 675));
+}
+
+TEST(WindowPlacementTest, TheMainWindowReopensWhereItWasAndWhollyOnAScreen) {
+    const QRect second(1920, 0, 1280, 800);
+    const QRect onSecond(2000, 100, 1100, 680);
+    EXPECT_EQ(WindowPlacement::mainWindow(QRect(40, 30, 1840, 1000), mainSizing, {wideScreen}),
+              QRect(40, 30, 1840, 1000));
+    EXPECT_EQ(WindowPlacement::mainWindow(onSecond, mainSizing, {wideScreen, second}), onSecond);
+    // The second screen is gone.
+    EXPECT_EQ(WindowPlacement::mainWindow(onSecond, mainSizing, {wideScreen}),
+              QRect(819, 100, 1100, 680));
+    EXPECT_EQ(WindowPlacement::mainWindow(QRect(100, 600, 1280, 840), mainSizing, {wideScreen}),
+              QRect(100, 239, 1280, 840));
+    // Now on a smaller screen.
+    EXPECT_EQ(WindowPlacement::mainWindow(QRect(40, 30, 1840, 1000), mainSizing,
+                                          {QRect(0, 0, 1280, 800)}),
+              QRect(1, 22, 1278, 777));
+}
+
 }  // namespace
 }  // namespace lumivex
