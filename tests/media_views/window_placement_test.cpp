@@ -58,8 +58,6 @@ TEST(WindowPlacementTest, TheMainWindowReopensWhereItWasAndWhollyOnAScreen) {
     // The second screen is gone.
     EXPECT_EQ(WindowPlacement::mainWindow(onSecond, mainSizing, {wideScreen}),
               QRect(819, 100, 1100, 680));
-    EXPECT_EQ(WindowPlacement::mainWindow(QRect(100, 600, 1280, 840), mainSizing, {wideScreen}),
-              QRect(100, 239, 1280, 840));
     // Now on a smaller screen.
     EXPECT_EQ(WindowPlacement::mainWindow(QRect(40, 30, 1840, 1000), mainSizing,
                                           {QRect(0, 0, 1280, 800)}),
