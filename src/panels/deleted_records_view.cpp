@@ -10,6 +10,7 @@
 #include "platform/text_order.h"
 
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -139,9 +140,11 @@ void DeletedRecordsView::setArchive(const DeletedArchive& archive) {
     if (archive == archive_) {
         return;
     }
+    const bool sameCategories = archive.categories == archive_.categories;
     archive_ = archive;
     prepareKeys();
-    refresh();
+    filterRecords();
+    reconcileRows(sameCategories);
 }
 
 QWidget* DeletedRecordsView::buildSearchRow() {
@@ -231,15 +234,12 @@ QWidget* DeletedRecordsView::buildFooter() {
 }
 
 // The list a person is reading stays as it is: its rows, their expansion and the scroll position.
-// Each row's days follow the new time; records expire oldest first, so those that left the
-// window are the last rows.
+// Each row's days follow the new time.
 void DeletedRecordsView::tick() {
     now_ = clock_.now();
     wait_ = clock_.after(tickSeconds, [this] { tick(); });
     filterRecords();
-    while (rows_.size() > shown_.size()) {
-        delete rows_.takeLast();
-    }
+    reconcileRows(true);
     for (DeletedRecordRow* row : std::as_const(rows_)) {
         row->setNow(now_);
     }
@@ -267,11 +267,8 @@ void DeletedRecordsView::filterRecords() {
 
 void DeletedRecordsView::clearRows() {
     expanded_.clear();
-    for (DeletedRecordRow* row : rows_) {
-        if (row->isExpanded()) {
-            expanded_.insert(row->record().item.id);
-        }
-        delete row;
+    for (DeletedRecordRow* row : std::as_const(rows_)) {
+        forgetRow(row);
     }
     rows_.clear();
     scroll_->verticalScrollBar()->setValue(0);
@@ -281,12 +278,52 @@ void DeletedRecordsView::clearRows() {
 void DeletedRecordsView::appendRows() {
     const qsizetype end = std::min(shown_.size(), rows_.size() + rowsPerBatch);
     for (qsizetype i = rows_.size(); i < end; ++i) {
-        const DeletedRecord& record = archive_.records[shown_[i]];
-        auto* row = new DeletedRecordRow(record, archive_.categories, isPhotos_, now_, rowsBox_);
+        DeletedRecordRow* row = makeRow(archive_.records[shown_[i]]);
         rowsLayout_->insertWidget(rowsLayout_->count() - 1, row);
-        row->setExpanded(expanded_.contains(record.item.id));
         rows_.append(row);
     }
+}
+
+DeletedRecordRow* DeletedRecordsView::makeRow(const DeletedRecord& record) {
+    auto* row = new DeletedRecordRow(record, archive_.categories, isPhotos_, now_, rowsBox_);
+    row->setExpanded(expanded_.contains(record.item.id));
+    return row;
+}
+
+// The records shown changed under a person reading them (they expired, or the store purged or
+// replaced its archive): rows whose records are still shown unchanged stay, expanded or not,
+// the others go or are made anew, and the scroll position is left alone.
+void DeletedRecordsView::reconcileRows(bool sameCategories) {
+    QHash<QUuid, DeletedRecordRow*> made;
+    for (DeletedRecordRow* row : std::as_const(rows_)) {
+        rowsLayout_->removeWidget(row);
+        made.insert(row->record().item.id, row);
+    }
+    const qsizetype count = std::min(shown_.size(), std::max(rows_.size(), rowsPerBatch));
+    rows_.clear();
+    for (qsizetype i = 0; i < count; ++i) {
+        const DeletedRecord& record = archive_.records[shown_[i]];
+        DeletedRecordRow* row = made.take(record.item.id);
+        if (row != nullptr && !(sameCategories && row->record() == record)) {
+            forgetRow(row);
+            row = nullptr;
+        }
+        rows_.append(row != nullptr ? row : makeRow(record));
+        rowsLayout_->insertWidget(i, rows_.last());
+    }
+    for (DeletedRecordRow* row : std::as_const(made)) {
+        forgetRow(row);
+    }
+}
+
+// A row about to go leaves its expansion behind, for a row of the same record made later.
+void DeletedRecordsView::forgetRow(DeletedRecordRow* row) {
+    if (row->isExpanded()) {
+        expanded_.insert(row->record().item.id);
+    } else {
+        expanded_.remove(row->record().item.id);
+    }
+    delete row;
 }
 
 void DeletedRecordsView::scrolled(int value) {

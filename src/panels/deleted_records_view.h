@@ -66,6 +66,9 @@ private:
     const QStringList& searchKeys();
     void clearRows();
     void appendRows();
+    DeletedRecordRow* makeRow(const DeletedRecord& record);
+    void reconcileRows(bool sameCategories);
+    void forgetRow(DeletedRecordRow* row);
     void scrolled(int value);
 
     DeletedArchive archive_;

@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 namespace lumivex {
 namespace {
 
@@ -219,7 +221,10 @@ TEST_F(UtilityPanelsTest, ThePanelCountsSearchesAndTicksWithTheStoreClock) {
     EXPECT_EQ(closed, 1);
 }
 
-TEST_F(UtilityPanelsTest, ATickKeepsTheRowsMadeTheirExpansionAndTheScrollPlace) {
+// Forty records and one at the end of its seventh day, all rows made, the list scrolled half way
+// with one row expanded; `expire` makes the old record go, and the rest stays as it was.
+void expectTheOldRecordLeavesAlone(test::ManualClock& clock, double now,
+                                   const std::function<void(DeletedRecordsView&)>& expire) {
     DeletedArchive archive;
     for (int i = 0; i < 40; ++i) {
         archive.records.append(record(item(QStringLiteral("f%1.jpg").arg(i)), now - i));
@@ -238,11 +243,28 @@ TEST_F(UtilityPanelsTest, ATickKeepsTheRowsMadeTheirExpansionAndTheScrollPlace) 
     bar->setValue(bar->maximum() / 2);
     const int place = bar->value();
 
-    clock.advance(60);  // old.jpg reaches its seventh day
+    expire(view);
+    QCoreApplication::sendPostedEvents();
     EXPECT_EQ(view.rows(), made.first(40));
     EXPECT_TRUE(made[20]->isExpanded());
     EXPECT_EQ(bar->value(), place);
     EXPECT_EQ(view.countText(), QStringLiteral("40"));
+}
+
+TEST_F(UtilityPanelsTest, ATickKeepsTheRowsMadeTheirExpansionAndTheScrollPlace) {
+    expectTheOldRecordLeavesAlone(clock, now, [this](DeletedRecordsView&) {
+        clock.advance(60);  // old.jpg reaches its seventh day
+    });
+}
+
+TEST_F(UtilityPanelsTest, APurgeKeepsTheRowsMadeTheirExpansionAndTheScrollPlace) {
+    expectTheOldRecordLeavesAlone(clock, now, [](DeletedRecordsView& view) {
+        DeletedArchive purged;
+        for (const DeletedRecordRow* row : view.rows().first(40)) {
+            purged.records.append(row->record());
+        }
+        view.setArchive(purged);  // the store purged old.jpg before the panel's own tick
+    });
 }
 
 TEST_F(UtilityPanelsTest, ThePhotoLibraryPanelPointsToTheTrashAndRowsAreMadeAsTheListScrolls) {
