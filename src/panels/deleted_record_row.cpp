@@ -57,6 +57,10 @@ QDateTime dateTime(Date date) {
         static_cast<qint64>(std::llround(date.secondsSince1970 * 1000.0)));
 }
 
+QLocale koreanLocale() {
+    return QLocale(QLocale::Korean, QLocale::SouthKorea);
+}
+
 // A title with its symbol, 92 pixels wide, in the secondary colour.
 QWidget* fieldLabel(const QString& title, const QString& symbol, QWidget* parent) {
     auto* box = new QWidget(parent);
@@ -145,17 +149,13 @@ QString DeletedRecordRow::locationText(const MediaItem& item, bool isPhotos) {
     return item.filename.left(slash).replace(QLatin1Char('/'), QStringLiteral(" \u203A "));
 }
 
+// The interface is Korean whatever the system's locale, and so are its dates.
 QString DeletedRecordRow::dayText(Date date) {
-    const QLocale locale;
-    const QDate day = dateTime(date).date();
-    if (locale.language() == QLocale::Korean) {
-        return locale.toString(day, QStringLiteral("M월 d일"));
-    }
-    return locale.toString(day, QStringLiteral("MMM d"));
+    return koreanLocale().toString(dateTime(date).date(), QStringLiteral("M월 d일"));
 }
 
 QString DeletedRecordRow::momentText(Date date) {
-    return QLocale().toString(dateTime(date), QLocale::ShortFormat);
+    return koreanLocale().toString(dateTime(date), QStringLiteral("yyyy년 M월 d일 a h:mm"));
 }
 
 QWidget* DeletedRecordRow::buildSummary() {

@@ -23,7 +23,7 @@ public:
     static QString compactLabels(const MediaItem& item, const QList<Category>& categories);
     // Where the item lay: the library's name for the photo library, else its folder.
     static QString locationText(const MediaItem& item, bool isPhotos);
-    // Abbreviated month and day, and the same with the time, in the user's locale.
+    // Abbreviated month and day, and the whole date with the time, in Korean.
     static QString dayText(Date date);
     static QString momentText(Date date);
 

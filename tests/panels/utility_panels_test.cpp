@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -177,6 +178,17 @@ TEST_F(UtilityPanelsTest, RowsShowTheirPlaceValuesAndDaysLeft) {
     EXPECT_FALSE(texts.contains(QStringLiteral("메모")));
     QTest::mouseClick(row.summary(), Qt::LeftButton);
     EXPECT_FALSE(row.isExpanded());
+}
+
+// The interface is Korean, and so are its dates, whatever the system's locale.
+TEST_F(UtilityPanelsTest, RowDatesAreKoreanUnderAnotherLocale) {
+    const QLocale saved;
+    QLocale::setDefault(QLocale::c());
+    const Date deleted{
+        static_cast<double>(QDateTime(QDate(2023, 12, 8), QTime(15, 4)).toSecsSinceEpoch())};
+    EXPECT_EQ(DeletedRecordRow::dayText(deleted), QStringLiteral("12월 8일"));
+    EXPECT_EQ(DeletedRecordRow::momentText(deleted), QStringLiteral("2023년 12월 8일 오후 3:04"));
+    QLocale::setDefault(saved);
 }
 
 TEST_F(UtilityPanelsTest, ThePanelCountsSearchesAndTicksWithTheStoreClock) {
