@@ -37,7 +37,8 @@ const QString recordsSection = QStringLiteral("내 기록");
 QString recordsNote() {
     return QStringLiteral("별점·분류·메모는 원본과 별도로 이 컴퓨터의 CSV에 저장합니다. ") +
            AppBrand::nameWith(KoreanParticle::Particle::topic) +
-           QStringLiteral(" 전체 디스크 접근이나 손쉬운 사용 권한을 요청하지 않습니다.");
+           QStringLiteral(
+               " 선택한 폴더를 읽고 쓰는 것 외에 특별한 시스템 권한이 필요하지 않습니다.");
 }
 }  // namespace Texts
 
