@@ -38,6 +38,13 @@ std::optional<QString> chosenFile(FileChooserDialog& dialog) {
     return dialog.files().selectedFiles().constFirst();
 }
 
+// The documents folder, or the home folder when there is none: the dialog would otherwise start
+// in whatever folder the process was started from.
+QString exportFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
 }  // namespace
 
 std::optional<QString> DesktopShell::chooseFolder(const QString& startFolder,
@@ -53,9 +60,8 @@ std::optional<QString> DesktopShell::chooseFolder(const QString& startFolder,
 
 std::optional<QString> DesktopShell::chooseExportFile(const QString& proposedName,
                                                       const QString& message) {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     FileChooserDialog dialog(window_, QStringLiteral("CSV 내보내기"), message,
-                             QDir(folder).filePath(proposedName));
+                             QDir(exportFolder()).filePath(proposedName));
     QFileDialog& files = dialog.files();
     files.setNameFilter(QStringLiteral("CSV (*.csv)"));
     files.setAcceptMode(QFileDialog::AcceptSave);

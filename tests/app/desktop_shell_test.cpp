@@ -1,9 +1,15 @@
 #include "app/desktop_shell.h"
+#include "app/file_chooser_dialog.h"
+#include "support/temporary_trash_home.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -30,6 +36,22 @@ TEST(DesktopShellTest, EndingTextEditingTakesTheKeyboardFromATextFieldOnly) {
     field->setFocus(Qt::MouseFocusReason);
     shell.endTextEditing();
     EXPECT_EQ(QApplication::focusWidget(), nullptr);
+}
+
+// Without a documents folder the export starts at home, never in the process's working folder.
+TEST(DesktopShellTest, TheExportStartsAtHomeWithoutADocumentsFolder) {
+    QTemporaryDir temp;
+    const test::TemporaryTrashHome home(temp.path());
+    QString start;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<FileChooserDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        start = dialog->files().directory().absolutePath();
+        dialog->reject();
+    });
+    DesktopShell shell;
+    EXPECT_EQ(shell.chooseExportFile(QStringLiteral("Dovrin-분류.csv"), QString()), std::nullopt);
+    EXPECT_EQ(start, QDir(home.home()).absolutePath());
 }
 
 }  // namespace
