@@ -6,8 +6,10 @@
 #include "store/lumivex_store.h"
 
 #include <QDir>
+#include <QFontMetricsF>
 #include <QPainter>
 
+#include <cmath>
 #include <utility>
 
 namespace lumivex {
@@ -71,9 +73,11 @@ void LibraryScopeLabel::refresh() {
     update();
 }
 
+// The whole line's width, rounded up: a width rounded to the nearest pixel may lack a fraction
+// of one, and the line would be shortened with room to spare beside it.
 QSize LibraryScopeLabel::sizeHint() const {
-    return {symbolSize + symbolSpacing + fontMetrics().horizontalAdvance(text_),
-            std::max(symbolSize, fontMetrics().height())};
+    const int line = static_cast<int>(std::ceil(QFontMetricsF(font()).horizontalAdvance(text_)));
+    return {symbolSize + symbolSpacing + line, std::max(symbolSize, fontMetrics().height())};
 }
 
 QSize LibraryScopeLabel::minimumSizeHint() const {
@@ -87,10 +91,14 @@ void LibraryScopeLabel::paintEvent(QPaintEvent*) {
     const QRectF mark(0, (height() - symbolSize) / 2.0, symbolSize, symbolSize);
     BrowserIcons::paint(painter, symbol_, mark, colour);
     const int left = symbolSize + symbolSpacing;
-    const QString shown = fontMetrics().elidedText(text_, Qt::ElideMiddle, width() - left);
     painter.setPen(colour);
     painter.drawText(QRect(left, 0, width() - left, height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     shown);
+                     shownText());
+}
+
+QString LibraryScopeLabel::shownText() const {
+    return QFontMetricsF(font()).elidedText(text_, Qt::ElideMiddle,
+                                            width() - symbolSize - symbolSpacing);
 }
 
 }  // namespace lumivex

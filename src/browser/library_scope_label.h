@@ -19,6 +19,8 @@ public:
     void refresh();
     QString text() const { return text_; }
     QString symbol() const { return symbol_; }
+    // The text as drawn at the label's width: shortened in the middle only when it does not fit.
+    QString shownText() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -71,6 +71,27 @@ TEST_F(HeadingLookTest, TheScopeLineShowsTheLibrarysSymbol) {
     EXPECT_GT(painted, 10);
 }
 
+// A short title leaves the scope line all the room it asks for, and it is shown whole, in every
+// size of its font: shortening is for a line that does not fit.
+TEST_F(HeadingLookTest, TheScopeLineIsShownWholeWhereItFits) {
+    addPhoto(QStringLiteral("a.jpg"));
+    openLibrary();
+    MediaQuery query = store->query();
+    query.kind = MediaKind::video;
+    store->setQuery(query);
+    settle();
+    ASSERT_EQ(window->browserArea()->titleLabel()->text(), QStringLiteral("영상"));
+    LibraryScopeLabel* scope = window->browserArea()->scopeLabel();
+    EXPECT_EQ(scope->shownText(), scope->text());
+    for (int size = 8; size <= 16; ++size) {
+        QFont font = scope->font();
+        font.setPixelSize(size);
+        scope->setFont(font);
+        scope->resize(scope->sizeHint());
+        EXPECT_EQ(scope->shownText(), scope->text()) << size;
+    }
+}
+
 // The count and the buttons stand on the title's first baseline.
 TEST_F(HeadingLookTest, TheHeadingsTextsShareTheTitlesBaseline) {
     addPhoto(QStringLiteral("a.jpg"));
