@@ -162,7 +162,11 @@ void LumivexStore::setShowPhotosSetup(bool show) {
 }
 
 void LumivexStore::setError(const std::optional<QString>& error) {
-    error_ = error;
+    if (!error) {
+        deletionOutcome_.reset();
+    }
+    error_ =
+        error && deletionOutcome_ ? *deletionOutcome_ + QStringLiteral("\n\n") + *error : error;
     Q_EMIT errorChanged();
 }
 

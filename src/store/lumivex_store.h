@@ -416,6 +416,9 @@ private:
     bool scanning_ = false;
     std::optional<Date> lastSaved_;
     std::optional<QString> error_;
+    // What the last deletion reported, kept at the head of `error_` until the person dismisses
+    // the message: an error of the deletion's aftermath is added to it, not put in its place.
+    std::optional<QString> deletionOutcome_;
     bool locked_ = false;
     std::optional<DeletionRequest> deletionRequest_;
     bool deleting_ = false;

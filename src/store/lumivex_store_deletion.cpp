@@ -81,10 +81,11 @@ void LumivexStore::deletionFinished(const DeletionRequest& request, const Deleti
     LibraryState updated = current;
     updated.remove(result.deletedIDs, services_.clock->now());
     setSelection(QSet<QUuid>(selection_).subtract(result.deletedIDs));
+    deletionOutcome_.reset();  // an earlier deletion's, never dismissed
+    std::optional<Error> failure;
     if (updated != current) {
         // A commit that failed while the files were moving locked the store: the catalog stays
         // as it is on disk until the folder is opened again.
-        std::optional<Error> failure;
         bool saved = false;
         if (!locked_) {
             try {
@@ -113,6 +114,10 @@ void LumivexStore::deletionFinished(const DeletionRequest& request, const Deleti
     }
     if (result.message) {
         setError(error_ ? *error_ + QStringLiteral("\n\n") + *result.message : *result.message);
+    }
+    if (failure || result.message) {
+        // The person must still learn that the originals were moved when the rescan fails.
+        deletionOutcome_ = error_;
     }
     assignDeleting(false);
     scanAgain_ = false;

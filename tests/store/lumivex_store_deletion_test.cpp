@@ -139,6 +139,32 @@ TEST_F(DeletionTest, SaveFailingAfterTheMoveRemovesTheItemsLocksAndJoinsBothMess
                        "파일 접근 권한과 휴지통을 확인해주세요.")));
 }
 
+// What the deletion did stays in the message until it is dismissed; an error of the rescan that
+// follows is added to it.
+TEST_F(DeletionTest, AnErrorOfTheFollowingRescanIsAddedToTheDeletionsMessage) {
+    trash.refusedNames.insert(QStringLiteral("b.jpg"));
+    listing.holding = true;
+    deleteSelected({QStringLiteral("a.jpg"), QStringLiteral("b.jpg")});
+    settleUntil([&] { return !store->deleting(); });
+    const QString outcome = store->error().value_or(QString());
+    addPhoto(QStringLiteral("d.jpg"));  // the rescan has something to save
+    AtomicFile::setFaultHook([](AtomicFile::Stage stage, const QString& path) {
+        if (stage == AtomicFile::Stage::beforeRename) {
+            throw Error::fromErrno(EIO, path);
+        }
+    });
+    listing.holding = false;
+    listing.release();
+    settle();
+    AtomicFile::setFaultHook({});
+    EXPECT_TRUE(store->error()->startsWith(
+        outcome +
+        QStringLiteral("\n\n분류 정보를 저장하지 못했습니다. 기존 기록은 보존했습니다.")));
+    store->setError(std::nullopt);
+    store->setError(QStringLiteral("다음 오류"));
+    EXPECT_EQ(store->error(), QStringLiteral("다음 오류"));
+}
+
 // A folder removed outside while the files were moving: the deletion's save is refused before it
 // writes anything, but the rescan that follows every deletion mends it, so nothing locks.
 TEST_F(DeletionTest, AFolderRemovedDuringTheMoveDoesNotLock) {
