@@ -68,7 +68,8 @@ bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& q
         if (!moved) {
             assignLocked(true);
         }
-        setError(saveFailure + QLatin1Char('\n') + error.description());
+        // A save refused for a folder gone keeps no journal: nothing waits for an open to recover.
+        setError((moved ? refusedSave : saveFailure) + QLatin1Char('\n') + error.description());
         if (moved) {
             rescan(false);
         }

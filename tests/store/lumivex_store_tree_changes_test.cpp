@@ -15,9 +15,10 @@
 namespace lumivex::test {
 namespace {
 
+// No journal was left: the message promises no recovery.
 const QString movedFolderRefusal = QStringLiteral(
-    "분류 정보를 저장하지 못했습니다. 기존 기록은 보존했습니다. 폴더를 다시 열면 중단된 저장을 "
-    "복구합니다.\n파일 폴더가 이동되었습니다. 새로고침 후 다시 시도하세요.");
+    "분류 정보를 저장하지 못했습니다. 기존 기록은 보존했습니다.\n파일 폴더가 "
+    "이동되었습니다. 새로고침 후 다시 시도하세요.");
 
 class TreeChangesTest : public StoreTest {
 protected:
