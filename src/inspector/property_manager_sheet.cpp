@@ -7,6 +7,7 @@
 #include "inspector/tab_order.h"
 #include "store/lumivex_store.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -107,6 +108,7 @@ void PropertyManagerSheet::refresh() {
         return;
     }
     subtitle_->setText(subtitleText());
+    const std::optional<FocusedControl> focused = focusedControl();
     for (QWidget* old : std::as_const(rowByID_)) {
         // The row whose button asked for the change that brought this redraw goes later.
         old->hide();
@@ -120,6 +122,38 @@ void PropertyManagerSheet::refresh() {
         rows_->insertWidget(rows_->count() - 1, row);
     }
     TabOrder::followLayouts(*this);
+    if (focused) {
+        refocus(*focused);
+    }
+}
+
+std::optional<PropertyManagerSheet::FocusedControl> PropertyManagerSheet::focusedControl() const {
+    auto* button = qobject_cast<QToolButton*>(QApplication::focusWidget());
+    for (auto row = rowByID_.cbegin(); button && row != rowByID_.cend(); ++row) {
+        if (row.value()->isAncestorOf(button)) {
+            return FocusedControl{row.key(), button->property("symbol").toString()};
+        }
+    }
+    return std::nullopt;
+}
+
+// The keyboard stays on the row it moved: on the same button, or on one still enabled when the
+// row reached an end of the list. The keyboard put it there, so it shows its ring as after a
+// shortcut.
+void PropertyManagerSheet::refocus(const FocusedControl& control) {
+    QToolButton* same = rowButton(control.property, control.symbol);
+    if (same && same->isEnabled()) {
+        same->setFocus(Qt::ShortcutFocusReason);
+        return;
+    }
+    if (QWidget* found = row(control.property)) {
+        for (QToolButton* button : found->findChildren<QToolButton*>()) {
+            if (button->isEnabled()) {
+                button->setFocus(Qt::ShortcutFocusReason);
+                return;
+            }
+        }
+    }
 }
 
 // The photo library's root is our metadata folder, whose name would mean nothing to the user.

@@ -49,7 +49,15 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // A row's button, by the row's property and the button's symbol.
+    struct FocusedControl {
+        QUuid property;
+        QString symbol;
+    };
+
     QString subtitleText() const;
+    std::optional<FocusedControl> focusedControl() const;
+    void refocus(const FocusedControl& control);
     QWidget* makeRow(const Category& category, qsizetype position, qsizetype count);
 
     std::function<void()> onClose_;

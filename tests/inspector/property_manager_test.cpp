@@ -55,6 +55,19 @@ TEST_F(PropertyManagerTest, TheRatingRowIsLockedAndArrowsStopAtTheEnds) {
     EXPECT_EQ(undoTitles().last(), QStringLiteral("속성 순서 변경"));
 }
 
+TEST_F(PropertyManagerTest, MovingByTheKeyboardKeepsTheFocusOnTheMovedRow) {
+    const QList<Category> list = properties();
+    manager().rowButton(list[1].id, QStringLiteral("chevron.down"))->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    settle();
+    ASSERT_EQ(properties()[2].id, list[1].id);
+    EXPECT_EQ(QApplication::focusWidget(),
+              manager().rowButton(list[1].id, QStringLiteral("chevron.down")));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(),
+              manager().rowButton(list[1].id, QStringLiteral("pencil")));
+}
+
 TEST_F(PropertyManagerTest, ThePhotoLibraryGoesByItsOwnName) {
     photos.addAsset(QStringLiteral("pictures/one.jpg"), true, PhotoMediaType::image, 100);
     store->connectPhotos();
