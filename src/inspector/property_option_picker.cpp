@@ -6,9 +6,11 @@
 #include "inspector/inspector_style.h"
 #include "inspector/option_chips.h"
 #include "inspector/option_list.h"
+#include "inspector/picker_dismissal.h"
 #include "inspector/selection_holdings.h"
 #include "store/lumivex_store.h"
 
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QFocusEvent>
 #include <QHBoxLayout>
@@ -35,6 +37,7 @@ PropertyOptionPicker::PropertyOptionPicker(LumivexStore& store, ActiveProperty& 
     column->addWidget(field_);
     buildList();
     column->addWidget(openPart_);
+    dismissal_ = new PickerDismissal(*this, [this] { close(); });
     connect(&active_, &ActiveProperty::changed, this, &PropertyOptionPicker::activeChanged);
     connect(list_, &OptionList::optionTapped, this, &PropertyOptionPicker::tap);
     connect(list_, &OptionList::createTapped, this, [this] { apply(model_.createText()); });
@@ -162,6 +165,7 @@ void PropertyOptionPicker::activeChanged() {
 void PropertyOptionPicker::showExpanded() {
     const bool open = expanded();
     openPart_->setVisible(open);
+    dismissal_->setWatching(open);
     InspectorStyle::setSymbol(chevron_,
                               open ? QStringLiteral("chevron.up") : QStringLiteral("chevron.down"),
                               9, BrowserPalette::secondaryText());
@@ -283,6 +287,13 @@ bool PropertyOptionPicker::eventFilter(QObject* watched, QEvent* event) {
             (key == Qt::Key_F10 &&
              static_cast<QKeyEvent*>(event)->modifiers() == Qt::ShiftModifier)) {
             showHighlightedRowMenu();
+            return true;
+        }
+    } else if (event->type() == QEvent::ContextMenu) {
+        // X11 turns the menu key into a context menu for the field before the key itself
+        // arrives: with a row highlighted it is that row's menu, not the field's edit menu.
+        if (static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard &&
+            showHighlightedRowMenu()) {
             return true;
         }
     } else if (event->type() == QEvent::ShortcutOverride) {

@@ -19,6 +19,7 @@ class ActiveProperty;
 class LumivexStore;
 class OptionChips;
 class OptionList;
+class PickerDismissal;
 class SelectionHoldings;
 
 // The values of one single- or multiple-choice property for all selected items, edited like a
@@ -81,7 +82,8 @@ private:
     void focusField();
     void scrollToHighlight();
     void showRowMenu(const QString& option, QPoint globalPos);
-    void showHighlightedRowMenu();
+    // False when no option row is highlighted.
+    bool showHighlightedRowMenu();
 
     LumivexStore& store_;
     ActiveProperty& active_;
@@ -97,6 +99,7 @@ private:
     QScrollArea* listArea_ = nullptr;
     QWidget* clearPart_ = nullptr;
     QToolButton* clear_ = nullptr;
+    PickerDismissal* dismissal_ = nullptr;
     QPointer<QDialog> renameAlert_;
     QPointer<QMessageBox> deleteAlert_;
 };

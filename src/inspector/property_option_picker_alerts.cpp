@@ -27,13 +27,14 @@ void PropertyOptionPicker::showRowMenu(const QString& option, QPoint globalPos) 
 }
 
 // The menu key opens the menu of the row the arrows highlighted, as a right click on it does.
-void PropertyOptionPicker::showHighlightedRowMenu() {
+bool PropertyOptionPicker::showHighlightedRowMenu() {
     const std::optional<QString>& row = model_.highlighted();
     const qsizetype index = row ? model_.rowIDs().indexOf(*row) : -1;
     if (index < 0 || index >= model_.matches().size()) {
-        return;
+        return false;
     }
     showRowMenu(model_.matches().at(index), list_->mapToGlobal(list_->rowRect(index).center()));
+    return true;
 }
 
 void PropertyOptionPicker::beginRename(const QString& option) {
