@@ -45,6 +45,10 @@ PropertyOptionPicker::PropertyOptionPicker(LumivexStore& store, ActiveProperty& 
     connect(list_, &OptionList::moveRequested, this,
             [this](const QString& option, const std::optional<QString>& before) {
                 store_.moveOption(option, before, category_);
+                // A drag is the one thing that reorders an open list.
+                model_.setOptions(store_.editorOptions(category_));
+                rebuildChips();
+                listChanged();
             });
     refresh();
     showExpanded();
@@ -127,7 +131,7 @@ void PropertyOptionPicker::setCategory(const Category& current) {
 }
 
 void PropertyOptionPicker::refresh() {
-    model_.setOptions(store_.editorOptions(category_));
+    model_.setOptions(store_.editorOptions(category_), expanded());
     model_.setHoldings(holdings_.of(category_.idText()));
     rebuildChips();
     listChanged();
@@ -157,6 +161,11 @@ void PropertyOptionPicker::activeChanged() {
         search_->clearFocus();
         search_->clear();
         model_.reset();
+        if (openPart_->isVisibleTo(this)) {
+            // Closed, the list takes the order the store keeps.
+            model_.setOptions(store_.editorOptions(category_));
+            rebuildChips();
+        }
         listChanged();
     }
     showExpanded();

@@ -5,6 +5,8 @@
 #include "platform/parallel_work.h"
 #include "platform/text_order.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <vector>
 
@@ -118,12 +120,29 @@ QHash<QString, PropertyOptionPickerModel::Holdings> PropertyOptionPickerModel::h
     return result;
 }
 
-void PropertyOptionPickerModel::setOptions(const QStringList& options) {
-    if (options == options_) {
+void PropertyOptionPickerModel::setOptions(const QStringList& options, bool keepShownOrder) {
+    QStringList ordered = keepShownOrder ? inShownOrder(options) : options;
+    if (ordered == options_) {
         return;
     }
-    options_ = options;
+    options_ = std::move(ordered);
     matches_ = PropertyOptions::filtered(options_, search_);
+}
+
+// The shown options that remain fill the places the store gives them, in the order shown.
+QStringList PropertyOptionPickerModel::inShownOrder(const QStringList& options) const {
+    const QSet<QString> offered(options.cbegin(), options.cend());
+    QStringList shown = options_;
+    shown.removeIf([&offered](const QString& option) { return !offered.contains(option); });
+    const QSet<QString> kept(shown.cbegin(), shown.cend());
+    QStringList ordered = options;
+    qsizetype next = 0;
+    for (QString& option : ordered) {
+        if (kept.contains(option)) {
+            option = shown[next++];
+        }
+    }
+    return ordered;
 }
 
 void PropertyOptionPickerModel::setSearch(const QString& search) {

@@ -40,7 +40,10 @@ public:
     static const QString createRow;
     static QString optionRow(const QString& option);
 
-    void setOptions(const QStringList& options);
+    // The options in the store's order. `keepShownOrder`: those already shown stay in the order
+    // they are shown in and only new ones take the store's places, so that a value applied in an
+    // open list, which may give the folder a new order, never moves a row under the pointer.
+    void setOptions(const QStringList& options, bool keepShownOrder = false);
     void setHoldings(Holdings holdings) { holdings_ = std::move(holdings); }
     const QStringList& options() const { return options_; }
     const Holdings& holdingsOf() const { return holdings_; }
@@ -89,6 +92,8 @@ public:
     static int listHeight(qsizetype rows);
 
 private:
+    QStringList inShownOrder(const QStringList& options) const;
+
     QStringList options_;
     Holdings holdings_;
     QString search_;

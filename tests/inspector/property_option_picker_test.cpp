@@ -188,6 +188,28 @@ TEST_F(PropertyOptionPickerTest, TheListClosesWhenTabOrAClickLeavesThePicker) {
     EXPECT_FALSE(picker.expanded());
 }
 
+// A folder that declares some of the options puts an applied one after its own when its catalog
+// is read again: the open list keeps its rows where they were.
+TEST_F(PropertyOptionPickerTest, ApplyingAValueNeverMovesTheOpenListsRows) {
+    selectFiles({QStringLiteral("a.jpg")});
+    for (const char* option : {"Apple", "Banana", "C", "D"}) {
+        store->addLabel(QString::fromUtf8(option), category(QStringLiteral("태그")));
+    }
+    selectFiles({QStringLiteral("sub/d.jpg")});
+    store->addLabel(QStringLiteral("D"), category(QStringLiteral("태그")));
+    openLibrary();
+    selectFiles({QStringLiteral("sub/d.jpg")});
+    PropertyOptionPicker& picker = tags();
+    picker.open(true);
+    const QStringList rows = picker.model().rowIDs();
+    ASSERT_EQ(rows.at(2), QStringLiteral("option:C"));
+    QTest::mouseClick(picker.list(), Qt::LeftButton, {}, picker.list()->rowRect(2).center());
+    store->rescan(false);
+    settle();
+    ASSERT_EQ(store->editorOptions(category(QStringLiteral("태그"))).last(), QStringLiteral("C"));
+    EXPECT_EQ(picker.model().rowIDs(), rows);
+}
+
 TEST_F(PropertyOptionPickerTest, TheListIsSizedByItsRows) {
     PropertyOptionPicker& picker = tags();
     picker.open(true);
