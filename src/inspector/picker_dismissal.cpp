@@ -1,8 +1,10 @@
 #include "inspector/picker_dismissal.h"
 
 #include <QApplication>
-#include <QMouseEvent>
+#include <QFocusEvent>
 #include <QWidget>
+
+#include <utility>
 
 namespace lumivex {
 
@@ -14,12 +16,13 @@ void PickerDismissal::setWatching(bool watching) {
         return;
     }
     watching_ = watching;
+    tabbedOut_ = false;
     if (watching) {
         qApp->installEventFilter(this);
         // Told once the new focus has taken it in: another picker's field opens its own picker
         // first, and this one, closed by that, is no longer asked.
         connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-            if (now && outside(now)) {
+            if (std::exchange(tabbedOut_, false) && now != nullptr && outside(*now)) {
                 dismiss_();
             }
         });
@@ -29,27 +32,19 @@ void PickerDismissal::setWatching(bool watching) {
     }
 }
 
-// A press the picker's own widgets leave unhandled travels on to its parents: it is judged by
-// where it fell, not by who receives it.
+// The focus event comes before the application's notice of the change and alone says how the
+// focus moved.
 bool PickerDismissal::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress && outside(watched) &&
-        !covers(static_cast<QMouseEvent*>(event)->globalPosition().toPoint())) {
-        dismiss_();
+    if (event->type() == QEvent::FocusIn && watched->isWidgetType()) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        tabbedOut_ = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
     }
     return false;
 }
 
-bool PickerDismissal::outside(QObject* watched) const {
-    if (!watched->isWidgetType()) {
-        return false;
-    }
-    auto* widget = static_cast<QWidget*>(watched);
-    return widget->window() == picker_.window() && widget != &picker_ &&
-           !picker_.isAncestorOf(widget);
-}
-
-bool PickerDismissal::covers(QPoint global) const {
-    return picker_.rect().contains(picker_.mapFromGlobal(global));
+bool PickerDismissal::outside(const QWidget& widget) const {
+    return widget.window() == picker_.window() && &widget != &picker_ &&
+           !picker_.isAncestorOf(&widget);
 }
 
 }  // namespace lumivex

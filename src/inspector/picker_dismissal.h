@@ -4,15 +4,14 @@
 
 #include <functional>
 
-class QPoint;
 class QWidget;
 
 namespace lumivex {
 
-// Closes an open option picker when the keyboard focus or a mouse press lands elsewhere in its
-// window, so a list the user has left does not stay open under the next control. Menus and
-// alerts are windows of their own and leave the picker open. Watches the application only while
-// the picker is open. Main thread.
+// Closes an open option picker when Tab or Shift+Tab takes the keyboard to a control outside it,
+// so a list the keyboard has left does not stay open under the next control. Focus taken by a
+// click or given by the application leaves the list open: a person reaches its rows and menus
+// with the mouse. Watches the application only while the picker is open. Main thread.
 class PickerDismissal final : public QObject {
     Q_OBJECT
 
@@ -25,12 +24,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool outside(QObject* watched) const;
-    bool covers(QPoint global) const;
+    bool outside(const QWidget& widget) const;
 
     QWidget& picker_;
     std::function<void()> dismiss_;
     bool watching_ = false;
+    bool tabbedOut_ = false;
 };
 
 }  // namespace lumivex

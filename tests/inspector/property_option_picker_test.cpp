@@ -156,6 +156,11 @@ TEST_F(PropertyOptionPickerTest, OnePickerIsOpenAndEscapeOrANewSelectionClosesIt
     EXPECT_TRUE(picker.searchField()->text().isEmpty());
 
     type(picker, QStringLiteral("Ap"));
+    // Focus leaving the field otherwise than by Tab does not close.
+    people.searchField()->clearFocus();
+    window->setFocus();
+    EXPECT_TRUE(picker.expanded());
+    picker.searchField()->setFocus();
     QTest::keyClick(picker.searchField(), Qt::Key_Escape);
     EXPECT_FALSE(picker.expanded());
     EXPECT_TRUE(picker.searchField()->text().isEmpty());
@@ -170,7 +175,7 @@ TEST_F(PropertyOptionPickerTest, OnePickerIsOpenAndEscapeOrANewSelectionClosesIt
     EXPECT_TRUE(tags().searchField()->text().isEmpty());
 }
 
-TEST_F(PropertyOptionPickerTest, TheListClosesWhenTabOrAClickLeavesThePicker) {
+TEST_F(PropertyOptionPickerTest, TheListClosesWhenTabLeavesThePicker) {
     PropertyOptionPicker& picker = tags();
     type(picker, QStringLiteral("Ap"));
     // Through the picker's own controls, then out.
@@ -179,12 +184,6 @@ TEST_F(PropertyOptionPickerTest, TheListClosesWhenTabOrAClickLeavesThePicker) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     ASSERT_FALSE(picker.isAncestorOf(QApplication::focusWidget()));
-    EXPECT_FALSE(picker.expanded());
-
-    type(picker, QStringLiteral("Ap"));
-    QTest::mouseClick(picker.list(), Qt::LeftButton, {}, QPoint(2, 2));
-    EXPECT_TRUE(picker.expanded());
-    QTest::mouseClick(&inspector(), Qt::LeftButton, {}, QPoint(4, 4));
     EXPECT_FALSE(picker.expanded());
 }
 
