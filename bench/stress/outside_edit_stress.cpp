@@ -488,6 +488,18 @@ public:
                                      : QStringLiteral("outside by rename ")) +
                      outcome];
         }
+        // A refusal should name the folder of the edit it refuses, never another.
+        int refused = 0;
+        int elsewhere = 0;
+        for (const Edit& edit : app_) {
+            if (!edit.accepted && !edit.message.isEmpty()) {
+                ++refused;
+                const QString key = folderOf(edit.file);
+                const QString folder = key.isEmpty() ? root_ : root_ + u'/' + key;
+                elsewhere += edit.message.contains(u'‘') &&
+                             !edit.message.contains(QStringLiteral("‘%1’").arg(folder));
+            }
+        }
         int differing = 0;
         for (const auto& [file, row] : rows) {
             const MediaItem* item = itemOf(*store_, file);
@@ -502,6 +514,11 @@ public:
         for (const auto& [name, count] : counts) {
             std::printf("  %-40s %d\n", qPrintable(name), count);
         }
+        std::printf(
+            "  app edits refused: %d of %zu (%.1f %%), %d naming a folder the edit did not "
+            "touch\n",
+            refused, app_.size(), app_.empty() ? 0.0 : 100.0 * refused / double(app_.size()),
+            elsewhere);
         for (const Edit* edit : lost) {
             printHistory(*edit, all, rows.count(edit->file) ? rows.at(edit->file) : Row{}, writes_);
         }
