@@ -24,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace lumivex {
@@ -443,7 +444,9 @@ private:
     std::unique_ptr<StoreClock::Wait> readRetry_;
     // The scan whose merge is being committed, while its failed reads may be tried again.
     const ScanContext* retryingMerge_ = nullptr;
-    bool mergingOutside_ = false;  // an edit taken onto a change from outside is being saved
+    // While an edit taken onto a change from outside is being saved: the state the edit was made
+    // from and the edit, which alone tell the folders it changes.
+    std::optional<std::pair<LibraryState, LibraryState>> mergedEdit_;
     QUuid generation_;
     bool scanAgain_ = false;
     std::optional<QUuid> anchor_;

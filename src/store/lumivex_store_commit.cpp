@@ -93,7 +93,7 @@ bool LumivexStore::commitOverOutside(const LibraryState& old, const LibraryState
                                      const std::optional<QString>& actionName, CommitOrigin origin,
                                      const Error& error) {
     resetMetadataHistory();
-    if (origin == CommitOrigin::user && !mergingOutside_) {
+    if (origin == CommitOrigin::user && !mergedEdit_) {
         // What is read is taken in only with the edit laid over it: a refused edit leaves the
         // store's copy as the one its files are compared with.
         FolderCatalog::TreeReads reads;
@@ -113,9 +113,9 @@ bool LumivexStore::commitOverOutside(const LibraryState& old, const LibraryState
             }
             FolderCatalog::rememberLoad(*merged, reads,
                                         FolderCatalog::matchingReads(*merged, reads));
-            mergingOutside_ = true;
+            mergedEdit_.emplace(old, edited);
             const bool saved = commit(std::move(*merged), query, actionName, origin);
-            mergingOutside_ = false;
+            mergedEdit_.reset();
             if (!saved) {
                 for (const auto& [folder, stamp] : known) {
                     CatalogStamps::adopt(folder, stamp);
@@ -152,11 +152,15 @@ LibraryState LumivexStore::savedState(LibraryState state, CommitOrigin origin, b
 // One folder this user may not write must not put the whole tree out of service. Upkeep leaves
 // its files as they are (its items are still shown, from the listing); a change the user makes
 // there is refused whole, so that no edit is saved in part and no undo step holds a change its
-// files lack.
+// files lack. The folders an edit changes are told from the edit alone: an edit taken onto
+// changes from outside differs from the store's copy in their folders too, and those are left to
+// the rescan, never refusing the edit when they change once more.
 bool LumivexStore::saveTree(const LibraryState& state, CommitOrigin origin) {
-    const LibraryState before{library_, deletedArchive_};
+    const LibraryState before =
+        mergedEdit_ ? mergedEdit_->first : LibraryState{library_, deletedArchive_};
+    const LibraryState& after = mergedEdit_ ? mergedEdit_->second : state;
     const auto touches = [&](const QString& key) {
-        return origin == CommitOrigin::user && FolderCatalog::changesFolder(before, state, key);
+        return origin == CommitOrigin::user && FolderCatalog::changesFolder(before, after, key);
     };
     // Tried again when touched: its permissions may have been mended since.
     unwritableFolders_.removeIf(touches);

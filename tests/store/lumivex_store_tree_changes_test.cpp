@@ -148,6 +148,29 @@ TEST_F(TreeChangesTest, AMergeRefusedByALaterOutsideChangeLeavesEveryOtherNotePr
     EXPECT_TRUE(catalogOf(QStringLiteral("keep/")).contains("남길 메모"));
 }
 
+// A rating taken onto other programs' notes in "sub" and "keep"; "keep", which the rating does
+// not touch, changes once more before the save: it is left to the rescan, and the rating saved.
+TEST_F(TreeChangesTest, AFolderTheEditDoesNotTouchNeverRefusesItsMergedSave) {
+    makeTree();
+    openLibrary();
+    const auto note = [&](const QString& folder, const QString& text) {
+        const QString path = at(folder + QStringLiteral("/.lumivex/lumivex.csv"));
+        Library catalog = Library::fromCatalogCSV(QString::fromUtf8(readFile(path)));
+        catalog.items[0].notes = text;
+        writeFile(path, catalog.catalogCSV().toUtf8());
+    };
+    note(QStringLiteral("sub"), QStringLiteral("밖에서 쓴 메모"));
+    note(QStringLiteral("keep"), QStringLiteral("남길 메모"));
+    listing.holding = true;
+    // The time is read when the merge joins what it read again, before its save plans.
+    clock.onNextRead([&] { note(QStringLiteral("keep"), QStringLiteral("다시 쓴 메모")); });
+    rate(QStringLiteral("sub/x.jpg"), 5);
+    EXPECT_EQ(store->error(), std::nullopt);
+    EXPECT_EQ(item(QStringLiteral("sub/x.jpg")).rating, 5);
+    EXPECT_TRUE(catalogOf(QStringLiteral("sub/")).contains("\"5\""));
+    EXPECT_TRUE(catalogOf(QStringLiteral("keep/")).contains("다시 쓴 메모"));
+}
+
 // Any other failure of a save still locks: the catalog may be half written behind its journal.
 TEST_F(TreeChangesTest, AMissingRootStillLocks) {
     makeTree();

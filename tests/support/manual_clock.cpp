@@ -1,10 +1,18 @@
 #include "support/manual_clock.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace lumivex::test {
 
 ManualClock::ManualClock(Date start) : now_(start) {}
+
+Date ManualClock::now() const {
+    if (nextRead_) {
+        std::exchange(nextRead_, {})();
+    }
+    return now_;
+}
 
 std::unique_ptr<StoreClock::Wait> ManualClock::after(double seconds, std::function<void()> fire) {
     requested_.push_back(seconds);

@@ -3,6 +3,7 @@
 #include "store/store_clock.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -15,7 +16,9 @@ class ManualClock final : public StoreClock {
 public:
     explicit ManualClock(Date start = Date{1800000000.0});
 
-    Date now() const override { return now_; }
+    Date now() const override;
+    // Called once, at the next reading of the time.
+    void onNextRead(std::function<void()> call) { nextRead_ = std::move(call); }
     std::unique_ptr<Wait> after(double seconds, std::function<void()> fire) override;
 
     void advance(double seconds);
@@ -35,6 +38,7 @@ private:
     std::uint64_t next_ = 0;
     std::shared_ptr<Pending> pending_ = std::make_shared<Pending>();
     std::vector<double> requested_;
+    mutable std::function<void()> nextRead_;
 };
 
 }  // namespace lumivex::test
