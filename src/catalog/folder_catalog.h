@@ -64,10 +64,13 @@ enum class GoneFolders {
 // Checks and writes every folder of `writes`, then removes the journal; returns the directories
 // of the writes passed over because their folders were gone. With `found`, the stamps of the
 // folders' files as the save found them when it planned (`found[i]` of `writes[i]`): a folder
-// whose files changed since refuses the writes with changedOutside() before any is made.
+// whose files changed since refuses the writes with changedOutside() before any is made; one
+// that changes after the last look at them all, before its own turn, stops the writes there.
+// `written`, when given, receives the directories of the writes made, also when finish throws.
 QStringList finish(const QList<Write>& writes, const QString& root,
                    GoneFolders gone = GoneFolders::skip,
-                   const std::vector<CatalogStamps::Stamp>* found = nullptr);
+                   const std::vector<CatalogStamps::Stamp>* found = nullptr,
+                   QStringList* written = nullptr);
 // The rehearsal of one folder's write (see tryWrites): held until dropped, or what refused it.
 // Or, for a folder the last save wrote and proved, whose folder and metadata nothing changed
 // since, not even their permissions: only the room its texts take, on its device, left to be
@@ -114,7 +117,8 @@ void save(const LibraryState& state, const QString& root);
 // A folder whose files changed from outside since the process last read or wrote them
 // (CatalogStamps) is never written: it is left out when `mayLeaveOut` allows it, its key added to
 // `changedOutside`, and refuses the whole save with changedOutside() otherwise, before anything
-// is written.
+// is written. One that changes, or a folder that goes away, after the last look at them all
+// before the writes refuses the rest with partlySaved() when other folders were written by then.
 void save(const LibraryState& state, const QString& root, QSet<QString>* unwritable,
           const std::function<bool(const QString& key)>& mayLeaveOut,
           QStringList* changedOutside = nullptr);
@@ -132,13 +136,18 @@ bool isUnwritableFolderRefusal(const Error& error);
 // process last read or wrote them; it names the folder, which a rescan reads again.
 Error changedOutside(const QString& folder);
 bool isChangedOutsideRefusal(const Error& error);
+// The refusal of the rest of a save after some folders were written: a folder changed from
+// outside or went away at its own turn. It names the folders that hold their part of the state
+// (`saved`) and those that do not (`unsaved`), and says why (`cause`); the journal is gone, so
+// nothing of the rest is finished later, and a rescan reads the tree again.
+Error partlySaved(const QStringList& saved, const QStringList& unsaved, const QString& cause);
+bool isPartlySavedRefusal(const Error& error);
 // Whether `after` differs from `before` in what the folder `key` holds: its items, its deleted
 // records or its property schema.
 bool changesFolder(const LibraryState& before, const LibraryState& after, const QString& key);
 // Whether `error` is a save's refusal of an item whose folder is no longer in the tree (removed
-// or renamed since the state was read, or while the save ran): nothing was written, or, for a
-// folder gone while other folders were being written, those folders only; a rescan mends the
-// state.
+// or renamed since the state was read, or while the save ran, before any folder was written):
+// nothing was written; a rescan mends the state.
 bool isMovedFolderRefusal(const Error& error);
 
 void rebindRelocatedDirectory(LibraryState& state, const QString& folder);

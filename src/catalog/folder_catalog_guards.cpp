@@ -12,6 +12,7 @@
 #include "platform/parallel_work.h"
 
 #include <QDir>
+#include <QScopeGuard>
 
 #include <array>
 #include <cerrno>
@@ -56,6 +57,7 @@ const QString migrationFolder = QStringLiteral(".lumivex/tree-migration-original
 // Codes 2 and 3 of the domain are the tree journal's.
 constexpr int unwritableFolderCode = 4;
 constexpr int changedOutsideCode = 5;
+constexpr int partlySavedCode = 6;
 
 QString folderOf(const QString& root, const QString& directory) {
     return directory.isEmpty() ? root : root + u'/' + directory;
@@ -120,17 +122,31 @@ Checked validateWrite(const Write& write, const QString& root, const CatalogStam
         throw failure(replacedFolderMessage);
     }
     validateMetadata(folder);
+    // Taken before the comparison, so that an equal signature later vouches for the files as
+    // they were compared.
+    const CatalogCache::Signature before = CatalogCache::signatureOf(folder);
     if (found && CatalogStamps::differs(*found, CatalogStamps::onDisk(folder))) {
         throw changedOutside(folder);
     }
     CatalogCache::shared().checkReadable(write.catalog, write.archive);
-    const CatalogCache::Signature before = CatalogCache::signatureOf(folder);
     Checked checked{LibraryDisk::loadState(folder), CatalogCache::signatureOf(folder)};
     if (checked.signature != before) {
         checked.signature.clear();
     }
     checked.found = found;
     return checked;
+}
+
+// The last look before the first write, at every folder together: one whose files changed since
+// its own check refuses the save while nothing is written yet. Files whose signatures held since
+// the check are the files compared there.
+void compareAgain(const Write& write, const QString& root, const Checked& checked) {
+    const QString folder = folderOf(root, write.directory);
+    if (checked.found &&
+        (checked.signature.empty() || CatalogCache::signatureOf(folder) != checked.signature) &&
+        CatalogStamps::differs(*checked.found, CatalogStamps::onDisk(folder))) {
+        throw changedOutside(folder);
+    }
 }
 
 // The writes of deeper folders come between a folder's check and its write; its files are read
@@ -227,6 +243,24 @@ Error changedOutside(const QString& folder) {
 
 bool isChangedOutsideRefusal(const Error& error) {
     return isRefusal(error, changedOutsideCode);
+}
+
+Error partlySaved(const QStringList& saved, const QStringList& unsaved, const QString& cause) {
+    const auto named = [](const QStringList& folders) {
+        QStringList quoted;
+        for (const QString& folder : folders) {
+            quoted.append(u'‘' + folder + u'’');
+        }
+        return quoted.join(QStringLiteral(", "));
+    };
+    return Error(domain, partlySavedCode,
+                 QStringLiteral("편집을 %1 폴더에는 저장했고 %2 폴더에는 저장하지 않았습니다. %3 "
+                                "다시 읽은 목록에서 저장하지 않은 부분을 다시 해주세요.")
+                     .arg(named(saved), named(unsaved), cause));
+}
+
+bool isPartlySavedRefusal(const Error& error) {
+    return isRefusal(error, partlySavedCode);
 }
 
 void validateDirectory(const QString& path) {
@@ -384,9 +418,17 @@ void removeStaleTemporaries(const QString& root, const QStringList& folders, Dat
 // journal's order is thrown; folders after it may have been written meanwhile, which finishing
 // the journal, left in place, does alike. A folder that is gone fails nothing: it is passed over.
 QStringList finish(const QList<Write>& writes, const QString& root, GoneFolders goneFolders,
-                   const std::vector<CatalogStamps::Stamp>* found) {
+                   const std::vector<CatalogStamps::Stamp>* found, QStringList* written) {
     std::vector<Checked> checked(size_t(writes.size()));
     std::vector<char> gone(size_t(writes.size()), false);
+    std::vector<char> made(size_t(writes.size()), false);
+    const auto reportMade = qScopeGuard([&] {
+        for (qsizetype index = 0; written && index < writes.size(); ++index) {
+            if (made[size_t(index)]) {
+                written->append(writes[index].directory);
+            }
+        }
+    });
     std::vector<std::exception_ptr> failures(size_t(writes.size()));
     // Runs `step` for the writes from `first` up to `end` side by side, except those gone.
     const auto forEachFolder = [&](qsizetype first, qsizetype end,
@@ -413,6 +455,11 @@ QStringList finish(const QList<Write>& writes, const QString& root, GoneFolders 
         checked[size_t(index)] =
             validateWrite(writes[index], root, found ? &(*found)[size_t(index)] : nullptr);
     });
+    if (found) {
+        forEachFolder(0, writes.size(), [&](qsizetype index) {
+            compareAgain(writes[index], root, checked[size_t(index)]);
+        });
+    }
     const bool refused = goneFolders == GoneFolders::refuseBeforeWriting &&
                          std::any_of(gone.begin(), gone.end(), [](char g) { return g; });
     try {
@@ -424,6 +471,7 @@ QStringList finish(const QList<Write>& writes, const QString& root, GoneFolders 
             }
             forEachFolder(first, end, [&](qsizetype index) {
                 performWrite(writes[index], root, checked[size_t(index)]);
+                made[size_t(index)] = true;
                 checked[size_t(index)] = {};  // freed beside the other writes
             });
             first = end;

@@ -228,25 +228,44 @@ void leaveChangedOutside(const Plan& plan, const QString& root,
     }
 }
 
-// The writes, refused by a folder changed from outside since the save planned them: no folder was
-// written when the check before the writes found it, only the deeper ones written before it when
-// its own turn came. Either way the journal goes, so that its texts, made from the older copy,
-// are never finished over the change. The writes passed over as gone are returned.
-QStringList finishChecked(const Plan& plan, const QString& root) {
+QStringList pathsOf(const QStringList& keys, const QString& root) {
+    QStringList paths;
+    for (const QString& key : keys) {
+        paths.append(key.isEmpty() ? root : root + u'/' + key);
+    }
+    return paths;
+}
+
+// The writes, refused by a folder changed from outside since the save planned them: no folder is
+// written when the last look before the writes finds it, only those written before its own turn
+// when that comes later, and the save then names both parts. Either way the journal goes, so that
+// its texts, made from the older copy, are never finished over the change. A folder gone meanwhile
+// refuses the save alike, the others written when writing had begun.
+void finishChecked(const Plan& plan, const QString& root) {
     std::vector<CatalogStamps::Stamp> found;
     found.reserve(size_t(plan.writes.size()));
+    QStringList planned;
     for (const Write& write : plan.writes) {
         found.push_back(plan.found.value(write.directory));
+        planned.append(write.directory);
     }
     QStringList passed;
+    QStringList written;
     try {
-        passed = finish(plan.writes, root, GoneFolders::refuseBeforeWriting, &found);
+        passed = finish(plan.writes, root, GoneFolders::refuseBeforeWriting, &found, &written);
     } catch (const Error& error) {
-        if (isChangedOutsideRefusal(error)) {
-            CatalogStamps::noteOutsideChange();
-            AtomicFile::remove(TreeJournal::path(root));
+        if (!isChangedOutsideRefusal(error)) {
+            throw;
         }
-        throw;
+        CatalogStamps::noteOutsideChange();
+        AtomicFile::remove(TreeJournal::path(root));
+        if (written.isEmpty()) {
+            throw;
+        }
+        planned.removeIf([&](const QString& key) { return written.contains(key); });
+        throw partlySaved(
+            pathsOf(written, root), pathsOf(planned, root),
+            QStringLiteral("저장하는 동안 다른 프로그램이 분류 파일을 바꾸었습니다."));
     }
     // With a folder gone, the others may not have been written: the rescan that follows tells.
     for (const Write& write : plan.writes) {
@@ -258,7 +277,13 @@ QStringList finishChecked(const Plan& plan, const QString& root) {
             CatalogStamps::adopt(folder, std::nullopt);
         }
     }
-    return passed;
+    if (!passed.isEmpty() && written.isEmpty()) {
+        throw failure(movedFolderMessage);
+    }
+    if (!passed.isEmpty()) {
+        throw partlySaved(pathsOf(written, root), pathsOf(passed, root),
+                          QStringLiteral("저장하는 동안 폴더가 이동되거나 삭제되었습니다."));
+    }
 }
 
 void writeJournal(const QByteArray& journal, const QString& root) {
@@ -304,9 +329,7 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
             writeJournal(journal, root);
             journal.clear();
             plan.journalEntries.clear();  // a copy of the whole journal, no longer wanted
-            if (!finishChecked(plan, root).isEmpty()) {
-                throw failure(movedFolderMessage);
-            }
+            finishChecked(plan, root);
             // Each folder written swept its own metadata; the journal's lives at the root.
             MetadataFiles::removeStaleTemporaries(root, start);
             proveWrites(plan, root);

@@ -21,6 +21,7 @@ const QString saveFailure = QStringLiteral(
 // Nothing was written, so nothing waits to be recovered.
 const QString refusedSave =
     QStringLiteral("분류 정보를 저장하지 못했습니다. 기존 기록은 보존했습니다.");
+const QString partlySavedEdit = QStringLiteral("편집의 일부만 저장했습니다.");
 
 }  // namespace
 
@@ -49,6 +50,16 @@ bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& q
         preparedFollow_.reset();
         if (FolderCatalog::isChangedOutsideRefusal(error)) {
             return commitOverOutside(old, edited, query, actionName, origin, error);
+        }
+        // Some folders hold their part of the change, the others not: the message names both,
+        // and the rescan shows what the files hold. No undo step survives a change from outside.
+        if (FolderCatalog::isPartlySavedRefusal(error)) {
+            resetMetadataHistory();
+            if (origin == CommitOrigin::user) {
+                setError(partlySavedEdit + QLatin1Char('\n') + error.description());
+            }
+            rescan(false);
+            return false;
         }
         // Refused before anything was written: the store stays open. A folder that went away
         // since the last scan, before the watcher's rescan came: the rescan the message asks for

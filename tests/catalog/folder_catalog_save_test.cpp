@@ -61,9 +61,9 @@ protected:
         return TreeJournal::decode(readFile(TreeJournal::path(root)), TreeJournal::path(root));
     }
     // When the save reaches `stage` of `path`, an outside writer changes the first note of
-    // `catalog`; the save must refuse as changed outside in `changed`, and the writer's bytes stay.
+    // `catalog`; the save must be refused with `refusal`, and the writer's bytes stay.
     void expectOutsideEditKept(AtomicFile::Stage stage, const QString& path, const QString& catalog,
-                               const QString& changed) {
+                               const Error& refusal) {
         QByteArray outside;
         AtomicFile::setFaultHook([&](AtomicFile::Stage at, const QString& written) {
             if (outside.isEmpty() && at == stage && written == path) {
@@ -77,7 +77,8 @@ protected:
             FolderCatalog::save(state, root);
             ADD_FAILURE() << "the save wrote over the outside edit";
         } catch (const Error& error) {
-            EXPECT_EQ(error.description(), FolderCatalog::changedOutside(changed).description());
+            EXPECT_EQ(error.code(), refusal.code());
+            EXPECT_EQ(error.description(), refusal.description());
         }
         AtomicFile::setFaultHook({});
         EXPECT_EQ(readFile(catalog), outside);
@@ -165,7 +166,7 @@ TEST_F(FolderCatalogSave, AnInterruptedSaveIsCompletedByTheNextLoadAndTheJournal
 }
 
 // A folder renamed while deeper folders are written is not made again to hold the edit alone:
-// the save is refused as for a folder moved before it, and the folder keeps its files.
+// the refusal names the folder written and the one not, and the folder keeps its files.
 TEST_F(FolderCatalogSave, AFolderRenamedWhileTheSaveWritesIsNotMadeAgain) {
     item(QStringLiteral("a/b/c/p.jpg")).rating = 4;
     item(QStringLiteral("b/p.jpg")).rating = 5;
@@ -174,7 +175,17 @@ TEST_F(FolderCatalogSave, AFolderRenamedWhileTheSaveWritesIsNotMadeAgain) {
             ASSERT_TRUE(QDir().rename(folder("b"), folder("renamed")));
         }
     });
-    expectFolderFailure([&] { FolderCatalog::save(state, root); }, movedMessage);
+    try {
+        FolderCatalog::save(state, root);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        EXPECT_TRUE(FolderCatalog::isPartlySavedRefusal(error));
+        EXPECT_EQ(error.description(),
+                  FolderCatalog::partlySaved(
+                      {folder("a/b/c")}, {folder("b")},
+                      QStringLiteral("저장하는 동안 폴더가 이동되거나 삭제되었습니다."))
+                      .description());
+    }
     AtomicFile::setFaultHook({});
     EXPECT_FALSE(QFileInfo::exists(folder("b")));
     EXPECT_EQ(
@@ -453,13 +464,17 @@ TEST_F(RepeatedSave, UnsafeNamesAndVanishedFoldersAreStillRefused) {
 }
 
 // A catalog edited from outside after the check before the writes, while deeper folders were
-// written, as late as the moment its replacement is ready: it is not written over either, and
-// the save's journal goes.
+// written, as late as the moment its replacement is ready: it is not written over either, the
+// save's journal goes, and the refusal names the folder written and the one not.
 TEST_F(FolderCatalogSave, ACatalogEditedBetweenCheckAndWriteIsNeverWrittenOver) {
     item(QStringLiteral("a/p.jpg")).rating = 2;
     item(QStringLiteral("a/b/c/p.jpg")).rating = 1;
     const QString catalog = folder("a") + QStringLiteral("/.lumivex/lumivex.csv");
-    expectOutsideEditKept(AtomicFile::Stage::beforeRename, catalog, catalog, folder("a"));
+    expectOutsideEditKept(
+        AtomicFile::Stage::beforeRename, catalog, catalog,
+        FolderCatalog::partlySaved(
+            {folder("a/b/c")}, {folder("a")},
+            QStringLiteral("저장하는 동안 다른 프로그램이 분류 파일을 바꾸었습니다.")));
 }
 
 // A writer replacing a folder's catalog while the save writes its journal: the save is refused
@@ -470,7 +485,7 @@ TEST_F(FolderCatalogSave, ACatalogReplacedOutsideDuringTheSaveIsNeverWrittenOver
     const QString catalog = folder("a") + QStringLiteral("/.lumivex/lumivex.csv");
     const QByteArray untouched = catalogOf(folder("b"));
     expectOutsideEditKept(AtomicFile::Stage::afterRename, TreeJournal::path(root), catalog,
-                          folder("a"));
+                          FolderCatalog::changedOutside(folder("a")));
     EXPECT_EQ(catalogOf(folder("b")), untouched);
 }
 

@@ -148,6 +148,39 @@ TEST_F(TreeChangesTest, AMergeRefusedByALaterOutsideChangeLeavesEveryOtherNotePr
     EXPECT_TRUE(catalogOf(QStringLiteral("keep/")).contains("남길 메모"));
 }
 
+// Another program's rating of the item an edit rates in "keep", written after the edit's deeper
+// folder "sub/in" was written and before its own turn: the message says which part was saved and
+// which was not, and the rescan shows just that; no undo step is offered.
+TEST_F(TreeChangesTest, AnEditMetByAnOutsideChangeAfterPartOfItWasWrittenNamesThePartSaved) {
+    makeTree();
+    addPhoto(QStringLiteral("sub/in/y.jpg"));
+    openLibrary();
+    AtomicFile::setFaultHook([&](AtomicFile::Stage stage, const QString& path) {
+        if (stage == AtomicFile::Stage::afterRename &&
+            path == at(QStringLiteral("sub/in/.lumivex/lumivex.csv"))) {
+            const QString keep = at(QStringLiteral("keep/.lumivex/lumivex.csv"));
+            Library catalog = Library::fromCatalogCSV(QString::fromUtf8(readFile(keep)));
+            catalog.items[0].rating = 1;
+            writeFile(keep, catalog.catalogCSV().toUtf8());
+        }
+    });
+    store->setSelection(ids({QStringLiteral("sub/in/y.jpg"), QStringLiteral("keep/k.jpg")}));
+    store->setRating(4);
+    AtomicFile::setFaultHook({});
+    EXPECT_EQ(store->error(),
+              QStringLiteral("편집의 일부만 저장했습니다.\n편집을 ‘%1’ 폴더에는 저장했고 ‘%2’ "
+                             "폴더에는 저장하지 않았습니다. 저장하는 동안 다른 프로그램이 분류 "
+                             "파일을 바꾸었습니다. 다시 읽은 목록에서 저장하지 않은 부분을 다시 "
+                             "해주세요.")
+                  .arg(at(QStringLiteral("sub/in")), at(QStringLiteral("keep"))));
+    EXPECT_FALSE(store->locked());
+    EXPECT_FALSE(QFile::exists(at(QStringLiteral(".lumivex/folders-pending.json"))));
+    settle();
+    EXPECT_EQ(item(QStringLiteral("sub/in/y.jpg")).rating, 4);
+    EXPECT_EQ(item(QStringLiteral("keep/k.jpg")).rating, 1);
+    EXPECT_FALSE(store->metadataHistory().canUndo());
+}
+
 // A rating taken onto other programs' notes in "sub" and "keep"; "keep", which the rating does
 // not touch, changes once more before the save: it is left to the rescan, and the rating saved.
 TEST_F(TreeChangesTest, AFolderTheEditDoesNotTouchNeverRefusesItsMergedSave) {
