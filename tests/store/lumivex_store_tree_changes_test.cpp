@@ -37,6 +37,13 @@ protected:
     QByteArray catalogOf(const QString& folder) const {
         return readFile(at(folder + QStringLiteral(".lumivex/lumivex.csv")));
     }
+    // Another program writes the note of the first item of `folder`'s catalog.
+    void writeOutsideNote(const QString& folder, const QString& text) const {
+        const QString path = at(folder + QStringLiteral("/.lumivex/lumivex.csv"));
+        Library catalog = Library::fromCatalogCSV(QString::fromUtf8(readFile(path)));
+        catalog.items[0].notes = text;
+        writeFile(path, catalog.catalogCSV().toUtf8());
+    }
 };
 
 // The refusal races the watcher's rescan, and its message asks for a refresh: the edit is
@@ -126,18 +133,12 @@ TEST_F(TreeChangesTest, AnOutsideEditIsNeverWrittenOverFromTheStoresOlderCopy) {
 TEST_F(TreeChangesTest, AMergeRefusedByALaterOutsideChangeLeavesEveryOtherNoteProtected) {
     makeTree();
     openLibrary();
-    const auto note = [&](const QString& folder, const QString& text) {
-        const QString path = at(folder + QStringLiteral("/.lumivex/lumivex.csv"));
-        Library catalog = Library::fromCatalogCSV(QString::fromUtf8(readFile(path)));
-        catalog.items[0].notes = text;
-        writeFile(path, catalog.catalogCSV().toUtf8());
-    };
-    note(QStringLiteral("sub"), QStringLiteral("밖에서 쓴 메모"));
-    note(QStringLiteral("keep"), QStringLiteral("남길 메모"));
+    writeOutsideNote(QStringLiteral("sub"), QStringLiteral("밖에서 쓴 메모"));
+    writeOutsideNote(QStringLiteral("keep"), QStringLiteral("남길 메모"));
     listing.holding = true;
     AtomicFile::setFaultHook([&](AtomicFile::Stage stage, const QString& path) {
         if (stage == AtomicFile::Stage::afterRename && path.endsWith(u"folders-pending.json")) {
-            note(QStringLiteral("sub"), QStringLiteral("다시 쓴 메모"));
+            writeOutsideNote(QStringLiteral("sub"), QStringLiteral("다시 쓴 메모"));
         }
     });
     rate(QStringLiteral("sub/x.jpg"), 5);
@@ -186,17 +187,12 @@ TEST_F(TreeChangesTest, AnEditMetByAnOutsideChangeAfterPartOfItWasWrittenNamesTh
 TEST_F(TreeChangesTest, AFolderTheEditDoesNotTouchNeverRefusesItsMergedSave) {
     makeTree();
     openLibrary();
-    const auto note = [&](const QString& folder, const QString& text) {
-        const QString path = at(folder + QStringLiteral("/.lumivex/lumivex.csv"));
-        Library catalog = Library::fromCatalogCSV(QString::fromUtf8(readFile(path)));
-        catalog.items[0].notes = text;
-        writeFile(path, catalog.catalogCSV().toUtf8());
-    };
-    note(QStringLiteral("sub"), QStringLiteral("밖에서 쓴 메모"));
-    note(QStringLiteral("keep"), QStringLiteral("남길 메모"));
+    writeOutsideNote(QStringLiteral("sub"), QStringLiteral("밖에서 쓴 메모"));
+    writeOutsideNote(QStringLiteral("keep"), QStringLiteral("남길 메모"));
     listing.holding = true;
     // The time is read when the merge joins what it read again, before its save plans.
-    clock.onNextRead([&] { note(QStringLiteral("keep"), QStringLiteral("다시 쓴 메모")); });
+    clock.onNextRead(
+        [&] { writeOutsideNote(QStringLiteral("keep"), QStringLiteral("다시 쓴 메모")); });
     rate(QStringLiteral("sub/x.jpg"), 5);
     EXPECT_EQ(store->error(), std::nullopt);
     EXPECT_EQ(item(QStringLiteral("sub/x.jpg")).rating, 5);
