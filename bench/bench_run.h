@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <ctime>
 #include <functional>
 
 namespace lumivex::bench {
@@ -17,6 +18,14 @@ double millisecondsOf(Work&& work) {
     work();
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
         .count();
+}
+
+// The processor time every thread of this process has used so far, in milliseconds: set beside
+// the wall time of work that spreads over spare cores.
+inline double processProcessorMilliseconds() {
+    timespec used{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return static_cast<double>(used.tv_sec) * 1e3 + static_cast<double>(used.tv_nsec) / 1e6;
 }
 
 // Runs the benchmarks named on the command line in an `Application` (a QApplication) of their

@@ -29,6 +29,7 @@
 
 using namespace lumivex;
 using lumivex::bench::millisecondsOf;
+using lumivex::bench::processProcessorMilliseconds;
 
 namespace {
 
@@ -156,15 +157,21 @@ void treeFirstSaveAfterLoad(benchmark::State& state) {
     const QString root = tree().folder.path();
     std::vector<double> load;
     std::vector<double> save;
+    std::vector<double> loadCpu;
+    std::vector<double> saveCpu;
     std::uint64_t rereads = 0;
     for (auto _ : state) {
         CatalogCache::shared().clear();
         LibraryState loaded;
+        const double loadStart = processProcessorMilliseconds();
         load.push_back(millisecondsOf([&] { loaded = FolderCatalog::load(root, std::nullopt); }));
+        loadCpu.push_back(processProcessorMilliseconds() - loadStart);
         MediaItem& item = loaded.library.items[state.range(0)];
         item.rating = (item.rating + 1) % 6;
         const std::uint64_t readsBefore = CatalogCache::shared().folderReads();
+        const double saveStart = processProcessorMilliseconds();
         save.push_back(millisecondsOf([&] { FolderCatalog::save(loaded, root); }));
+        saveCpu.push_back(processProcessorMilliseconds() - saveStart);
         state.SetIterationTime(save.back() / 1000.0);
         rereads = CatalogCache::shared().folderReads() - readsBefore;
     }
@@ -174,6 +181,9 @@ void treeFirstSaveAfterLoad(benchmark::State& state) {
     state.counters["load_ms"] = median(load);
     state.counters["save_ms"] = median(save);
     state.counters["save_pct_of_load"] = 100.0 * median(save) / median(load);
+    state.counters["load_process_cpu_ms"] = median(loadCpu);
+    state.counters["save_process_cpu_ms"] = median(saveCpu);
+    state.counters["save_pct_of_load_process_cpu"] = 100.0 * median(saveCpu) / median(loadCpu);
     state.counters["folders_read_again"] = static_cast<double>(rereads);
 }
 BENCHMARK(treeFirstSaveAfterLoad)
