@@ -47,6 +47,8 @@ std::map<QString, QString> listedDirectories(const QString& root, QSet<QString>*
 // Whether the folder `key` is one of `leftOut` or lies below one.
 bool isLeftOut(QStringView key, const QSet<QString>& leftOut);
 Error failure(const QString& message);
+// The path of the folder `key` ("" is the root) of the tree at `root`.
+QString folderPath(const QString& root, const QString& key);
 void validateDirectory(const QString& path);
 void validateMetadata(const QString& directory);
 void validatePath(const QString& path);

@@ -54,10 +54,6 @@ const std::array<QLatin1StringView, 15> metadataPaths = {
 
 const QString migrationFolder = QStringLiteral(".lumivex/tree-migration-original");
 
-QString folderOf(const QString& root, const QString& directory) {
-    return directory.isEmpty() ? root : root + u'/' + directory;
-}
-
 QString parentOf(const QString& path) {
     const qsizetype slash = path.lastIndexOf(u'/');
     if (slash <= 0) {
@@ -111,7 +107,7 @@ Checked validateWrite(const Write& write, const QString& root, const CatalogStam
     if (!write.directory.isEmpty()) {
         validatePath(write.directory);
     }
-    const QString folder = folderOf(root, write.directory);
+    const QString folder = folderPath(root, write.directory);
     validateAncestors(folder, root);
     if (stableIdentityPart(identity(folder)) != stableIdentityPart(write.identity)) {
         throw failure(replacedFolderMessage);
@@ -136,7 +132,7 @@ Checked validateWrite(const Write& write, const QString& root, const CatalogStam
 // its own check refuses the save while nothing is written yet. Files whose signatures held since
 // the check are the files compared there.
 void compareAgain(const Write& write, const QString& root, const Checked& checked) {
-    const QString folder = folderOf(root, write.directory);
+    const QString folder = folderPath(root, write.directory);
     if (checked.found &&
         (checked.signature.empty() || CatalogCache::signatureOf(folder) != checked.signature) &&
         CatalogStamps::differs(*checked.found, CatalogStamps::onDisk(folder))) {
@@ -150,7 +146,7 @@ void compareAgain(const Write& write, const QString& root, const Checked& checke
 // alone is compared again right before it replaces the old one, which narrows the time a change
 // can slip in to that of one comparison.
 void performWrite(const Write& write, const QString& root, const Checked& checked) {
-    const QString folder = folderOf(root, write.directory);
+    const QString folder = folderPath(root, write.directory);
     const auto compare = [&] {
         if (checked.found &&
             CatalogStamps::differs(*checked.found, CatalogStamps::onDisk(folder))) {
@@ -176,7 +172,7 @@ bool unlessGone(const Write& write, const QString& root, const std::function<voi
         return true;
     } catch (const Error&) {
         if (write.directory.isEmpty() ||
-            FileStatus::readIfExists(folderOf(root, write.directory))) {
+            FileStatus::readIfExists(folderPath(root, write.directory))) {
             throw;
         }
         return false;
@@ -190,7 +186,7 @@ qsizetype depthOf(const QString& directory) {
 // What the cache knew of the folders written (or maybe written) no longer holds.
 void forgetWritten(const QList<Write>& writes, const QString& root) {
     for (const Write& write : writes) {
-        CatalogCache::shared().forgetFolder(folderOf(root, write.directory));
+        CatalogCache::shared().forgetFolder(folderPath(root, write.directory));
     }
 }
 
@@ -207,6 +203,10 @@ bool refusedForPermissions(const Error& error) {
 }
 
 }  // namespace
+
+QString folderPath(const QString& root, const QString& key) {
+    return key.isEmpty() ? root : root + u'/' + key;
+}
 
 void validateDirectory(const QString& path) {
     if (!FileStatus::read(path).isDirectory()) {
@@ -351,7 +351,7 @@ void removeStaleTemporaries(const QString& root, Date before) {
 void removeStaleTemporaries(const QString& root, const QStringList& folders, Date before) {
     ParallelWork::forEach(size_t(folders.size()), [&](std::size_t index) {
         const QString& key = folders[qsizetype(index)];
-        MetadataFiles::removeStaleTemporaries(key.isEmpty() ? root : root + u'/' + key, before);
+        MetadataFiles::removeStaleTemporaries(folderPath(root, key), before);
         return true;
     });
 }
@@ -433,7 +433,7 @@ QStringList finish(const QList<Write>& writes, const QString& root, GoneFolders 
         }
         const QByteArray catalog = writes[index].catalog.toUtf8();
         const QByteArray archive = writes[index].archive.toUtf8();
-        CatalogStamps::wrote(folderOf(root, writes[index].directory),
+        CatalogStamps::wrote(folderPath(root, writes[index].directory),
                              CatalogStamps::of(&catalog, &archive));
     }
     AtomicFile::remove(TreeJournal::path(root));
@@ -466,7 +466,8 @@ void makeLeftTrials(const QList<Write>& writes, std::vector<WriteTrial>& trials,
     ParallelWork::forEach(trials.size(), [&](std::size_t index) {
         WriteTrial& trial = trials[index];
         if (trial.room && trial.room->device != joinedDevice) {
-            trial = tryWrite(folderOf(root, writes[qsizetype(index)].directory), trial.room->bytes);
+            trial =
+                tryWrite(folderPath(root, writes[qsizetype(index)].directory), trial.room->bytes);
         }
         return true;
     });

@@ -173,7 +173,7 @@ void proveWrites(Plan& plan, const QString& root) {
     std::vector<CatalogCache::Written> written;
     written.reserve(size_t(plan.writes.size()));
     for (const Write& write : plan.writes) {
-        const QString folder = write.directory.isEmpty() ? root : root + u'/' + write.directory;
+        const QString folder = folderPath(root, write.directory);
         const auto texts = std::as_const(plan.texts).constFind(write.directory);
         if (texts != plan.texts.cend()) {
             written.push_back({folder, &*texts, plan.inputs.value(write.directory)});
@@ -220,7 +220,7 @@ void leaveChangedOutside(const Plan& plan, const QString& root,
     CatalogStamps::noteOutsideChange();
     for (const QString& key : plan.outside) {
         if (!mayLeaveOut || !mayLeaveOut(key)) {
-            throw changedOutside(key.isEmpty() ? root : root + u'/' + key);
+            throw changedOutside(folderPath(root, key));
         }
     }
     if (left) {
@@ -231,7 +231,7 @@ void leaveChangedOutside(const Plan& plan, const QString& root,
 QStringList pathsOf(const QStringList& keys, const QString& root) {
     QStringList paths;
     for (const QString& key : keys) {
-        paths.append(key.isEmpty() ? root : root + u'/' + key);
+        paths.append(folderPath(root, key));
     }
     return paths;
 }
@@ -269,7 +269,7 @@ void finishChecked(const Plan& plan, const QString& root) {
     }
     // With a folder gone, the others may not have been written: the rescan that follows tells.
     for (const Write& write : plan.writes) {
-        const QString folder = write.directory.isEmpty() ? root : root + u'/' + write.directory;
+        const QString folder = folderPath(root, write.directory);
         const CatalogCache::WrittenTexts& texts = plan.texts[write.directory];
         if (passed.isEmpty()) {
             CatalogStamps::wrote(folder, {texts.catalogDigest, texts.archiveDigest, true});
