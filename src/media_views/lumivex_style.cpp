@@ -67,7 +67,8 @@ QColor scrollHandleColour(const QStyleOptionComplex& option) {
 // An untitled window would show the process's name in its title bar.
 void polishWindow(QWidget& window) {
     const Qt::WindowType type = window.windowType();
-    const bool titled = type == Qt::Window || type == Qt::Dialog || type == Qt::Tool;
+    const bool titled =
+        type == Qt::Window || type == Qt::Dialog || type == Qt::Sheet || type == Qt::Tool;
     if (titled && window.windowTitle().isEmpty()) {
         window.setWindowTitle(AppBrand::name());
     }

@@ -1,11 +1,14 @@
 #include "app/app_commands.h"
 #include "app/app_fixture.h"
+#include "browser/browser_area.h"
 #include "inspector/inspector_slots.h"
 #include "inspector/property_manager_sheet.h"
+#include "platform/app_brand.h"
 #include "platform/lumivex_settings.h"
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QScreen>
 #include <QToolButton>
 
@@ -61,6 +64,16 @@ TEST_F(MainWindow, EveryWindowASessionOpensHasATitleOfItsOwn) {
     state.setUtilityPanel(std::nullopt);
     state.setUtilityPanel(LumivexUtilityPanel::shortcuts);
     expectTitledWindows(QStringLiteral("단축키"));
+    state.setUtilityPanel(std::nullopt);
+    selectFiles({QStringLiteral("a.jpg")});
+    window->browserArea()->deleteButton()->click();
+    settle();
+    expectTitledWindows(AppBrand::name());
+    QApplication::activeModalWidget()->close();
+    settle();
+    store->setError(QStringLiteral("분류 정보를 저장하지 못했습니다."));
+    settle();
+    expectTitledWindows(AppBrand::name());
 }
 
 // The offscreen screen is 800 px high: the window's foot stays on it.
