@@ -14,6 +14,8 @@ packages=(
   gstreamer1.0-alsa
   # Korean interface text, on screen and in the widget tests' screenshots.
   fonts-noto-cjk
+  # The symbols the Korean font lacks (arrows, chevrons, the keyboard, the cross of a close button).
+  fonts-dejavu-core
   # Qt's own Korean texts: the file dialog and the standard buttons.
   qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev

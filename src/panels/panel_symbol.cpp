@@ -10,6 +10,16 @@
 
 namespace lumivex::PanelSymbol {
 
+namespace {
+
+// No installed font has a pin, and none draws a magnifier as large as the glyphs beside it: the
+// application draws both, as the browser does.
+bool drawnByTheApplication(const QString& name) {
+    return name == QStringLiteral("magnifyingglass") || name == QStringLiteral("mappin");
+}
+
+}  // namespace
+
 QString glyph(const QString& name) {
     static const QHash<QString, QString> glyphs{
         {QStringLiteral("xmark"), QStringLiteral("\u2715")},
@@ -33,7 +43,6 @@ QString glyph(const QString& name) {
         {QStringLiteral("text.alignleft"), QStringLiteral("\u2261")},
         {QStringLiteral("tag"), QStringLiteral("#")},
         {QStringLiteral("person.2"), QStringLiteral("\u263A")},
-        {QStringLiteral("mappin"), QStringLiteral("\u2316")},
         {QStringLiteral("list.bullet"), QStringLiteral("\u2022")},
     };
     return glyphs.value(name, QStringLiteral("\u2022"));
@@ -50,8 +59,7 @@ QLabel* label(const QString& name, double size, const QColor& colour, QWidget* p
 
 void set(QLabel* label, const QString& name) {
     label->setProperty("symbol", name);
-    // No font draws a magnifier as large as the glyphs beside it; the application's own is drawn.
-    if (name == QStringLiteral("magnifyingglass")) {
+    if (drawnByTheApplication(name)) {
         const QIcon drawn =
             LumivexStyle::symbolIcon(name, label->palette().color(QPalette::WindowText));
         if (!drawn.isNull()) {

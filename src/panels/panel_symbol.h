@@ -10,7 +10,8 @@ namespace lumivex {
 
 // The symbols of the panels, the preview and the settings window, named as the rest of the
 // application names them ("xmark", "star.fill", "keyboard", ...) and shown as one glyph of the
-// application's fonts. The name stays in the label's "symbol" property. Main thread.
+// installed fonts, or drawn by the application where none has a fitting glyph. The name stays in
+// the label's "symbol" property. Main thread.
 namespace PanelSymbol {
 
 QString glyph(const QString& name);

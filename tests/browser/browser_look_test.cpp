@@ -1,6 +1,12 @@
 #include "browser/browser_fonts.h"
 #include "browser/browser_icons.h"
 #include "browser/browser_palette.h"
+#include "media_views/lumivex_style.h"
+#include "media_views/view_style.h"
+#include "panels/panel_symbol.h"
+#include "panels/resizable_media_preview.h"
+#include "panels/shortcut_help_view.h"
+#include "platform/user_defaults.h"
 #include "store/lumivex_theme.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +15,9 @@
 #include <QDir>
 #include <QFontInfo>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
+#include <QTemporaryDir>
 
 namespace lumivex {
 namespace {
@@ -130,6 +138,37 @@ TEST(BrowserLook, FontsAreSizedInPixelsWithAKoreanFace) {
     EXPECT_TRUE(info.family().contains(QStringLiteral("CJK")) ||
                 info.family().contains(QStringLiteral("KR")))
         << info.family().toStdString();
+}
+
+// A symbol the panels and media views show as text is in a font the install puts on the machine,
+// with fallbacks, or it shows as a box; the application draws those no such font has.
+TEST(BrowserLook, EverySymbolShownAsTextIsInAnInstalledFont) {
+    LumivexStyle::install(&BrowserIcons::paint);
+    QTemporaryDir temp;
+    UserDefaults defaults(temp.filePath(QStringLiteral("defaults.json")));
+    QWidget views;
+    new ShortcutHelpView(defaults, {}, &views);
+    new ResizableMediaPreview(defaults, {}, {}, &views);
+    const QString panelSymbols = QStringLiteral(
+        "xmark xmark.circle.fill star star.fill clock.arrow.circlepath keyboard magnifyingglass "
+        "checkmark.circle info.circle icloud folder film photo chevron.down chevron.up "
+        "square.grid.2x2 arrow.up.left.and.arrow.down.right play.rectangle text.alignleft tag "
+        "person.2 mappin list.bullet");
+    for (const QString& name : panelSymbols.split(QLatin1Char(' '))) {
+        PanelSymbol::label(name, 11, Qt::white, &views);
+    }
+    const QString mediaSymbols = QStringLiteral(
+        "video photo icloud.slash icloud photo.badge.checkmark photo.on.rectangle.angled");
+    for (const QString& name : mediaSymbols.split(QLatin1Char(' '))) {
+        ViewStyle::symbol(name, 14, &views);
+    }
+    for (const QLabel* label : views.findChildren<QLabel*>()) {
+        const QFontMetrics metrics(label->font());
+        for (const uint c : label->text().toUcs4()) {
+            EXPECT_TRUE(metrics.inFontUcs4(c))
+                << label->property("symbol").toString().toStdString() << " U+" << std::hex << c;
+        }
+    }
 }
 
 // A sheet of every symbol for a person to look at.
