@@ -93,6 +93,9 @@ QWidget* BrowserArea::makeHeading() {
     titleRow->setSpacing(8);
     titleRow->addWidget(title_, 0, Qt::AlignTop);
     titleRow->addWidget(count_, 0, Qt::AlignTop);
+    // A scope line wider than the title widens the column; the room left over stays after the
+    // count, which keeps beside the title.
+    titleRow->addStretch(1);
     titles->addLayout(titleRow);
     titles->addWidget(scope_);
     row->addLayout(titles);

@@ -92,6 +92,19 @@ TEST_F(HeadingLookTest, TheScopeLineIsShownWholeWhereItFits) {
     }
 }
 
+TEST_F(HeadingLookTest, TheCountStaysBesideTheTitleOverAWiderScopeLine) {
+    addPhoto(QStringLiteral("2024년 여름 제주도 가족 여행/둘째 날 바닷가 사진/a.jpg"));
+    openLibrary();
+    MediaQuery query = store->query();
+    query.folderPath = QStringLiteral("2024년 여름 제주도 가족 여행/둘째 날 바닷가 사진");
+    store->setQuery(query);
+    settle();
+    const QLabel* title = window->browserArea()->titleLabel();
+    ASSERT_GT(window->browserArea()->scopeLabel()->width(), title->sizeHint().width() + 40);
+    const int titleEnd = title->x() + title->fontMetrics().horizontalAdvance(title->text());
+    EXPECT_LE(window->browserArea()->countLabel()->x() - titleEnd, 8 + 1);
+}
+
 // The count and the buttons stand on the title's first baseline.
 TEST_F(HeadingLookTest, TheHeadingsTextsShareTheTitlesBaseline) {
     addPhoto(QStringLiteral("a.jpg"));
