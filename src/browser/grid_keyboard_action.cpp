@@ -7,6 +7,23 @@ namespace {
 constexpr Qt::KeyboardModifiers counted =
     Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 
+std::optional<GridKeyboardAction::Kind> scrollKind(int key, Qt::KeyboardModifiers held) {
+    using Kind = GridKeyboardAction::Kind;
+    if (held == Qt::NoModifier && key == Qt::Key_PageUp) {
+        return Kind::scrollPageUp;
+    }
+    if (held == Qt::NoModifier && key == Qt::Key_PageDown) {
+        return Kind::scrollPageDown;
+    }
+    if (held != Qt::NoModifier && held != Qt::ControlModifier) {
+        return std::nullopt;
+    }
+    if (key == Qt::Key_Home) {
+        return Kind::scrollToTop;
+    }
+    return key == Qt::Key_End ? std::optional(Kind::scrollToBottom) : std::nullopt;
+}
+
 }  // namespace
 
 std::optional<GridKeyboardAction> GridKeyboardAction::resolve(int key, const QString& text,
@@ -17,6 +34,9 @@ std::optional<GridKeyboardAction> GridKeyboardAction::resolve(int key, const QSt
         return std::nullopt;
     }
     const Qt::KeyboardModifiers held = modifiers & counted;
+    if (const auto scroll = scrollKind(key, held)) {
+        return GridKeyboardAction{*scroll};
+    }
     if (held == Qt::NoModifier) {
         if (key == Qt::Key_Backspace || key == Qt::Key_Delete) {
             return GridKeyboardAction{Kind::deleteSelection};

@@ -16,6 +16,25 @@
 
 namespace lumivex {
 
+namespace {
+
+QAbstractSlider::SliderAction scrollStep(GridKeyboardAction::Kind kind) {
+    switch (kind) {
+        case GridKeyboardAction::Kind::scrollPageUp:
+            return QAbstractSlider::SliderPageStepSub;
+        case GridKeyboardAction::Kind::scrollPageDown:
+            return QAbstractSlider::SliderPageStepAdd;
+        case GridKeyboardAction::Kind::scrollToTop:
+            return QAbstractSlider::SliderToMinimum;
+        case GridKeyboardAction::Kind::scrollToBottom:
+            return QAbstractSlider::SliderToMaximum;
+        default:
+            return QAbstractSlider::SliderNoAction;
+    }
+}
+
+}  // namespace
+
 QRectF MediaGridView::bounds() const {
     return QRectF(viewport()->rect());
 }
@@ -211,6 +230,13 @@ bool MediaGridView::perform(const GridKeyboardAction& action) {
             return true;
         case GridKeyboardAction::Kind::selectAll:
             store.selectAllVisible();
+            return true;
+        case GridKeyboardAction::Kind::scrollPageUp:
+        case GridKeyboardAction::Kind::scrollPageDown:
+        case GridKeyboardAction::Kind::scrollToTop:
+        case GridKeyboardAction::Kind::scrollToBottom:
+            // The page step is the viewport's height, as in a scroll area.
+            verticalScrollBar()->triggerAction(scrollStep(action.kind));
             return true;
     }
     return false;

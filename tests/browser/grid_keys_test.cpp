@@ -69,6 +69,21 @@ TEST_F(GridKeys, AMoveOutOfViewScrollsToTheCard) {
     EXPECT_LE(frame.bottom(), offset + 300);
 }
 
+TEST_F(GridKeys, PageHomeAndEndKeysScrollAndLeaveTheSelection) {
+    openMedia(60);
+    showGrid(710, 300);
+    click(thumbnailPoint(1));
+    key(Qt::Key_PageDown);
+    key(Qt::Key_PageDown);
+    key(Qt::Key_PageUp);
+    EXPECT_EQ(grid->verticalScrollBar()->value(), grid->viewport()->height());
+    key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(grid->verticalScrollBar()->value(), grid->verticalScrollBar()->maximum());
+    key(Qt::Key_Home);
+    EXPECT_EQ(grid->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(store->selection(), idsAt({1}));
+}
+
 TEST_F(GridKeys, DigitsRateTheOneSelectedItem) {
     openMedia(4);
     showGrid(710, 700);
