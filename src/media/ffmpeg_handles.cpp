@@ -2,6 +2,7 @@
 
 #include "model/ffmpeg_allocation_cap.h"
 #include "platform/error.h"
+#include "platform/system_reason.h"
 
 #include <QFile>
 
@@ -13,13 +14,22 @@ namespace lumivex::FFmpegHandles {
 
 namespace {
 
-// Every failure code of the libraries is a negative errno or a tag; both fit in an int.
-Error makeError(int code, const char* what) {
+// Every failure code of the libraries is a negative errno or a tag; both fit in an int. A tag is
+// far below any errno, which the system's reasons describe.
+QString reasonOf(int code) {
+    constexpr int highestErrno = 4095;  // the kernel's own bound
+    if (-code <= highestErrno) {
+        return SystemReason::text(-code);
+    }
     char reason[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, reason, sizeof reason);
+    return QString::fromUtf8(reason);
+}
+
+Error makeError(int code, const char* what) {
     return Error(QString::fromLatin1(errorDomain), code,
                  QStringLiteral("영상을 처리하지 못했습니다: %1 (%2)")
-                     .arg(QString::fromUtf8(what), QString::fromUtf8(reason)));
+                     .arg(QString::fromUtf8(what), reasonOf(code)));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "platform/error.h"
 
-#include <cstring>
+#include "platform/system_reason.h"
 
 namespace lumivex {
 
@@ -11,9 +11,9 @@ Error::Error(QString domain, int code, QString description)
       utf8_(description_.toUtf8()) {}
 
 Error Error::fromErrno(int errorNumber, const QString& path) {
-    const QString reason = QString::fromLocal8Bit(std::strerror(errorNumber));
     return Error(posixDomain, errorNumber,
-                 QStringLiteral("파일 작업에 실패했습니다: %1 (%2)").arg(path, reason));
+                 QStringLiteral("파일 작업에 실패했습니다: %1 (%2)")
+                     .arg(path, SystemReason::text(errorNumber)));
 }
 
 int Error::systemErrorNumber() const {

@@ -12,7 +12,7 @@ class Error : public std::exception {
 public:
     Error(QString domain, int code, QString description);
 
-    // A failed system call on `path`, with the system's own reason appended for diagnosis.
+    // A failed system call on `path`, with its reason (SystemReason) appended.
     static Error fromErrno(int errorNumber, const QString& path);
 
     const QString& domain() const { return domain_; }

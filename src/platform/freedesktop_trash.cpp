@@ -1,5 +1,6 @@
 #include "platform/freedesktop_trash.h"
 
+#include "platform/system_reason.h"
 #include "platform/trash_destination.h"
 
 #include <QDateTime>
@@ -14,7 +15,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
-#include <cstring>
 #include <memory>
 #include <variant>
 
@@ -26,10 +26,6 @@ Error moveFailed(const QString& path, const QString& reason) {
     return Error(QStringLiteral("Lumivex.Trash"), 1,
                  QStringLiteral("‘%1’ 파일을 휴지통으로 이동하지 못했습니다. (%2)")
                      .arg(QFileInfo(path).fileName(), reason));
-}
-
-QString systemReason(int errorNumber) {
-    return QString::fromLocal8Bit(std::strerror(errorNumber));
 }
 
 QString trashInfoPath(const QString& pathInTrash) {
@@ -108,7 +104,7 @@ std::variant<QString, Error> moveOne(const QString& path) {
     const QByteArray from = QFile::encodeName(path);
     struct stat status {};
     if (::lstat(from.constData(), &status) != 0) {
-        return moveFailed(path, systemReason(errno));
+        return moveFailed(path, SystemReason::text(errno));
     }
     const std::optional<TrashDestination> destination = TrashDestination::forFile(path);
     if (!destination) {
@@ -129,7 +125,7 @@ std::variant<QString, Error> moveOne(const QString& path) {
             ::unlink(info.constData());
         }
         if (failure != EEXIST) {
-            return moveFailed(path, systemReason(failure));
+            return moveFailed(path, SystemReason::text(failure));
         }
     }
 }
@@ -170,7 +166,7 @@ std::optional<Error> FreedesktopTrash::putBack(const QString& pathInTrash,
                     QFile::encodeName(original).constData(), RENAME_NOREPLACE) != 0) {
         return Error(QStringLiteral("Lumivex.Trash"), 2,
                      QStringLiteral("‘%1’ 파일을 휴지통에서 되돌리지 못했습니다. (%2)")
-                         .arg(QFileInfo(original).fileName(), systemReason(errno)));
+                         .arg(QFileInfo(original).fileName(), SystemReason::text(errno)));
     }
     QFile::remove(trashInfoPath(pathInTrash));
     return std::nullopt;

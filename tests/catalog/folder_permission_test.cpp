@@ -22,7 +22,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -61,7 +60,7 @@ QString permissionDenied(const QString& path) {
 }
 
 QString deniedReason() {
-    return QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(EACCES)));
+    return QStringLiteral(" (권한이 없습니다)");
 }
 
 // The files of the tree inside the folder `key`, or all the others.

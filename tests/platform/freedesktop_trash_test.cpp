@@ -13,6 +13,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
 namespace lumivex {
 namespace {
 
@@ -101,6 +103,18 @@ TEST_F(FreedesktopTrashTest, NothingIsPutBackOverANewFile) {
     EXPECT_EQ(readFile(path(QStringLiteral("photos/a.jpg"))), "new");
     EXPECT_EQ(readFile(outcome.moved.begin()->second), "old");
     EXPECT_EQ(trashInfo().size(), 1);
+}
+
+// The cause of a failed system call joins a Korean message in Korean, beside what it names.
+TEST_F(FreedesktopTrashTest, ARefusalGivesItsCauseInKorean) {
+    const QString gone = path(QStringLiteral("photos/gone.jpg"));
+    const TrashOutcome outcome = test::waitFor(trash.moveToTrash({gone}));
+    ASSERT_TRUE(outcome.error);
+    EXPECT_EQ(outcome.error->description(),
+              QStringLiteral("‘gone.jpg’ 파일을 휴지통으로 이동하지 못했습니다. (파일이나 폴더가 "
+                             "없습니다)"));
+    EXPECT_EQ(Error::fromErrno(ENOENT, gone).description(),
+              QStringLiteral("파일 작업에 실패했습니다: %1 (파일이나 폴더가 없습니다)").arg(gone));
 }
 
 TEST_F(FreedesktopTrashTest, ARecordNamesTheFileEscaped) {
