@@ -63,16 +63,25 @@ enum class GoneFolders {
     // refused as if the folder had gone before it. Found later, passed over as by skip.
     refuseBeforeWriting,
 };
+// How far the writes of a journal came: the directories of the writes made, in the journal's
+// order, and the directory of the write that failed, when one did (a failed check before the
+// writes names none). A save that fails behind its journal leaves the rest to the next load.
+struct WriteProgress {
+    QStringList planned;
+    QStringList written;
+    std::optional<QString> failed;
+};
 // Checks and writes every folder of `writes`, then removes the journal; returns the directories
 // of the writes passed over because their folders were gone. With `found`, the stamps of the
 // folders' files as the save found them when it planned (`found[i]` of `writes[i]`): a folder
 // whose files changed since refuses the writes with changedOutside() before any is made; one
 // that changes after the last look at them all, before its own turn, stops the writes there.
-// `written`, when given, receives the directories of the writes made, also when finish throws.
+// `progress`, when given, receives the directories planned and written and the failed write,
+// also when finish throws.
 QStringList finish(const QList<Write>& writes, const QString& root,
                    GoneFolders gone = GoneFolders::skip,
                    const std::vector<CatalogStamps::Stamp>* found = nullptr,
-                   QStringList* written = nullptr);
+                   WriteProgress* progress = nullptr);
 // The rehearsal of one folder's write (see tryWrites): held until dropped, or what refused it.
 // Or, for a folder the last save wrote and proved, whose folder and metadata nothing changed
 // since, not even their permissions: only the room its texts take, on its device, left to be
@@ -121,9 +130,12 @@ void save(const LibraryState& state, const QString& root);
 // `changedOutside`, and refuses the whole save with changedOutside() otherwise, before anything
 // is written. One that changes, or a folder that goes away, after the last look at them all
 // before the writes refuses the rest with partlySaved() when other folders were written by then.
+//
+// `progress`, when given, receives how far the writes came once the journal was written; a save
+// that failed before leaves it empty.
 void save(const LibraryState& state, const QString& root, QSet<QString>* unwritable,
           const std::function<bool(const QString& key)>& mayLeaveOut,
-          QStringList* changedOutside = nullptr);
+          QStringList* changedOutside = nullptr, WriteProgress* progress = nullptr);
 // Sweeps the metadata of every folder of the tree of the temporary files that earlier writes left
 // behind (MetadataFiles::removeStaleTemporaries), folders side by side; an open does this, since
 // a folder may not be written again for a long time.
@@ -144,6 +156,10 @@ bool isChangedOutsideRefusal(const Error& error);
 // nothing of the rest is finished later, and a rescan reads the tree again.
 Error partlySaved(const QStringList& saved, const QStringList& unsaved, const QString& cause);
 bool isPartlySavedRefusal(const Error& error);
+// What a save that failed at a folder's write, its journal left for the next load, means for the
+// user: which folders hold the new state, and that the next load can finish the rest only once
+// that folder can be written. Nothing when no write failed.
+QString unfinishedSave(const WriteProgress& progress, const QString& root);
 // Whether `after` differs from `before` in what the folder `key` holds: its items, its deleted
 // records or its property schema.
 bool changesFolder(const LibraryState& before, const LibraryState& after, const QString& key);

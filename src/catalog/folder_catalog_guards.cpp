@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <exception>
@@ -363,14 +364,15 @@ void removeStaleTemporaries(const QString& root, const QStringList& folders, Dat
 // journal's order is thrown; folders after it may have been written meanwhile, which finishing
 // the journal, left in place, does alike. A folder that is gone fails nothing: it is passed over.
 QStringList finish(const QList<Write>& writes, const QString& root, GoneFolders goneFolders,
-                   const std::vector<CatalogStamps::Stamp>* found, QStringList* written) {
+                   const std::vector<CatalogStamps::Stamp>* found, WriteProgress* progress) {
     std::vector<Checked> checked(size_t(writes.size()));
     std::vector<char> gone(size_t(writes.size()), false);
     std::vector<char> made(size_t(writes.size()), false);
     const auto reportMade = qScopeGuard([&] {
-        for (qsizetype index = 0; written && index < writes.size(); ++index) {
+        for (qsizetype index = 0; progress && index < writes.size(); ++index) {
+            progress->planned.append(writes[index].directory);
             if (made[size_t(index)]) {
-                written->append(writes[index].directory);
+                progress->written.append(writes[index].directory);
             }
         }
     });
@@ -423,6 +425,12 @@ QStringList finish(const QList<Write>& writes, const QString& root, GoneFolders 
         }
     } catch (...) {
         forgetWritten(writes, root);
+        const auto failed =
+            std::find_if(failures.begin(), failures.end(),
+                         [](const std::exception_ptr& failure) { return failure != nullptr; });
+        if (progress && failed != failures.end()) {
+            progress->failed = writes[qsizetype(failed - failures.begin())].directory;
+        }
         throw;
     }
     forgetWritten(writes, root);

@@ -66,4 +66,28 @@ bool isPartlySavedRefusal(const Error& error) {
     return isRefusal(error, partlySavedCode);
 }
 
+// The next load finishes the journal before anything else, and fails as long as that folder
+// refuses the write: the library does not open until then.
+QString unfinishedSave(const WriteProgress& progress, const QString& root) {
+    if (!progress.failed) {
+        return {};
+    }
+    const QString folder = folderPath(root, *progress.failed);
+    if (progress.written.isEmpty()) {
+        return QStringLiteral(
+                   "‘%1’ 폴더에 쓸 수 있게 된 뒤에 다시 열어야 복구되며, 그 전에는 "
+                   "라이브러리가 열리지 않습니다.")
+            .arg(folder);
+    }
+    const qsizetype planned = progress.planned.size();
+    const qsizetype written = progress.written.size();
+    return QStringLiteral(
+               "폴더 %1개 중 %2개에는 바뀐 분류 정보를 저장했지만 ‘%3’ 폴더에 쓰지 "
+               "못해 나머지 %4개에는 저장하지 못했습니다. 나머지는 저장 복구 파일에 "
+               "남아 있어, ‘%3’ 폴더에 쓸 수 있게 된 뒤 라이브러리를 다시 열면 "
+               "저장합니다. 그 전에는 라이브러리가 열리지 않습니다.")
+        .arg(QString::number(planned), QString::number(written), folder,
+             QString::number(planned - written));
+}
+
 }  // namespace lumivex::FolderCatalog

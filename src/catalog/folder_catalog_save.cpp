@@ -241,18 +241,16 @@ QStringList pathsOf(const QStringList& keys, const QString& root) {
 // when that comes later, and the save then names both parts. Either way the journal goes, so that
 // its texts, made from the older copy, are never finished over the change. A folder gone meanwhile
 // refuses the save alike, the others written when writing had begun.
-void finishChecked(const Plan& plan, const QString& root) {
+void finishChecked(const Plan& plan, const QString& root, WriteProgress& progress) {
     std::vector<CatalogStamps::Stamp> found;
     found.reserve(size_t(plan.writes.size()));
-    QStringList planned;
     for (const Write& write : plan.writes) {
         found.push_back(plan.found.value(write.directory));
-        planned.append(write.directory);
     }
     QStringList passed;
-    QStringList written;
+    const QStringList& written = progress.written;
     try {
-        passed = finish(plan.writes, root, GoneFolders::refuseBeforeWriting, &found, &written);
+        passed = finish(plan.writes, root, GoneFolders::refuseBeforeWriting, &found, &progress);
     } catch (const Error& error) {
         if (!isChangedOutsideRefusal(error)) {
             throw;
@@ -262,9 +260,10 @@ void finishChecked(const Plan& plan, const QString& root) {
         if (written.isEmpty()) {
             throw;
         }
-        planned.removeIf([&](const QString& key) { return written.contains(key); });
+        QStringList unwritten = progress.planned;
+        unwritten.removeIf([&](const QString& key) { return written.contains(key); });
         throw partlySaved(
-            pathsOf(written, root), pathsOf(planned, root),
+            pathsOf(written, root), pathsOf(unwritten, root),
             QStringLiteral("저장하는 동안 다른 프로그램이 분류 파일을 바꾸었습니다."));
     }
     // With a folder gone, the others may not have been written: the rescan that follows tells.
@@ -298,7 +297,8 @@ void save(const LibraryState& state, const QString& root) {
 }
 
 void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unwritable,
-          const std::function<bool(const QString& key)>& mayLeaveOut, QStringList* changedOutside) {
+          const std::function<bool(const QString& key)>& mayLeaveOut, QStringList* changedOutside,
+          WriteProgress* progress) {
     const QString root = QDir::cleanPath(rootPath);
     const Date start = AtomicFile::fileClockNow();
     validateDirectory(root);
@@ -329,7 +329,8 @@ void save(const LibraryState& state, const QString& rootPath, QSet<QString>* unw
             writeJournal(journal, root);
             journal.clear();
             plan.journalEntries.clear();  // a copy of the whole journal, no longer wanted
-            finishChecked(plan, root);
+            WriteProgress own;
+            finishChecked(plan, root, progress ? *progress : own);
             // Each folder written swept its own metadata; the journal's lives at the root.
             MetadataFiles::removeStaleTemporaries(root, start);
             proveWrites(plan, root);

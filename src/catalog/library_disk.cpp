@@ -27,9 +27,6 @@ QString catalogPath(const QString& root) {
 QString deletedPath(const QString& root) {
     return MetadataFiles::path(root, u"deleted.csv");
 }
-QString journalPath(const QString& root) {
-    return MetadataFiles::path(root, u"pending-write.json");
-}
 QString backupPath(const QString& root) {
     return MetadataFiles::path(root, u"lumivex.backup.csv");
 }
@@ -148,7 +145,7 @@ void finish(const PendingWrite& write, const QString& root, const Library* known
     MetadataFiles::makeFolder(MetadataFiles::folder(root));
     MetadataFiles::write(deletedPath(root), write.deleted.toUtf8());
     saveRendered(write.catalog.toUtf8(), root, itemIDs(state->library), known);
-    AtomicFile::remove(journalPath(root));
+    AtomicFile::remove(pendingWritePath(root));
 }
 
 // A one-folder library lives in a folder of the application's own (the photo library's
@@ -162,6 +159,10 @@ void makeRoot(const QString& root) {
 }
 
 }  // namespace
+
+QString pendingWritePath(const QString& root) {
+    return MetadataFiles::path(root, u"pending-write.json");
+}
 
 QByteArray encodePendingWrite(const PendingWrite& write) {
     QByteArray out;
@@ -193,7 +194,7 @@ LibraryState loadState(const QString& root, StoredTexts* texts) {
     migrateCatalog(root);
     migrateCSV(MetadataFiles::join(root, u".deleted.csv"), deletedPath(root),
                [](const QString& text) { DeletedArchive::fromCSV(text); });
-    const QString journal = journalPath(root);
+    const QString journal = pendingWritePath(root);
     if (MetadataFiles::exists(journal)) {
         const PendingWrite write = decodePendingWrite(MetadataFiles::read(journal));
         LibraryState state{Library::fromCatalogCSV(write.catalog),
@@ -228,7 +229,7 @@ void saveTexts(const PendingWrite& write, const QString& root, const LibraryStat
     const bool deletedChanged = differsOnDisk(deletedPath(root), deletedBytes);
     if (catalogChanged && deletedChanged) {
         MetadataFiles::makeFolder(MetadataFiles::folder(root));
-        MetadataFiles::write(journalPath(root), encodePendingWrite(write));
+        MetadataFiles::write(pendingWritePath(root), encodePendingWrite(write));
         finish(write, root, &stored.library);
     } else if (catalogChanged) {
         saveRendered(catalogBytes, root, itemIDs(state->library), &stored.library, beforeRename);

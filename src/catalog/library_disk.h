@@ -46,6 +46,8 @@ struct PendingWrite {
     bool operator==(const PendingWrite&) const = default;
 };
 
+// Where the journal of `root` is kept while a save's two files are written.
+QString pendingWritePath(const QString& root);
 QByteArray encodePendingWrite(const PendingWrite& write);
 // Strict: an object whose "catalog" and "deleted" members are both strings of valid Unicode;
 // anything else throws.

@@ -38,6 +38,9 @@ class Trash;
 class UserDefaults;
 struct DeletionResult;
 struct LibraryState;
+namespace FolderCatalog {
+struct WriteProgress;
+}
 
 // The application's one state object: the open library and everything the windows show about
 // it. It opens a folder tree or connects the photo library, scans and merges, saves every edit at
@@ -360,9 +363,19 @@ private:
                            const std::optional<MediaQuery>& query,
                            const std::optional<QString>& actionName, CommitOrigin origin,
                            const Error& error);
-    LibraryState savedState(LibraryState state, CommitOrigin origin, bool& leftChanged);
+    LibraryState savedState(LibraryState state, CommitOrigin origin, bool& leftChanged,
+                            FolderCatalog::WriteProgress& progress);
     // Whether the save left out folders changed from outside, for a rescan to read them again.
-    bool saveTree(const LibraryState& state, CommitOrigin origin);
+    // `progress` receives how far the writes came behind the journal.
+    bool saveTree(const LibraryState& state, CommitOrigin origin,
+                  FolderCatalog::WriteProgress* progress = nullptr);
+    // What a save that failed left for the next open to finish: nothing, its journal before any
+    // folder was written, or its journal after some were.
+    enum class SaveRemains { nothing, journal, partlyWritten };
+    SaveRemains remainsOf(const FolderCatalog::WriteProgress& progress) const;
+    // The lines of a failed save's message after its first sentence.
+    QString failedSaveDetail(SaveRemains remains, const FolderCatalog::WriteProgress& progress,
+                             const Error& error) const;
     void publishCommitted(const LibraryState& old, const LibraryState& saved,
                           const std::optional<MediaQuery>& query,
                           const std::optional<QString>& actionName);

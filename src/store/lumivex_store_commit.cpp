@@ -2,19 +2,20 @@
 #include "catalog/folder_catalog.h"
 #include "catalog/library_disk.h"
 #include "catalog/tree_journal.h"
+#include "platform/file_status.h"
 #include "store/lumivex_store.h"
 #include "store/metadata_undo_validation.h"
 #include "store/outside_merge.h"
 #include "store/query_reconciliation.h"
 #include "store/store_paths.h"
 
-#include <QFileInfo>
 #include <QScopeGuard>
 
 namespace lumivex {
 
 namespace {
 
+// Behind a journal the next open finishes; nothing of the save written yet.
 const QString saveFailure = QStringLiteral(
     "분류 정보를 저장하지 못했습니다. 기존 기록은 보존했습니다. 폴더를 다시 열면 중단된 저장을 "
     "복구합니다.");
@@ -43,9 +44,10 @@ bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& q
     const auto dropFollow = qScopeGuard([this] { preparedFollow_.reset(); });
     preparedFollow_ = prepareFollow(state.library);
     const LibraryState edited = state;  // shares its lists: kept for a change met outside
+    FolderCatalog::WriteProgress progress;
     try {
         validateRoot();
-        saved = savedState(std::move(state), origin, leftChanged);
+        saved = savedState(std::move(state), origin, leftChanged, progress);
     } catch (const Error& error) {
         preparedFollow_.reset();
         if (FolderCatalog::isChangedOutsideRefusal(error)) {
@@ -70,17 +72,20 @@ bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& q
             return false;
         }
         const bool moved = FolderCatalog::isMovedFolderRefusal(error);
+        const SaveRemains remains = remainsOf(progress);
         // A merge's commit that failed before its journal was written may have met a catalog
         // another program is writing: its rescan is tried again before the store locks.
-        if (!moved && retryingMerge_ && !QFileInfo::exists(TreeJournal::path(root_)) &&
+        if (!moved && retryingMerge_ && remains == SaveRemains::nothing &&
             retryRead(*retryingMerge_)) {
             return false;
         }
         if (!moved) {
             assignLocked(true);
         }
-        // A save refused for a folder gone keeps no journal: nothing waits for an open to recover.
-        setError((moved ? refusedSave : saveFailure) + QLatin1Char('\n') + error.description());
+        const QString& first = remains == SaveRemains::nothing   ? refusedSave
+                               : remains == SaveRemains::journal ? saveFailure
+                                                                 : partlySavedEdit;
+        setError(first + QLatin1Char('\n') + failedSaveDetail(remains, progress, error));
         if (moved) {
             rescan(false);
         }
@@ -148,12 +153,13 @@ void LumivexStore::validateRoot() const {
     }
 }
 
-LibraryState LumivexStore::savedState(LibraryState state, CommitOrigin origin, bool& leftChanged) {
+LibraryState LumivexStore::savedState(LibraryState state, CommitOrigin origin, bool& leftChanged,
+                                      FolderCatalog::WriteProgress& progress) {
     if (source_ != LibrarySource::folder) {
         LibraryDisk::saveState(state, root_);
         return state;
     }
-    leftChanged = saveTree(state, origin);
+    leftChanged = saveTree(state, origin, &progress);
     if (state.library.folderSchemas == library_.folderSchemas) {
         return state;
     }
@@ -166,7 +172,8 @@ LibraryState LumivexStore::savedState(LibraryState state, CommitOrigin origin, b
 // files lack. The folders an edit changes are told from the edit alone: an edit taken onto
 // changes from outside differs from the store's copy in their folders too, and those are left to
 // the rescan, never refusing the edit when they change once more.
-bool LumivexStore::saveTree(const LibraryState& state, CommitOrigin origin) {
+bool LumivexStore::saveTree(const LibraryState& state, CommitOrigin origin,
+                            FolderCatalog::WriteProgress* progress) {
     const LibraryState before =
         mergedEdit_ ? mergedEdit_->first : LibraryState{library_, deletedArchive_};
     const LibraryState& after = mergedEdit_ ? mergedEdit_->second : state;
@@ -178,8 +185,37 @@ bool LumivexStore::saveTree(const LibraryState& state, CommitOrigin origin) {
     QStringList changedOutside;
     FolderCatalog::save(
         state, root_, &unwritableFolders_, [&](const QString& key) { return !touches(key); },
-        &changedOutside);
+        &changedOutside, progress);
     return !changedOutside.isEmpty();
+}
+
+// Told from the files: a save that failed before it wrote its journal, or that dropped it, left
+// the files as they were, and nothing waits for an open to recover.
+LumivexStore::SaveRemains LumivexStore::remainsOf(
+    const FolderCatalog::WriteProgress& progress) const {
+    const QString journal = source_ == LibrarySource::folder ? TreeJournal::path(root_)
+                                                             : LibraryDisk::pendingWritePath(root_);
+    std::optional<FileStatus> status;
+    try {
+        status = FileStatus::readIfExists(journal);
+    } catch (const Error&) {
+        return SaveRemains::nothing;  // what cannot be looked at promises nothing
+    }
+    if (!status) {
+        return SaveRemains::nothing;
+    }
+    return progress.written.isEmpty() ? SaveRemains::journal : SaveRemains::partlyWritten;
+}
+
+// What the journal left waits for, when one was, then the cause.
+QString LumivexStore::failedSaveDetail(SaveRemains remains,
+                                       const FolderCatalog::WriteProgress& progress,
+                                       const Error& error) const {
+    const QString unfinished = remains == SaveRemains::nothing
+                                   ? QString()
+                                   : FolderCatalog::unfinishedSave(progress, root_);
+    return unfinished.isEmpty() ? error.description()
+                                : unfinished + QLatin1Char('\n') + error.description();
 }
 
 void LumivexStore::publishCommitted(const LibraryState& old, const LibraryState& saved,

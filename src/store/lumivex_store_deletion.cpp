@@ -13,6 +13,9 @@ const QString unreadableCatalog = QStringLiteral(
 const QString saveAfterDeletionFailure = QStringLiteral(
     "원본 삭제는 완료했지만 분류 기록 저장에 실패했습니다. 기존 CSV는 보존했습니다. 폴더를 다시 "
     "열어 저장 상태를 확인해주세요.");
+// Some folders hold the records of the deletion, the others wait behind the journal.
+const QString partlySavedAfterDeletion =
+    QStringLiteral("원본 삭제는 완료했지만 분류 기록은 일부만 저장했습니다.");
 
 }  // namespace
 
@@ -83,6 +86,7 @@ void LumivexStore::deletionFinished(const DeletionRequest& request, const Deleti
     setSelection(QSet<QUuid>(selection_).subtract(result.deletedIDs));
     deletionOutcome_.reset();  // an earlier deletion's, never dismissed
     std::optional<Error> failure;
+    FolderCatalog::WriteProgress progress;
     if (updated != current) {
         // A commit that failed while the files were moving locked the store: the catalog stays
         // as it is on disk until the folder is opened again.
@@ -90,7 +94,7 @@ void LumivexStore::deletionFinished(const DeletionRequest& request, const Deleti
         if (!locked_) {
             try {
                 if (request.source == LibrarySource::folder) {
-                    saveTree(updated, CommitOrigin::upkeep);
+                    saveTree(updated, CommitOrigin::upkeep, &progress);
                 } else {
                     LibraryDisk::saveState(updated, root_);
                 }
@@ -109,7 +113,10 @@ void LumivexStore::deletionFinished(const DeletionRequest& request, const Deleti
             assignLocked(true);
         }
         if (failure) {
-            setError(saveAfterDeletionFailure + QLatin1Char('\n') + failure->description());
+            const SaveRemains remains = remainsOf(progress);
+            setError((remains == SaveRemains::partlyWritten ? partlySavedAfterDeletion
+                                                            : saveAfterDeletionFailure) +
+                     QLatin1Char('\n') + failedSaveDetail(remains, progress, *failure));
         }
     }
     if (result.message) {

@@ -5,12 +5,15 @@
 
 #include "catalog/library_disk.h"
 #include "platform/atomic_file.h"
+#include "platform/error.h"
 #include "support/child_step.h"
 #include "support/test_files.h"
 #include "support/unprivileged.h"
 
 #include <QDir>
 #include <QFile>
+
+#include <cerrno>
 
 namespace lumivex::test {
 namespace {
@@ -198,6 +201,38 @@ TEST_F(TreeChangesTest, AFolderTheEditDoesNotTouchNeverRefusesItsMergedSave) {
     EXPECT_EQ(item(QStringLiteral("sub/x.jpg")).rating, 5);
     EXPECT_TRUE(catalogOf(QStringLiteral("sub/")).contains("\"5\""));
     EXPECT_TRUE(catalogOf(QStringLiteral("keep/")).contains("다시 쓴 메모"));
+}
+
+// "sub" refuses its write after the deeper "sub/in" took its part of the rating: the store locks
+// and says what the files hold and what the next open needs, and that open finishes the save.
+TEST_F(TreeChangesTest, AWriteRefusedAfterDeeperFoldersWereWrittenSaysWhatTheJournalFinishes) {
+    makeTree();
+    addPhoto(QStringLiteral("sub/in/y.jpg"));
+    openLibrary();
+    QString refusedPath;
+    AtomicFile::setFaultHook([&](AtomicFile::Stage stage, const QString& path) {
+        if (stage == AtomicFile::Stage::beforeWrite &&
+            path.startsWith(at(QStringLiteral("sub/.lumivex/")))) {
+            refusedPath = path;
+            throw Error::fromErrno(EACCES, path);
+        }
+    });
+    store->setSelection(ids(
+        {QStringLiteral("sub/in/y.jpg"), QStringLiteral("sub/x.jpg"), QStringLiteral("a.jpg")}));
+    store->setRating(4);
+    AtomicFile::setFaultHook({});
+    EXPECT_TRUE(store->locked());
+    EXPECT_EQ(store->error(),
+              QStringLiteral("편집의 일부만 저장했습니다.\n폴더 3개 중 1개에는 바뀐 분류 정보를 "
+                             "저장했지만 ‘%1’ 폴더에 쓰지 못해 나머지 2개에는 저장하지 "
+                             "못했습니다. 나머지는 저장 복구 파일에 남아 있어, ‘%1’ 폴더에 쓸 수 "
+                             "있게 된 뒤 라이브러리를 다시 열면 저장합니다. 그 전에는 라이브러리가 "
+                             "열리지 않습니다.\n")
+                      .arg(at(QStringLiteral("sub"))) +
+                  Error::fromErrno(EACCES, refusedPath).description());
+
+    openLibrary();
+    EXPECT_EQ(item(QStringLiteral("sub/x.jpg")).rating, 4);
 }
 
 // Any other failure of a save still locks: the catalog may be half written behind its journal.

@@ -1,10 +1,13 @@
 #include "store/store_fixture.h"
 
+#include "platform/error.h"
 #include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+
+#include <cerrno>
 
 namespace lumivex::test {
 namespace {
@@ -83,9 +86,9 @@ TEST_F(WorkflowTest, FailedSaveLocksAndLeavesEverythingAsItWas) {
     store->setRating(5);
     EXPECT_TRUE(store->locked());
     ASSERT_TRUE(store->error());
-    EXPECT_TRUE(store->error()->startsWith(QStringLiteral(
-        "분류 정보를 저장하지 못했습니다. 기존 기록은 보존했습니다. 폴더를 다시 열면 중단된 "
-        "저장을 복구합니다.\n")));
+    EXPECT_TRUE(store->error()->startsWith(
+        QStringLiteral("분류 정보를 저장하지 못했습니다. 기존 기록은 보존했습니다.\n")))
+        << "no journal waits to be recovered";
     EXPECT_EQ(store->library(), before);
     EXPECT_EQ(store->lastSaved(), lastSaved);
     EXPECT_EQ(store->metadataHistory().undo().size(), undoCount);
@@ -99,6 +102,23 @@ TEST_F(WorkflowTest, FailedSaveLocksAndLeavesEverythingAsItWas) {
     EXPECT_EQ(store->metadataHistory().undo().size(), undoCount);
     EXPECT_FALSE(store->deletionRequest());
     EXPECT_FALSE(store->setRating(1, item(QStringLiteral("a.jpg")).id));
+}
+
+// The root's metadata folder replaced by a file: the journal cannot be written, so the save
+// stops before any folder is touched and the message promises no recovery.
+TEST_F(WorkflowTest, ASaveWhoseJournalCannotBeWrittenPromisesNoRecovery) {
+    makeTree();
+    openLibrary();
+    ASSERT_TRUE(QDir(at(QStringLiteral(".lumivex"))).removeRecursively());
+    writeFile(at(QStringLiteral(".lumivex")), "not a folder");
+
+    store->setSelection(ids({QStringLiteral("sub/c.png")}));
+    store->setRating(5);
+    EXPECT_TRUE(store->locked());
+    EXPECT_EQ(store->error(),
+              QStringLiteral("분류 정보를 저장하지 못했습니다. 기존 기록은 보존했습니다.\n") +
+                  Error::fromErrno(ENOTDIR, at(QStringLiteral(".lumivex/folders-pending.json")))
+                      .description());
 }
 
 TEST_F(WorkflowTest, CullsAFolderFromOpeningToThePurge) {
