@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QWidget>
@@ -84,6 +85,33 @@ void DesktopShell::open(const QString& path) {
 void DesktopShell::endTextEditing() {
     if (QWidget* focused = QApplication::focusWidget(); focused && GridKeyMonitor::editingText()) {
         focused->clearFocus();
+    }
+}
+
+// The wait pointer says that the application cannot answer, which is the truth while the main
+// thread works; the busy pointer (an arrow with a watch) would say that it still takes clicks while
+// it works in the background. The xcb backend sends the pointer's change to the X server at once,
+// which draws it without the application, so the pointer turns before the work begins. The
+// windows are painted first, so that while the work runs they show what they hold now (a picker
+// no longer offering what was just chosen, a closed menu gone) rather than the picture from
+// before the click; what only the event loop redraws (a region's next redraw, the place of a
+// dialog whose frame the window manager takes away) stays as it was. Nested work keeps the
+// pointer until the outermost ends.
+void DesktopShell::beginLongWork() {
+    if (longWork_++ > 0) {
+        return;
+    }
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible()) {
+            window->repaint();
+        }
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void DesktopShell::endLongWork() {
+    if (--longWork_ == 0) {
+        QGuiApplication::restoreOverrideCursor();
     }
 }
 

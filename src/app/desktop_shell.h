@@ -10,8 +10,8 @@ namespace lumivex {
 
 // The store's desktop services on a Linux desktop: Qt's folder and save panels (window-modal
 // over the main window), the file manager through the freedesktop FileManager1 D-Bus interface
-// (else the folder is opened), and the default applications through QDesktopServices. Main
-// thread.
+// (else the folder is opened), the default applications through QDesktopServices, and the wait
+// pointer over every window during long work. Main thread.
 class DesktopShell final : public ShellServices {
 public:
     // The window the panels belong to; may be set after construction.
@@ -24,9 +24,12 @@ public:
     void reveal(const QString& path) override;
     void open(const QString& path) override;
     void endTextEditing() override;
+    void beginLongWork() override;
+    void endLongWork() override;
 
 private:
     QPointer<QWidget> window_;
+    int longWork_ = 0;  // nested long work under way
 };
 
 }  // namespace lumivex

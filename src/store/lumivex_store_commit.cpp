@@ -3,6 +3,7 @@
 #include "catalog/library_disk.h"
 #include "catalog/tree_journal.h"
 #include "platform/file_status.h"
+#include "store/long_work.h"
 #include "store/lumivex_store.h"
 #include "store/metadata_undo_validation.h"
 #include "store/outside_merge.h"
@@ -35,6 +36,8 @@ bool LumivexStore::commit(LibraryState state, const std::optional<MediaQuery>& q
     if (source_ == LibrarySource::none || locked_) {
         return false;
     }
+    const LongWork work(*services_.shell,
+                        LongWork::itemsSaved({library_, deletedArchive_}, state, source_));
     ++stateVersion_;  // even a save of an equal state may write files a merge has read
     const LibraryState old{library_, deletedArchive_};
     LibraryState saved;

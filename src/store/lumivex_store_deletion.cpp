@@ -2,6 +2,7 @@
 #include "catalog/folder_catalog.h"
 #include "catalog/library_disk.h"
 #include "catalog/media_deletion.h"
+#include "store/long_work.h"
 #include "store/lumivex_store.h"
 
 namespace lumivex {
@@ -54,6 +55,8 @@ void LumivexStore::confirmDeletion(const DeletionRequest& confirmed) {
 // No photo or video is touched before the catalog has been read back: the deleted items' metadata
 // must have somewhere to go.
 void LumivexStore::runDeletion(const DeletionRequest& request) {
+    // The catalog read back, then the check of every file to delete.
+    const LongWork work(*services_.shell, library_.items.size());
     try {
         validateRoot();
         if (source_ == LibrarySource::folder) {
@@ -83,6 +86,7 @@ void LumivexStore::deletionFinished(const DeletionRequest& request, const Deleti
     const LibraryState current{library_, deletedArchive_};
     LibraryState updated = current;
     updated.remove(result.deletedIDs, services_.clock->now());
+    const LongWork work(*services_.shell, LongWork::itemsSaved(current, updated, request.source));
     setSelection(QSet<QUuid>(selection_).subtract(result.deletedIDs));
     deletionOutcome_.reset();  // an earlier deletion's, never dismissed
     std::optional<Error> failure;

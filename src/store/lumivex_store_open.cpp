@@ -3,6 +3,7 @@
 #include "catalog/metadata_files.h"
 #include "platform/atomic_file.h"
 #include "platform/user_defaults.h"
+#include "store/long_work.h"
 #include "store/lumivex_store.h"
 #include "store/store_paths.h"
 
@@ -48,6 +49,9 @@ void LumivexStore::openLibrary(const QString& folder, bool rememberSelection, bo
         return;
     }
     storePendingEdits();
+    // Before anything changes, so that the window shows the library it held while the new one
+    // loads.
+    const LongWork work(*services_.shell, LongWork::unmeasured);
     resetMetadataHistory();
     maintenance_.reset();
     assignDeletionRequest(std::nullopt);

@@ -2,6 +2,7 @@
 #include "media/photos_change_observer.h"
 #include "platform/photo_library.h"
 #include "platform/user_defaults.h"
+#include "store/long_work.h"
 #include "store/lumivex_store.h"
 
 #include <QPointer>
@@ -60,6 +61,7 @@ void LumivexStore::finishPhotosConnection(const QUuid& token, PhotoAuthorization
 
 void LumivexStore::connectGrantedPhotos() {
     storePendingEdits();
+    const LongWork work(*services_.shell, LongWork::unmeasured);
     resetMetadataHistory();
     cancelScan();
     debounce_.reset();

@@ -1,4 +1,5 @@
 #include "catalog/catalog_stamps.h"
+#include "store/long_work.h"
 #include "store/lumivex_store.h"
 #include "store/metadata_undo_validation.h"
 
@@ -37,6 +38,8 @@ void LumivexStore::undoMetadata() {
     if (!canReplayMetadata() || !metadataHistory_.canUndo()) {
         return;
     }
+    // The check looks at every item's file before the step's save.
+    const LongWork work(*services_.shell, library_.items.size());
     const LibraryState before = metadataHistory_.undo().last().before;
     if (!validateMetadataReplay()) {
         return;
@@ -51,6 +54,8 @@ void LumivexStore::redoMetadata() {
     if (!canReplayMetadata() || !metadataHistory_.canRedo()) {
         return;
     }
+    // The check looks at every item's file before the step's save.
+    const LongWork work(*services_.shell, library_.items.size());
     const LibraryState after = metadataHistory_.redo().last().after;
     if (!validateMetadataReplay()) {
         return;

@@ -7,8 +7,8 @@
 namespace lumivex {
 
 // What the store asks of the desktop: the folder and export panels (modal, so they answer at
-// once), the file manager and the end of text editing. The view layer implements it on the main
-// thread; tests script it.
+// once), the file manager, the end of text editing and the sign that the window cannot answer for
+// a while. The view layer implements it on the main thread; tests script it.
 class ShellServices {
 public:
     virtual ~ShellServices() = default;
@@ -25,6 +25,11 @@ public:
     virtual void open(const QString& path) = 0;
     // Makes the window's text field give up focus, committing what was typed.
     virtual void endTextEditing() = 0;
+    // Synchronous work that keeps the main thread for a while begins or ends (see LongWork): the
+    // person must see that work is under way, since the window cannot answer meanwhile. Calls
+    // nest; every begin has its end.
+    virtual void beginLongWork() = 0;
+    virtual void endLongWork() = 0;
 };
 
 }  // namespace lumivex

@@ -54,5 +54,27 @@ TEST(DesktopShellTest, TheExportStartsAtHomeWithoutADocumentsFolder) {
     EXPECT_EQ(start, QDir(home.home()).absolutePath());
 }
 
+// Long work paints what the windows hold now and shows the wait pointer over them until the
+// outermost of nested work ends.
+TEST(DesktopShellTest, LongWorkPaintsAndHoldsTheWaitPointerUntilTheOutermostEnds) {
+    struct Painted : QWidget {
+        int paints = 0;
+        void paintEvent(QPaintEvent*) override { ++paints; }
+    } window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const int paints = window.paints;
+    DesktopShell shell;
+    shell.beginLongWork();
+    shell.beginLongWork();
+    EXPECT_EQ(window.paints, paints + 1);
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    shell.endLongWork();
+    EXPECT_NE(QGuiApplication::overrideCursor(), nullptr);
+    shell.endLongWork();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
 }  // namespace
 }  // namespace lumivex

@@ -1,5 +1,9 @@
 #include "store/store_fixture.h"
 
+#include "store/long_work.h"
+
+#include <QFile>
+
 namespace lumivex::test {
 namespace {
 
@@ -262,6 +266,31 @@ TEST_F(EditsTest, AFolderOfTheLibraryOpensInTheFileManager) {
     store->showFolder(QString());
     store->showFolder(QStringLiteral("sub"));
     EXPECT_EQ(shell.opened, (QStringList{library, at(QStringLiteral("sub"))}));
+}
+
+class LongWorkTest : public StoreTest {};
+
+// The desktop learns of an edit of many items before its save and until its end, so the window
+// shows that it cannot answer; a rating of one item never tells it, so culling by keys never
+// flashes the pointer.
+TEST_F(LongWorkTest, OnlyAnEditOfManyItemsIsLongWork) {
+    for (qsizetype index = 0; index < LongWork::longItems; ++index) {
+        ASSERT_TRUE(QFile(at(QStringLiteral("%1.jpg").arg(index))).open(QIODevice::WriteOnly));
+    }
+    openLibrary();
+    int openWhilePublished = 0;
+    QObject::connect(store.get(), &LumivexStore::libraryChanged,
+                     [&] { openWhilePublished = shell.longWorkOpen; });
+    shell.longWorkBegun = 0;
+    store->setSelection({store->library().items.first().id});
+    store->setRating(3);
+    ASSERT_EQ(store->library().items.first().rating, 3);
+    EXPECT_EQ(shell.longWorkBegun, 0);
+    store->selectAllVisible();
+    store->addLabel(QStringLiteral("bulk-a"), store->library().categories.last());
+    EXPECT_EQ(shell.longWorkBegun, 1);
+    EXPECT_EQ(openWhilePublished, 1);
+    EXPECT_EQ(shell.longWorkOpen, 0);
 }
 
 }  // namespace

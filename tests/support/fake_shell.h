@@ -16,6 +16,8 @@ public:
     QStringList revealed;
     QStringList opened;
     int endedEditing = 0;
+    int longWorkBegun = 0;
+    int longWorkOpen = 0;  // begun and not yet ended
 
     std::optional<QString> chooseFolder(const QString& startFolder, const QString& message,
                                         const QString& confirmTitle) override;
@@ -24,6 +26,8 @@ public:
     void reveal(const QString& path) override { revealed.append(path); }
     void open(const QString& path) override { opened.append(path); }
     void endTextEditing() override { ++endedEditing; }
+    void beginLongWork() override { ++longWorkBegun, ++longWorkOpen; }
+    void endLongWork() override { --longWorkOpen; }
 };
 
 }  // namespace lumivex::test
