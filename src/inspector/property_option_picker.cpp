@@ -241,14 +241,19 @@ void PropertyOptionPicker::submit() {
     }
 }
 
+// The picker lets the typed text go before the store applies the value: an edit of many items
+// keeps the window from answering for a while, and meanwhile it must not still offer what was
+// just chosen.
 void PropertyOptionPicker::apply(const QString& value) {
-    store_.addLabel(value, category_);
+    const QString chosen = value;  // may be a row's text, which the reset below lets go
     search_->clear();
     model_.reset();
     listChanged();
     if (category_.kind == PropertyKind::singleSelect) {
         close();
-    } else {
+    }
+    store_.addLabel(chosen, category_);
+    if (category_.kind != PropertyKind::singleSelect) {
         focusField();
     }
 }
