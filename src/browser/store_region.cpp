@@ -3,7 +3,42 @@
 #include "browser/window_state.h"
 #include "store/lumivex_store.h"
 
+#include <QCoreApplication>
+#include <QLayout>
+#include <QScrollArea>
+
+#include <algorithm>
+#include <vector>
+
 namespace lumivex {
+
+namespace {
+
+// A widget added to the layout of a shown widget is shown by a call Qt queues for the next turn
+// of the event loop, which the window would paint without it: that call runs now. `widgets` come
+// parents first, so a parent shown here shows its children with it.
+void showAdded(const QList<QWidget*>& widgets) {
+    for (QWidget* widget : widgets) {
+        if (!widget->isVisible() && !widget->isWindow() && widget->parentWidget()->isVisible() &&
+            !widget->testAttribute(Qt::WA_WState_ExplicitShowHide)) {
+            QCoreApplication::sendPostedEvents(widget, QEvent::MetaCall);
+        }
+    }
+}
+
+// Lays out one widget whose own content is laid out already. A scroll area sizes its content
+// when asked for a layout: asked now rather than by event.
+void settle(QWidget* widget) {
+    if (qobject_cast<QScrollArea*>(widget)) {
+        QEvent request(QEvent::LayoutRequest);
+        QCoreApplication::sendEvent(widget, &request);
+    }
+    if (QLayout* layout = widget->layout()) {
+        layout->activate();
+    }
+}
+
+}  // namespace
 
 StoreRegion::StoreRegion(LumivexStore& store, WindowState& state, QWidget* parent)
     : QWidget(parent), store_(store), state_(state) {
@@ -34,6 +69,36 @@ void StoreRegion::refreshIfStale() {
     }
     stale_ = false;
     refresh();
+    settleLayout();
+}
+
+void StoreRegion::settleLayout() {
+    if (!isVisible()) {
+        return;
+    }
+    const QList<QWidget*> widgets = findChildren<QWidget*>();
+    showAdded(widgets);
+    std::vector<std::pair<int, QWidget*>> nested;
+    for (QWidget* widget : widgets) {
+        if (widget->isVisible() && (widget->layout() || qobject_cast<QScrollArea*>(widget))) {
+            int depth = 0;
+            for (QWidget* up = widget; up != this; up = up->parentWidget()) {
+                ++depth;
+            }
+            nested.emplace_back(depth, widget);
+        }
+    }
+    std::stable_sort(nested.begin(), nested.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& [depth, widget] : nested) {
+        settle(widget);
+    }
+    for (QWidget* widget = this; widget; widget = widget->parentWidget()) {
+        settle(widget);
+        if (widget->isWindow()) {
+            break;
+        }
+    }
 }
 
 void StoreRegion::showEvent(QShowEvent* event) {

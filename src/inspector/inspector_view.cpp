@@ -13,7 +13,6 @@
 #include "inspector/tab_order.h"
 #include "store/lumivex_store.h"
 
-#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -22,9 +21,6 @@
 #include <QScrollArea>
 #include <QToolButton>
 #include <QVBoxLayout>
-
-#include <algorithm>
-#include <vector>
 
 namespace lumivex {
 
@@ -242,35 +238,9 @@ void InspectorView::refresh() {
     refreshSections();
     holdings_->release();
     refreshNotes(selected);
+    // The tab order follows the controls where they stand.
     settleLayout();
     TabOrder::followLayouts(*this);
-}
-
-// Each level of nested layouts (chips, picker, section, column, scroll area) would otherwise
-// settle in an event-loop turn of its own, and the window would paint the steps between: the
-// open picker's large anti-aliased frame and the scroll bars three times for one edit.
-void InspectorView::settleLayout() {
-    QWidget* content = scroll_->widget();
-    std::vector<std::pair<int, QLayout*>> layouts;
-    for (QWidget* widget : content->findChildren<QWidget*>()) {
-        if (widget->layout() != nullptr) {
-            int depth = 0;
-            for (QWidget* up = widget; up != content; up = up->parentWidget()) {
-                ++depth;
-            }
-            layouts.emplace_back(depth, widget->layout());
-        }
-    }
-    std::stable_sort(layouts.begin(), layouts.end(),
-                     [](const auto& a, const auto& b) { return a.first > b.first; });
-    for (const auto& [depth, layout] : layouts) {
-        layout->activate();
-    }
-    // The scroll area sizes its content when asked for a layout: asked now rather than by event,
-    // before the column is laid out at the size it gives.
-    QEvent request(QEvent::LayoutRequest);
-    QCoreApplication::sendEvent(scroll_, &request);
-    content->layout()->activate();
 }
 
 void InspectorView::refreshSummary(const MediaItems& selected) {

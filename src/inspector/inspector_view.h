@@ -79,9 +79,6 @@ private:
     void refreshSections();
     void refreshNotes(const MediaItems& selected);
     void showActivePicker();
-    // Lays the column out at once, innermost layouts first, and sizes the scrolled content to it,
-    // so that the next paint shows the settled column.
-    void settleLayout();
     // Drops the notes editor; a draft it leaves is stored once this turn is over.
     void finishNotes();
     void storeFinishedNotes();

@@ -1,5 +1,6 @@
 #include "browser/browser_area.h"
 #include "browser/browser_palette.h"
+#include "browser/filter_bar.h"
 #include "browser/filter_chip.h"
 #include "browser/library_scope_label.h"
 #include "browser/window_fixture.h"
@@ -125,6 +126,26 @@ TEST_F(HeadingLookTest, TheHeadingsTextsShareTheTitlesBaseline) {
     EXPECT_NEAR(baseline(area->deleteButton()), title, 1);
     EXPECT_NEAR(baseline(area->sortButton()), title, 1);
     screenshot(QStringLiteral("heading-selected-card"));
+}
+
+// A redraw is laid out before the window paints again, the chip it adds shown with it.
+TEST_F(HeadingLookTest, ARedrawLaysItselfOut) {
+    addPhoto(QStringLiteral("a.jpg"));
+    openLibrary();
+    BrowserArea* area = window->browserArea();
+    MediaQuery query = store->query();
+    query.kind = MediaKind::photo;
+    store->setQuery(query);
+    settle();
+    query.kind.reset();
+    query.folderPath = QString();
+    store->setQuery(query);
+    area->filterBar()->refreshIfStale();
+    area->refreshIfStale();
+    EXPECT_GE(area->titleLabel()->width(), area->titleLabel()->sizeHint().width());
+    const QPushButton* chip = area->filterBar()->chip(QStringLiteral("선택한 폴더만"));
+    ASSERT_NE(chip, nullptr);
+    EXPECT_TRUE(chip->isVisible());
 }
 
 }  // namespace
