@@ -191,22 +191,29 @@ bool BrowserArea::gridEnabled() const {
 }
 
 void BrowserArea::refresh() {
-    refreshHeading();
-    refreshSortMenu();
-    refreshContent();
+    refreshHeading(store_.visiblePositions().size());
+    refreshSortMenu(ShownLibrary::tagProperties(store_));
+    refreshContent(browserContent(store_));
 }
 
-void BrowserArea::refreshHeading() {
+// The count and the properties to sort by wait for the views.
+void BrowserArea::refreshLoading() {
+    refreshHeading(std::nullopt);
+    refreshSortMenu({});
+    refreshContent(loadingContent(store_));
+}
+
+void BrowserArea::refreshHeading(std::optional<qsizetype> visible) {
     const MediaQuery& query = store_.query();
     title_->setText(query.kind == MediaKind::photo   ? QStringLiteral("사진")
                     : query.kind == MediaKind::video ? QStringLiteral("영상")
                                                      : QStringLiteral("전체 미디어"));
     scope_->refresh();
-    const qsizetype visible = store_.visiblePositions().size();
-    count_->setText(QString::number(visible));
-    selectAll_->setEnabled(visible > 0 && !store_.locked() && !store_.deleting() &&
+    count_->setText(visible ? QString::number(*visible) : QString());
+    selectAll_->setEnabled(visible.value_or(0) > 0 && !store_.locked() && !store_.deleting() &&
                            !store_.deletionRequest());
-    selectAll_->setToolTip(QStringLiteral("현재 검색·필터에 맞는 ") + QString::number(visible) +
+    selectAll_->setToolTip(QStringLiteral("현재 검색·필터에 맞는 ") +
+                           QString::number(visible.value_or(0)) +
                            QStringLiteral("개 모두 선택 · ") + selectAllShortcut);
     progress_->setVisible(store_.deleting());
     const qsizetype selected = store_.selection().size();
@@ -230,11 +237,11 @@ QString BrowserArea::sortTitle(SortOrder order) const {
     return rawValue(order);
 }
 
-void BrowserArea::refreshSortMenu() {
+void BrowserArea::refreshSortMenu(const QList<Category>& properties) {
     const MediaQuery& query = store_.query();
     sort_->setText(query.sortCategory ? query.sortCategory->name : sortTitle(query.sort));
     SortMenuInputs inputs{query.sort, query.sortCategory, ShownLibrary::ratingProperty(store_),
-                          store_.source(), ShownLibrary::tagProperties(store_)};
+                          store_.source(), properties};
     if (shownSortMenu_ == inputs) {
         return;
     }
@@ -259,7 +266,7 @@ void BrowserArea::refreshSortMenu() {
         });
     }
     menu->addSeparator();
-    for (const Category& property : ShownLibrary::tagProperties(store_)) {
+    for (const Category& property : properties) {
         QAction* action = menu->addAction(property.name);
         if (query.sortCategory && query.sortCategory->id == property.id) {
             action->setIcon(check);
@@ -270,8 +277,7 @@ void BrowserArea::refreshSortMenu() {
     }
 }
 
-void BrowserArea::refreshContent() {
-    const BrowserContent content = browserContent(store_);
+void BrowserArea::refreshContent(BrowserContent content) {
     if (grid_) {
         grid_->setInteractionEnabled(gridEnabled());
     }

@@ -48,6 +48,7 @@ public:
 
 protected:
     void refresh() override;
+    void refreshLoading() override;
 
 private:
     // What the sort menu is made from: it is made again only when one of these changes.
@@ -63,9 +64,10 @@ private:
 
     QWidget* makeHeading();
     void alignOnTitleBaseline(QVBoxLayout* controlColumn);
-    void refreshHeading();
-    void refreshSortMenu();
-    void refreshContent();
+    // Without a count while the views are being built.
+    void refreshHeading(std::optional<qsizetype> visible);
+    void refreshSortMenu(const QList<Category>& properties);
+    void refreshContent(BrowserContent content);
     QString sortTitle(SortOrder order) const;
 
     QLabel* title_ = nullptr;

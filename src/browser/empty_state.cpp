@@ -125,6 +125,20 @@ BrowserContent browserContent(LumivexStore& store) {
     return store.visiblePositions().isEmpty() ? BrowserContent::noMatch : BrowserContent::grid;
 }
 
+BrowserContent loadingContent(const LumivexStore& store) {
+    if (store.locked()) {
+        return BrowserContent::error;
+    }
+    if (store.scanning()) {
+        return BrowserContent::loading;
+    }
+    if (store.needsPhotosSetup()) {
+        return BrowserContent::photosAccess;
+    }
+    return store.source() == LibrarySource::none ? BrowserContent::noLibrary
+                                                 : BrowserContent::loading;
+}
+
 EmptyState* makeEmptyState(BrowserContent content, LumivexStore& store, QWidget* parent) {
     using Style = EmptyState::ButtonStyle;
     LumivexStore* s = &store;

@@ -52,6 +52,9 @@ enum class BrowserContent {
 
 // The content for the store's state.
 BrowserContent browserContent(LumivexStore& store);
+// The content while the store builds the views of a library just opened: until they tell
+// whether it holds items, it is loading.
+BrowserContent loadingContent(const LumivexStore& store);
 
 // The empty state of `content` (never the grid), with its buttons wired to the store.
 EmptyState* makeEmptyState(BrowserContent content, LumivexStore& store, QWidget* parent);

@@ -137,12 +137,37 @@ void FilterBar::refresh() {
     if (unchanged(inputs())) {
         return;
     }
+    clearRow();
+    refreshPickers();
+    refreshChips();
+    finishRow();
+}
+
+// The folders, the properties and the chips that name them come from the views: only the kind
+// stands until they are built.
+void FilterBar::refreshLoading() {
+    shown_.reset();
+    clearRow();
+    addKindPicker();
+    folderPicker_->hide();
+    ratingPicker_->hide();
+    for (FlatFilterPicker* picker : std::as_const(propertyPickers_)) {
+        picker->hide();
+    }
+    qDeleteAll(chips_);
+    chips_.clear();
+    resetButton_->hide();
+    finishRow();
+}
+
+void FilterBar::clearRow() {
     while (row_->count() > 0) {
         delete row_->takeAt(0);
     }
-    refreshPickers();
-    refreshChips();
-    // Buttons keep their whole width; what does not fit scrolls.
+}
+
+// Buttons keep their whole width; what does not fit scrolls.
+void FilterBar::finishRow() {
     for (int i = 0; i < row_->count(); ++i) {
         if (QWidget* widget = row_->itemAt(i)->widget()) {
             widget->setSizePolicy(QSizePolicy::Fixed, widget->sizePolicy().verticalPolicy());
@@ -151,7 +176,7 @@ void FilterBar::refresh() {
     row_->addStretch(1);
 }
 
-void FilterBar::refreshPickers() {
+void FilterBar::addKindPicker() {
     using namespace FilterBarChoices;
     const MediaQuery& query = store_.query();
     QPointer<FilterBar> self(this);
@@ -163,6 +188,13 @@ void FilterBar::refreshPickers() {
                                  }
                              });
     row_->addWidget(kindPicker_);
+}
+
+void FilterBar::refreshPickers() {
+    using namespace FilterBarChoices;
+    const MediaQuery& query = store_.query();
+    QPointer<FilterBar> self(this);
+    addKindPicker();
     const bool folders = store_.source() == LibrarySource::folder;
     folderPicker_->setVisible(folders);
     if (folders) {

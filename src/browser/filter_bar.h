@@ -44,6 +44,7 @@ public:
 
 protected:
     void refresh() override;
+    void refreshLoading() override;
     // The row scrolls sideways under the wheel too: with no bar shown, the wheel is the only way
     // to reach a button that does not fit.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -73,6 +74,9 @@ private:
     bool unchanged(const Inputs& inputs);
     const QList<FilterMenuOption>& propertyMenu(const Category& property,
                                                 const QList<std::pair<QString, qsizetype>>& values);
+    void clearRow();
+    void finishRow();
+    void addKindPicker();
     void refreshPickers();
     void refreshChips();
 

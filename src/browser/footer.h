@@ -26,6 +26,8 @@ public:
 
 protected:
     void refresh() override;
+    // The footer reads none of the views the store builds off the main thread.
+    void refreshLoading() override { refresh(); }
     void paintEvent(QPaintEvent* event) override;
 
 private:

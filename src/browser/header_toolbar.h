@@ -32,6 +32,8 @@ Q_SIGNALS:
 
 protected:
     void refresh() override;
+    // The toolbar reads none of the views the store builds off the main thread.
+    void refreshLoading() override { refresh(); }
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -115,6 +115,7 @@ void Sidebar::clearSections() {
     shown_.clear();
     while (QLayoutItem* item = sections_->takeAt(0)) {
         if (QWidget* widget = item->widget()) {
+            widget->hide();
             widget->deleteLater();
         }
         delete item;
@@ -150,6 +151,17 @@ void Sidebar::showSections(SidebarPlan plan) {
 void Sidebar::refresh() {
     shownQuery_ = store_.query();
     showSections(SidebarPlan::of(store_, state_));
+    refreshSource();
+}
+
+// The sections count the library's items: none stand until its views are built.
+void Sidebar::refreshLoading() {
+    clearSections();
+    addPropertyButtons();
+    refreshSource();
+}
+
+void Sidebar::refreshSource() {
     const LibrarySource source = store_.source();
     addProperty_->setEnabled(source != LibrarySource::none);
     editProperties_->setEnabled(source != LibrarySource::none);

@@ -36,6 +36,7 @@ public:
 
 protected:
     void refresh() override;
+    void refreshLoading() override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -43,6 +44,8 @@ private:
     void clearSections();
     void showSections(SidebarPlan plan);
     void addPropertyButtons();
+    // The property buttons and the source switcher, which need no counts.
+    void refreshSource();
     QWidget* makeSourceButton();
     void refreshPopover();
     void buildPopover();

@@ -44,6 +44,8 @@ StoreRegion::StoreRegion(LumivexStore& store, WindowState& state, QWidget* paren
     : QWidget(parent), store_(store), state_(state) {
     connect(&state_, &WindowState::changed, this, &StoreRegion::scheduleRefresh);
     connect(&store_, &LumivexStore::derivedViewsReady, this, &StoreRegion::scheduleRefresh);
+    connect(&store_, &LumivexStore::rootChanged, this, &StoreRegion::scheduleRefresh);
+    connect(&store_, &LumivexStore::sourceChanged, this, &StoreRegion::scheduleRefresh);
 }
 
 void StoreRegion::scheduleRefresh() {
@@ -55,10 +57,18 @@ void StoreRegion::scheduleRefresh() {
     QMetaObject::invokeMethod(this, &StoreRegion::refreshWhenReady, Qt::QueuedConnection);
 }
 
+StoreRegion::LibraryIdentity StoreRegion::currentLibrary() const {
+    return {store_.source(), store_.root()};
+}
+
 void StoreRegion::refreshWhenReady() {
     scheduled_ = false;
     if (!store_.derivedViewsPending()) {
         refreshIfStale();
+    } else if (shownLibrary_ != currentLibrary()) {
+        refreshLoading();
+        shownLibrary_ = currentLibrary();
+        settleLayout();
     }
 }
 
@@ -69,6 +79,7 @@ void StoreRegion::refreshIfStale() {
     }
     stale_ = false;
     refresh();
+    shownLibrary_ = currentLibrary();
     settleLayout();
 }
 
@@ -99,6 +110,16 @@ void StoreRegion::settleLayout() {
             break;
         }
     }
+}
+
+// Polished right before it is first shown: the window lays out and paints the region as drawn
+// from the store, never as it was made.
+bool StoreRegion::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::Polish) {
+        refreshWhenReady();
+    }
+    return handled;
 }
 
 void StoreRegion::showEvent(QShowEvent* event) {

@@ -219,18 +219,14 @@ QList<QWidget*> InspectorView::sections() const {
     return result;
 }
 
+// A closed column skips its redraws; one about to be shown for the first time draws now.
 void InspectorView::refresh() {
-    if (!isVisible()) {
+    if (!isVisibleTo(window())) {
         return;
     }
     const MediaItems selected = store_.selectedItems();
-    count_->setVisible(!selected.isEmpty());
-    count_->setText(QString::number(selected.size()) + QStringLiteral("개 선택"));
-    empty_->setVisible(selected.isEmpty());
-    scroll_->setVisible(!selected.isEmpty());
-    footer_->setVisible(!selected.isEmpty());
+    showSelectedCount(selected.size());
     if (selected.isEmpty()) {
-        finishNotes();
         return;
     }
     refreshSummary(selected);
@@ -241,6 +237,22 @@ void InspectorView::refresh() {
     // The tab order follows the controls where they stand.
     settleLayout();
     TabOrder::followLayouts(*this);
+}
+
+// Opening a library empties the selection.
+void InspectorView::refreshLoading() {
+    showSelectedCount(0);
+}
+
+void InspectorView::showSelectedCount(qsizetype count) {
+    count_->setVisible(count > 0);
+    count_->setText(QString::number(count) + QStringLiteral("개 선택"));
+    empty_->setVisible(count == 0);
+    scroll_->setVisible(count > 0);
+    footer_->setVisible(count > 0);
+    if (count == 0) {
+        finishNotes();
+    }
 }
 
 void InspectorView::refreshSummary(const MediaItems& selected) {

@@ -65,6 +65,7 @@ public:
 
 protected:
     void refresh() override;
+    void refreshLoading() override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -79,6 +80,8 @@ private:
     void refreshSections();
     void refreshNotes(const MediaItems& selected);
     void showActivePicker();
+    // Shows the count of selected items, or the empty state without them.
+    void showSelectedCount(qsizetype count);
     // Drops the notes editor; a draft it leaves is stored once this turn is over.
     void finishNotes();
     void storeFinishedNotes();

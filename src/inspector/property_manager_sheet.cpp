@@ -109,12 +109,7 @@ void PropertyManagerSheet::refresh() {
     }
     subtitle_->setText(subtitleText());
     const std::optional<FocusedControl> focused = focusedControl();
-    for (QWidget* old : std::as_const(rowByID_)) {
-        // The row whose button asked for the change that brought this redraw goes later.
-        old->hide();
-        old->deleteLater();
-    }
-    rowByID_.clear();
+    removeRows();
     const QList<Category> properties = store_.editableProperties();
     for (qsizetype i = 0; i < properties.size(); ++i) {
         QWidget* row = makeRow(properties[i], i, properties.size());
@@ -125,6 +120,21 @@ void PropertyManagerSheet::refresh() {
     if (focused) {
         refocus(*focused);
     }
+}
+
+// The rows of the library shown before are not this one's: none stand until its views are built.
+void PropertyManagerSheet::refreshLoading() {
+    subtitle_->setText(subtitleText());
+    removeRows();
+}
+
+void PropertyManagerSheet::removeRows() {
+    for (QWidget* old : std::as_const(rowByID_)) {
+        // The row whose button asked for the change that brought this redraw goes later.
+        old->hide();
+        old->deleteLater();
+    }
+    rowByID_.clear();
 }
 
 std::optional<PropertyManagerSheet::FocusedControl> PropertyManagerSheet::focusedControl() const {

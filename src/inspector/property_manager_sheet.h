@@ -44,6 +44,7 @@ public:
 
 protected:
     void refresh() override;
+    void refreshLoading() override;
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -56,6 +57,7 @@ private:
     };
 
     QString subtitleText() const;
+    void removeRows();
     std::optional<FocusedControl> focusedControl() const;
     void refocus(const FocusedControl& control);
     QWidget* makeRow(const Category& category, qsizetype position, qsizetype count);

@@ -1,10 +1,13 @@
 #include "browser/browser_area.h"
 #include "browser/browser_palette.h"
+#include "browser/empty_state.h"
 #include "browser/filter_bar.h"
 #include "browser/filter_chip.h"
+#include "browser/filter_picker_button.h"
 #include "browser/library_scope_label.h"
 #include "browser/window_fixture.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
@@ -126,6 +129,30 @@ TEST_F(HeadingLookTest, TheHeadingsTextsShareTheTitlesBaseline) {
     EXPECT_NEAR(baseline(area->deleteButton()), title, 1);
     EXPECT_NEAR(baseline(area->sortButton()), title, 1);
     screenshot(QStringLiteral("heading-selected-card"));
+}
+
+// The first frames, and those after another library opens, show the library loading: never the
+// regions as they were made (a deletion running, no title) nor the library shown before.
+TEST_F(HeadingLookTest, UntilTheViewsAreBuiltTheRegionsShowTheLibraryLoading) {
+    addPhoto(QStringLiteral("a.jpg"));
+    addPhoto(QStringLiteral("sub/b.jpg"));
+    BrowserArea* area =
+        showWindow({QStringLiteral("lumivex"), QStringLiteral("--library"), library}).browserArea();
+    ASSERT_TRUE(store->derivedViewsPending());
+    EXPECT_EQ(area->content(), BrowserContent::loading);
+    EXPECT_EQ(area->titleLabel()->text(), QStringLiteral("전체 미디어"));
+    EXPECT_GE(area->titleLabel()->width(), area->titleLabel()->sizeHint().width());
+    for (const QLabel* label : area->findChildren<QLabel*>()) {
+        EXPECT_FALSE(label->isVisible() && label->text() == QStringLiteral("삭제 중…"));
+    }
+    EXPECT_FALSE(area->deleteButton()->isVisible());
+    EXPECT_FALSE(area->filterBar()->folderPicker()->isVisible());
+    settle();
+    EXPECT_EQ(area->content(), BrowserContent::grid);
+    store->openLibrary(at(QStringLiteral("sub")), false, false);
+    QCoreApplication::sendPostedEvents(area, QEvent::MetaCall);
+    ASSERT_TRUE(store->derivedViewsPending());
+    EXPECT_EQ(area->content(), BrowserContent::loading);
 }
 
 // A redraw is laid out before the window paints again, the chip it adds shown with it.

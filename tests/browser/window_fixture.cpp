@@ -30,6 +30,12 @@ WindowTest::~WindowTest() {
 }
 
 LumivexView& WindowTest::makeWindow(const QStringList& arguments) {
+    showWindow(arguments);
+    settle();
+    return *window;
+}
+
+LumivexView& WindowTest::showWindow(const QStringList& arguments) {
     LumivexStore::Services services;
     services.arguments = arguments;
     services.defaults = defaults.get();
@@ -50,7 +56,6 @@ LumivexView& WindowTest::makeWindow(const QStringList& arguments) {
     window->setGrid(grid);
     window->resize(1280, 840);
     window->show();
-    settle();
     return *window;
 }
 

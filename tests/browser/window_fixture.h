@@ -29,8 +29,10 @@ protected:
     WindowTest();
     ~WindowTest() override;
 
-    // Makes the store (restoring with `arguments`) and the window, shown.
+    // Makes the store (restoring with `arguments`) and the window, shown and settled.
     LumivexView& makeWindow(const QStringList& arguments = {});
+    // The same, shown before anything queued has run.
+    LumivexView& showWindow(const QStringList& arguments = {});
     // Opens the library folder and waits for its first scan.
     void openLibrary();
     // Runs queued work until `done` holds; fails after 10 s.
