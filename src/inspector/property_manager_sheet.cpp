@@ -81,15 +81,15 @@ PropertyManagerSheet::PropertyManagerSheet(LumivexStore& store, WindowState& sta
     rows_->setContentsMargins(0, 0, 0, 0);
     rows_->setSpacing(6);
     rows_->addStretch(1);
-    auto* scroll = new QScrollArea(this);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setFocusPolicy(Qt::NoFocus);
-    scroll->setWidget(list_);
-    scroll->viewport()->setAutoFillBackground(false);
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->setWidget(list_);
+    scroll_->viewport()->setAutoFillBackground(false);
     list_->setAutoFillBackground(false);
-    column->addWidget(scroll, 1);
+    column->addWidget(scroll_, 1);
     add_ =
         new QPushButton(BrowserIcons::icon(QStringLiteral("plus"), BrowserPalette::primaryText()),
                         QStringLiteral("속성 추가…"), this);
@@ -115,10 +115,13 @@ void PropertyManagerSheet::refresh() {
         QWidget* row = makeRow(properties[i], i, properties.size());
         rowByID_.insert(properties[i].id, row);
         rows_->insertWidget(rows_->count() - 1, row);
+        // At once rather than on the layout's queued call, so that the list can be laid out now.
+        row->show();
     }
     TabOrder::followLayouts(*this);
     if (focused) {
         refocus(*focused);
+        reveal(focused->property);
     }
 }
 
@@ -163,6 +166,15 @@ void PropertyManagerSheet::refocus(const FocusedControl& control) {
                 return;
             }
         }
+    }
+}
+
+// A row the keyboard moved past the visible part of the list scrolls back into sight, once the
+// list has laid its new rows out.
+void PropertyManagerSheet::reveal(const QUuid& property) {
+    if (QWidget* moved = row(property)) {
+        rows_->activate();
+        scroll_->ensureWidgetVisible(moved);
     }
 }
 

@@ -11,6 +11,7 @@
 
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QToolButton;
 class QVBoxLayout;
 
@@ -60,6 +61,7 @@ private:
     void removeRows();
     std::optional<FocusedControl> focusedControl() const;
     void refocus(const FocusedControl& control);
+    void reveal(const QUuid& property);
     QWidget* makeRow(const Category& category, qsizetype position, qsizetype count);
 
     std::function<void()> onClose_;
@@ -67,6 +69,7 @@ private:
     QPushButton* done_;
     QPushButton* add_;
     QWidget* list_;
+    QScrollArea* scroll_;
     QVBoxLayout* rows_;
     QHash<QUuid, QWidget*> rowByID_;
     QPointer<QMessageBox> deleteAlert_;

@@ -68,6 +68,21 @@ TEST_F(PropertyManagerTest, MovingByTheKeyboardKeepsTheFocusOnTheMovedRow) {
               manager().rowButton(list[1].id, QStringLiteral("pencil")));
 }
 
+// In a list longer than the sheet, the row moved to the last place scrolls wholly into view.
+TEST_F(PropertyManagerTest, ARowMovedByTheKeyboardToTheEndStaysInSight) {
+    for (const char* name : {"A", "B", "C", "D", "E"}) {
+        store->addCategory(QString::fromLatin1(name), PropertyKind::singleSelect);
+    }
+    settle();
+    const QUuid moving = properties()[properties().size() - 2].id;
+    manager().rowButton(moving, QStringLiteral("chevron.down"))->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    settle();
+    QWidget* row = manager().row(moving);
+    QWidget* viewport = row->parentWidget()->parentWidget();
+    EXPECT_TRUE(viewport->rect().contains(QRect(row->mapTo(viewport, QPoint()), row->size())));
+}
+
 TEST_F(PropertyManagerTest, ThePhotoLibraryGoesByItsOwnName) {
     photos.addAsset(QStringLiteral("pictures/one.jpg"), true, PhotoMediaType::image, 100);
     store->connectPhotos();
