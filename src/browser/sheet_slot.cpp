@@ -41,8 +41,6 @@ QDialog* SheetSlot::plainDialog() {
 
 void SheetSlot::open() {
     QDialog* dialog = dialogFactory_ ? dialogFactory_(window_) : plainDialog();
-    dialog->setWindowModality(Qt::WindowModal);
-    dialog->setWindowFlag(Qt::FramelessWindowHint);
     connect(dialog, &QDialog::finished, this, [this, dialog] {
         dialog->deleteLater();
         if (dialog_ == dialog) {
@@ -51,7 +49,13 @@ void SheetSlot::open() {
         }
     });
     dialog_ = dialog;
-    dialog->open();
+    present(*dialog);
+}
+
+void SheetSlot::present(QDialog& dialog) {
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setWindowFlag(Qt::FramelessWindowHint);
+    dialog.open();
 }
 
 }  // namespace lumivex

@@ -31,6 +31,9 @@ public:
     void sync();
     QDialog* dialog() const { return dialog_; }
 
+    // Opens `dialog` as every sheet of the main window opens: window-modal, without a frame.
+    static void present(QDialog& dialog);
+
 private:
     void open();
     QDialog* plainDialog();

@@ -2,6 +2,7 @@
 
 #include "browser/browser_icons.h"
 #include "browser/browser_palette.h"
+#include "browser/sheet_slot.h"
 #include "inspector/category_sheet.h"
 #include "inspector/inspector_style.h"
 #include "inspector/tab_order.h"
@@ -259,9 +260,8 @@ void PropertyManagerSheet::openSheet(const std::optional<Category>& category) {
     }
     auto* sheet = new CategorySheet(store_, category, this);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
-    sheet->setWindowModality(Qt::WindowModal);
     sheet_ = sheet;
-    sheet->open();
+    SheetSlot::present(*sheet);
 }
 
 void PropertyManagerSheet::beginDelete(const Category& category) {

@@ -244,11 +244,16 @@ TEST_F(PropertyManagerTest, TheSidebarOpensThePropertySheetInTheWindow) {
     auto* sheet = qobject_cast<CategorySheet*>(window->categorySheet()->dialog());
     ASSERT_NE(sheet, nullptr);
     EXPECT_FALSE(window->metadataEditingActions());
+    const Qt::WindowFlags flags = sheet->windowFlags();
     sheet->nameField()->setText(QStringLiteral("Mood"));
     sheet->confirmButton()->click();
     settle();
     EXPECT_FALSE(window->state().categorySheet());
     EXPECT_EQ(properties().last().name, QStringLiteral("Mood"));
+    // The manager opens it alike, unframed.
+    window->state().setPropertyManager(true);
+    settle();
+    EXPECT_EQ(createSheet(QString())->windowFlags(), flags);
 }
 
 // Closed, the sheet leaves its rows as they were; opened, it shows the properties as they are.
