@@ -54,7 +54,7 @@ QString wholeNumber(double value) {
 LumivexSettingsView::LumivexSettingsView(UserDefaults& defaults, PhotoLibrary& photos,
                                          LumivexPhotoAccessGuide& guide,
                                          std::function<void()> chooseLibrary, QWidget* parent)
-    : QWidget(parent, Qt::Window), settings_(new LumivexSettings(defaults, this)) {
+    : QWidget(parent, Qt::Dialog), settings_(new LumivexSettings(defaults, this)) {
     setWindowTitle(AppBrand::name() + QStringLiteral(" 설정"));
     setFixedSize(540, 660);
     setPalette(ViewStyle::darkPalette(palette()));

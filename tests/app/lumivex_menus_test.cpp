@@ -25,6 +25,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
 
 namespace lumivex::test {
 namespace {
@@ -58,6 +59,15 @@ protected:
 
     LumivexMediaCommands& media() const { return app->mediaCommands(); }
     LumivexEditCommands& edit() const { return app->editCommands(); }
+
+    LumivexSettingsView& makeSettings() {
+        app->setSettingsWindow(
+            std::make_unique<LumivexSettingsView>(*defaults, photos, guide, [] {}));
+        return *app->settingsWindow();
+    }
+
+    PhotoConsentDialog consent;
+    LumivexPhotoAccessGuide guide{consent, [](PhotoConsentAnswer) {}};
 };
 
 TEST_F(Menus, StandInTheirOrderWithTheLibraryItemsOfFileDisabledWithoutALibrary) {
@@ -346,16 +356,16 @@ TEST_F(Menus, TheUpdateItemShowsTheUpdateWindowAndStartsAManualCheck) {
 
 TEST_F(Menus, TheSettingsWindowHoldsTheUpdatePageAndOpensFromTheMenuAndTheHeader) {
     makeApp();
-    PhotoConsentDialog dialog;
-    LumivexPhotoAccessGuide guide{dialog, [](PhotoConsentAnswer) {}};
-    app->setSettingsWindow(std::make_unique<LumivexSettingsView>(*defaults, photos, guide, [] {}));
-    LumivexSettingsView& settings = *app->settingsWindow();
+    LumivexSettingsView& settings = makeSettings();
     ASSERT_EQ(settings.tabs()->count(), 3);
     EXPECT_EQ(settings.tabs()->tabText(2), QStringLiteral("업데이트"));
     EXPECT_NE(qobject_cast<LumivexUpdateView*>(settings.tabs()->widget(2)), nullptr);
 
     press(Qt::Key_Comma, Qt::ControlModifier);
     EXPECT_TRUE(settings.isVisible());
+    // Of a fixed size, it offers neither to be minimised nor to be maximised.
+    EXPECT_FALSE(settings.windowHandle()->flags() &
+                 (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     ASSERT_TRUE(QTest::qWaitForWindowActive(&settings));
     // Heard from the settings window as well.
     QTest::keyClick(&settings, Qt::Key_Slash, Qt::ControlModifier);
