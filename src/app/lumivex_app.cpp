@@ -20,6 +20,7 @@
 #include "store/lumivex_store.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QIcon>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -43,6 +44,7 @@ LumivexApp::LumivexApp(LumivexStore& store, LumivexView& view, LumivexUpdateCont
       window_(std::make_unique<QMainWindow>()),
       delegate_(new AppDelegate(updates, store, this)) {
     updates_.setMainWindow(window_.get());
+    window_->installEventFilter(this);
     window_->setWindowTitle(AppBrand::name());
     window_->setCentralWidget(&view_);
     buildMenus();
@@ -109,11 +111,32 @@ void LumivexApp::showSettings() {
         return;
     }
     if (!settings_->isVisible()) {
-        WindowPlacement::centreOnMainScreen(*settings_, window_.get());
+        // Centred the first time only; afterwards it opens where it was left.
+        if (!settings_->testAttribute(Qt::WA_Moved)) {
+            WindowPlacement::centreOnWindow(*settings_, *window_);
+        }
+        WindowPlacement::keepAbove(*settings_, window_.get());
     }
     settings_->show();
     settings_->raise();
     settings_->activateWindow();
+}
+
+bool LumivexApp::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_.get() && event->type() == QEvent::Close) {
+        releaseSecondaryWindows();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+// A window left open when the main window closes keeps the process running until it closes too,
+// which only a window of its own does.
+void LumivexApp::releaseSecondaryWindows() {
+    for (QWidget* window : {static_cast<QWidget*>(settings_.get()), updates_.updateWindow()}) {
+        if (window != nullptr && window->isVisible()) {
+            WindowPlacement::keepAbove(*window, nullptr);
+        }
+    }
 }
 
 void LumivexApp::launch() {

@@ -50,7 +50,7 @@ public:
     AppDelegate& delegate() const { return *delegate_; }
 
     // The settings window, which gains the update page; shown by "설정…" and the window's
-    // settings button.
+    // settings button above the main window, centred on it the first time.
     void setSettingsWindow(std::unique_ptr<LumivexSettingsView> settings);
     LumivexSettingsView* settingsWindow() const { return settings_.get(); }
     void showSettings();
@@ -60,8 +60,12 @@ public:
     // The metadata actions of the main window while it is active, else nothing.
     std::optional<MetadataEditingActions> focusedMetadata() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildMenus();
+    void releaseSecondaryWindows();
 
     LumivexStore& store_;
     LumivexView& view_;

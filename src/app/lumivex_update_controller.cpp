@@ -260,6 +260,7 @@ void LumivexUpdateController::showWindow(bool activate) {
     QWidget& window = *updateWindow_;
     if (!window.isVisible()) {
         WindowPlacement::centreOnMainScreen(window, mainWindow_);
+        WindowPlacement::keepAbove(window, mainWindow_);
     }
     window.setAttribute(Qt::WA_ShowWithoutActivating, !activate);
     window.show();

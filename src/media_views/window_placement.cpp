@@ -4,6 +4,7 @@
 #include <QMargins>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -66,6 +67,13 @@ QMargins frameAround(const QWidget& window) {
             outer.bottom() - inner.bottom()};
 }
 
+// The size of a top-level widget with its frame. A window the window manager has not framed yet
+// reports no frame of its own: it is taken to be as thick as the main window's.
+QSize framedSize(const QWidget& window, const QWidget* mainWindow) {
+    const bool framed = window.frameGeometry() != window.geometry() || mainWindow == nullptr;
+    return window.size().grownBy(frameAround(framed ? window : *mainWindow));
+}
+
 }  // namespace
 
 QRect popover(const QRect& wanted, const QRect& anchor, const QRect& area) {
@@ -88,8 +96,12 @@ QRect popover(const QRect& wanted, const QRect& anchor, const QRect& area) {
 }
 
 QPoint centred(const QSize& frame, const QRect& area) {
-    const int x = area.left() + (area.width() - frame.width()) / 2;
-    const int y = area.top() + (area.height() - frame.height()) / 2;
+    return centredOver(frame, area, area);
+}
+
+QPoint centredOver(const QSize& frame, const QRect& over, const QRect& area) {
+    const int x = over.left() + (over.width() - frame.width()) / 2;
+    const int y = over.top() + (over.height() - frame.height()) / 2;
     return {fitted(x, frame.width(), area.left(), area.right() + 1),
             fitted(y, frame.height(), area.top(), area.bottom() + 1)};
 }
@@ -137,10 +149,22 @@ void centreOnMainScreen(QWidget& window, const QWidget* mainWindow) {
     if (screen == nullptr) {
         return;
     }
-    // A window the window manager has not framed yet reports no frame of its own.
-    const bool framed = window.frameGeometry() != window.geometry() || mainWindow == nullptr;
-    const QMargins frame = frameAround(framed ? window : *mainWindow);
-    window.move(centred(window.size().grownBy(frame), screen->availableGeometry()));
+    window.move(centred(framedSize(window, mainWindow), screen->availableGeometry()));
+}
+
+void centreOnWindow(QWidget& window, const QWidget& mainWindow) {
+    const QRect over = mainWindow.frameGeometry();
+    const QScreen* screen = screenHolding(over);
+    if (screen == nullptr) {
+        return;
+    }
+    window.move(centredOver(framedSize(window, &mainWindow), over, screen->availableGeometry()));
+}
+
+void keepAbove(QWidget& window, const QWidget* mainWindow) {
+    window.winId();  // the native window, which holds the relation
+    window.windowHandle()->setTransientParent(mainWindow != nullptr ? mainWindow->windowHandle()
+                                                                    : nullptr);
 }
 
 void placeMainWindow(QWidget& window, const std::optional<QRect>& remembered,

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -66,6 +67,8 @@ LumivexSettingsView::LumivexSettingsView(UserDefaults& defaults, PhotoLibrary& p
     tabs_->addTab(new LumivexAccessSettingsView(photos, guide, std::move(chooseLibrary), tabs_),
                   QStringLiteral("권한"));
     column->addWidget(tabs_);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::close);
     connect(settings_, &LumivexSettings::changed, this, &LumivexSettingsView::refresh);
     connect(settings_, &LumivexSettings::videoSkipSecondsChanged, this,
             &LumivexSettingsView::skipSecondsChanged);

@@ -17,12 +17,12 @@ class ResolutionSlider;
 class UserDefaults;
 class VideoSkipSecondsControl;
 
-// The settings window "Dovrin 설정", 540 by 660: the general settings (skip interval, thumbnail
-// resolutions, card size; the photo library's files are all on this computer, so there are no
-// list downloads to allow), the photo-access page of the
-// media layer, and the update page the application adds. Every control writes its setting at
-// once and follows changes made elsewhere. Each time the window is shown an out-of-range skip
-// interval becomes 5; one written while it is shown becomes the nearer bound. Main thread.
+// The settings window "Dovrin 설정", 540 by 660, a dialog that Escape closes: the general settings
+// (skip interval, thumbnail resolutions, card size; the photo library's files are all on this
+// computer, so there are no list downloads to allow), the photo-access page of the media layer, and
+// the update page the application adds. Every control writes its setting at once and follows
+// changes made elsewhere. Each time the window is shown an out-of-range skip interval becomes 5;
+// one written while it is shown becomes the nearer bound. Main thread.
 class LumivexSettingsView final : public QWidget {
 public:
     // Everything given must outlive the window; `chooseLibrary` opens a folder as the library.

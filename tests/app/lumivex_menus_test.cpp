@@ -377,6 +377,26 @@ TEST_F(Menus, TheSettingsWindowHoldsTheUpdatePageAndOpensFromTheMenuAndTheHeader
     EXPECT_TRUE(settings.isVisible());
 }
 
+// The settings and update windows stay above the main window as its dialogs; Escape closes them.
+// One left open when the main window closes stands on its own, keeping the process running.
+TEST_F(Menus, TheSecondaryWindowsStayAboveTheMainWindowAndEscapeClosesThem) {
+    makeApp();
+    LumivexSettingsView& settings = makeSettings();
+    app->showSettings();
+    app->commands().updateCheckAction()->trigger();
+    for (QWidget* shown : {static_cast<QWidget*>(&settings), updates->updateWindow()}) {
+        // A dialog counts as active with its main window: wait for the keyboard itself.
+        shown->activateWindow();
+        runEventsUntil([shown] { return QApplication::activeWindow() == shown; }, "activation");
+        EXPECT_EQ(shown->windowHandle()->transientParent(), app->mainWindow().windowHandle());
+        QTest::keyClick(shown, Qt::Key_Escape);
+        EXPECT_FALSE(shown->isVisible()) << shown->windowTitle().toStdString();
+    }
+    app->showSettings();
+    app->mainWindow().close();
+    EXPECT_EQ(settings.windowHandle()->transientParent(), nullptr);
+}
+
 TEST_F(Menus, ThePackagedApplicationAsksForAnUpdateCheckOnlyAfterItsFirstPaint) {
     packaged = true;
     makeApp();
