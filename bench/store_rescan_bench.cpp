@@ -3,19 +3,16 @@
 // walk plus the load of the same tree, and the resident memory with twenty undo steps recorded.
 
 #include "bench_run.h"
-#include "catalog/catalog_cache.h"
 #include "catalog/folder_catalog.h"
 #include "heap_in_use.h"
 #include "media_tree.h"
 #include "platform/atomic_file.h"
+#include "scanned_store.h"
 #include "store/lumivex_store.h"
 #include "tree_walk.h"
-#include "unwatched_store_services.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <benchmark/benchmark.h>
 
@@ -23,7 +20,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <ctime>
 #include <fstream>
 #include <memory>
 #include <stdexcept>
@@ -34,71 +30,8 @@ using namespace lumivex;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// The calling thread's processor time in seconds.
-double threadSeconds() {
-    struct timespec time {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
-    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_nsec) / 1e9;
-}
-
-// Scan results come back by queued signals, which need the application's event loop.
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "lumivex_bench";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) {
-        new QCoreApplication(argc, argv);
-    }
-}
-
-// A store with the real scanner, opened on `root` once its first scan ended; with the real folder
-// watcher as the application has it when `watched`, with none otherwise.
-struct ScannedStore : bench::UnwatchedStoreServices {
-    std::unique_ptr<LumivexStore> store;
-
-    explicit ScannedStore(const QString& root, bool watched = false) {
-        ensureApplication();
-        LumivexStore::Services withWatcher = services();
-        if (watched) {
-            withWatcher.watchers = nullptr;  // the store's own: the folder watcher
-        }
-        store = std::make_unique<LumivexStore>(std::move(withWatcher));
-        const Clock::time_point start = Clock::now();
-        const double processorStart = threadSeconds();
-        store->openLibrary(root, false, false);
-        openSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-        openProcessorSeconds = threadSeconds() - processorStart;
-        settle();
-        if (store->locked() || store->library().items.size() != bench::MediaTree::itemCount) {
-            throw std::runtime_error("the store did not open the media tree");
-        }
-    }
-
-    // Until the scan is merged and the views a window reads are built, as the window would wait.
-    // Each turn of the event loop is timed: the longest turn that read catalogs (the tree read
-    // back after the scan) and the longest of the others, since the last settle.
-    void settle() {
-        longestLoadTurn = 0;
-        longestOtherTurn = 0;
-        while (store->scanning() || store->derivedViewsPending()) {
-            const std::uint64_t reads = CatalogCache::shared().folderReads();
-            const Clock::time_point start = Clock::now();
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
-            const double turn = std::chrono::duration<double>(Clock::now() - start).count();
-            double& longest =
-                CatalogCache::shared().folderReads() != reads ? longestLoadTurn : longestOtherTurn;
-            longest = std::max(longest, turn);
-            QThread::usleep(200);
-        }
-        QCoreApplication::sendPostedEvents();
-    }
-
-    double openSeconds = 0;
-    double openProcessorSeconds = 0;  // of the main thread
-    double longestLoadTurn = 0;
-    double longestOtherTurn = 0;
-};
+using bench::ScannedStore;
+using bench::threadSeconds;
 
 bench::MediaTree& tree() {
     static const std::unique_ptr<bench::MediaTree> instance = std::make_unique<bench::MediaTree>();
