@@ -206,6 +206,12 @@ public:
     // generation `structure`: it knows the shape its texts were made with, taken at that
     // generation, and the shape took no display property's options.
     bool vouchesAcrossOptions(const QString& folder, std::uint64_t structure) const;
+    // Within a pass: whether the folder's files are still the ones last proved there (nothing
+    // noticed of them since, or their settled signatures unchanged), proving them for the pass,
+    // and its record says they hold the texts made from `lists` at the tree-wide inputs of
+    // `generation` (or of `structure`, for a shape that takes no display options).
+    bool stillHolds(const QString& folder, std::uint64_t generation, std::uint64_t structure,
+                    const Lists& lists);
 
     // Throws what Library::fromCatalogCSV or DeletedArchive::fromCSV throws for these texts, in
     // that order. The readers are strict functions of the text, so a pair that read back once is

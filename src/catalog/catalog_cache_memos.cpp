@@ -110,6 +110,25 @@ bool CatalogCache::vouchesAcrossOptions(const QString& folder, std::uint64_t str
     return inputs.shape && !inputs.shape->takesDisplayOptions && inputs.structure == structure;
 }
 
+bool CatalogCache::stillHolds(const QString& folder, std::uint64_t generation,
+                              std::uint64_t structure, const Lists& lists) {
+    const auto known = folders_.find(folder);
+    if (known == folders_.end() || !known->memo || !stillKnown(folder, *known)) {
+        return false;
+    }
+    const Memo& memo = *known->memo;
+    const FolderInputs& inputs = memo.inputs;
+    const bool sameInputs =
+        memo.generation == generation ||
+        (inputs.shape && !inputs.shape->takesDisplayOptions && inputs.structure == structure);
+    if (!sameInputs || !inputs.basis || !inputs.basis->lists) {
+        return false;
+    }
+    const Lists& made = *inputs.basis->lists;
+    return made.items.sharesAllItemsWith(lists.items) &&
+           (made.records.constData() == lists.records.constData() || made.records == lists.records);
+}
+
 void CatalogCache::forgetUnchanged(const QString& folder) {
     const auto known = folders_.find(folder);
     if (known != folders_.end()) {

@@ -239,6 +239,9 @@ struct TreeReads {
     std::map<QString, std::optional<CatalogStamps::Stamp>> stamps;
     // When the load took its look, if a watcher's notices vouched for the tree.
     std::optional<ChangeNotices::Mark> mark;
+    // Nothing was read: every folder, listed again, was known as the previous state left it, and
+    // that state stands for what a read would give. Nothing is to be taken in or proved.
+    bool unread = false;
 };
 
 // A load that leaves its reads in `reads` instead of proving its own result against them, for a
@@ -253,6 +256,14 @@ LibraryState load(const QString& root, const std::optional<LibraryState>& previo
 // journal waits: only a load on the main thread finishes one.
 struct DetachedLoad;
 std::shared_ptr<DetachedLoad> beginDetachedLoad(const QString& root);
+// The same for a rescan of a tree whose state the caller holds as `current`. When the watcher's
+// notices vouch that every folder of the last save or load is as it was proved since (its own
+// writes read back, or its reads), and every folder's files hold the texts a save of `current`
+// writes there, the read lists the tree again and, finding the same folders, reads nothing:
+// `current`, given as the previous state, is what a read would give (TreeReads::unread).
+std::shared_ptr<DetachedLoad> beginDetachedLoad(const QString& root, const LibraryState& current);
+// Whether the load may read nothing, should its listing find the folders known.
+bool mayStayUnread(const DetachedLoad& load);
 // What load(root, previous, clock, reads) gives, read on the calling thread. Nothing when a tree
 // journal appeared meanwhile or the read failed: takeIn throws the failure.
 std::optional<LibraryState> readDetached(DetachedLoad& load,

@@ -1,6 +1,7 @@
 #include "catalog/folder_catalog.h"
 
 #include "catalog/catalog_cache.h"
+#include "catalog/folder_save_changes.h"
 #include "catalog/tree_journal.h"
 #include "model/file_deletion_validation.h"
 #include "platform/file_status.h"
@@ -215,6 +216,30 @@ void compact(LibraryState& state) {
     ParallelWork::elsewhere([&] { packed = MediaItems(); });
 }
 
+// The folders of the last save or load of the tree at `root`, when every one of them is known as
+// `current` left it, within a pass whose notices vouch for the tree: its files still the ones
+// proved (read, or written and read back) and the texts they hold made from `current`'s lists at
+// its tree-wide inputs. A read of such a tree gives back `current`.
+std::optional<std::map<QString, QString>> knownFolders(const QString& root,
+                                                       const LibraryState& current,
+                                                       QSet<QString>& leftOut) {
+    const std::optional<FolderSaveChanges::LastSave>& last = FolderSaveChanges::lastSave();
+    CatalogCache& cache = CatalogCache::shared();
+    if (!last || last->root != root || !cache.passMark()) {
+        return std::nullopt;
+    }
+    const std::uint64_t generation = cache.generation(root, current);
+    const std::uint64_t structure = cache.structureGeneration(root);
+    const CatalogCache::Lists lists{current.library.items, current.deleted.records};
+    for (const auto& [key, folder] : last->folders) {
+        if (!cache.stillHolds(folder, generation, structure, lists)) {
+            return std::nullopt;
+        }
+    }
+    leftOut = last->leftOut;
+    return last->folders;
+}
+
 bool journalWaits(const QString& root) {
     return FileSignature::read(TreeJournal::path(root)).has_value();
 }
@@ -237,6 +262,10 @@ struct DetachedLoad {
     QString root;
     std::shared_ptr<ChangeNotices> notices;
     std::optional<ChangeNotices::Mark> mark;
+    // The folders of the tree, and those left out, when each was known as the state the rescan
+    // holds left it: a listing that finds the same reads nothing.
+    std::optional<std::map<QString, QString>> known;
+    QSet<QString> knownLeftOut;
     std::map<QString, QString> folders;
     QStringList keys;
     std::vector<FolderLoad> loads;
@@ -257,8 +286,22 @@ std::shared_ptr<DetachedLoad> beginDetachedLoad(const QString& rootPath) {
     return load;
 }
 
+std::shared_ptr<DetachedLoad> beginDetachedLoad(const QString& root, const LibraryState& current) {
+    std::shared_ptr<DetachedLoad> load = beginDetachedLoad(root);
+    if (load && load->mark) {
+        const CatalogCache::Pass pass(CatalogCache::shared(), load->notices, load->mark);
+        load->known = knownFolders(load->root, current, load->knownLeftOut);
+    }
+    return load;
+}
+
+bool mayStayUnread(const DetachedLoad& load) {
+    return load.known.has_value();
+}
+
 // As loadTree, with the cache's part left to takeIn: a read is vouched for as the cache would
-// vouch for it within a pass that began with the notices collected.
+// vouch for it within a pass that began with the notices collected. A tree whose folders were all
+// known reads nothing when the listing finds them again: the previous state is what it holds.
 std::optional<LibraryState> readDetached(DetachedLoad& load,
                                          const std::optional<LibraryState>& previous,
                                          const Clock& clock, TreeReads& tree) {
@@ -271,6 +314,11 @@ std::optional<LibraryState> readDetached(DetachedLoad& load,
             return std::nullopt;
         }
         tree.folders = listedDirectories(tree.root, &tree.leftOut);
+        if (load.known && previous && tree.folders == *load.known &&
+            tree.leftOut == load.knownLeftOut) {
+            tree.unread = true;
+            return previous;
+        }
         load.folders = tree.folders;
         load.keys = plainOrder(tree.folders);
         load.loads = readFolders(tree.folders, load.keys);

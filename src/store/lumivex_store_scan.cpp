@@ -39,6 +39,9 @@ struct LumivexStore::MergedScan {
     std::shared_ptr<ViewBuild> views;
     std::shared_ptr<FolderCatalog::DetachedLoad> detached;
     bool merged = true;  // false when the read found a tree journal waiting
+    // The undo history was not compared with the files, since the watcher vouched for every
+    // folder: should the read list other folders after all, the files differ from the history's.
+    bool historyUnchecked = false;
 };
 
 void LumivexStore::rescan(bool resetHistory) {
@@ -125,22 +128,24 @@ void LumivexStore::scanFinished(const ScanContext& context, ScanWatcher* watcher
 // stays responsive on a large library; the catalog's cache takes in what was read when the merge
 // comes back. Only a tree journal left waiting is finished here, by a load on the main thread.
 void LumivexStore::mergeScan(const ScanContext& context, QList<MediaItem> scanned) {
-    if (metadataHistory_.canUndo() || metadataHistory_.canRedo()) {
-        const QString stamp = MetadataUndoValidation::persistenceStamp(root_, source_);
-        if (metadataHistoryStamp_ != stamp ||
-            !MetadataUndoValidation::sameMedia(scanned, library_.items)) {
-            resetMetadataHistory();
-        }
-    }
     const bool folder = context.source == LibrarySource::folder;
     MergedScan loaded{{library_, deletedArchive_}, nullptr, {}, nullptr, nullptr};
     if (folder) {
         loaded.reads = std::make_shared<FolderCatalog::TreeReads>();
-        loaded.detached = FolderCatalog::beginDetachedLoad(root_);
-        if (!loaded.detached) {
-            loaded.state = FolderCatalog::load(root_, loaded.state, services_.clock->function(),
-                                               *loaded.reads);
+        loaded.detached = FolderCatalog::beginDetachedLoad(root_, loaded.state);
+    }
+    if (metadataHistory_.canUndo() || metadataHistory_.canRedo()) {
+        // Folders the watcher vouches for hold what the history was stamped over.
+        loaded.historyUnchecked = loaded.detached && FolderCatalog::mayStayUnread(*loaded.detached);
+        if (!MetadataUndoValidation::sameMedia(scanned, library_.items) ||
+            (!loaded.historyUnchecked &&
+             metadataHistoryStamp_ != MetadataUndoValidation::persistenceStamp(root_, source_))) {
+            resetMetadataHistory();
         }
+    }
+    if (folder && !loaded.detached) {
+        loaded.state =
+            FolderCatalog::load(root_, loaded.state, services_.clock->function(), *loaded.reads);
     }
     const Date now = services_.clock->now();
     auto* watcher = new MergeWatcher(this);
@@ -175,7 +180,7 @@ void LumivexStore::mergeScan(const ScanContext& context, QList<MediaItem> scanne
         } else if (!viewsCanFollow(published.library, merged.state.library)) {
             merged.views = buildViews(merged.state.library, source, folderPath);
         }
-        if (folder) {
+        if (folder && !merged.reads->unread) {
             merged.match = FolderCatalog::matchingReads(merged.state, *merged.reads);
         }
         return std::move(merged);
@@ -218,7 +223,14 @@ void LumivexStore::commitMerge(MergedScan merged, const ScanContext& context) {
         scanAgain_ = true;  // a tree journal appeared: the next scan finishes it first
         return;
     }
-    if (merged.reads) {
+    if (merged.reads && merged.reads->unread) {
+        // Nothing read: the memos of the last save still vouch for every folder.
+        merged.reads.reset();
+    } else if (merged.reads) {
+        // A folder made, moved or removed since the history was stamped changes its fingerprint.
+        if (merged.historyUnchecked) {
+            resetMetadataHistory();
+        }
         // Proven off the main thread against the files the merge read, so that the save passes
         // every folder the merge left as it was.
         FolderCatalog::rememberLoad(merged.state, *merged.reads, merged.match);
