@@ -3,6 +3,7 @@
 
 #include "store/store_fixture.h"
 
+#include "catalog/catalog_cache.h"
 #include "catalog/library_disk.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
@@ -233,6 +234,27 @@ TEST_F(TreeChangesTest, AWriteRefusedAfterDeeperFoldersWereWrittenSaysWhatTheJou
 
     openLibrary();
     EXPECT_EQ(item(QStringLiteral("sub/x.jpg")).rating, 4);
+}
+
+// The rescan that the watcher's events of the store's own save bring reads no folder: each is
+// known as written. Another program's note in a folder the save wrote is still read.
+TEST_F(TreeChangesTest, TheRescanAfterTheStoresOwnSaveReadsOnlyWhatChangedOutside) {
+    makeTree();
+    realWatcher = true;
+    openLibrary();
+    rate(QStringLiteral("sub/x.jpg"), 5);
+    const std::uint64_t reads = CatalogCache::shared().folderReads();
+    store->rescan(false);
+    settle();
+    EXPECT_EQ(CatalogCache::shared().folderReads(), reads);
+    EXPECT_EQ(item(QStringLiteral("sub/x.jpg")).rating, 5);
+    EXPECT_TRUE(store->metadataHistory().canUndo());
+
+    writeOutsideNote(QStringLiteral("sub"), QStringLiteral("밖에서 쓴 메모"));
+    store->rescan(false);
+    settle();
+    EXPECT_GT(CatalogCache::shared().folderReads(), reads);
+    EXPECT_EQ(item(QStringLiteral("sub/x.jpg")).notes, QStringLiteral("밖에서 쓴 메모"));
 }
 
 // Any other failure of a save still locks: the catalog may be half written behind its journal.

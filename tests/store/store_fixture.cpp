@@ -55,7 +55,9 @@ LumivexStore& StoreTest::makeStore(const QStringList& arguments) {
     services.shell = &shell;
     services.clock = &clock;
     services.listing = &listing;
-    services.watchers = watchers.factory();
+    if (!realWatcher) {
+        services.watchers = watchers.factory();
+    }
     services.homeFolder = home;
     services.photosMetadataFolder = photosMetadata;
     services.photosLegacyFolders = QStringList();

@@ -68,6 +68,8 @@ protected:
     ManualClock clock;
     HeldListing listing{photos};
     FakeWatchers watchers;
+    // The store makes its own folder watcher instead, whose notices the catalog consults.
+    bool realWatcher = false;
     std::unique_ptr<LumivexStore> store;
 };
 
