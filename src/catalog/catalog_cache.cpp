@@ -436,13 +436,12 @@ void CatalogCache::recordWritten(std::vector<Written> written, std::uint64_t gen
                 return true;
             }
             // As a read decodes the bytes, which a text with no UTF-8 form would not survive.
-            const std::shared_ptr<const LibraryState> state =
+            const std::shared_ptr<const ReadBack> read =
                 texts.exact ? readBack(texts.catalog, texts.archive)
                             : readBack(CSVCodec::text(texts.catalogBytes),
                                        CSVCodec::text(texts.archiveBytes));
-            const QList<Category>& categories = state->library.categories;
-            proofs[index] =
-                WrittenProof{before, categories, state->deleted.aligned(categories).categories};
+            proofs[index] = WrittenProof{before, read->categories,
+                                         read->archive.aligned(read->categories).categories};
         } catch (...) {
             proofs[index].reset();  // left unproved: the next save reads the folder
         }
@@ -517,6 +516,7 @@ void CatalogCache::clear() {
     listings_.clear();
     trees_.clear();
     readable_.clear();
+    readableOrder_.clear();
 }
 
 }  // namespace lumivex

@@ -8,9 +8,11 @@
 
 #include <QHash>
 #include <QMutex>
+#include <QSet>
 #include <QStringList>
 
 #include <cstdint>
+#include <deque>
 #include <exception>
 #include <map>
 #include <memory>
@@ -218,11 +220,19 @@ public:
     // not parsed again: a save checks the same texts when it plans, before it writes and when it
     // writes.
     void checkReadable(const QString& catalog, const QString& archive);
-    // What those readers make of the texts, or their throw; remembered the same way. These two
-    // are the members that folder writes running side by side may call.
-    std::shared_ptr<const LibraryState> readBack(const QString& catalog, const QString& archive);
-    // While a hold lives, readBack remembers the pairs it reads by the hundred rather than the last
-    // few: a save of many folders meets each folder's pair again after reading all the others.
+    // What a save needs of a pair of texts that reads back: the identifiers of the catalog's items
+    // (those its backup keeps), the catalog's properties and the archive as read.
+    struct ReadBack {
+        QSet<QUuid> itemIDs;
+        QList<Category> categories;
+        DeletedArchive archive;
+    };
+    // That of the texts, or the readers' throw; remembered the same way. These two are the members
+    // that folder writes running side by side may call.
+    std::shared_ptr<const ReadBack> readBack(const QString& catalog, const QString& archive);
+    // While a hold lives, readBack remembers every pair it reads rather than the last few: a save
+    // of many folders meets each folder's pair again after reading all the others, and what is
+    // kept of a pair is small beside its texts.
     class ReadBackHold {
     public:
         explicit ReadBackHold(CatalogCache& cache);
@@ -341,14 +351,12 @@ private:
     std::shared_ptr<ChangeNotices> passNotices_;
     std::optional<ChangeNotices::Mark> passMark_;
     QHash<QString, std::weak_ptr<ChangeNotices>> notices_;  // by root
-    struct Readable {
-        QString catalog;
-        QString archive;
-        std::shared_ptr<const LibraryState> state;
-    };
+    using TextPair = std::pair<QString, QString>;           // catalog and archive
     QMutex readableMutex_;
-    QList<Readable> readable_;
-    int readBackHolds_ = 0;  // guarded by readableMutex_
+    // Guarded by readableMutex_: the pairs read back, and their order, oldest first.
+    QHash<TextPair, std::shared_ptr<const ReadBack>> readable_;
+    std::deque<TextPair> readableOrder_;
+    int readBackHolds_ = 0;
 };
 
 }  // namespace lumivex

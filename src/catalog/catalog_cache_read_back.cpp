@@ -2,7 +2,6 @@
 
 #include <QThreadPool>
 
-#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -17,10 +16,7 @@ void CatalogCache::checkReadable(const QString& catalog, const QString& archive)
 
 namespace {
 
-constexpr qsizetype rememberedReadBacks = 8;
-// A hold keeps the pairs of a save of many folders, but not of a save of the whole of a large
-// tree, whose parsed folders together would take more memory than their texts.
-constexpr qsizetype rememberedWhileHeld = 128;
+constexpr std::size_t rememberedReadBacks = 8;
 
 }  // namespace
 
@@ -29,18 +25,17 @@ CatalogCache::ReadBackHold::ReadBackHold(CatalogCache& cache) : cache_(cache) {
     ++cache_.readBackHolds_;
 }
 
-// What a save held is freed by a worker, after the save has returned: every pair is a folder's
-// parsed texts, which take milliseconds to free.
+// What a save held is freed by a worker, after the save has returned: there is a pair for every
+// folder it wrote.
 CatalogCache::ReadBackHold::~ReadBackHold() {
-    auto dropped = std::make_shared<std::vector<Readable>>();
+    auto dropped = std::make_shared<std::vector<std::shared_ptr<const ReadBack>>>();
     {
         const QMutexLocker locker(&cache_.readableMutex_);
-        QList<Readable>& readable = cache_.readable_;
-        if (--cache_.readBackHolds_ == 0 && readable.size() > rememberedReadBacks) {
-            const qsizetype count = readable.size() - rememberedReadBacks;
-            dropped->assign(std::make_move_iterator(readable.begin()),
-                            std::make_move_iterator(readable.begin() + count));
-            readable.remove(0, count);
+        if (--cache_.readBackHolds_ == 0) {
+            while (cache_.readableOrder_.size() > rememberedReadBacks) {
+                dropped->push_back(cache_.readable_.take(cache_.readableOrder_.front()));
+                cache_.readableOrder_.pop_front();
+            }
         }
     }
     if (!dropped->empty()) {
@@ -48,25 +43,33 @@ CatalogCache::ReadBackHold::~ReadBackHold() {
     }
 }
 
-std::shared_ptr<const LibraryState> CatalogCache::readBack(const QString& catalog,
-                                                           const QString& archive) {
+std::shared_ptr<const CatalogCache::ReadBack> CatalogCache::readBack(const QString& catalog,
+                                                                     const QString& archive) {
+    const TextPair texts{catalog, archive};
     QMutexLocker locker(&readableMutex_);
-    for (const Readable& known : readable_) {
-        if (known.catalog == catalog && known.archive == archive) {
-            return known.state;
-        }
+    if (const auto known = readable_.constFind(texts); known != readable_.constEnd()) {
+        return *known;
     }
     locker.unlock();
     Library library = Library::fromCatalogCSV(catalog);
-    auto state = std::make_shared<const LibraryState>(
-        LibraryState{std::move(library), DeletedArchive::fromCSV(archive)});
-    locker.relock();
-    const qsizetype remembered = readBackHolds_ == 0 ? rememberedReadBacks : rememberedWhileHeld;
-    if (readable_.size() >= remembered) {
-        readable_.remove(0, readable_.size() - remembered + 1);
+    auto read = std::make_shared<ReadBack>();
+    read->archive = DeletedArchive::fromCSV(archive);
+    read->itemIDs.reserve(library.items.size());
+    for (const MediaItem& item : library.items) {
+        read->itemIDs.insert(item.id);
     }
-    readable_.append({catalog, archive, state});
-    return state;
+    read->categories = std::move(library.categories);
+    locker.relock();
+    if (readable_.contains(texts)) {
+        return readable_.value(texts);  // read meanwhile beside this one
+    }
+    if (readBackHolds_ == 0 && readableOrder_.size() >= rememberedReadBacks) {
+        readable_.remove(readableOrder_.front());
+        readableOrder_.pop_front();
+    }
+    readable_.insert(texts, read);
+    readableOrder_.push_back(texts);
+    return read;
 }
 
 }  // namespace lumivex

@@ -39,15 +39,6 @@ Error corruptData(const QString& description) {
     return Error(MetadataFiles::errorDomain, corruptDataCode, description);
 }
 
-QSet<QUuid> itemIDs(const Library& library) {
-    QSet<QUuid> ids;
-    ids.reserve(library.items.size());
-    for (const MediaItem& item : library.items) {
-        ids.insert(item.id);
-    }
-    return ids;
-}
-
 // The folder of the older JSON library: a Photos metadata folder named "files" kept it one
 // level up.
 QString olderJsonPath(const QString& root) {
@@ -140,11 +131,11 @@ void saveRendered(const QByteArray& bytes, const QString& root,
 // The texts are written as they stand, so that what a save compares with next is what it wrote.
 // `known` is the stored catalog when the caller has just read it.
 void finish(const PendingWrite& write, const QString& root, const Library* known = nullptr) {
-    const std::shared_ptr<const LibraryState> state =
+    const std::shared_ptr<const CatalogCache::ReadBack> read =
         CatalogCache::shared().readBack(write.catalog, write.deleted);
     MetadataFiles::makeFolder(MetadataFiles::folder(root));
     MetadataFiles::write(deletedPath(root), write.deleted.toUtf8());
-    saveRendered(write.catalog.toUtf8(), root, itemIDs(state->library), known);
+    saveRendered(write.catalog.toUtf8(), root, read->itemIDs, known);
     AtomicFile::remove(pendingWritePath(root));
 }
 
@@ -221,7 +212,7 @@ void saveTexts(const PendingWrite& write, const QString& root, const LibraryStat
                const std::function<void()>& beforeRename) {
     const Date start = AtomicFile::fileClockNow();
     // Texts that would not read back must never reach the disk.
-    const std::shared_ptr<const LibraryState> state =
+    const std::shared_ptr<const CatalogCache::ReadBack> read =
         CatalogCache::shared().readBack(write.catalog, write.deleted);
     const QByteArray catalogBytes = write.catalog.toUtf8();
     const QByteArray deletedBytes = write.deleted.toUtf8();
@@ -232,7 +223,7 @@ void saveTexts(const PendingWrite& write, const QString& root, const LibraryStat
         MetadataFiles::write(pendingWritePath(root), encodePendingWrite(write));
         finish(write, root, &stored.library);
     } else if (catalogChanged) {
-        saveRendered(catalogBytes, root, itemIDs(state->library), &stored.library, beforeRename);
+        saveRendered(catalogBytes, root, read->itemIDs, &stored.library, beforeRename);
     } else if (deletedChanged) {
         MetadataFiles::makeFolder(MetadataFiles::folder(root));
         MetadataFiles::write(deletedPath(root), deletedBytes, beforeRename);
