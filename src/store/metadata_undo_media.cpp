@@ -3,12 +3,15 @@
 #include "catalog/folder_catalog.h"
 #include "model/file_deletion_validation.h"
 #include "platform/directory_listing.h"
+#include "platform/parallel_work.h"
 
 #include <QHash>
 #include <QSet>
 
 #include <cmath>
+#include <exception>
 #include <utility>
+#include <vector>
 
 namespace lumivex::MetadataUndoValidation {
 
@@ -89,7 +92,10 @@ bool fileMatches(const MediaItem& item, const DirectoryEntry& entry, MediaKind k
 }
 
 // Counts the media files of one folder into `count`; false at the first one no item describes.
-bool folderMatches(const QString& key, const QString& path, ItemIndex& byName, qsizetype& count) {
+// Only looks the index up, so that folders can be matched side by side: two files of the tree
+// never have the same name, so none takes an item another file matched.
+bool folderMatches(const QString& key, const QString& path, const ItemIndex& byName,
+                   qsizetype& count) {
     DirectoryListing listing(path);
     DirectoryEntry entry;
     // One buffer for every relative name of the folder.
@@ -106,7 +112,7 @@ bool folderMatches(const QString& key, const QString& path, ItemIndex& byName, q
         ++count;
         name.truncate(prefix);
         name.append(entry.name);
-        const MediaItem* item = takeOnlyItem(byName, {name});
+        const MediaItem* item = byName.value(ItemKey{name});
         if (item == nullptr || !fileMatches(*item, entry, kindOf(content))) {
             return false;
         }
@@ -149,13 +155,31 @@ bool folderMediaStillCurrent(const Library& library, const QString& root) {
                      [&](const auto& folder) { return catalogFolders.contains(folder.first); })) {
         return false;
     }
-    auto byName =
+    const auto byName =
         uniqueIndex(library.items, [](const MediaItem& item) { return ItemKey{item.filename}; });
+    // Folders side by side; the first one in order that fails or does not match gives the answer.
+    const std::vector<std::pair<QString, QString>> listed(folders.begin(), folders.end());
+    std::vector<qsizetype> counts(listed.size(), 0);
+    std::vector<char> matched(listed.size(), false);
+    std::vector<std::exception_ptr> failures(listed.size());
+    ParallelWork::forEach(listed.size(), [&](std::size_t index) {
+        try {
+            matched[index] =
+                folderMatches(listed[index].first, listed[index].second, byName, counts[index]);
+        } catch (...) {
+            failures[index] = std::current_exception();
+        }
+        return matched[index] != 0;
+    });
     qsizetype count = 0;
-    for (const auto& [key, path] : folders) {
-        if (!folderMatches(key, path, byName, count)) {
+    for (std::size_t index = 0; index < listed.size(); ++index) {
+        if (failures[index]) {
+            std::rethrow_exception(failures[index]);
+        }
+        if (!matched[index]) {
             return false;
         }
+        count += counts[index];
     }
     return count == library.items.size();
 }
