@@ -209,9 +209,10 @@ public:
     // generation, and the shape took no display property's options.
     bool vouchesAcrossOptions(const QString& folder, std::uint64_t structure) const;
     // Within a pass: whether the folder's files are still the ones last proved there (nothing
-    // noticed of them since, or their settled signatures unchanged), proving them for the pass,
-    // and its record says they hold the texts made from `lists` at the tree-wide inputs of
-    // `generation` (or of `structure`, for a shape that takes no display options).
+    // noticed of them since, their settled signatures unchanged, or else their bytes read again
+    // as reprove reads them), proving them for the pass, and its record says they hold the texts
+    // made from `lists` at the tree-wide inputs of `generation` (or of `structure`, for a shape
+    // that takes no display options).
     bool stillHolds(const QString& folder, std::uint64_t generation, std::uint64_t structure,
                     const Lists& lists);
 
@@ -272,9 +273,10 @@ public:
     // or a folder above it, not even a change of their permissions. The device the folder and its
     // metadata lie on, when so.
     std::optional<std::uint64_t> writtenAndQuiet(const QString& folder) const;
-    // Within such a pass, a folder whose metadata folder only the save's own journal changed: its
-    // two files are read again, and when their digests are the ones known, what is known of the
-    // folder holds at the pass's mark. False when it could not be proved so.
+    // Within such a pass, a folder whose files the notices cannot vouch for (its metadata folder
+    // held the save's own journal, or events were lost): its two files are read again, and when
+    // their digests are the ones known, what is known of the folder holds at the pass's mark.
+    // False when it could not be proved so.
     bool reprove(const QString& folder);
 
     // The SHA-256 of the catalog or deleted-records file at `path` as the last read of its folder

@@ -113,7 +113,8 @@ bool CatalogCache::vouchesAcrossOptions(const QString& folder, std::uint64_t str
 bool CatalogCache::stillHolds(const QString& folder, std::uint64_t generation,
                               std::uint64_t structure, const Lists& lists) {
     const auto known = folders_.find(folder);
-    if (known == folders_.end() || !known->memo || !stillKnown(folder, *known)) {
+    if (known == folders_.end() || !known->memo ||
+        !(stillKnown(folder, *known) || reprove(folder))) {
         return false;
     }
     const Memo& memo = *known->memo;
