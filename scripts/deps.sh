@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev libicu-dev libexiv2-dev
+  # SHA-256 with the processor's SHA instructions, for the catalog's file digests.
+  libssl-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   qt6-multimedia-dev
   # Photos beyond JPEG and PNG: WebP and TIFF through Qt's readers, HEIC and AVIF, camera raw files.

@@ -9,9 +9,9 @@
 #include "platform/error.h"
 #include "platform/file_status.h"
 #include "platform/parallel_work.h"
+#include "platform/sha256.h"
 #include "platform/utf8.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 
 #include <fcntl.h>
@@ -332,12 +332,10 @@ CatalogCache::FolderRead CatalogCache::readFolder(const QString& folder) const {
     // not read every catalog again.
     if (agreed) {
         if (read.texts.catalog) {
-            read.catalogDigest =
-                QCryptographicHash::hash(*read.texts.catalog, QCryptographicHash::Sha256);
+            read.catalogDigest = Sha256::of(*read.texts.catalog);
         }
         if (read.texts.archive) {
-            read.archiveDigest =
-                QCryptographicHash::hash(*read.texts.archive, QCryptographicHash::Sha256);
+            read.archiveDigest = Sha256::of(*read.texts.archive);
         }
     }
     read.stamp = stampOf(read, agreed);
@@ -389,14 +387,6 @@ void CatalogCache::recordRead(const QString& folder, const FolderRead& read, boo
     folders_.insert(folder, {read.signature, read.libraryCategories, read.deletedCategories, memo,
                              passMark_, read.trusted, read.catalogDigest, read.archiveDigest});
 }
-
-namespace {
-
-QByteArray sha256(const QByteArray& bytes) {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-}
-
-}  // namespace
 
 namespace {
 
@@ -489,8 +479,8 @@ bool CatalogCache::reprove(const QString& folder) {
         const std::optional<QByteArray> archive =
             MetadataFiles::readIfPossible(metadata + QStringLiteral("deleted.csv"));
         if (FileSignature::read(metadata + QStringLiteral("pending-write.json")) || !catalog ||
-            !archive || sha256(*catalog) != known->catalogDigest ||
-            sha256(*archive) != known->archiveDigest || signatureOf(folder) != before) {
+            !archive || Sha256::of(*catalog) != known->catalogDigest ||
+            Sha256::of(*archive) != known->archiveDigest || signatureOf(folder) != before) {
             return false;
         }
         known->signature = before;

@@ -1,8 +1,8 @@
 #include "catalog/catalog_stamps.h"
 
 #include "catalog/metadata_files.h"
+#include "platform/sha256.h"
 
-#include <QCryptographicHash>
 #include <QHash>
 
 namespace lumivex::CatalogStamps {
@@ -20,7 +20,7 @@ Registry& registry() {
 }
 
 QByteArray digest(const QByteArray* bytes) {
-    return bytes ? QCryptographicHash::hash(*bytes, QCryptographicHash::Sha256) : QByteArray();
+    return bytes ? Sha256::of(*bytes) : QByteArray();
 }
 
 }  // namespace

@@ -4,8 +4,7 @@
 #include "catalog/tree_journal.h"
 #include "platform/error.h"
 #include "platform/parallel_work.h"
-
-#include <QCryptographicHash>
+#include "platform/sha256.h"
 
 #include <cerrno>
 #include <utility>
@@ -115,13 +114,9 @@ void FolderPlanner::render(const LibraryState& state, Rendering& rendering) {
             return;
         }
         const bool exact = texts.catalog.isValidUtf16() && texts.archive.isValidUtf16();
-        rendering.texts = {std::move(texts.catalog),
-                           std::move(texts.archive),
-                           catalogBytes,
-                           archiveBytes,
-                           QCryptographicHash::hash(catalogBytes, QCryptographicHash::Sha256),
-                           QCryptographicHash::hash(archiveBytes, QCryptographicHash::Sha256),
-                           exact};
+        rendering.texts = {
+            std::move(texts.catalog), std::move(texts.archive), catalogBytes, archiveBytes,
+            Sha256::of(catalogBytes), Sha256::of(archiveBytes), exact};
         try {
             CatalogCache::shared().checkReadable(rendering.texts.catalog, rendering.texts.archive);
         } catch (...) {

@@ -1,8 +1,8 @@
 #include "store/catalog_digests.h"
 
 #include "platform/error.h"
+#include "platform/sha256.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 
 #include <algorithm>
@@ -54,7 +54,7 @@ QByteArray CatalogDigests::digest(const QString& path, const FileSignature& sign
         return read;
     }
     const std::int64_t readAt = now();
-    const QByteArray digest = QCryptographicHash::hash(readWhole(path), QCryptographicHash::Sha256);
+    const QByteArray digest = Sha256::of(readWhole(path));
     const std::optional<FileSignature> after = FileSignature::read(path);
     findings.digests.push_back(
         {path, signature, digest, after == signature && signature.settledAt(readAt)});

@@ -4,9 +4,9 @@
 #include "catalog/folder_catalog.h"
 #include "platform/error.h"
 #include "platform/parallel_work.h"
+#include "platform/sha256.h"
 #include "store/catalog_digests.h"
 
-#include <QCryptographicHash>
 #include <QStringList>
 
 #include <sys/stat.h>
@@ -113,7 +113,7 @@ FolderFields folderFields(QByteArray key, const QString& path, const FileSignatu
 }
 
 QByteArray digestOf(const QByteArray& fields) {
-    return QCryptographicHash::hash(fields, QCryptographicHash::Sha256);
+    return Sha256::of(fields);
 }
 
 // The fingerprint hashes the digests of the folders' fields in fingerprint order, so that a
