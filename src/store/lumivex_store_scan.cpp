@@ -42,6 +42,9 @@ struct LumivexStore::MergedScan {
     // The undo history was not compared with the files, since the watcher vouched for every
     // folder: should the read list other folders after all, the files differ from the history's.
     bool historyUnchecked = false;
+    // The undo history is to be compared with the media, and the listing describes other media.
+    bool checksMedia = false;
+    bool otherMedia = false;
 };
 
 void LumivexStore::rescan(bool resetHistory) {
@@ -135,11 +138,12 @@ void LumivexStore::mergeScan(const ScanContext& context, QList<MediaItem> scanne
         loaded.detached = FolderCatalog::beginDetachedLoad(root_, loaded.state);
     }
     if (metadataHistory_.canUndo() || metadataHistory_.canRedo()) {
-        // Folders the watcher vouches for hold what the history was stamped over.
+        // Folders the watcher vouches for hold what the history was stamped over. The media are
+        // compared on the worker.
+        loaded.checksMedia = true;
         loaded.historyUnchecked = loaded.detached && FolderCatalog::mayStayUnread(*loaded.detached);
-        if (!MetadataUndoValidation::sameMedia(scanned, library_.items) ||
-            (!loaded.historyUnchecked &&
-             metadataHistoryStamp_ != MetadataUndoValidation::persistenceStamp(root_, source_))) {
+        if (!loaded.historyUnchecked &&
+            metadataHistoryStamp_ != MetadataUndoValidation::persistenceStamp(root_, source_)) {
             resetMetadataHistory();
         }
     }
@@ -159,6 +163,8 @@ void LumivexStore::mergeScan(const ScanContext& context, QList<MediaItem> scanne
                                           folder, now, sweep = sweep_, source = context.source,
                                           folderPath = query_.folderPath]() mutable {
         sweep.waitForFinished();
+        merged.otherMedia = merged.checksMedia &&
+                            !MetadataUndoValidation::sameMedia(scanned, published.library.items);
         if (merged.detached) {
             std::optional<LibraryState> read = FolderCatalog::readDetached(
                 *merged.detached, merged.state, [now] { return now; }, *merged.reads);
@@ -223,6 +229,9 @@ void LumivexStore::commitMerge(MergedScan merged, const ScanContext& context) {
         scanAgain_ = true;  // a tree journal appeared: the next scan finishes it first
         return;
     }
+    if (merged.otherMedia) {
+        resetMetadataHistory();
+    }
     if (merged.reads && merged.reads->unread) {
         // Nothing read: the memos of the last save still vouch for every folder.
         merged.reads.reset();
@@ -242,18 +251,21 @@ void LumivexStore::commitMerge(MergedScan merged, const ScanContext& context) {
     const bool filesExist = QFileInfo::exists(StorePaths::catalogFile(root_)) &&
                             QFileInfo::exists(StorePaths::deletedFile(root_));
     LibraryState previous{library_, deletedArchive_};
+    bool pruned = false;  // a commit's publication keeps only the visible selected items
     if (source_ == LibrarySource::folder || merged.state != previous || !filesExist) {
         mergeViews_ = std::move(merged.views);
         retryingMerge_ = context.retriesRead ? &context : nullptr;
-        commit(std::move(merged.state), std::nullopt, std::nullopt, CommitOrigin::upkeep);
+        pruned = commit(std::move(merged.state), std::nullopt, std::nullopt, CommitOrigin::upkeep);
         retryingMerge_ = nullptr;
         // Views the commit did not take are freed by a worker.
         QThreadPool::globalInstance()->start([views = std::move(mergeViews_)] {});
     }
     // A replaced library of a hundred thousand items takes tens of milliseconds to free.
     QThreadPool::globalInstance()->start([previous = std::move(previous)] {});
-    const QList<QUuid> visible = visibleAmong(selection_, std::nullopt);
-    setSelection(QSet<QUuid>(visible.begin(), visible.end()));
+    if (!pruned) {
+        const QList<QUuid> visible = visibleAmong(selection_, std::nullopt);
+        setSelection(QSet<QUuid>(visible.begin(), visible.end()));
+    }
 }
 
 void LumivexStore::endScan(const ScanContext& context) {
