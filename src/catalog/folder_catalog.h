@@ -264,6 +264,8 @@ std::shared_ptr<DetachedLoad> beginDetachedLoad(const QString& root);
 std::shared_ptr<DetachedLoad> beginDetachedLoad(const QString& root, const LibraryState& current);
 // Whether the load may read nothing, should its listing find the folders known.
 bool mayStayUnread(const DetachedLoad& load);
+// From now on the load reads every folder, as one begun without a state does.
+void readEveryFolder(DetachedLoad& load);
 // What load(root, previous, clock, reads) gives, read on the calling thread. Nothing when a tree
 // journal appeared meanwhile or the read failed: takeIn throws the failure.
 std::optional<LibraryState> readDetached(DetachedLoad& load,

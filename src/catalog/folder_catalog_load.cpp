@@ -299,6 +299,10 @@ bool mayStayUnread(const DetachedLoad& load) {
     return load.known.has_value();
 }
 
+void readEveryFolder(DetachedLoad& load) {
+    load.known.reset();
+}
+
 // As loadTree, with the cache's part left to takeIn: a read is vouched for as the cache would
 // vouch for it within a pass that began with the notices collected. A tree whose folders were all
 // known reads nothing when the listing finds them again: the previous state is what it holds.

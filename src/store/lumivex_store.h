@@ -387,6 +387,10 @@ private:
     void cancelScan();
     void scanFinished(const ScanContext& context, ScanWatcher* watcher);
     void mergeScan(const ScanContext& context, QList<MediaItem> scanned);
+    // On the merge's worker: the tree read back (or known) and joined with the listing; false
+    // when a tree journal appeared meanwhile.
+    static bool joinScan(MergedScan& merged, const QList<MediaItem>& scanned,
+                         const LibraryState& published, Date now, bool folder);
     void mergeFinished(const ScanContext& context, std::uint64_t stateVersion,
                        MergeWatcher* watcher);
     void commitMerge(MergedScan merged, const ScanContext& context);

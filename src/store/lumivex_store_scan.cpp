@@ -40,8 +40,10 @@ struct LumivexStore::MergedScan {
     std::shared_ptr<FolderCatalog::DetachedLoad> detached;
     bool merged = true;  // false when the read found a tree journal waiting
     // The undo history was not compared with the files, since the watcher vouched for every
-    // folder: should the read list other folders after all, the files differ from the history's.
+    // folder: should the read list other folders after all (`listedOthers`), the files differ
+    // from the history's.
     bool historyUnchecked = false;
+    bool listedOthers = false;
     // The undo history is to be compared with the media, and the listing describes other media.
     bool checksMedia = false;
     bool otherMedia = false;
@@ -165,19 +167,9 @@ void LumivexStore::mergeScan(const ScanContext& context, QList<MediaItem> scanne
         sweep.waitForFinished();
         merged.otherMedia = merged.checksMedia &&
                             !MetadataUndoValidation::sameMedia(scanned, published.library.items);
-        if (merged.detached) {
-            std::optional<LibraryState> read = FolderCatalog::readDetached(
-                *merged.detached, merged.state, [now] { return now; }, *merged.reads);
-            if (!read) {
-                merged.merged = false;
-                return std::move(merged);
-            }
-            merged.state = std::move(*read);
-        }
-        if (folder) {
-            merged.state.reconcileFolder(scanned, now);
-        } else {
-            merged.state.reconcile(scanned, now);
+        if (!joinScan(merged, scanned, published, now, folder)) {
+            merged.merged = false;
+            return std::move(merged);
         }
         // The published state in place of an equal merge: the store then keeps sharing its items,
         // and the merge's copies are freed here instead of on the main thread.
@@ -191,6 +183,42 @@ void LumivexStore::mergeScan(const ScanContext& context, QList<MediaItem> scanne
         }
         return std::move(merged);
     }));
+}
+
+bool LumivexStore::joinScan(MergedScan& merged, const QList<MediaItem>& scanned,
+                            const LibraryState& published, Date now, bool folder) {
+    const auto joined = [&](LibraryState state) {
+        if (folder) {
+            state.reconcileFolder(scanned, now);
+        } else {
+            state.reconcile(scanned, now);
+        }
+        return state;
+    };
+    if (!merged.detached) {
+        merged.state = joined(std::move(merged.state));
+        return true;
+    }
+    const Clock clock = [now] { return now; };
+    std::optional<LibraryState> read =
+        FolderCatalog::readDetached(*merged.detached, merged.state, clock, *merged.reads);
+    if (!read) {
+        return false;
+    }
+    merged.listedOthers = FolderCatalog::mayStayUnread(*merged.detached) && !merged.reads->unread;
+    merged.state = joined(std::move(*read));
+    // Items the listing added, removed or moved leave the last save's memos behind: what a read
+    // finds lets this worker, rather than the save on the main thread, tell which folders already
+    // hold what that save writes.
+    if (merged.reads->unread && merged.state != published) {
+        FolderCatalog::readEveryFolder(*merged.detached);
+        read = FolderCatalog::readDetached(*merged.detached, published, clock, *merged.reads);
+        if (!read) {
+            return false;
+        }
+        merged.state = joined(std::move(*read));
+    }
+    return true;
 }
 
 void LumivexStore::mergeFinished(const ScanContext& context, std::uint64_t stateVersion,
@@ -237,7 +265,7 @@ void LumivexStore::commitMerge(MergedScan merged, const ScanContext& context) {
         merged.reads.reset();
     } else if (merged.reads) {
         // A folder made, moved or removed since the history was stamped changes its fingerprint.
-        if (merged.historyUnchecked) {
+        if (merged.historyUnchecked && merged.listedOthers) {
             resetMetadataHistory();
         }
         // Proven off the main thread against the files the merge read, so that the save passes
