@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QtGlobal>
 
 #include <benchmark/benchmark.h>
@@ -26,6 +27,16 @@ inline double processProcessorMilliseconds() {
     timespec used{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
     return static_cast<double>(used.tv_sec) * 1e3 + static_cast<double>(used.tv_nsec) / 1e6;
+}
+
+// Queued results need an event loop, and the plain benchmark main makes no application object.
+inline void ensureCoreApplication() {
+    static int argc = 1;
+    static char name[] = "lumivex_bench";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr) {
+        new QCoreApplication(argc, argv);
+    }
 }
 
 // Runs the benchmarks named on the command line in an `Application` (a QApplication) of their

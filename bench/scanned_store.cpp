@@ -1,5 +1,6 @@
 #include "scanned_store.h"
 
+#include "bench_run.h"
 #include "catalog/catalog_cache.h"
 #include "media_tree.h"
 
@@ -18,16 +19,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Scan results come back by queued signals, which need the application's event loop.
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "lumivex_bench";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) {
-        new QCoreApplication(argc, argv);
-    }
-}
-
 }  // namespace
 
 double threadSeconds() {
@@ -37,7 +28,7 @@ double threadSeconds() {
 }
 
 ScannedStore::ScannedStore(const QString& root, bool watched) {
-    ensureApplication();
+    ensureCoreApplication();
     LumivexStore::Services withWatcher = services();
     if (watched) {
         withWatcher.watchers = nullptr;  // the store's own: the folder watcher

@@ -1,3 +1,4 @@
+#include "bench_run.h"
 #include "media/thumbnail_cache.h"
 #include "media/video_frame.h"
 #include "model/library.h"
@@ -5,7 +6,6 @@
 #include "support/media_fixtures.h"
 #include "support/video_encoding.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QStandardPaths>
@@ -24,16 +24,7 @@ using namespace lumivex;
 constexpr int cameraPhotos = 6;
 constexpr int thumbnailSize = 360;
 
-// Queued results need an event loop; the benchmark main does not make an application object.
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "lumivex_bench";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) {
-        new QCoreApplication(argc, argv);
-    }
-}
-
+using bench::ensureCoreApplication;
 using bench::processorSeconds;
 
 // Images per second of processor time: what one decode thread manages when it has a core to
@@ -83,7 +74,7 @@ MediaItem itemFor(const QString& path, int round) {
 // The photos through the thumbnail cache and its three decode threads, nothing cached. The
 // per-thread rate divides the throughput by the threads the pool can use.
 void thumbnailCacheJpeg24MP(benchmark::State& state) {
-    ensureApplication();
+    ensureCoreApplication();
     const CameraPhotos& shared = photos();
     ThumbnailCache cache;
     QObject context;

@@ -1,3 +1,4 @@
+#include "bench_run.h"
 #include "media/photo_image_manager.h"
 #include "media/photos_thumbnail_cache.h"
 #include "media/photos_thumbnail_loader.h"
@@ -25,14 +26,7 @@ constexpr int scrollStep = 30;    // five rows per frame
 constexpr int pauseEvery = 100;   // frames between two pauses long enough for every decode
 constexpr double mebibyte = 1024.0 * 1024.0;
 
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "lumivex_bench";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) {
-        new QCoreApplication(argc, argv);
-    }
-}
+using bench::ensureCoreApplication;
 
 // A field of /proc/self/status in KiB ("VmRSS", "VmHWM").
 double statusKiB(const std::string& field) {
@@ -87,7 +81,7 @@ MediaItem scrollItem(int index) {
 // A grid scrolled from the first to the last of 100,000 folder items: rows that leave the screen
 // withdraw their requests, and every so often the scrolling pauses until the screen is drawn.
 void scrollFolderLibrary100k(benchmark::State& state) {
-    ensureApplication();
+    ensureCoreApplication();
     const ScrollSources sources;
     for (auto _ : state) {
         ThumbnailCache cache;
@@ -173,7 +167,7 @@ public:
 // The same scroll through 100,000 photo-library items at 360 pixels, each final image kept in the
 // shared image cache; the cells are reused as a grid reuses its views.
 void scrollPhotosLibrary100k(benchmark::State& state) {
-    ensureApplication();
+    ensureCoreApplication();
     EveryIdentifierLibrary library;
     for (auto _ : state) {
         InstantImageManager manager;
