@@ -203,13 +203,17 @@ QWidget* FolderMenuController::makePanel(const QRect& frame, bool root,
     QWidget* parentWindow = levels_.isEmpty() ? anchor_->window() : levels_.last().panel.data();
     auto* panel = new MenuPanel(parentWindow);
     panel->setGeometry(frame);
+    const QString title =
+        root ? rootTitle_ : (parentPath ? lastComponent(*parentPath) : QStringLiteral("하위폴더"));
     auto* header = new QLabel(panel);
-    header->setText(root ? rootTitle_
-                         : (parentPath ? lastComponent(*parentPath) : QStringLiteral("하위폴더")));
     header->setFont(BrowserFonts::system(10, QFont::Medium));
     header->setStyleSheet(
         QStringLiteral("color: %1").arg(BrowserPalette::secondaryText().name(QColor::HexArgb)));
     header->setGeometry(13, 10, frame.width() - 26, 15);
+    // Shortened as the rows are, so that both ends of a long folder name stay readable.
+    header->setText(
+        header->fontMetrics().elidedText(title, Qt::ElideMiddle, header->contentsRect().width()));
+    header->setAccessibleName(title);
     auto* scroll = new QScrollArea(panel);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

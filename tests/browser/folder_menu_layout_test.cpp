@@ -3,6 +3,7 @@
 #include "browser/folder_menu_row.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -94,6 +95,22 @@ TEST(FolderMenuLayout, AChildNearTheRightEdgeOpensToTheLeftOfItsParent) {
     EXPECT_EQ(child.top() + 34 + 4, anchored.menu.rows(0)[2]->mapToGlobal(QPoint(0, 0)).y());
     anchored.menu.handleKey(Qt::Key_Return);
     EXPECT_EQ(chosen, QStringLiteral("a/b"));
+}
+
+TEST(FolderMenuLayout, ALongFolderNameIsShortenedInTheMiddleOfItsLevelsHeader) {
+    Anchored anchored(40);
+    const QString name = QStringLiteral("2024년 여름 제주도 가족 여행 둘째 날 오후 한림공원에서");
+    anchored.menu.configure(FolderFilterNode::tree({name + QStringLiteral("/사진")}), std::nullopt,
+                            [](const auto&) {});
+    anchored.menu.toggle();
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Right}) {
+        anchored.menu.handleKey(key);
+    }
+    ASSERT_EQ(anchored.menu.levelCount(), 2);
+    const auto* header = anchored.menu.panel(1)->findChild<QLabel*>();
+    EXPECT_TRUE(header->text().startsWith(QStringLiteral("2024년 여름")) &&
+                header->text().endsWith(QStringLiteral("한림공원에서")));
+    EXPECT_LE(header->fontMetrics().horizontalAdvance(header->text()), header->width());
 }
 
 TEST(FolderMenuLayout, UpAndDownWrapAndLeftOnTheRootStaysOpen) {
