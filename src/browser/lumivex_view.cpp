@@ -4,6 +4,7 @@
 #include "browser/browser_palette.h"
 #include "browser/deletion_alert.h"
 #include "browser/error_alert.h"
+#include "browser/focus_return.h"
 #include "browser/footer.h"
 #include "browser/header_toolbar.h"
 #include "browser/media_grid_view.h"
@@ -47,7 +48,12 @@ bool filtersDiffer(const MediaQuery& a, const MediaQuery& b) {
 }  // namespace
 
 LumivexView::LumivexView(LumivexStore& store, UserDefaults& defaults, QWidget* parent)
-    : QWidget(parent), store_(store), state_(defaults), lastQuery_(store.query()) {
+    : QWidget(parent),
+      store_(store),
+      state_(defaults),
+      lastQuery_(store.query()),
+      overlayFocus_(std::make_unique<FocusReturn>(*this, [this] { return keyboardGrid(); })),
+      windowFocus_(std::make_unique<FocusReturn>(*this, [this] { return keyboardGrid(); })) {
     setMinimumSize(1040, 650);
     buildMainContent();
     buildPresented(defaults);
@@ -122,6 +128,12 @@ void LumivexView::watchStore() {
 
 void LumivexView::stateChanged() {
     const bool overlay = state_.propertyManager() || state_.preview();
+    const bool overlayOpens = overlay && !overlayShown_;
+    const bool overlayCloses = !overlay && overlayShown_;
+    overlayShown_ = overlay;
+    if (overlayOpens) {
+        overlayFocus_->hold();
+    }
     mainContent_->setEnabled(!overlay);
     panels_->syncPreview();
     propertyManagerOverlay_->setVisible(state_.propertyManager());
@@ -132,6 +144,9 @@ void LumivexView::stateChanged() {
     inspectorDivider_->setVisible(state_.showInspector());
     for (SheetSlot* sheet : {categorySheet_, durationSheet_, utilitySheet_}) {
         sheet->sync();
+    }
+    if (overlayCloses) {
+        overlayFocus_->release();
     }
 }
 
@@ -191,13 +206,29 @@ bool LumivexView::focusNextPrevChild(bool next) {
     if (focus == nullptr || !isAncestorOf(focus) || focus->isVisible()) {
         return QWidget::focusNextPrevChild(next);
     }
-    MediaGridView* grid = browser_->grid();
-    if (grid != nullptr && grid->isVisible() && grid->isEnabled()) {
+    if (QWidget* grid = keyboardGrid()) {
         grid->setFocus(Qt::OtherFocusReason);
     } else {
         focus->clearFocus();
     }
     return true;
+}
+
+QWidget* LumivexView::keyboardGrid() const {
+    MediaGridView* grid = browser_->grid();
+    return grid != nullptr && grid->isVisible() && grid->isEnabled() ? grid : nullptr;
+}
+
+// A window of its own over this one (a sheet, an alert, a utility panel, another application)
+// takes the keyboard while it is up. Qt hands the activation events on before it gives the
+// keyboard back, so the control the window goes back to is settled here.
+bool LumivexView::event(QEvent* event) {
+    if (event->type() == QEvent::WindowDeactivate) {
+        windowFocus_->hold();
+    } else if (event->type() == QEvent::WindowActivate) {
+        windowFocus_->release();
+    }
+    return QWidget::event(event);
 }
 
 void LumivexView::requestPreview() {

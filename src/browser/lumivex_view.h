@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 namespace lumivex {
@@ -14,6 +15,7 @@ namespace lumivex {
 class BrowserArea;
 class DeletionAlert;
 class ErrorAlert;
+class FocusReturn;
 class Footer;
 class HeaderToolbar;
 class MediaGridView;
@@ -83,6 +85,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    bool event(QEvent* event) override;
 
 private:
     void buildMainContent();
@@ -91,6 +94,7 @@ private:
     void stateChanged();
     void queryChanged();
     void libraryReplaced();
+    QWidget* keyboardGrid() const;
 
     LumivexStore& store_;
     WindowState state_;
@@ -111,6 +115,9 @@ private:
     ErrorAlert* errorAlert_ = nullptr;
     WindowPanels* panels_ = nullptr;
     MediaQuery lastQuery_;
+    bool overlayShown_ = false;
+    std::unique_ptr<FocusReturn> overlayFocus_;
+    std::unique_ptr<FocusReturn> windowFocus_;
 };
 
 }  // namespace lumivex

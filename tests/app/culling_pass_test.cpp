@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -359,6 +360,25 @@ TEST_F(CullingPass, RatesFiltersSearchesDeletesUndoesAndFindsItAllAgainAfterARes
     ASSERT_NE(shownEditor, nullptr);
     EXPECT_TRUE(shownEditor->isVisibleTo(&inspector()));
     EXPECT_NE(run->window->browserArea()->filterBar()->propertyPicker(kept->id), nullptr);
+}
+
+TEST_F(CullingPass, ADigitAfterTheNewPropertySheetRatesTheCardClickedBefore) {
+    start();
+    openThroughTheFolderDialog();
+    clickCard(QStringLiteral("beach.jpg"));
+    // The clicked button has the keyboard; the sidebar replaces it before the window is active.
+    const QPointer<QPushButton> clicked = run->window->sidebar()->addPropertyButton();
+    QTest::mouseClick(clicked, Qt::LeftButton);
+    settle();
+    auto* sheet = qobject_cast<CategorySheet*>(run->window->categorySheet()->dialog());
+    ASSERT_NE(sheet, nullptr);
+    type(sheet->nameField(), QStringLiteral("장소"));
+    QTest::keyClick(sheet->nameField(), Qt::Key_Return);
+    runEventsUntil([&] { return clicked.isNull(); }, "the sidebar");
+    settle();
+    press(Qt::Key_3);
+    EXPECT_EQ(ratingOnScreen(QStringLiteral("beach.jpg")), 3);
+    EXPECT_TRUE(run->window->header()->searchField()->text().isEmpty());
 }
 
 }  // namespace
