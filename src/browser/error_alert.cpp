@@ -10,10 +10,10 @@ namespace lumivex {
 
 ErrorAlert::ErrorAlert(LumivexStore& store, QWidget* window)
     : QObject(window), store_(store), window_(window) {
-    connect(&store_, &LumivexStore::errorChanged, this, &ErrorAlert::errorChanged);
+    connect(&store_, &LumivexStore::errorChanged, this, &ErrorAlert::sync);
 }
 
-void ErrorAlert::errorChanged() {
+void ErrorAlert::sync() {
     const std::optional<QString>& error = store_.error();
     if (!error) {
         if (box_) {

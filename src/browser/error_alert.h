@@ -20,9 +20,12 @@ public:
     ErrorAlert(LumivexStore& store, QWidget* window);
 
     QMessageBox* box() const { return box_; }
+    // Shows the store's error, hides the box when there is none. It follows the store's changes;
+    // the window calls it when it becomes active, for an error met before it existed (a library
+    // that could not open at start).
+    void sync();
 
 private:
-    void errorChanged();
     QWidget* owner() const;
 
     LumivexStore& store_;

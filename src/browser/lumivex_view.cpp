@@ -222,11 +222,15 @@ QWidget* LumivexView::keyboardGrid() const {
 // A window of its own over this one (a sheet, an alert, a utility panel, another application)
 // takes the keyboard while it is up. Qt hands the activation events on before it gives the
 // keyboard back, so the control the window goes back to is settled here.
+// An error the store met before the window existed (a library that could not open at start)
+// shows once the window is active: an alert mapped before its window would stand behind it, and
+// one shown before the window is active would not get the keyboard.
 bool LumivexView::event(QEvent* event) {
     if (event->type() == QEvent::WindowDeactivate) {
         windowFocus_->hold();
     } else if (event->type() == QEvent::WindowActivate) {
         windowFocus_->release();
+        errorAlert_->sync();
     }
     return QWidget::event(event);
 }

@@ -1,4 +1,5 @@
 #include "browser/browser_area.h"
+#include "browser/error_alert.h"
 #include "browser/window_fixture.h"
 
 #include <QAbstractButton>
@@ -134,6 +135,15 @@ TEST_F(EmptyStates, AFolderThatCannotBeOpenedShowsTheErrorStateAndAlert) {
     EXPECT_FALSE(store->error());
     EXPECT_TRUE(window->metadataEditingActions());
     EXPECT_EQ(area->content(), BrowserContent::error);
+}
+
+TEST_F(EmptyStates, ALibraryThatCannotOpenAtStartShowsItsReasonOnceTheWindowIsUp) {
+    const QString gone = temp.path() + QStringLiteral("/gone");
+    makeWindow({QStringLiteral("lumivex"), QStringLiteral("--library"), gone});
+    const QMessageBox* alert = window->errorAlert()->box();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_TRUE(alert->isVisible());
+    EXPECT_TRUE(alert->informativeText().contains(gone)) << alert->informativeText().toStdString();
 }
 
 TEST_F(EmptyStates, PhotoAccessAndAnEmptyPhotoLibrary) {
