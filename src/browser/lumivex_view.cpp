@@ -4,7 +4,6 @@
 #include "browser/browser_palette.h"
 #include "browser/deletion_alert.h"
 #include "browser/error_alert.h"
-#include "browser/focus_return.h"
 #include "browser/footer.h"
 #include "browser/header_toolbar.h"
 #include "browser/media_grid_view.h"
@@ -52,8 +51,8 @@ LumivexView::LumivexView(LumivexStore& store, UserDefaults& defaults, QWidget* p
       store_(store),
       state_(defaults),
       lastQuery_(store.query()),
-      overlayFocus_(std::make_unique<FocusReturn>(*this, [this] { return keyboardGrid(); })),
-      windowFocus_(std::make_unique<FocusReturn>(*this, [this] { return keyboardGrid(); })) {
+      overlayFocus_(*this, [this] { return keyboardGrid(); }),
+      windowFocus_(*this, [this] { return keyboardGrid(); }) {
     setMinimumSize(1040, 650);
     buildMainContent();
     buildPresented(defaults);
@@ -128,11 +127,9 @@ void LumivexView::watchStore() {
 
 void LumivexView::stateChanged() {
     const bool overlay = state_.propertyManager() || state_.preview();
-    const bool overlayOpens = overlay && !overlayShown_;
-    const bool overlayCloses = !overlay && overlayShown_;
-    overlayShown_ = overlay;
-    if (overlayOpens) {
-        overlayFocus_->hold();
+    const bool overlayWasShown = !mainContent_->isEnabledTo(this);
+    if (overlay && !overlayWasShown) {
+        overlayFocus_.hold();
     }
     mainContent_->setEnabled(!overlay);
     panels_->syncPreview();
@@ -145,8 +142,8 @@ void LumivexView::stateChanged() {
     for (SheetSlot* sheet : {categorySheet_, durationSheet_, utilitySheet_}) {
         sheet->sync();
     }
-    if (overlayCloses) {
-        overlayFocus_->release();
+    if (!overlay && overlayWasShown) {
+        overlayFocus_.release();
     }
 }
 
@@ -227,9 +224,9 @@ QWidget* LumivexView::keyboardGrid() const {
 // one shown before the window is active would not get the keyboard.
 bool LumivexView::event(QEvent* event) {
     if (event->type() == QEvent::WindowDeactivate) {
-        windowFocus_->hold();
+        windowFocus_.hold();
     } else if (event->type() == QEvent::WindowActivate) {
-        windowFocus_->release();
+        windowFocus_.release();
         errorAlert_->sync();
     }
     return QWidget::event(event);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/focus_return.h"
 #include "browser/metadata_editing_actions.h"
 #include "browser/window_state.h"
 #include "model/media_query.h"
@@ -7,7 +8,6 @@
 
 #include <QWidget>
 
-#include <memory>
 #include <optional>
 
 namespace lumivex {
@@ -15,7 +15,6 @@ namespace lumivex {
 class BrowserArea;
 class DeletionAlert;
 class ErrorAlert;
-class FocusReturn;
 class Footer;
 class HeaderToolbar;
 class MediaGridView;
@@ -115,9 +114,8 @@ private:
     ErrorAlert* errorAlert_ = nullptr;
     WindowPanels* panels_ = nullptr;
     MediaQuery lastQuery_;
-    bool overlayShown_ = false;
-    std::unique_ptr<FocusReturn> overlayFocus_;
-    std::unique_ptr<FocusReturn> windowFocus_;
+    FocusReturn overlayFocus_;
+    FocusReturn windowFocus_;
 };
 
 }  // namespace lumivex
